@@ -1,0 +1,39 @@
+#pragma once
+
+#include "NumberFormat.h"
+#include "ProjectParameters.h"
+
+#include <string>
+#include <string_view>
+
+namespace model {
+
+// Which sections of the input page a reading covers.
+enum class ReadScope { All = 0, House = 1, Existing = 2, Planned = 3 };
+
+// What the reading needs of the input page; the main window implements it, tests use a fake.
+class InputPage {
+public:
+    virtual ~InputPage() = default;
+    // Text of the control with this name (CP1, EPAY, CLTE, ...), UTF-8.
+    virtual std::string ControlText(std::string_view name) const = 0;
+    virtual bool LiftChecked() const = 0;
+    virtual void SetPageButtons(bool backEnabled, bool nextEnabled) = 0;
+    // A modal information box; returns when the user has closed it.
+    virtual void ShowMessage(const std::string& message) = 0;
+};
+
+inline constexpr std::string_view OutOfRangeMessage =
+    "Изменяемое значение вышло за допустимые пределы.\n"
+    "Пожалуйста, иземеняйте параметры только в допустымых пределах.";
+inline constexpr std::string_view FillInMessage =
+    "Необходимо заполнить все поля.\n"
+    "В поля должны быть внесены значения соответствующих типов.";
+
+// Copies the page into p. A value out of range is reported at once and leaves the field's previous
+// value; a text that is not a number ends its section and is reported once at the end. A price of
+// the last six that is not a number raises ConversionError, ending the reading at that field.
+void ReadInputPage(ReadScope scope, InputPage& page, ProjectParameters& p,
+                   const NumberLocale& locale);
+
+} // namespace model

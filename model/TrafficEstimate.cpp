@@ -1,0 +1,54 @@
+#include "TrafficEstimate.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace model {
+
+double LandingWeightSum(std::int32_t floorCount, bool hasLift, std::uint8_t liftModel) {
+    const std::int32_t n = std::max<std::int32_t>(floorCount, 1);
+    if (!hasLift) {
+        return static_cast<double>(n) * (n + 1) / 2.0;
+    }
+    // w[1..n]: every resident passes his own landing and the ground-floor landing; a share of the
+    // residents of floor k walks past the landings in between instead of riding the lift.
+    std::vector<double> w(static_cast<std::size_t>(n) + 1, 0.0);
+    for (std::int32_t k = n; k >= 1; --k) {
+        w[k] += 1;
+        w[1] += 1;
+        if (k >= 3) {
+            const double share = liftModel == LiftModelExponential
+                                     ? 1.0 / std::pow(static_cast<double>(k), 2.0)
+                                     : static_cast<double>(n - k) / static_cast<double>(n - 1);
+            for (std::int32_t j = k - 1; j >= 2; --j) {
+                w[j] += share;
+            }
+        }
+    }
+    double sum = 0;
+    for (std::int32_t j = 1; j <= n; ++j) {
+        sum += w[j];
+    }
+    return sum;
+}
+
+void EstimatePlannedBurnHours(ProjectParameters& p, const std::function<void()>& refreshPage) {
+    const std::int32_t n = std::max<std::int32_t>(p.FloorCount, 1);
+    const double passagesPerFloor =
+        p.ResidentsPerFlat * p.FlatsPerFloor * p.IndividualityCoefficient * p.PassagesPerResident;
+    const double weightSum = LandingWeightSum(n, p.HasLift, p.LiftModel);
+    const double vestibulePassages = n * passagesPerFloor;
+    const double landingPassages = (weightSum / n) * passagesPerFloor;
+
+    const auto capped = [](double hours) { return hours > 24 ? 24.0 : hours; };
+    p.PlannedHoursLanding = capped(landingPassages * p.HoldTimeLanding);
+    p.PlannedHoursBetween = capped(landingPassages * p.HoldTimeBetween);
+    p.PlannedHoursVestibule = capped(vestibulePassages * p.HoldTimeVestibule);
+
+    if (refreshPage) {
+        refreshPage();
+    }
+}
+
+} // namespace model

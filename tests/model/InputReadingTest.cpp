@@ -1,0 +1,221 @@
+#include "InputReading.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+using namespace model;
+
+namespace {
+
+class FakePage : public InputPage {
+public:
+    FakePage() {
+        texts_ = {{"EUK", ""},       {"EAdr", "ул.   д. "}, {"CP1", "5"},    {"CF", "9"},
+                  {"CPep", "4"},     {"CFl", "3"},          {"EPAY", "1,38"}, {"CLTE", "1"},
+                  {"CLTM", "1"},     {"CLTD", "2"},         {"EOLive", "6"},  {"EORep", "10"},
+                  {"COPE", "40"},    {"COPM", "40"},        {"COPD", "40"},   {"COHE", "13,00"},
+                  {"COHM", "13,00"}, {"COHD", "24,00"},     {"CLPE", "1"},    {"CLPM", "1"},
+                  {"CLPD", "2"},     {"CBPE", "1"},         {"CBPM", "1"},    {"CBPD", "1"},
+                  {"ENLive", "18"},  {"ENRep", "10"},       {"CNPE", "40"},   {"CNPM", "40"},
+                  {"CNPD", "40"},    {"CNHE", "1,46"},      {"CNHM", "0,49"}, {"CNHD", "1,05"},
+                  {"EOSc", "0"},     {"EOSMc", "0"},        {"ENSc", "0"},    {"ENSMc", "0"},
+                  {"ENBc", "350"},   {"ENBMc", "100"}};
+    }
+    std::string ControlText(std::string_view name) const override {
+        const auto it = texts_.find(std::string(name));
+        if (it == texts_.end()) {
+            ADD_FAILURE() << "unknown control " << name;
+            return {};
+        }
+        return it->second;
+    }
+    bool LiftChecked() const override { return lift; }
+    void SetPageButtons(bool back, bool next) override {
+        buttonCalls++;
+        backEnabled = back;
+        nextEnabled = next;
+    }
+    void ShowMessage(const std::string& message) override { messages.push_back(message); }
+
+    void Set(const std::string& name, const std::string& text) { texts_.at(name) = text; }
+
+    bool lift = true;
+    int buttonCalls = 0;
+    bool backEnabled = true;
+    bool nextEnabled = false;
+    std::vector<std::string> messages;
+
+private:
+    std::map<std::string, std::string> texts_;
+};
+
+const NumberLocale Comma{",", " "};
+const NumberLocale Point{".", ","};
+const std::string Range(OutOfRangeMessage);
+const std::string FillIn(FillInMessage);
+
+ProjectParameters Defaults() {
+    ProjectParameters p;
+    SetDefaultParameters(p);
+    return p;
+}
+
+} // namespace
+
+TEST(ReadInputPage, ReadsTheWholeDefaultPage) {
+    FakePage page;
+    ProjectParameters p = Defaults();
+    ReadInputPage(ReadScope::All, page, p, Comma);
+    EXPECT_TRUE(page.messages.empty());
+    EXPECT_EQ(p.Address, "ул.   д. ");
+    EXPECT_EQ(p.EntranceCount, 5);
+    EXPECT_EQ(p.FloorCount, 9);
+    EXPECT_TRUE(p.HasLift);
+    EXPECT_DOUBLE_EQ(p.Tariff, 1.38);
+    EXPECT_EQ(p.ExistingLampsVestibule, 2);
+    EXPECT_DOUBLE_EQ(p.ExistingHoursLanding, 13);
+    EXPECT_EQ(p.PlannedBlocksLanding, 1);
+    EXPECT_DOUBLE_EQ(p.PlannedHoursBetween, 0.49);
+    EXPECT_DOUBLE_EQ(p.BlockPrice, 350);
+    EXPECT_DOUBLE_EQ(p.BlockInstallPrice, 100);
+    EXPECT_EQ(page.buttonCalls, 1);
+    EXPECT_FALSE(page.backEnabled);
+    EXPECT_TRUE(page.nextEnabled);
+}
+
+TEST(ReadInputPage, RangeFailuresComeInReadingOrderBeforeOneFillInMessage) {
+    FakePage page;
+    page.Set("CP1", "41");
+    page.Set("EPAY", "0");
+    page.Set("CLTD", "11");
+    page.Set("EOLive", "");
+    page.Set("CBPD", "-1");
+    page.Set("ENLive", "x");
+    ProjectParameters p = Defaults();
+    p.EntranceCount = 3;
+    p.Tariff = 2;
+    p.ExistingLampsVestibule = 1;
+    p.ExistingLampPrice = 99;
+    ReadInputPage(ReadScope::All, page, p, Comma);
+    EXPECT_EQ(page.messages, (std::vector<std::string>{Range, Range, Range, Range, FillIn}));
+    EXPECT_EQ(p.EntranceCount, 3);
+    EXPECT_DOUBLE_EQ(p.Tariff, 2);
+    EXPECT_EQ(p.ExistingLampsVestibule, 1);
+    // The existing section stopped at EOLive: the price after it was not read.
+    EXPECT_DOUBLE_EQ(p.ExistingLampPrice, 99);
+    EXPECT_EQ(Range.find('\n'), Range.find("Пожалуйста") - 1);
+}
+
+TEST(ReadInputPage, EmptyLampLifeStoresTheCountsBeforeItAndReadsThePlannedSection) {
+    FakePage page;
+    page.Set("CLTE", "3");
+    page.Set("CLTM", "4");
+    page.Set("CLTD", "5");
+    page.Set("EOLive", "");
+    page.Set("COPE", "60");
+    page.Set("CLPE", "7");
+    page.Set("CNPE", "75");
+    ProjectParameters p = Defaults();
+    ReadInputPage(ReadScope::All, page, p, Comma);
+    EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
+    EXPECT_EQ(p.ExistingLampsLanding, 3);
+    EXPECT_EQ(p.ExistingLampsBetween, 4);
+    EXPECT_EQ(p.ExistingLampsVestibule, 5);
+    EXPECT_DOUBLE_EQ(p.ExistingLampLife, 6);
+    EXPECT_DOUBLE_EQ(p.ExistingPowerLanding, 40);
+    EXPECT_EQ(p.PlannedLampsLanding, 7);
+    EXPECT_DOUBLE_EQ(p.PlannedPowerLanding, 75);
+}
+
+TEST(ReadInputPage, TariffZeroAndEmptyTariff) {
+    FakePage page;
+    ProjectParameters p = Defaults();
+    p.Tariff = 1.5;
+    page.Set("EPAY", "0");
+    ReadInputPage(ReadScope::House, page, p, Comma);
+    EXPECT_EQ(page.messages, std::vector<std::string>{Range});
+    EXPECT_DOUBLE_EQ(p.Tariff, 1.5);
+
+    page.messages.clear();
+    page.Set("EPAY", "");
+    page.Set("CF", "12");
+    ReadInputPage(ReadScope::House, page, p, Comma);
+    EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
+    EXPECT_EQ(p.FloorCount, 12);
+    EXPECT_DOUBLE_EQ(p.Tariff, 1.5);
+    // Only All touches the page buttons.
+    EXPECT_EQ(page.buttonCalls, 0);
+}
+
+TEST(ReadInputPage, PriceThatIsNotANumberRaisesAfterStoringThePricesBeforeIt) {
+    FakePage page;
+    page.Set("EOSc", "12");
+    page.Set("EOSMc", "3,5");
+    page.Set("ENSc", "abc");
+    page.Set("ENBc", "777");
+    page.Set("EOLive", "");
+    ProjectParameters p = Defaults();
+    try {
+        ReadInputPage(ReadScope::All, page, p, Comma);
+        FAIL() << "no error raised";
+    } catch (const ConversionError& error) {
+        EXPECT_STREQ(error.what(), "'abc' is not a valid floating point value");
+    }
+    EXPECT_DOUBLE_EQ(p.ExistingFittingPrice, 12);
+    EXPECT_DOUBLE_EQ(p.ExistingFittingInstallPrice, 3.5);
+    EXPECT_DOUBLE_EQ(p.BlockPrice, 350);
+    // The final fill-in message is skipped with the rest of the reading.
+    EXPECT_TRUE(page.messages.empty());
+    EXPECT_EQ(page.buttonCalls, 1);
+}
+
+TEST(ReadInputPage, HouseScopeReadsTheSixPricesButNotTheSchemes) {
+    FakePage page;
+    page.Set("ENBMc", "150");
+    page.Set("CLTE", "7");
+    page.lift = false;
+    ProjectParameters p = Defaults();
+    ReadInputPage(ReadScope::House, page, p, Comma);
+    EXPECT_DOUBLE_EQ(p.BlockInstallPrice, 150);
+    EXPECT_EQ(p.ExistingLampsLanding, 1);
+    EXPECT_FALSE(p.HasLift);
+    EXPECT_EQ(p.PlannedBlocksLanding, 0);
+}
+
+TEST(ReadInputPage, CountsAreCheckedAsRealsThenTruncated) {
+    FakePage page;
+    page.Set("CLTE", "0,5");
+    page.Set("CP1", "39,9");
+    page.Set("CLTD", "10,5");
+    ProjectParameters p = Defaults();
+    p.ExistingLampsVestibule = 3;
+    ReadInputPage(ReadScope::All, page, p, Comma);
+    EXPECT_EQ(p.ExistingLampsLanding, 0);
+    EXPECT_EQ(p.EntranceCount, 39);
+    EXPECT_EQ(p.ExistingLampsVestibule, 3);
+    EXPECT_EQ(page.messages, std::vector<std::string>{Range});
+}
+
+TEST(ReadInputPage, CommaTextsUnderAPointSeparatorAreConversionFailures) {
+    FakePage page;
+    ProjectParameters p = Defaults();
+    p.Tariff = 2;
+    page.Set("COHE", "13.00");
+    page.Set("COHM", "13.00");
+    page.Set("COHD", "24.00");
+    page.Set("CNHE", "1.46");
+    page.Set("CNHM", "0.49");
+    page.Set("CNHD", "1.05");
+    ReadInputPage(ReadScope::All, page, p, Point);
+    EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
+    EXPECT_DOUBLE_EQ(p.Tariff, 2);
+    EXPECT_DOUBLE_EQ(p.PlannedHoursBetween, 0.49);
+
+    page.messages.clear();
+    page.Set("EPAY", "1.38");
+    ReadInputPage(ReadScope::All, page, p, Point);
+    EXPECT_TRUE(page.messages.empty());
+    EXPECT_DOUBLE_EQ(p.Tariff, 1.38);
+}
