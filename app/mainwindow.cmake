@@ -1,0 +1,4 @@
+target_sources(appwindows PRIVATE
+    Unit1.cpp
+    Unit1.h
+)

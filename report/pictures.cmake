@@ -1,0 +1,3 @@
+target_sources(report PRIVATE
+    Fonts.cpp
+)
