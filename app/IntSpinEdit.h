@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
+class QTimer;
+
+// An integer field with up and down arrows that, unlike QSpinBox, lets the user type anything
+// (even "50" into a 1..40 field). Arrows and arrow keys step by one and clamp; reading a text that
+// is not an integer replaces it by the minimum; losing the focus clamps the value into the range
+// (no clamping when minimum equals maximum). A held arrow repeats after 400 ms, then every 100 ms.
+class IntSpinEdit : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
+    Q_PROPERTY(int maximum READ maximum WRITE setMaximum)
+    Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
+    Q_PROPERTY(int maxLength READ maxLength WRITE setMaxLength)
+public:
+    explicit IntSpinEdit(QWidget* parent = nullptr);
+
+    int minimum() const;
+    int maximum() const;
+    void setMinimum(int minimum);
+    void setMaximum(int maximum);
+    void setRange(int minimum, int maximum);
+
+    QString text() const;
+    void setText(const QString& text);
+    int maxLength() const;
+    void setMaxLength(int length);
+
+    // The field's integer; a text that is not an integer is replaced by the minimum first.
+    int value();
+    // Shows value clamped to the range.
+    void setValue(int value);
+
+    void stepUp();
+    void stepDown();
+
+    QLineEdit* lineEdit() const;
+
+signals:
+    // Every change of the text, typed or set.
+    void textChanged(const QString& text);
+
+    // (implementation details are the widget's own)
+};

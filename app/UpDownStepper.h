@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+// A pair of up and down arrows with its own integer position (not bound to any text), one step
+// per click, clamped to its range without wrap-around.
+class UpDownStepper : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int position READ position WRITE setPosition)
+    Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
+    Q_PROPERTY(int maximum READ maximum WRITE setMaximum)
+public:
+    explicit UpDownStepper(QWidget* parent = nullptr);
+
+    int position() const;
+    void setPosition(int position); // clamped, emits nothing
+    int minimum() const;
+    int maximum() const;
+    void setMinimum(int minimum);
+    void setMaximum(int maximum);
+
+    void clickUp();
+    void clickDown();
+
+signals:
+    // After a click has moved (or tried to move) the position.
+    void clicked(bool up);
+};
