@@ -49,7 +49,7 @@ std::string RoundedDigits(double magnitude, int decimals) {
     std::string digits;
     bool roundUp = false;
     if (keep <= 0) {
-        digits = "0";
+        digits.push_back('0');
         roundUp = keep == 0 && mantissa[0] >= '5';
     } else {
         for (int k = 0; k < keep; ++k) {
