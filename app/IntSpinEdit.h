@@ -4,7 +4,6 @@
 
 class QLineEdit;
 class QToolButton;
-class QTimer;
 
 // An integer field with up and down arrows that, unlike QSpinBox, lets the user type anything
 // (even "50" into a 1..40 field). Arrows and arrow keys step by one and clamp; reading a text that
@@ -21,6 +20,7 @@ public:
 
     int minimum() const;
     int maximum() const;
+    // A minimum above the maximum raises the maximum, and the other way round, as QSpinBox does.
     void setMinimum(int minimum);
     void setMaximum(int maximum);
     void setRange(int minimum, int maximum);
@@ -40,9 +40,27 @@ public:
 
     QLineEdit* lineEdit() const;
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 signals:
     // Every change of the text, typed or set.
     void textChanged(const QString& text);
 
-    // (implementation details are the widget's own)
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    int clamped(int value) const;
+    void stepBy(int delta);
+    void placeArrows();
+    int arrowColumnWidth() const;
+
+    QLineEdit* edit_;
+    QToolButton* upArrow_;
+    QToolButton* downArrow_;
+    int minimum_ = 0;
+    int maximum_ = 0;
 };

@@ -1,2 +1,6 @@
 target_sources(appwindows PRIVATE
+    IntSpinEdit.cpp
+    IntSpinEdit.h
+    UpDownStepper.cpp
+    UpDownStepper.h
 )
