@@ -6,10 +6,20 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 // "Сохранить": asks for a file name (offering the previous one), confirms replacing an existing
 // file and writes the 1000 x 600 output picture as a 32-bit bitmap file. Errors are raised.
 void SaveResults(QWidget* window, const report::ResultPictures& pictures, const QImage& logo,
                  QString& previousFileName);
+
+// Asks for the file name to save under, offering the previous one; empty when the user cancels.
+using SaveFileNameQuestion =
+    std::function<QString(QWidget* window, const QString& previousFileName)>;
+
+// As above with the file dialog replaced (tests answer it themselves).
+void SaveResults(QWidget* window, const report::ResultPictures& pictures, const QImage& logo,
+                 QString& previousFileName, const SaveFileNameQuestion& askFileName);
 
 // "Печать": prints the output picture on the default printer, one page, no dialog. Raises an
 // error when there is no printer.

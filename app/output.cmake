@@ -1,2 +1,4 @@
 target_sources(appwindows PRIVATE
+    ResultsOutput.cpp
+    SavePictureDialog.cpp
 )

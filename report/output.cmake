@@ -1,2 +1,5 @@
 target_sources(report PRIVATE
+    BitmapFile.cpp
+    PageComposer.cpp
+    Printing.cpp
 )

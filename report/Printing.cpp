@@ -1,0 +1,45 @@
+#include "Printing.h"
+
+#include "Saturate.h"
+
+#include <cstdint>
+#include <stdexcept>
+
+namespace report {
+
+QSize PrintedSize(QSize page, QSize picture) {
+    if (page.width() <= 0 || page.height() <= 0 || picture.width() <= 0 || picture.height() <= 0) {
+        return QSize(0, 0);
+    }
+    const std::int64_t pageWidth = page.width();
+    const std::int64_t pageHeight = page.height();
+    const std::int64_t width = picture.width();
+    const std::int64_t height = picture.height();
+
+    const std::int64_t heightAtPageWidth = height * pageWidth / width;
+    if (heightAtPageWidth <= pageHeight) {
+        return QSize(page.width(), model::SaturateToInt32(heightAtPageWidth));
+    }
+    return QSize(model::SaturateToInt32(width * pageHeight / height), page.height());
+}
+
+void DrawPrintedPicture(QPainter& painter, const QImage& picture, QSize page) {
+    const QSize printed = PrintedSize(page, picture.size());
+    if (printed.isEmpty()) {
+        return;
+    }
+    painter.drawImage(QRect(QPoint(0, 0), printed), picture);
+}
+
+void PrintPicture(QPaintDevice& device, const QImage& picture) {
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        throw std::runtime_error("Не удалось начать печать");
+    }
+    DrawPrintedPicture(painter, picture, QSize(device.width(), device.height()));
+    if (!painter.end()) {
+        throw std::runtime_error("Не удалось завершить печать");
+    }
+}
+
+} // namespace report

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QSize>
+
+namespace report {
+
+// The size at which a picture is printed on a page of the given size in device pixels: the largest
+// size with the picture's aspect (integer arithmetic, multiplication before division) that fits
+// both the width and the height of the page. On a portrait page the picture spans the page's
+// width.
+QSize PrintedSize(QSize page, QSize picture);
+
+// Draws the picture scaled to PrintedSize with its top-left corner at the painter's origin.
+void DrawPrintedPicture(QPainter& painter, const QImage& picture, QSize page);
+
+// Paints the picture onto the device (one printer page), top-left of its paintable area.
+// Raises std::runtime_error when the device cannot be painted on.
+void PrintPicture(QPaintDevice& device, const QImage& picture);
+
+} // namespace report
