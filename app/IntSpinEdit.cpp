@@ -88,8 +88,8 @@ QString IntSpinEdit::text() const {
 }
 
 void IntSpinEdit::setText(const QString& text) {
-    // Setting the shown text again is no change: no change signal, and a handler that writes back
-    // what it read comes to rest.
+    // Setting the shown text again is no change: the cursor stays where the user is typing, and a
+    // handler that writes back what it read comes to rest.
     if (edit_->text() != text) {
         edit_->setText(text);
     }
@@ -105,8 +105,8 @@ void IntSpinEdit::setMaxLength(int length) {
 
 int IntSpinEdit::value() {
     bool isInteger = false;
-    // Blanks around the digits are forgiven; they are easy to type and invisible.
-    const int parsed = edit_->text().trimmed().toInt(&isInteger);
+    // toInt forgives blanks around the digits, which are easy to type and hard to see.
+    const int parsed = edit_->text().toInt(&isInteger);
     if (!isInteger) {
         setText(QString::number(minimum_));
         return minimum_;

@@ -289,6 +289,13 @@ void WidgetsTest::handlersMaySetTextWhileNotified() {
     QTest::keyClick(field->lineEdit(), Qt::Key_Backspace);
     QCOMPARE(field->text(), QStringLiteral("1"));
 
+    // A handler writing back the text it read leaves the cursor where the user types.
+    field->setText(QStringLiteral("40"));
+    field->lineEdit()->setCursorPosition(1);
+    QTest::keyClick(field->lineEdit(), Qt::Key_5);
+    QCOMPARE(field->text(), QStringLiteral("450"));
+    QCOMPARE(field->lineEdit()->cursorPosition(), 2);
+
     // Typed text over the maximum goes through the handler's setValue, which clamps.
     page.typeIntoField(QStringLiteral("900"));
     QCOMPARE(field->text(), QStringLiteral("500"));
