@@ -1,0 +1,65 @@
+#include "LifePercentDraws.h"
+
+namespace model {
+namespace {
+
+constexpr int Shift = 397;
+constexpr std::uint32_t MatrixA = 0x9908b0dfu;
+constexpr std::uint32_t UpperMask = 0x80000000u;
+constexpr std::uint32_t LowerMask = 0x7fffffffu;
+
+inline std::uint32_t Mix(std::uint32_t current, std::uint32_t following, std::uint32_t far) {
+    const std::uint32_t y = (current & UpperMask) | (following & LowerMask);
+    return far ^ (y >> 1) ^ ((y & 1u) * MatrixA);
+}
+
+} // namespace
+
+LifePercentDraws::LifePercentDraws(std::uint32_t seed) {
+    state_[0] = seed;
+    for (int i = 1; i < StateSize; ++i) {
+        const std::uint32_t previous = state_[i - 1];
+        state_[i] = 1812433253u * (previous ^ (previous >> 30)) + static_cast<std::uint32_t>(i);
+    }
+}
+
+void LifePercentDraws::Twist() {
+    std::uint32_t* s = state_.data();
+    for (int i = 0; i < StateSize - Shift; ++i) {
+        s[i] = Mix(s[i], s[i + 1], s[i + Shift]);
+    }
+    for (int i = StateSize - Shift; i < StateSize - 1; ++i) {
+        s[i] = Mix(s[i], s[i + 1], s[i + Shift - StateSize]);
+    }
+    s[StateSize - 1] = Mix(s[StateSize - 1], s[0], s[Shift - 1]);
+}
+
+void LifePercentDraws::Refill() {
+    Twist();
+    for (int i = 0; i < StateSize; ++i) {
+        std::uint32_t y = state_[i];
+        y ^= y >> 11;
+        y ^= (y << 7) & 0x9d2c5680u;
+        y ^= (y << 15) & 0xefc60000u;
+        y ^= y >> 18;
+        percent_[i] = static_cast<std::uint8_t>((y >> 1) % 100);
+    }
+    next_ = 0;
+}
+
+void LifePercentDraws::Skip(std::int64_t count) {
+    const std::int64_t left = StateSize - next_;
+    if (count <= left) {
+        next_ += static_cast<int>(count);
+        return;
+    }
+    count -= left;
+    while (count > StateSize) {
+        Twist();
+        count -= StateSize;
+    }
+    Refill();
+    next_ = static_cast<int>(count);
+}
+
+} // namespace model
