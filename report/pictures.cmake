@@ -1,3 +1,10 @@
 target_sources(report PRIVATE
+    Canvas.cpp
+    CostChart.cpp
     Fonts.cpp
+    MonthlyChart.cpp
+    Rendering.cpp
+    ReportTable.cpp
+    ResultPictures.cpp
+    Tracer.cpp
 )

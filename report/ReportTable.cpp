@@ -1,0 +1,169 @@
+#include "ReportTable.h"
+
+#include "Fonts.h"
+#include "Saturate.h"
+
+namespace report {
+namespace {
+
+const QColor HeaderFill(200, 200, 200);
+const QColor LighterShade(245, 245, 245);
+const QColor DarkerShade(235, 235, 235);
+constexpr double ReportTextSize = 10;
+
+QString F(double value, const char* pattern, const model::NumberLocale& locale) {
+    return QString::fromStdString(model::FormatNumber(value, pattern, locale));
+}
+
+// Blanks here are spaces and control characters, as a user can type them into the field.
+bool IsBlankOnly(const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() > u' ') {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void ReportTable::Reset() {
+    Shaded = false;
+    RowTop = 42;
+}
+
+void ReportTable::DrawHeader(Canvas& canvas) {
+    canvas.SetOutlineColour(Qt::black);
+    canvas.SetOutlineWidth(1);
+    canvas.SetOutlineDotted(false);
+    canvas.SetFill(HeaderFill);
+    canvas.Rectangle(1, 1, 521, 41);
+    canvas.Rectangle(350, 1, 521, 41);
+    canvas.Rectangle(350, 21, 521, 41);
+    canvas.Rectangle(435, 21, 521, 41);
+
+    canvas.SetTextColour(Qt::white);
+    canvas.SetFont(PictureFont(ReportTextSize));
+    canvas.Text(130, 14, QStringLiteral("Параметры проекта"));
+    canvas.Text(410, 4, QStringLiteral("Значение"));
+    canvas.Text(360, 24, QStringLiteral("Тек. схема"));
+    canvas.Text(445, 24, QStringLiteral("План. схема"));
+
+    canvas.SetOutlineColour(Qt::black);
+    canvas.SetFill(Qt::white);
+}
+
+void ReportTable::AddRow(RowShape shape, const QString& label, const QString& secondLine,
+                         const QString& existingValue, const QString& plannedValue,
+                         Canvas& canvas) {
+    const QColor shade = Shaded ? DarkerShade : LighterShade;
+    Shaded = !Shaded;
+    canvas.SetOutlineColour(shade);
+    canvas.SetFill(shade);
+    canvas.SetTextColour(Qt::black);
+    canvas.SetFont(PictureFont(ReportTextSize));
+
+    const int y0 = RowTop;
+    const bool twoLines = shape == RowShape::TwoLinesTwoValues;
+    const int bandHeight = twoLines ? 40 : 20;
+    canvas.Rectangle(2, y0, 520, y0 + bandHeight);
+
+    canvas.Text(8, y0 + 2, label);
+    if (twoLines) {
+        canvas.Text(8, y0 + 22, secondLine);
+        canvas.Text(360, y0 + 14, existingValue);
+        canvas.Text(445, y0 + 14, plannedValue);
+    } else {
+        canvas.Text(360, y0 + 2, existingValue);
+        if (shape == RowShape::TwoValues) {
+            canvas.Text(445, y0 + 2, plannedValue);
+        }
+    }
+    RowTop = model::SaturatingAdd(RowTop, bandHeight + 1);
+}
+
+void ReportTable::Close(Canvas& canvas) {
+    canvas.SetOutlineColour(Qt::black);
+    canvas.SetOutlineWidth(1);
+    canvas.SetOutlineDotted(false);
+    canvas.SetFill(Qt::white);
+    canvas.Line(1, 41, 1, RowTop);
+    canvas.Line(520, 41, 520, RowTop);
+    canvas.Line(1, RowTop, 521, RowTop);
+}
+
+std::vector<ReportRow> ReportRows(const model::ProjectParameters& parameters,
+                                  const model::SimulationResult& result,
+                                  const model::NumberLocale& locale) {
+    std::vector<ReportRow> rows;
+    const QString address = QString::fromStdString(parameters.Address);
+    if (address != DefaultAddress && !IsBlankOnly(address)) {
+        rows.push_back({RowShape::OneValue, QStringLiteral("Адрес дома"), {}, address, {}});
+    }
+    const QString company = QString::fromStdString(parameters.ManagementCompany);
+    if (!company.isEmpty()) {
+        rows.push_back({RowShape::OneValue, QStringLiteral("УК/ТСЖ/ЖЭУ"), {}, company, {}});
+    }
+
+    // Without payback within the simulated days the payback fields hold no figures worth showing.
+    const bool payback = result.PaybackFound;
+    const QString none = QStringLiteral("нет");
+    const QString dash = QStringLiteral("—");
+    const double day = result.PaybackDay;
+
+    const QString paybackTime = payback ? F(day / 30, "0.0", locale) + QStringLiteral("/ ") +
+                                              QString::number(result.PaybackDay)
+                                        : none;
+    rows.push_back({RowShape::TwoValues,
+                    QStringLiteral("Срок окупаемости, мес. /дней"),
+                    {},
+                    paybackTime,
+                    paybackTime});
+    rows.push_back({RowShape::TwoValues,
+                    QStringLiteral("Затраты по достижении окупаемости. руб."),
+                    {},
+                    payback ? F(result.PaybackCostExisting, "0,0", locale) : dash,
+                    payback ? F(result.PaybackCostPlanned, "0,0", locale) : dash});
+    rows.push_back({RowShape::TwoLinesTwoValues,
+                    QStringLiteral("Начальные затраты на установку светильников "),
+                    QStringLiteral("и блоков, руб."), F(result.InstallCostExisting, "0,0", locale),
+                    F(result.InstallCostPlanned, "0,0", locale)});
+    const double flats = static_cast<double>(parameters.EntranceCount) * parameters.FloorCount *
+                         parameters.FlatsPerFloor;
+    rows.push_back({RowShape::TwoValues,
+                    QStringLiteral("Начальные затраты на одну квартиру, примерно, руб."),
+                    {},
+                    F(result.InstallCostExisting / flats, "0,0", locale),
+                    F(result.InstallCostPlanned / flats, "0,0", locale)});
+    rows.push_back({RowShape::TwoValues,
+                    QStringLiteral("Количество установленных светильников, шт."),
+                    {},
+                    F(result.FittingCountExisting, "0,0", locale),
+                    F(result.FittingCountPlanned, "0,0", locale)});
+    rows.push_back({RowShape::TwoValues,
+                    QStringLiteral("Количество установленных блоков, шт."),
+                    {},
+                    F(0, "0,0", locale),
+                    F(result.BlockCount, "0,0", locale)});
+    rows.push_back({RowShape::TwoValues,
+                    QStringLiteral("Затраты на электроэнергию на день окупаемости, руб."),
+                    {},
+                    payback ? F(day * result.DailyEnergyCostExisting, "0,0", locale) : dash,
+                    payback ? F(day * result.DailyEnergyCostPlanned, "0,0", locale) : dash});
+    rows.push_back(
+        {RowShape::TwoValues,
+         QStringLiteral("Затраты на замену ламп на день окупаемости, руб."),
+         {},
+         payback ? F(result.PaybackReplacedExisting * parameters.ExistingLampPrice, "0,0", locale)
+                 : dash,
+         payback ? F(result.PaybackReplacedPlanned * parameters.PlannedLampPrice, "0,0", locale)
+                 : dash});
+    rows.push_back({RowShape::TwoValues,
+                    QStringLiteral("Кол. замененных ламп до окупаемости. шт."),
+                    {},
+                    payback ? F(result.PaybackReplacedExisting, "0", locale) : dash,
+                    payback ? F(result.PaybackReplacedPlanned, "0", locale) : dash});
+    return rows;
+}
+
+} // namespace report
