@@ -15,6 +15,16 @@ public:
 
     Ui::TForm2* ui() const; // for tests
 
+    void setVisible(bool visible) override;
+
+    void Image1Click();
+    void Label2Click();
+    void Label3Click();
+    void Button1Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     Ui::TForm2* ui_;
 };

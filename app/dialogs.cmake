@@ -1,2 +1,41 @@
 target_sources(appwindows PRIVATE
+    Fabout.cpp
+    Fabout.h
+    Fabout.ui
+    Help.cpp
+    Help.h
+    JpegImage.cpp
+    JpegImage.h
+    Prop.cpp
+    Prop.h
+    Prop.ui
+    WindowLook.cpp
+    WindowLook.h
 )
+
+# The About logo is decoded by libjpeg itself, not by an image plugin.
+find_package(JPEG REQUIRED)
+target_link_libraries(appwindows PRIVATE JPEG::JPEG)
+
+# The logos are compiled into an object library whose object goes straight into every program
+# that links appwindows: inside the static library nothing refers to it, and the linker would drop
+# it together with the registration of the resources.
+add_library(dialogresources OBJECT dialogs.qrc)
+target_link_libraries(dialogresources PRIVATE Qt6::Core)
+target_link_libraries(appwindows INTERFACE dialogresources $<TARGET_OBJECTS:dialogresources>)
+
+# The user guide: a readable HTML source turned into help.pdf beside the executable by a small
+# Qt program (QTextDocument printed by QPdfWriter).
+add_executable(helpdoc help/HelpDocument.cpp)
+target_link_libraries(helpdoc PRIVATE Qt6::Gui)
+add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/help.pdf
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:helpdoc>
+            ${CMAKE_CURRENT_SOURCE_DIR}/help/help.html ${CMAKE_CURRENT_BINARY_DIR}/help.pdf
+    DEPENDS helpdoc ${CMAKE_CURRENT_SOURCE_DIR}/help/help.html
+    COMMENT "Writing the user guide help.pdf"
+    VERBATIM)
+add_custom_target(help_pdf ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/help.pdf)
+# The program target is declared after this file is included; the dependency is added once the
+# directory has been read.
+cmake_language(DEFER CALL add_dependencies virasvet help_pdf)

@@ -1,0 +1,357 @@
+#include "Fabout.h"
+#include "Help.h"
+#include "IntSpinEdit.h"
+#include "JpegImage.h"
+#include "MessageBoxes.h"
+#include "Prop.h"
+#include "ui_Fabout.h"
+#include "ui_Prop.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtEndian>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+model::ProjectParameters DefaultParameters() {
+    model::ProjectParameters parameters;
+    model::SetDefaultParameters(parameters);
+    return parameters;
+}
+
+QByteArray ResourceBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+// Runs the dialog modally, does what closes it from inside the modal loop and returns the result;
+// -1 when it did not close within two seconds.
+int RunModal(QDialog& dialog, const std::function<void()>& close) {
+    QTimer::singleShot(0, &dialog, close);
+    QTimer::singleShot(2000, &dialog, [&dialog] { dialog.done(-1); });
+    return dialog.exec();
+}
+
+} // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+    QStringList errors_;
+    QList<QUrl> opened_;
+
+private slots:
+    void initTestCase() {
+        MessageBoxes& boxes = MessageBoxes::Current();
+        boxes.ShowError = [this](QWidget*, const QString& message) { errors_ << message; };
+        boxes.ShowInformation = [this](QWidget*, const QString& message) { errors_ << message; };
+        boxes.Confirm = [](QWidget*, const QString&) { return true; };
+        ShellOpen() = [this](const QUrl& target) { opened_ << target; };
+    }
+
+    void init() {
+        errors_.clear();
+        opened_.clear();
+    }
+
+    void settingsDialogShowsTheRecordOnCreation() {
+        model::ProjectParameters parameters = DefaultParameters();
+        TForm3 dialog(parameters, model::NumberLocale{});
+        const Ui::TForm3& ui = *dialog.ui();
+
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Настройки"));
+        QCOMPARE(dialog.minimumSize(), QSize(313, 448));
+        QCOMPARE(dialog.maximumSize(), QSize(313, 448));
+        QCOMPARE(ui.RLiftExponential->text(), QStringLiteral("экспоненциальная засимость"));
+        QCOMPARE(ui.LabelETm->text(), QStringLiteral("В межэтажных пространнствах, сек."));
+        QCOMPARE(ui.CLFrom->geometry(), QRect(224, 227, 81, 26));
+        QCOMPARE(ui.BO->geometry(), QRect(40, 410, 113, 29));
+
+        for (QWidget* hidden :
+             {static_cast<QWidget*>(ui.GroupBox1), static_cast<QWidget*>(ui.EG),
+              static_cast<QWidget*>(ui.LabelEG), static_cast<QWidget*>(ui.CVor)}) {
+            QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+        }
+        QVERIFY(!ui.GroupBox2->isHidden());
+
+        QCOMPARE(ui.CLFrom->text(), QStringLiteral("1"));
+        QVERIFY(ui.RLiftExponential->isChecked());
+        QVERIFY(!ui.RLiftLinear->isChecked());
+        QCOMPARE(ui.ESt->text(), QStringLiteral("1,00"));
+        QCOMPARE(ui.EZa->text(), QStringLiteral("3,50"));
+        QCOMPARE(ui.VN->text(), QStringLiteral("10,0"));
+        QCOMPARE(ui.VE->text(), QStringLiteral("4,0"));
+        QCOMPARE(ui.VZ->text(), QStringLiteral("1,5"));
+        QCOMPARE(ui.VP->text(), QStringLiteral("1,5"));
+        QCOMPARE(ui.ETe->text(), QStringLiteral("60"));
+        QCOMPARE(ui.ETm->text(), QStringLiteral("20"));
+        QCOMPARE(ui.ETd->text(), QStringLiteral("10"));
+        QCOMPARE(ui.EG->text(), QStringLiteral("0,10"));
+        QVERIFY(ui.CVor->isChecked());
+
+        // The user's own separators are used for showing and for reading.
+        const model::NumberLocale dotted{".", ","};
+        TForm3 dottedDialog(parameters, dotted);
+        QCOMPARE(dottedDialog.ui()->ESt->text(), QStringLiteral("1.00"));
+        dottedDialog.ui()->EZa->setText(QStringLiteral("2.25"));
+        dottedDialog.ui()->BO->click();
+        QVERIFY(errors_.isEmpty());
+        QCOMPARE(parameters.PassagesPerResident, 2.25);
+    }
+
+    void cancelStoresNothingButTheTextStays() {
+        model::ProjectParameters parameters = DefaultParameters();
+        TForm3 dialog(parameters, model::NumberLocale{});
+        dialog.ui()->ESt->setText(QStringLiteral("0,5"));
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BC->click(); }), int(QDialog::Rejected));
+        QCOMPARE(parameters.IndividualityCoefficient, 1.0);
+
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BO->click(); }), int(QDialog::Accepted));
+        QCOMPARE(parameters.IndividualityCoefficient, 0.5);
+        QVERIFY(errors_.isEmpty());
+    }
+
+    void saveStoresEveryFieldWithoutRangeChecks() {
+        model::ProjectParameters parameters = DefaultParameters();
+        TForm3 dialog(parameters, model::NumberLocale{});
+        Ui::TForm3& ui = *dialog.ui();
+        ui.CLFrom->setText(QStringLiteral("второй"));
+        ui.RLiftLinear->setChecked(true);
+        ui.ESt->setText(QStringLiteral("5"));
+        ui.EZa->setText(QStringLiteral("150"));
+        ui.CVor->setChecked(false);
+        ui.VN->setText(QStringLiteral("12,5"));
+        ui.VE->setText(QStringLiteral("-3"));
+        ui.VZ->setText(QStringLiteral(" 0,75 "));
+        ui.VP->setText(QStringLiteral("2"));
+        ui.EG->setText(QStringLiteral("0,25"));
+
+        QCOMPARE(RunModal(dialog, [&] { ui.BO->click(); }), int(QDialog::Accepted));
+        QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+        QCOMPARE(parameters.LiftFromFloor, 1);
+        QCOMPARE(parameters.LiftModel, model::LiftModelLinear);
+        QCOMPARE(parameters.IndividualityCoefficient, 5.0);
+        QCOMPARE(parameters.PassagesPerResident, 150.0);
+        QCOMPARE(parameters.CountLampTheft, false);
+        QCOMPARE(parameters.TheftRateIncandescent, 12.5);
+        QCOMPARE(parameters.TheftRateEnergySaving, -3.0);
+        QCOMPARE(parameters.TheftRateSoundSensor, 0.75);
+        QCOMPARE(parameters.TheftRateExternalBlock, 2.0);
+        QCOMPARE(parameters.BurnOutGamma, 0.25);
+    }
+
+    void unreadableFieldEndsTheSaveThereAndKeepsTheDialogOpen() {
+        model::ProjectParameters parameters = DefaultParameters();
+        TForm3 dialog(parameters, model::NumberLocale{});
+        Ui::TForm3& ui = *dialog.ui();
+        ui.CLFrom->setText(QStringLiteral("7"));
+        ui.RLiftLinear->setChecked(true);
+        ui.ESt->setText(QStringLiteral("0,3"));
+        ui.EZa->setText(QStringLiteral("2,5"));
+        ui.CVor->setChecked(false);
+        ui.VN->setText(QString());
+        ui.VE->setText(QStringLiteral("9"));
+
+        dialog.show();
+        ui.BO->click();
+        QCOMPARE(errors_, QStringList{QStringLiteral("'' is not a valid floating point value.")});
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(parameters.LiftFromFloor, 7);
+        QCOMPARE(parameters.LiftModel, model::LiftModelLinear);
+        QCOMPARE(parameters.IndividualityCoefficient, 0.3);
+        QCOMPARE(parameters.PassagesPerResident, 2.5);
+        QCOMPARE(parameters.CountLampTheft, false);
+        QCOMPARE(parameters.TheftRateIncandescent, 10.0);
+        QCOMPARE(parameters.TheftRateEnergySaving, 4.0);
+
+        // Once the field is mended the same opening can be saved.
+        ui.VN->setText(QStringLiteral("11"));
+        ui.BO->click();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(parameters.TheftRateIncandescent, 11.0);
+        QCOMPARE(parameters.TheftRateEnergySaving, 9.0);
+    }
+
+    void saveLeavesTheHoldTimesOfTheInputPage() {
+        model::ProjectParameters parameters = DefaultParameters();
+        TForm3 dialog(parameters, model::NumberLocale{});
+        // The user set other hold times on the input page and recalculated after the dialog was
+        // created; the dialog's hidden copies still hold the start-up values.
+        parameters.HoldTimeLanding = 30.0 / 3600;
+        parameters.HoldTimeBetween = 15.0 / 3600;
+        parameters.HoldTimeVestibule = 5.0 / 3600;
+        dialog.ui()->ETe->setText(QStringLiteral("99"));
+
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BO->click(); }), int(QDialog::Accepted));
+        QCOMPARE(parameters.HoldTimeLanding, 30.0 / 3600);
+        QCOMPARE(parameters.HoldTimeBetween, 15.0 / 3600);
+        QCOMPARE(parameters.HoldTimeVestibule, 5.0 / 3600);
+    }
+
+    void everyWayOfClosingTheSettingsEndsTheModalRun() {
+        model::ProjectParameters parameters = DefaultParameters();
+        TForm3 dialog(parameters, model::NumberLocale{});
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BO->click(); }), int(QDialog::Accepted));
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BC->click(); }), int(QDialog::Rejected));
+        QCOMPARE(RunModal(dialog, [&] { dialog.close(); }), int(QDialog::Rejected));
+        QCOMPARE(RunModal(dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); }),
+                 int(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(errors_.isEmpty());
+    }
+
+    void aboutWindowLayout() {
+        TForm2 about;
+        const Ui::TForm2& ui = *about.ui();
+        QCOMPARE(about.windowTitle(), QStringLiteral("Virasvet"));
+        QCOMPARE(about.minimumSize(), QSize(376, 182));
+        QCOMPARE(about.maximumSize(), QSize(376, 182));
+        QCOMPARE(ui.Image1->geometry(), QRect(8, 8, 362, 65));
+        QCOMPARE(ui.Image1->pixmap().size(), QSize(362, 65));
+        QCOMPARE(ui.Label1->text(),
+                 QStringLiteral("Программа расчета экономических показателей при использовании "
+                                "различных видов освещения мест общего пользования жилых домов."));
+        QCOMPARE(ui.Label2->text(), WebSiteUrl().host());
+        QCOMPARE(ui.Label3->text(), QStringLiteral("Техническая поддержка."));
+        QCOMPARE(ui.Button1->text(), QStringLiteral("ОК"));
+        for (QWidget* link : {static_cast<QWidget*>(ui.Image1), static_cast<QWidget*>(ui.Label2),
+                              static_cast<QWidget*>(ui.Label3)}) {
+            QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+        }
+    }
+
+    void aboutLinksOpenThroughTheShellAndTheWindowStays() {
+        TForm2 about;
+        Ui::TForm2& ui = *about.ui();
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::mouseClick(ui.Image1, Qt::LeftButton);
+        QTest::mouseClick(ui.Label2, Qt::LeftButton);
+        QTest::mouseClick(ui.Label3, Qt::LeftButton);
+        QTest::mouseClick(ui.Label3, Qt::RightButton);
+        QCOMPARE(opened_, (QList<QUrl>{WebSiteUrl(), WebSiteUrl(), SupportMailUrl()}));
+        QVERIFY(about.isVisible());
+        QCOMPARE(SupportMailUrl().scheme(), QStringLiteral("mailto"));
+
+        ui.Button1->click();
+        QVERIFY(!about.isVisible());
+        QCOMPARE(RunModal(about, [&] { about.close(); }), int(QDialog::Rejected));
+        QCOMPARE(RunModal(about, [&] { ui.Button1->click(); }), int(QDialog::Accepted));
+    }
+
+    void jpegDecoderReadsTheShippedLogo() {
+        const JpegDecoding logo = LoadJpeg(QStringLiteral(":/logos/about-logo.jpg"));
+        QVERIFY2(logo.Error.isEmpty(), qPrintable(logo.Error));
+        QCOMPARE(logo.Image.size(), QSize(362, 65));
+        QSet<QRgb> colours;
+        for (int y = 0; y < logo.Image.height(); ++y) {
+            for (int x = 0; x < logo.Image.width(); ++x) {
+                colours.insert(logo.Image.pixel(x, y));
+            }
+        }
+        QVERIFY(colours.size() > 100);
+        // Dark band on the left, white lettering: both must be there.
+        QVERIFY(qGray(logo.Image.pixel(2, 60)) < 100);
+    }
+
+    void jpegDecoderRejectsDamagedData() {
+        const QByteArray logo = ResourceBytes(QStringLiteral(":/logos/about-logo.jpg"));
+        QVERIFY(logo.size() > 1000);
+
+        QByteArray noHeight = logo;
+        const qsizetype frame = noHeight.indexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(frame > 0);
+        noHeight[frame + 5] = 0; // frame header: marker, length (2), precision, height (2)
+        noHeight[frame + 6] = 0;
+
+        QByteArray wrongMarker = logo;
+        wrongMarker[frame + 1] = char(0xC3); // lossless coding, which the decoder does not do
+
+        const QList<QPair<const char*, QByteArray>> damaged = {
+            {"empty", QByteArray()},
+            {"not a JPEG", QByteArray("GIF89a, not a JPEG picture at all")},
+            {"only the start marker", logo.left(2)},
+            {"cut in the header", logo.left(frame + 4)},
+            {"cut in the picture data", logo.left(logo.size() / 2)},
+            {"end marker missing", logo.left(logo.size() - 2)},
+            {"zero height", noHeight},
+            {"unsupported coding", wrongMarker},
+        };
+        for (const auto& [what, data] : damaged) {
+            const JpegDecoding result = DecodeJpeg(data);
+            QVERIFY2(result.Image.isNull(), what);
+            QVERIFY2(result.Error.startsWith(QStringLiteral("Not a readable JPEG picture: ")),
+                     what);
+            QVERIFY2(result.Error.size() > 30, qPrintable(result.Error));
+        }
+
+        const JpegDecoding missing = LoadJpeg(QStringLiteral(":/logos/no-such-logo.jpg"));
+        QVERIFY(missing.Image.isNull());
+        QVERIFY(missing.Error.contains(QStringLiteral("no-such-logo.jpg")));
+    }
+
+    void printLogoIsA24BitBitmap() {
+        const QByteArray bitmap = ResourceBytes(QStringLiteral(":/logos/print-logo.bmp"));
+        QVERIFY(bitmap.size() > 54);
+        QVERIFY(bitmap.startsWith("BM"));
+        const auto* header = reinterpret_cast<const uchar*>(bitmap.constData());
+        QCOMPARE(qFromLittleEndian<qint32>(header + 18), 181);
+        QCOMPARE(qFromLittleEndian<qint32>(header + 22), 33);
+        QCOMPARE(qFromLittleEndian<quint16>(header + 28), quint16(24));
+        QCOMPARE(QImage(QStringLiteral(":/logos/print-logo.bmp")).size(), QSize(181, 33));
+    }
+
+    void helpIsLookedForBesideTheExecutable() {
+        const QString startDirectory = QDir::currentPath();
+        QTemporaryDir programDirectory;
+        QTemporaryDir otherDirectory;
+        QVERIFY(programDirectory.isValid() && otherDirectory.isValid());
+        const QString besideProgram = programDirectory.filePath(QStringLiteral("help.pdf"));
+        QVERIFY(QDir::setCurrent(otherDirectory.path()));
+
+        // Absent beside the program; one in the current directory does not count.
+        QFile inCurrentDirectory(QStringLiteral("help.pdf"));
+        QVERIFY(inCurrentDirectory.open(QIODevice::WriteOnly));
+        inCurrentDirectory.close();
+        QCOMPARE(HelpTarget(programDirectory.path()), WebSiteUrl());
+
+        // A directory of that name is not a document.
+        QVERIFY(QDir().mkpath(besideProgram));
+        QCOMPARE(HelpTarget(programDirectory.path()), WebSiteUrl());
+        QVERIFY(QDir().rmdir(besideProgram));
+
+        QFile document(besideProgram);
+        QVERIFY(document.open(QIODevice::WriteOnly));
+        document.write("%PDF-1.4\n");
+        document.close();
+        QCOMPARE(HelpTarget(programDirectory.path()), QUrl::fromLocalFile(besideProgram));
+
+        QVERIFY(QDir::setCurrent(startDirectory));
+
+        OpenHelpDocument();
+        QCOMPARE(opened_, QList<QUrl>{HelpTarget(QCoreApplication::applicationDirPath())});
+    }
+
+    void buildWritesTheUserGuide() {
+        QFile guide(QStringLiteral(BUILT_HELP_DOCUMENT));
+        QVERIFY2(guide.open(QIODevice::ReadOnly), BUILT_HELP_DOCUMENT);
+        const QByteArray pdf = guide.readAll();
+        QVERIFY(pdf.startsWith("%PDF-"));
+        QVERIFY(pdf.size() > 10000);
+        QVERIFY(pdf.trimmed().endsWith("%%EOF"));
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"
