@@ -1,6 +1,7 @@
 #include "Tracer.h"
 
 #include "Canvas.h"
+#include "CostChart.h"
 #include "Fonts.h"
 #include "Rendering.h"
 #include "Saturate.h"
@@ -17,8 +18,7 @@ QString F(double value, const char* pattern, const model::NumberLocale& locale) 
 } // namespace
 
 int TracerDay(int tracerX, double xScale) {
-    // The chart's day 0 lies at window x 560: picture x 10 shown from window x 550.
-    const double day = (static_cast<double>(tracerX) - 560) / xScale;
+    const double day = (static_cast<double>(tracerX) - (CostChartWindowX + ChartOriginX)) / xScale;
     return std::clamp(model::SaturatingTrunc(day), 0, model::SimulationDays - 1);
 }
 

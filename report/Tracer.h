@@ -7,9 +7,8 @@
 
 namespace report {
 
-// Window position of the cost chart picture.
+// Window x of the cost chart picture's left edge.
 inline constexpr int CostChartWindowX = 550;
-inline constexpr int CostChartWindowY = 1;
 
 // Day under the tracer line at window x `tracerX`: kept within the simulated days even for
 // positions the mouse handler would not accept.
