@@ -6,6 +6,7 @@
 #include <QPen>
 #include <QRect>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace report {
@@ -77,7 +78,7 @@ void Canvas::DrawSegment(QPoint from, QPoint to) {
         return;
     }
     if (outlineWidth_ > 1) {
-        // A wide flat-capped stroke covers its start and stops short of its end pixel.
+        // Flat caps keep a wide stroke from running past its end points.
         painter_.setPen(QPen(outlineColour_, outlineWidth_,
                              outlineDotted_ ? Qt::DotLine : Qt::SolidLine, Qt::FlatCap,
                              Qt::RoundJoin));
