@@ -1,0 +1,509 @@
+#include "InputReading.h"
+#include "IntSpinEdit.h"
+#include "Locale.h"
+#include "MessageBoxes.h"
+#include "Prop.h"
+#include "Unit1.h"
+#include "UpDownStepper.h"
+#include "ui_Unit1.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+const QString OutOfRange = QString::fromUtf8(
+    model::OutOfRangeMessage.data(), static_cast<qsizetype>(model::OutOfRangeMessage.size()));
+const QString FillIn = QString::fromUtf8(model::FillInMessage.data(),
+                                         static_cast<qsizetype>(model::FillInMessage.size()));
+
+QImage Rgb(const QImage& image) {
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+bool IsAllWhite(const QImage& picture) {
+    const QImage rgb = Rgb(picture);
+    for (int y = 0; y < rgb.height(); ++y) {
+        for (int x = 0; x < rgb.width(); ++x) {
+            if (rgb.pixel(x, y) != qRgb(255, 255, 255)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The columns in which two grabs of the window differ, as [first, last]; {-1, -1} when equal.
+std::pair<int, int> DifferingColumns(const QImage& a, const QImage& b) {
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                first = first < 0 ? x : std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    return {first, last};
+}
+
+} // namespace
+
+// The main window under one pair of regional separators. Every box the window shows is recorded
+// instead of shown; a test fails when a box appears that it did not expect.
+class MainWindowTest : public QObject {
+    Q_OBJECT
+public:
+    MainWindowTest(model::NumberLocale locale) : locale_(std::move(locale)) {}
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsOnTheInputPageWithTheEstimate();
+    void forwardBackAndForwardAgain();
+    void rejectedValuesOnTheForwardStep();
+    void lampPowerSnapsToStandardPowers();
+    void lampCountsSwitchZonesAndBlockCountsRecalculate();
+    void recalculationReadsThePageTwice();
+    void burnHoursSteppersAndTariffPresets();
+    void zoomLimitsRedrawTheChart();
+    void tracerFollowsTheMouseOverTheChart();
+    void settingsDialogRereadsTheHouse();
+
+private:
+    // The locale's way of writing a number given with a decimal comma.
+    QString Dec(const char* commaText) const {
+        return WithDecimalSeparator(QString::fromUtf8(commaText), locale_);
+    }
+    QStringList TakeInformation() { return std::exchange(information_, {}); }
+    QStringList TakeErrors() { return std::exchange(errors_, {}); }
+    Ui::TForm1& Ui() { return *window_->ui(); }
+    QImage Grab() { return Rgb(window_->ClientArea()->grab().toImage()); }
+    void Forward() {
+        Ui().BNext->click();
+        QCOMPARE(window_->ResultsShown(), 1);
+    }
+    void MoveMouse(int x, int y) {
+        const QPointF local(x, y);
+        QMouseEvent move(QEvent::MouseMove, local, window_->ClientArea()->mapToGlobal(local),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_->ClientArea(), &move);
+    }
+
+    model::NumberLocale locale_;
+    MessageBoxes savedBoxes_;
+    QStringList information_;
+    QStringList errors_;
+    std::unique_ptr<TForm1> window_;
+};
+
+void MainWindowTest::init() {
+    savedBoxes_ = MessageBoxes::Current();
+    MessageBoxes::Current().ShowInformation = [this](QWidget*, const QString& message) {
+        information_.append(message);
+    };
+    MessageBoxes::Current().ShowError = [this](QWidget*, const QString& message) {
+        errors_.append(message);
+    };
+    MessageBoxes::Current().Confirm = [this](QWidget*, const QString& question) {
+        errors_.append(QStringLiteral("unexpected question: ") + question);
+        return false;
+    };
+    window_ = std::make_unique<TForm1>(locale_);
+    window_->show();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+}
+
+void MainWindowTest::cleanup() {
+    window_.reset();
+    MessageBoxes::Current() = savedBoxes_;
+    QCOMPARE(TakeInformation(), QStringList());
+    QCOMPARE(TakeErrors(), QStringList());
+}
+
+void MainWindowTest::startsOnTheInputPageWithTheEstimate() {
+    QCOMPARE(window_->windowTitle(),
+             QStringLiteral("Программа расчета электроэнергии на освещение МОП"));
+    QCOMPARE(window_->ClientArea()->size(), QSize(1000, 642));
+    QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(Ui().BNext->text(), QStringLiteral("Вперед "));
+    const QList<QAction*> menu = Ui().MainMenu1->actions();
+    QCOMPARE(menu.size(), 3);
+    QCOMPARE(menu[0]->text(), QStringLiteral("Настройки"));
+    QCOMPARE(menu[1]->text(), QStringLiteral("Помощь"));
+    QCOMPARE(menu[2]->text(), QStringLiteral("О программе"));
+
+    QVERIFY(Ui().PK->isVisible());
+    QVERIFY(!Ui().BBack->isEnabled());
+    QVERIFY(Ui().BNext->isEnabled());
+    QVERIFY(Ui().BPrint->isHidden());
+    QVERIFY(Ui().BSP->isHidden());
+    QVERIFY(Ui().PZ->isHidden());
+    QVERIFY(Ui().CT1->isHidden() && !Ui().CT1->isEnabled());
+    QVERIFY(Ui().CT2->isHidden() && !Ui().CT2->isEnabled());
+    QVERIFY(Ui().I1->isHidden());
+    QCOMPARE(window_->ResultsShown(), 0);
+
+    // The page refresh has replaced the layout's texts by the record's values.
+    QCOMPARE(Ui().EPAY->text(), Dec("1,38"));
+    QCOMPARE(Ui().EOLive->text(), QStringLiteral("6"));
+    QCOMPARE(Ui().ENLive->text(), QStringLiteral("18"));
+    QCOMPARE(Ui().COHE->text(), Dec("13,00"));
+    QCOMPARE(Ui().COHD->text(), Dec("24,00"));
+    QCOMPARE(Ui().UpDown1->position(), 130);
+    QCOMPARE(Ui().UpDown6->position(), 130);
+    QCOMPARE(Ui().UpDown8->position(), 240);
+    QCOMPARE(Ui().CNHE->text(), Dec("1,46"));
+    QCOMPARE(Ui().CNHM->text(), Dec("0,49"));
+    QCOMPARE(Ui().CNHD->text(), Dec("1,05"));
+    QCOMPARE(Ui().UpDown2->position(), 14);
+    QCOMPARE(Ui().UpDown3->position(), 4);
+    QCOMPARE(Ui().UpDown5->position(), 10);
+
+    const model::ProjectParameters& p = window_->ProjectParameters();
+    QCOMPARE(p.Tariff, 1.38);
+    QCOMPARE(p.FloorCount, 9);
+    QCOMPARE(p.PlannedSchemeType, 1);
+    QCOMPARE(p.ExistingSchemeType, 0);
+    QCOMPARE(p.Address, std::string("ул.   д. "));
+
+    for (int size : {16, 32, 64, 128}) {
+        const QImage icon(QStringLiteral(":/resources/icons/virasvet-%1.png").arg(size));
+        QCOMPARE(icon.size(), QSize(size, size));
+    }
+    for (QToolButton* zoom : {Ui().BXMin, Ui().BXMax, Ui().BYMin, Ui().BYMax}) {
+        QVERIFY(!zoom->icon().isNull());
+    }
+
+    // The input page is painted in the button face colour.
+    QCOMPARE(Grab().pixel(5, 640), window_->palette().color(QPalette::Button).rgb());
+}
+
+void MainWindowTest::forwardBackAndForwardAgain() {
+    Forward();
+    QVERIFY(Ui().PK->isHidden());
+    QVERIFY(Ui().BBack->isEnabled());
+    QVERIFY(!Ui().BNext->isEnabled());
+    QVERIFY(Ui().BPrint->isVisible());
+    QVERIFY(Ui().BSP->isVisible());
+    QVERIFY(Ui().PZ->isVisible());
+    const model::SimulationResult& result = window_->SimulationResult();
+    QCOMPARE(static_cast<int>(result.ExistingDays.size()), model::SimulationDays);
+    const model::ProjectParameters& p = window_->ProjectParameters();
+    QCOMPARE(p.PlannedBlocksLanding, 1);
+    QCOMPARE(p.PlannedHoursLanding, 1.46);
+
+    // The results page shows the three pictures where they belong, the later over the earlier.
+    const report::ResultPictures& pictures = window_->Pictures();
+    QVERIFY(!IsAllWhite(pictures.ReportBitmap));
+    QVERIFY(!IsAllWhite(pictures.MonthlyChartBitmap));
+    QVERIFY(!IsAllWhite(pictures.CostChartBitmap));
+    const QImage shown = Grab();
+    QCOMPARE(shown.copy(10, 20, 540, 300), Rgb(pictures.ReportBitmap).copy(0, 0, 540, 300));
+    QCOMPARE(shown.copy(50, 320, 500, 280), Rgb(pictures.MonthlyChartBitmap).copy(0, 0, 500, 280));
+    QCOMPARE(shown.copy(550, 110, 450, 490), Rgb(pictures.CostChartBitmap).copy(0, 109, 450, 490));
+
+    Ui().BBack->click();
+    QVERIFY(Ui().PK->isVisible());
+    QVERIFY(!Ui().BBack->isEnabled());
+    QVERIFY(Ui().BNext->isEnabled());
+    QVERIFY(Ui().BPrint->isHidden());
+    QVERIFY(Ui().BSP->isHidden());
+    QVERIFY(Ui().PZ->isHidden());
+    QCOMPARE(window_->ResultsShown(), 0);
+    QCOMPARE(Grab().pixel(5, 640), window_->palette().color(QPalette::Button).rgb());
+
+    // Forward again runs a new calculation from the page as it stands.
+    const double energyCost = result.DailyEnergyCostExisting;
+    Ui().EPAY->setText(Dec("2,76"));
+    Forward();
+    QCOMPARE(p.Tariff, 2.76);
+    QCOMPARE(result.DailyEnergyCostExisting, energyCost * 2);
+}
+
+void MainWindowTest::rejectedValuesOnTheForwardStep() {
+    // A tariff out of range is reported and the previous one is used.
+    Ui().EPAY->setText(QStringLiteral("0"));
+    Forward();
+    QCOMPARE(TakeInformation(), QStringList{OutOfRange});
+    QCOMPARE(window_->ProjectParameters().Tariff, 1.38);
+    Ui().BBack->click();
+    Ui().EPAY->setText(Dec("1,38"));
+
+    // A floor count beyond the field's range is clamped when the focus leaves for the button.
+    IntSpinEdit* floors = Ui().CF;
+    floors->lineEdit()->setFocus(Qt::MouseFocusReason);
+    floors->lineEdit()->selectAll();
+    QTest::keyClicks(floors->lineEdit(), QStringLiteral("50"));
+    QCOMPARE(floors->text(), QStringLiteral("50"));
+    QTest::mouseClick(Ui().BNext, Qt::LeftButton);
+    QCOMPARE(window_->ResultsShown(), 1);
+    QCOMPARE(floors->text(), QStringLiteral("40"));
+    QCOMPARE(window_->ProjectParameters().FloorCount, 40);
+    Ui().BBack->click();
+
+    // A price that is not a number ends the step on the input page with the error box; the
+    // pictures have been emptied already.
+    Ui().EOSc->setText(QStringLiteral("abc"));
+    Ui().BNext->click();
+    QCOMPARE(TakeErrors(),
+             QStringList{QStringLiteral("'abc' is not a valid floating point value.")});
+    QCOMPARE(window_->ResultsShown(), 0);
+    QVERIFY(Ui().PK->isVisible());
+    QVERIFY(Ui().BNext->isEnabled());
+    QVERIFY(!Ui().BBack->isEnabled());
+    QVERIFY(IsAllWhite(window_->Pictures().CostChartBitmap));
+}
+
+void MainWindowTest::lampPowerSnapsToStandardPowers() {
+    IntSpinEdit* power = Ui().COPE;
+    const auto stepped = [power](const char* start, bool up) {
+        power->setText(QString::fromLatin1(start));
+        up ? power->stepUp() : power->stepDown();
+        return power->text();
+    };
+    QCOMPARE(stepped("40", false), QStringLiteral("35"));
+    QCOMPARE(stepped("40", true), QStringLiteral("50"));
+    QCOMPARE(stepped("24", false), QStringLiteral("12"));
+    QCOMPARE(stepped("150", true), QStringLiteral("151"));
+    QCOMPARE(stepped("12", false), QStringLiteral("11"));
+    QCOMPARE(stepped("11", true), QStringLiteral("12"));
+    QCOMPARE(stepped("500", true), QStringLiteral("500"));
+    QCOMPARE(stepped("1", false), QStringLiteral("1"));
+
+    // The arrow keys step too.
+    power->setText(QStringLiteral("60"));
+    QTest::keyClick(power->lineEdit(), Qt::Key_Up);
+    QCOMPARE(power->text(), QStringLiteral("75"));
+
+    // Cleared it shows the minimum at once; typed 13 it jumps to 24; typed 41 to 50.
+    power->setText(QString());
+    QCOMPARE(power->text(), QStringLiteral("1"));
+    power->lineEdit()->setFocus();
+    power->lineEdit()->selectAll();
+    QTest::keyClicks(power->lineEdit(), QStringLiteral("13"));
+    QCOMPARE(power->text(), QStringLiteral("24"));
+    power->lineEdit()->selectAll();
+    QTest::keyClicks(power->lineEdit(), QStringLiteral("41"));
+    QCOMPARE(power->text(), QStringLiteral("50"));
+
+    // Every power field snaps.
+    for (IntSpinEdit* field : {Ui().COPM, Ui().COPD, Ui().CNPE, Ui().CNPM, Ui().CNPD}) {
+        field->stepDown();
+        QCOMPARE(field->text(), QStringLiteral("35"));
+    }
+}
+
+void MainWindowTest::lampCountsSwitchZonesAndBlockCountsRecalculate() {
+    const model::ProjectParameters& p = window_->ProjectParameters();
+
+    // An existing zone without lamps has nothing to set; "00" is not "0".
+    Ui().CLTE->setText(QStringLiteral("0"));
+    QVERIFY(!Ui().COPE->isEnabled() && !Ui().COHE->isEnabled() && !Ui().UpDown1->isEnabled());
+    Ui().CLTE->setText(QStringLiteral("00"));
+    QVERIFY(Ui().COPE->isEnabled() && Ui().COHE->isEnabled() && Ui().UpDown1->isEnabled());
+    Ui().CLTE->setText(QString());
+    QVERIFY(Ui().COPE->isEnabled());
+    Ui().CLTE->setText(QStringLiteral("1"));
+
+    // A planned zone without lamps loses its blocks, which recalculates: the zone now burns as
+    // the existing one does.
+    Ui().CLPE->setText(QStringLiteral("0"));
+    QVERIFY(!Ui().CNPE->isEnabled() && !Ui().CNHE->isEnabled() && !Ui().UpDown2->isEnabled());
+    QCOMPARE(Ui().CBPE->text(), QStringLiteral("0"));
+    QVERIFY(!Ui().CBPE->isEnabled());
+    QCOMPARE(p.PlannedLampsLanding, 0);
+    QCOMPARE(p.PlannedBlocksLanding, 0);
+    QCOMPARE(Ui().CNHE->text(), Dec("13,00"));
+    QCOMPARE(Ui().UpDown2->position(), 130);
+    QCOMPARE(p.PlannedHoursLanding, 13.0);
+
+    // Lamps again: the block field is enabled but keeps 0 blocks.
+    Ui().CLPE->setText(QStringLiteral("1"));
+    QVERIFY(Ui().CBPE->isEnabled() && Ui().CNHE->isEnabled());
+    QCOMPARE(Ui().CBPE->text(), QStringLiteral("0"));
+    Ui().COHE->setText(Dec("5,5"));
+    Ui().BTime->click();
+    QCOMPARE(Ui().CNHE->text(), Dec("5,50"));
+
+    // Every change of a block count, set or stepped, recalculates with the page's hold times.
+    Ui().ETm->setText(QStringLiteral("40"));
+    Ui().CBPM->stepUp();
+    QCOMPARE(p.PlannedBlocksBetween, 2);
+    QCOMPARE(p.HoldTimeBetween, 40.0 / 3600);
+    QCOMPARE(Ui().CNHM->text(), Dec("0,97"));
+    Ui().CBPD->setText(QStringLiteral("3"));
+    QCOMPARE(p.PlannedBlocksVestibule, 3);
+    Ui().ETd->setText(QStringLiteral("20"));
+    Ui().CBPE->setText(QStringLiteral("1"));
+    QCOMPARE(Ui().CNHD->text(), Dec("2,10"));
+    QCOMPARE(Ui().CNHE->text(), Dec("1,46"));
+}
+
+void MainWindowTest::recalculationReadsThePageTwice() {
+    const model::ProjectParameters& p = window_->ProjectParameters();
+
+    Ui().EPAY->setText(QStringLiteral("0"));
+    Ui().Button2->click();
+    QCOMPARE(TakeInformation(), (QStringList{OutOfRange, OutOfRange}));
+    Ui().EPAY->setText(Dec("1,38"));
+
+    Ui().CLTM->setText(QString());
+    Ui().BTime->click();
+    QCOMPARE(TakeInformation(), (QStringList{FillIn, FillIn}));
+    Ui().CLTM->setText(QStringLiteral("1"));
+
+    // The refresh writes whole numbers back, and the second reading takes them.
+    Ui().EORep->setText(Dec("10,4"));
+    Ui().BTime->click();
+    QCOMPARE(Ui().EORep->text(), QStringLiteral("10"));
+    QCOMPARE(p.ExistingLampPrice, 10.0);
+
+    // Hold times are converted without a guard: the first that is not a number stops it all.
+    Ui().ETe->setText(QStringLiteral("120"));
+    Ui().ETm->setText(QStringLiteral("x"));
+    Ui().Button2->click();
+    QCOMPARE(TakeErrors(), QStringList{QStringLiteral("'x' is not a valid floating point value.")});
+    QCOMPARE(p.HoldTimeLanding, 120.0 / 3600);
+    QCOMPARE(p.HoldTimeBetween, 20.0 / 3600);
+    QCOMPARE(Ui().CNHE->text(), Dec("1,46"));
+}
+
+void MainWindowTest::burnHoursSteppersAndTariffPresets() {
+    // The stepper keeps its own position, whatever was typed into the field.
+    Ui().COHE->setText(Dec("5,5"));
+    Ui().UpDown1->clickUp();
+    QCOMPARE(Ui().COHE->text(), Dec("13,1"));
+    Ui().UpDown5->clickDown();
+    QCOMPARE(Ui().CNHD->text(), Dec("0,9"));
+    for (UpDownStepper* stepper : {Ui().UpDown2, Ui().UpDown3, Ui().UpDown6, Ui().UpDown8}) {
+        stepper->clickUp();
+    }
+    QCOMPARE(Ui().CNHE->text(), Dec("1,5"));
+    QCOMPARE(Ui().CNHM->text(), Dec("0,5"));
+    QCOMPARE(Ui().COHM->text(), Dec("13,1"));
+    QCOMPARE(Ui().COHD->text(), Dec("24,1"));
+
+    Ui().RB2->click();
+    QCOMPARE(Ui().EPAY->text(), Dec("1,97"));
+    QVERIFY(!Ui().RB1->isChecked());
+    Ui().RB1->click();
+    QCOMPARE(Ui().EPAY->text(), Dec("1,38"));
+    QVERIFY(!Ui().RB2->isChecked());
+    Ui().EPAY->setText(Dec("2,5"));
+    Ui().RB2->click();
+    QCOMPARE(Ui().EPAY->text(), Dec("2,5"));
+    Ui().RB1->click();
+    QCOMPARE(Ui().EPAY->text(), Dec("2,5"));
+}
+
+void MainWindowTest::zoomLimitsRedrawTheChart() {
+    Forward();
+    const report::ChartView& view = window_->ChartView();
+    const QImage before = window_->Pictures().CostChartBitmap;
+    Ui().BXMin->click();
+    QCOMPARE(view.XScale, 0.25);
+    QVERIFY(window_->Pictures().CostChartBitmap != before);
+    QCOMPARE(Grab().copy(550, 110, 450, 490),
+             Rgb(window_->Pictures().CostChartBitmap).copy(0, 109, 450, 490));
+
+    for (int i = 0; i < 3; ++i) {
+        Ui().BXMin->click();
+    }
+    QCOMPARE(view.XScale, 0.0625);
+    const QImage atLimit = window_->Pictures().CostChartBitmap;
+    Ui().BXMin->click();
+    QCOMPARE(view.XScale, 0.0625);
+    for (int i = 0; i < 12; ++i) {
+        Ui().BXMax->click();
+    }
+    QCOMPARE(view.XScale, 128.0);
+
+    for (int i = 0; i < 7; ++i) {
+        Ui().BYMin->click();
+    }
+    QCOMPARE(view.YScale, 0.078125);
+    for (int i = 0; i < 12; ++i) {
+        Ui().BYMax->click();
+    }
+    QCOMPARE(view.YScale, 160.0);
+}
+
+void MainWindowTest::tracerFollowsTheMouseOverTheChart() {
+    Forward();
+    const report::ChartView& view = window_->ChartView();
+    const QImage plain = Grab();
+
+    Ui().Button1->click();
+    QVERIFY(view.TracerOn);
+    QVERIFY(!view.TracerX.has_value());
+    QCOMPARE(Grab(), plain); // nothing before the mouse has been over the chart
+
+    for (const QPoint outside :
+         {QPoint(559, 300), QPoint(961, 300), QPoint(700, 49), QPoint(700, 570)}) {
+        MoveMouse(outside.x(), outside.y());
+        QVERIFY(!view.TracerX.has_value());
+    }
+    MoveMouse(700, 300);
+    QCOMPARE(view.TracerX, std::optional<int>(700));
+    MoveMouse(961, 300);
+    QCOMPARE(view.TracerX, std::optional<int>(700));
+    // The read-out stands right of the line...
+    auto [first, last] = DifferingColumns(plain, Grab());
+    QCOMPARE(first, 700);
+    QVERIFY(last > 760);
+    // ... and left of it near the right edge.
+    MoveMouse(900, 300);
+    std::tie(first, last) = DifferingColumns(plain, Grab());
+    QCOMPARE(last, 900);
+    QVERIFY(first < 840 && first >= 795);
+
+    Ui().Button1->click();
+    QVERIFY(!view.TracerOn);
+    QCOMPARE(Grab(), plain);
+
+    // Back switches the tracer off and keeps the zoom for the next calculation.
+    Ui().Button1->click();
+    Ui().BXMax->click();
+    Ui().BBack->click();
+    QVERIFY(!view.TracerOn);
+    Forward();
+    QVERIFY(!view.TracerOn);
+    QCOMPARE(view.XScale, 1.0);
+}
+
+void MainWindowTest::settingsDialogRereadsTheHouse() {
+    TForm3 settings(window_->ProjectParameters(), locale_, window_.get());
+    window_->SetDialogs(nullptr, &settings);
+    Forward();
+    const QImage results = Grab();
+    Ui().CF->setText(QStringLiteral("3"));
+    QTimer::singleShot(0, &settings, [&settings] { settings.reject(); });
+    Ui().N1->trigger();
+    QCOMPARE(window_->ProjectParameters().FloorCount, 3);
+    QVERIFY(Ui().CNHE->text() != Dec("1,46"));
+    // The results page keeps the previous calculation.
+    QCOMPARE(window_->ResultsShown(), 1);
+    QCOMPARE(Grab(), results);
+}
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    int failures = 0;
+    for (const model::NumberLocale& locale :
+         {model::NumberLocale{",", " "}, model::NumberLocale{".", ","}}) {
+        qInfo("Decimal separator '%s'", locale.DecimalSeparator.c_str());
+        MainWindowTest test(locale);
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+#include "MainWindowTest.moc"
