@@ -21,6 +21,7 @@ target_link_libraries(appwindows PRIVATE JPEG::JPEG)
 # that links appwindows: inside the static library nothing refers to it, and the linker would drop
 # it together with the registration of the resources.
 add_library(dialogresources OBJECT dialogs.qrc)
+set_target_properties(dialogresources PROPERTIES AUTOMOC OFF AUTOUIC OFF)
 target_link_libraries(dialogresources PRIVATE Qt6::Core)
 target_link_libraries(appwindows INTERFACE dialogresources $<TARGET_OBJECTS:dialogresources>)
 
