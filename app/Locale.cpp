@@ -5,8 +5,13 @@
 model::NumberLocale UserNumberLocale() {
     const QLocale system = QLocale::system();
     model::NumberLocale locale;
-    locale.DecimalSeparator = system.decimalPoint().toStdString();
-    locale.GroupSeparator = system.groupSeparator().toStdString();
+    // A locale that names no separator keeps the comma and blank the program was written for.
+    if (!system.decimalPoint().isEmpty()) {
+        locale.DecimalSeparator = system.decimalPoint().toStdString();
+    }
+    if (!system.groupSeparator().isEmpty()) {
+        locale.GroupSeparator = system.groupSeparator().toStdString();
+    }
     return locale;
 }
 

@@ -149,6 +149,7 @@ void MainWindowTest::startsOnTheInputPageWithTheEstimate() {
     QVERIFY(Ui().CT1->isHidden() && !Ui().CT1->isEnabled());
     QVERIFY(Ui().CT2->isHidden() && !Ui().CT2->isEnabled());
     QVERIFY(Ui().I1->isHidden());
+    QCOMPARE(Ui().I1->pixmap().size(), QSize(181, 33)); // the logo of the printed page
     QCOMPARE(window_->ResultsShown(), 0);
 
     // The page refresh has replaced the layout's texts by the record's values.
