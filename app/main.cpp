@@ -28,8 +28,9 @@ int main(int argc, char* argv[]) {
         QApplication application(argc, argv);
         Q_INIT_RESOURCE(mainwindow);
         try {
+            // The application title captions the message boxes; it is not set as the display
+            // name, which the window system would append to the main window's caption.
             QApplication::setApplicationName(ApplicationTitle);
-            QApplication::setApplicationDisplayName(ApplicationTitle);
             QApplication::setWindowIcon(ProgramIcon());
 
             const model::NumberLocale locale = UserNumberLocale();
