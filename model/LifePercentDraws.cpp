@@ -1,5 +1,8 @@
 #include "LifePercentDraws.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace model {
 namespace {
 
@@ -10,7 +13,7 @@ constexpr std::uint32_t LowerMask = 0x7fffffffu;
 
 inline std::uint32_t Mix(std::uint32_t current, std::uint32_t following, std::uint32_t far) {
     const std::uint32_t y = (current & UpperMask) | (following & LowerMask);
-    return far ^ (y >> 1) ^ ((y & 1u) * MatrixA);
+    return far ^ (y >> 1) ^ ((0u - (y & 1u)) & MatrixA);
 }
 
 } // namespace
@@ -44,13 +47,27 @@ void LifePercentDraws::Refill() {
         y ^= y >> 18;
         percent_[i] = static_cast<std::uint8_t>((y >> 1) % 100);
     }
-    next_ = 0;
+    next_ = percent_.data();
+}
+
+void LifePercentDraws::Take(std::int64_t count, std::uint8_t* out) {
+    while (count > 0) {
+        if (next_ == percent_.data() + StateSize) {
+            Refill();
+        }
+        const std::int64_t part =
+            std::min<std::int64_t>(count, percent_.data() + StateSize - next_);
+        std::memcpy(out, next_, static_cast<std::size_t>(part));
+        out += part;
+        next_ += part;
+        count -= part;
+    }
 }
 
 void LifePercentDraws::Skip(std::int64_t count) {
-    const std::int64_t left = StateSize - next_;
+    const std::int64_t left = percent_.data() + StateSize - next_;
     if (count <= left) {
-        next_ += static_cast<int>(count);
+        next_ += count;
         return;
     }
     count -= left;
@@ -59,7 +76,7 @@ void LifePercentDraws::Skip(std::int64_t count) {
         count -= StateSize;
     }
     Refill();
-    next_ = static_cast<int>(count);
+    next_ += count;
 }
 
 } // namespace model

@@ -13,11 +13,14 @@ public:
     explicit LifePercentDraws(std::uint32_t seed);
 
     std::int32_t Next() {
-        if (next_ == StateSize) {
+        if (next_ == percent_.data() + StateSize) {
             Refill();
         }
-        return percent_[next_++];
+        return *next_++;
     }
+
+    // The next `count` draws into `out`.
+    void Take(std::int64_t count, std::uint8_t* out);
 
     void Skip(std::int64_t count);
 
@@ -29,7 +32,9 @@ private:
 
     std::array<std::uint32_t, StateSize> state_;
     std::array<std::uint8_t, StateSize> percent_;
-    int next_ = StateSize;
+    // A pointer rather than an index, so that the compiler can keep it in a register while the
+    // caller stores integers.
+    const std::uint8_t* next_ = percent_.data() + StateSize;
 };
 
 } // namespace model

@@ -57,7 +57,7 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
         }
     }
 
-    lamps_.resize(static_cast<std::size_t>(lampCount));
+    lifeRows_.resize(static_cast<std::size_t>(lampCount));
     std::int32_t first = 0;
     for (std::size_t z = 0; z < scheme.Zones.size(); ++z) {
         const std::int32_t count = std::max(scheme.Zones[z].LampCount, 0);
@@ -65,20 +65,29 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
         if (count > 0 && std::all_of(lives, lives + DrawCount, [](auto d) { return d == 1; })) {
             dailyZones_.push_back({first, count});
         }
-        for (std::int32_t i = 0; i < count; ++i) {
-            lamps_[first + i] = {-1, zoneRows[z]};
-        }
+        std::fill_n(lifeRows_.begin() + first, count, zoneRows[z]);
         first += count;
     }
-    firstGoing_.assign(SimulationDays, -1);
-    going_.assign((lamps_.size() + 63) / 64, 0);
-    goingWords_.assign((going_.size() + 63) / 64, 0);
+    // Every lamp is filed under at most one day, and each day has at most one batch not full.
+    const std::int64_t batchCount =
+        lampCount / (BatchSlots - 1) + std::min<std::int64_t>(lampCount, SimulationDays) + 1;
+    slots_.assign(static_cast<std::size_t>(batchCount * BatchSlots), 0);
+    for (std::int64_t b = 0; b < batchCount; ++b) {
+        slots_[b * BatchSlots] = b + 1 < batchCount ? static_cast<std::int32_t>(b + 1) : -1;
+    }
+    freeBatch_ = 0;
+    nextSlot_.assign(SimulationDays, 0);
+    goingToday_.assign(lifeRows_.size(), 0);
+    goingBits_.assign((lifeRows_.size() + 63) / 64, 0);
+    goingBefore_.assign(goingBits_.size(), 0);
+    goingInOrder_.assign(lifeRows_.size(), 0);
+    drawn_.assign(lifeRows_.size(), 0);
 }
 
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
     // A lamp of the pool is worn from day 0 on, as if put in the day before.
     auto daily = dailyZones_.begin();
-    for (std::int32_t lamp = 0; lamp < static_cast<std::int32_t>(lamps_.size()); ++lamp) {
+    for (std::int32_t lamp = 0; lamp < static_cast<std::int32_t>(lifeRows_.size()); ++lamp) {
         if (daily != dailyZones_.end() && lamp == daily->FirstLamp) {
             draws.Skip(daily->LampCount);
             lamp += daily->LampCount - 1;
@@ -90,38 +99,72 @@ void ReplacementCalendar::Fill(LifePercentDraws& draws) {
 }
 
 std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
-    for (std::int32_t lamp = firstGoing_[day]; lamp >= 0; lamp = lamps_[lamp].NextSameDay) {
-        const std::size_t word = static_cast<std::size_t>(lamp) >> 6;
-        going_[word] |= std::uint64_t{1} << (lamp & 63);
-        goingWords_[word >> 6] |= std::uint64_t{1} << (word & 63);
+    // Today's lamps, as filed, and a bit for each.
+    std::int32_t* const going = goingToday_.data();
+    std::uint64_t* const goingBits = goingBits_.data();
+    std::int32_t* out = going;
+    for (std::int32_t end = nextSlot_[day]; end != 0;) {
+        const std::int32_t batch = (end - 1) / BatchSlots;
+        const std::int32_t first = batch * BatchSlots;
+        const std::int32_t* const lamps = slots_.data() + first + 1;
+        const std::int32_t count = end - first - 1;
+        for (std::int32_t i = 0; i < count; ++i) {
+            const auto lamp = static_cast<std::uint32_t>(lamps[i]);
+            out[i] = lamps[i];
+            goingBits[lamp / 64] |= std::uint64_t{1} << (lamp % 64);
+        }
+        out += count;
+        const std::int32_t previous = slots_[first];
+        slots_[first] = freeBatch_;
+        freeBatch_ = batch;
+        end = previous < 0 ? 0 : (previous + 1) * BatchSlots;
+    }
+    nextSlot_[day] = 0;
+    const std::int64_t count = out - going;
+    if (count == 0 && dailyZones_.empty()) {
+        return 0;
     }
 
-    std::int64_t replaced = 0;
-    auto daily = dailyZones_.begin();
-    const auto dailyUpTo = [&](std::int32_t lamp) {
-        for (; daily != dailyZones_.end() && daily->FirstLamp < lamp; ++daily) {
+    // The plain loop replaces them in ascending order, so a lamp's draw is the one at its rank:
+    // the number of today's lamps before it, counted from the bits.
+    std::int32_t before = 0;
+    for (std::size_t word = 0; word < goingBits_.size(); ++word) {
+        goingBefore_[word] = before;
+        before += std::popcount(goingBits[word]);
+    }
+    const auto rank = [this, goingBits](std::uint32_t lamp) {
+        const std::uint64_t below = (std::uint64_t{1} << (lamp % 64)) - 1;
+        return goingBefore_[lamp / 64] + std::popcount(goingBits[lamp / 64] & below);
+    };
+
+    std::int64_t replaced = count;
+    if (dailyZones_.empty()) {
+        draws.Take(count, drawn_.data());
+        for (std::int64_t i = 0; i < count; ++i) {
+            File(going[i], day, drawn_[rank(static_cast<std::uint32_t>(going[i]))]);
+        }
+    } else {
+        // Zones replaced whole every day take their draws in between.
+        std::int32_t* const ordered = goingInOrder_.data();
+        for (std::int64_t i = 0; i < count; ++i) {
+            ordered[rank(static_cast<std::uint32_t>(going[i]))] = going[i];
+        }
+        auto daily = dailyZones_.begin();
+        for (std::int64_t i = 0; i < count; ++i) {
+            for (; daily != dailyZones_.end() && daily->FirstLamp < ordered[i]; ++daily) {
+                draws.Skip(daily->LampCount);
+                replaced += daily->LampCount;
+            }
+            File(ordered[i], day, draws.Next());
+        }
+        for (; daily != dailyZones_.end(); ++daily) {
             draws.Skip(daily->LampCount);
             replaced += daily->LampCount;
         }
-    };
-    for (std::size_t summary = 0; summary < goingWords_.size(); ++summary) {
-        std::uint64_t words = goingWords_[summary];
-        goingWords_[summary] = 0;
-        while (words != 0) {
-            const std::size_t word = summary * 64 + std::countr_zero(words);
-            words &= words - 1;
-            std::uint64_t bits = going_[word];
-            going_[word] = 0;
-            while (bits != 0) {
-                const auto lamp = static_cast<std::int32_t>(word * 64 + std::countr_zero(bits));
-                bits &= bits - 1;
-                dailyUpTo(lamp);
-                File(lamp, day, draws.Next());
-                ++replaced;
-            }
-        }
     }
-    dailyUpTo(INT32_MAX);
+    for (std::int64_t i = 0; i < count; ++i) {
+        goingBits[static_cast<std::uint32_t>(going[i]) / 64] = 0;
+    }
     return replaced;
 }
 

@@ -24,10 +24,11 @@ public:
     std::int64_t ReplaceDay(std::int32_t day, LifePercentDraws& draws);
 
 private:
-    struct Lamp {
-        std::int32_t NextSameDay; // -1 ends the day's list
-        std::int32_t LifeRow;     // offset of its zone's lives in lives_
-    };
+    // A day's lamps are filed in batches of slots: slot 0 of a batch links to the day's previous
+    // batch, the others hold lamps. Per day only the position of its next free slot is kept
+    // (0: nothing filed), so filing a lamp costs one look-up.
+    static constexpr std::int32_t BatchSlots = 16;
+
     // A zone whose lamps all go on their first day of wear, whatever the draw.
     struct DailyZone {
         std::int32_t FirstLamp;
@@ -35,20 +36,33 @@ private:
     };
 
     void File(std::int32_t lamp, std::int32_t installedDay, std::int32_t draw) {
-        const std::int32_t goes = installedDay + lives_[lamps_[lamp].LifeRow + draw];
-        if (goes < SimulationDays) {
-            lamps_[lamp].NextSameDay = firstGoing_[goes];
-            firstGoing_[goes] = lamp;
+        const std::int32_t goes = installedDay + lives_[lifeRows_[lamp] + draw];
+        if (goes >= SimulationDays) {
+            return;
         }
+        std::int32_t slot = nextSlot_[goes];
+        if (slot % BatchSlots == 0) { // nothing filed yet, or the batch is full
+            const std::int32_t batch = freeBatch_;
+            freeBatch_ = slots_[batch * BatchSlots];
+            slots_[batch * BatchSlots] = slot == 0 ? -1 : slot / BatchSlots - 1;
+            slot = batch * BatchSlots + 1;
+        }
+        slots_[slot] = lamp;
+        nextSlot_[goes] = slot + 1;
     }
 
-    std::vector<std::int16_t>
-        lives_; // per distinct zone wear, 100 draws: days, or beyond the horizon
-    std::vector<Lamp> lamps_;
+    // Per distinct zone wear, 100 draws: the days a new lamp lasts, or beyond the horizon.
+    std::vector<std::int16_t> lives_;
+    std::vector<std::int32_t> lifeRows_; // per lamp: offset of its zone's lives in lives_
     std::vector<DailyZone> dailyZones_;
-    std::vector<std::int32_t> firstGoing_;  // per day: first lamp of its list, or -1
-    std::vector<std::uint64_t> going_;      // one bit per lamp going today
-    std::vector<std::uint64_t> goingWords_; // one bit per non-zero word of going_
+    std::vector<std::int32_t> slots_;        // the batches, enough for every lamp plus one per day
+    std::int32_t freeBatch_ = -1;            // chain of unused batches, linked through slot 0
+    std::vector<std::int32_t> nextSlot_;     // per day
+    std::vector<std::int32_t> goingToday_;   // the lamps going today, as filed
+    std::vector<std::uint64_t> goingBits_;   // one bit per lamp going today
+    std::vector<std::int32_t> goingBefore_;  // per word of goingBits_: lamps going in words before
+    std::vector<std::int32_t> goingInOrder_; // today's lamps in ascending order
+    std::vector<std::uint8_t> drawn_;        // the draws of today's lamps
 };
 
 } // namespace model
