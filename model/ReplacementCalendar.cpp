@@ -86,6 +86,7 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
 
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
     // A lamp of the pool is worn from day 0 on, as if put in the day before.
+    Filer filer(*this);
     auto daily = dailyZones_.begin();
     for (std::int32_t lamp = 0; lamp < static_cast<std::int32_t>(lifeRows_.size()); ++lamp) {
         if (daily != dailyZones_.end() && lamp == daily->FirstLamp) {
@@ -94,7 +95,7 @@ void ReplacementCalendar::Fill(LifePercentDraws& draws) {
             ++daily;
             continue;
         }
-        File(lamp, -1, draws.Next());
+        filer.File(lamp, -1, draws.Next());
     }
 }
 
@@ -127,21 +128,25 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
 
     // The plain loop replaces them in ascending order, so a lamp's draw is the one at its rank:
     // the number of today's lamps before it, counted from the bits.
+    std::int32_t* const goingBefore = goingBefore_.data();
+    const std::size_t words = goingBits_.size();
     std::int32_t before = 0;
-    for (std::size_t word = 0; word < goingBits_.size(); ++word) {
-        goingBefore_[word] = before;
+    for (std::size_t word = 0; word < words; ++word) {
+        goingBefore[word] = before;
         before += std::popcount(goingBits[word]);
     }
-    const auto rank = [this, goingBits](std::uint32_t lamp) {
+    const auto rank = [goingBefore, goingBits](std::uint32_t lamp) {
         const std::uint64_t below = (std::uint64_t{1} << (lamp % 64)) - 1;
-        return goingBefore_[lamp / 64] + std::popcount(goingBits[lamp / 64] & below);
+        return goingBefore[lamp / 64] + std::popcount(goingBits[lamp / 64] & below);
     };
 
     std::int64_t replaced = count;
+    Filer filer(*this);
     if (dailyZones_.empty()) {
-        draws.Take(count, drawn_.data());
+        std::uint8_t* const drawn = drawn_.data();
+        draws.Take(count, drawn);
         for (std::int64_t i = 0; i < count; ++i) {
-            File(going[i], day, drawn_[rank(static_cast<std::uint32_t>(going[i]))]);
+            filer.File(going[i], day, drawn[rank(static_cast<std::uint32_t>(going[i]))]);
         }
     } else {
         // Zones replaced whole every day take their draws in between.
@@ -155,16 +160,14 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
                 draws.Skip(daily->LampCount);
                 replaced += daily->LampCount;
             }
-            File(ordered[i], day, draws.Next());
+            filer.File(ordered[i], day, draws.Next());
         }
         for (; daily != dailyZones_.end(); ++daily) {
             draws.Skip(daily->LampCount);
             replaced += daily->LampCount;
         }
     }
-    for (std::int64_t i = 0; i < count; ++i) {
-        goingBits[static_cast<std::uint32_t>(going[i]) / 64] = 0;
-    }
+    std::memset(goingBits, 0, words * sizeof *goingBits);
     return replaced;
 }
 

@@ -27,7 +27,7 @@ private:
     // A day's lamps are filed in batches of slots: slot 0 of a batch links to the day's previous
     // batch, the others hold lamps. Per day only the position of its next free slot is kept
     // (0: nothing filed), so filing a lamp costs one look-up.
-    static constexpr std::int32_t BatchSlots = 16;
+    static constexpr std::int32_t BatchSlots = 32;
 
     // A zone whose lamps all go on their first day of wear, whatever the draw.
     struct DailyZone {
@@ -35,21 +35,42 @@ private:
         std::int32_t LampCount;
     };
 
-    void File(std::int32_t lamp, std::int32_t installedDay, std::int32_t draw) {
-        const std::int32_t goes = installedDay + lives_[lifeRows_[lamp] + draw];
-        if (goes >= SimulationDays) {
-            return;
+    // Files lamps under the day they go. Works on plain pointers held in registers, so that the
+    // stores into the batches do not make the compiler fetch the vectors' data again each time.
+    class Filer {
+    public:
+        explicit Filer(ReplacementCalendar& calendar)
+            : calendar_(calendar), lives_(calendar.lives_.data()),
+              lifeRows_(calendar.lifeRows_.data()), slots_(calendar.slots_.data()),
+              nextSlot_(calendar.nextSlot_.data()), freeBatch_(calendar.freeBatch_) {}
+        ~Filer() { calendar_.freeBatch_ = freeBatch_; }
+        Filer(const Filer&) = delete;
+        Filer& operator=(const Filer&) = delete;
+
+        void File(std::int32_t lamp, std::int32_t installedDay, std::int32_t draw) {
+            const std::int32_t goes = installedDay + lives_[lifeRows_[lamp] + draw];
+            if (goes >= SimulationDays) {
+                return;
+            }
+            std::int32_t slot = nextSlot_[goes];
+            if (slot % BatchSlots == 0) { // nothing filed yet, or the batch is full
+                const std::int32_t batch = freeBatch_;
+                freeBatch_ = slots_[batch * BatchSlots];
+                slots_[batch * BatchSlots] = slot == 0 ? -1 : slot / BatchSlots - 1;
+                slot = batch * BatchSlots + 1;
+            }
+            slots_[slot] = lamp;
+            nextSlot_[goes] = slot + 1;
         }
-        std::int32_t slot = nextSlot_[goes];
-        if (slot % BatchSlots == 0) { // nothing filed yet, or the batch is full
-            const std::int32_t batch = freeBatch_;
-            freeBatch_ = slots_[batch * BatchSlots];
-            slots_[batch * BatchSlots] = slot == 0 ? -1 : slot / BatchSlots - 1;
-            slot = batch * BatchSlots + 1;
-        }
-        slots_[slot] = lamp;
-        nextSlot_[goes] = slot + 1;
-    }
+
+    private:
+        ReplacementCalendar& calendar_;
+        const std::int16_t* const lives_;
+        const std::int32_t* const lifeRows_;
+        std::int32_t* const slots_;
+        std::int32_t* const nextSlot_;
+        std::int32_t freeBatch_;
+    };
 
     // Per distinct zone wear, 100 draws: the days a new lamp lasts, or beyond the horizon.
     std::vector<std::int16_t> lives_;
