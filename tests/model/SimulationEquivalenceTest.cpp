@@ -158,9 +158,12 @@ public:
         ProjectParameters p = House(floors, entrances);
         p.HasLift = Chance(0.5);
         p.LiftModel = Chance(0.5) ? LiftModelLinear : LiftModelExponential;
-        // Lamps per zone: up to 10, fewer in big houses so that the plain loop stays quick.
+        // Lamps per zone: up to 10, fewer in big houses so that the plain loop stays quick, except
+        // in a few houses of one entrance or one floor.
         const std::int64_t zones = std::int64_t{entrances} * (2 * floors);
-        const auto most = static_cast<std::int32_t>(std::clamp<std::int64_t>(800 / zones, 1, 10));
+        const std::int64_t budget = Chance(0.03) && zones <= 80 ? 800 : 60;
+        const auto most =
+            static_cast<std::int32_t>(std::clamp<std::int64_t>(budget / zones, 1, 10));
         for (std::int32_t* count :
              {&p.ExistingLampsLanding, &p.ExistingLampsBetween, &p.ExistingLampsVestibule,
               &p.PlannedLampsLanding, &p.PlannedLampsBetween, &p.PlannedLampsVestibule}) {
@@ -311,7 +314,7 @@ std::vector<std::pair<std::string, ProjectParameters>> FixedProjects() {
     add("nothing at all", p);
     p = House(40, 40);
     p.ExistingLampLife = p.PlannedLampLife = 0;
-    p.ExistingLampsBetween = p.PlannedLampsLanding = 0;
+    p.ExistingLampsBetween = p.PlannedLampsLanding = p.PlannedLampsBetween = 0;
     add("life 0 in the largest house", p);
     p = House(9, 5);
     p.PassagesPerResident = 0;
