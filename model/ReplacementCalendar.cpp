@@ -68,9 +68,16 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
         std::fill_n(lifeRows_.begin() + first, count, zoneRows[z]);
         first += count;
     }
-    // Every lamp is filed under at most one day, and each day has at most one batch not full.
+    // Every lamp is filed under at most one day, and each day has at most one batch not full; a
+    // lamp is filed at most the longest life ahead, so no more days than that have batches.
+    std::int32_t longestLife = 0;
+    for (const std::int16_t life : lives_) {
+        if (life <= SimulationDays) {
+            longestLife = std::max<std::int32_t>(longestLife, life);
+        }
+    }
     const std::int64_t batchCount =
-        lampCount / (BatchSlots - 1) + std::min<std::int64_t>(lampCount, SimulationDays) + 1;
+        lampCount / (BatchSlots - 1) + std::min<std::int64_t>(lampCount, longestLife) + 1;
     slots_.assign(static_cast<std::size_t>(batchCount * BatchSlots), 0);
     for (std::int64_t b = 0; b < batchCount; ++b) {
         slots_[b * BatchSlots] = b + 1 < batchCount ? static_cast<std::int32_t>(b + 1) : -1;
