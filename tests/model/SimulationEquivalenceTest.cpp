@@ -368,9 +368,9 @@ TEST(SimulationEquivalence, LampLivesAreWhatRepeatedSubtractionGives) {
     const auto real = [&](double low, double high) {
         return std::uniform_real_distribution<double>(low, high)(random);
     };
-    const double specials[] = {0.0,      -0.0,  Infinity, -Infinity, NaN,    1e-310,
-                               -1e-310,  1e300, -1e300,   0x1p-1022, 0x1p52, 0x1p53 - 1,
-                               0x1p1023, 1080,  13,       0.5,       0.7,    1.5};
+    const double oddValues[] = {0.0,      -0.0,  Infinity, -Infinity, NaN,    1e-310,
+                                -1e-310,  1e300, -1e300,   0x1p-1022, 0x1p52, 0x1p53 - 1,
+                                0x1p1023, 1080,  13,       0.5,       0.7,    1.5};
     for (int i = 0; i < 40000; ++i) {
         double hours = 0;
         double daily = 0;
@@ -404,8 +404,8 @@ TEST(SimulationEquivalence, LampLivesAreWhatRepeatedSubtractionGives) {
             daily = static_cast<double>(random() % 4096 + 1) / 256;
             break;
         case 5: // extremes and non-numbers
-            hours = specials[random() % std::size(specials)];
-            daily = specials[random() % std::size(specials)];
+            hours = oddValues[random() % std::size(oddValues)];
+            daily = oddValues[random() % std::size(oddValues)];
             break;
         case 6: // negative lives and gains
             hours = real(-100, 100);
