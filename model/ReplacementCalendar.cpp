@@ -89,6 +89,7 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
     goingBefore_.assign(goingBits_.size(), 0);
     goingInOrder_.assign(lifeRows_.size(), 0);
     drawn_.assign(lifeRows_.size(), 0);
+    goesToday_.assign(lifeRows_.size(), 0);
 }
 
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
@@ -152,8 +153,14 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
     if (dailyZones_.empty()) {
         std::uint8_t* const drawn = drawn_.data();
         draws.Take(count, drawn);
+        // First all the days, then the filing: the filing reads and writes the day lists, and with
+        // the long look-ups out of the way the processor learns the addresses early.
+        std::int32_t* const goes = goesToday_.data();
         for (std::int64_t i = 0; i < count; ++i) {
-            filer.File(going[i], day, drawn[rank(static_cast<std::uint32_t>(going[i]))]);
+            goes[i] = filer.Goes(going[i], day, drawn[rank(static_cast<std::uint32_t>(going[i]))]);
+        }
+        for (std::int64_t i = 0; i < count; ++i) {
+            filer.FileUnder(going[i], goes[i]);
         }
     } else {
         // Zones replaced whole every day take their draws in between.

@@ -47,8 +47,16 @@ private:
         Filer(const Filer&) = delete;
         Filer& operator=(const Filer&) = delete;
 
+        // The day a lamp put in on installedDay with this draw goes.
+        std::int32_t Goes(std::int32_t lamp, std::int32_t installedDay, std::int32_t draw) const {
+            return installedDay + lives_[lifeRows_[lamp] + draw];
+        }
+
         void File(std::int32_t lamp, std::int32_t installedDay, std::int32_t draw) {
-            const std::int32_t goes = installedDay + lives_[lifeRows_[lamp] + draw];
+            FileUnder(lamp, Goes(lamp, installedDay, draw));
+        }
+
+        void FileUnder(std::int32_t lamp, std::int32_t goes) {
             if (goes >= SimulationDays) {
                 return;
             }
@@ -84,6 +92,7 @@ private:
     std::vector<std::int32_t> goingBefore_;  // per word of goingBits_: lamps going in words before
     std::vector<std::int32_t> goingInOrder_; // today's lamps in ascending order
     std::vector<std::uint8_t> drawn_;        // the draws of today's lamps
+    std::vector<std::int32_t> goesToday_;    // the days today's new lamps go
 };
 
 } // namespace model
