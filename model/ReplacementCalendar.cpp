@@ -117,11 +117,7 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
         const std::int32_t first = batch * BatchSlots;
         const std::int32_t* const lamps = slots_.data() + first + 1;
         const std::int32_t count = end - first - 1;
-        for (std::int32_t i = 0; i < count; ++i) {
-            const auto lamp = static_cast<std::uint32_t>(lamps[i]);
-            out[i] = lamps[i];
-            goingBits[lamp / 64] |= std::uint64_t{1} << (lamp % 64);
-        }
+        std::memcpy(out, lamps, static_cast<std::size_t>(count) * sizeof *lamps);
         out += count;
         const std::int32_t previous = slots_[first];
         slots_[first] = freeBatch_;
@@ -130,6 +126,11 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
     }
     nextSlot_[day] = 0;
     const std::int64_t count = out - going;
+    // The bits apart from the copying: with the lamps at hand the addresses are known early.
+    for (std::int64_t i = 0; i < count; ++i) {
+        const auto lamp = static_cast<std::uint32_t>(going[i]);
+        goingBits[lamp / 64] |= std::uint64_t{1} << (lamp % 64);
+    }
     if (count == 0 && dailyZones_.empty()) {
         return 0;
     }
