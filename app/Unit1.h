@@ -32,6 +32,12 @@ class ReportTable;
 
 // The main window: the input page, and the results page painted from the three result pictures.
 // Owns the project, the result of the last calculation and the chart's display state.
+//
+// One calculation ("Вперед "): the page's texts are read into the project (model::ReadInputPage,
+// range and fill-in messages on the way) -> the monthly chart runs the daily energy -> the
+// simulation of 10,000 days -> the report table and the cost chart are drawn into their pictures
+// -> the results page paints the three pictures and the tracer. The traffic estimate of the
+// planned burn hours runs at start-up, after the settings dialog and on "Пересчитать".
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
