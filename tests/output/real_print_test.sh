@@ -147,7 +147,9 @@ for _ in $(seq 40); do
     if ! kill -0 "$cupsd_pid" 2>/dev/null; then
         break
     fi
-    if timeout 5 lpstat -r >/dev/null 2>&1; then
+    # lpstat -r succeeds also when it finds no scheduler; only its answer tells.
+    if [ -S "$work/cups.sock" ] &&
+        [ "$(timeout 5 lpstat -r 2>/dev/null)" = "scheduler is running" ]; then
         started=yes
         break
     fi
@@ -160,8 +162,16 @@ if [ "$started" != yes ]; then
 fi
 say "print server started (pid $cupsd_pid)"
 
-timeout 20 lpadmin -p "$queue" -E -v "cups-pdf:/$pdf_config_name" -P "$ppd" 2>/dev/null ||
-    fail "cannot add the PDF printer"
+added=no
+for _ in $(seq 10); do
+    if timeout 20 lpadmin -p "$queue" -E -v "cups-pdf:/$pdf_config_name" -P "$ppd" \
+        2>"$work/log/lpadmin.err"; then
+        added=yes
+        break
+    fi
+    sleep 0.5
+done
+[ "$added" = yes ] || fail "cannot add the PDF printer: $(cat "$work/log/lpadmin.err")"
 timeout 20 lpadmin -d "$queue" || fail "cannot make the PDF printer the default"
 [ "$(timeout 10 lpstat -d)" = "system default destination: $queue" ] ||
     fail "the PDF printer is not the default printer"
