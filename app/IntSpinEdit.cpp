@@ -1,5 +1,6 @@
 #include "IntSpinEdit.h"
 
+#include "ArrowButton.h"
 #include "Saturate.h"
 
 #include <QEvent>
@@ -14,19 +15,11 @@
 
 namespace {
 
-constexpr int kRepeatDelayMs = 400;
-constexpr int kRepeatIntervalMs = 100;
 constexpr int kArrowWidth = 16;
 
 QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType direction, const char* name) {
-    auto* arrow = new QToolButton(parent);
-    arrow->setObjectName(QString::fromLatin1(name));
-    arrow->setArrowType(direction);
+    QToolButton* arrow = MakeRepeatingArrow(parent, direction, name);
     // The line edit keeps the focus while the arrows are used, as in a spin box.
-    arrow->setFocusPolicy(Qt::NoFocus);
-    arrow->setAutoRepeat(true);
-    arrow->setAutoRepeatDelay(kRepeatDelayMs);
-    arrow->setAutoRepeatInterval(kRepeatIntervalMs);
     arrow->setCursor(Qt::ArrowCursor);
     return arrow;
 }

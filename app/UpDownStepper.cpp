@@ -1,5 +1,6 @@
 #include "UpDownStepper.h"
 
+#include "ArrowButton.h"
 #include "Saturate.h"
 
 #include <QToolButton>
@@ -9,17 +10,8 @@
 
 namespace {
 
-constexpr int kRepeatDelayMs = 400;
-constexpr int kRepeatIntervalMs = 100;
-
 QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType direction, const char* name) {
-    auto* arrow = new QToolButton(parent);
-    arrow->setObjectName(QString::fromLatin1(name));
-    arrow->setArrowType(direction);
-    arrow->setFocusPolicy(Qt::NoFocus);
-    arrow->setAutoRepeat(true);
-    arrow->setAutoRepeatDelay(kRepeatDelayMs);
-    arrow->setAutoRepeatInterval(kRepeatIntervalMs);
+    QToolButton* arrow = MakeRepeatingArrow(parent, direction, name);
     // The two arrows share the stepper's height whatever it is.
     arrow->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     return arrow;
