@@ -127,9 +127,12 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
     nextSlot_[day] = 0;
     const std::int64_t count = out - going;
     // The bits apart from the copying: with the lamps at hand the addresses are known early.
+    // Lamp 64w + b has bit 63 - b of word w, so that the lamps before it in its word are the bits
+    // above its own: one shift counts them (x86 takes shift counts modulo 64, which makes
+    // ~lamp % 64 free).
     for (std::int64_t i = 0; i < count; ++i) {
         const auto lamp = static_cast<std::uint32_t>(going[i]);
-        goingBits[lamp / 64] |= std::uint64_t{1} << (lamp % 64);
+        goingBits[lamp / 64] |= std::uint64_t{1} << (~lamp % 64);
     }
     if (count == 0 && dailyZones_.empty()) {
         return 0;
@@ -139,14 +142,14 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
     // the number of today's lamps before it, counted from the bits.
     std::int32_t* const goingBefore = goingBefore_.data();
     const std::size_t words = goingBits_.size();
-    std::int32_t before = 0;
+    // Per word the lamps in words before it, less one for the lamp's own bit counted below.
+    std::int32_t before = -1;
     for (std::size_t word = 0; word < words; ++word) {
         goingBefore[word] = before;
         before += std::popcount(goingBits[word]);
     }
     const auto rank = [goingBefore, goingBits](std::uint32_t lamp) {
-        const std::uint64_t below = (std::uint64_t{1} << (lamp % 64)) - 1;
-        return goingBefore[lamp / 64] + std::popcount(goingBits[lamp / 64] & below);
+        return goingBefore[lamp / 64] + std::popcount(goingBits[lamp / 64] >> (~lamp % 64));
     };
 
     std::int64_t replaced = count;
