@@ -78,11 +78,8 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
     }
     const std::int64_t batchCount =
         lampCount / (BatchSlots - 1) + std::min<std::int64_t>(lampCount, longestLife) + 1;
-    slots_.assign(static_cast<std::size_t>(batchCount * BatchSlots), 0);
-    for (std::int64_t b = 0; b < batchCount; ++b) {
-        slots_[b * BatchSlots] = b + 1 < batchCount ? static_cast<std::int32_t>(b + 1) : -1;
-    }
-    freeBatch_ = 0;
+    slots_ = std::make_unique_for_overwrite<std::int32_t[]>(
+        static_cast<std::size_t>(batchCount * BatchSlots));
     nextSlot_.assign(SimulationDays, 0);
     goingToday_.assign(lifeRows_.size(), 0);
     goingBits_.assign((lifeRows_.size() + 63) / 64, 0);
@@ -115,7 +112,7 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
     for (std::int32_t end = nextSlot_[day]; end != 0;) {
         const std::int32_t batch = (end - 1) / BatchSlots;
         const std::int32_t first = batch * BatchSlots;
-        const std::int32_t* const lamps = slots_.data() + first + 1;
+        const std::int32_t* const lamps = slots_.get() + first + 1;
         const std::int32_t count = end - first - 1;
         std::memcpy(out, lamps, static_cast<std::size_t>(count) * sizeof *lamps);
         out += count;

@@ -4,6 +4,7 @@
 #include "SimulationPlan.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace model {
@@ -26,8 +27,10 @@ public:
 private:
     // A day's lamps are filed in batches of slots: slot 0 of a batch links to the day's previous
     // batch, the others hold lamps. Per day only the position of its next free slot is kept
-    // (0: nothing filed), so filing a lamp costs one look-up.
-    static constexpr std::int32_t BatchSlots = 32;
+    // (0: nothing filed), so filing a lamp costs one look-up. Large batches make starting a new
+    // one, a branch the processor cannot foresee, rare; a batch is first written when first
+    // needed, so the memory of the many that are never needed is never touched.
+    static constexpr std::int32_t BatchSlots = 128;
 
     // A zone whose lamps all go on their first day of wear, whatever the draw.
     struct DailyZone {
@@ -41,9 +44,13 @@ private:
     public:
         explicit Filer(ReplacementCalendar& calendar)
             : calendar_(calendar), lives_(calendar.lives_.data()),
-              lifeRows_(calendar.lifeRows_.data()), slots_(calendar.slots_.data()),
-              nextSlot_(calendar.nextSlot_.data()), freeBatch_(calendar.freeBatch_) {}
-        ~Filer() { calendar_.freeBatch_ = freeBatch_; }
+              lifeRows_(calendar.lifeRows_.data()), slots_(calendar.slots_.get()),
+              nextSlot_(calendar.nextSlot_.data()), freeBatch_(calendar.freeBatch_),
+              unusedBatch_(calendar.unusedBatch_) {}
+        ~Filer() {
+            calendar_.freeBatch_ = freeBatch_;
+            calendar_.unusedBatch_ = unusedBatch_;
+        }
         Filer(const Filer&) = delete;
         Filer& operator=(const Filer&) = delete;
 
@@ -62,8 +69,12 @@ private:
             }
             std::int32_t slot = nextSlot_[goes];
             if (slot % BatchSlots == 0) { // nothing filed yet, or the batch is full
-                const std::int32_t batch = freeBatch_;
-                freeBatch_ = slots_[batch * BatchSlots];
+                std::int32_t batch = freeBatch_;
+                if (batch >= 0) {
+                    freeBatch_ = slots_[batch * BatchSlots];
+                } else {
+                    batch = unusedBatch_++;
+                }
                 slots_[batch * BatchSlots] = slot == 0 ? -1 : slot / BatchSlots - 1;
                 slot = batch * BatchSlots + 1;
             }
@@ -78,14 +89,17 @@ private:
         std::int32_t* const slots_;
         std::int32_t* const nextSlot_;
         std::int32_t freeBatch_;
+        std::int32_t unusedBatch_;
     };
 
     // Per distinct zone wear, 100 draws: the days a new lamp lasts, or beyond the horizon.
     std::vector<std::int16_t> lives_;
     std::vector<std::int32_t> lifeRows_; // per lamp: offset of its zone's lives in lives_
     std::vector<DailyZone> dailyZones_;
-    std::vector<std::int32_t> slots_;        // the batches, enough for every lamp plus one per day
-    std::int32_t freeBatch_ = -1;            // chain of unused batches, linked through slot 0
+    // The batches, enough for every lamp plus one per day; left uninitialised, see BatchSlots.
+    std::unique_ptr<std::int32_t[]> slots_;
+    std::int32_t freeBatch_ = -1;            // chain of batches given back, linked through slot 0
+    std::int32_t unusedBatch_ = 0;           // batches from here on have never been used
     std::vector<std::int32_t> nextSlot_;     // per day
     std::vector<std::int32_t> goingToday_;   // the lamps going today, as filed
     std::vector<std::uint64_t> goingBits_;   // one bit per lamp going today
