@@ -18,6 +18,16 @@ inline std::uint32_t Mix(std::uint32_t current, std::uint32_t following, std::ui
 
 } // namespace
 
+// The generator is a good part of a long run's time and runs twice as fast on 256-bit vectors. The
+// release target does not assume them, so where the platform can choose at load time there is also
+// an AVX2 variant, taken only on processors that have it. The work is on integers only: every
+// variant gives the same draws.
+#if defined(__x86_64__) && defined(__linux__) && (defined(__GNUC__) || defined(__clang__))
+#define WITH_AVX2_VARIANT __attribute__((target_clones("avx2", "default")))
+#else
+#define WITH_AVX2_VARIANT
+#endif
+
 LifePercentDraws::LifePercentDraws(std::uint32_t seed) {
     state_[0] = seed;
     for (int i = 1; i < StateSize; ++i) {
@@ -26,7 +36,7 @@ LifePercentDraws::LifePercentDraws(std::uint32_t seed) {
     }
 }
 
-void LifePercentDraws::Twist() {
+WITH_AVX2_VARIANT void LifePercentDraws::Twist() {
     std::uint32_t* s = state_.data();
     for (int i = 0; i < StateSize - Shift; ++i) {
         s[i] = Mix(s[i], s[i + 1], s[i + Shift]);
@@ -37,7 +47,7 @@ void LifePercentDraws::Twist() {
     s[StateSize - 1] = Mix(s[StateSize - 1], s[0], s[Shift - 1]);
 }
 
-void LifePercentDraws::Refill() {
+WITH_AVX2_VARIANT void LifePercentDraws::Refill() {
     Twist();
     for (int i = 0; i < StateSize; ++i) {
         std::uint32_t y = state_[i];
