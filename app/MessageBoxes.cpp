@@ -50,5 +50,9 @@ void ShowErrorFor(QWidget* parent, std::exception_ptr error) {
     } catch (...) {
         // Something that is not an error object: shown as an error with an empty message.
     }
-    MessageBoxes::Current().ShowError(parent, ErrorBoxText(message));
+    try {
+        MessageBoxes::Current().ShowError(parent, ErrorBoxText(message));
+    } catch (...) {
+        // Nothing may leave an event handler, not even a failure to show the box.
+    }
 }

@@ -23,6 +23,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <cmath>
 #include <ctime>
 
 namespace {
@@ -85,6 +86,11 @@ TForm1::TForm1(const model::NumberLocale& locale, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The children outlive this destructor: whatever they signal while being destroyed must not
+    // reach the handlers.
+    for (QObject* child : findChildren<QObject*>()) {
+        child->blockSignals(true);
+    }
     delete ui_;
 }
 
@@ -202,15 +208,31 @@ void TForm1::ShowPageBackground(const QColor& colour) {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_->ClientArea) {
         if (event->type() == QEvent::Paint) {
-            RunGuarded(this, [this] {
+            try {
                 QPainter painter(ui_->ClientArea);
                 FormPaint(painter);
-            });
+            } catch (...) {
+                // A box opened inside the paint would be painted over and fail again: show it
+                // once the paint is over.
+                if (!paintErrorPending_) {
+                    paintErrorPending_ = true;
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, error = std::current_exception()] {
+                            paintErrorPending_ = false;
+                            ShowErrorFor(this, error);
+                        },
+                        Qt::QueuedConnection);
+                }
+            }
             return true;
         }
         if (event->type() == QEvent::MouseMove) {
-            const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-            RunGuarded(this, [this, at] { FormMouseMove(at.x(), at.y()); });
+            // Whole pixels by truncation: with fractional scaling 559.6 is still left of the chart.
+            const QPointF at = static_cast<QMouseEvent*>(event)->position();
+            const int x = model::SaturatingTrunc(std::floor(at.x()));
+            const int y = model::SaturatingTrunc(std::floor(at.y()));
+            RunGuarded(this, [this, x, y] { FormMouseMove(x, y); });
             return false;
         }
     }

@@ -149,4 +149,5 @@ private:
     TForm2* about_ = nullptr;
     TForm3* settings_ = nullptr;
     QString saveFileName_;
+    bool paintErrorPending_ = false;
 };
