@@ -25,7 +25,8 @@ public:
 };
 
 // Converts text written with the locale's decimal separator. Blanks around the number, a sign and
-// an exponent are accepted; infinity, not-a-number and numbers beyond the range of a double are not.
+// an exponent are accepted; infinity, not-a-number and numbers beyond the range of a double are
+// not.
 double ParseReal(std::string_view text, const NumberLocale& locale);
 
 // Same grammar, but reports failure instead of raising.

@@ -76,8 +76,8 @@ struct ProjectParameters {
 inline constexpr std::uint8_t LiftModelLinear = 0;
 inline constexpr std::uint8_t LiftModelExponential = 1;
 
-// Sets the scheme and settings fields to their start-up values. House fields and the tariff are left
-// alone: they come from the input page.
+// Sets the scheme and settings fields to their start-up values. House fields and the tariff are
+// left alone: they come from the input page.
 void SetDefaultParameters(ProjectParameters& p);
 
 } // namespace model

@@ -28,7 +28,9 @@ SchemePlan PlanZones(const ProjectParameters& p, std::int32_t lampsLanding,
     return plan;
 }
 
-std::int32_t Floors(const ProjectParameters& p) { return std::max<std::int32_t>(p.FloorCount, 1); }
+std::int32_t Floors(const ProjectParameters& p) {
+    return std::max<std::int32_t>(p.FloorCount, 1);
+}
 
 // Integer sum landing × N + between × (N − 1) + vestibule, without overflow.
 std::int64_t PerEntrance(const ProjectParameters& p, std::int32_t landing, std::int32_t between,
@@ -44,7 +46,8 @@ SchemePlan PlanExistingScheme(const ProjectParameters& p, const SimulationResult
     const std::int32_t n = Floors(p);
     constexpr std::int32_t existingSwitchingsPerDay = 5;
     std::vector<ZoneWear> landings(n, ZoneWear{p.ExistingHoursLanding, existingSwitchingsPerDay});
-    std::vector<ZoneWear> flights(n - 1, ZoneWear{p.ExistingHoursBetween, existingSwitchingsPerDay});
+    std::vector<ZoneWear> flights(n - 1,
+                                  ZoneWear{p.ExistingHoursBetween, existingSwitchingsPerDay});
     SchemePlan plan = PlanZones(p, p.ExistingLampsLanding, p.ExistingLampsBetween,
                                 p.ExistingLampsVestibule, landings, flights);
     plan.LampLife = p.ExistingLampLife;
@@ -74,9 +77,9 @@ SchemePlan PlanPlannedScheme(const ProjectParameters& p, const SimulationResult&
         }
         return wear;
     };
-    SchemePlan plan = PlanZones(p, p.PlannedLampsLanding, p.PlannedLampsBetween,
-                                p.PlannedLampsVestibule, stack(n, p.HoldTimeLanding),
-                                stack(n - 1, p.HoldTimeBetween));
+    SchemePlan plan =
+        PlanZones(p, p.PlannedLampsLanding, p.PlannedLampsBetween, p.PlannedLampsVestibule,
+                  stack(n, p.HoldTimeLanding), stack(n - 1, p.HoldTimeBetween));
     plan.LampLife = p.PlannedLampLife;
     plan.SwitchingFactor = 250;
     plan.LampPrice = p.PlannedLampPrice;
@@ -86,8 +89,8 @@ SchemePlan PlanPlannedScheme(const ProjectParameters& p, const SimulationResult&
 }
 
 void PrepareResult(const ProjectParameters& p, SimulationResult& r) {
-    const std::int64_t existingFittings = PerEntrance(p, p.ExistingLampsLanding,
-                                                      p.ExistingLampsBetween, p.ExistingLampsVestibule);
+    const std::int64_t existingFittings =
+        PerEntrance(p, p.ExistingLampsLanding, p.ExistingLampsBetween, p.ExistingLampsVestibule);
     const std::int64_t plannedFittings =
         PerEntrance(p, p.PlannedLampsLanding, p.PlannedLampsBetween, p.PlannedLampsVestibule);
     const std::int64_t blocks =
@@ -96,11 +99,10 @@ void PrepareResult(const ProjectParameters& p, SimulationResult& r) {
     r.InstallCostExisting = static_cast<double>(existingFittings) *
                             (p.ExistingFittingPrice + p.ExistingFittingInstallPrice) *
                             p.EntranceCount;
-    r.InstallCostPlanned =
-        (static_cast<double>(plannedFittings) *
-             (p.PlannedFittingPrice + p.PlannedFittingInstallPrice) +
-         static_cast<double>(blocks) * (p.BlockPrice + p.BlockInstallPrice)) *
-        p.EntranceCount;
+    r.InstallCostPlanned = (static_cast<double>(plannedFittings) *
+                                (p.PlannedFittingPrice + p.PlannedFittingInstallPrice) +
+                            static_cast<double>(blocks) * (p.BlockPrice + p.BlockInstallPrice)) *
+                           p.EntranceCount;
     r.FittingCountExisting = SaturateToInt32(existingFittings * p.EntranceCount);
     r.FittingCountPlanned = SaturateToInt32(plannedFittings * p.EntranceCount);
     r.BlockCount = SaturateToInt32(blocks * p.EntranceCount);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ProjectParameters.h"
-#include "SimulationResult.h"
 #include "Saturate.h"
+#include "SimulationResult.h"
 
 #include <cstdint>
 #include <random>

@@ -13,10 +13,10 @@ class ReportTable;
 
 // Zoom and tracer state of the cumulative cost chart.
 struct ChartView {
-    double XScale = 0.5;            // pixels per day
-    double YScale = 5.0;            // pixels per 1000 roubles
+    double XScale = 0.5; // pixels per day
+    double YScale = 5.0; // pixels per 1000 roubles
     bool TracerOn = false;
-    std::optional<int> TracerX;     // window x of the tracer line; none before the first accepted move
+    std::optional<int> TracerX; // window x of the tracer line; none before the first accepted move
 };
 
 // The three pictures of the results page, 32 bits per pixel, white when created.

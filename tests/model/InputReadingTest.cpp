@@ -12,7 +12,7 @@ namespace {
 class FakePage : public InputPage {
 public:
     FakePage() {
-        texts_ = {{"EUK", ""},       {"EAdr", "ул.   д. "}, {"CP1", "5"},    {"CF", "9"},
+        texts_ = {{"EUK", ""},       {"EAdr", "ул.   д. "}, {"CP1", "5"},     {"CF", "9"},
                   {"CPep", "4"},     {"CFl", "3"},          {"EPAY", "1,38"}, {"CLTE", "1"},
                   {"CLTM", "1"},     {"CLTD", "2"},         {"EOLive", "6"},  {"EORep", "10"},
                   {"COPE", "40"},    {"COPM", "40"},        {"COPD", "40"},   {"COHE", "13,00"},

@@ -30,7 +30,8 @@ TEST(FormatNumber, PatternsWithCommaAndPointSeparators) {
     EXPECT_EQ(FormatNumber(7, "0", Comma), "7");
     EXPECT_EQ(FormatNumber(369, "0", Comma), "369");
     // A group separator of more than one byte (no-break space in UTF-8).
-    EXPECT_EQ(FormatNumber(12300, "0,0", NumberLocale{",", "\xC2\xA0"}), "12\xC2\xA0" "300");
+    EXPECT_EQ(FormatNumber(12300, "0,0", NumberLocale{",", "\xC2\xA0"}), "12\xC2\xA0"
+                                                                         "300");
 }
 
 TEST(FormatNumber, RoundsHalvesAwayFromZeroWithLeadingMinus) {
