@@ -2,9 +2,11 @@
 #include "IntSpinEdit.h"
 #include "Locale.h"
 #include "MessageBoxes.h"
+#include "PageComposer.h"
 #include "Prop.h"
 #include "Unit1.h"
 #include "UpDownStepper.h"
+#include "ui_Prop.h"
 #include "ui_Unit1.h"
 
 #include <QApplication>
@@ -75,6 +77,8 @@ private slots:
     void zoomLimitsRedrawTheChart();
     void tracerFollowsTheMouseOverTheChart();
     void settingsDialogRereadsTheHouse();
+    void savingTheSettingsKeepsThePageHoldTimes();
+    void outputPictureHasTheLogoAndNoTracer();
 
 private:
     // The locale's way of writing a number given with a decimal comma.
@@ -493,6 +497,54 @@ void MainWindowTest::settingsDialogRereadsTheHouse() {
     // The results page keeps the previous calculation.
     QCOMPARE(window_->ResultsShown(), 1);
     QCOMPARE(Grab(), results);
+}
+
+void MainWindowTest::savingTheSettingsKeepsThePageHoldTimes() {
+    TForm3 settings(window_->ProjectParameters(), locale_, window_.get());
+    window_->SetDialogs(nullptr, &settings);
+    Ui().ETe->setText(QStringLiteral("30"));
+    Ui().BTime->click();
+    const QString recalculated = Ui().CNHE->text();
+    QCOMPARE(window_->ProjectParameters().HoldTimeLanding, 30.0 / 3600);
+
+    // Saved: the hold times typed on the page stay, and so does the burn time estimated from them.
+    QTimer::singleShot(0, &settings, [&settings] { settings.ui()->BO->click(); });
+    Ui().N1->trigger();
+    QCOMPARE(window_->ProjectParameters().HoldTimeLanding, 30.0 / 3600);
+    QCOMPARE(Ui().CNHE->text(), recalculated);
+
+    // Closed by the close box: the estimate runs again with the settings in the record.
+    settings.ui()->ESt->setText(Dec("0,5"));
+    QTimer::singleShot(0, &settings, [&settings] { settings.ui()->BO->click(); });
+    Ui().N1->trigger();
+    const QString halfTraffic = Ui().CNHE->text();
+    QVERIFY(halfTraffic != recalculated);
+    window_->ProjectParameters().IndividualityCoefficient = 1;
+    QTimer::singleShot(0, &settings, [&settings] { settings.close(); });
+    Ui().N1->trigger();
+    QCOMPARE(Ui().CNHE->text(), recalculated);
+}
+
+void MainWindowTest::outputPictureHasTheLogoAndNoTracer() {
+    Forward();
+    const QImage logo = Ui().I1->pixmap().toImage();
+    QCOMPARE(logo.size(), QSize(181, 33));
+    const QImage withoutTracer = report::ComposeOutputPicture(window_->Pictures(), logo);
+
+    Ui().Button1->click();
+    MoveMouse(700, 300);
+    QVERIFY(window_->ChartView().TracerOn);
+    QVERIFY(window_->ChartView().TracerX.has_value());
+    const QImage withTracer = report::ComposeOutputPicture(window_->Pictures(), logo);
+    QCOMPARE(withTracer, withoutTracer);
+
+    // The logo stands upright on the cost chart, its corner at (769, 40).
+    const QImage rgbLogo = Rgb(logo);
+    const QImage output = Rgb(withTracer);
+    QCOMPARE(output.size(), QSize(1000, 600));
+    for (const QPoint at : {QPoint(0, 0), QPoint(180, 0), QPoint(0, 32), QPoint(90, 16)}) {
+        QCOMPARE(output.pixel(QPoint(769, 40) + at), rgbLogo.pixel(at));
+    }
 }
 
 int main(int argc, char* argv[]) {
