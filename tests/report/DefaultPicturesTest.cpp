@@ -1,3 +1,4 @@
+#include "Fonts.h"
 #include "PixelHelpers.h"
 #include "Rendering.h"
 #include "ReportTable.h"
@@ -5,6 +6,8 @@
 #include "TrafficEstimate.h"
 
 #include <QDir>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -87,4 +90,15 @@ TEST(DefaultPictures, AreDrawnAndWrittenAsPng) {
         DrawTracer(painter, view, r, locale);
     }
     EXPECT_TRUE(page.save(folder.filePath(QStringLiteral("page.png"))));
+}
+
+TEST(DefaultPictures, TextsUseAnInstalledFaceWithCyrillic) {
+    // A missing face would fall back silently and Russian could come out as boxes.
+    const QFont font = report::PictureFont(10);
+    EXPECT_EQ(QFontInfo(font).family(), report::SansFace);
+    EXPECT_EQ(QFontInfo(font).pixelSize(), 13);
+    const QFontMetrics metrics(font);
+    for (const QChar letter : QStringLiteral("ЗатрыжщЁё")) {
+        EXPECT_TRUE(metrics.inFont(letter)) << static_cast<int>(letter.unicode());
+    }
 }
