@@ -65,7 +65,7 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
         if (count > 0 && std::all_of(lives, lives + DrawCount, [](auto d) { return d == 1; })) {
             dailyZones_.push_back({first, count});
         }
-        std::fill_n(lifeRows_.begin() + first, count, zoneRows[z]);
+        std::fill_n(lifeRows_.begin() + first, count, static_cast<std::uint32_t>(zoneRows[z]));
         first += count;
     }
     // Every lamp is filed under at most one day, and each day has at most one batch not full; a
@@ -137,16 +137,19 @@ std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws&
 
     // The plain loop replaces them in ascending order, so a lamp's draw is the one at its rank:
     // the number of today's lamps before it, counted from the bits.
-    std::int32_t* const goingBefore = goingBefore_.data();
+    // Unsigned, as indices that need no widening.
+    std::uint32_t* const goingBefore = goingBefore_.data();
     const std::size_t words = goingBits_.size();
-    // Per word the lamps in words before it, less one for the lamp's own bit counted below.
-    std::int32_t before = -1;
+    // Per word the lamps in words before it, less one (modulo 2^32) for the lamp's own bit
+    // counted below.
+    std::uint32_t before = UINT32_MAX;
     for (std::size_t word = 0; word < words; ++word) {
         goingBefore[word] = before;
-        before += std::popcount(goingBits[word]);
+        before += static_cast<std::uint32_t>(std::popcount(goingBits[word]));
     }
     const auto rank = [goingBefore, goingBits](std::uint32_t lamp) {
-        return goingBefore[lamp / 64] + std::popcount(goingBits[lamp / 64] >> (~lamp % 64));
+        return goingBefore[lamp / 64] +
+               static_cast<std::uint32_t>(std::popcount(goingBits[lamp / 64] >> (~lamp % 64)));
     };
 
     std::int64_t replaced = count;

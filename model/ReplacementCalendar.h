@@ -55,7 +55,7 @@ private:
         Filer& operator=(const Filer&) = delete;
 
         // The day a lamp put in on installedDay with this draw goes.
-        std::int32_t Goes(std::int32_t lamp, std::int32_t installedDay, std::int32_t draw) const {
+        std::int32_t Goes(std::int32_t lamp, std::int32_t installedDay, std::uint32_t draw) const {
             return installedDay + lives_[lifeRows_[lamp] + draw];
         }
 
@@ -85,7 +85,7 @@ private:
     private:
         ReplacementCalendar& calendar_;
         const std::int16_t* const lives_;
-        const std::int32_t* const lifeRows_;
+        const std::uint32_t* const lifeRows_;
         std::int32_t* const slots_;
         std::int32_t* const nextSlot_;
         std::int32_t freeBatch_;
@@ -94,7 +94,7 @@ private:
 
     // Per distinct zone wear, 100 draws: the days a new lamp lasts, or beyond the horizon.
     std::vector<std::int16_t> lives_;
-    std::vector<std::int32_t> lifeRows_; // per lamp: offset of its zone's lives in lives_
+    std::vector<std::uint32_t> lifeRows_; // per lamp: offset of its zone's lives in lives_
     std::vector<DailyZone> dailyZones_;
     // The batches, enough for every lamp plus one per day; left uninitialised, see BatchSlots.
     std::unique_ptr<std::int32_t[]> slots_;
@@ -103,7 +103,7 @@ private:
     std::vector<std::int32_t> nextSlot_;     // per day
     std::vector<std::int32_t> goingToday_;   // the lamps going today, as filed
     std::vector<std::uint64_t> goingBits_;   // one bit per lamp going today
-    std::vector<std::int32_t> goingBefore_;  // per word of goingBits_: lamps going in words before
+    std::vector<std::uint32_t> goingBefore_; // per word of goingBits_: lamps going in words before
     std::vector<std::int32_t> goingInOrder_; // today's lamps in ascending order
     std::vector<std::uint8_t> drawn_;        // the draws of today's lamps
     std::vector<std::int32_t> goesToday_;    // the days today's new lamps go
