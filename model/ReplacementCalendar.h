@@ -98,12 +98,13 @@ private:
     std::vector<DailyZone> dailyZones_;
     // The batches, enough for every lamp plus one per day; left uninitialised, see BatchSlots.
     std::unique_ptr<std::int32_t[]> slots_;
-    std::int32_t freeBatch_ = -1;            // chain of batches given back, linked through slot 0
-    std::int32_t unusedBatch_ = 0;           // batches from here on have never been used
-    std::vector<std::int32_t> nextSlot_;     // per day
-    std::vector<std::int32_t> goingToday_;   // the lamps going today, as filed
-    std::vector<std::uint64_t> goingBits_;   // one bit per lamp going today
-    std::vector<std::uint32_t> goingBefore_; // per word of goingBits_: lamps going in words before
+    std::int32_t freeBatch_ = -1;          // chain of batches given back, linked through slot 0
+    std::int32_t unusedBatch_ = 0;         // batches from here on have never been used
+    std::vector<std::int32_t> nextSlot_;   // per day
+    std::vector<std::int32_t> goingToday_; // the lamps going today, as filed
+    std::vector<std::uint64_t> goingBits_; // one bit per lamp going today
+    std::vector<std::uint32_t>
+        goingBefore_; // per word of goingBits_: lamps in words before, less 1
     std::vector<std::int32_t> goingInOrder_; // today's lamps in ascending order
     std::vector<std::uint8_t> drawn_;        // the draws of today's lamps
     std::vector<std::int32_t> goesToday_;    // the days today's new lamps go
