@@ -6,6 +6,7 @@
 
 #include "Simulation.h"
 #include "SimulationReference.h"
+#include "StartUpProject.h"
 #include "TrafficEstimate.h"
 
 #include <benchmark/benchmark.h>
@@ -17,17 +18,7 @@ using namespace model;
 namespace {
 
 ProjectParameters DefaultProject() {
-    ProjectParameters p;
-    SetDefaultParameters(p);
-    p.EntranceCount = 5;
-    p.FloorCount = 9;
-    p.HasLift = true;
-    p.ResidentsPerFlat = 4;
-    p.FlatsPerFloor = 3;
-    p.Tariff = 1.38;
-    p.PlannedBlocksLanding = p.PlannedBlocksBetween = p.PlannedBlocksVestibule = 1;
-    EstimatePlannedBurnHours(p);
-    return p;
+    return test_support::StartUpCalculation();
 }
 
 ProjectParameters LargestHouse() {

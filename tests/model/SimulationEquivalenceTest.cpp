@@ -7,6 +7,7 @@
 #include "Simulation.h"
 #include "SimulationPlan.h"
 #include "SimulationReference.h"
+#include "StartUpProject.h"
 #include "TrafficEstimate.h"
 
 #include <gtest/gtest.h>
@@ -135,14 +136,9 @@ std::string CompareWithReference(const ProjectParameters& p, std::uint32_t seed)
 }
 
 ProjectParameters House(std::int32_t floors, std::int32_t entrances) {
-    ProjectParameters p;
-    SetDefaultParameters(p);
+    ProjectParameters p = test_support::StartUpHouse();
     p.EntranceCount = entrances;
     p.FloorCount = floors;
-    p.HasLift = true;
-    p.ResidentsPerFlat = 4;
-    p.FlatsPerFloor = 3;
-    p.Tariff = 1.38;
     p.PlannedBlocksLanding = p.PlannedBlocksBetween = p.PlannedBlocksVestibule = 1;
     return p;
 }

@@ -1,5 +1,6 @@
 #include "Simulation.h"
 #include "SimulationPlan.h"
+#include "StartUpProject.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +13,9 @@ namespace {
 
 // A house with nothing in it: tests switch on what they need.
 ProjectParameters EmptyHouse(std::int32_t floors = 1, std::int32_t entrances = 1) {
-    ProjectParameters p;
-    SetDefaultParameters(p);
+    ProjectParameters p = test_support::StartUpHouse();
     p.EntranceCount = entrances;
     p.FloorCount = floors;
-    p.HasLift = true;
-    p.ResidentsPerFlat = 4;
-    p.FlatsPerFloor = 3;
-    p.Tariff = 1.38;
     p.ExistingLampsLanding = p.ExistingLampsBetween = p.ExistingLampsVestibule = 0;
     p.PlannedLampsLanding = p.PlannedLampsBetween = p.PlannedLampsVestibule = 0;
     p.BlockPrice = p.BlockInstallPrice = 0;
@@ -27,19 +23,7 @@ ProjectParameters EmptyHouse(std::int32_t floors = 1, std::int32_t entrances = 1
 }
 
 ProjectParameters DefaultHouse() {
-    ProjectParameters p;
-    SetDefaultParameters(p);
-    p.EntranceCount = 5;
-    p.FloorCount = 9;
-    p.HasLift = true;
-    p.ResidentsPerFlat = 4;
-    p.FlatsPerFloor = 3;
-    p.Tariff = 1.38;
-    p.PlannedBlocksLanding = p.PlannedBlocksBetween = p.PlannedBlocksVestibule = 1;
-    p.PlannedHoursLanding = 1.46;
-    p.PlannedHoursBetween = 0.49;
-    p.PlannedHoursVestibule = 1.05;
-    return p;
+    return test_support::StartUpCalculation();
 }
 
 SimulationResult Simulate(const ProjectParameters& p, std::uint32_t seed = 1) {

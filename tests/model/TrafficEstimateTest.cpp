@@ -1,4 +1,5 @@
 #include "TrafficEstimate.h"
+#include "StartUpProject.h"
 
 #include <gtest/gtest.h>
 
@@ -7,15 +8,7 @@ using namespace model;
 namespace {
 
 ProjectParameters StartUpProject() {
-    ProjectParameters p;
-    SetDefaultParameters(p);
-    p.EntranceCount = 5;
-    p.FloorCount = 9;
-    p.HasLift = true;
-    p.ResidentsPerFlat = 4;
-    p.FlatsPerFloor = 3;
-    p.Tariff = 1.38;
-    return p;
+    return test_support::StartUpHouse();
 }
 
 } // namespace

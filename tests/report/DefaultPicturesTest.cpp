@@ -3,6 +3,7 @@
 #include "Rendering.h"
 #include "ReportTable.h"
 #include "Simulation.h"
+#include "StartUpProject.h"
 #include "TrafficEstimate.h"
 
 #include <QDir>
@@ -21,21 +22,7 @@ namespace {
 void DefaultCalculation(ResultPictures& pictures, ReportTable& table, model::ProjectParameters& p,
                         model::SimulationResult& r, const ChartView& view,
                         const model::NumberLocale& locale) {
-    model::SetDefaultParameters(p);
-    p.EntranceCount = 5;
-    p.FloorCount = 9;
-    p.HasLift = true;
-    p.ResidentsPerFlat = 4;
-    p.FlatsPerFloor = 3;
-    p.Tariff = 1.38;
-    p.Address = "ул.   д. ";
-    p.PlannedBlocksLanding = p.PlannedBlocksBetween = p.PlannedBlocksVestibule = 1;
-    model::EstimatePlannedBurnHours(p);
-    // The input page shows the estimate with two decimals and the calculation reads it back.
-    for (double* hours :
-         {&p.PlannedHoursLanding, &p.PlannedHoursBetween, &p.PlannedHoursVestibule}) {
-        *hours = std::round(*hours * 100) / 100;
-    }
+    p = test_support::StartUpCalculation();
     pictures.Recreate();
     DrawMonthlyChart(pictures.MonthlyChartBitmap, p, r, locale);
     model::RunSimulation(p, r, 12345);

@@ -1,6 +1,7 @@
 #include "MonthlyChart.h"
 #include "PixelHelpers.h"
 #include "Rendering.h"
+#include "StartUpProject.h"
 
 #include <gtest/gtest.h>
 
@@ -111,14 +112,7 @@ TEST(MonthlyChart, EqualConsumptionGivesBarsOfEqualHeight) {
 }
 
 TEST(MonthlyChart, DrawMonthlyChartComputesTheEnergyAndClearsDownToTheBaseline) {
-    model::ProjectParameters p;
-    model::SetDefaultParameters(p);
-    p.EntranceCount = 5;
-    p.FloorCount = 9;
-    p.HasLift = true;
-    p.ResidentsPerFlat = 4;
-    p.FlatsPerFloor = 3;
-    p.Tariff = 1.38;
+    const model::ProjectParameters p = test_support::StartUpHouse();
     model::SimulationResult r;
     QImage image = WhiteImage(550, 350);
     image.fill(Qt::blue);
