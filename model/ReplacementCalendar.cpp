@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 namespace model {
 namespace {
@@ -34,158 +33,80 @@ std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int
 } // namespace
 
 ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
-    std::int64_t lampCount = 0;
-    std::vector<std::size_t> rowZones; // for each row in lives_, a zone it was made for
-    std::vector<std::int32_t> zoneRows(scheme.Zones.size(), 0);
-    for (std::size_t z = 0; z < scheme.Zones.size(); ++z) {
-        const ZonePlan& zone = scheme.Zones[z];
-        lampCount += std::max(zone.LampCount, 0);
+    const ZonePlan* previous = nullptr;
+    for (const ZonePlan& zone : scheme.Zones) {
         if (zone.LampCount <= 0) {
+            continue; // an empty zone takes no draws: its neighbours follow each other directly
+        }
+        if (previous != nullptr && SameWear(*previous, zone)) {
+            groups_.back().LampCount += zone.LampCount;
             continue;
         }
-        const auto same = std::find_if(rowZones.begin(), rowZones.end(), [&](std::size_t other) {
-            return SameWear(scheme.Zones[other], zone);
-        });
-        if (same != rowZones.end()) {
-            zoneRows[z] = static_cast<std::int32_t>((same - rowZones.begin()) * DrawCount);
-            continue;
-        }
-        zoneRows[z] = static_cast<std::int32_t>(rowZones.size() * DrawCount);
-        rowZones.push_back(z);
+        Group group;
+        group.LampCount = zone.LampCount;
+        group.LivesRow = static_cast<std::int32_t>(lives_.size());
         for (std::int32_t r = 0; r < DrawCount; ++r) {
             lives_.push_back(LifeInDays(scheme, zone, r));
         }
+        group.SameLifeForEveryDraw =
+            std::all_of(lives_.end() - DrawCount, lives_.end(),
+                        [&](std::int16_t life) { return life == lives_[group.LivesRow]; });
+        groups_.push_back(group);
+        previous = &zone;
     }
-
-    lifeRows_.resize(static_cast<std::size_t>(lampCount));
-    std::int32_t first = 0;
-    for (std::size_t z = 0; z < scheme.Zones.size(); ++z) {
-        const std::int32_t count = std::max(scheme.Zones[z].LampCount, 0);
-        const std::int16_t* lives = lives_.data() + zoneRows[z];
-        if (count > 0 && std::all_of(lives, lives + DrawCount, [](auto d) { return d == 1; })) {
-            dailyZones_.push_back({first, count});
-        }
-        std::fill_n(lifeRows_.begin() + first, count, static_cast<std::uint32_t>(zoneRows[z]));
-        first += count;
-    }
-    // Every lamp is filed under at most one day, and each day has at most one batch not full; a
-    // lamp is filed at most the longest life ahead, so no more days than that have batches.
-    std::int32_t longestLife = 0;
+    std::uint32_t longestLife = 1;
     for (const std::int16_t life : lives_) {
         if (life <= SimulationDays) {
-            longestLife = std::max<std::int32_t>(longestLife, life);
+            longestLife = std::max(longestLife, static_cast<std::uint32_t>(life));
         }
     }
-    const std::int64_t batchCount =
-        lampCount / (BatchSlots - 1) + std::min<std::int64_t>(lampCount, longestLife) + 1;
-    slots_ = std::make_unique_for_overwrite<std::int32_t[]>(
-        static_cast<std::size_t>(batchCount * BatchSlots));
-    nextSlot_.assign(SimulationDays, 0);
-    goingToday_.assign(lifeRows_.size(), 0);
-    goingBits_.assign((lifeRows_.size() + 63) / 64, 0);
-    goingBefore_.assign(goingBits_.size(), 0);
-    goingInOrder_.assign(lifeRows_.size(), 0);
-    drawn_.assign(lifeRows_.size(), 0);
-    goesToday_.assign(lifeRows_.size(), 0);
+    const std::uint32_t rows = std::bit_ceil(longestLife + 1);
+    dayMask_ = rows - 1;
+    going_.assign(static_cast<std::size_t>(rows) * groups_.size(), 0);
+}
+
+void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
+                                LifePercentDraws& draws) {
+    const Group& group = groups_[g];
+    const std::int16_t* const lives = lives_.data() + group.LivesRow;
+    std::int64_t* const going = going_.data() + g;
+    const std::size_t stride = groups_.size();
+    if (group.SameLifeForEveryDraw) {
+        draws.Skip(count);
+        const std::int32_t goes = day + lives[0];
+        if (goes < SimulationDays) {
+            going[(static_cast<std::uint32_t>(goes) & dayMask_) * stride] += count;
+        }
+        return;
+    }
+    for (std::int64_t i = 0; i < count; ++i) {
+        const std::int32_t goes = day + lives[draws.Next()];
+        if (goes < SimulationDays) {
+            ++going[(static_cast<std::uint32_t>(goes) & dayMask_) * stride];
+        }
+    }
 }
 
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
-    // A lamp of the pool is worn from day 0 on, as if put in the day before.
-    Filer filer(*this);
-    auto daily = dailyZones_.begin();
-    for (std::int32_t lamp = 0; lamp < static_cast<std::int32_t>(lifeRows_.size()); ++lamp) {
-        if (daily != dailyZones_.end() && lamp == daily->FirstLamp) {
-            draws.Skip(daily->LampCount);
-            lamp += daily->LampCount - 1;
-            ++daily;
-            continue;
-        }
-        filer.File(lamp, -1, draws.Next());
+    // As if put in the day before the first day.
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        PutIn(g, groups_[g].LampCount, -1, draws);
     }
 }
 
 std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
-    // Today's lamps, as filed, and a bit for each.
-    std::int32_t* const going = goingToday_.data();
-    std::uint64_t* const goingBits = goingBits_.data();
-    std::int32_t* out = going;
-    for (std::int32_t end = nextSlot_[day]; end != 0;) {
-        const std::int32_t batch = (end - 1) / BatchSlots;
-        const std::int32_t first = batch * BatchSlots;
-        const std::int32_t* const lamps = slots_.get() + first + 1;
-        const std::int32_t count = end - first - 1;
-        std::memcpy(out, lamps, static_cast<std::size_t>(count) * sizeof *lamps);
-        out += count;
-        const std::int32_t previous = slots_[first];
-        slots_[first] = freeBatch_;
-        freeBatch_ = batch;
-        end = previous < 0 ? 0 : (previous + 1) * BatchSlots;
-    }
-    nextSlot_[day] = 0;
-    const std::int64_t count = out - going;
-    // The bits apart from the copying: with the lamps at hand the addresses are known early.
-    // Lamp 64w + b has bit 63 - b of word w, so that the lamps before it in its word are the bits
-    // above its own: one shift counts them (x86 takes shift counts modulo 64, which makes
-    // ~lamp % 64 free).
-    for (std::int64_t i = 0; i < count; ++i) {
-        const auto lamp = static_cast<std::uint32_t>(going[i]);
-        goingBits[lamp / 64] |= std::uint64_t{1} << (~lamp % 64);
-    }
-    if (count == 0 && dailyZones_.empty()) {
-        return 0;
-    }
-
-    // The plain loop replaces them in ascending order, so a lamp's draw is the one at its rank:
-    // the number of today's lamps before it, counted from the bits.
-    // Unsigned, as indices that need no widening.
-    std::uint32_t* const goingBefore = goingBefore_.data();
-    const std::size_t words = goingBits_.size();
-    // Per word the lamps in words before it, less one (modulo 2^32) for the lamp's own bit
-    // counted below.
-    std::uint32_t before = UINT32_MAX;
-    for (std::size_t word = 0; word < words; ++word) {
-        goingBefore[word] = before;
-        before += static_cast<std::uint32_t>(std::popcount(goingBits[word]));
-    }
-    const auto rank = [goingBefore, goingBits](std::uint32_t lamp) {
-        return goingBefore[lamp / 64] +
-               static_cast<std::uint32_t>(std::popcount(goingBits[lamp / 64] >> (~lamp % 64)));
-    };
-
-    std::int64_t replaced = count;
-    Filer filer(*this);
-    if (dailyZones_.empty()) {
-        std::uint8_t* const drawn = drawn_.data();
-        draws.Take(count, drawn);
-        // First all the days, then the filing: the filing reads and writes the day lists, and with
-        // the long look-ups out of the way the processor learns the addresses early.
-        std::int32_t* const goes = goesToday_.data();
-        for (std::int64_t i = 0; i < count; ++i) {
-            goes[i] = filer.Goes(going[i], day, drawn[rank(static_cast<std::uint32_t>(going[i]))]);
-        }
-        for (std::int64_t i = 0; i < count; ++i) {
-            filer.FileUnder(going[i], goes[i]);
-        }
-    } else {
-        // Zones replaced whole every day take their draws in between.
-        std::int32_t* const ordered = goingInOrder_.data();
-        for (std::int64_t i = 0; i < count; ++i) {
-            ordered[rank(static_cast<std::uint32_t>(going[i]))] = going[i];
-        }
-        auto daily = dailyZones_.begin();
-        for (std::int64_t i = 0; i < count; ++i) {
-            for (; daily != dailyZones_.end() && daily->FirstLamp < ordered[i]; ++daily) {
-                draws.Skip(daily->LampCount);
-                replaced += daily->LampCount;
-            }
-            filer.File(ordered[i], day, draws.Next());
-        }
-        for (; daily != dailyZones_.end(); ++daily) {
-            draws.Skip(daily->LampCount);
-            replaced += daily->LampCount;
+    std::int64_t* const today =
+        going_.data() + (static_cast<std::uint32_t>(day) & dayMask_) * groups_.size();
+    std::int64_t replaced = 0;
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        const std::int64_t count = today[g];
+        if (count != 0) {
+            // Emptied first: the row serves a later day once this one is over.
+            today[g] = 0;
+            replaced += count;
+            PutIn(g, count, day, draws);
         }
     }
-    std::memset(goingBits, 0, words * sizeof *goingBits);
     return replaced;
 }
 
