@@ -334,7 +334,7 @@ std::vector<std::pair<std::string, ProjectParameters>> FixedProjects() {
     p.ExistingLampLife = p.PlannedLampLife = 1e7;
     p.ExistingLampsLanding = p.PlannedLampsLanding = 10;
     add("huge lives", p);
-    p = House(2, 40); // 1200 landing and flight lamps, many batches of them a day
+    p = House(2, 40); // 1200 landing and flight lamps
     p.ExistingLampsLanding = p.ExistingLampsBetween = p.ExistingLampsVestibule = 10;
     // 13.5 to 22.4 hours at 13 a day: every landing and flight lamp lasts exactly two days, and
     // every vestibule lamp (half the hours) one.
