@@ -1,8 +1,8 @@
 #include "ResultsOutput.h"
 
-#include "BitmapFile.h"
 #include "MessageBoxes.h"
 #include "PageComposer.h"
+#include "PictureFile.h"
 #include "Printing.h"
 #include "SavePictureDialog.h"
 
@@ -33,20 +33,23 @@ void SaveResults(QWidget* window, const report::ResultPictures& pictures, const 
 
 void SaveResults(QWidget* window, const report::ResultPictures& pictures, const QImage& logo,
                  QString& previousFileName, const SaveFileNameQuestion& askFileName) {
-    const QString fileName = askFileName(window, previousFileName);
+    const SaveChoice choice = askFileName(window, previousFileName);
+    const QString& fileName = choice.FileName;
     if (fileName.isEmpty()) {
         return;
     }
     // The dialog offers this name next time even when the user declines to replace the file.
     previousFileName = fileName;
 
-    if (QFileInfo(fileName).isFile() &&
+    const QFileInfo existing(fileName);
+    if (existing.exists() && !existing.isDir() &&
         !MessageBoxes::Current().Confirm(window, QStringLiteral("Файл существует. Заменить?"))) {
         return;
     }
 
     const BusyCursor busy;
-    report::WriteBitmapFile(fileName, report::ComposeOutputPicture(pictures, logo));
+    report::WritePictureFile(fileName, report::ComposeOutputPicture(pictures, logo),
+                             report::PictureFormatOf(fileName, choice.FilterFormat));
 }
 
 void PrintResults(const report::ResultPictures& pictures, const QImage& logo) {

@@ -6,9 +6,41 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include <array>
+
 namespace {
 
 constexpr int PreviewSide = 160;
+
+struct SaveFileType {
+    QString Filter;
+    QString Suffix;
+    report::PictureFormat Format;
+};
+
+const std::array<SaveFileType, 3> SaveFileTypes = {{
+    {QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("bmp"), report::PictureFormat::Bitmap},
+    {QStringLiteral("PNG (*.png)"), QStringLiteral("png"), report::PictureFormat::Png},
+    {QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"), report::PictureFormat::Pdf},
+}};
+
+const SaveFileType& FileTypeOf(report::PictureFormat format) {
+    for (const SaveFileType& type : SaveFileTypes) {
+        if (type.Format == format) {
+            return type;
+        }
+    }
+    return SaveFileTypes.front();
+}
+
+const SaveFileType& FileTypeOfFilter(const QString& filter) {
+    for (const SaveFileType& type : SaveFileTypes) {
+        if (type.Filter == filter) {
+            return type;
+        }
+    }
+    return SaveFileTypes.front();
+}
 
 } // namespace
 
@@ -20,8 +52,12 @@ SavePictureDialog::SavePictureDialog(QWidget* parent)
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
     setWindowTitle(QStringLiteral("Сохранение расчетов"));
-    setNameFilter(QStringLiteral("Bitmaps (*.bmp)"));
-    setDefaultSuffix(QStringLiteral("bmp"));
+    QStringList filters;
+    for (const SaveFileType& type : SaveFileTypes) {
+        filters.append(type.Filter);
+    }
+    setNameFilters(filters);
+    setDefaultSuffix(SaveFileTypes.front().Suffix);
 
     preview_->setObjectName(QStringLiteral("Preview"));
     preview_->setFixedSize(PreviewSide, PreviewSide);
@@ -37,10 +73,25 @@ void SavePictureDialog::OfferFileName(const QString& fileName) {
     if (fileName.isEmpty()) {
         return;
     }
+    // Before the name: choosing a filter puts its extension on the name in the edit field.
+    const SaveFileType& type = FileTypeOf(report::PictureFormatOf(fileName, SelectedFormat()));
+    selectNameFilter(type.Filter);
+    setDefaultSuffix(type.Suffix);
     const QFileInfo info(fileName);
     setDirectory(info.absolutePath());
     selectFile(info.fileName());
     ShowPreview(info.absoluteFilePath());
+}
+
+report::PictureFormat SavePictureDialog::SelectedFormat() const {
+    return FileTypeOfFilter(selectedNameFilter()).Format;
+}
+
+void SavePictureDialog::accept() {
+    // The dialog keeps one default extension whatever the filter: a name typed without one gets
+    // the chosen filter's.
+    setDefaultSuffix(FileTypeOfFilter(selectedNameFilter()).Suffix);
+    QFileDialog::accept();
 }
 
 QPixmap SavePictureDialog::PreviewPicture() const {
@@ -61,11 +112,11 @@ void SavePictureDialog::ShowPreview(const QString& fileName) {
         picture.scaled(preview_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
-QString AskSaveFileName(QWidget* parent, const QString& previousFileName) {
+SaveChoice AskSaveFileName(QWidget* parent, const QString& previousFileName) {
     SavePictureDialog dialog(parent);
     dialog.OfferFileName(previousFileName);
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
-    return dialog.selectedFiles().value(0);
+    return {dialog.selectedFiles().value(0), dialog.SelectedFormat()};
 }

@@ -1,6 +1,6 @@
 #include "BitmapFile.h"
 
-#include <QSaveFile>
+#include "AtomicFile.h"
 
 #include <cstdint>
 #include <limits>
@@ -23,11 +23,6 @@ void PutUInt32(QByteArray& bytes, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
         bytes.append(static_cast<char>((value >> shift) & 0xFF));
     }
-}
-
-std::runtime_error WriteError(const QString& fileName, const QString& reason) {
-    return std::runtime_error(
-        QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, reason).toStdString());
 }
 
 } // namespace
@@ -79,19 +74,7 @@ QByteArray EncodeBitmap32(const QImage& picture) {
 }
 
 void WriteBitmapFile(const QString& fileName, const QImage& picture) {
-    const QByteArray bytes = EncodeBitmap32(picture);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw WriteError(fileName, file.errorString());
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw WriteError(fileName, reason);
-    }
-    if (!file.commit()) {
-        throw WriteError(fileName, file.errorString());
-    }
+    WriteFileAtomically(fileName, EncodeBitmap32(picture));
 }
 
 } // namespace report

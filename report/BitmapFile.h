@@ -10,9 +10,8 @@ namespace report {
 // bottom-up, 32 bits per pixel (blue, green, red, 255), no compression.
 QByteArray EncodeBitmap32(const QImage& picture);
 
-// Writes the picture as a 32-bit bitmap file, replacing a file of that name. The data go to a
-// temporary file that takes the name only when complete, so a failure leaves an existing file
-// whole. Raises std::runtime_error on failure.
+// Writes the picture as a 32-bit bitmap file through WriteFileAtomically (an existing file is
+// replaced only by a complete new one). Raises std::runtime_error on failure.
 void WriteBitmapFile(const QString& fileName, const QImage& picture);
 
 } // namespace report

@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -49,11 +52,12 @@ protected:
     }
     void TearDown() override { MessageBoxes::Current() = savedBoxes_; }
 
-    void Save(const QString& chosenFileName) {
+    void Save(const QString& chosenFileName,
+              report::PictureFormat filterFormat = report::PictureFormat::Bitmap) {
         SaveResults(nullptr, pictures_, logo_, previousFileName_,
-                    [this, chosenFileName](QWidget*, const QString& offered) {
+                    [this, chosenFileName, filterFormat](QWidget*, const QString& offered) {
                         offeredFileNames_.push_back(offered);
-                        return chosenFileName;
+                        return SaveChoice{chosenFileName, filterFormat};
                     });
     }
 
@@ -125,6 +129,45 @@ TEST_F(SaveResultsTest, FailedWriteRaisesAndRestoresTheCursor) {
     EXPECT_TRUE(QFileInfo(fileName).isDir());
 }
 
+TEST_F(SaveResultsTest, TheTypedExtensionChoosesTheFormatElseTheFilter) {
+    using report::PictureFormat;
+    const struct {
+        const char* name;
+        PictureFormat filter;
+        QByteArray start;
+    } cases[] = {{"a.png", PictureFormat::Bitmap, "\x89PNG"},
+                 {"b", PictureFormat::Png, "\x89PNG"},
+                 {"c.PDF", PictureFormat::Png, "%PDF-"},
+                 {"d.bmp", PictureFormat::Pdf, "BM"},
+                 {"e.txt", PictureFormat::Pdf, "%PDF-"}};
+    for (const auto& [name, filter, start] : cases) {
+        Save(folder_.filePath(name), filter);
+        EXPECT_TRUE(ReadAll(folder_.filePath(name)).startsWith(start)) << name;
+    }
+    EXPECT_EQ(QImage(folder_.filePath("b"), "png").convertToFormat(QImage::Format_RGB32),
+              report::ComposeOutputPicture(pictures_, logo_));
+    EXPECT_TRUE(questions_.empty());
+}
+
+TEST_F(SaveResultsTest, APipeIsAskedAboutThenRefusedAndLeftAlone) {
+    const QString pipe = folder_.filePath("results.bmp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    try {
+        Save(pipe);
+        ADD_FAILURE() << "no error raised";
+    } catch (const std::runtime_error& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(pipe)) << error.what();
+    }
+    EXPECT_EQ(questions_, std::vector<QString>{QStringLiteral("Файл существует. Заменить?")});
+    struct stat status = {};
+    ASSERT_EQ(lstat(QFile::encodeName(pipe).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_EQ(QDir(folder_.path())
+                  .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"results.bmp"});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST(PrintResults, WithoutADefaultPrinterRaisesAClearError) {
     // main() points the print system at a server that does not exist.
     try {
@@ -144,7 +187,9 @@ TEST(SavePictureDialog, AsksForABitmapWithAPreview) {
 
     SavePictureDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Сохранение расчетов"));
-    EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("Bitmaps (*.bmp)")});
+    EXPECT_EQ(dialog.nameFilters(),
+              (QStringList{QStringLiteral("Bitmaps (*.bmp)"), "PNG (*.png)", "PDF (*.pdf)"}));
+    EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("Bitmaps (*.bmp)"));
     EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("bmp"));
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
@@ -154,6 +199,30 @@ TEST(SavePictureDialog, AsksForABitmapWithAPreview) {
     dialog.OfferFileName(fileName);
     EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
     EXPECT_FALSE(dialog.PreviewPicture().isNull());
+}
+
+TEST(SavePictureDialog, ANameWithoutExtensionTakesTheChosenFilters) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto accept = [&](SavePictureDialog& dialog, const QString& typed) {
+        dialog.findChild<QLineEdit*>("fileNameEdit")->setText(typed);
+        QMetaObject::invokeMethod(&dialog, "accept");
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        return QFileInfo(dialog.selectedFiles().value(0)).fileName();
+    };
+    for (const auto& [filter, suffix] :
+         {std::pair{"Bitmaps (*.bmp)", "bmp"}, {"PNG (*.png)", "png"}, {"PDF (*.pdf)", "pdf"}}) {
+        SavePictureDialog dialog;
+        dialog.setDirectory(folder.path());
+        dialog.selectNameFilter(filter);
+        EXPECT_EQ(accept(dialog, "name"), QStringLiteral("name.") + suffix);
+    }
+
+    // The previous name comes back under the filter of its extension.
+    SavePictureDialog dialog;
+    dialog.OfferFileName(folder.filePath("earlier.pdf"));
+    EXPECT_EQ(dialog.SelectedFormat(), report::PictureFormat::Pdf);
+    EXPECT_EQ(accept(dialog, "later"), "later.pdf");
 }
 
 int main(int argc, char** argv) {

@@ -1,0 +1,69 @@
+#include "AtomicFile.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <stdexcept>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace report {
+
+namespace {
+
+std::runtime_error WriteError(const QString& fileName, const QString& reason) {
+    return std::runtime_error(
+        QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, reason).toStdString());
+}
+
+QString SystemReason(int error) {
+    return QString::fromStdString(std::system_category().message(error));
+}
+
+} // namespace
+
+void WriteAll(QIODevice& device, const QByteArray& bytes, const QString& fileName) {
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 count = device.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0) {
+            throw WriteError(fileName, device.errorString());
+        }
+        written += count;
+    }
+}
+
+void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
+    // Renaming the temporary file would put a regular file in place of a device or a pipe.
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        throw std::runtime_error(
+            QStringLiteral("Нельзя сохранить результаты в %1: это не обычный файл, а устройство, "
+                           "канал или сокет. Выберите другое имя файла")
+                .arg(fileName)
+                .toStdString());
+    }
+
+    // Unbuffered: a buffered write would fail only on closing, which loses the reason.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        throw WriteError(fileName, file.errorString());
+    }
+    WriteAll(file, bytes, fileName);
+    // Some file systems (network ones, quotas) report a full disk only when the data go to the
+    // disk; the commit ignores failures of that step, so it is done here first. A temporary file
+    // left uncommitted is removed with the object.
+    if (::fsync(file.handle()) != 0) {
+        const int error = errno;
+        if (error != EINVAL) { // a file system that cannot sync
+            throw WriteError(fileName, SystemReason(error));
+        }
+    }
+    if (!file.commit()) {
+        throw WriteError(fileName, file.errorString());
+    }
+}
+
+} // namespace report
