@@ -76,7 +76,6 @@ void SavePictureDialog::OfferFileName(const QString& fileName) {
     // Before the name: choosing a filter puts its extension on the name in the edit field.
     const SaveFileType& type = FileTypeOf(report::PictureFormatOf(fileName, SelectedFormat()));
     selectNameFilter(type.Filter);
-    setDefaultSuffix(type.Suffix);
     const QFileInfo info(fileName);
     setDirectory(info.absolutePath());
     selectFile(info.fileName());

@@ -221,8 +221,10 @@ TEST(PictureFile, DevicesAndPipesAreRefusedLinksToFilesWrittenThrough) {
 TEST(PictureFile, AFailedWriteGivesTheSystemsReasonAndKeepsTheOldFile) {
     FullDisk disk(1000);
     ASSERT_TRUE(disk.open(QIODevice::WriteOnly));
-    EXPECT_EQ(ErrorOf([&] { report::WriteAll(disk, QByteArray(5000, 'x'), "results.png"); }),
-              "Не удалось записать файл results.png: " + Reason(ENOSPC));
+    const QString error =
+        ErrorOf([&] { report::WriteAll(disk, QByteArray(5000, 'x'), "results.png"); });
+    EXPECT_EQ(error.toStdString(),
+              ("Не удалось записать файл results.png: " + Reason(ENOSPC)).toStdString());
 
     // A real file allowed to grow to 64 KiB only: the system takes part of the data, then refuses.
     QTemporaryDir folder;
