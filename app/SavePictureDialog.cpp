@@ -67,6 +67,11 @@ SavePictureDialog::SavePictureDialog(QWidget* parent)
         grid->addWidget(preview_, 1, grid->columnCount(), Qt::AlignTop);
     }
     connect(this, &QFileDialog::currentChanged, this, &SavePictureDialog::ShowPreview);
+    // Choosing a filter changes the extension of the name being typed.
+    connect(this, &QFileDialog::filterSelected, this, [this](const QString& filter) {
+        setDefaultSuffix(FileTypeOfFilter(filter).Suffix);
+        ShowPreview(selectedFiles().value(0));
+    });
 }
 
 void SavePictureDialog::OfferFileName(const QString& fileName) {
