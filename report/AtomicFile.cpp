@@ -22,8 +22,8 @@ QString SystemReason(int error) {
     return QString::fromStdString(std::system_category().message(error));
 }
 
-} // namespace
-
+// A short write is followed by another: a file that takes only part of the data (a full disk)
+// tells why only when the next write fails.
 void WriteAll(QIODevice& device, const QByteArray& bytes, const QString& fileName) {
     qint64 written = 0;
     while (written < bytes.size()) {
@@ -34,6 +34,8 @@ void WriteAll(QIODevice& device, const QByteArray& bytes, const QString& fileNam
         written += count;
     }
 }
+
+} // namespace
 
 void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
     // Renaming the temporary file would put a regular file in place of a device or a pipe.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QIODevice>
 #include <QString>
 
 namespace report {
@@ -13,10 +12,5 @@ namespace report {
 // pipe, a socket, or a link to one) is refused and left as it is. Raises std::runtime_error that
 // names the file and gives the system's reason.
 void WriteFileAtomically(const QString& fileName, const QByteArray& bytes);
-
-// Writes all the bytes to the device. A short write is followed by another: a device that takes
-// only part of the data (a full disk) tells why only when the next write fails. Raises
-// std::runtime_error that names the file and gives the device's reason.
-void WriteAll(QIODevice& device, const QByteArray& bytes, const QString& fileName);
 
 } // namespace report
