@@ -92,8 +92,8 @@ report::PictureFormat SavePictureDialog::SelectedFormat() const {
 }
 
 void SavePictureDialog::accept() {
-    // The dialog keeps one default extension whatever the filter: a name typed without one gets
-    // the chosen filter's.
+    // A filter chosen from code is not announced, so its extension is taken again here: a name
+    // typed without one gets the chosen filter's.
     setDefaultSuffix(FileTypeOfFilter(selectedNameFilter()).Suffix);
     QFileDialog::accept();
 }
