@@ -49,6 +49,7 @@ class DialogsTest : public QObject {
 
     QStringList errors_;
     QList<QUrl> opened_;
+    bool shellOpens_ = true;
 
 private slots:
     void initTestCase() {
@@ -56,12 +57,16 @@ private slots:
         boxes.ShowError = [this](QWidget*, const QString& message) { errors_ << message; };
         boxes.ShowInformation = [this](QWidget*, const QString& message) { errors_ << message; };
         boxes.Confirm = [](QWidget*, const QString&) { return true; };
-        ShellOpen() = [this](const QUrl& target) { opened_ << target; };
+        ShellOpen() = [this](const QUrl& target) {
+            opened_ << target;
+            return shellOpens_;
+        };
     }
 
     void init() {
         errors_.clear();
         opened_.clear();
+        shellOpens_ = true;
     }
 
     void settingsDialogShowsTheRecordOnCreation() {
@@ -312,35 +317,62 @@ private slots:
         QCOMPARE(QImage(QStringLiteral(":/logos/print-logo.bmp")).size(), QSize(181, 33));
     }
 
-    void helpIsLookedForBesideTheExecutable() {
+    void helpIsLookedForBesideTheExecutableThenWhereItIsInstalled() {
         const QString startDirectory = QDir::currentPath();
-        QTemporaryDir programDirectory;
+        QTemporaryDir prefix;
         QTemporaryDir otherDirectory;
-        QVERIFY(programDirectory.isValid() && otherDirectory.isValid());
-        const QString besideProgram = programDirectory.filePath(QStringLiteral("help.pdf"));
+        QVERIFY(prefix.isValid() && otherDirectory.isValid());
+        const QString programDirectory = prefix.filePath(QStringLiteral("bin"));
+        const QString besideProgram = programDirectory + QStringLiteral("/help.pdf");
+        const QString installed = prefix.filePath(QStringLiteral("share/doc/virasvet/help.pdf"));
+        QVERIFY(QDir().mkpath(programDirectory));
         QVERIFY(QDir::setCurrent(otherDirectory.path()));
+        const auto writeDocument = [](const QString& path) {
+            QFile document(path);
+            return document.open(QIODevice::WriteOnly) && document.write("%PDF-1.4\n") > 0;
+        };
 
-        // Absent beside the program; one in the current directory does not count.
-        QFile inCurrentDirectory(QStringLiteral("help.pdf"));
-        QVERIFY(inCurrentDirectory.open(QIODevice::WriteOnly));
-        inCurrentDirectory.close();
-        QCOMPARE(HelpTarget(programDirectory.path()), WebSiteUrl());
+        // Absent everywhere; one in the current directory does not count.
+        QVERIFY(writeDocument(QStringLiteral("help.pdf")));
+        QCOMPARE(HelpTarget(programDirectory), WebSiteUrl());
 
-        // A directory of that name is not a document.
-        QVERIFY(QDir().mkpath(besideProgram));
-        QCOMPARE(HelpTarget(programDirectory.path()), WebSiteUrl());
-        QVERIFY(QDir().rmdir(besideProgram));
+        // Directories of that name are not documents.
+        QVERIFY(QDir().mkpath(besideProgram) && QDir().mkpath(installed));
+        QCOMPARE(HelpTarget(programDirectory), WebSiteUrl());
+        QVERIFY(QDir().rmdir(besideProgram) && QDir().rmdir(installed));
 
-        QFile document(besideProgram);
-        QVERIFY(document.open(QIODevice::WriteOnly));
-        document.write("%PDF-1.4\n");
-        document.close();
-        QCOMPARE(HelpTarget(programDirectory.path()), QUrl::fromLocalFile(besideProgram));
+        QVERIFY(writeDocument(installed));
+        QCOMPARE(HelpTarget(programDirectory), QUrl::fromLocalFile(installed));
+        QVERIFY(writeDocument(besideProgram));
+        QCOMPARE(HelpTarget(programDirectory), QUrl::fromLocalFile(besideProgram));
 
         QVERIFY(QDir::setCurrent(startDirectory));
 
-        OpenHelpDocument();
+        OpenHelpDocument(nullptr);
         QCOMPARE(opened_, QList<QUrl>{HelpTarget(QCoreApplication::applicationDirPath())});
+        QVERIFY(errors_.isEmpty());
+    }
+
+    void anOpenerThatFailsIsReportedNamingTheTarget() {
+        shellOpens_ = false;
+        const QString document = QDir::temp().filePath(QStringLiteral("help.pdf"));
+        OpenThroughShell(nullptr, QUrl::fromLocalFile(document));
+        TForm2 about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::mouseClick(about.ui()->Label2, Qt::LeftButton);
+        QTest::mouseClick(about.ui()->Label3, Qt::LeftButton);
+        QVERIFY(about.isVisible());
+
+        QCOMPARE(errors_.size(), 3);
+        QCOMPARE(errors_[0], QStringLiteral("Не удалось открыть справку «%1»: не найдена "
+                                            "программа для просмотра PDF-файлов.")
+                                 .arg(document));
+        QCOMPARE(errors_[1], QStringLiteral("Не удалось открыть сайт "
+                                            "https://virasvet.example.org: не найден браузер."));
+        QCOMPARE(errors_[2], QStringLiteral("Не удалось начать письмо на адрес "
+                                            "support@virasvet.example.org: не найдена почтовая "
+                                            "программа."));
     }
 
     void buildWritesTheUserGuide() {
