@@ -19,7 +19,10 @@ fail() {
 }
 
 prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+# cmake --install rewrites the build's list of installed files; the user's own list is kept.
+manifest=$build/install_manifest.txt
+[ -f "$manifest" ] && cp -p "$manifest" "$prefix.manifest"
+trap 'rm -rf "$prefix"; [ -f "$prefix.manifest" ] && mv -f "$prefix.manifest" "$manifest"' EXIT
 
 if ! "$cmake" --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
     cat "$prefix.log"
