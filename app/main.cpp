@@ -61,8 +61,9 @@ std::optional<QString> CommandLineAnswer(int& argc, char* argv[]) {
 int main(int argc, char* argv[]) {
     try {
         if (const std::optional<QString> answer = CommandLineAnswer(argc, argv)) {
-            std::fputs(answer->toLocal8Bit().constData(), stdout);
-            return 0;
+            // A closed or full output is a failure, not a silent success.
+            const bool written = std::fputs(answer->toLocal8Bit().constData(), stdout) >= 0;
+            return written && std::fflush(stdout) == 0 ? 0 : 1;
         }
     } catch (...) {
         return 1;
@@ -74,7 +75,6 @@ int main(int argc, char* argv[]) {
             // The application title captions the message boxes; it is not set as the display
             // name, which the window system would append to the main window's caption.
             QApplication::setApplicationName(ApplicationTitle);
-            QApplication::setApplicationVersion(QStringLiteral(VIRASVET_VERSION));
             QApplication::setWindowIcon(ProgramIcon());
             // Ties the windows to the installed desktop entry (its name without ".desktop").
             QGuiApplication::setDesktopFileName(QStringLiteral("org.example.virasvet"));
