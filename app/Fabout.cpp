@@ -72,15 +72,15 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm2::Image1Click() {
-    ShellOpen()(WebSiteUrl());
+    OpenThroughShell(this, WebSiteUrl());
 }
 
 void TForm2::Label2Click() {
-    ShellOpen()(WebSiteUrl());
+    OpenThroughShell(this, WebSiteUrl());
 }
 
 void TForm2::Label3Click() {
-    ShellOpen()(SupportMailUrl());
+    OpenThroughShell(this, SupportMailUrl());
 }
 
 void TForm2::Button1Click() {

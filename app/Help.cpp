@@ -1,14 +1,24 @@
 #include "Help.h"
 
+#include "MessageBoxes.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 
-std::function<void(const QUrl&)>& ShellOpen() {
-    // The result is not examined: when nothing can open the target, nothing visible happens.
-    static std::function<void(const QUrl&)> open = [](const QUrl& target) {
-        QDesktopServices::openUrl(target);
+namespace {
+
+// The guide's name beside the executable, and its place relative to the executable's folder once
+// installed (set by the build from the install layout).
+const QString HelpBesideExecutable = QStringLiteral("help.pdf");
+const QString HelpInstalled = QStringLiteral(INSTALLED_HELP_DOCUMENT);
+
+} // namespace
+
+std::function<bool(const QUrl&)>& ShellOpen() {
+    static std::function<bool(const QUrl&)> open = [](const QUrl& target) {
+        return QDesktopServices::openUrl(target);
     };
     return open;
 }
@@ -22,15 +32,38 @@ QUrl SupportMailUrl() {
 }
 
 QUrl HelpTarget(const QString& executableDirectory) {
-    const QFileInfo document(QDir(executableDirectory).filePath(QStringLiteral("help.pdf")));
-    if (document.exists() && !document.isDir()) {
-        return QUrl::fromLocalFile(document.absoluteFilePath());
+    const QDir folder(executableDirectory);
+    for (const QString& candidate : {HelpBesideExecutable, HelpInstalled}) {
+        const QFileInfo document(QDir::cleanPath(folder.filePath(candidate)));
+        if (document.exists() && !document.isDir()) {
+            return QUrl::fromLocalFile(document.absoluteFilePath());
+        }
     }
     return WebSiteUrl();
 }
 
-void OpenHelpDocument() {
+QString ShellOpenFailureMessage(const QUrl& target) {
+    if (target.isLocalFile()) {
+        return QStringLiteral("Не удалось открыть справку «%1»: не найдена программа для "
+                              "просмотра PDF-файлов.")
+            .arg(QDir::toNativeSeparators(target.toLocalFile()));
+    }
+    if (target.scheme() == QLatin1String("mailto")) {
+        return QStringLiteral("Не удалось начать письмо на адрес %1: не найдена почтовая "
+                              "программа.")
+            .arg(target.path());
+    }
+    return QStringLiteral("Не удалось открыть сайт %1: не найден браузер.").arg(target.toString());
+}
+
+void OpenThroughShell(QWidget* parent, const QUrl& target) {
+    if (!ShellOpen()(target)) {
+        MessageBoxes::Current().ShowError(parent, ShellOpenFailureMessage(target));
+    }
+}
+
+void OpenHelpDocument(QWidget* parent) {
     // Beside the executable, not in the current directory, which depends on how the program was
     // started.
-    ShellOpen()(HelpTarget(QCoreApplication::applicationDirPath()));
+    OpenThroughShell(parent, HelpTarget(QCoreApplication::applicationDirPath()));
 }

@@ -5,16 +5,27 @@
 
 #include <functional>
 
-// The shell's "open": hands a document, web address or mail link to the user's default program.
-// Tests replace it.
-std::function<void(const QUrl&)>& ShellOpen();
+class QWidget;
+
+// The shell's "open": hands a document, web address or mail link to the user's default program;
+// false when nothing could be started to open it. Tests replace it.
+std::function<bool(const QUrl&)>& ShellOpen();
 
 // The maker's web site and support mail.
 QUrl WebSiteUrl();
 QUrl SupportMailUrl();
 
-// "help.pdf" beside the executable when it is a file, otherwise the web site.
+// The user guide: "help.pdf" beside the executable (the build folder), otherwise the installed copy
+// (INSTALLED_HELP_DOCUMENT, relative to the executable's folder: ../share/doc/virasvet/help.pdf),
+// otherwise the web site. Only files count, not directories of that name.
 QUrl HelpTarget(const QString& executableDirectory);
 
+// The error box text when the shell could not open the target; names the document, the web site
+// or the mail address.
+QString ShellOpenFailureMessage(const QUrl& target);
+
+// Hands the target to the shell; when that fails, says so in the error box over the parent.
+void OpenThroughShell(QWidget* parent, const QUrl& target);
+
 // Opens the help document (or the web site) with the shell.
-void OpenHelpDocument();
+void OpenHelpDocument(QWidget* parent);

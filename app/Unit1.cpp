@@ -323,7 +323,7 @@ void TForm1::N1Click() {
 }
 
 void TForm1::NHelpClick() {
-    OpenHelpDocument();
+    OpenHelpDocument(this);
 }
 
 void TForm1::NAboutClick() {

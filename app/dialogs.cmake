@@ -40,3 +40,12 @@ add_custom_target(help_pdf ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/help.pdf)
 # The program target is declared after this file is included; the dependency is added once the
 # directory has been read.
 cmake_language(DEFER CALL add_dependencies virasvet help_pdf)
+
+# Installed where Debian keeps a program's documents; the program finds it from its own folder
+# (bin/ → ../share/doc/virasvet/help.pdf), so both follow the one install layout.
+set(VIRASVET_HELP_INSTALL_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/virasvet)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/help.pdf DESTINATION ${VIRASVET_HELP_INSTALL_DIR})
+file(RELATIVE_PATH installed_help_document /${CMAKE_INSTALL_BINDIR}
+     /${VIRASVET_HELP_INSTALL_DIR}/help.pdf)
+set_property(SOURCE Help.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+             INSTALLED_HELP_DOCUMENT="${installed_help_document}")

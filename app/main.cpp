@@ -5,10 +5,14 @@
 #include "Unit1.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QIcon>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -21,9 +25,49 @@ QIcon ProgramIcon() {
     return icon;
 }
 
+// What --help or --version asks the program to print instead of opening its window; nothing for
+// any other start. Qt's own options (-platform, -reverse, ...) are single-dash words: they are
+// read as whole words, so that -reverse does not count as -v, and left to the application.
+std::optional<QString> CommandLineAnswer(int& argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Вирасвет — расчет затрат на освещение мест общего пользования жилых домов."));
+    const QCommandLineOption help(
+        {QStringLiteral("h"), QStringLiteral("?"), QStringLiteral("help")},
+        QStringLiteral("Показать эту справку и выйти."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Показать версию программы и выйти."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.parse(arguments); // unknown options are not an error: they may be Qt's
+    if (parser.isSet(help)) {
+        // Made only here, without the window system, for the program's name in the usage line.
+        QCoreApplication core(argc, argv);
+        return parser.helpText();
+    }
+    if (parser.isSet(version)) {
+        return QStringLiteral("virasvet %1\n").arg(QStringLiteral(VIRASVET_VERSION));
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    try {
+        if (const std::optional<QString> answer = CommandLineAnswer(argc, argv)) {
+            // A closed or full output is a failure, not a silent success.
+            const bool written = std::fputs(answer->toLocal8Bit().constData(), stdout) >= 0;
+            return written && std::fflush(stdout) == 0 ? 0 : 1;
+        }
+    } catch (...) {
+        return 1;
+    }
     try {
         QApplication application(argc, argv);
         Q_INIT_RESOURCE(mainwindow);
@@ -32,6 +76,8 @@ int main(int argc, char* argv[]) {
             // name, which the window system would append to the main window's caption.
             QApplication::setApplicationName(ApplicationTitle);
             QApplication::setWindowIcon(ProgramIcon());
+            // Ties the windows to the installed desktop entry (its name without ".desktop").
+            QGuiApplication::setDesktopFileName(QStringLiteral("org.example.virasvet"));
 
             const model::NumberLocale locale = UserNumberLocale();
             auto Form1 = std::make_unique<TForm1>(locale);

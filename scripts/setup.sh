@@ -10,6 +10,7 @@ packages=(
   fonts-liberation fontconfig
   xvfb xauth
   cups cups-bsd printer-driver-cups-pdf poppler-utils
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -49,6 +49,7 @@ class DialogsTest : public QObject {
 
     QStringList errors_;
     QList<QUrl> opened_;
+    bool shellOpens_ = true;
 
 private slots:
     void initTestCase() {
@@ -56,12 +57,16 @@ private slots:
         boxes.ShowError = [this](QWidget*, const QString& message) { errors_ << message; };
         boxes.ShowInformation = [this](QWidget*, const QString& message) { errors_ << message; };
         boxes.Confirm = [](QWidget*, const QString&) { return true; };
-        ShellOpen() = [this](const QUrl& target) { opened_ << target; };
+        ShellOpen() = [this](const QUrl& target) {
+            opened_ << target;
+            return shellOpens_;
+        };
     }
 
     void init() {
         errors_.clear();
         opened_.clear();
+        shellOpens_ = true;
     }
 
     void settingsDialogShowsTheRecordOnCreation() {
@@ -312,35 +317,58 @@ private slots:
         QCOMPARE(QImage(QStringLiteral(":/logos/print-logo.bmp")).size(), QSize(181, 33));
     }
 
-    void helpIsLookedForBesideTheExecutable() {
+    void helpIsLookedForBesideTheExecutableThenWhereItIsInstalled() {
         const QString startDirectory = QDir::currentPath();
-        QTemporaryDir programDirectory;
+        QTemporaryDir prefix;
         QTemporaryDir otherDirectory;
-        QVERIFY(programDirectory.isValid() && otherDirectory.isValid());
-        const QString besideProgram = programDirectory.filePath(QStringLiteral("help.pdf"));
+        QVERIFY(prefix.isValid() && otherDirectory.isValid());
+        const QString programDirectory = prefix.filePath(QStringLiteral("bin"));
+        const QString besideProgram = programDirectory + QStringLiteral("/help.pdf");
+        const QString installed = prefix.filePath(QStringLiteral("share/doc/virasvet/help.pdf"));
+        QVERIFY(QDir().mkpath(programDirectory));
         QVERIFY(QDir::setCurrent(otherDirectory.path()));
+        const auto writeDocument = [](const QString& path) {
+            QFile document(path);
+            return document.open(QIODevice::WriteOnly) && document.write("%PDF-1.4\n") > 0;
+        };
 
-        // Absent beside the program; one in the current directory does not count.
-        QFile inCurrentDirectory(QStringLiteral("help.pdf"));
-        QVERIFY(inCurrentDirectory.open(QIODevice::WriteOnly));
-        inCurrentDirectory.close();
-        QCOMPARE(HelpTarget(programDirectory.path()), WebSiteUrl());
+        // Absent everywhere; one in the current directory does not count.
+        QVERIFY(writeDocument(QStringLiteral("help.pdf")));
+        QCOMPARE(HelpTarget(programDirectory), WebSiteUrl());
 
-        // A directory of that name is not a document.
-        QVERIFY(QDir().mkpath(besideProgram));
-        QCOMPARE(HelpTarget(programDirectory.path()), WebSiteUrl());
-        QVERIFY(QDir().rmdir(besideProgram));
+        // Directories of that name are not documents.
+        QVERIFY(QDir().mkpath(besideProgram) && QDir().mkpath(installed));
+        QCOMPARE(HelpTarget(programDirectory), WebSiteUrl());
+        QVERIFY(QDir().rmdir(besideProgram) && QDir().rmdir(installed));
 
-        QFile document(besideProgram);
-        QVERIFY(document.open(QIODevice::WriteOnly));
-        document.write("%PDF-1.4\n");
-        document.close();
-        QCOMPARE(HelpTarget(programDirectory.path()), QUrl::fromLocalFile(besideProgram));
+        QVERIFY(writeDocument(installed));
+        QCOMPARE(HelpTarget(programDirectory), QUrl::fromLocalFile(installed));
+        QVERIFY(writeDocument(besideProgram));
+        QCOMPARE(HelpTarget(programDirectory), QUrl::fromLocalFile(besideProgram));
 
         QVERIFY(QDir::setCurrent(startDirectory));
 
-        OpenHelpDocument();
+        OpenHelpDocument(nullptr);
         QCOMPARE(opened_, QList<QUrl>{HelpTarget(QCoreApplication::applicationDirPath())});
+        QVERIFY(errors_.isEmpty());
+    }
+
+    void anOpenerThatFailsIsReportedNamingTheTarget() {
+        shellOpens_ = false;
+        const QString document = QDir::temp().filePath(QStringLiteral("help.pdf"));
+        OpenThroughShell(nullptr, QUrl::fromLocalFile(document));
+        TForm2 about;
+        about.Label2Click();
+        about.Label3Click();
+        const QStringList targets = {QStringLiteral("справку «%1»").arg(document),
+                                     QStringLiteral("сайт https://virasvet.example.org"),
+                                     QStringLiteral("адрес support@virasvet.example.org")};
+        QCOMPARE(errors_.size(), targets.size());
+        for (int i = 0; i < targets.size(); ++i) {
+            QVERIFY2(errors_[i].startsWith(QStringLiteral("Не удалось ")) &&
+                         errors_[i].contains(targets[i]),
+                     qPrintable(errors_[i]));
+        }
     }
 
     void buildWritesTheUserGuide() {
