@@ -15,6 +15,7 @@ target_sources(appwindows PRIVATE
 # widgets and stands alone, so that the fuzz target of fuzz/ links nothing else.
 find_package(JPEG REQUIRED)
 add_library(jpegimage STATIC JpegImage.cpp JpegImage.h)
+set_target_properties(jpegimage PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 target_include_directories(jpegimage PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(jpegimage PUBLIC Qt6::Gui PRIVATE JPEG::JPEG)
 target_link_libraries(appwindows PUBLIC jpegimage)
