@@ -1,7 +1,7 @@
 // The simulation on fuzzed projects within the limits of the input page (1..40 entrances and
 // floors, 0..10 lamps and blocks a zone, 1..500 W) and any finite lives, hours, prices, hold times
 // and traffic settings, compared bit for bit with the plain day loop that visits every lamp every
-// day. The payback day is never negative.
+// day. The payback day is the day before the first dearer day and never negative.
 #include "FuzzCheck.h"
 #include "Simulation.h"
 #include "SimulationReference.h"
@@ -9,6 +9,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -112,6 +113,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 program.PaybackReplacedExisting == plain.PaybackReplacedExisting &&
                 program.PaybackReplacedPlanned == plain.PaybackReplacedPlanned,
             "payback figures agree");
-    Require(program.PaybackDay >= 0, "the payback day is never negative");
+    // Payback is the day before the first strictly dearer existing day, and never negative.
+    int first = 0;
+    while (first < model::SimulationDays && !(program.ExistingDays[first].CumulativeCost >
+                                              program.PlannedDays[first].CumulativeCost)) {
+        ++first;
+    }
+    Require(program.PaybackFound == (first < model::SimulationDays), "payback found when it is");
+    Require(program.PaybackDay == (program.PaybackFound ? std::max(first - 1, 0) : 0),
+            "the payback day is the day before the first dearer day, and never negative");
     return 0;
 }
