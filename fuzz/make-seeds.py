@@ -135,8 +135,10 @@ def simulation():
                 prices, traffic):
         p = Provider()
         p.u32(seed)
-        p.integral(entrances, 1, 40)
-        p.integral(floors, 1, 40)
+        for size in (entrances, floors):
+            large = size > 4
+            p.integral(0 if large else 1, 0, 3)
+            p.integral(size, 1, 40 if large else 4)
         p.in_range(residents, 1.0, 40.0)
         p.in_range(flats, 1.0, 40.0)
         p.integral(0, 0, 3)  # tariff as a stepper-like tenth
