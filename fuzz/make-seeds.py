@@ -4,6 +4,7 @@
 The targets take their choices through clang's FuzzedDataProvider: numbers from the end of the
 input (the first one taken is the last bytes), strings from the front, each ended by a backslash
 and one more character. The seeds encode the start-up project and a few typical cases that way.
+Inputs with which fuzzing found a fault are added to corpus/<target>/ by hand, named found-*.
 """
 import os
 import struct

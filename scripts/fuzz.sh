@@ -42,9 +42,10 @@ for target in "${targets[@]}"; do
   mkdir -p "$findings"
   if ((corpus_only)); then
     # Inputs given one by one are only run, never added to.
-    if ! build-fuzz/fuzz/"$target" -artifact_prefix="$findings/" "$seeds"/* \
-         >"build-fuzz/$target.log" 2>&1; then
-      echo "$target: FAILED on its corpus, see build-fuzz/$target.log"
+    log=build-fuzz/$target.corpus.log
+    if ! build-fuzz/fuzz/"$target" -artifact_prefix="$findings/" "$seeds"/* >"$log" 2>&1; then
+      echo "$target: FAILED on its corpus ($log):"
+      grep -E '^(Running:|Broken:)|ERROR|SUMMARY' "$log" | tail -n 20
       failed=1
     else
       echo "$target: $(find "$seeds" -type f | wc -l) corpus inputs passed"
