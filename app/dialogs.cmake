@@ -4,8 +4,6 @@ target_sources(appwindows PRIVATE
     Fabout.ui
     Help.cpp
     Help.h
-    JpegImage.cpp
-    JpegImage.h
     Prop.cpp
     Prop.h
     Prop.ui
@@ -13,9 +11,14 @@ target_sources(appwindows PRIVATE
     WindowLook.h
 )
 
-# The About logo is decoded by libjpeg itself, not by an image plugin.
+# The About logo is decoded by libjpeg itself, not by an image plugin. The decoder needs no
+# widgets and stands alone, so that the fuzz target of fuzz/ links nothing else.
 find_package(JPEG REQUIRED)
-target_link_libraries(appwindows PRIVATE JPEG::JPEG)
+add_library(jpegimage STATIC JpegImage.cpp JpegImage.h)
+set_target_properties(jpegimage PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+target_include_directories(jpegimage PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(jpegimage PUBLIC Qt6::Gui PRIVATE JPEG::JPEG)
+target_link_libraries(appwindows PUBLIC jpegimage)
 
 # The logos are compiled into an object library whose object goes straight into every program
 # that links appwindows: inside the static library nothing refers to it, and the linker would drop

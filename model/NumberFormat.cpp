@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace model {
 namespace {
@@ -29,6 +30,13 @@ PatternShape ParsePattern(std::string_view pattern) {
     return shape;
 }
 
+bool ReadsBackFinite(const char* text) {
+    double value = 0;
+    const char* end = text + std::strlen(text);
+    const auto [ptr, ec] = std::from_chars(text, end, value);
+    return ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
 // Decimal digits of |value| rounded half away from zero to `decimals` places, as an integer
 // string (the last `decimals` digits are the fraction).
 std::string RoundedDigits(double magnitude, int decimals) {
@@ -36,6 +44,12 @@ std::string RoundedDigits(double magnitude, int decimals) {
     // 1.005 is read as 1.00500000000000 and rounds to 1.01.
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.14e", magnitude);
+    // Near the top of the double range those digits can round above the largest double (its 15
+    // digits are 1.79769313486232e308), and the text would no longer read back as a number. There
+    // the value keeps the 17 digits that name it exactly.
+    if (magnitude >= 1e308 && !ReadsBackFinite(buffer)) {
+        std::snprintf(buffer, sizeof buffer, "%.16e", magnitude);
+    }
     std::string mantissa;
     const char* p = buffer;
     for (; *p != 'e'; ++p) {

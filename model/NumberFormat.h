@@ -15,7 +15,8 @@ struct NumberLocale {
 
 // Formats value by a pattern of '0' digit positions, an optional '.' and an optional ',' that
 // switches on grouping by thousands: "0", "0.0", "0.00", "0,0", "0,00". Rounds halves away from
-// zero on the value's 15-significant-digit decimal form.
+// zero on the value's 15-significant-digit decimal form (17 digits at the top of the double range,
+// where 15 would round above the largest double), so the text reads back as a finite number.
 std::string FormatNumber(double value, std::string_view pattern, const NumberLocale& locale);
 
 // Raised when a text is not a finite decimal real.

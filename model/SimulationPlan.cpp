@@ -128,7 +128,9 @@ void RecordDay(SimulationResult& r, int day, double existingSum, std::int32_t ex
     planned.ReplacedLamps = plannedReplaced;
     if (!r.PaybackFound && existing.CumulativeCost > planned.CumulativeCost) {
         r.PaybackFound = true;
-        r.PaybackDay = day - 1;
+        // The day before the first dearer day; when that is the very first day, the payback day
+        // is that day itself, not one before the calculation starts.
+        r.PaybackDay = std::max(day - 1, 0);
         r.PaybackCostExisting = existing.CumulativeCost;
         r.PaybackCostPlanned = planned.CumulativeCost;
         r.PaybackReplacedExisting = existingReplaced;

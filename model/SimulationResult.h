@@ -32,8 +32,9 @@ struct SimulationResult {
     std::vector<DayRecord> ExistingDays; // SimulationDays records after a run
     std::vector<DayRecord> PlannedDays;
     // Payback: the first day d on which the existing scheme has cost strictly more in total.
-    // PaybackDay is d - 1 (so -1 when that is day 0). All payback fields are zero and PaybackFound
-    // false when no day of the horizon pays back.
+    // PaybackDay is d - 1, and 0 when d is day 0 itself: never negative. The other payback fields
+    // describe day d. All payback fields are zero and PaybackFound false when no day of the horizon
+    // pays back.
     bool PaybackFound = false;
     std::int32_t PaybackDay = 0;
     double PaybackCostExisting = 0;

@@ -18,3 +18,8 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIRASVET_S
     -DVIRASVET_BENCHMARKS=OFF
 cmake --build build-asan -j2
 (cd build-asan && ctest --output-on-failure -j2)
+
+# The fuzz targets once over their committed corpora (seconds), where clang is installed.
+if command -v clang++ >/dev/null; then
+  scripts/fuzz.sh --corpus-only
+fi

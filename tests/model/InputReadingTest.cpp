@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -218,4 +220,53 @@ TEST(ReadInputPage, CommaTextsUnderAPointSeparatorAreConversionFailures) {
     ReadInputPage(ReadScope::All, page, p, Point);
     EXPECT_TRUE(page.messages.empty());
     EXPECT_DOUBLE_EQ(p.Tariff, 1.38);
+}
+
+TEST(ReadInputPage, RangeBoundsAreInclusiveAndTheSmallestStepBeyondFails) {
+    struct Field {
+        const char* control;
+        double low;
+        double high;
+        std::function<double(const ProjectParameters&)> stored;
+    };
+    const std::vector<Field> fields{
+        {"CP1", 1, 40, [](auto& p) { return p.EntranceCount; }},
+        {"CF", 1, 40, [](auto& p) { return p.FloorCount; }},
+        {"CPep", 1, 40, [](auto& p) { return p.ResidentsPerFlat; }},
+        {"CFl", 1, 40, [](auto& p) { return p.FlatsPerFloor; }},
+        {"CLTE", 0, 10, [](auto& p) { return p.ExistingLampsLanding; }},
+        {"CLTM", 0, 10, [](auto& p) { return p.ExistingLampsBetween; }},
+        {"CLTD", 0, 10, [](auto& p) { return p.ExistingLampsVestibule; }},
+        {"CLPE", 0, 10, [](auto& p) { return p.PlannedLampsLanding; }},
+        {"CLPM", 0, 10, [](auto& p) { return p.PlannedLampsBetween; }},
+        {"CLPD", 0, 10, [](auto& p) { return p.PlannedLampsVestibule; }},
+        {"CBPE", 0, 10, [](auto& p) { return p.PlannedBlocksLanding; }},
+        {"CBPM", 0, 10, [](auto& p) { return p.PlannedBlocksBetween; }},
+        {"CBPD", 0, 10, [](auto& p) { return p.PlannedBlocksVestibule; }},
+    };
+    const auto text = [](double value) {
+        std::string s = std::to_string(value);
+        std::replace(s.begin(), s.end(), '.', ',');
+        return s;
+    };
+    for (const Field& field : fields) {
+        SCOPED_TRACE(field.control);
+        for (const double bound : {field.low, field.high}) {
+            FakePage page;
+            page.Set(field.control, text(bound));
+            ProjectParameters p = Defaults();
+            ReadInputPage(ReadScope::All, page, p, Comma);
+            EXPECT_TRUE(page.messages.empty()) << bound;
+            EXPECT_EQ(field.stored(p), bound);
+        }
+        for (const double beyond : {field.low - 0.0001, field.high + 0.0001, field.high + 1}) {
+            FakePage page;
+            page.Set(field.control, text(beyond));
+            ProjectParameters p = Defaults();
+            const double before = field.stored(p);
+            ReadInputPage(ReadScope::All, page, p, Comma);
+            EXPECT_EQ(page.messages, std::vector<std::string>{Range}) << beyond;
+            EXPECT_EQ(field.stored(p), before);
+        }
+    }
 }

@@ -152,14 +152,15 @@ TEST(Simulation, RemainingLifeOfExactlyZeroDoesNotReplace) {
 }
 
 TEST(Simulation, PaybackIsTheDayBeforeTheFirstStrictlyDearerExistingDay) {
-    // Nothing to install, no replacement on day 0, planned cheaper per day: payback -1.
+    // Nothing to install, no replacement on day 0, planned cheaper per day: dearer from day 0 on,
+    // and the payback day is that very day, not the one before.
     ProjectParameters p = EmptyHouse();
     p.ExistingLampsLanding = 1;
     p.PlannedLampsLanding = 1;
     p.PlannedHoursLanding = 1;
     SimulationResult r = Simulate(p);
     EXPECT_TRUE(r.PaybackFound);
-    EXPECT_EQ(r.PaybackDay, -1);
+    EXPECT_EQ(r.PaybackDay, 0);
     EXPECT_DOUBLE_EQ(r.PaybackCostExisting, r.ExistingDays[0].CumulativeCost);
     EXPECT_DOUBLE_EQ(r.PaybackCostPlanned, r.PlannedDays[0].CumulativeCost);
 

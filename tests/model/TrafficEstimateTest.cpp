@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace model;
 
 namespace {
@@ -88,4 +90,36 @@ TEST(TrafficEstimate, NoTrafficGivesZeroAndBusyHousesAreCappedAt24) {
     p.PassagesPerResident = 71;
     EstimatePlannedBurnHours(p);
     EXPECT_EQ(p.PlannedHoursLanding, 24);
+}
+
+TEST(TrafficEstimate, EachOfTheThreeBurnTimesIsCappedAtExactly24AndOnlyAbove) {
+    ProjectParameters p = StartUpProject();
+    // Burn hours per hour of hold time in each zone, from an estimate far below the cap.
+    constexpr double tiny = 1e-6;
+    p.HoldTimeLanding = p.HoldTimeBetween = p.HoldTimeVestibule = tiny;
+    EstimatePlannedBurnHours(p);
+    const double landing = p.PlannedHoursLanding / tiny;
+    const double between = p.PlannedHoursBetween / tiny;
+    const double vestibule = p.PlannedHoursVestibule / tiny;
+
+    for (const double wanted : {23.9, 23.999, 24.001, 24.5, 1000.0}) {
+        SCOPED_TRACE(wanted);
+        // One zone at a time above or below the cap, the others well below it.
+        for (int zone = 0; zone < 3; ++zone) {
+            p.HoldTimeLanding = (zone == 0 ? wanted : 10) / landing;
+            p.HoldTimeBetween = (zone == 1 ? wanted : 10) / between;
+            p.HoldTimeVestibule = (zone == 2 ? wanted : 10) / vestibule;
+            EstimatePlannedBurnHours(p);
+            const double hours[] = {p.PlannedHoursLanding, p.PlannedHoursBetween,
+                                    p.PlannedHoursVestibule};
+            for (int other = 0; other < 3; ++other) {
+                const double expected = other == zone ? std::min(wanted, 24.0) : 10;
+                if (expected == 24) {
+                    EXPECT_EQ(hours[other], 24) << zone;
+                } else {
+                    EXPECT_NEAR(hours[other], expected, 1e-9) << zone << ' ' << other;
+                }
+            }
+        }
+    }
 }

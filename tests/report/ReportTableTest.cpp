@@ -1,6 +1,8 @@
 #include "ReportTable.h"
 #include "PixelHelpers.h"
 #include "Rendering.h"
+#include "Simulation.h"
+#include "StartUpProject.h"
 
 #include <gtest/gtest.h>
 
@@ -259,4 +261,53 @@ TEST(ReportTable, RedrawingAfterAZoomGivesTheSameTable) {
     RenderResults(pictures, table, p, PaidBack(), zoomed, Comma);
     EXPECT_EQ(pictures.ReportBitmap, first);
     EXPECT_EQ(table.RowTop, 42 + 21 + 8 * 21 + 41);
+}
+
+TEST(ReportTable, PaybackOnTheVeryFirstDayIsDayZeroInTheResultTheTableAndTheChart) {
+    // One landing lamp on one floor in each scheme; the existing fitting costs more to install
+    // and burns more a day, so the existing scheme is dearer from day 0 on.
+    model::ProjectParameters p = test_support::StartUpHouse();
+    p.EntranceCount = p.FloorCount = 1;
+    p.FlatsPerFloor = 1;
+    p.ExistingLampsLanding = p.PlannedLampsLanding = 1;
+    p.ExistingLampsBetween = p.ExistingLampsVestibule = 0;
+    p.PlannedLampsBetween = p.PlannedLampsVestibule = 0;
+    p.PlannedBlocksLanding = p.PlannedBlocksBetween = p.PlannedBlocksVestibule = 0;
+    p.ExistingHoursLanding = 13;
+    p.PlannedHoursLanding = 1;
+    p.ExistingFittingPrice = 20000;
+    p.PlannedFittingPrice = 19000;
+    model::SimulationResult r;
+    model::ComputeDailyEnergy(p, r);
+    model::RunSimulation(p, r, 1);
+    ASSERT_GT(r.ExistingDays[0].CumulativeCost, r.PlannedDays[0].CumulativeCost);
+    ASSERT_TRUE(r.PaybackFound);
+    EXPECT_EQ(r.PaybackDay, 0);
+    EXPECT_EQ(r.PaybackCostExisting, r.ExistingDays[0].CumulativeCost);
+
+    const std::vector<ReportRow> rows = ReportRows(p, r, Comma);
+    ASSERT_EQ(rows.size(), 9u);
+    EXPECT_EQ(rows[0].ExistingValue, "0,0/ 0");
+    EXPECT_EQ(rows[0].PlannedValue, "0,0/ 0");
+    EXPECT_EQ(rows[1].ExistingValue, "20 001");
+    EXPECT_EQ(rows[6].ExistingValue, "00"); // no energy paid before the payback day
+    EXPECT_EQ(rows[6].PlannedValue, "00");
+
+    // The marker stands on the chart's vertical axis (x 10), not left of it.
+    ResultPictures pictures;
+    pictures.Recreate();
+    ReportTable table;
+    RenderResults(pictures, table, p, r, ChartView{}, Comma);
+    const QColor payback(0, 0, 255);
+    EXPECT_EQ(CountPixels(pictures.CostChartBitmap, QRect(0, 0, 10, 650), payback), 0);
+    EXPECT_GT(CountPixels(pictures.CostChartBitmap, QRect(10, 450, 1, 101), payback), 20);
+
+    // Any later first dearer day keeps the day before it: installed for 10 more, the planned
+    // scheme is first overtaken on day 15 (16 days of 0,6624 saved), so payback is day 14.
+    p.PlannedFittingPrice = 20010;
+    model::ComputeDailyEnergy(p, r);
+    model::RunSimulation(p, r, 1);
+    ASSERT_TRUE(r.PaybackFound);
+    EXPECT_EQ(r.PaybackDay, 14);
+    EXPECT_EQ(ReportRows(p, r, Comma)[0].ExistingValue, "0,5/ 14");
 }

@@ -1,0 +1,183 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the fuzz targets into corpus/<target>/.
+
+The targets take their choices through clang's FuzzedDataProvider: numbers from the end of the
+input (the first one taken is the last bytes), strings from the front, each ended by a backslash
+and one more character. The seeds encode the start-up project and a few typical cases that way.
+Inputs with which fuzzing found a fault are added to corpus/<target>/ by hand, named found-*.
+"""
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+class Provider:
+    """Builds an input that FuzzedDataProvider reads back as the given choices."""
+
+    def __init__(self):
+        self.front = b""
+        self.tail = []  # byte groups in the order they are taken from the end
+
+    def integral(self, value, low, high):
+        span = high - low
+        value -= low
+        count = 0
+        while count < 8 and (span >> (8 * count)) > 0:
+            count += 1
+        # The first byte taken (the last of the input) is the most significant.
+        self.tail.append(value.to_bytes(count, "big") if count else b"")
+
+    def u64(self, value):
+        self.integral(value, 0, 2**64 - 1)
+
+    def u32(self, value):
+        self.integral(value, 0, 2**32 - 1)
+
+    def double_bits(self, value):
+        self.u64(struct.unpack("<Q", struct.pack("<d", value))[0])
+
+    def in_range(self, value, low, high):
+        """ConsumeFloatingPointInRange for a range that does not overflow."""
+        probability = (value - low) / (high - low)
+        self.u64(min(int(probability * (2**64 - 1)), 2**64 - 1))
+
+    def boolean(self, value):
+        self.integral(1 if value else 0, 0, 255)
+
+    def string(self, text):
+        self.front += text.encode("utf-8").replace(b"\\", b"\\\\") + b"\\|"
+
+    def data(self):
+        # Taken from the end: the groups in reverse, each with its most significant byte last.
+        return self.front + b"".join(reversed([group[::-1] for group in self.tail]))
+
+
+def write(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as out:
+        out.write(data)
+
+
+def parse_real():
+    for name, comma, text in [
+        ("tariff", True, "1,38"),
+        ("tariff-point", False, "1.38"),
+        ("blanks-sign-exponent", True, " -2,5e3 "),
+        ("exponent-plus", False, "+1.5E+3"),
+        ("fraction-only", True, ",5"),
+        ("largest-double", True, "1,7976931348623157e308"),
+        ("beyond-range", False, "1e309"),
+        ("tiny", True, "4,9e-324"),
+        ("comma-under-point", False, "1,38"),
+        ("group-blank", True, "1 000"),
+        ("infinity", True, "inf"),
+        ("empty", True, ""),
+    ]:
+        write("fuzz_parse_real", name, bytes([0 if comma else 1]) + text.encode())
+
+
+PATTERNS = ["0", "0.0", "0.00", "0,0", "0,00"]
+
+
+def format_number():
+    for value in [12.3, 1.005, -2.5, 999.6, 0.125, 1e20, 369 / 30, 5, -0.001]:
+        for index, pattern in enumerate(PATTERNS):
+            p = Provider()
+            p.double_bits(value)
+            p.integral(index % 3, 0, 2)
+            p.integral(index, 0, 5)
+            write("fuzz_format_number", f"value{value!r}-pattern{pattern}", p.data())
+    p = Provider()
+    p.double_bits(1234.5678)
+    p.integral(0, 0, 2)
+    p.integral(5, 0, 5)
+    p.string(".0000,")
+    write("fuzz_format_number", "own-pattern", p.data())
+
+
+CONTROLS = [
+    ("EUK", ""), ("EAdr", "ул.   д. "), ("CP1", "5"), ("CF", "9"), ("CPep", "4"), ("CFl", "3"),
+    ("EPAY", "1,38"), ("CLTE", "1"), ("CLTM", "1"), ("CLTD", "2"), ("EOLive", "6"),
+    ("EORep", "10"), ("COPE", "40"), ("COPM", "40"), ("COPD", "40"), ("COHE", "13,00"),
+    ("COHM", "13,00"), ("COHD", "24,00"), ("CLPE", "1"), ("CLPM", "1"), ("CLPD", "2"),
+    ("CBPE", "1"), ("CBPM", "1"), ("CBPD", "1"), ("ENLive", "18"), ("ENRep", "10"),
+    ("CNPE", "40"), ("CNPM", "40"), ("CNPD", "40"), ("CNHE", "1,46"), ("CNHM", "0,49"),
+    ("CNHD", "1,05"), ("EOSc", "0"), ("EOSMc", "0"), ("ENSc", "0"), ("ENSMc", "0"),
+    ("ENBc", "350"), ("ENBMc", "100"),
+]
+
+
+def read_input():
+    def page(name, scope, point, lift, changes):
+        p = Provider()
+        p.integral(scope, 0, 3)
+        p.boolean(point)
+        p.boolean(lift)
+        for control, text in CONTROLS:
+            text = changes.get(control, text)
+            p.string(text.replace(",", ".") if point else text)
+        write("fuzz_read_input", name, p.data())
+
+    page("start-up", 0, False, True, {})
+    page("start-up-point", 0, True, False, {})
+    page("house-scope", 1, False, True, {"CLTE": "7"})
+    page("out-of-range", 0, False, True,
+         {"CP1": "41", "EPAY": "0", "CLTD": "11", "CBPD": "-1", "CF": "40", "CLPE": "10"})
+    page("empty-life", 2, False, True, {"EOLive": "", "CLTE": "3"})
+    page("bad-price", 0, False, True, {"ENSc": "abc", "EOSc": "12"})
+    page("largest-price", 3, False, True, {"ENBc": "1,7976931348623157e308"})
+
+
+def simulation():
+    def project(name, seed, entrances, floors, residents, flats, counts, powers, hours, lives,
+                prices, traffic):
+        p = Provider()
+        p.u32(seed)
+        for size in (entrances, floors):
+            large = size > 4
+            p.integral(0 if large else 1, 0, 3)
+            p.integral(size, 1, 40 if large else 4)
+        p.in_range(residents, 1.0, 40.0)
+        p.in_range(flats, 1.0, 40.0)
+        p.integral(0, 0, 3)  # tariff as a stepper-like tenth
+        p.integral(14, 0, 1000)
+        for count in counts:
+            p.integral(count, 0, 10)
+        for power in powers:
+            p.integral(power, 1, 500)
+        for value in hours + lives + prices + traffic:
+            p.integral(0, 0, 3)  # a tenth
+            p.integral(round(value * 10), 0, 1000)
+        write("fuzz_simulation", name, p.data())
+
+    start_up = dict(
+        residents=4, flats=3, counts=[1, 1, 2, 1, 1, 2, 1, 1, 1], powers=[40] * 6,
+        hours=[13, 13, 24, 1.5, 0.5, 1.1], lives=[6, 18],
+        prices=[10, 0, 0, 10, 0, 0, 35, 10], traffic=[0.1, 10, 60, 20, 10])
+    project("start-up", 7, 5, 9, **start_up)
+    project("one-floor", 1, 1, 1, **start_up)
+    day0 = dict(start_up, counts=[1, 0, 0, 1, 0, 0, 0, 0, 0], prices=[10, 50, 50, 10, 0, 0, 0, 0],
+                hours=[13, 0, 0, 1, 0, 0])
+    project("dearer-on-day-0", 3, 2, 3, **day0)
+    no_life = dict(start_up, lives=[0, 0])
+    project("life-zero", 5, 3, 4, **no_life)
+
+
+def jpeg():
+    with open(os.path.join(HERE, "..", "app", "resources", "logos", "about-logo.jpg"), "rb") as f:
+        logo = f.read()
+    write("fuzz_jpeg", "about-logo", logo)
+    write("fuzz_jpeg", "cut-off", logo[: len(logo) // 2])
+    write("fuzz_jpeg", "header-only", logo[:600])
+
+
+if __name__ == "__main__":
+    parse_real()
+    format_number()
+    read_input()
+    simulation()
+    jpeg()
+    sys.exit(0)
