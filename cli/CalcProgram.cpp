@@ -229,8 +229,8 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
         bool rowOk = true;
         for (std::size_t column = 0; column < record.Cells.size(); ++column) {
             if (column >= sheet.Header.size()) {
-                Report(where + "в строке " + std::to_string(record.Cells.size()) +
-                       " ячеек, а столбцов в заголовке " + std::to_string(sheet.Header.size()) +
+                Report(where + "ячеек в строке: " + std::to_string(record.Cells.size()) +
+                       ", столбцов в заголовке: " + std::to_string(sheet.Header.size()) +
                        (sheet.Delimiter == ','
                             ? " (при разделителе ',' дробные числа пишутся с точкой)"
                             : ""));

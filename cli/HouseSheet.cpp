@@ -9,14 +9,17 @@
 namespace cli {
 namespace {
 
-// libcsv's parser state between rows (ROW_NOT_BEGUN in its source).
+// libcsv's parser states between rows and inside a field (ROW_NOT_BEGUN and FIELD_BEGUN in its
+// source).
 constexpr int RowNotBegun = 0;
+constexpr int FieldBegun = 2;
 
-bool IsUtf8(std::string_view text) {
+// UTF-8 without control characters other than tab and line ends: what a spreadsheet writes.
+bool IsText(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c == 0) {
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
             return false;
         }
         std::size_t length = 0;
@@ -103,7 +106,7 @@ Sheet ParseSheet(std::string_view content) {
     if (content.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         throw SheetError("файл пуст: нужна строка заголовка с именами столбцов");
     }
-    if (!IsUtf8(content)) {
+    if (!IsText(content)) {
         throw SheetError("это не текст в кодировке UTF-8 (нужен файл CSV, сохранённый как "
                          "«CSV UTF-8»)");
     }
@@ -112,7 +115,7 @@ Sheet ParseSheet(std::string_view content) {
     sheet.Delimiter = DetectDelimiter(content.substr(0, content.find('\n')));
 
     std::unique_ptr<csv_parser, ParserDeleter> parser(new csv_parser{});
-    if (csv_init(parser.get(), CSV_STRICT_FINI) != 0) {
+    if (csv_init(parser.get(), 0) != 0) {
         throw SheetError("не хватает памяти");
     }
     csv_set_delim(parser.get(), static_cast<unsigned char>(sheet.Delimiter));
@@ -137,10 +140,11 @@ Sheet ParseSheet(std::string_view content) {
         }
         begin = end;
     }
-    if (csv_fini(parser.get(), EndOfField, EndOfRecord, &collector) != 0) {
+    if (parser->pstate == FieldBegun && parser->quoted) {
         throw SheetError("строка " + std::to_string(collector.recordLine) +
                          ": кавычки поля не закрыты до конца файла");
     }
+    csv_fini(parser.get(), EndOfField, EndOfRecord, &collector);
     if (collector.records.empty()) {
         throw SheetError("нет строки заголовка с именами столбцов");
     }
