@@ -1,7 +1,6 @@
 #include "HouseBatch.h"
 
 #include "Simulation.h"
-#include "SimulationResult.h"
 
 #include <algorithm>
 #include <thread>
@@ -13,10 +12,11 @@ constexpr double DaysPerMonth = 30;
 
 } // namespace
 
-HouseFigures CalculateHouse(const model::ProjectParameters& p, std::uint32_t seed) {
-    model::SimulationResult r;
+HouseFigures CalculateHouse(const model::ProjectParameters& p, std::uint32_t seed,
+                            model::SimulationResult& r) {
     model::ComputeDailyEnergy(p, r);
-    model::RunSimulation(p, r, seed);
+    // The days after payback change none of the figures.
+    model::RunSimulationUntilPayback(p, r, seed);
     // The page's validation keeps every factor at least 1.
     const double flats = static_cast<double>(p.EntranceCount) * p.FloorCount * p.FlatsPerFloor;
     HouseFigures f;
@@ -46,8 +46,9 @@ std::vector<HouseFigures> CalculateHouses(std::span<const model::ProjectParamete
     std::vector<HouseFigures> figures(houses.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
+        model::SimulationResult days; // its day series are reused from house to house
         for (std::size_t i = next++; i < houses.size(); i = next++) {
-            figures[i] = CalculateHouse(houses[i], seed);
+            figures[i] = CalculateHouse(houses[i], seed, days);
             if (done != nullptr) {
                 ++*done;
             }

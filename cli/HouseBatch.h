@@ -2,6 +2,7 @@
 
 #include "NumberFormat.h"
 #include "ProjectParameters.h"
+#include "SimulationResult.h"
 
 #include <atomic>
 #include <cstdint>
@@ -34,7 +35,9 @@ struct HouseFigures {
 };
 
 // Calculates one house as "Вперед " does: daily energy, then the simulation with this seed.
-HouseFigures CalculateHouse(const model::ProjectParameters& p, std::uint32_t seed);
+// `days` is working memory.
+HouseFigures CalculateHouse(const model::ProjectParameters& p, std::uint32_t seed,
+                            model::SimulationResult& days);
 
 // Calculates every house with the same seed on `jobs` threads; figures[i] belongs to houses[i],
 // whatever the threads' order. `done` counts finished houses for a progress display.
