@@ -10,6 +10,7 @@ packages=(
   fonts-liberation fontconfig
   xvfb xauth
   cups cups-bsd printer-driver-cups-pdf poppler-utils
+  libcsv-dev
 )
 
 missing=()
