@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -111,15 +112,12 @@ void WindowAgreementTest::pageStartsWithTheSharedStartUpTexts() {
 }
 
 void WindowAgreementTest::Calculate(const House& house) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
     for (const auto& [column, text] : house) {
-        QWidget* control = Control(model::HouseFields()[0].Name == column ? "EAdr" : [&] {
-            for (const auto& field : model::HouseFields()) {
-                if (field.Name == column) {
-                    return field.Control;
-                }
-            }
-            return std::string_view();
-        }());
+        const auto field = std::find_if(fields.begin(), fields.end(),
+                                        [&column](const auto& f) { return f.Name == column; });
+        QVERIFY2(field != fields.end(), column.c_str());
+        QWidget* control = Control(field->Control);
         QVERIFY2(control != nullptr, column.c_str());
         if (auto* edit = qobject_cast<QLineEdit*>(control)) {
             edit->setText(QString::fromStdString(text));
