@@ -44,9 +44,6 @@ private:
     // Lamps going, by day and group: going_[(day & dayMask_) * groups_.size() + g]. No lamp goes
     // more than the longest life ahead, so the rows of that many days are used round and round.
     std::vector<std::int64_t> going_;
-    // Lamps going by day over all groups, goingOnDay_[day & dayMask_]: on most days none goes,
-    // and such a day is passed without visiting the groups.
-    std::vector<std::int64_t> goingOnDay_;
     std::uint32_t dayMask_ = 0;
 };
 
