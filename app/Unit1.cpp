@@ -2,6 +2,7 @@
 
 #include "Fabout.h"
 #include "Help.h"
+#include "HouseInput.h"
 #include "InputPageControls.h"
 #include "IntSpinEdit.h"
 #include "LampPower.h"
@@ -275,7 +276,9 @@ void TForm1::DrawMonthlyChart() {
 }
 
 void TForm1::RunSimulation() {
-    model::RunSimulation(parameters_, result_, static_cast<std::uint32_t>(std::time(nullptr)));
+    model::RunSimulation(parameters_, result_,
+                         seedSource_ ? seedSource_()
+                                     : static_cast<std::uint32_t>(std::time(nullptr)));
 }
 
 void TForm1::RenderResults() {
@@ -440,7 +443,7 @@ void TForm1::LampCountChanged(const Zone& zone) {
         return;
     }
     // Only the text "0" switches the zone off: "00" is a count the user is still typing.
-    const bool lit = text != QLatin1String("0");
+    const bool lit = !model::SwitchesZoneOff(text.toStdString());
     zone.Power->setEnabled(lit);
     zone.Hours->setEnabled(lit);
     zone.Stepper->setEnabled(lit);
@@ -566,7 +569,8 @@ void TForm1::RefreshExistingGroup() {
     const std::array<double, 3> hours = {p.ExistingHoursLanding, p.ExistingHoursBetween,
                                          p.ExistingHoursVestibule};
     for (std::size_t i = 0; i < hours.size(); ++i) {
-        existingZones_[i].Hours->setText(Format(hours[i], "0.00"));
+        existingZones_[i].Hours->setText(
+            QString::fromStdString(model::BurnHoursText(hours[i], locale_)));
         existingZones_[i].Stepper->setPosition(model::SaturatingTrunc(hours[i] * 10));
     }
 }
@@ -587,13 +591,11 @@ void TForm1::RefreshPlannedGroup() {
                                          p.PlannedHoursVestibule};
     for (std::size_t i = 0; i < hours.size(); ++i) {
         const Zone& planned = plannedZones_[i];
+        const std::int32_t blocks = planned.Blocks->value();
+        planned.Hours->setText(QString::fromStdString(model::PlannedHoursText(
+            hours[i], blocks, existingZones_[i].Hours->text().toStdString(), locale_)));
         // Without a sensor block the zone's lamps burn as the existing ones do.
-        if (planned.Blocks->value() < 1) {
-            planned.Hours->setText(existingZones_[i].Hours->text());
-            planned.Stepper->setPosition(existingZones_[i].Stepper->position());
-        } else {
-            planned.Hours->setText(Format(hours[i], "0.00"));
-            planned.Stepper->setPosition(model::SaturatingTrunc(hours[i] * 10));
-        }
+        planned.Stepper->setPosition(blocks < 1 ? existingZones_[i].Stepper->position()
+                                                : model::SaturatingTrunc(hours[i] * 10));
     }
 }

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class InputPageControls;
@@ -53,6 +54,10 @@ public:
     const report::ChartView& ChartView() const { return view_; }
     std::int32_t ResultsShown() const { return resultsShown_; }
     Ui::TForm1* ui() const { return ui_; } // for tests
+    // Where "Вперед " takes the generator's seed from; by default the clock's whole seconds.
+    void SetSeedSource(std::function<std::uint32_t()> seedSource) {
+        seedSource_ = std::move(seedSource);
+    }
     // The widget holding both pages; its coordinates are the window's client coordinates.
     QWidget* ClientArea() const;
 
@@ -150,4 +155,5 @@ private:
     TForm3* settings_ = nullptr;
     QString saveFileName_;
     bool paintErrorPending_ = false;
+    std::function<std::uint32_t()> seedSource_;
 };

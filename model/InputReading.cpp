@@ -1,5 +1,7 @@
 #include "InputReading.h"
 
+#include "HouseInput.h"
+
 #include <cmath>
 
 namespace model {
@@ -21,27 +23,18 @@ public:
         return value;
     }
 
-    void Checked(std::string_view control, double& field, double low, double high) {
+    void Checked(std::string_view control, double& field) {
         const double value = Real(control);
-        if (InRange(value, low, high)) {
+        if (InRange(value, PageRangeCheck(control))) {
             field = value;
         }
     }
 
     // Count fields are checked as reals, then truncated toward zero.
-    void Checked(std::string_view control, std::int32_t& field, double low, double high) {
+    void Checked(std::string_view control, std::int32_t& field) {
         const double value = Real(control);
-        if (InRange(value, low, high)) {
+        if (InRange(value, PageRangeCheck(control))) {
             field = static_cast<std::int32_t>(std::trunc(value));
-        }
-    }
-
-    void Positive(std::string_view control, double& field) {
-        const double value = Real(control);
-        if (value > 0) {
-            field = value;
-        } else {
-            page_.ShowMessage(std::string(OutOfRangeMessage));
         }
     }
 
@@ -62,8 +55,8 @@ public:
     bool Failed() const { return failed_; }
 
 private:
-    bool InRange(double value, double low, double high) {
-        if (value < low || value > high) {
+    bool InRange(double value, const RangeCheck& check) {
+        if (!check.Accepts(value)) {
             page_.ShowMessage(std::string(OutOfRangeMessage));
             return false;
         }
@@ -86,20 +79,20 @@ void ReadInputPage(ReadScope scope, InputPage& page, ProjectParameters& p,
         p.Address = page.ControlText("EAdr");
         p.ManagementCompany = page.ControlText("EUK");
         read.Section([&] {
-            read.Checked("CP1", p.EntranceCount, 1, 40);
-            read.Checked("CF", p.FloorCount, 1, 40);
+            read.Checked("CP1", p.EntranceCount);
+            read.Checked("CF", p.FloorCount);
             p.HasLift = page.LiftChecked();
-            read.Checked("CPep", p.ResidentsPerFlat, 1, 40);
-            read.Checked("CFl", p.FlatsPerFloor, 1, 40);
-            read.Positive("EPAY", p.Tariff);
+            read.Checked("CPep", p.ResidentsPerFlat);
+            read.Checked("CFl", p.FlatsPerFloor);
+            read.Checked("EPAY", p.Tariff);
         });
     }
 
     if (all || scope == ReadScope::Existing) {
         read.Section([&] {
-            read.Checked("CLTE", p.ExistingLampsLanding, 0, 10);
-            read.Checked("CLTM", p.ExistingLampsBetween, 0, 10);
-            read.Checked("CLTD", p.ExistingLampsVestibule, 0, 10);
+            read.Checked("CLTE", p.ExistingLampsLanding);
+            read.Checked("CLTM", p.ExistingLampsBetween);
+            read.Checked("CLTD", p.ExistingLampsVestibule);
             p.ExistingLampLife = read.Real("EOLive");
             p.ExistingLampPrice = read.Real("EORep");
             p.ExistingPowerLanding = read.Real("COPE");
@@ -113,12 +106,12 @@ void ReadInputPage(ReadScope scope, InputPage& page, ProjectParameters& p,
 
     if (all || scope == ReadScope::Planned) {
         read.Section([&] {
-            read.Checked("CLPE", p.PlannedLampsLanding, 0, 10);
-            read.Checked("CLPM", p.PlannedLampsBetween, 0, 10);
-            read.Checked("CLPD", p.PlannedLampsVestibule, 0, 10);
-            read.Checked("CBPE", p.PlannedBlocksLanding, 0, 10);
-            read.Checked("CBPM", p.PlannedBlocksBetween, 0, 10);
-            read.Checked("CBPD", p.PlannedBlocksVestibule, 0, 10);
+            read.Checked("CLPE", p.PlannedLampsLanding);
+            read.Checked("CLPM", p.PlannedLampsBetween);
+            read.Checked("CLPD", p.PlannedLampsVestibule);
+            read.Checked("CBPE", p.PlannedBlocksLanding);
+            read.Checked("CBPM", p.PlannedBlocksBetween);
+            read.Checked("CBPD", p.PlannedBlocksVestibule);
             p.PlannedLampLife = read.Real("ENLive");
             p.PlannedLampPrice = read.Real("ENRep");
             p.PlannedPowerLanding = read.Real("CNPE");

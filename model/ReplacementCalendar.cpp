@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 namespace model {
 namespace {
@@ -17,6 +18,20 @@ bool SameWear(const ZonePlan& a, const ZonePlan& b) {
            a.Wear.DailySwitchings == b.Wear.DailySwitchings && a.Vestibule == b.Vestibule;
 }
 
+// Whether hours worn down by dailyHours a day, by repeated subtraction, surely stay positive for
+// `days` days. Each subtraction rounds by at most 2^-53 of the larger of the two, so within
+// SimulationDays days the worn hours stay closer than 2^-39 × (hours + days × dailyHours) to
+// hours − days × dailyHours; beyond a margin far wider than that, the day-by-day count is not
+// needed.
+bool SurelyOutlast(double hours, double dailyHours, std::int32_t days) {
+    if (!(hours > 0) || !std::isfinite(hours) || !(dailyHours > 0) || !std::isfinite(dailyHours) ||
+        days < 0 || days > SimulationDays) {
+        return false;
+    }
+    const double left = hours - days * dailyHours;
+    return left > 1e-9 * (hours + days * dailyHours);
+}
+
 // Days a new lamp of the zone lasts for draw r, counted from its first day of wear.
 std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int32_t r) {
     const NewLamp fresh = MakeNewLamp(scheme, zone.Vestibule, r);
@@ -25,7 +40,9 @@ std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int
     // The hours matter only when they run out first.
     const std::int32_t hoursLimit = std::min(bySwitchings - 1, SimulationDays);
     const std::int32_t byHours =
-        DaysUntilHoursRunOut(fresh.RemainingHours, zone.Wear.DailyHours, hoursLimit);
+        SurelyOutlast(fresh.RemainingHours, zone.Wear.DailyHours, hoursLimit)
+            ? NotWithin
+            : DaysUntilHoursRunOut(fresh.RemainingHours, zone.Wear.DailyHours, hoursLimit);
     const std::int32_t days = std::min(bySwitchings, byHours);
     return days <= SimulationDays ? static_cast<std::int16_t>(days) : BeyondHorizon;
 }

@@ -23,7 +23,10 @@ void ComputeDailyEnergy(const ProjectParameters& p, SimulationResult& r) {
     r.DailyEnergyCostPlanned = r.DailyEnergyPlanned * p.Tariff;
 }
 
-void RunSimulation(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed) {
+namespace {
+
+void Simulate(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed,
+              bool untilPayback) {
     PrepareResult(p, r);
     // The draws come in the order of a day loop that visits every lamp every day: the existing
     // pools, the planned pools, then day by day the existing and the planned replacements.
@@ -48,7 +51,21 @@ void RunSimulation(const ProjectParameters& p, SimulationResult& r, std::uint32_
         plannedSum += planned.DailyEnergyCost;
         RecordDay(r, day, existingSum, existingReplaced, existing.LampPrice, plannedSum,
                   plannedReplaced, planned.LampPrice);
+        if (untilPayback && r.PaybackFound) {
+            break;
+        }
     }
+}
+
+} // namespace
+
+void RunSimulation(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed) {
+    Simulate(p, r, seed, false);
+}
+
+void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& r,
+                               std::uint32_t seed) {
+    Simulate(p, r, seed, true);
 }
 
 } // namespace model

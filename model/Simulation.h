@@ -15,4 +15,9 @@ void ComputeDailyEnergy(const ProjectParameters& p, SimulationResult& result);
 // ComputeDailyEnergy for the same project first.
 void RunSimulation(const ProjectParameters& p, SimulationResult& result, std::uint32_t seed);
 
+// RunSimulation stopped at the end of the payback day: every figure but the day series is the
+// same, and the day series are filled up to that day only (all days when there is no payback).
+void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& result,
+                               std::uint32_t seed);
+
 } // namespace model

@@ -12,6 +12,7 @@ packages=(
   cups cups-bsd printer-driver-cups-pdf poppler-utils
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-14-dev
+  libcsv-dev
 )
 
 missing=()

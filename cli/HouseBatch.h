@@ -1,0 +1,64 @@
+#pragma once
+
+#include "NumberFormat.h"
+#include "ProjectParameters.h"
+#include "SimulationResult.h"
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// What the results page shows of one calculated house.
+struct HouseFigures {
+    bool PaybackFound = false;
+    std::int32_t PaybackDay = 0;
+    double PaybackCostExisting = 0;
+    double PaybackCostPlanned = 0;
+    double InstallCostExisting = 0;
+    double InstallCostPlanned = 0;
+    double InstallCostPerFlatExisting = 0;
+    double InstallCostPerFlatPlanned = 0;
+    std::int32_t FittingCountExisting = 0;
+    std::int32_t FittingCountPlanned = 0;
+    std::int32_t BlockCount = 0;
+    double DailyEnergyExisting = 0; // kWh
+    double DailyEnergyPlanned = 0;
+    double DailyEnergyCostExisting = 0; // roubles
+    double DailyEnergyCostPlanned = 0;
+    std::int32_t PaybackReplacedExisting = 0;
+    std::int32_t PaybackReplacedPlanned = 0;
+};
+
+// Calculates one house as "Вперед " does: daily energy, then the simulation with this seed.
+// `days` is working memory.
+HouseFigures CalculateHouse(const model::ProjectParameters& p, std::uint32_t seed,
+                            model::SimulationResult& days);
+
+// Calculates every house with the same seed on `jobs` threads; figures[i] belongs to houses[i],
+// whatever the threads' order. `done` counts finished houses for a progress display.
+std::vector<HouseFigures> CalculateHouses(std::span<const model::ProjectParameters> houses,
+                                          std::uint32_t seed, unsigned jobs,
+                                          std::atomic<std::size_t>* done = nullptr);
+
+// The names of the result columns, in order.
+std::vector<std::string> ResultColumns();
+
+struct HouseRowSource {
+    std::string File;
+    std::size_t Line = 0;
+    std::string Address;
+};
+
+// One row of results: the figures rounded as the report rounds them, written plainly (no digit
+// grouping, no leading zeros) with the locale's decimal separator. Without figures (a rejected
+// house) or without payback the figures or the payback cells stay empty.
+std::vector<std::string> ResultCells(const HouseRowSource& source,
+                                     const std::optional<HouseFigures>& figures, std::uint32_t seed,
+                                     const model::NumberLocale& locale);
+
+} // namespace cli

@@ -1,0 +1,167 @@
+#include "HouseSheet.h"
+
+#include <csv.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+namespace cli {
+namespace {
+
+// libcsv's parser states between rows and inside a field (ROW_NOT_BEGUN and FIELD_BEGUN in its
+// source).
+constexpr int RowNotBegun = 0;
+constexpr int FieldBegun = 2;
+
+// UTF-8 without control characters other than tab and line ends: what a spreadsheet writes.
+bool IsText(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            return false;
+        }
+        std::size_t length = 0;
+        std::uint32_t lowest = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            length = 2;
+            lowest = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3;
+            lowest = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4;
+            lowest = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        std::uint32_t code = c & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+struct Collector {
+    std::vector<std::string> cells;
+    std::vector<SheetRecord> records;
+    std::size_t recordLine = 0;
+};
+
+void EndOfField(void* data, std::size_t size, void* collector) {
+    static_cast<Collector*>(collector)->cells.emplace_back(static_cast<const char*>(data), size);
+}
+
+void EndOfRecord(int, void* data) {
+    auto* collector = static_cast<Collector*>(data);
+    const bool blank = std::all_of(collector->cells.begin(), collector->cells.end(),
+                                   [](const std::string& cell) { return cell.empty(); });
+    if (!blank) {
+        collector->records.push_back({collector->recordLine, std::move(collector->cells)});
+    }
+    collector->cells.clear();
+}
+
+struct ParserDeleter {
+    void operator()(csv_parser* parser) const {
+        csv_free(parser);
+        delete parser;
+    }
+};
+
+} // namespace
+
+char DetectDelimiter(std::string_view headerLine) {
+    bool quoted = false;
+    for (const char c : headerLine) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ';' && !quoted) {
+            return ';';
+        }
+    }
+    return ',';
+}
+
+Sheet ParseSheet(std::string_view content) {
+    if (content.starts_with("\xEF\xBB\xBF")) {
+        content.remove_prefix(3);
+    }
+    if (content.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        throw SheetError("файл пуст: нужна строка заголовка с именами столбцов");
+    }
+    if (!IsText(content)) {
+        throw SheetError("это не текст в кодировке UTF-8 (нужен файл CSV, сохранённый как "
+                         "«CSV UTF-8»)");
+    }
+
+    Sheet sheet;
+    sheet.Delimiter = DetectDelimiter(content.substr(0, content.find('\n')));
+
+    std::unique_ptr<csv_parser, ParserDeleter> parser(new csv_parser{});
+    if (csv_init(parser.get(), 0) != 0) {
+        throw SheetError("не хватает памяти");
+    }
+    csv_set_delim(parser.get(), static_cast<unsigned char>(sheet.Delimiter));
+    // The field buffer grows by this much at a time: a field of megabytes takes few steps.
+    csv_set_blk_size(parser.get(), 1 << 16);
+
+    // Fed a physical line at a time, so that each record knows the line it starts on.
+    Collector collector;
+    std::size_t line = 0;
+    for (std::size_t begin = 0; begin < content.size();) {
+        const std::size_t newline = content.find('\n', begin);
+        const std::size_t end = newline == std::string_view::npos ? content.size() : newline + 1;
+        ++line;
+        if (parser->pstate == RowNotBegun) {
+            collector.recordLine = line;
+        }
+        const std::string_view chunk = content.substr(begin, end - begin);
+        if (csv_parse(parser.get(), chunk.data(), chunk.size(), EndOfField, EndOfRecord,
+                      &collector) != chunk.size()) {
+            throw SheetError("строка " + std::to_string(line) + ": " +
+                             csv_strerror(csv_error(parser.get())));
+        }
+        begin = end;
+    }
+    if (parser->pstate == FieldBegun && parser->quoted) {
+        throw SheetError("строка " + std::to_string(collector.recordLine) +
+                         ": кавычки поля не закрыты до конца файла");
+    }
+    csv_fini(parser.get(), EndOfField, EndOfRecord, &collector);
+    if (collector.records.empty()) {
+        throw SheetError("нет строки заголовка с именами столбцов");
+    }
+    sheet.Header = std::move(collector.records.front().Cells);
+    collector.records.erase(collector.records.begin());
+    sheet.Records = std::move(collector.records);
+    return sheet;
+}
+
+std::string CsvField(std::string_view text, char delimiter) {
+    if (text.find_first_of(std::string{delimiter, '"', '\n', '\r'}) == std::string_view::npos &&
+        (text.empty() || (text.front() != ' ' && text.back() != ' '))) {
+        return std::string(text);
+    }
+    std::string quoted(csv_write(nullptr, 0, text.data(), text.size()), '\0');
+    csv_write(quoted.data(), quoted.size(), text.data(), text.size());
+    return quoted;
+}
+
+} // namespace cli

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+// A spreadsheet that cannot be read at all; the message says why.
+class SheetError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct SheetRecord {
+    std::size_t Line = 0; // physical line (from 1) on which the record starts
+    std::vector<std::string> Cells;
+};
+
+// A CSV file as office spreadsheets save it: a header row of column names, then one record a row.
+struct Sheet {
+    char Delimiter = ',';
+    std::vector<std::string> Header;
+    std::vector<SheetRecord> Records; // rows whose cells are all empty are left out
+};
+
+// The delimiter of a header line: ';' when the line has one outside quotes, else ','.
+char DetectDelimiter(std::string_view headerLine);
+
+// Parses the whole text of a file. A leading UTF-8 byte-order mark is skipped; quoted fields may
+// hold delimiters, doubled quotes and line breaks; lines end in LF or CRLF. Throws SheetError for
+// an empty file, text that is not UTF-8 (binary data) and a quoted field left open at the end.
+Sheet ParseSheet(std::string_view content);
+
+// One field written for a CSV file: quoted, with quotes doubled, when it needs it.
+std::string CsvField(std::string_view text, char delimiter);
+
+} // namespace cli

@@ -1,0 +1,373 @@
+#include "HouseInput.h"
+
+#include "InputReading.h"
+#include "Saturate.h"
+#include "TrafficEstimate.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace model {
+namespace {
+
+using P = ProjectParameters;
+
+constexpr RangeCheck HouseCount{1, 40};
+constexpr RangeCheck ZoneCount{0, 10};
+constexpr RangeCheck PositiveTariff{0, std::numeric_limits<double>::infinity(), true};
+
+HouseField Make(std::string_view name, std::string_view control, std::string_view label,
+                FieldKind kind, FieldTarget target, std::string_view startText,
+                std::string_view unit, std::optional<RangeCheck> check = std::nullopt,
+                bool plannedHours = false) {
+    HouseField field{};
+    field.Name = name;
+    field.Control = control;
+    field.Label = label;
+    field.Kind = kind;
+    field.Target = target;
+    field.StartText = startText;
+    field.Unit = unit;
+    field.Check = check;
+    field.PlannedHours = plannedHours;
+    return field;
+}
+
+// Start texts are those the page shows after start-up: the defaults of SetDefaultParameters
+// written back by the page refresh (whole numbers, burn hours with two decimals) and the page's
+// own texts for the house. A test compares them with the running window.
+const auto Fields = std::to_array<HouseField>({
+    Make("Address", "EAdr", "Адрес дома", FieldKind::Text, &P::Address, "ул.   д. ", "текст"),
+    Make("ManagementCompany", "EUK", "ЖЭУ / УК / ТСЖ", FieldKind::Text, &P::ManagementCompany, "",
+         "текст"),
+    Make("EntranceCount", "CP1", "Подъездов", FieldKind::Count, &P::EntranceCount, "5", "шт.",
+         HouseCount),
+    Make("FloorCount", "CF", "Этажей", FieldKind::Count, &P::FloorCount, "9", "шт.", HouseCount),
+    Make("HasLift", "Lift", "Наличие лифта", FieldKind::Flag, &P::HasLift, "1", "1 да, 0 нет"),
+    Make("ResidentsPerFlat", "CPep", "Среднее количество жильцов в квартире", FieldKind::Real,
+         &P::ResidentsPerFlat, "4", "чел.", HouseCount),
+    Make("FlatsPerFloor", "CFl", "Среднее количество квартир на этаже", FieldKind::Real,
+         &P::FlatsPerFloor, "3", "шт.", HouseCount),
+    Make("Tariff", "EPAY", "Стоимость кВт электроэнергии", FieldKind::Real, &P::Tariff, "1,38",
+         "руб./кВт·ч", PositiveTariff),
+
+    Make("ExistingSchemeType", "CT1", "Тип схемы освещения (не входит в расчёт)", FieldKind::Code,
+         &P::ExistingSchemeType, "0", "0 лампы накаливания, 1 внешний блок с датчиком"),
+    Make("ExistingLampsLanding", "CLTE", "Существующая, этаж: количество ламп", FieldKind::Count,
+         &P::ExistingLampsLanding, "1", "шт.", ZoneCount),
+    Make("ExistingLampsBetween", "CLTM", "Существующая, пролёт: количество ламп", FieldKind::Count,
+         &P::ExistingLampsBetween, "1", "шт.", ZoneCount),
+    Make("ExistingLampsVestibule", "CLTD", "Существующая, тамбур: количество ламп",
+         FieldKind::Count, &P::ExistingLampsVestibule, "2", "шт.", ZoneCount),
+    Make("ExistingLampLife", "EOLive", "Существующая: средний срок жизни лампы", FieldKind::Real,
+         &P::ExistingLampLife, "6", "мес."),
+    Make("ExistingLampPrice", "EORep", "Существующая: стоимость лампы при замене", FieldKind::Real,
+         &P::ExistingLampPrice, "10", "руб."),
+    Make("ExistingPowerLanding", "COPE", "Существующая, этаж: мощность ламп", FieldKind::Real,
+         &P::ExistingPowerLanding, "40", "Вт"),
+    Make("ExistingPowerBetween", "COPM", "Существующая, пролёт: мощность ламп", FieldKind::Real,
+         &P::ExistingPowerBetween, "40", "Вт"),
+    Make("ExistingPowerVestibule", "COPD", "Существующая, тамбур: мощность ламп", FieldKind::Real,
+         &P::ExistingPowerVestibule, "40", "Вт"),
+    Make("ExistingHoursLanding", "COHE", "Существующая, этаж: время горения лампы в сутки",
+         FieldKind::Real, &P::ExistingHoursLanding, "13,00", "ч/сут."),
+    Make("ExistingHoursBetween", "COHM", "Существующая, пролёт: время горения лампы в сутки",
+         FieldKind::Real, &P::ExistingHoursBetween, "13,00", "ч/сут."),
+    Make("ExistingHoursVestibule", "COHD", "Существующая, тамбур: время горения лампы в сутки",
+         FieldKind::Real, &P::ExistingHoursVestibule, "24,00", "ч/сут."),
+
+    Make("PlannedSchemeType", "CT2", "Тип схемы освещения (не входит в расчёт)", FieldKind::Code,
+         &P::PlannedSchemeType, "1", "0 лампы накаливания, 1 внешний блок с датчиком"),
+    Make("PlannedLampsLanding", "CLPE", "Планируемая, этаж: количество ламп", FieldKind::Count,
+         &P::PlannedLampsLanding, "1", "шт.", ZoneCount),
+    Make("PlannedLampsBetween", "CLPM", "Планируемая, пролёт: количество ламп", FieldKind::Count,
+         &P::PlannedLampsBetween, "1", "шт.", ZoneCount),
+    Make("PlannedLampsVestibule", "CLPD", "Планируемая, тамбур: количество ламп", FieldKind::Count,
+         &P::PlannedLampsVestibule, "2", "шт.", ZoneCount),
+    Make("PlannedBlocksLanding", "CBPE", "Планируемая, этаж: количество блоков", FieldKind::Count,
+         &P::PlannedBlocksLanding, "1", "шт.", ZoneCount),
+    Make("PlannedBlocksBetween", "CBPM", "Планируемая, пролёт: количество блоков", FieldKind::Count,
+         &P::PlannedBlocksBetween, "1", "шт.", ZoneCount),
+    Make("PlannedBlocksVestibule", "CBPD", "Планируемая, тамбур: количество блоков",
+         FieldKind::Count, &P::PlannedBlocksVestibule, "1", "шт.", ZoneCount),
+    Make("PlannedLampLife", "ENLive", "Планируемая: средний срок жизни лампы", FieldKind::Real,
+         &P::PlannedLampLife, "18", "мес."),
+    Make("PlannedLampPrice", "ENRep", "Планируемая: стоимость лампы при замене", FieldKind::Real,
+         &P::PlannedLampPrice, "10", "руб."),
+    Make("PlannedPowerLanding", "CNPE", "Планируемая, этаж: мощность ламп", FieldKind::Real,
+         &P::PlannedPowerLanding, "40", "Вт"),
+    Make("PlannedPowerBetween", "CNPM", "Планируемая, пролёт: мощность ламп", FieldKind::Real,
+         &P::PlannedPowerBetween, "40", "Вт"),
+    Make("PlannedPowerVestibule", "CNPD", "Планируемая, тамбур: мощность ламп", FieldKind::Real,
+         &P::PlannedPowerVestibule, "40", "Вт"),
+    Make("PlannedHoursLanding", "CNHE", "Планируемая, этаж: время горения лампы в сутки",
+         FieldKind::Real, &P::PlannedHoursLanding, "", "ч/сут.", std::nullopt, true),
+    Make("PlannedHoursBetween", "CNHM", "Планируемая, пролёт: время горения лампы в сутки",
+         FieldKind::Real, &P::PlannedHoursBetween, "", "ч/сут.", std::nullopt, true),
+    Make("PlannedHoursVestibule", "CNHD", "Планируемая, тамбур: время горения лампы в сутки",
+         FieldKind::Real, &P::PlannedHoursVestibule, "", "ч/сут.", std::nullopt, true),
+
+    Make("ExistingFittingPrice", "EOSc", "Существующая: стоимость светильника", FieldKind::Real,
+         &P::ExistingFittingPrice, "0", "руб."),
+    Make("ExistingFittingInstallPrice", "EOSMc", "Существующая: стоимость установки светильника",
+         FieldKind::Real, &P::ExistingFittingInstallPrice, "0", "руб."),
+    Make("PlannedFittingPrice", "ENSc", "Планируемая: стоимость светильника", FieldKind::Real,
+         &P::PlannedFittingPrice, "0", "руб."),
+    Make("PlannedFittingInstallPrice", "ENSMc", "Планируемая: стоимость установки светильника",
+         FieldKind::Real, &P::PlannedFittingInstallPrice, "0", "руб."),
+    Make("BlockPrice", "ENBc", "Стоимость блока", FieldKind::Real, &P::BlockPrice, "350", "руб."),
+    Make("BlockInstallPrice", "ENBMc", "Стоимость установки блока", FieldKind::Real,
+         &P::BlockInstallPrice, "100", "руб."),
+
+    Make("HoldTimeLanding", "ETe", "Время горения на этажах (датчик)", FieldKind::Seconds,
+         &P::HoldTimeLanding, "60", "с"),
+    Make("HoldTimeBetween", "ETm", "Время горения между этажей (датчик)", FieldKind::Seconds,
+         &P::HoldTimeBetween, "20", "с"),
+    Make("HoldTimeVestibule", "ETd", "Время горения в тамбуре (датчик)", FieldKind::Seconds,
+         &P::HoldTimeVestibule, "10", "с"),
+    Make("LiftFromFloor", "CLFrom", "Лифт с этажа (не входит в расчёт)", FieldKind::Count,
+         &P::LiftFromFloor, "1", "этаж"),
+    Make("LiftModel", "RLift", "Модель лифта", FieldKind::Code, &P::LiftModel, "1",
+         "0 линейная, 1 экспоненциальная"),
+    Make("IndividualityCoefficient", "ESt", "Коэффициент индивидуальности", FieldKind::Real,
+         &P::IndividualityCoefficient, "1,00", "-"),
+    Make("PassagesPerResident", "EZa", "Проходов на жильца в сутки", FieldKind::Real,
+         &P::PassagesPerResident, "3,50", "раз/сут."),
+    Make("CountLampTheft", "CVor", "Учитывать кражу ламп (не входит в расчёт)", FieldKind::Flag,
+         &P::CountLampTheft, "1", "1 да, 0 нет"),
+    Make("TheftRateIncandescent", "VN", "Кражи: лампы накаливания (не входит в расчёт)",
+         FieldKind::Real, &P::TheftRateIncandescent, "10,0", "-"),
+    Make("TheftRateEnergySaving", "VE", "Кражи: энергосберегающие (не входит в расчёт)",
+         FieldKind::Real, &P::TheftRateEnergySaving, "4,0", "-"),
+    Make("TheftRateSoundSensor", "VZ", "Кражи: звуковой датчик (не входит в расчёт)",
+         FieldKind::Real, &P::TheftRateSoundSensor, "1,5", "-"),
+    Make("TheftRateExternalBlock", "VP", "Кражи: внешний блок (не входит в расчёт)",
+         FieldKind::Real, &P::TheftRateExternalBlock, "1,5", "-"),
+    Make("BurnOutGamma", "EG", "Гамма перегорания (не входит в расчёт)", FieldKind::Real,
+         &P::BurnOutGamma, "0,10", "-"),
+});
+
+const NumberLocale StartTextLocale{",", " "};
+
+// Scheme types and the lift model are 0 or 1.
+constexpr std::int32_t HighestCode = 1;
+
+std::string_view Trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool ParseWithAny(std::string_view text, std::span<const NumberLocale> locales, double& value) {
+    return std::any_of(locales.begin(), locales.end(), [&](const NumberLocale& locale) {
+        return TryParseReal(text, locale, value);
+    });
+}
+
+std::optional<bool> ParseFlag(std::string_view text) {
+    for (std::string_view yes : {"1", "true", "TRUE", "True", "да", "Да", "ДА", "ИСТИНА"}) {
+        if (text == yes) {
+            return true;
+        }
+    }
+    for (std::string_view no : {"0", "false", "FALSE", "False", "нет", "Нет", "НЕТ", "ЛОЖЬ"}) {
+        if (text == no) {
+            return false;
+        }
+    }
+    return std::nullopt;
+}
+
+// Stores a number into the field, as the field's type holds it.
+void Store(const HouseField& field, double value, ProjectParameters& p) {
+    std::visit(
+        [&](auto member) {
+            using Member = std::remove_reference_t<decltype(p.*member)>;
+            if constexpr (std::is_same_v<Member, double>) {
+                p.*member = field.Kind == FieldKind::Seconds ? value / 3600 : value;
+            } else if constexpr (std::is_same_v<Member, bool>) {
+                p.*member = value != 0;
+            } else if constexpr (std::is_same_v<Member, std::int32_t>) {
+                p.*member = SaturatingTrunc(value);
+            } else if constexpr (std::is_same_v<Member, std::uint8_t>) {
+                p.*member = static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
+            }
+        },
+        field.Target);
+}
+
+std::optional<std::string> ReadField(const HouseField& field, std::string_view text, bool given,
+                                     std::span<const NumberLocale> locales, ProjectParameters& p) {
+    if (field.Kind == FieldKind::Text) {
+        p.*std::get<std::string ProjectParameters::*>(field.Target) = std::string(text);
+        return std::nullopt;
+    }
+    const std::span<const NumberLocale> startLocale(&StartTextLocale, 1);
+    if (!given) {
+        locales = startLocale;
+    }
+    const std::string_view trimmed = Trimmed(text);
+    if (field.Kind == FieldKind::Flag) {
+        const std::optional<bool> flag = ParseFlag(trimmed);
+        if (!flag) {
+            return "ожидается 1 (да) или 0 (нет), а не '" + Shortened(trimmed) + "'";
+        }
+        Store(field, *flag ? 1 : 0, p);
+        return std::nullopt;
+    }
+    double value = 0;
+    if (!ParseWithAny(text, locales, value)) {
+        return ConversionMessage(text);
+    }
+    if (field.Kind == FieldKind::Code) {
+        if (value != std::trunc(value) || value < 0 || value > HighestCode) {
+            return "ожидается целое число от 0 до " + std::to_string(HighestCode) + ", а не '" +
+                   Shortened(trimmed) + "'";
+        }
+    }
+    if (field.Check && !field.Check->Accepts(value)) {
+        return std::string(OutOfRangeMessage);
+    }
+    Store(field, value, p);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::span<const HouseField> HouseFields() {
+    return Fields;
+}
+
+const HouseField* FieldOfControl(std::string_view control) {
+    for (const HouseField& field : Fields) {
+        if (field.Control == control) {
+            return &field;
+        }
+    }
+    return nullptr;
+}
+
+const RangeCheck& PageRangeCheck(std::string_view control) {
+    const HouseField* field = FieldOfControl(control);
+    if (field == nullptr || !field->Check) {
+        throw std::logic_error("no range check for " + std::string(control));
+    }
+    return *field->Check;
+}
+
+ProjectParameters StartUpProject() {
+    ProjectParameters p;
+    const std::vector<std::optional<std::string_view>> none(Fields.size());
+    ReadHouse(none, std::span<const NumberLocale>(&StartTextLocale, 1), p);
+    return p;
+}
+
+std::string BurnHoursText(double hours, const NumberLocale& locale) {
+    return FormatNumber(hours, "0.00", locale);
+}
+
+std::string PlannedHoursText(double estimate, std::int32_t blocks,
+                             const std::string& existingHoursText, const NumberLocale& locale) {
+    return blocks < 1 ? existingHoursText : BurnHoursText(estimate, locale);
+}
+
+std::string ConversionMessage(std::string_view text) {
+    return ConversionError(Shortened(text)).what();
+}
+
+std::string Shortened(std::string_view text) {
+    constexpr std::size_t longest = 60;
+    std::string shown(text.substr(0, longest));
+    if (text.size() > longest) {
+        // Cut at a character boundary of the UTF-8 text.
+        while (!shown.empty() && (static_cast<unsigned char>(shown.back()) & 0xC0) == 0x80) {
+            shown.pop_back();
+        }
+        if (!shown.empty() && static_cast<unsigned char>(shown.back()) >= 0xC0) {
+            shown.pop_back();
+        }
+        shown += "…";
+    }
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = ' ';
+        }
+    }
+    return shown;
+}
+
+std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string_view>> texts,
+                                       std::span<const NumberLocale> locales,
+                                       ProjectParameters& p) {
+    p = ProjectParameters{};
+    SetDefaultParameters(p);
+    std::vector<HouseFieldError> errors;
+    std::array<bool, 3> estimated{};
+    std::array<std::string_view, 3> plannedCountTexts{};
+    std::size_t hoursZone = 0;
+    std::size_t countZone = 0;
+    for (std::size_t i = 0; i < Fields.size(); ++i) {
+        const HouseField& field = Fields[i];
+        const std::optional<std::string_view> cell = i < texts.size() ? texts[i] : std::nullopt;
+        bool given = cell.has_value();
+        if (given && field.Kind != FieldKind::Text && Trimmed(*cell).empty()) {
+            given = false;
+        }
+        const std::string_view text = given ? *cell : field.StartText;
+        if (field.PlannedHours) {
+            estimated[hoursZone++] = !given;
+            if (!given) {
+                continue;
+            }
+        }
+        if (field.Control.starts_with("CLP")) {
+            plannedCountTexts[countZone++] = Trimmed(text);
+        }
+        if (std::optional<std::string> message = ReadField(field, text, given, locales, p)) {
+            errors.push_back({&field, std::move(*message)});
+        }
+    }
+    if (!errors.empty()) {
+        return errors;
+    }
+
+    // The page sets a zone's block count to 0 when its lamp count is set to 0.
+    std::array<std::int32_t*, 3> blocks = {&p.PlannedBlocksLanding, &p.PlannedBlocksBetween,
+                                           &p.PlannedBlocksVestibule};
+    for (std::size_t zone = 0; zone < 3; ++zone) {
+        if (SwitchesZoneOff(plannedCountTexts[zone])) {
+            *blocks[zone] = 0;
+        }
+    }
+
+    if (estimated[0] || estimated[1] || estimated[2]) {
+        ProjectParameters estimate = p;
+        EstimatePlannedBurnHours(estimate);
+        const std::array<double, 3> estimates = {estimate.PlannedHoursLanding,
+                                                 estimate.PlannedHoursBetween,
+                                                 estimate.PlannedHoursVestibule};
+        const std::array<double, 3> existing = {p.ExistingHoursLanding, p.ExistingHoursBetween,
+                                                p.ExistingHoursVestibule};
+        std::array<double*, 3> planned = {&p.PlannedHoursLanding, &p.PlannedHoursBetween,
+                                          &p.PlannedHoursVestibule};
+        for (std::size_t zone = 0; zone < 3; ++zone) {
+            if (estimated[zone]) {
+                const std::string shown = PlannedHoursText(
+                    estimates[zone], *blocks[zone], BurnHoursText(existing[zone], StartTextLocale),
+                    StartTextLocale);
+                *planned[zone] = ParseReal(shown, StartTextLocale);
+            }
+        }
+    }
+    return errors;
+}
+
+} // namespace model

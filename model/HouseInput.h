@@ -1,0 +1,104 @@
+#pragma once
+
+#include "NumberFormat.h"
+#include "ProjectParameters.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace model {
+
+// How a text of the input page (or of a spreadsheet cell) becomes a field of the project.
+enum class FieldKind {
+    Text,    // taken as it stands
+    Real,    // decimal real
+    Count,   // decimal real, truncated toward zero after its range check
+    Seconds, // decimal real in seconds, held in hours
+    Flag,    // yes or no
+    Code,    // a whole number from a short list (scheme type, lift model)
+};
+
+// Bounds of one of the input page's fourteen range checks, inclusive unless LowExclusive.
+struct RangeCheck {
+    double Low = 0;
+    double High = 0;
+    bool LowExclusive = false;
+
+    bool Accepts(double value) const {
+        return (LowExclusive ? value > Low : value >= Low) && value <= High;
+    }
+};
+
+using FieldTarget = std::variant<std::string ProjectParameters::*, double ProjectParameters::*,
+                                 std::int32_t ProjectParameters::*, bool ProjectParameters::*,
+                                 std::uint8_t ProjectParameters::*>;
+
+// One input of a house: a field of ProjectParameters, the control that edits it and the text that
+// control shows once the program has started.
+struct HouseField {
+    std::string_view Name;    // the field's name, also the spreadsheet column
+    std::string_view Control; // input page or settings dialog control
+    std::string_view Label;   // the control's caption
+    FieldKind Kind = FieldKind::Text;
+    FieldTarget Target;
+    // The control's text after start-up, decimal comma. Empty for the planned burn hours, which
+    // the traffic estimate fills in.
+    std::string_view StartText;
+    std::string_view Unit;
+    std::optional<RangeCheck> Check; // the page's range check, when it has one
+    bool PlannedHours = false;       // one of the three planned burn-hour fields
+};
+
+// Every input of a house in the order the page reads them, then the settings.
+std::span<const HouseField> HouseFields();
+
+// The field edited by a control, or nullptr.
+const HouseField* FieldOfControl(std::string_view control);
+
+// The range check the input page applies to a control; throws std::logic_error for a control
+// without one.
+const RangeCheck& PageRangeCheck(std::string_view control);
+
+// The project as the program holds it once started and the whole page has been read unchanged,
+// with the planned burn hours as the page shows the estimate.
+ProjectParameters StartUpProject();
+
+// The text the page's count field must hold for the zone to be switched off: only "0", since
+// "00" is a count still being typed.
+inline bool SwitchesZoneOff(std::string_view countText) {
+    return countText == "0";
+}
+
+// Burn hours as the input page shows them, with two decimals.
+std::string BurnHoursText(double hours, const NumberLocale& locale);
+
+// The planned burn hours of one zone as the page shows them after the estimate: without a sensor
+// block the lamps burn as the existing zone's do, so the page repeats the existing field's text.
+std::string PlannedHoursText(double estimate, std::int32_t blocks,
+                             const std::string& existingHoursText, const NumberLocale& locale);
+
+struct HouseFieldError {
+    const HouseField* Field;
+    std::string Message;
+};
+
+// Reads one house. texts[i] is the text for HouseFields()[i]; a field without a text, or a number
+// field with an empty one, keeps its start-up value. Numbers are read with any of the decimal
+// separators given. Every text is checked as the input page checks it, every failure is reported
+// (a house with any is not to be calculated); planned burn hours not given come from the estimate
+// as the page shows it. A zone whose planned lamp count is "0" has no blocks, as on the page.
+std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string_view>> texts,
+                                       std::span<const NumberLocale> locales, ProjectParameters& p);
+
+// The page's conversion message for a text, shortened when it is very long.
+std::string ConversionMessage(std::string_view text);
+
+// A text as a one-line message quotes it: control characters as blanks, cut after 60 bytes.
+std::string Shortened(std::string_view text);
+
+} // namespace model

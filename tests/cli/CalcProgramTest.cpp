@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+class CalcProgram : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("virasvet-calc-test-" + std::to_string(::getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string File(const std::string& name, const std::string& content) {
+        const fs::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path.string();
+    }
+
+    static std::string Read(const fs::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+
+    Outcome Calc(const std::string& arguments) {
+        const std::string command = std::string("cd '") + dir_.string() + "' && '" + VIRASVET_CALC +
+                                    "' " + arguments + " >out.txt 2>err.txt";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(dir_ / "out.txt"),
+                Read(dir_ / "err.txt")};
+    }
+
+    fs::path dir_;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The figures of a row: the cells after File, Line and Address, with a decimal point and commas.
+std::string Figures(const std::string& row, char delimiter) {
+    std::size_t at = row.size();
+    for (int cell = 0; cell < 22; ++cell) {
+        at = row.rfind(delimiter, at - 1);
+    }
+    std::string figures = row.substr(at + 1);
+    if (delimiter == ';') {
+        std::replace(figures.begin(), figures.end(), ',', '.');
+        std::replace(figures.begin(), figures.end(), ';', ',');
+    }
+    return figures;
+}
+
+TEST_F(CalcProgram, ReadsTheDialectsOfSpreadsheets) {
+    // One house written plainly, then the same house as different programs save it.
+    const Outcome plain = Calc(
+        std::string("--seed 5 ") +
+        File("plain.csv", "Address,EntranceCount,Tariff,ExistingHoursLanding\nA,4,2.5,12.5\n"));
+    ASSERT_EQ(plain.Status, 0) << plain.Err;
+    const std::string expected = Figures(Lines(plain.Out).at(1), ',');
+
+    const std::vector<std::string> dialects = {
+        // semicolons, decimal commas, CRLF, byte-order mark, names in any case
+        "\xEF\xBB\xBF"
+        "address;ENTRANCECOUNT;tariff;ExistingHoursLanding\r\nA;4;2,5;12,5\r\n",
+        // semicolons with decimal points, quoted cells, blank lines and an empty row
+        "Address;EntranceCount;Tariff;ExistingHoursLanding\n\n\"A\";\"4\";2.5;\"12.5\"\n;;;\n",
+        // commas, quoted cell with a delimiter, doubled quotes and a line break, no final newline
+        "Tariff,Address,EntranceCount,ExistingHoursLanding\r\n2.5,\"ул. \"\"Мира\"\",\r\nд. 1\",4,"
+        "12.5",
+    };
+    for (std::size_t i = 0; i < dialects.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Outcome run = Calc(std::string("--seed 5 ") +
+                                 File(std::string("d") + std::to_string(i) + ".csv", dialects[i]));
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Err, "");
+        const std::vector<std::string> lines = Lines(run.Out);
+        const char delimiter = i == 2 ? ',' : ';';
+        ASSERT_GE(lines.size(), 2u);
+        const std::string& row = lines.back();
+        EXPECT_EQ(Figures(row, delimiter), expected) << row;
+    }
+    // The quoted address with its line break comes back quoted, the house's line is where it
+    // starts.
+    const Outcome quoted = Calc("--seed 5 d2.csv");
+    EXPECT_NE(quoted.Out.find("d2.csv,2,\"ул. \"\"Мира\"\",\r\nд. 1\",1,"), std::string::npos)
+        << quoted.Out;
+    // A decimal comma with the comma delimiter splits the number: the row is rejected.
+    const Outcome commas = Calc(File("c.csv", "Tariff,EntranceCount\n2,5,4\n"));
+    EXPECT_EQ(commas.Status, 1);
+    EXPECT_NE(commas.Err.find("c.csv:2: "), std::string::npos) << commas.Err;
+}
+
+TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
+    const std::string houses = File(
+        "h.csv", "Address;EntranceCount;FloorCount;Tariff;PlannedBlocksVestibule;ExistingLampLife\n"
+                 "first;40;1;1,38;10;6\n"
+                 "\"two\nlines\";41;9;0;11;abc\n"
+                 "third;0,5;40;0,01;0;6\n");
+    const Outcome run = Calc(std::string("--seed 3 -o result.csv ") + houses);
+    EXPECT_EQ(run.Status, 1);
+    const std::string range = "Изменяемое значение вышло за допустимые пределы. Пожалуйста, "
+                              "иземеняйте параметры только в допустымых пределах.";
+    EXPECT_EQ(run.Err, houses + ":3: EntranceCount: " + range + "\n" + houses +
+                           ":3: Tariff: " + range + "\n" + houses +
+                           ":3: ExistingLampLife: 'abc' is not a valid floating point value\n" +
+                           houses + ":3: PlannedBlocksVestibule: " + range + "\n" + houses +
+                           ":5: EntranceCount: " + range + "\n");
+    EXPECT_EQ(run.Out, "");
+    const std::vector<std::string> rows = Lines(Read(dir_ / "result.csv"));
+    ASSERT_EQ(rows.size(), 5u); // header, three houses, the second over two lines
+    EXPECT_TRUE(rows[1].starts_with(houses + ";2;first;1;")) << rows[1];
+    const std::string noFigures = std::string(22, ';') + "3";
+    EXPECT_EQ(rows[3], "lines\"" + noFigures);
+    EXPECT_EQ(rows[4], houses + ";5;third" + noFigures);
+
+    // A column the program does not know stops the run before anything is written.
+    const std::string before = Read(dir_ / "result.csv");
+    const Outcome typo =
+        Calc(std::string("-o result.csv ") + File("t.csv", "Tarif;Address\n1;x\n"));
+    EXPECT_EQ(typo.Status, 2);
+    EXPECT_NE(typo.Err.find("t.csv:1: Tarif: "), std::string::npos) << typo.Err;
+    EXPECT_EQ(Read(dir_ / "result.csv"), before);
+
+    // Files that hold no houses.
+    struct Case {
+        std::string Content;
+        int Status;
+        std::string Message;
+    };
+    const std::vector<Case> cases = {
+        {"", 2, "файл пуст"},
+        {"Tariff\r\n", 1, "нет домов"},
+        {std::string("Tariff\n1\x00\xff\xfe", 11), 2, "UTF-8"},
+        {"Tariff\n\x01\n", 2, "UTF-8"},
+        {"Address\n\"open", 2, "строка 2: кавычки"},
+    };
+    for (const Case& c : cases) {
+        const std::string previous = Read(dir_ / "result.csv");
+        const Outcome empty = Calc(std::string("-o result.csv ") + File("e.csv", c.Content));
+        EXPECT_EQ(empty.Status, c.Status) << c.Message;
+        EXPECT_NE(empty.Err.find(c.Message), std::string::npos) << empty.Err;
+        if (c.Status == 2) {
+            EXPECT_EQ(Read(dir_ / "result.csv"), previous);
+        }
+    }
+    EXPECT_EQ(Calc("--jobs 0 e.csv").Status, 2);
+    EXPECT_EQ(Calc("missing.csv").Status, 2);
+}
+
+TEST_F(CalcProgram, OutputDoesNotDependOnTheNumberOfJobs) {
+    std::string houses = "Address,EntranceCount,FloorCount,PlannedLampsLanding,ExistingLampLife\n";
+    for (int i = 0; i < 24; ++i) {
+        houses += std::string("h") + std::to_string(i) + "," + std::to_string(1 + i % 7) + "," +
+                  std::to_string(1 + (i * 5) % 40) + "," + std::to_string(i % 4) + "," +
+                  std::to_string(i % 9) + "\n";
+    }
+    const std::string file = File("many.csv", houses);
+    const Outcome one = Calc(std::string("--seed 11 --jobs 1 ") + file);
+    const Outcome two = Calc(std::string("--seed 11 --jobs 2 ") + file);
+    ASSERT_EQ(one.Status, 0) << one.Err;
+    EXPECT_EQ(Lines(one.Out).size(), 25u);
+    EXPECT_EQ(one.Out, two.Out);
+    EXPECT_NE(one.Out, Calc(std::string("--seed 12 --jobs 2 ") + file).Out);
+}
+
+TEST_F(CalcProgram, TemplateHoldsTheStartUpHouse) {
+    const Outcome made = Calc("--template -o template.csv");
+    ASSERT_EQ(made.Status, 0);
+    const Outcome fromTemplate = Calc("--seed 9 template.csv");
+    const Outcome fromNothing =
+        Calc(std::string("--seed 9 ") + File("n.csv", "Address\nул.   д. \n"));
+    ASSERT_EQ(fromTemplate.Status, 0) << fromTemplate.Err;
+    EXPECT_EQ(Figures(Lines(fromTemplate.Out).at(1), ';'),
+              Figures(Lines(fromNothing.Out).at(1), ','));
+    const Outcome help = Calc("--help");
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_NE(help.Out.find("  BlockInstallPrice — "), std::string::npos);
+}
+
+} // namespace

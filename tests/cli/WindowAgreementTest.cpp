@@ -1,0 +1,238 @@
+// For the same houses and seed, virasvet-calc writes the figures the window's report shows.
+
+#include "HouseInput.h"
+#include "IntSpinEdit.h"
+#include "MessageBoxes.h"
+#include "ReportTable.h"
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr std::uint32_t Seed = 20261207;
+
+using House = std::map<std::string, std::string>; // column -> text with a decimal comma
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A report value as a plain number: no group separators, no leading zeros.
+QString Plain(QString value) {
+    value.remove(QLatin1Char(' '));
+    while (value.size() > 1 && value.startsWith(QLatin1Char('0')) && value[1].isDigit()) {
+        value.remove(0, 1);
+    }
+    return value;
+}
+
+} // namespace
+
+class WindowAgreementTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void pageStartsWithTheSharedStartUpTexts();
+    void programWritesTheReportsFigures();
+
+private:
+    QWidget* Control(std::string_view name) { return window_->findChild<QWidget*>(Text(name)); }
+    // Types the house into the page, recalculates and goes forward, as a user does.
+    void Calculate(const House& house);
+
+    model::NumberLocale locale_{",", " "};
+    MessageBoxes savedBoxes_;
+    QStringList boxes_;
+    std::unique_ptr<TForm1> window_;
+};
+
+void WindowAgreementTest::init() {
+    savedBoxes_ = MessageBoxes::Current();
+    MessageBoxes::Current().ShowInformation = [this](QWidget*, const QString& m) {
+        boxes_.append(m);
+    };
+    MessageBoxes::Current().ShowError = [this](QWidget*, const QString& m) { boxes_.append(m); };
+    window_ = std::make_unique<TForm1>(locale_);
+    window_->SetSeedSource([] { return Seed; });
+    window_->show();
+}
+
+void WindowAgreementTest::cleanup() {
+    window_.reset();
+    MessageBoxes::Current() = savedBoxes_;
+    QCOMPARE(boxes_, QStringList());
+}
+
+void WindowAgreementTest::pageStartsWithTheSharedStartUpTexts() {
+    const model::ProjectParameters startUp = model::StartUpProject();
+    int compared = 0;
+    for (const model::HouseField& field : model::HouseFields()) {
+        QWidget* control = Control(field.Control);
+        if (control == nullptr) {
+            continue; // a setting: the dialog holds it
+        }
+        ++compared;
+        QString shown;
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            shown = edit->text();
+        } else if (auto* spin = qobject_cast<IntSpinEdit*>(control)) {
+            shown = spin->text();
+        } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
+            shown = box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        } else {
+            continue; // the hidden scheme selectors
+        }
+        QString expected = Text(field.StartText);
+        if (field.PlannedHours) {
+            expected = QString::fromStdString(model::BurnHoursText(
+                startUp.*std::get<double model::ProjectParameters::*>(field.Target), locale_));
+        }
+        QCOMPARE(shown, expected);
+    }
+    QCOMPARE(compared, 44);
+    // Forward with nothing changed calculates the shared start-up project.
+    window_->ui()->BNext->click();
+    const model::ProjectParameters& p = window_->ProjectParameters();
+    QCOMPARE(p.PlannedHoursLanding, startUp.PlannedHoursLanding);
+    QCOMPARE(p.PlannedBlocksBetween, startUp.PlannedBlocksBetween);
+    QCOMPARE(p.Tariff, startUp.Tariff);
+    QCOMPARE(p.HoldTimeLanding, startUp.HoldTimeLanding);
+}
+
+void WindowAgreementTest::Calculate(const House& house) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    for (const auto& [column, text] : house) {
+        const auto field = std::find_if(fields.begin(), fields.end(),
+                                        [&column](const auto& f) { return f.Name == column; });
+        QVERIFY2(field != fields.end(), column.c_str());
+        QWidget* control = Control(field->Control);
+        QVERIFY2(control != nullptr, column.c_str());
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            edit->setText(QString::fromStdString(text));
+        } else if (auto* spin = qobject_cast<IntSpinEdit*>(control)) {
+            spin->setText(QString::fromStdString(text));
+        } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
+            box->setChecked(text == "1");
+        }
+    }
+    window_->ui()->BTime->click();
+    window_->ui()->BNext->click();
+    QCOMPARE(window_->ResultsShown(), 1);
+}
+
+void WindowAgreementTest::programWritesTheReportsFigures() {
+    const std::vector<House> houses = {
+        {{"Address", "ул. Мира д. 1"}},
+        {{"Address", "Садовая 3"},
+         {"EntranceCount", "3"},
+         {"FloorCount", "16"},
+         {"HasLift", "0"},
+         {"Tariff", "2,4"},
+         {"ExistingLampLife", "4"},
+         {"ExistingHoursLanding", "12,5"},
+         {"PlannedBlocksLanding", "0"},
+         {"PlannedLampsVestibule", "0"},
+         {"HoldTimeLanding", "90"}},
+        {{"Address", "без окупаемости"}, {"BlockPrice", "90000"}, {"FlatsPerFloor", "6"}},
+    };
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile sheet(dir.filePath(QStringLiteral("houses.csv")));
+    QVERIFY(sheet.open(QIODevice::WriteOnly));
+    std::vector<std::string> columns;
+    for (const model::HouseField& field : model::HouseFields()) {
+        columns.emplace_back(field.Name);
+    }
+    std::string content;
+    for (const std::string& column : columns) {
+        content += column + ";";
+    }
+    content += "\n";
+    for (const House& house : houses) {
+        for (const std::string& column : columns) {
+            const auto cell = house.find(column);
+            content += (cell == house.end() ? "" : cell->second) + ";";
+        }
+        content += "\n";
+    }
+    sheet.write(content.data(), static_cast<qint64>(content.size()));
+    sheet.close();
+
+    QProcess calc;
+    calc.start(QStringLiteral(VIRASVET_CALC),
+               {QStringLiteral("--seed"), QString::number(Seed), sheet.fileName()});
+    QVERIFY(calc.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(calc.readAllStandardError()), QString());
+    QCOMPARE(calc.exitCode(), 0);
+    const QStringList lines =
+        QString::fromUtf8(calc.readAllStandardOutput()).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), static_cast<qsizetype>(houses.size() + 2));
+
+    for (std::size_t i = 0; i < houses.size(); ++i) {
+        if (i > 0) {
+            cleanup();
+            init();
+        }
+        Calculate(houses[i]);
+        const QStringList cells = lines[static_cast<qsizetype>(i) + 1].split(QLatin1Char(';'));
+        QCOMPARE(cells.size(), 25);
+        const model::SimulationResult& result = window_->SimulationResult();
+        const std::vector<report::ReportRow> rows =
+            report::ReportRows(window_->ProjectParameters(), result, locale_);
+        const report::ReportRow* row = &rows.at(1); // after the address
+        const bool payback = result.PaybackFound;
+        QCOMPARE(cells[3], payback ? QStringLiteral("1") : QStringLiteral("0"));
+        if (payback) {
+            const QStringList time = row[0].ExistingValue.split(QStringLiteral("/ "));
+            QCOMPARE(cells[5] + QStringLiteral("|") + cells[4],
+                     time[0] + QStringLiteral("|") + time[1]);
+            QCOMPARE(cells[6], Plain(row[1].ExistingValue));
+            QCOMPARE(cells[7], Plain(row[1].PlannedValue));
+            QCOMPARE(cells[22], row[8].ExistingValue);
+            QCOMPARE(cells[23], row[8].PlannedValue);
+        } else {
+            QCOMPARE(row[0].ExistingValue, QStringLiteral("нет"));
+            for (int empty : {4, 5, 6, 7, 22, 23}) {
+                QCOMPARE(cells[empty], QString());
+            }
+        }
+        QCOMPARE(cells[8], Plain(row[2].ExistingValue));
+        QCOMPARE(cells[9], Plain(row[2].PlannedValue));
+        QCOMPARE(cells[10], Plain(row[3].ExistingValue));
+        QCOMPARE(cells[11], Plain(row[3].PlannedValue));
+        QCOMPARE(cells[12], Plain(row[4].ExistingValue));
+        QCOMPARE(cells[13], Plain(row[4].PlannedValue));
+        QCOMPARE(cells[14], Plain(row[5].ExistingValue));
+        QCOMPARE(cells[15], Plain(row[5].PlannedValue));
+        // The monthly chart's figures.
+        const auto monthly = [this](double daily) {
+            return QString::fromStdString(model::FormatNumber(daily * 30, "0.00", locale_));
+        };
+        QCOMPARE(cells[18], monthly(result.DailyEnergyExisting));
+        QCOMPARE(cells[19], monthly(result.DailyEnergyPlanned));
+        QCOMPARE(cells[20], monthly(result.DailyEnergyCostExisting));
+        QCOMPARE(cells[21], monthly(result.DailyEnergyCostPlanned));
+        QCOMPARE(cells[24], QString::number(Seed));
+    }
+}
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    WindowAgreementTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "WindowAgreementTest.moc"

@@ -1,0 +1,143 @@
+#include "HouseInput.h"
+#include "InputReading.h"
+#include "StartUpProject.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace model;
+
+namespace {
+
+const NumberLocale Comma{",", ""};
+const NumberLocale Point{".", ""};
+
+struct Read {
+    ProjectParameters P;
+    std::vector<HouseFieldError> Errors;
+};
+
+// Reads a house given as column -> text; the other columns are left out.
+Read ReadTexts(const std::map<std::string_view, std::string_view>& given,
+               std::vector<NumberLocale> locales = {Comma, Point}) {
+    std::vector<std::optional<std::string_view>> texts(HouseFields().size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (const auto cell = given.find(HouseFields()[i].Name); cell != given.end()) {
+            texts[i] = cell->second;
+        }
+    }
+    Read read;
+    read.Errors = ReadHouse(texts, locales, read.P);
+    return read;
+}
+
+// The field's value as a real, whatever its type.
+double Value(const ProjectParameters& p, const HouseField& field) {
+    return std::visit(
+        [&](auto member) -> double {
+            if constexpr (std::is_same_v<decltype(member), std::string ProjectParameters::*>) {
+                return static_cast<double>((p.*member).size());
+            } else {
+                return static_cast<double>(p.*member);
+            }
+        },
+        field.Target);
+}
+
+} // namespace
+
+TEST(HouseInput, StartUpProjectIsWhatForwardCalculatesUnchanged) {
+    ProjectParameters expected = test_support::StartUpCalculation();
+    expected.PlannedSchemeType = 1; // the page refresh at start-up
+    const ProjectParameters startUp = StartUpProject();
+    for (const HouseField& field : HouseFields()) {
+        EXPECT_DOUBLE_EQ(Value(startUp, field), Value(expected, field)) << field.Name;
+    }
+    EXPECT_EQ(startUp.Address, expected.Address);
+    EXPECT_EQ(startUp.PlannedHoursLanding, 1.46);
+}
+
+TEST(HouseInput, FourteenRangeChecksAsThePageChecks) {
+    int checks = 0;
+    for (const HouseField& field : HouseFields()) {
+        if (!field.Check) {
+            continue;
+        }
+        ++checks;
+        SCOPED_TRACE(std::string(field.Name));
+        const RangeCheck& range = *field.Check;
+        EXPECT_EQ(&PageRangeCheck(field.Control), &range);
+        const auto errors = [&](std::string_view text) {
+            const Read read = ReadTexts({{field.Name, text}});
+            return read.Errors.size() == 1 && read.Errors[0].Field == &field &&
+                   read.Errors[0].Message == OutOfRangeMessage;
+        };
+        if (range.LowExclusive) {
+            EXPECT_TRUE(errors("0"));
+            EXPECT_FALSE(errors("0,001"));
+            EXPECT_TRUE(errors("-1"));
+            continue;
+        }
+        const std::string low = std::to_string(static_cast<int>(range.Low));
+        const std::string high = std::to_string(static_cast<int>(range.High));
+        EXPECT_FALSE(errors(low));
+        EXPECT_FALSE(errors(high));
+        EXPECT_TRUE(errors(std::to_string(static_cast<int>(range.Low) - 1)));
+        EXPECT_TRUE(errors(high + ",01"));
+    }
+    EXPECT_EQ(checks, 14);
+
+    // Counts are checked as reals and truncated; reals are kept.
+    const Read read = ReadTexts({{"EntranceCount", "39,9"},
+                                 {"ExistingLampsLanding", "0.5"},
+                                 {"FlatsPerFloor", "2,5"},
+                                 {"HoldTimeLanding", "36"},
+                                 {"HasLift", "0"}});
+    ASSERT_TRUE(read.Errors.empty());
+    EXPECT_EQ(read.P.EntranceCount, 39);
+    EXPECT_EQ(read.P.ExistingLampsLanding, 0);
+    EXPECT_EQ(read.P.FlatsPerFloor, 2.5);
+    EXPECT_EQ(read.P.HoldTimeLanding, 0.01);
+    EXPECT_FALSE(read.P.HasLift);
+
+    // Every failure is reported, in page order, with the conversion message for a non-number.
+    const Read bad = ReadTexts({{"Tariff", "abc"},
+                                {"FloorCount", "41"},
+                                {"HasLift", "maybe"},
+                                {"LiftModel", "2"},
+                                {"BlockPrice", "1,5"}},
+                               {Point});
+    ASSERT_EQ(bad.Errors.size(), 5u);
+    EXPECT_EQ(bad.Errors[0].Field->Name, "FloorCount");
+    EXPECT_EQ(bad.Errors[1].Field->Name, "HasLift");
+    EXPECT_EQ(bad.Errors[2].Message, "'abc' is not a valid floating point value");
+    EXPECT_EQ(bad.Errors[3].Message, "'1,5' is not a valid floating point value");
+    EXPECT_EQ(bad.Errors[4].Field->Name, "LiftModel");
+    EXPECT_EQ(ConversionMessage(std::string(100, '7')),
+              "'" + std::string(60, '7') + "…' is not a valid floating point value");
+}
+
+TEST(HouseInput, PlannedBurnHoursAsThePageShowsThem) {
+    // A zone without blocks repeats the existing zone's hours as the page shows them.
+    Read read = ReadTexts({{"PlannedBlocksLanding", "0"},
+                           {"ExistingHoursLanding", "13,456"},
+                           {"PlannedLampsVestibule", "0"},
+                           {"ExistingHoursVestibule", "7,001"}});
+    ASSERT_TRUE(read.Errors.empty());
+    EXPECT_EQ(read.P.PlannedHoursLanding, 13.46);
+    EXPECT_EQ(read.P.PlannedHoursBetween, 0.49); // the estimate, to two decimals
+    EXPECT_EQ(read.P.PlannedBlocksVestibule, 0); // switched off with its lamps
+    EXPECT_EQ(read.P.PlannedHoursVestibule, 7.0);
+
+    // "00" is not the page's "0": the blocks stay. Given hours are kept as they are.
+    read = ReadTexts({{"PlannedLampsVestibule", "00"},
+                      {"PlannedHoursBetween", "3,333"},
+                      {"PlannedHoursLanding", " "},
+                      {"HoldTimeVestibule", "20"}});
+    ASSERT_TRUE(read.Errors.empty());
+    EXPECT_EQ(read.P.PlannedBlocksVestibule, 1);
+    EXPECT_EQ(read.P.PlannedHoursBetween, 3.333);
+    EXPECT_EQ(read.P.PlannedHoursLanding, 1.46);
+    EXPECT_EQ(read.P.PlannedHoursVestibule, 2.1);
+}
