@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace model {
@@ -41,10 +42,19 @@ void EstimatePlannedBurnHours(ProjectParameters& p, const std::function<void()>&
     const double vestibulePassages = n * passagesPerFloor;
     const double landingPassages = (weightSum / n) * passagesPerFloor;
 
-    const auto capped = [](double hours) { return hours > 24 ? 24.0 : hours; };
-    p.PlannedHoursLanding = capped(landingPassages * p.HoldTimeLanding);
-    p.PlannedHoursBetween = capped(landingPassages * p.HoldTimeBetween);
-    p.PlannedHoursVestibule = capped(vestibulePassages * p.HoldTimeVestibule);
+    // Huge coefficients of the settings can make the passages infinite. The hours must still be a
+    // number that the page shows and reads back: no hold time keeps no lamp lit however many
+    // passages there are, and an infinite negative product stops at the lowest double.
+    const auto burnHours = [](double passages, double holdTime) {
+        if (holdTime == 0) {
+            return 0.0;
+        }
+        const double hours = passages * holdTime;
+        return hours > 24 ? 24.0 : std::max(hours, std::numeric_limits<double>::lowest());
+    };
+    p.PlannedHoursLanding = burnHours(landingPassages, p.HoldTimeLanding);
+    p.PlannedHoursBetween = burnHours(landingPassages, p.HoldTimeBetween);
+    p.PlannedHoursVestibule = burnHours(vestibulePassages, p.HoldTimeVestibule);
 
     if (refreshPage) {
         refreshPage();

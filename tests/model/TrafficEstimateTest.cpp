@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 using namespace model;
 
@@ -90,6 +91,16 @@ TEST(TrafficEstimate, NoTrafficGivesZeroAndBusyHousesAreCappedAt24) {
     p.PassagesPerResident = 71;
     EstimatePlannedBurnHours(p);
     EXPECT_EQ(p.PlannedHoursLanding, 24);
+
+    // Coefficients whose product overflows: the hours stay numbers the page can read back.
+    p.IndividualityCoefficient = 1e300;
+    p.PassagesPerResident = 1e300;
+    p.HoldTimeLanding = 0;
+    p.HoldTimeVestibule = -1;
+    EstimatePlannedBurnHours(p);
+    EXPECT_EQ(p.PlannedHoursLanding, 0);
+    EXPECT_EQ(p.PlannedHoursBetween, 24);
+    EXPECT_EQ(p.PlannedHoursVestibule, std::numeric_limits<double>::lowest());
 }
 
 TEST(TrafficEstimate, EachOfTheThreeBurnTimesIsCappedAtExactly24AndOnlyAbove) {
