@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace model {
 namespace {
@@ -30,11 +29,15 @@ PatternShape ParsePattern(std::string_view pattern) {
     return shape;
 }
 
-bool ReadsBackFinite(const char* text) {
+// Whether the value's 15-significant-digit form still names a finite double. Written with
+// to_chars, which does not depend on the C locale of the process.
+bool FifteenDigitsStayFinite(double magnitude) {
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14);
     double value = 0;
-    const char* end = text + std::strlen(text);
-    const auto [ptr, ec] = std::from_chars(text, end, value);
-    return ec == std::errc() && ptr == end && std::isfinite(value);
+    const auto read = std::from_chars(text, written.ptr, value);
+    return written.ec == std::errc() && read.ec == std::errc() && std::isfinite(value);
 }
 
 // Decimal digits of |value| rounded half away from zero to `decimals` places, as an integer
@@ -47,7 +50,7 @@ std::string RoundedDigits(double magnitude, int decimals) {
     // Near the top of the double range those digits can round above the largest double (its 15
     // digits are 1.79769313486232e308), and the text would no longer read back as a number. There
     // the value keeps the 17 digits that name it exactly.
-    if (magnitude >= 1e308 && !ReadsBackFinite(buffer)) {
+    if (magnitude >= 1e308 && !FifteenDigitsStayFinite(magnitude)) {
         std::snprintf(buffer, sizeof buffer, "%.16e", magnitude);
     }
     std::string mantissa;
