@@ -1,7 +1,7 @@
 // Houses a second of the batch calculation behind virasvet-calc, with 1 and 2 jobs:
 // 10,000 houses as the page starts, and 1,000 random houses within the page's limits.
 //
-//   build/bench/batch_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   build/bench/batch_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 #include "HouseBatch.h"
 #include "HouseInput.h"
