@@ -1,5 +1,6 @@
 // virasvet-calc: the calculation of the input page for every house of a spreadsheet.
 
+#include "AtomicFile.h"
 #include "HouseBatch.h"
 #include "HouseInput.h"
 #include "HouseSheet.h"
@@ -7,7 +8,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSaveFile>
 
 #include <unistd.h>
 
@@ -310,14 +310,12 @@ bool WriteOutput(const QString& fileName, const std::string& text) {
         }
         return true;
     }
-    // Written beside the target and renamed over it at the end: a failed run leaves the old file.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        Report(fileName.toStdString() +
-               ": не удаётся записать: " + file.errorString().toStdString());
+    // The window's writer: the whole text or nothing, and no device or pipe replaced by a file.
+    try {
+        report::WriteFileAtomically(fileName,
+                                    QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    } catch (const std::runtime_error& e) {
+        Report(e.what());
         return false;
     }
     return true;
@@ -334,7 +332,7 @@ bool ParseUnsigned(const QString& text, std::uint64_t highest, std::uint64_t& va
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(ProgramName));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIRASVET_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -384,7 +382,7 @@ int main(int argc, char* argv[]) {
         return AllCalculated;
     }
     if (parser.isSet(versionOption)) {
-        std::cout << ProgramName << " 1.0\n";
+        std::cout << ProgramName << " " << VIRASVET_VERSION << "\n";
         return AllCalculated;
     }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -197,6 +198,12 @@ TEST_F(CalcProgram, OutputDoesNotDependOnTheNumberOfJobs) {
 TEST_F(CalcProgram, TemplateHoldsTheStartUpHouse) {
     const Outcome made = Calc("--template -o template.csv");
     ASSERT_EQ(made.Status, 0);
+    // A pipe named as the output is refused and stays a pipe.
+    ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+    const Outcome pipe = Calc("--template -o pipe");
+    EXPECT_EQ(pipe.Status, 2);
+    EXPECT_NE(pipe.Err.find("pipe"), std::string::npos) << pipe.Err;
+    EXPECT_TRUE(fs::is_fifo(dir_ / "pipe"));
     const Outcome fromTemplate = Calc("--seed 9 template.csv");
     const Outcome fromNothing =
         Calc(std::string("--seed 9 ") + File("n.csv", "Address\nул.   д. \n"));
