@@ -119,7 +119,8 @@ std::string ColumnsHelp() {
         "\nКаждый дом считается с одним и тем же начальным значением генератора (--seed), как\n"
         "окно посчитало бы его в ту же секунду, поэтому результат не зависит от --jobs.\n"
         "\nКод завершения: 0 — посчитаны все дома, 1 — часть строк отклонена (или в файле нет\n"
-        "домов), 2 — ошибка в командной строке или файл не прочитать.\n";
+        "домов), 2 — ошибка в командной строке, файл не прочитать или результат не записать\n"
+        "(расчёт тогда ничего не выводит).\n";
     return help;
 }
 
@@ -329,7 +330,7 @@ bool ParseUnsigned(const QString& text, std::uint64_t highest, std::uint64_t& va
 
 } // namespace
 
-int main(int argc, char* argv[]) {
+static int Run(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(ProgramName));
     QCoreApplication::setApplicationVersion(QStringLiteral(VIRASVET_VERSION));
@@ -466,4 +467,15 @@ int main(int argc, char* argv[]) {
         return UsageOrUnreadable;
     }
     return rejected ? SomeRejected : AllCalculated;
+}
+
+int main(int argc, char* argv[]) {
+    // A failure the calculation did not foresee (memory exhausted, a thread not started) ends the
+    // run with a message instead of an abort; no output file has been touched by then.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        Report(std::string(ProgramName) + ": расчёт прерван: " + e.what());
+        return UsageOrUnreadable;
+    }
 }
