@@ -119,8 +119,7 @@ std::string ColumnsHelp() {
         "\nКаждый дом считается с одним и тем же начальным значением генератора (--seed), как\n"
         "окно посчитало бы его в ту же секунду, поэтому результат не зависит от --jobs.\n"
         "\nКод завершения: 0 — посчитаны все дома, 1 — часть строк отклонена (или в файле нет\n"
-        "домов), 2 — ошибка в командной строке, файл не прочитать или результат не записать\n"
-        "(расчёт тогда ничего не выводит).\n";
+        "домов), 2 — ошибка в командной строке, файл не прочитать или результат не записать.\n";
     return help;
 }
 
@@ -190,6 +189,7 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
     std::vector<std::optional<std::size_t>> fieldOfColumn(sheet.Header.size());
     std::vector<bool> taken(fields.size());
     bool usable = true;
+    const std::string headerWhere = name + ":" + std::to_string(sheet.HeaderLine) + ": ";
     for (std::size_t column = 0; column < sheet.Header.size(); ++column) {
         const std::string& title = sheet.Header[column];
         if (title.empty()) {
@@ -198,12 +198,12 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
         const auto field = std::find_if(fields.begin(), fields.end(),
                                         [&](const auto& f) { return SameName(f.Name, title); });
         if (field == fields.end()) {
-            Report(name + ":1: " + model::Shortened(title) +
+            Report(headerWhere + model::Shortened(title) +
                    ": неизвестный столбец (список столбцов: " + std::string(ProgramName) +
                    " --help)");
             usable = false;
         } else if (taken[field - fields.begin()]) {
-            Report(name + ":1: " + std::string(field->Name) + ": столбец повторяется");
+            Report(headerWhere + std::string(field->Name) + ": столбец повторяется");
             usable = false;
         } else {
             taken[field - fields.begin()] = true;
@@ -230,6 +230,12 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
         bool rowOk = true;
         for (std::size_t column = 0; column < record.Cells.size(); ++column) {
             if (column >= sheet.Header.size()) {
+                // Empty cells past the last column, as a spreadsheet leaves after a deleted column.
+                if (std::all_of(record.Cells.begin() + static_cast<std::ptrdiff_t>(column),
+                                record.Cells.end(),
+                                [](const auto& cell) { return cell.empty(); })) {
+                    break;
+                }
                 Report(where + "ячеек в строке: " + std::to_string(record.Cells.size()) +
                        ", столбцов в заголовке: " + std::to_string(sheet.Header.size()) +
                        (sheet.Delimiter == ','
