@@ -139,7 +139,16 @@ std::string TemplateText(char delimiter) {
 
 bool ReadWholeFile(const std::string& name, std::string& content, std::string& error) {
     if (name == "-") {
-        content.assign(std::istreambuf_iterator<char>(std::cin), {});
+        // Read through stdio, which keeps a read error (std::cin's iterators take it for the end).
+        std::vector<char> buffer(1 << 16);
+        for (std::size_t count = 0;
+             (count = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0;) {
+            content.append(buffer.data(), count);
+        }
+        if (std::ferror(stdin)) {
+            error = std::string("ошибка чтения стандартного ввода: ") + std::strerror(errno);
+            return false;
+        }
         return true;
     }
     std::error_code code;
@@ -433,6 +442,10 @@ static int Run(int argc, char* argv[]) {
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty()) {
         return usageError(QStringLiteral("не указан ни один файл"));
+    }
+    // Standard input can be read only once.
+    if (files.count(QStringLiteral("-")) > 1) {
+        return usageError(QStringLiteral("'-' (стандартный ввод) можно указать только один раз"));
     }
 
     std::vector<House> houses;

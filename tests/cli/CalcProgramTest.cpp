@@ -185,6 +185,9 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
         }
     }
     EXPECT_EQ(Calc("--jobs 0 e.csv").Status, 2);
+    const Outcome twice = Calc("- - <e.csv");
+    EXPECT_EQ(twice.Status, 2);
+    EXPECT_NE(twice.Err.find("только один раз"), std::string::npos) << twice.Err;
     EXPECT_EQ(Calc("missing.csv").Status, 2);
 }
 
