@@ -1,5 +1,6 @@
 // virasvet-calc: the calculation of the input page for every house of a spreadsheet.
 
+#include "AtomicFile.h"
 #include "HouseBatch.h"
 #include "HouseInput.h"
 #include "HouseSheet.h"
@@ -7,7 +8,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSaveFile>
 
 #include <unistd.h>
 
@@ -97,7 +97,11 @@ std::string ColumnsHelp() {
                 defaultText + "\n";
     }
     help +=
-        "\nКоличества (подъездов, этажей, ламп, блоков) проверяются как на странице ввода и\n"
+        "\nКаждое значение берётся так, как его даёт строка: как если бы его ввели на странице\n"
+        "ввода после «Пересчитать» и затем нажали «Вперед». Пересчёт окна округляет сроки службы\n"
+        "ламп, цены и мощности до целых, а время горения существующих ламп — до сотых, поэтому\n"
+        "строка с дробными значениями этих полей совпадает с окном, где их ввели после пересчёта.\n"
+        "Количества (подъездов, этажей, ламп, блоков) проверяются как на странице ввода и\n"
         "усекаются до целого. Время горения планируемых ламп, не заданное в строке, берётся из\n"
         "оценки по движению жильцов, округлённой до сотых, как её показывает страница; в зоне без\n"
         "блоков — время горения существующих ламп этой зоны, округлённое до сотых. Зона с\n"
@@ -119,7 +123,7 @@ std::string ColumnsHelp() {
         "\nКаждый дом считается с одним и тем же начальным значением генератора (--seed), как\n"
         "окно посчитало бы его в ту же секунду, поэтому результат не зависит от --jobs.\n"
         "\nКод завершения: 0 — посчитаны все дома, 1 — часть строк отклонена (или в файле нет\n"
-        "домов), 2 — ошибка в командной строке или файл не прочитать.\n";
+        "домов), 2 — ошибка в командной строке, файл не прочитать или результат не записать.\n";
     return help;
 }
 
@@ -139,7 +143,16 @@ std::string TemplateText(char delimiter) {
 
 bool ReadWholeFile(const std::string& name, std::string& content, std::string& error) {
     if (name == "-") {
-        content.assign(std::istreambuf_iterator<char>(std::cin), {});
+        // Read through stdio, which keeps a read error (std::cin's iterators take it for the end).
+        std::vector<char> buffer(1 << 16);
+        for (std::size_t count = 0;
+             (count = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0;) {
+            content.append(buffer.data(), count);
+        }
+        if (std::ferror(stdin)) {
+            error = std::string("ошибка чтения стандартного ввода: ") + std::strerror(errno);
+            return false;
+        }
         return true;
     }
     std::error_code code;
@@ -189,6 +202,7 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
     std::vector<std::optional<std::size_t>> fieldOfColumn(sheet.Header.size());
     std::vector<bool> taken(fields.size());
     bool usable = true;
+    const std::string headerWhere = name + ":" + std::to_string(sheet.HeaderLine) + ": ";
     for (std::size_t column = 0; column < sheet.Header.size(); ++column) {
         const std::string& title = sheet.Header[column];
         if (title.empty()) {
@@ -197,12 +211,12 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
         const auto field = std::find_if(fields.begin(), fields.end(),
                                         [&](const auto& f) { return SameName(f.Name, title); });
         if (field == fields.end()) {
-            Report(name + ":1: " + model::Shortened(title) +
+            Report(headerWhere + model::Shortened(title) +
                    ": неизвестный столбец (список столбцов: " + std::string(ProgramName) +
                    " --help)");
             usable = false;
         } else if (taken[field - fields.begin()]) {
-            Report(name + ":1: " + std::string(field->Name) + ": столбец повторяется");
+            Report(headerWhere + std::string(field->Name) + ": столбец повторяется");
             usable = false;
         } else {
             taken[field - fields.begin()] = true;
@@ -229,6 +243,12 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
         bool rowOk = true;
         for (std::size_t column = 0; column < record.Cells.size(); ++column) {
             if (column >= sheet.Header.size()) {
+                // Empty cells past the last column, as a spreadsheet leaves after a deleted column.
+                if (std::all_of(record.Cells.begin() + static_cast<std::ptrdiff_t>(column),
+                                record.Cells.end(),
+                                [](const auto& cell) { return cell.empty(); })) {
+                    break;
+                }
                 Report(where + "ячеек в строке: " + std::to_string(record.Cells.size()) +
                        ", столбцов в заголовке: " + std::to_string(sheet.Header.size()) +
                        (sheet.Delimiter == ','
@@ -310,14 +330,12 @@ bool WriteOutput(const QString& fileName, const std::string& text) {
         }
         return true;
     }
-    // Written beside the target and renamed over it at the end: a failed run leaves the old file.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        Report(fileName.toStdString() +
-               ": не удаётся записать: " + file.errorString().toStdString());
+    // The window's writer: the whole text or nothing, and no device or pipe replaced by a file.
+    try {
+        report::WriteFileAtomically(fileName,
+                                    QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    } catch (const std::runtime_error& e) {
+        Report(e.what());
         return false;
     }
     return true;
@@ -331,10 +349,10 @@ bool ParseUnsigned(const QString& text, std::uint64_t highest, std::uint64_t& va
 
 } // namespace
 
-int main(int argc, char* argv[]) {
+static int Run(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(ProgramName));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VIRASVET_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -346,7 +364,9 @@ int main(int argc, char* argv[]) {
                                            QStringLiteral("Версия программы."));
     const QCommandLineOption outputOption(
         {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Записать результат в файл (целиком или никак) вместо стандартного вывода."),
+        QStringLiteral(
+            "Записать результат в файл (целиком или никак, как сохраняет окно; устройство "
+            "или канал не заменяется) вместо стандартного вывода."),
         QStringLiteral("файл"));
     const QCommandLineOption seedOption(
         QStringLiteral("seed"),
@@ -384,7 +404,7 @@ int main(int argc, char* argv[]) {
         return AllCalculated;
     }
     if (parser.isSet(versionOption)) {
-        std::cout << ProgramName << " 1.0\n";
+        std::cout << ProgramName << " " << VIRASVET_VERSION << "\n";
         return AllCalculated;
     }
 
@@ -429,6 +449,10 @@ int main(int argc, char* argv[]) {
     if (files.isEmpty()) {
         return usageError(QStringLiteral("не указан ни один файл"));
     }
+    // Standard input can be read only once.
+    if (files.count(QStringLiteral("-")) > 1) {
+        return usageError(QStringLiteral("'-' (стандартный ввод) можно указать только один раз"));
+    }
 
     std::vector<House> houses;
     std::vector<model::ProjectParameters> calculations;
@@ -468,4 +492,15 @@ int main(int argc, char* argv[]) {
         return UsageOrUnreadable;
     }
     return rejected ? SomeRejected : AllCalculated;
+}
+
+int main(int argc, char* argv[]) {
+    // A failure the calculation did not foresee (memory exhausted, a thread not started) ends the
+    // run with a message instead of an abort; no output file has been touched by then.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        Report(std::string(ProgramName) + ": расчёт прерван: " + e.what());
+        return UsageOrUnreadable;
+    }
 }

@@ -3,6 +3,8 @@
 #include "Simulation.h"
 
 #include <algorithm>
+#include <exception>
+#include <mutex>
 #include <thread>
 
 namespace cli {
@@ -45,22 +47,38 @@ std::vector<HouseFigures> CalculateHouses(std::span<const model::ProjectParamete
                                           std::atomic<std::size_t>* done) {
     std::vector<HouseFigures> figures(houses.size());
     std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
     const auto work = [&] {
-        model::SimulationResult days; // its day series are reused from house to house
-        for (std::size_t i = next++; i < houses.size(); i = next++) {
-            figures[i] = CalculateHouse(houses[i], seed, days);
-            if (done != nullptr) {
-                ++*done;
+        try {
+            model::SimulationResult days; // its day series are reused from house to house
+            for (std::size_t i = next++; i < houses.size(); i = next++) {
+                figures[i] = CalculateHouse(houses[i], seed, days);
+                if (done != nullptr) {
+                    ++*done;
+                }
+            }
+        } catch (...) {
+            next = houses.size(); // the other threads stop after their current house
+            const std::lock_guard lock(failureLock);
+            if (!failure) {
+                failure = std::current_exception();
             }
         }
     };
     const unsigned threads = static_cast<unsigned>(
         std::clamp<std::size_t>(jobs, 1, std::max<std::size_t>(houses.size(), 1)));
-    std::vector<std::jthread> helpers;
-    for (unsigned t = 1; t < threads; ++t) {
-        helpers.emplace_back(work);
+    {
+        // Joined at the end of this block, before the figures are read or returned.
+        std::vector<std::jthread> helpers;
+        for (unsigned t = 1; t < threads; ++t) {
+            helpers.emplace_back(work);
+        }
+        work();
     }
-    work();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
     return figures;
 }
 

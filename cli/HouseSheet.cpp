@@ -9,11 +9,6 @@
 namespace cli {
 namespace {
 
-// libcsv's parser states between rows and inside a field (ROW_NOT_BEGUN and FIELD_BEGUN in its
-// source).
-constexpr int RowNotBegun = 0;
-constexpr int FieldBegun = 2;
-
 // UTF-8 without control characters other than tab and line ends: what a spreadsheet writes.
 bool IsText(std::string_view text) {
     std::size_t i = 0;
@@ -62,6 +57,7 @@ struct Collector {
     std::vector<std::string> cells;
     std::vector<SheetRecord> records;
     std::size_t recordLine = 0;
+    std::size_t recordEnds = 0; // records ended so far, blank ones too
 };
 
 void EndOfField(void* data, std::size_t size, void* collector) {
@@ -76,6 +72,7 @@ void EndOfRecord(int, void* data) {
         collector->records.push_back({collector->recordLine, std::move(collector->cells)});
     }
     collector->cells.clear();
+    ++collector->recordEnds;
 }
 
 struct ParserDeleter {
@@ -84,6 +81,25 @@ struct ParserDeleter {
         delete parser;
     }
 };
+
+constexpr std::string_view Blank = " \t\r\n";
+
+// The end of the physical line that starts at `begin`: after LF, CRLF or a lone CR (as older
+// spreadsheets save "CSV (Macintosh)").
+std::size_t LineEnd(std::string_view content, std::size_t begin) {
+    const std::size_t end = content.find_first_of("\r\n", begin);
+    if (end == std::string_view::npos) {
+        return content.size();
+    }
+    return content.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
+}
+
+std::string ParseFailure(int code, std::size_t line) {
+    return "строка " + std::to_string(line) + ": " +
+           (code == CSV_EPARSE ? "кавычка внутри поля (поле с кавычками целиком берётся в "
+                                 "кавычки, а кавычки в нём удваиваются)"
+                               : "не хватает памяти");
+}
 
 } // namespace
 
@@ -111,43 +127,51 @@ Sheet ParseSheet(std::string_view content) {
                          "«CSV UTF-8»)");
     }
 
+    // The header is the first line that is not blank.
+    const std::size_t headerBegin = content.find_first_not_of(Blank);
     Sheet sheet;
-    sheet.Delimiter = DetectDelimiter(content.substr(0, content.find('\n')));
+    sheet.Delimiter = DetectDelimiter(
+        content.substr(headerBegin, content.find_first_of("\r\n", headerBegin) - headerBegin));
 
     std::unique_ptr<csv_parser, ParserDeleter> parser(new csv_parser{});
-    if (csv_init(parser.get(), 0) != 0) {
+    if (csv_init(parser.get(), CSV_STRICT | CSV_STRICT_FINI) != 0) {
         throw SheetError("не хватает памяти");
     }
     csv_set_delim(parser.get(), static_cast<unsigned char>(sheet.Delimiter));
     // The field buffer grows by this much at a time: a field of megabytes takes few steps.
     csv_set_blk_size(parser.get(), 1 << 16);
 
-    // Fed a physical line at a time, so that each record knows the line it starts on.
+    // Fed a physical line at a time, so that each record knows the line it starts on: a record
+    // stays open past a line that ends none and is not blank (a line break inside quotes).
     Collector collector;
+    bool recordOpen = false;
     std::size_t line = 0;
     for (std::size_t begin = 0; begin < content.size();) {
-        const std::size_t newline = content.find('\n', begin);
-        const std::size_t end = newline == std::string_view::npos ? content.size() : newline + 1;
+        const std::size_t end = LineEnd(content, begin);
         ++line;
-        if (parser->pstate == RowNotBegun) {
+        if (!recordOpen) {
             collector.recordLine = line;
         }
         const std::string_view chunk = content.substr(begin, end - begin);
+        const std::size_t endsBefore = collector.recordEnds;
         if (csv_parse(parser.get(), chunk.data(), chunk.size(), EndOfField, EndOfRecord,
                       &collector) != chunk.size()) {
-            throw SheetError("строка " + std::to_string(line) + ": " +
-                             csv_strerror(csv_error(parser.get())));
+            throw SheetError(ParseFailure(csv_error(parser.get()), line));
         }
+        recordOpen = collector.recordEnds == endsBefore &&
+                     (recordOpen || chunk.find_first_not_of(Blank) != std::string_view::npos);
         begin = end;
     }
-    if (parser->pstate == FieldBegun && parser->quoted) {
-        throw SheetError("строка " + std::to_string(collector.recordLine) +
-                         ": кавычки поля не закрыты до конца файла");
+    if (csv_fini(parser.get(), EndOfField, EndOfRecord, &collector) != 0) {
+        const int code = csv_error(parser.get());
+        throw SheetError(code == CSV_EPARSE ? "строка " + std::to_string(collector.recordLine) +
+                                                  ": кавычки поля не закрыты до конца файла"
+                                            : ParseFailure(code, collector.recordLine));
     }
-    csv_fini(parser.get(), EndOfField, EndOfRecord, &collector);
     if (collector.records.empty()) {
         throw SheetError("нет строки заголовка с именами столбцов");
     }
+    sheet.HeaderLine = collector.records.front().Line;
     sheet.Header = std::move(collector.records.front().Cells);
     collector.records.erase(collector.records.begin());
     sheet.Records = std::move(collector.records);

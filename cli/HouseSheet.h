@@ -23,15 +23,18 @@ struct SheetRecord {
 struct Sheet {
     char Delimiter = ',';
     std::vector<std::string> Header;
+    std::size_t HeaderLine = 1; // physical line (from 1) of the header: blank lines may come first
     std::vector<SheetRecord> Records; // rows whose cells are all empty are left out
 };
 
 // The delimiter of a header line: ';' when the line has one outside quotes, else ','.
 char DetectDelimiter(std::string_view headerLine);
 
-// Parses the whole text of a file. A leading UTF-8 byte-order mark is skipped; quoted fields may
-// hold delimiters, doubled quotes and line breaks; lines end in LF or CRLF. Throws SheetError for
-// an empty file, text that is not UTF-8 (binary data) and a quoted field left open at the end.
+// Parses the whole text of a file. A leading UTF-8 byte-order mark and blank lines before the
+// header are skipped; quoted fields may hold delimiters, doubled quotes and line breaks; lines end
+// in LF, CRLF or a lone CR. Throws SheetError for an empty file, text that is not UTF-8 (binary
+// data), a quote inside an unquoted field or after a closing quote, and a quoted field left open at
+// the end.
 Sheet ParseSheet(std::string_view content);
 
 // One field written for a CSV file: quoted, with quotes doubled, when it needs it.

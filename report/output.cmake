@@ -1,5 +1,4 @@
 target_sources(report PRIVATE
-    AtomicFile.cpp
     BitmapFile.cpp
     PageComposer.cpp
     PictureFile.cpp

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -97,11 +98,16 @@ TEST_F(CalcProgram, ReadsTheDialectsOfSpreadsheets) {
         // commas, quoted cell with a delimiter, doubled quotes and a line break, no final newline
         "Tariff,Address,EntranceCount,ExistingHoursLanding\r\n2.5,\"ул. \"\"Мира\"\",\r\nд. 1\",4,"
         "12.5",
+        // blank lines before the header, empty cells past the last column
+        "\r\n\nAddress;EntranceCount;Tariff;ExistingHoursLanding\nA;4;2,5;12,5;;\n",
+        // lines ended by a lone CR, as "CSV (Macintosh)"
+        "Address;EntranceCount;Tariff;ExistingHoursLanding\r\rA;4;2,5;12,5\r",
     };
+    const std::vector<int> houseLines = {2, 3, 2, 4, 3};
     for (std::size_t i = 0; i < dialects.size(); ++i) {
         SCOPED_TRACE(i);
-        const Outcome run = Calc(std::string("--seed 5 ") +
-                                 File(std::string("d") + std::to_string(i) + ".csv", dialects[i]));
+        const std::string path = File(std::string("d") + std::to_string(i) + ".csv", dialects[i]);
+        const Outcome run = Calc(std::string("--seed 5 ") + path);
         ASSERT_EQ(run.Status, 0) << run.Err;
         EXPECT_EQ(run.Err, "");
         const std::vector<std::string> lines = Lines(run.Out);
@@ -109,6 +115,9 @@ TEST_F(CalcProgram, ReadsTheDialectsOfSpreadsheets) {
         ASSERT_GE(lines.size(), 2u);
         const std::string& row = lines.back();
         EXPECT_EQ(Figures(row, delimiter), expected) << row;
+        EXPECT_NE(run.Out.find(path + delimiter + std::to_string(houseLines[i]) + delimiter),
+                  std::string::npos)
+            << run.Out;
     }
     // The quoted address with its line break comes back quoted, the house's line is where it
     // starts.
@@ -147,9 +156,9 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
     // A column the program does not know stops the run before anything is written.
     const std::string before = Read(dir_ / "result.csv");
     const Outcome typo =
-        Calc(std::string("-o result.csv ") + File("t.csv", "Tarif;Address\n1;x\n"));
+        Calc(std::string("-o result.csv ") + File("t.csv", "\nTarif;Address\n1;x\n"));
     EXPECT_EQ(typo.Status, 2);
-    EXPECT_NE(typo.Err.find("t.csv:1: Tarif: "), std::string::npos) << typo.Err;
+    EXPECT_NE(typo.Err.find("t.csv:2: Tarif: "), std::string::npos) << typo.Err;
     EXPECT_EQ(Read(dir_ / "result.csv"), before);
 
     // Files that hold no houses.
@@ -164,6 +173,7 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
         {std::string("Tariff\n1\x00\xff\xfe", 11), 2, "UTF-8"},
         {"Tariff\n\x01\n", 2, "UTF-8"},
         {"Address\n\"open", 2, "строка 2: кавычки"},
+        {"Address\nул. \"Мира\"\n", 2, "строка 2: кавычка внутри"},
     };
     for (const Case& c : cases) {
         const std::string previous = Read(dir_ / "result.csv");
@@ -175,6 +185,9 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
         }
     }
     EXPECT_EQ(Calc("--jobs 0 e.csv").Status, 2);
+    const Outcome twice = Calc("- - <e.csv");
+    EXPECT_EQ(twice.Status, 2);
+    EXPECT_NE(twice.Err.find("только один раз"), std::string::npos) << twice.Err;
     EXPECT_EQ(Calc("missing.csv").Status, 2);
 }
 
@@ -197,6 +210,12 @@ TEST_F(CalcProgram, OutputDoesNotDependOnTheNumberOfJobs) {
 TEST_F(CalcProgram, TemplateHoldsTheStartUpHouse) {
     const Outcome made = Calc("--template -o template.csv");
     ASSERT_EQ(made.Status, 0);
+    // A pipe named as the output is refused and stays a pipe.
+    ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+    const Outcome pipe = Calc("--template -o pipe");
+    EXPECT_EQ(pipe.Status, 2);
+    EXPECT_NE(pipe.Err.find("pipe"), std::string::npos) << pipe.Err;
+    EXPECT_TRUE(fs::is_fifo(dir_ / "pipe"));
     const Outcome fromTemplate = Calc("--seed 9 template.csv");
     const Outcome fromNothing =
         Calc(std::string("--seed 9 ") + File("n.csv", "Address\nул.   д. \n"));
