@@ -1,5 +1,6 @@
 #include "HouseBatch.h"
 
+#include "ResultFigures.h"
 #include "Simulation.h"
 
 #include <algorithm>
@@ -8,37 +9,17 @@
 #include <thread>
 
 namespace cli {
-namespace {
-
-constexpr double DaysPerMonth = 30;
-
-} // namespace
-
 HouseFigures CalculateHouse(const model::ProjectParameters& p, std::uint32_t seed,
                             model::SimulationResult& r) {
     model::ComputeDailyEnergy(p, r);
     // The days after payback change none of the figures.
     model::RunSimulationUntilPayback(p, r, seed);
-    // The page's validation keeps every factor at least 1.
-    const double flats = static_cast<double>(p.EntranceCount) * p.FloorCount * p.FlatsPerFloor;
-    HouseFigures f;
-    f.PaybackFound = r.PaybackFound;
-    f.PaybackDay = r.PaybackDay;
-    f.PaybackCostExisting = r.PaybackCostExisting;
-    f.PaybackCostPlanned = r.PaybackCostPlanned;
-    f.InstallCostExisting = r.InstallCostExisting;
-    f.InstallCostPlanned = r.InstallCostPlanned;
-    f.InstallCostPerFlatExisting = r.InstallCostExisting / flats;
-    f.InstallCostPerFlatPlanned = r.InstallCostPlanned / flats;
-    f.FittingCountExisting = r.FittingCountExisting;
-    f.FittingCountPlanned = r.FittingCountPlanned;
-    f.BlockCount = r.BlockCount;
-    f.DailyEnergyExisting = r.DailyEnergyExisting;
-    f.DailyEnergyPlanned = r.DailyEnergyPlanned;
-    f.DailyEnergyCostExisting = r.DailyEnergyCostExisting;
-    f.DailyEnergyCostPlanned = r.DailyEnergyCostPlanned;
-    f.PaybackReplacedExisting = r.PaybackReplacedExisting;
-    f.PaybackReplacedPlanned = r.PaybackReplacedPlanned;
+    // The day series stay with the working memory, for the thread's next house.
+    std::vector<model::DayRecord> existingDays = std::move(r.ExistingDays);
+    std::vector<model::DayRecord> plannedDays = std::move(r.PlannedDays);
+    HouseFigures f{r, model::FlatCount(p)};
+    r.ExistingDays = std::move(existingDays);
+    r.PlannedDays = std::move(plannedDays);
     return f;
 }
 
@@ -119,30 +100,33 @@ std::vector<std::string> ResultCells(const HouseRowSource& source,
         return model::FormatNumber(value, pattern, locale);
     };
     if (figures) {
-        const HouseFigures& f = *figures;
-        const bool payback = f.PaybackFound;
+        const model::SimulationResult& r = figures->Result;
+        const bool payback = r.PaybackFound;
         const auto ifPayback = [payback](std::string text) { return payback ? text : ""; };
+        const auto monthly = [&](double daily) {
+            return number(model::MonthlyAmount(daily), "0.00");
+        };
         cells.push_back(payback ? "1" : "0");
-        cells.push_back(ifPayback(std::to_string(f.PaybackDay)));
-        cells.push_back(ifPayback(number(f.PaybackDay / DaysPerMonth, "0.0")));
-        cells.push_back(ifPayback(number(f.PaybackCostExisting, "0")));
-        cells.push_back(ifPayback(number(f.PaybackCostPlanned, "0")));
-        cells.push_back(number(f.InstallCostExisting, "0"));
-        cells.push_back(number(f.InstallCostPlanned, "0"));
-        cells.push_back(number(f.InstallCostPerFlatExisting, "0"));
-        cells.push_back(number(f.InstallCostPerFlatPlanned, "0"));
-        cells.push_back(std::to_string(f.FittingCountExisting));
-        cells.push_back(std::to_string(f.FittingCountPlanned));
+        cells.push_back(ifPayback(std::to_string(r.PaybackDay)));
+        cells.push_back(ifPayback(number(model::PaybackMonths(r), "0.0")));
+        cells.push_back(ifPayback(number(r.PaybackCostExisting, "0")));
+        cells.push_back(ifPayback(number(r.PaybackCostPlanned, "0")));
+        cells.push_back(number(r.InstallCostExisting, "0"));
+        cells.push_back(number(r.InstallCostPlanned, "0"));
+        cells.push_back(number(r.InstallCostExisting / figures->Flats, "0"));
+        cells.push_back(number(r.InstallCostPlanned / figures->Flats, "0"));
+        cells.push_back(std::to_string(r.FittingCountExisting));
+        cells.push_back(std::to_string(r.FittingCountPlanned));
         cells.push_back("0"); // the existing scheme has no blocks
-        cells.push_back(std::to_string(f.BlockCount));
-        cells.push_back(number(f.DailyEnergyExisting, "0.00"));
-        cells.push_back(number(f.DailyEnergyPlanned, "0.00"));
-        cells.push_back(number(f.DailyEnergyExisting * DaysPerMonth, "0.00"));
-        cells.push_back(number(f.DailyEnergyPlanned * DaysPerMonth, "0.00"));
-        cells.push_back(number(f.DailyEnergyCostExisting * DaysPerMonth, "0.00"));
-        cells.push_back(number(f.DailyEnergyCostPlanned * DaysPerMonth, "0.00"));
-        cells.push_back(ifPayback(std::to_string(f.PaybackReplacedExisting)));
-        cells.push_back(ifPayback(std::to_string(f.PaybackReplacedPlanned)));
+        cells.push_back(std::to_string(r.BlockCount));
+        cells.push_back(number(r.DailyEnergyExisting, "0.00"));
+        cells.push_back(number(r.DailyEnergyPlanned, "0.00"));
+        cells.push_back(monthly(r.DailyEnergyExisting));
+        cells.push_back(monthly(r.DailyEnergyPlanned));
+        cells.push_back(monthly(r.DailyEnergyCostExisting));
+        cells.push_back(monthly(r.DailyEnergyCostPlanned));
+        cells.push_back(ifPayback(std::to_string(r.PaybackReplacedExisting)));
+        cells.push_back(ifPayback(std::to_string(r.PaybackReplacedPlanned)));
     }
     cells.resize(ResultColumns().size() - 1);
     cells.push_back(std::to_string(seed));

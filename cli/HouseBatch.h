@@ -13,25 +13,11 @@
 
 namespace cli {
 
-// What the results page shows of one calculated house.
+// What the results page shows of one calculated house: the calculation's figures without its day
+// series, and the flats they are shared among.
 struct HouseFigures {
-    bool PaybackFound = false;
-    std::int32_t PaybackDay = 0;
-    double PaybackCostExisting = 0;
-    double PaybackCostPlanned = 0;
-    double InstallCostExisting = 0;
-    double InstallCostPlanned = 0;
-    double InstallCostPerFlatExisting = 0;
-    double InstallCostPerFlatPlanned = 0;
-    std::int32_t FittingCountExisting = 0;
-    std::int32_t FittingCountPlanned = 0;
-    std::int32_t BlockCount = 0;
-    double DailyEnergyExisting = 0; // kWh
-    double DailyEnergyPlanned = 0;
-    double DailyEnergyCostExisting = 0; // roubles
-    double DailyEnergyCostPlanned = 0;
-    std::int32_t PaybackReplacedExisting = 0;
-    std::int32_t PaybackReplacedPlanned = 0;
+    model::SimulationResult Result; // ExistingDays and PlannedDays empty
+    double Flats = 1;
 };
 
 // Calculates one house as "Вперед " does: daily energy, then the simulation with this seed.

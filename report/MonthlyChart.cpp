@@ -1,6 +1,7 @@
 #include "MonthlyChart.h"
 
 #include "Fonts.h"
+#include "ResultFigures.h"
 #include "Saturate.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@ namespace report {
 namespace {
 
 constexpr int Baseline = 250;
-constexpr double DaysPerMonth = 30;
 const QColor BaselineColour(0, 150, 0);
 const QColor ExistingColour(255, 0, 0);
 const QColor PlannedColour(0, 255, 0);
@@ -33,7 +33,7 @@ QString F(double value, const char* pattern, const model::NumberLocale& locale) 
 
 void DrawBar(Canvas& chart, const Bar& bar, std::int32_t kwhPerPixel,
              const model::NumberLocale& locale) {
-    const double height = bar.DailyEnergy * DaysPerMonth / kwhPerPixel;
+    const double height = model::MonthlyAmount(bar.DailyEnergy) / kwhPerPixel;
     const double top = Baseline - height;
     chart.SetOutlineColour(bar.Colour);
     chart.SetFill(bar.Colour);
@@ -51,9 +51,9 @@ void DrawBar(Canvas& chart, const Bar& bar, std::int32_t kwhPerPixel,
     chart.SetTextColour(Qt::black);
     chart.SetFill(Qt::white);
     chart.Text(bar.ValueX, ToPixel(top - 30),
-               F(bar.DailyEnergy * DaysPerMonth, "0.00", locale) + QStringLiteral(" КВт."));
+               F(model::MonthlyAmount(bar.DailyEnergy), "0.00", locale) + QStringLiteral(" КВт."));
     chart.Text(bar.ValueX, ToPixel(top - 15),
-               F(bar.DailyCost * DaysPerMonth, "0.00", locale) + QStringLiteral(" Руб."));
+               F(model::MonthlyAmount(bar.DailyCost), "0.00", locale) + QStringLiteral(" Руб."));
 }
 
 } // namespace
@@ -61,7 +61,7 @@ void DrawBar(Canvas& chart, const Bar& bar, std::int32_t kwhPerPixel,
 std::int32_t KwhPerPixel(double dailyEnergyExisting, double dailyEnergyPlanned) {
     const double larger = std::fmax(dailyEnergyExisting, dailyEnergyPlanned);
     const std::int32_t scale =
-        model::SaturatingAdd(model::SaturatingTrunc(larger * DaysPerMonth * 0.005), 1);
+        model::SaturatingAdd(model::SaturatingTrunc(model::MonthlyAmount(larger) * 0.005), 1);
     return std::max(scale, 1);
 }
 

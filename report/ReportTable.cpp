@@ -1,6 +1,7 @@
 #include "ReportTable.h"
 
 #include "Fonts.h"
+#include "ResultFigures.h"
 #include "Saturate.h"
 
 namespace report {
@@ -111,9 +112,10 @@ std::vector<ReportRow> ReportRows(const model::ProjectParameters& parameters,
     const QString dash = QStringLiteral("—");
     const double day = result.PaybackDay;
 
-    const QString paybackTime = payback ? F(day / 30, "0.0", locale) + QStringLiteral("/ ") +
-                                              QString::number(result.PaybackDay)
-                                        : none;
+    const QString paybackTime = payback
+                                    ? F(model::PaybackMonths(result), "0.0", locale) +
+                                          QStringLiteral("/ ") + QString::number(result.PaybackDay)
+                                    : none;
     rows.push_back({RowShape::TwoValues,
                     QStringLiteral("Срок окупаемости, мес. /дней"),
                     {},
@@ -128,8 +130,7 @@ std::vector<ReportRow> ReportRows(const model::ProjectParameters& parameters,
                     QStringLiteral("Начальные затраты на установку светильников "),
                     QStringLiteral("и блоков, руб."), F(result.InstallCostExisting, "0,0", locale),
                     F(result.InstallCostPlanned, "0,0", locale)});
-    const double flats = static_cast<double>(parameters.EntranceCount) * parameters.FloorCount *
-                         parameters.FlatsPerFloor;
+    const double flats = model::FlatCount(parameters);
     rows.push_back({RowShape::TwoValues,
                     QStringLiteral("Начальные затраты на одну квартиру, примерно, руб."),
                     {},
