@@ -203,6 +203,24 @@ def sheet():
          "\r\rAddress,EntranceCount,CountLampTheft\r"
          "\"Lenina\r5\",5,true\r"
          "Mira 1,2,maybe\r"),
+        ("all-columns",
+         "Address;ManagementCompany;EntranceCount;FloorCount;HasLift;ResidentsPerFlat;"
+         "FlatsPerFloor;Tariff;ExistingSchemeType;ExistingLampsLanding;ExistingLampsBetween;"
+         "ExistingLampsVestibule;ExistingLampLife;ExistingLampPrice;ExistingPowerLanding;"
+         "ExistingPowerBetween;ExistingPowerVestibule;ExistingHoursLanding;ExistingHoursBetween;"
+         "ExistingHoursVestibule;PlannedSchemeType;PlannedLampsLanding;PlannedLampsBetween;"
+         "PlannedLampsVestibule;PlannedBlocksLanding;PlannedBlocksBetween;PlannedBlocksVestibule;"
+         "PlannedLampLife;PlannedLampPrice;PlannedPowerLanding;PlannedPowerBetween;"
+         "PlannedPowerVestibule;PlannedHoursLanding;PlannedHoursBetween;PlannedHoursVestibule;"
+         "ExistingFittingPrice;ExistingFittingInstallPrice;PlannedFittingPrice;"
+         "PlannedFittingInstallPrice;BlockPrice;BlockInstallPrice;HoldTimeLanding;"
+         "HoldTimeBetween;HoldTimeVestibule;LiftFromFloor;LiftModel;IndividualityCoefficient;"
+         "PassagesPerResident;CountLampTheft;TheftRateIncandescent;TheftRateEnergySaving;"
+         "TheftRateSoundSensor;TheftRateExternalBlock;BurnOutGamma\n"
+         "ул. Ленина д. 5;УК;5;9;1;4;3;1,38;0;1;1;2;6;10;40;40;40;13,00;13,00;24,00;1;1;1;2;1;1;"
+         "1;18;10;40;40;40;;;;0;0;0;0;350;100;60;20;10;1;1;1,00;3,50;1;10,0;4,0;1,5;1,5;0,10\n"
+         "ул. Мира д. 1;;1;40;0;1;40;0,5;1;10;0;10;0;0;100;60;25;24;0;0;0;0;10;10;0;10;1;0;0;11;"
+         "9;7;;12,5;;1e3;0;0;0;0;0;0;0;0;1;0;2,5;0;0;0;0;0;0;0\n"),
         ("unknown-column",
          "Address;Floors;Tariff\n"
          "ул. Ленина д. 5;9;1,38\n"),
