@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets into corpus/<target>/.
 
-The targets take their choices through clang's FuzzedDataProvider: numbers from the end of the
+Most targets take their choices through clang's FuzzedDataProvider: numbers from the end of the
 input (the first one taken is the last bytes), strings from the front, each ended by a backslash
 and one more character. The seeds encode the start-up project and a few typical cases that way.
 Inputs with which fuzzing found a fault are added to corpus/<target>/ by hand, named found-*.
@@ -174,10 +174,76 @@ def jpeg():
     write("fuzz_jpeg", "header-only", logo[:600])
 
 
+def sheet():
+    """Spreadsheets of houses as office programs save them, and a few that are refused."""
+    for name, text in [
+        ("semicolon-decimal-comma",
+         "Address;EntranceCount;FloorCount;HasLift;ResidentsPerFlat;FlatsPerFloor;Tariff\n"
+         "\"ул. Ленина; д. 5\";5;9;1;3,5;4;1,38\n"
+         "ул. Мира д. 1;2;5;нет;2.5;3;4,15\n"
+         "ул. Садовая д. 3;41;9;1;4;3;0\n"),
+        ("comma-decimal-point",
+         "address,entrancecount,FLOORCOUNT,Tariff,ExistingLampsLanding,PlannedLampsLanding,"
+         "PlannedBlocksLanding,PlannedHoursBetween,HoldTimeLanding\n"
+         "\"Lenina st, 5\",5,9,1.38,2,0,3,6.5,90\n"
+         "Mira st 1,1,1,1e-3,10,10,10,,1e6\n"
+         "Mira st 2,3,4,1,38,1,1,1,,\n"),
+        ("quoted-line-breaks",
+         "Address;ManagementCompany;FloorCount\n"
+         "\"ул. Ленина,\nд. 5\";\"ТСЖ \"\"Свет\"\"\";9\n"
+         "\n"
+         "\"многоэтажный\n\n\"\"дом\"\"\";;\"1\n2\"\n"
+         ";;\n"
+         "ул. Мира д. 1;УК;12;;\n"),
+        ("bom-crlf",
+         "\ufeffAddress;Tariff;ExistingPowerLanding;PlannedPowerLanding\r\n"
+         "ул. Ленина д. 5;1,38;60;11\r\n"
+         "ул. Мира д. 1; 2,5 ;40,5;9\r\n"),
+        ("cr-only",
+         "\r\rAddress,EntranceCount,CountLampTheft\r"
+         "\"Lenina\r5\",5,true\r"
+         "Mira 1,2,maybe\r"),
+        ("all-columns",
+         "Address;ManagementCompany;EntranceCount;FloorCount;HasLift;ResidentsPerFlat;"
+         "FlatsPerFloor;Tariff;ExistingSchemeType;ExistingLampsLanding;ExistingLampsBetween;"
+         "ExistingLampsVestibule;ExistingLampLife;ExistingLampPrice;ExistingPowerLanding;"
+         "ExistingPowerBetween;ExistingPowerVestibule;ExistingHoursLanding;ExistingHoursBetween;"
+         "ExistingHoursVestibule;PlannedSchemeType;PlannedLampsLanding;PlannedLampsBetween;"
+         "PlannedLampsVestibule;PlannedBlocksLanding;PlannedBlocksBetween;PlannedBlocksVestibule;"
+         "PlannedLampLife;PlannedLampPrice;PlannedPowerLanding;PlannedPowerBetween;"
+         "PlannedPowerVestibule;PlannedHoursLanding;PlannedHoursBetween;PlannedHoursVestibule;"
+         "ExistingFittingPrice;ExistingFittingInstallPrice;PlannedFittingPrice;"
+         "PlannedFittingInstallPrice;BlockPrice;BlockInstallPrice;HoldTimeLanding;"
+         "HoldTimeBetween;HoldTimeVestibule;LiftFromFloor;LiftModel;IndividualityCoefficient;"
+         "PassagesPerResident;CountLampTheft;TheftRateIncandescent;TheftRateEnergySaving;"
+         "TheftRateSoundSensor;TheftRateExternalBlock;BurnOutGamma\n"
+         "ул. Ленина д. 5;УК;5;9;1;4;3;1,38;0;1;1;2;6;10;40;40;40;13,00;13,00;24,00;1;1;1;2;1;1;"
+         "1;18;10;40;40;40;;;;0;0;0;0;350;100;60;20;10;1;1;1,00;3,50;1;10,0;4,0;1,5;1,5;0,10\n"
+         "ул. Мира д. 1;;1;40;0;1;40;0,5;1;10;0;10;0;0;100;60;25;24;0;0;0;0;10;10;0;10;1;0;0;11;"
+         "9;7;;12,5;;1e3;0;0;0;0;0;0;0;0;1;0;2,5;0;0;0;0;0;0;0\n"),
+        ("unknown-column",
+         "Address;Floors;Tariff\n"
+         "ул. Ленина д. 5;9;1,38\n"),
+        ("repeated-column",
+         "Address;Tariff;tariff\n"
+         "ул. Ленина д. 5;1,38;2\n"),
+        ("cells-past-header",
+         "Address;EntranceCount;;LiftModel\n"
+         "ул. Ленина д. 5;5;;1;;\n"
+         "ул. Мира д. 1;5;x;1;7\n"
+         "ул. Садовая д. 3;abc;;2\n"),
+        ("header-only", "\n  \nAddress;EntranceCount;FloorCount;Tariff\n"),
+        ("quote-in-field", "Address;Tariff\nул. \"Ленина\" д. 5;1,38\n"),
+        ("quote-left-open", "Address,Tariff\n\"Lenina 5,1.38\nMira 1,2\n"),
+    ]:
+        write("fuzz_sheet", name, text.encode("utf-8"))
+
+
 if __name__ == "__main__":
     parse_real()
     format_number()
     read_input()
     simulation()
     jpeg()
+    sheet()
     sys.exit(0)

@@ -36,8 +36,12 @@ double LandingWeightSum(std::int32_t floorCount, bool hasLift, std::uint8_t lift
 
 void EstimatePlannedBurnHours(ProjectParameters& p, const std::function<void()>& refreshPage) {
     const std::int32_t n = std::max<std::int32_t>(p.FloorCount, 1);
-    const double passagesPerFloor =
+    double passagesPerFloor =
         p.ResidentsPerFlat * p.FlatsPerFloor * p.IndividualityCoefficient * p.PassagesPerResident;
+    // Not a number only where a zero factor met an overflowed product: there is no traffic.
+    if (std::isnan(passagesPerFloor)) {
+        passagesPerFloor = 0;
+    }
     const double weightSum = LandingWeightSum(n, p.HasLift, p.LiftModel);
     const double vestibulePassages = n * passagesPerFloor;
     const double landingPassages = (weightSum / n) * passagesPerFloor;

@@ -101,6 +101,16 @@ TEST(TrafficEstimate, NoTrafficGivesZeroAndBusyHousesAreCappedAt24) {
     EXPECT_EQ(p.PlannedHoursLanding, 0);
     EXPECT_EQ(p.PlannedHoursBetween, 24);
     EXPECT_EQ(p.PlannedHoursVestibule, std::numeric_limits<double>::lowest());
+
+    // An overflowed product met by a zero factor is still no traffic.
+    p.ResidentsPerFlat = 40;
+    p.IndividualityCoefficient = 1e308;
+    p.PassagesPerResident = 0;
+    p.HoldTimeLanding = p.HoldTimeBetween = p.HoldTimeVestibule = 60.0 / 3600;
+    EstimatePlannedBurnHours(p);
+    EXPECT_EQ(p.PlannedHoursLanding, 0);
+    EXPECT_EQ(p.PlannedHoursBetween, 0);
+    EXPECT_EQ(p.PlannedHoursVestibule, 0);
 }
 
 TEST(TrafficEstimate, EachOfTheThreeBurnTimesIsCappedAtExactly24AndOnlyAbove) {

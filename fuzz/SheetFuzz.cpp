@@ -1,0 +1,175 @@
+// A spreadsheet of houses as virasvet-calc reads it: the raw bytes are parsed, the header is
+// mapped to the house fields by name and every record is read as a house. Only SheetError leaves
+// the parsing and nothing leaves the reading of a row (a text that is no number is a row error);
+// records start on lines that exist, in order, after the header; a house read without errors
+// lies within the page's ranges.
+#include "FuzzCheck.h"
+#include "HouseInput.h"
+#include "HouseSheet.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using fuzz::Require;
+
+// LF, CRLF and a lone CR each end a line.
+std::size_t CountLineEnds(std::string_view text) {
+    std::size_t ends = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+            ++ends;
+        }
+    }
+    return ends;
+}
+
+// Column names match whatever their ASCII case, as the program takes them.
+bool SameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+bool HasText(const std::vector<std::string>& cells) {
+    return std::any_of(cells.begin(), cells.end(), [](const auto& cell) { return !cell.empty(); });
+}
+
+bool Between(double value, double low, double high) {
+    return value >= low && value <= high;
+}
+
+void CheckHouse(const model::ProjectParameters& p) {
+    Require(Between(p.EntranceCount, 1, 40) && Between(p.FloorCount, 1, 40),
+            "entrances and floors stay within 1..40");
+    Require(Between(p.ResidentsPerFlat, 1, 40) && Between(p.FlatsPerFloor, 1, 40),
+            "residents and flats stay within 1..40");
+    Require(std::isfinite(p.Tariff) && p.Tariff > 0, "the tariff stays above 0");
+    for (const std::int32_t count :
+         {p.ExistingLampsLanding, p.ExistingLampsBetween, p.ExistingLampsVestibule,
+          p.PlannedLampsLanding, p.PlannedLampsBetween, p.PlannedLampsVestibule,
+          p.PlannedBlocksLanding, p.PlannedBlocksBetween, p.PlannedBlocksVestibule}) {
+        Require(Between(count, 0, 10), "lamp and block counts stay within 0..10");
+    }
+    for (const double hours :
+         {p.PlannedHoursLanding, p.PlannedHoursBetween, p.PlannedHoursVestibule}) {
+        Require(std::isfinite(hours), "planned burn hours, given or estimated, stay finite");
+    }
+}
+
+// Maps the header as the program does; nullopt when the program refuses the header (an unknown or
+// repeated column).
+std::optional<std::vector<std::optional<std::size_t>>> MapHeader(const cli::Sheet& sheet) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    std::vector<std::optional<std::size_t>> fieldOfColumn(sheet.Header.size());
+    std::vector<bool> taken(fields.size());
+    for (std::size_t column = 0; column < sheet.Header.size(); ++column) {
+        const std::string& title = sheet.Header[column];
+        if (title.empty()) {
+            continue;
+        }
+        const auto field = std::find_if(fields.begin(), fields.end(),
+                                        [&](const auto& f) { return SameName(f.Name, title); });
+        if (field == fields.end() || taken[field - fields.begin()]) {
+            return std::nullopt;
+        }
+        taken[field - fields.begin()] = true;
+        fieldOfColumn[column] = static_cast<std::size_t>(field - fields.begin());
+    }
+    return fieldOfColumn;
+}
+
+// Reads one record as the program does, cells past the header's columns left out.
+void ReadRecord(const cli::Sheet& sheet, const cli::SheetRecord& record,
+                const std::vector<std::optional<std::size_t>>& fieldOfColumn) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    const model::NumberLocale comma{",", ""};
+    const model::NumberLocale point{".", ""};
+    const std::vector<model::NumberLocale> locales =
+        sheet.Delimiter == ';' ? std::vector{comma, point} : std::vector{point};
+    std::vector<std::optional<std::string_view>> texts(fields.size());
+    const std::size_t columns = std::min(record.Cells.size(), sheet.Header.size());
+    for (std::size_t column = 0; column < columns; ++column) {
+        if (fieldOfColumn[column]) {
+            texts[*fieldOfColumn[column]] = record.Cells[column];
+        }
+    }
+    model::ProjectParameters p;
+    std::vector<model::HouseFieldError> errors;
+    try {
+        errors = model::ReadHouse(texts, locales, p);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        Require(false, "reading a row raises nothing: its faults are row errors");
+    }
+    for (const model::HouseFieldError& error : errors) {
+        Require(error.Field >= fields.data() && error.Field < fields.data() + fields.size(),
+                "a row error names one of the house fields");
+        Require(!error.Message.empty(), "a row error says what is wrong");
+    }
+    // A number field whose text no decimal separator of the sheet reads is a row error.
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const model::FieldKind kind = fields[i].Kind;
+        if (!texts[i] || kind == model::FieldKind::Text || kind == model::FieldKind::Flag ||
+            texts[i]->find_first_not_of(" \t") == std::string_view::npos) {
+            continue;
+        }
+        double ignored = 0;
+        const bool number = std::any_of(locales.begin(), locales.end(), [&](const auto& locale) {
+            return model::TryParseReal(*texts[i], locale, ignored);
+        });
+        Require(number || std::any_of(errors.begin(), errors.end(),
+                                      [&](const auto& e) { return e.Field == &fields[i]; }),
+                "a cell that is no number is reported against its column");
+    }
+    if (errors.empty()) {
+        CheckHouse(p);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view content(reinterpret_cast<const char*>(data), size);
+    cli::Sheet sheet;
+    try {
+        sheet = cli::ParseSheet(content);
+    } catch (const cli::SheetError& e) {
+        Require(std::string_view(e.what()).size() > 0, "a refused sheet says why");
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        Require(false, "parsing raises only SheetError");
+    }
+
+    const std::size_t lines = CountLineEnds(content) + 1;
+    Require(sheet.Delimiter == ';' || sheet.Delimiter == ',', "the delimiter is ';' or ','");
+    Require(HasText(sheet.Header), "the header has a column name");
+    Require(sheet.HeaderLine >= 1 && sheet.HeaderLine <= lines,
+            "the header is on a line of the text");
+    std::size_t previous = sheet.HeaderLine;
+    for (const cli::SheetRecord& record : sheet.Records) {
+        Require(record.Line >= 1 && record.Line <= lines, "a record starts on a line of the text");
+        Require(record.Line >= previous, "records come after the header, in line order");
+        Require(HasText(record.Cells), "a record has a cell that is not empty");
+        previous = record.Line;
+    }
+
+    if (const auto fieldOfColumn = MapHeader(sheet)) {
+        for (const cli::SheetRecord& record : sheet.Records) {
+            ReadRecord(sheet, record, *fieldOfColumn);
+        }
+    }
+    return 0;
+}
