@@ -40,13 +40,6 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 model::NumberLocale OutputLocale(char delimiter) {
     return model::NumberLocale{delimiter == ';' ? "," : ".", ""};
 }
@@ -199,30 +192,20 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
     }
 
     const std::span<const model::HouseField> fields = model::HouseFields();
-    std::vector<std::optional<std::size_t>> fieldOfColumn(sheet.Header.size());
-    std::vector<bool> taken(fields.size());
-    bool usable = true;
+    const cli::HeaderFields header = cli::MapHeader(sheet.Header);
+    const std::vector<std::optional<std::size_t>>& fieldOfColumn = header.FieldOfColumn;
     const std::string headerWhere = name + ":" + std::to_string(sheet.HeaderLine) + ": ";
-    for (std::size_t column = 0; column < sheet.Header.size(); ++column) {
-        const std::string& title = sheet.Header[column];
-        if (title.empty()) {
-            continue;
-        }
-        const auto field = std::find_if(fields.begin(), fields.end(),
-                                        [&](const auto& f) { return SameName(f.Name, title); });
-        if (field == fields.end()) {
-            Report(headerWhere + model::Shortened(title) +
+    for (const cli::HeaderProblem& problem : header.Problems) {
+        if (problem.RepeatedField) {
+            Report(headerWhere + std::string(fields[*problem.RepeatedField].Name) +
+                   ": столбец повторяется");
+        } else {
+            Report(headerWhere + model::Shortened(sheet.Header[problem.Column]) +
                    ": неизвестный столбец (список столбцов: " + std::string(ProgramName) +
                    " --help)");
-            usable = false;
-        } else if (taken[field - fields.begin()]) {
-            Report(headerWhere + std::string(field->Name) + ": столбец повторяется");
-            usable = false;
-        } else {
-            taken[field - fields.begin()] = true;
-            fieldOfColumn[column] = static_cast<std::size_t>(field - fields.begin());
         }
     }
+    const bool usable = header.Problems.empty();
     if (!usable) {
         return false;
     }
@@ -232,10 +215,7 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
         return true;
     }
 
-    const model::NumberLocale comma{",", ""};
-    const model::NumberLocale point{".", ""};
-    const std::vector<model::NumberLocale> locales =
-        sheet.Delimiter == ';' ? std::vector{comma, point} : std::vector{point};
+    const std::vector<model::NumberLocale> locales = cli::NumberLocalesOf(sheet);
     const std::size_t addressField = 0;
     for (const cli::SheetRecord& record : sheet.Records) {
         const std::string where = name + ":" + std::to_string(record.Line) + ": ";

@@ -1,5 +1,7 @@
 #include "HouseSheet.h"
 
+#include "HouseInput.h"
+
 #include <csv.h>
 
 #include <algorithm>
@@ -186,6 +188,48 @@ std::string CsvField(std::string_view text, char delimiter) {
     std::string quoted(csv_write(nullptr, 0, text.data(), text.size()), '\0');
     csv_write(quoted.data(), quoted.size(), text.data(), text.size());
     return quoted;
+}
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+} // namespace
+
+HeaderFields MapHeader(const std::vector<std::string>& header) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    HeaderFields mapped;
+    mapped.FieldOfColumn.resize(header.size());
+    std::vector<bool> taken(fields.size());
+    for (std::size_t column = 0; column < header.size(); ++column) {
+        if (header[column].empty()) {
+            continue;
+        }
+        const auto field = std::find_if(fields.begin(), fields.end(), [&](const auto& f) {
+            return SameName(f.Name, header[column]);
+        });
+        const auto index = static_cast<std::size_t>(field - fields.begin());
+        if (field == fields.end()) {
+            mapped.Problems.push_back({column, std::nullopt});
+        } else if (taken[index]) {
+            mapped.Problems.push_back({column, index});
+        } else {
+            taken[index] = true;
+            mapped.FieldOfColumn[column] = index;
+        }
+    }
+    return mapped;
+}
+
+std::vector<model::NumberLocale> NumberLocalesOf(const Sheet& sheet) {
+    const model::NumberLocale comma{",", ""};
+    const model::NumberLocale point{".", ""};
+    return sheet.Delimiter == ';' ? std::vector{comma, point} : std::vector{point};
 }
 
 } // namespace cli

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "NumberFormat.h"
+
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,6 +39,23 @@ char DetectDelimiter(std::string_view headerLine);
 // data), a quote inside an unquoted field or after a closing quote, and a quoted field left open at
 // the end.
 Sheet ParseSheet(std::string_view content);
+
+// The house field of each column of a header, as an index into model::HouseFields(), the names
+// matched without regard to ASCII case; none for a column without a name. A column whose name is
+// no field, or a field an earlier column took, is a problem, listed in column order.
+struct HeaderProblem {
+    std::size_t Column = 0;
+    std::optional<std::size_t> RepeatedField; // none: the name is no field
+};
+struct HeaderFields {
+    std::vector<std::optional<std::size_t>> FieldOfColumn;
+    std::vector<HeaderProblem> Problems;
+};
+HeaderFields MapHeader(const std::vector<std::string>& header);
+
+// How the numbers of a sheet are read: with ';' between cells a decimal comma or point, with ','
+// only a point.
+std::vector<model::NumberLocale> NumberLocalesOf(const Sheet& sheet);
 
 // One field written for a CSV file: quoted, with quotes doubled, when it needs it.
 std::string CsvField(std::string_view text, char delimiter);

@@ -34,14 +34,6 @@ std::size_t CountLineEnds(std::string_view text) {
     return ends;
 }
 
-// Column names match whatever their ASCII case, as the program takes them.
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 bool HasText(const std::vector<std::string>& cells) {
     return std::any_of(cells.begin(), cells.end(), [](const auto& cell) { return !cell.empty(); });
 }
@@ -68,36 +60,11 @@ void CheckHouse(const model::ProjectParameters& p) {
     }
 }
 
-// Maps the header as the program does; nullopt when the program refuses the header (an unknown or
-// repeated column).
-std::optional<std::vector<std::optional<std::size_t>>> MapHeader(const cli::Sheet& sheet) {
-    const std::span<const model::HouseField> fields = model::HouseFields();
-    std::vector<std::optional<std::size_t>> fieldOfColumn(sheet.Header.size());
-    std::vector<bool> taken(fields.size());
-    for (std::size_t column = 0; column < sheet.Header.size(); ++column) {
-        const std::string& title = sheet.Header[column];
-        if (title.empty()) {
-            continue;
-        }
-        const auto field = std::find_if(fields.begin(), fields.end(),
-                                        [&](const auto& f) { return SameName(f.Name, title); });
-        if (field == fields.end() || taken[field - fields.begin()]) {
-            return std::nullopt;
-        }
-        taken[field - fields.begin()] = true;
-        fieldOfColumn[column] = static_cast<std::size_t>(field - fields.begin());
-    }
-    return fieldOfColumn;
-}
-
 // Reads one record as the program does, cells past the header's columns left out.
 void ReadRecord(const cli::Sheet& sheet, const cli::SheetRecord& record,
                 const std::vector<std::optional<std::size_t>>& fieldOfColumn) {
     const std::span<const model::HouseField> fields = model::HouseFields();
-    const model::NumberLocale comma{",", ""};
-    const model::NumberLocale point{".", ""};
-    const std::vector<model::NumberLocale> locales =
-        sheet.Delimiter == ';' ? std::vector{comma, point} : std::vector{point};
+    const std::vector<model::NumberLocale> locales = cli::NumberLocalesOf(sheet);
     std::vector<std::optional<std::string_view>> texts(fields.size());
     const std::size_t columns = std::min(record.Cells.size(), sheet.Header.size());
     for (std::size_t column = 0; column < columns; ++column) {
@@ -166,9 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         previous = record.Line;
     }
 
-    if (const auto fieldOfColumn = MapHeader(sheet)) {
+    // The program reads no record of a sheet with an unknown or repeated column.
+    const cli::HeaderFields header = cli::MapHeader(sheet.Header);
+    if (header.Problems.empty()) {
         for (const cli::SheetRecord& record : sheet.Records) {
-            ReadRecord(sheet, record, *fieldOfColumn);
+            ReadRecord(sheet, record, header.FieldOfColumn);
         }
     }
     return 0;
