@@ -4,6 +4,7 @@
 // range message any number of times followed by at most one fill-in message.
 #include "FuzzCheck.h"
 #include "InputReading.h"
+#include "PageRanges.h"
 #include "StartUpProject.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -50,22 +51,8 @@ public:
     std::vector<std::string> Messages;
 };
 
-bool Between(double value, double low, double high) {
-    return value >= low && value <= high;
-}
-
 void CheckRecord(const model::ProjectParameters& p) {
-    Require(Between(p.EntranceCount, 1, 40) && Between(p.FloorCount, 1, 40),
-            "entrances and floors stay within 1..40");
-    Require(Between(p.ResidentsPerFlat, 1, 40) && Between(p.FlatsPerFloor, 1, 40),
-            "residents and flats stay within 1..40");
-    Require(std::isfinite(p.Tariff) && p.Tariff > 0, "the tariff stays above 0");
-    for (const std::int32_t count :
-         {p.ExistingLampsLanding, p.ExistingLampsBetween, p.ExistingLampsVestibule,
-          p.PlannedLampsLanding, p.PlannedLampsBetween, p.PlannedLampsVestibule,
-          p.PlannedBlocksLanding, p.PlannedBlocksBetween, p.PlannedBlocksVestibule}) {
-        Require(Between(count, 0, 10), "lamp and block counts stay within 0..10");
-    }
+    fuzz::RequirePageRanges(p);
     for (const double real : {p.ExistingLampLife,
                               p.ExistingLampPrice,
                               p.ExistingFittingPrice,

@@ -6,6 +6,7 @@
 #include "FuzzCheck.h"
 #include "HouseInput.h"
 #include "HouseSheet.h"
+#include "PageRanges.h"
 
 #include <algorithm>
 #include <cctype>
@@ -38,22 +39,8 @@ bool HasText(const std::vector<std::string>& cells) {
     return std::any_of(cells.begin(), cells.end(), [](const auto& cell) { return !cell.empty(); });
 }
 
-bool Between(double value, double low, double high) {
-    return value >= low && value <= high;
-}
-
 void CheckHouse(const model::ProjectParameters& p) {
-    Require(Between(p.EntranceCount, 1, 40) && Between(p.FloorCount, 1, 40),
-            "entrances and floors stay within 1..40");
-    Require(Between(p.ResidentsPerFlat, 1, 40) && Between(p.FlatsPerFloor, 1, 40),
-            "residents and flats stay within 1..40");
-    Require(std::isfinite(p.Tariff) && p.Tariff > 0, "the tariff stays above 0");
-    for (const std::int32_t count :
-         {p.ExistingLampsLanding, p.ExistingLampsBetween, p.ExistingLampsVestibule,
-          p.PlannedLampsLanding, p.PlannedLampsBetween, p.PlannedLampsVestibule,
-          p.PlannedBlocksLanding, p.PlannedBlocksBetween, p.PlannedBlocksVestibule}) {
-        Require(Between(count, 0, 10), "lamp and block counts stay within 0..10");
-    }
+    fuzz::RequirePageRanges(p);
     for (const double hours :
          {p.PlannedHoursLanding, p.PlannedHoursBetween, p.PlannedHoursVestibule}) {
         Require(std::isfinite(hours), "planned burn hours, given or estimated, stay finite");
