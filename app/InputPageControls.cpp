@@ -10,7 +10,7 @@
 
 InputPageControls::InputPageControls(QWidget* page, QPushButton* back, QPushButton* next,
                                      std::function<void(const QString&)> showMessage)
-    : lift_(page->findChild<QCheckBox*>(QStringLiteral("Lift"))), back_(back), next_(next),
+    : lift_(page->findChild<QCheckBox*>(QStringLiteral("hasLift"))), back_(back), next_(next),
       showMessage_(std::move(showMessage)) {
     for (IntSpinEdit* spin : page->findChildren<IntSpinEdit*>()) {
         fields_.insert(spin->objectName(), spin);

@@ -1,12 +1,12 @@
 target_sources(appwindows PRIVATE
-    Fabout.cpp
-    Fabout.h
-    Fabout.ui
+    AboutDialog.cpp
+    AboutDialog.h
+    AboutDialog.ui
     Help.cpp
     Help.h
-    Prop.cpp
-    Prop.h
-    Prop.ui
+    SettingsDialog.cpp
+    SettingsDialog.h
+    SettingsDialog.ui
     WindowLook.cpp
     WindowLook.h
 )

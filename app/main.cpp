@@ -1,8 +1,8 @@
-#include "Fabout.h"
+#include "AboutDialog.h"
 #include "Locale.h"
+#include "MainWindow.h"
 #include "MessageBoxes.h"
-#include "Prop.h"
-#include "Unit1.h"
+#include "SettingsDialog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -80,11 +80,12 @@ int main(int argc, char* argv[]) {
             QGuiApplication::setDesktopFileName(QStringLiteral("org.example.virasvet"));
 
             const model::NumberLocale locale = UserNumberLocale();
-            auto Form1 = std::make_unique<TForm1>(locale);
-            auto* Form2 = new TForm2(Form1.get());
-            auto* Form3 = new TForm3(Form1->ProjectParameters(), locale, Form1.get());
-            Form1->SetDialogs(Form2, Form3);
-            Form1->show();
+            auto mainWindow = std::make_unique<MainWindow>(locale);
+            auto* about = new AboutDialog(mainWindow.get());
+            auto* settings =
+                new SettingsDialog(mainWindow->ProjectParameters(), locale, mainWindow.get());
+            mainWindow->SetDialogs(about, settings);
+            mainWindow->show();
             application.exec();
         } catch (...) {
             ShowErrorFor(nullptr, std::current_exception());

@@ -5,8 +5,8 @@ target_sources(appwindows PRIVATE
     Locale.h
     MessageBoxes.cpp
     MessageBoxes.h
-    Unit1.cpp
-    Unit1.h
-    Unit1.ui
+    MainWindow.cpp
+    MainWindow.h
+    MainWindow.ui
     mainwindow.qrc
 )

@@ -22,11 +22,11 @@ namespace {
 using fuzz::Require;
 
 constexpr std::array<const char*, 38> Controls{
-    "EUK",    "EAdr",  "CP1",  "CF",    "CPep",   "CFl",   "EPAY", "CLTE", "CLTM", "CLTD",
-    "EOLive", "EORep", "COPE", "COPM",  "COPD",   "COHE",  "COHM", "COHD", "CLPE", "CLPM",
-    "CLPD",   "CBPE",  "CBPM", "CBPD",  "ENLive", "ENRep", "CNPE", "CNPM", "CNPD", "CNHE",
-    "CNHM",   "CNHD",  "EOSc", "EOSMc", "ENSc",   "ENSMc", "ENBc", "ENBMc"};
-constexpr std::array<const char*, 6> Prices{"EOSc", "EOSMc", "ENSc", "ENSMc", "ENBc", "ENBMc"};
+    "managementCompany",    "address",  "entranceCount",  "floorCount",    "residentsPerFlat",   "flatsPerFloor",   "tariff", "existingLandingLamps", "existingFlightLamps", "existingVestibuleLamps",
+    "existingLampLife", "existingLampPrice", "existingLandingPower", "existingFlightPower",  "existingVestibulePower",   "existingLandingHours",  "existingFlightHours", "existingVestibuleHours", "plannedLandingLamps", "plannedFlightLamps",
+    "plannedVestibuleLamps",   "plannedLandingBlocks",  "plannedFlightBlocks", "plannedVestibuleBlocks",  "plannedLampLife", "plannedLampPrice", "plannedLandingPower", "plannedFlightPower", "plannedVestibulePower", "plannedLandingHours",
+    "plannedFlightHours",   "plannedVestibuleHours",  "existingFittingPrice", "existingFittingInstallPrice", "plannedFittingPrice",   "plannedFittingInstallPrice", "blockPrice", "blockInstallPrice"};
+constexpr std::array<const char*, 6> Prices{"existingFittingPrice", "existingFittingInstallPrice", "plannedFittingPrice", "plannedFittingInstallPrice", "blockPrice", "blockInstallPrice"};
 
 const model::NumberLocale Comma{",", " "};
 const model::NumberLocale Point{".", ","};

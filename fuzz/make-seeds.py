@@ -99,14 +99,14 @@ def format_number():
 
 
 CONTROLS = [
-    ("EUK", ""), ("EAdr", "ул.   д. "), ("CP1", "5"), ("CF", "9"), ("CPep", "4"), ("CFl", "3"),
-    ("EPAY", "1,38"), ("CLTE", "1"), ("CLTM", "1"), ("CLTD", "2"), ("EOLive", "6"),
-    ("EORep", "10"), ("COPE", "40"), ("COPM", "40"), ("COPD", "40"), ("COHE", "13,00"),
-    ("COHM", "13,00"), ("COHD", "24,00"), ("CLPE", "1"), ("CLPM", "1"), ("CLPD", "2"),
-    ("CBPE", "1"), ("CBPM", "1"), ("CBPD", "1"), ("ENLive", "18"), ("ENRep", "10"),
-    ("CNPE", "40"), ("CNPM", "40"), ("CNPD", "40"), ("CNHE", "1,46"), ("CNHM", "0,49"),
-    ("CNHD", "1,05"), ("EOSc", "0"), ("EOSMc", "0"), ("ENSc", "0"), ("ENSMc", "0"),
-    ("ENBc", "350"), ("ENBMc", "100"),
+    ("managementCompany", ""), ("address", "ул.   д. "), ("entranceCount", "5"), ("floorCount", "9"), ("residentsPerFlat", "4"), ("flatsPerFloor", "3"),
+    ("tariff", "1,38"), ("existingLandingLamps", "1"), ("existingFlightLamps", "1"), ("existingVestibuleLamps", "2"), ("existingLampLife", "6"),
+    ("existingLampPrice", "10"), ("existingLandingPower", "40"), ("existingFlightPower", "40"), ("existingVestibulePower", "40"), ("existingLandingHours", "13,00"),
+    ("existingFlightHours", "13,00"), ("existingVestibuleHours", "24,00"), ("plannedLandingLamps", "1"), ("plannedFlightLamps", "1"), ("plannedVestibuleLamps", "2"),
+    ("plannedLandingBlocks", "1"), ("plannedFlightBlocks", "1"), ("plannedVestibuleBlocks", "1"), ("plannedLampLife", "18"), ("plannedLampPrice", "10"),
+    ("plannedLandingPower", "40"), ("plannedFlightPower", "40"), ("plannedVestibulePower", "40"), ("plannedLandingHours", "1,46"), ("plannedFlightHours", "0,49"),
+    ("plannedVestibuleHours", "1,05"), ("existingFittingPrice", "0"), ("existingFittingInstallPrice", "0"), ("plannedFittingPrice", "0"), ("plannedFittingInstallPrice", "0"),
+    ("blockPrice", "350"), ("blockInstallPrice", "100"),
 ]
 
 
@@ -123,12 +123,12 @@ def read_input():
 
     page("start-up", 0, False, True, {})
     page("start-up-point", 0, True, False, {})
-    page("house-scope", 1, False, True, {"CLTE": "7"})
+    page("house-scope", 1, False, True, {"existingLandingLamps": "7"})
     page("out-of-range", 0, False, True,
-         {"CP1": "41", "EPAY": "0", "CLTD": "11", "CBPD": "-1", "CF": "40", "CLPE": "10"})
-    page("empty-life", 2, False, True, {"EOLive": "", "CLTE": "3"})
-    page("bad-price", 0, False, True, {"ENSc": "abc", "EOSc": "12"})
-    page("largest-price", 3, False, True, {"ENBc": "1,7976931348623157e308"})
+         {"entranceCount": "41", "tariff": "0", "existingVestibuleLamps": "11", "plannedVestibuleBlocks": "-1", "floorCount": "40", "plannedLandingLamps": "10"})
+    page("empty-life", 2, False, True, {"existingLampLife": "", "existingLandingLamps": "3"})
+    page("bad-price", 0, False, True, {"plannedFittingPrice": "abc", "existingFittingPrice": "12"})
+    page("largest-price", 3, False, True, {"blockPrice": "1,7976931348623157e308"})
 
 
 def simulation():

@@ -76,50 +76,50 @@ void ReadInputPage(ReadScope scope, InputPage& page, ProjectParameters& p,
     const bool all = scope == ReadScope::All;
 
     if (all || scope == ReadScope::House) {
-        p.Address = page.ControlText("EAdr");
-        p.ManagementCompany = page.ControlText("EUK");
+        p.Address = page.ControlText("address");
+        p.ManagementCompany = page.ControlText("managementCompany");
         read.Section([&] {
-            read.Checked("CP1", p.EntranceCount);
-            read.Checked("CF", p.FloorCount);
+            read.Checked("entranceCount", p.EntranceCount);
+            read.Checked("floorCount", p.FloorCount);
             p.HasLift = page.LiftChecked();
-            read.Checked("CPep", p.ResidentsPerFlat);
-            read.Checked("CFl", p.FlatsPerFloor);
-            read.Checked("EPAY", p.Tariff);
+            read.Checked("residentsPerFlat", p.ResidentsPerFlat);
+            read.Checked("flatsPerFloor", p.FlatsPerFloor);
+            read.Checked("tariff", p.Tariff);
         });
     }
 
     if (all || scope == ReadScope::Existing) {
         read.Section([&] {
-            read.Checked("CLTE", p.ExistingLampsLanding);
-            read.Checked("CLTM", p.ExistingLampsBetween);
-            read.Checked("CLTD", p.ExistingLampsVestibule);
-            p.ExistingLampLife = read.Real("EOLive");
-            p.ExistingLampPrice = read.Real("EORep");
-            p.ExistingPowerLanding = read.Real("COPE");
-            p.ExistingPowerBetween = read.Real("COPM");
-            p.ExistingPowerVestibule = read.Real("COPD");
-            p.ExistingHoursLanding = read.Real("COHE");
-            p.ExistingHoursBetween = read.Real("COHM");
-            p.ExistingHoursVestibule = read.Real("COHD");
+            read.Checked("existingLandingLamps", p.ExistingLampsLanding);
+            read.Checked("existingFlightLamps", p.ExistingLampsBetween);
+            read.Checked("existingVestibuleLamps", p.ExistingLampsVestibule);
+            p.ExistingLampLife = read.Real("existingLampLife");
+            p.ExistingLampPrice = read.Real("existingLampPrice");
+            p.ExistingPowerLanding = read.Real("existingLandingPower");
+            p.ExistingPowerBetween = read.Real("existingFlightPower");
+            p.ExistingPowerVestibule = read.Real("existingVestibulePower");
+            p.ExistingHoursLanding = read.Real("existingLandingHours");
+            p.ExistingHoursBetween = read.Real("existingFlightHours");
+            p.ExistingHoursVestibule = read.Real("existingVestibuleHours");
         });
     }
 
     if (all || scope == ReadScope::Planned) {
         read.Section([&] {
-            read.Checked("CLPE", p.PlannedLampsLanding);
-            read.Checked("CLPM", p.PlannedLampsBetween);
-            read.Checked("CLPD", p.PlannedLampsVestibule);
-            read.Checked("CBPE", p.PlannedBlocksLanding);
-            read.Checked("CBPM", p.PlannedBlocksBetween);
-            read.Checked("CBPD", p.PlannedBlocksVestibule);
-            p.PlannedLampLife = read.Real("ENLive");
-            p.PlannedLampPrice = read.Real("ENRep");
-            p.PlannedPowerLanding = read.Real("CNPE");
-            p.PlannedPowerBetween = read.Real("CNPM");
-            p.PlannedPowerVestibule = read.Real("CNPD");
-            p.PlannedHoursLanding = read.Real("CNHE");
-            p.PlannedHoursBetween = read.Real("CNHM");
-            p.PlannedHoursVestibule = read.Real("CNHD");
+            read.Checked("plannedLandingLamps", p.PlannedLampsLanding);
+            read.Checked("plannedFlightLamps", p.PlannedLampsBetween);
+            read.Checked("plannedVestibuleLamps", p.PlannedLampsVestibule);
+            read.Checked("plannedLandingBlocks", p.PlannedBlocksLanding);
+            read.Checked("plannedFlightBlocks", p.PlannedBlocksBetween);
+            read.Checked("plannedVestibuleBlocks", p.PlannedBlocksVestibule);
+            p.PlannedLampLife = read.Real("plannedLampLife");
+            p.PlannedLampPrice = read.Real("plannedLampPrice");
+            p.PlannedPowerLanding = read.Real("plannedLandingPower");
+            p.PlannedPowerBetween = read.Real("plannedFlightPower");
+            p.PlannedPowerVestibule = read.Real("plannedVestibulePower");
+            p.PlannedHoursLanding = read.Real("plannedLandingHours");
+            p.PlannedHoursBetween = read.Real("plannedFlightHours");
+            p.PlannedHoursVestibule = read.Real("plannedVestibuleHours");
         });
     }
 
@@ -127,12 +127,12 @@ void ReadInputPage(ReadScope scope, InputPage& page, ProjectParameters& p,
         page.SetPageButtons(false, true);
     }
 
-    p.ExistingFittingPrice = read.Unguarded("EOSc");
-    p.ExistingFittingInstallPrice = read.Unguarded("EOSMc");
-    p.PlannedFittingPrice = read.Unguarded("ENSc");
-    p.PlannedFittingInstallPrice = read.Unguarded("ENSMc");
-    p.BlockPrice = read.Unguarded("ENBc");
-    p.BlockInstallPrice = read.Unguarded("ENBMc");
+    p.ExistingFittingPrice = read.Unguarded("existingFittingPrice");
+    p.ExistingFittingInstallPrice = read.Unguarded("existingFittingInstallPrice");
+    p.PlannedFittingPrice = read.Unguarded("plannedFittingPrice");
+    p.PlannedFittingInstallPrice = read.Unguarded("plannedFittingInstallPrice");
+    p.BlockPrice = read.Unguarded("blockPrice");
+    p.BlockInstallPrice = read.Unguarded("blockInstallPrice");
 
     if (read.Failed()) {
         page.ShowMessage(std::string(FillInMessage));

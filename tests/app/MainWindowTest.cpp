@@ -1,13 +1,13 @@
+#include "MainWindow.h"
 #include "InputReading.h"
 #include "IntSpinEdit.h"
 #include "Locale.h"
 #include "MessageBoxes.h"
 #include "PageComposer.h"
-#include "Prop.h"
-#include "Unit1.h"
+#include "SettingsDialog.h"
 #include "UpDownStepper.h"
-#include "ui_Prop.h"
-#include "ui_Unit1.h"
+#include "ui_MainWindow.h"
+#include "ui_SettingsDialog.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -87,10 +87,10 @@ private:
     }
     QStringList TakeInformation() { return std::exchange(information_, {}); }
     QStringList TakeErrors() { return std::exchange(errors_, {}); }
-    Ui::TForm1& Ui() { return *window_->ui(); }
+    Ui::MainWindow& Ui() { return *window_->ui(); }
     QImage Grab() { return Rgb(window_->ClientArea()->grab().toImage()); }
     void Forward() {
-        Ui().BNext->click();
+        Ui().nextButton->click();
         QCOMPARE(window_->ResultsShown(), 1);
     }
     void MoveMouse(int x, int y) {
@@ -104,7 +104,7 @@ private:
     MessageBoxes savedBoxes_;
     QStringList information_;
     QStringList errors_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 void MainWindowTest::init() {
@@ -119,7 +119,7 @@ void MainWindowTest::init() {
         errors_.append(QStringLiteral("unexpected question: ") + question);
         return false;
     };
-    window_ = std::make_unique<TForm1>(locale_);
+    window_ = std::make_unique<MainWindow>(locale_);
     window_->show();
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -137,40 +137,40 @@ void MainWindowTest::startsOnTheInputPageWithTheEstimate() {
              QStringLiteral("Программа расчета электроэнергии на освещение МОП"));
     QCOMPARE(window_->ClientArea()->size(), QSize(1000, 642));
     QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(Ui().BNext->text(), QStringLiteral("Вперед "));
-    const QList<QAction*> menu = Ui().MainMenu1->actions();
+    QCOMPARE(Ui().nextButton->text(), QStringLiteral("Вперед "));
+    const QList<QAction*> menu = Ui().menuBar->actions();
     QCOMPARE(menu.size(), 3);
     QCOMPARE(menu[0]->text(), QStringLiteral("Настройки"));
     QCOMPARE(menu[1]->text(), QStringLiteral("Помощь"));
     QCOMPARE(menu[2]->text(), QStringLiteral("О программе"));
 
-    QVERIFY(Ui().PK->isVisible());
-    QVERIFY(!Ui().BBack->isEnabled());
-    QVERIFY(Ui().BNext->isEnabled());
-    QVERIFY(Ui().BPrint->isHidden());
-    QVERIFY(Ui().BSP->isHidden());
-    QVERIFY(Ui().PZ->isHidden());
-    QVERIFY(Ui().CT1->isHidden() && !Ui().CT1->isEnabled());
-    QVERIFY(Ui().CT2->isHidden() && !Ui().CT2->isEnabled());
-    QVERIFY(Ui().I1->isHidden());
-    QCOMPARE(Ui().I1->pixmap().size(), QSize(181, 33)); // the logo of the printed page
+    QVERIFY(Ui().inputPage->isVisible());
+    QVERIFY(!Ui().backButton->isEnabled());
+    QVERIFY(Ui().nextButton->isEnabled());
+    QVERIFY(Ui().printButton->isHidden());
+    QVERIFY(Ui().saveButton->isHidden());
+    QVERIFY(Ui().zoomPanel->isHidden());
+    QVERIFY(Ui().existingSchemeType->isHidden() && !Ui().existingSchemeType->isEnabled());
+    QVERIFY(Ui().plannedSchemeType->isHidden() && !Ui().plannedSchemeType->isEnabled());
+    QVERIFY(Ui().logo->isHidden());
+    QCOMPARE(Ui().logo->pixmap().size(), QSize(181, 33)); // the logo of the printed page
     QCOMPARE(window_->ResultsShown(), 0);
 
     // The page refresh has replaced the layout's texts by the record's values.
-    QCOMPARE(Ui().EPAY->text(), Dec("1,38"));
-    QCOMPARE(Ui().EOLive->text(), QStringLiteral("6"));
-    QCOMPARE(Ui().ENLive->text(), QStringLiteral("18"));
-    QCOMPARE(Ui().COHE->text(), Dec("13,00"));
-    QCOMPARE(Ui().COHD->text(), Dec("24,00"));
-    QCOMPARE(Ui().UpDown1->position(), 130);
-    QCOMPARE(Ui().UpDown6->position(), 130);
-    QCOMPARE(Ui().UpDown8->position(), 240);
-    QCOMPARE(Ui().CNHE->text(), Dec("1,46"));
-    QCOMPARE(Ui().CNHM->text(), Dec("0,49"));
-    QCOMPARE(Ui().CNHD->text(), Dec("1,05"));
-    QCOMPARE(Ui().UpDown2->position(), 14);
-    QCOMPARE(Ui().UpDown3->position(), 4);
-    QCOMPARE(Ui().UpDown5->position(), 10);
+    QCOMPARE(Ui().tariff->text(), Dec("1,38"));
+    QCOMPARE(Ui().existingLampLife->text(), QStringLiteral("6"));
+    QCOMPARE(Ui().plannedLampLife->text(), QStringLiteral("18"));
+    QCOMPARE(Ui().existingLandingHours->text(), Dec("13,00"));
+    QCOMPARE(Ui().existingVestibuleHours->text(), Dec("24,00"));
+    QCOMPARE(Ui().existingLandingHoursStepper->position(), 130);
+    QCOMPARE(Ui().existingFlightHoursStepper->position(), 130);
+    QCOMPARE(Ui().existingVestibuleHoursStepper->position(), 240);
+    QCOMPARE(Ui().plannedLandingHours->text(), Dec("1,46"));
+    QCOMPARE(Ui().plannedFlightHours->text(), Dec("0,49"));
+    QCOMPARE(Ui().plannedVestibuleHours->text(), Dec("1,05"));
+    QCOMPARE(Ui().plannedLandingHoursStepper->position(), 14);
+    QCOMPARE(Ui().plannedFlightHoursStepper->position(), 4);
+    QCOMPARE(Ui().plannedVestibuleHoursStepper->position(), 10);
 
     const model::ProjectParameters& p = window_->ProjectParameters();
     QCOMPARE(p.Tariff, 1.38);
@@ -183,7 +183,8 @@ void MainWindowTest::startsOnTheInputPageWithTheEstimate() {
         const QImage icon(QStringLiteral(":/resources/icons/virasvet-%1.png").arg(size));
         QCOMPARE(icon.size(), QSize(size, size));
     }
-    for (QToolButton* zoom : {Ui().BXMin, Ui().BXMax, Ui().BYMin, Ui().BYMax}) {
+    for (QToolButton* zoom : {Ui().zoomOutDaysButton, Ui().zoomInDaysButton,
+                              Ui().zoomOutCostsButton, Ui().zoomInCostsButton}) {
         QVERIFY(!zoom->icon().isNull());
     }
 
@@ -193,12 +194,12 @@ void MainWindowTest::startsOnTheInputPageWithTheEstimate() {
 
 void MainWindowTest::forwardBackAndForwardAgain() {
     Forward();
-    QVERIFY(Ui().PK->isHidden());
-    QVERIFY(Ui().BBack->isEnabled());
-    QVERIFY(!Ui().BNext->isEnabled());
-    QVERIFY(Ui().BPrint->isVisible());
-    QVERIFY(Ui().BSP->isVisible());
-    QVERIFY(Ui().PZ->isVisible());
+    QVERIFY(Ui().inputPage->isHidden());
+    QVERIFY(Ui().backButton->isEnabled());
+    QVERIFY(!Ui().nextButton->isEnabled());
+    QVERIFY(Ui().printButton->isVisible());
+    QVERIFY(Ui().saveButton->isVisible());
+    QVERIFY(Ui().zoomPanel->isVisible());
     const model::SimulationResult& result = window_->SimulationResult();
     QCOMPARE(static_cast<int>(result.ExistingDays.size()), model::SimulationDays);
     const model::ProjectParameters& p = window_->ProjectParameters();
@@ -215,19 +216,19 @@ void MainWindowTest::forwardBackAndForwardAgain() {
     QCOMPARE(shown.copy(50, 320, 500, 280), Rgb(pictures.MonthlyChartBitmap).copy(0, 0, 500, 280));
     QCOMPARE(shown.copy(550, 110, 450, 490), Rgb(pictures.CostChartBitmap).copy(0, 109, 450, 490));
 
-    Ui().BBack->click();
-    QVERIFY(Ui().PK->isVisible());
-    QVERIFY(!Ui().BBack->isEnabled());
-    QVERIFY(Ui().BNext->isEnabled());
-    QVERIFY(Ui().BPrint->isHidden());
-    QVERIFY(Ui().BSP->isHidden());
-    QVERIFY(Ui().PZ->isHidden());
+    Ui().backButton->click();
+    QVERIFY(Ui().inputPage->isVisible());
+    QVERIFY(!Ui().backButton->isEnabled());
+    QVERIFY(Ui().nextButton->isEnabled());
+    QVERIFY(Ui().printButton->isHidden());
+    QVERIFY(Ui().saveButton->isHidden());
+    QVERIFY(Ui().zoomPanel->isHidden());
     QCOMPARE(window_->ResultsShown(), 0);
     QCOMPARE(Grab().pixel(5, 640), window_->palette().color(QPalette::Button).rgb());
 
     // Forward again runs a new calculation from the page as it stands.
     const double energyCost = result.DailyEnergyCostExisting;
-    Ui().EPAY->setText(Dec("2,76"));
+    Ui().tariff->setText(Dec("2,76"));
     Forward();
     QCOMPARE(p.Tariff, 2.76);
     QCOMPARE(result.DailyEnergyCostExisting, energyCost * 2);
@@ -235,40 +236,40 @@ void MainWindowTest::forwardBackAndForwardAgain() {
 
 void MainWindowTest::rejectedValuesOnTheForwardStep() {
     // A tariff out of range is reported and the previous one is used.
-    Ui().EPAY->setText(QStringLiteral("0"));
+    Ui().tariff->setText(QStringLiteral("0"));
     Forward();
     QCOMPARE(TakeInformation(), QStringList{OutOfRange});
     QCOMPARE(window_->ProjectParameters().Tariff, 1.38);
-    Ui().BBack->click();
-    Ui().EPAY->setText(Dec("1,38"));
+    Ui().backButton->click();
+    Ui().tariff->setText(Dec("1,38"));
 
     // A floor count beyond the field's range is clamped when the focus leaves for the button.
-    IntSpinEdit* floors = Ui().CF;
+    IntSpinEdit* floors = Ui().floorCount;
     floors->lineEdit()->setFocus(Qt::MouseFocusReason);
     floors->lineEdit()->selectAll();
     QTest::keyClicks(floors->lineEdit(), QStringLiteral("50"));
     QCOMPARE(floors->text(), QStringLiteral("50"));
-    QTest::mouseClick(Ui().BNext, Qt::LeftButton);
+    QTest::mouseClick(Ui().nextButton, Qt::LeftButton);
     QCOMPARE(window_->ResultsShown(), 1);
     QCOMPARE(floors->text(), QStringLiteral("40"));
     QCOMPARE(window_->ProjectParameters().FloorCount, 40);
-    Ui().BBack->click();
+    Ui().backButton->click();
 
     // A price that is not a number ends the step on the input page with the error box; the
     // pictures have been emptied already.
-    Ui().EOSc->setText(QStringLiteral("abc"));
-    Ui().BNext->click();
+    Ui().existingFittingPrice->setText(QStringLiteral("abc"));
+    Ui().nextButton->click();
     QCOMPARE(TakeErrors(),
              QStringList{QStringLiteral("'abc' is not a valid floating point value.")});
     QCOMPARE(window_->ResultsShown(), 0);
-    QVERIFY(Ui().PK->isVisible());
-    QVERIFY(Ui().BNext->isEnabled());
-    QVERIFY(!Ui().BBack->isEnabled());
+    QVERIFY(Ui().inputPage->isVisible());
+    QVERIFY(Ui().nextButton->isEnabled());
+    QVERIFY(!Ui().backButton->isEnabled());
     QVERIFY(IsAllWhite(window_->Pictures().CostChartBitmap));
 }
 
 void MainWindowTest::lampPowerSnapsToStandardPowers() {
-    IntSpinEdit* power = Ui().COPE;
+    IntSpinEdit* power = Ui().existingLandingPower;
     const auto stepped = [power](const char* start, bool up) {
         power->setText(QString::fromLatin1(start));
         up ? power->stepUp() : power->stepDown();
@@ -300,7 +301,9 @@ void MainWindowTest::lampPowerSnapsToStandardPowers() {
     QCOMPARE(power->text(), QStringLiteral("50"));
 
     // Every power field snaps.
-    for (IntSpinEdit* field : {Ui().COPM, Ui().COPD, Ui().CNPE, Ui().CNPM, Ui().CNPD}) {
+    for (IntSpinEdit* field :
+         {Ui().existingFlightPower, Ui().existingVestibulePower, Ui().plannedLandingPower,
+          Ui().plannedFlightPower, Ui().plannedVestibulePower}) {
         field->stepDown();
         QCOMPARE(field->text(), QStringLiteral("35"));
     }
@@ -310,133 +313,138 @@ void MainWindowTest::lampCountsSwitchZonesAndBlockCountsRecalculate() {
     const model::ProjectParameters& p = window_->ProjectParameters();
 
     // An existing zone without lamps has nothing to set; "00" is not "0".
-    Ui().CLTE->setText(QStringLiteral("0"));
-    QVERIFY(!Ui().COPE->isEnabled() && !Ui().COHE->isEnabled() && !Ui().UpDown1->isEnabled());
-    Ui().CLTE->setText(QStringLiteral("00"));
-    QVERIFY(Ui().COPE->isEnabled() && Ui().COHE->isEnabled() && Ui().UpDown1->isEnabled());
-    Ui().CLTE->setText(QString());
-    QVERIFY(Ui().COPE->isEnabled());
-    Ui().CLTE->setText(QStringLiteral("1"));
+    Ui().existingLandingLamps->setText(QStringLiteral("0"));
+    QVERIFY(!Ui().existingLandingPower->isEnabled() && !Ui().existingLandingHours->isEnabled() &&
+            !Ui().existingLandingHoursStepper->isEnabled());
+    Ui().existingLandingLamps->setText(QStringLiteral("00"));
+    QVERIFY(Ui().existingLandingPower->isEnabled() && Ui().existingLandingHours->isEnabled() &&
+            Ui().existingLandingHoursStepper->isEnabled());
+    Ui().existingLandingLamps->setText(QString());
+    QVERIFY(Ui().existingLandingPower->isEnabled());
+    Ui().existingLandingLamps->setText(QStringLiteral("1"));
 
     // A planned zone without lamps loses its blocks, which recalculates: the zone now burns as
     // the existing one does.
-    Ui().CLPE->setText(QStringLiteral("0"));
-    QVERIFY(!Ui().CNPE->isEnabled() && !Ui().CNHE->isEnabled() && !Ui().UpDown2->isEnabled());
-    QCOMPARE(Ui().CBPE->text(), QStringLiteral("0"));
-    QVERIFY(!Ui().CBPE->isEnabled());
+    Ui().plannedLandingLamps->setText(QStringLiteral("0"));
+    QVERIFY(!Ui().plannedLandingPower->isEnabled() && !Ui().plannedLandingHours->isEnabled() &&
+            !Ui().plannedLandingHoursStepper->isEnabled());
+    QCOMPARE(Ui().plannedLandingBlocks->text(), QStringLiteral("0"));
+    QVERIFY(!Ui().plannedLandingBlocks->isEnabled());
     QCOMPARE(p.PlannedLampsLanding, 0);
     QCOMPARE(p.PlannedBlocksLanding, 0);
-    QCOMPARE(Ui().CNHE->text(), Dec("13,00"));
-    QCOMPARE(Ui().UpDown2->position(), 130);
+    QCOMPARE(Ui().plannedLandingHours->text(), Dec("13,00"));
+    QCOMPARE(Ui().plannedLandingHoursStepper->position(), 130);
     QCOMPARE(p.PlannedHoursLanding, 13.0);
 
     // Lamps again: the block field is enabled but keeps 0 blocks.
-    Ui().CLPE->setText(QStringLiteral("1"));
-    QVERIFY(Ui().CBPE->isEnabled() && Ui().CNHE->isEnabled());
-    QCOMPARE(Ui().CBPE->text(), QStringLiteral("0"));
-    Ui().COHE->setText(Dec("5,5"));
-    Ui().BTime->click();
-    QCOMPARE(Ui().CNHE->text(), Dec("5,50"));
+    Ui().plannedLandingLamps->setText(QStringLiteral("1"));
+    QVERIFY(Ui().plannedLandingBlocks->isEnabled() && Ui().plannedLandingHours->isEnabled());
+    QCOMPARE(Ui().plannedLandingBlocks->text(), QStringLiteral("0"));
+    Ui().existingLandingHours->setText(Dec("5,5"));
+    Ui().recalculateSensors->click();
+    QCOMPARE(Ui().plannedLandingHours->text(), Dec("5,50"));
 
     // Every change of a block count, set or stepped, recalculates with the page's hold times.
-    Ui().ETm->setText(QStringLiteral("40"));
-    Ui().CBPM->stepUp();
+    Ui().flightHoldTime->setText(QStringLiteral("40"));
+    Ui().plannedFlightBlocks->stepUp();
     QCOMPARE(p.PlannedBlocksBetween, 2);
     QCOMPARE(p.HoldTimeBetween, 40.0 / 3600);
-    QCOMPARE(Ui().CNHM->text(), Dec("0,97"));
-    Ui().CBPD->setText(QStringLiteral("3"));
+    QCOMPARE(Ui().plannedFlightHours->text(), Dec("0,97"));
+    Ui().plannedVestibuleBlocks->setText(QStringLiteral("3"));
     QCOMPARE(p.PlannedBlocksVestibule, 3);
-    Ui().ETd->setText(QStringLiteral("20"));
-    Ui().CBPE->setText(QStringLiteral("1"));
-    QCOMPARE(Ui().CNHD->text(), Dec("2,10"));
-    QCOMPARE(Ui().CNHE->text(), Dec("1,46"));
+    Ui().vestibuleHoldTime->setText(QStringLiteral("20"));
+    Ui().plannedLandingBlocks->setText(QStringLiteral("1"));
+    QCOMPARE(Ui().plannedVestibuleHours->text(), Dec("2,10"));
+    QCOMPARE(Ui().plannedLandingHours->text(), Dec("1,46"));
 }
 
 void MainWindowTest::recalculationReadsThePageTwice() {
     const model::ProjectParameters& p = window_->ProjectParameters();
 
-    Ui().EPAY->setText(QStringLiteral("0"));
-    Ui().Button2->click();
+    Ui().tariff->setText(QStringLiteral("0"));
+    Ui().recalculateHouse->click();
     QCOMPARE(TakeInformation(), (QStringList{OutOfRange, OutOfRange}));
-    Ui().EPAY->setText(Dec("1,38"));
+    Ui().tariff->setText(Dec("1,38"));
 
-    Ui().CLTM->setText(QString());
-    Ui().BTime->click();
+    Ui().existingFlightLamps->setText(QString());
+    Ui().recalculateSensors->click();
     QCOMPARE(TakeInformation(), (QStringList{FillIn, FillIn}));
-    Ui().CLTM->setText(QStringLiteral("1"));
+    Ui().existingFlightLamps->setText(QStringLiteral("1"));
 
     // The refresh writes whole numbers back, and the second reading takes them.
-    Ui().EORep->setText(Dec("10,4"));
-    Ui().BTime->click();
-    QCOMPARE(Ui().EORep->text(), QStringLiteral("10"));
+    Ui().existingLampPrice->setText(Dec("10,4"));
+    Ui().recalculateSensors->click();
+    QCOMPARE(Ui().existingLampPrice->text(), QStringLiteral("10"));
     QCOMPARE(p.ExistingLampPrice, 10.0);
 
     // Hold times are converted without a guard: the first that is not a number stops it all.
-    Ui().ETe->setText(QStringLiteral("120"));
-    Ui().ETm->setText(QStringLiteral("x"));
-    Ui().Button2->click();
+    Ui().landingHoldTime->setText(QStringLiteral("120"));
+    Ui().flightHoldTime->setText(QStringLiteral("x"));
+    Ui().recalculateHouse->click();
     QCOMPARE(TakeErrors(), QStringList{QStringLiteral("'x' is not a valid floating point value.")});
     QCOMPARE(p.HoldTimeLanding, 120.0 / 3600);
     QCOMPARE(p.HoldTimeBetween, 20.0 / 3600);
-    QCOMPARE(Ui().CNHE->text(), Dec("1,46"));
+    QCOMPARE(Ui().plannedLandingHours->text(), Dec("1,46"));
 }
 
 void MainWindowTest::burnHoursSteppersAndTariffPresets() {
     // The stepper keeps its own position, whatever was typed into the field.
-    Ui().COHE->setText(Dec("5,5"));
-    Ui().UpDown1->clickUp();
-    QCOMPARE(Ui().COHE->text(), Dec("13,1"));
-    Ui().UpDown5->clickDown();
-    QCOMPARE(Ui().CNHD->text(), Dec("0,9"));
-    for (UpDownStepper* stepper : {Ui().UpDown2, Ui().UpDown3, Ui().UpDown6, Ui().UpDown8}) {
+    Ui().existingLandingHours->setText(Dec("5,5"));
+    Ui().existingLandingHoursStepper->clickUp();
+    QCOMPARE(Ui().existingLandingHours->text(), Dec("13,1"));
+    Ui().plannedVestibuleHoursStepper->clickDown();
+    QCOMPARE(Ui().plannedVestibuleHours->text(), Dec("0,9"));
+    for (UpDownStepper* stepper :
+         {Ui().plannedLandingHoursStepper, Ui().plannedFlightHoursStepper,
+          Ui().existingFlightHoursStepper, Ui().existingVestibuleHoursStepper}) {
         stepper->clickUp();
     }
-    QCOMPARE(Ui().CNHE->text(), Dec("1,5"));
-    QCOMPARE(Ui().CNHM->text(), Dec("0,5"));
-    QCOMPARE(Ui().COHM->text(), Dec("13,1"));
-    QCOMPARE(Ui().COHD->text(), Dec("24,1"));
+    QCOMPARE(Ui().plannedLandingHours->text(), Dec("1,5"));
+    QCOMPARE(Ui().plannedFlightHours->text(), Dec("0,5"));
+    QCOMPARE(Ui().existingFlightHours->text(), Dec("13,1"));
+    QCOMPARE(Ui().existingVestibuleHours->text(), Dec("24,1"));
 
-    Ui().RB2->click();
-    QCOMPARE(Ui().EPAY->text(), Dec("1,97"));
-    QVERIFY(!Ui().RB1->isChecked());
-    Ui().RB1->click();
-    QCOMPARE(Ui().EPAY->text(), Dec("1,38"));
-    QVERIFY(!Ui().RB2->isChecked());
-    Ui().EPAY->setText(Dec("2,5"));
-    Ui().RB2->click();
-    QCOMPARE(Ui().EPAY->text(), Dec("2,5"));
-    Ui().RB1->click();
-    QCOMPARE(Ui().EPAY->text(), Dec("2,5"));
+    Ui().gasCookers->click();
+    QCOMPARE(Ui().tariff->text(), Dec("1,97"));
+    QVERIFY(!Ui().electricCookers->isChecked());
+    Ui().electricCookers->click();
+    QCOMPARE(Ui().tariff->text(), Dec("1,38"));
+    QVERIFY(!Ui().gasCookers->isChecked());
+    Ui().tariff->setText(Dec("2,5"));
+    Ui().gasCookers->click();
+    QCOMPARE(Ui().tariff->text(), Dec("2,5"));
+    Ui().electricCookers->click();
+    QCOMPARE(Ui().tariff->text(), Dec("2,5"));
 }
 
 void MainWindowTest::zoomLimitsRedrawTheChart() {
     Forward();
     const report::ChartView& view = window_->ChartView();
     const QImage before = window_->Pictures().CostChartBitmap;
-    Ui().BXMin->click();
+    Ui().zoomOutDaysButton->click();
     QCOMPARE(view.XScale, 0.25);
     QVERIFY(window_->Pictures().CostChartBitmap != before);
     QCOMPARE(Grab().copy(550, 110, 450, 490),
              Rgb(window_->Pictures().CostChartBitmap).copy(0, 109, 450, 490));
 
     for (int i = 0; i < 3; ++i) {
-        Ui().BXMin->click();
+        Ui().zoomOutDaysButton->click();
     }
     QCOMPARE(view.XScale, 0.0625);
     const QImage atLimit = window_->Pictures().CostChartBitmap;
-    Ui().BXMin->click();
+    Ui().zoomOutDaysButton->click();
     QCOMPARE(view.XScale, 0.0625);
     for (int i = 0; i < 12; ++i) {
-        Ui().BXMax->click();
+        Ui().zoomInDaysButton->click();
     }
     QCOMPARE(view.XScale, 128.0);
 
     for (int i = 0; i < 7; ++i) {
-        Ui().BYMin->click();
+        Ui().zoomOutCostsButton->click();
     }
     QCOMPARE(view.YScale, 0.078125);
     for (int i = 0; i < 12; ++i) {
-        Ui().BYMax->click();
+        Ui().zoomInCostsButton->click();
     }
     QCOMPARE(view.YScale, 160.0);
 }
@@ -446,7 +454,7 @@ void MainWindowTest::tracerFollowsTheMouseOverTheChart() {
     const report::ChartView& view = window_->ChartView();
     const QImage plain = Grab();
 
-    Ui().Button1->click();
+    Ui().tracerButton->click();
     QVERIFY(view.TracerOn);
     QVERIFY(!view.TracerX.has_value());
     QCOMPARE(Grab(), plain); // nothing before the mouse has been over the chart
@@ -470,14 +478,14 @@ void MainWindowTest::tracerFollowsTheMouseOverTheChart() {
     QCOMPARE(last, 900);
     QVERIFY(first < 840 && first >= 795);
 
-    Ui().Button1->click();
+    Ui().tracerButton->click();
     QVERIFY(!view.TracerOn);
     QCOMPARE(Grab(), plain);
 
     // Back switches the tracer off and keeps the zoom for the next calculation.
-    Ui().Button1->click();
-    Ui().BXMax->click();
-    Ui().BBack->click();
+    Ui().tracerButton->click();
+    Ui().zoomInDaysButton->click();
+    Ui().backButton->click();
     QVERIFY(!view.TracerOn);
     Forward();
     QVERIFY(!view.TracerOn);
@@ -485,53 +493,53 @@ void MainWindowTest::tracerFollowsTheMouseOverTheChart() {
 }
 
 void MainWindowTest::settingsDialogRereadsTheHouse() {
-    TForm3 settings(window_->ProjectParameters(), locale_, window_.get());
+    SettingsDialog settings(window_->ProjectParameters(), locale_, window_.get());
     window_->SetDialogs(nullptr, &settings);
     Forward();
     const QImage results = Grab();
-    Ui().CF->setText(QStringLiteral("3"));
+    Ui().floorCount->setText(QStringLiteral("3"));
     QTimer::singleShot(0, &settings, [&settings] { settings.reject(); });
-    Ui().N1->trigger();
+    Ui().settingsAction->trigger();
     QCOMPARE(window_->ProjectParameters().FloorCount, 3);
-    QVERIFY(Ui().CNHE->text() != Dec("1,46"));
+    QVERIFY(Ui().plannedLandingHours->text() != Dec("1,46"));
     // The results page keeps the previous calculation.
     QCOMPARE(window_->ResultsShown(), 1);
     QCOMPARE(Grab(), results);
 }
 
 void MainWindowTest::savingTheSettingsKeepsThePageHoldTimes() {
-    TForm3 settings(window_->ProjectParameters(), locale_, window_.get());
+    SettingsDialog settings(window_->ProjectParameters(), locale_, window_.get());
     window_->SetDialogs(nullptr, &settings);
-    Ui().ETe->setText(QStringLiteral("30"));
-    Ui().BTime->click();
-    const QString recalculated = Ui().CNHE->text();
+    Ui().landingHoldTime->setText(QStringLiteral("30"));
+    Ui().recalculateSensors->click();
+    const QString recalculated = Ui().plannedLandingHours->text();
     QCOMPARE(window_->ProjectParameters().HoldTimeLanding, 30.0 / 3600);
 
     // Saved: the hold times typed on the page stay, and so does the burn time estimated from them.
-    QTimer::singleShot(0, &settings, [&settings] { settings.ui()->BO->click(); });
-    Ui().N1->trigger();
+    QTimer::singleShot(0, &settings, [&settings] { settings.ui()->saveButton->click(); });
+    Ui().settingsAction->trigger();
     QCOMPARE(window_->ProjectParameters().HoldTimeLanding, 30.0 / 3600);
-    QCOMPARE(Ui().CNHE->text(), recalculated);
+    QCOMPARE(Ui().plannedLandingHours->text(), recalculated);
 
     // Closed by the close box: the estimate runs again with the settings in the record.
-    settings.ui()->ESt->setText(Dec("0,5"));
-    QTimer::singleShot(0, &settings, [&settings] { settings.ui()->BO->click(); });
-    Ui().N1->trigger();
-    const QString halfTraffic = Ui().CNHE->text();
+    settings.ui()->individualityCoefficient->setText(Dec("0,5"));
+    QTimer::singleShot(0, &settings, [&settings] { settings.ui()->saveButton->click(); });
+    Ui().settingsAction->trigger();
+    const QString halfTraffic = Ui().plannedLandingHours->text();
     QVERIFY(halfTraffic != recalculated);
     window_->ProjectParameters().IndividualityCoefficient = 1;
     QTimer::singleShot(0, &settings, [&settings] { settings.close(); });
-    Ui().N1->trigger();
-    QCOMPARE(Ui().CNHE->text(), recalculated);
+    Ui().settingsAction->trigger();
+    QCOMPARE(Ui().plannedLandingHours->text(), recalculated);
 }
 
 void MainWindowTest::outputPictureHasTheLogoAndNoTracer() {
     Forward();
-    const QImage logo = Ui().I1->pixmap().toImage();
+    const QImage logo = Ui().logo->pixmap().toImage();
     QCOMPARE(logo.size(), QSize(181, 33));
     const QImage withoutTracer = report::ComposeOutputPicture(window_->Pictures(), logo);
 
-    Ui().Button1->click();
+    Ui().tracerButton->click();
     MoveMouse(700, 300);
     QVERIFY(window_->ChartView().TracerOn);
     QVERIFY(window_->ChartView().TracerX.has_value());

@@ -2,10 +2,10 @@
 
 #include "HouseInput.h"
 #include "IntSpinEdit.h"
+#include "MainWindow.h"
 #include "MessageBoxes.h"
 #include "ReportTable.h"
-#include "Unit1.h"
-#include "ui_Unit1.h"
+#include "ui_MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -55,7 +55,7 @@ private:
     model::NumberLocale locale_{",", " "};
     MessageBoxes savedBoxes_;
     QStringList boxes_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 void WindowAgreementTest::init() {
@@ -64,7 +64,7 @@ void WindowAgreementTest::init() {
         boxes_.append(m);
     };
     MessageBoxes::Current().ShowError = [this](QWidget*, const QString& m) { boxes_.append(m); };
-    window_ = std::make_unique<TForm1>(locale_);
+    window_ = std::make_unique<MainWindow>(locale_);
     window_->SetSeedSource([] { return Seed; });
     window_->show();
 }
@@ -103,7 +103,7 @@ void WindowAgreementTest::pageStartsWithTheSharedStartUpTexts() {
     }
     QCOMPARE(compared, 44);
     // Forward with nothing changed calculates the shared start-up project.
-    window_->ui()->BNext->click();
+    window_->ui()->nextButton->click();
     const model::ProjectParameters& p = window_->ProjectParameters();
     QCOMPARE(p.PlannedHoursLanding, startUp.PlannedHoursLanding);
     QCOMPARE(p.PlannedBlocksBetween, startUp.PlannedBlocksBetween);
@@ -127,8 +127,8 @@ void WindowAgreementTest::Calculate(const House& house) {
             box->setChecked(text == "1");
         }
     }
-    window_->ui()->BTime->click();
-    window_->ui()->BNext->click();
+    window_->ui()->recalculateSensors->click();
+    window_->ui()->nextButton->click();
     QCOMPARE(window_->ResultsShown(), 1);
 }
 

@@ -1,11 +1,11 @@
-#include "Fabout.h"
+#include "AboutDialog.h"
 #include "Help.h"
 #include "IntSpinEdit.h"
 #include "JpegImage.h"
 #include "MessageBoxes.h"
-#include "Prop.h"
-#include "ui_Fabout.h"
-#include "ui_Prop.h"
+#include "SettingsDialog.h"
+#include "ui_AboutDialog.h"
+#include "ui_SettingsDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -71,77 +71,81 @@ private slots:
 
     void settingsDialogShowsTheRecordOnCreation() {
         model::ProjectParameters parameters = DefaultParameters();
-        TForm3 dialog(parameters, model::NumberLocale{});
-        const Ui::TForm3& ui = *dialog.ui();
+        SettingsDialog dialog(parameters, model::NumberLocale{});
+        const Ui::SettingsDialog& ui = *dialog.ui();
 
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Настройки"));
         QCOMPARE(dialog.minimumSize(), QSize(313, 448));
         QCOMPARE(dialog.maximumSize(), QSize(313, 448));
-        QCOMPARE(ui.RLiftExponential->text(), QStringLiteral("экспоненциальная засимость"));
-        QCOMPARE(ui.LabelETm->text(), QStringLiteral("В межэтажных пространнствах, сек."));
-        QCOMPARE(ui.CLFrom->geometry(), QRect(224, 227, 81, 26));
-        QCOMPARE(ui.BO->geometry(), QRect(40, 410, 113, 29));
+        QCOMPARE(ui.exponentialLift->text(), QStringLiteral("экспоненциальная засимость"));
+        QCOMPARE(ui.flightHoldTimeLabel->text(),
+                 QStringLiteral("В межэтажных пространнствах, сек."));
+        QCOMPARE(ui.liftFromFloor->geometry(), QRect(224, 227, 81, 26));
+        QCOMPARE(ui.saveButton->geometry(), QRect(40, 410, 113, 29));
 
         for (QWidget* hidden :
-             {static_cast<QWidget*>(ui.GroupBox1), static_cast<QWidget*>(ui.EG),
-              static_cast<QWidget*>(ui.LabelEG), static_cast<QWidget*>(ui.CVor)}) {
+             {static_cast<QWidget*>(ui.holdTimeGroup), static_cast<QWidget*>(ui.burnOutGamma),
+              static_cast<QWidget*>(ui.burnOutGammaLabel),
+              static_cast<QWidget*>(ui.countLampTheft)}) {
             QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
         }
-        QVERIFY(!ui.GroupBox2->isHidden());
+        QVERIFY(!ui.theftGroup->isHidden());
 
-        QCOMPARE(ui.CLFrom->text(), QStringLiteral("1"));
-        QVERIFY(ui.RLiftExponential->isChecked());
-        QVERIFY(!ui.RLiftLinear->isChecked());
-        QCOMPARE(ui.ESt->text(), QStringLiteral("1,00"));
-        QCOMPARE(ui.EZa->text(), QStringLiteral("3,50"));
-        QCOMPARE(ui.VN->text(), QStringLiteral("10,0"));
-        QCOMPARE(ui.VE->text(), QStringLiteral("4,0"));
-        QCOMPARE(ui.VZ->text(), QStringLiteral("1,5"));
-        QCOMPARE(ui.VP->text(), QStringLiteral("1,5"));
-        QCOMPARE(ui.ETe->text(), QStringLiteral("60"));
-        QCOMPARE(ui.ETm->text(), QStringLiteral("20"));
-        QCOMPARE(ui.ETd->text(), QStringLiteral("10"));
-        QCOMPARE(ui.EG->text(), QStringLiteral("0,10"));
-        QVERIFY(ui.CVor->isChecked());
+        QCOMPARE(ui.liftFromFloor->text(), QStringLiteral("1"));
+        QVERIFY(ui.exponentialLift->isChecked());
+        QVERIFY(!ui.linearLift->isChecked());
+        QCOMPARE(ui.individualityCoefficient->text(), QStringLiteral("1,00"));
+        QCOMPARE(ui.passagesPerResident->text(), QStringLiteral("3,50"));
+        QCOMPARE(ui.incandescentTheft->text(), QStringLiteral("10,0"));
+        QCOMPARE(ui.energySavingTheft->text(), QStringLiteral("4,0"));
+        QCOMPARE(ui.soundSensorTheft->text(), QStringLiteral("1,5"));
+        QCOMPARE(ui.externalBlockTheft->text(), QStringLiteral("1,5"));
+        QCOMPARE(ui.landingHoldTime->text(), QStringLiteral("60"));
+        QCOMPARE(ui.flightHoldTime->text(), QStringLiteral("20"));
+        QCOMPARE(ui.vestibuleHoldTime->text(), QStringLiteral("10"));
+        QCOMPARE(ui.burnOutGamma->text(), QStringLiteral("0,10"));
+        QVERIFY(ui.countLampTheft->isChecked());
 
         // The user's own separators are used for showing and for reading.
         const model::NumberLocale dotted{".", ","};
-        TForm3 dottedDialog(parameters, dotted);
-        QCOMPARE(dottedDialog.ui()->ESt->text(), QStringLiteral("1.00"));
-        dottedDialog.ui()->EZa->setText(QStringLiteral("2.25"));
-        dottedDialog.ui()->BO->click();
+        SettingsDialog dottedDialog(parameters, dotted);
+        QCOMPARE(dottedDialog.ui()->individualityCoefficient->text(), QStringLiteral("1.00"));
+        dottedDialog.ui()->passagesPerResident->setText(QStringLiteral("2.25"));
+        dottedDialog.ui()->saveButton->click();
         QVERIFY(errors_.isEmpty());
         QCOMPARE(parameters.PassagesPerResident, 2.25);
     }
 
     void cancelStoresNothingButTheTextStays() {
         model::ProjectParameters parameters = DefaultParameters();
-        TForm3 dialog(parameters, model::NumberLocale{});
-        dialog.ui()->ESt->setText(QStringLiteral("0,5"));
-        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BC->click(); }), int(QDialog::Rejected));
+        SettingsDialog dialog(parameters, model::NumberLocale{});
+        dialog.ui()->individualityCoefficient->setText(QStringLiteral("0,5"));
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->cancelButton->click(); }),
+                 int(QDialog::Rejected));
         QCOMPARE(parameters.IndividualityCoefficient, 1.0);
 
-        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BO->click(); }), int(QDialog::Accepted));
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->saveButton->click(); }),
+                 int(QDialog::Accepted));
         QCOMPARE(parameters.IndividualityCoefficient, 0.5);
         QVERIFY(errors_.isEmpty());
     }
 
     void saveStoresEveryFieldWithoutRangeChecks() {
         model::ProjectParameters parameters = DefaultParameters();
-        TForm3 dialog(parameters, model::NumberLocale{});
-        Ui::TForm3& ui = *dialog.ui();
-        ui.CLFrom->setText(QStringLiteral("второй"));
-        ui.RLiftLinear->setChecked(true);
-        ui.ESt->setText(QStringLiteral("5"));
-        ui.EZa->setText(QStringLiteral("150"));
-        ui.CVor->setChecked(false);
-        ui.VN->setText(QStringLiteral("12,5"));
-        ui.VE->setText(QStringLiteral("-3"));
-        ui.VZ->setText(QStringLiteral(" 0,75 "));
-        ui.VP->setText(QStringLiteral("2"));
-        ui.EG->setText(QStringLiteral("0,25"));
+        SettingsDialog dialog(parameters, model::NumberLocale{});
+        Ui::SettingsDialog& ui = *dialog.ui();
+        ui.liftFromFloor->setText(QStringLiteral("второй"));
+        ui.linearLift->setChecked(true);
+        ui.individualityCoefficient->setText(QStringLiteral("5"));
+        ui.passagesPerResident->setText(QStringLiteral("150"));
+        ui.countLampTheft->setChecked(false);
+        ui.incandescentTheft->setText(QStringLiteral("12,5"));
+        ui.energySavingTheft->setText(QStringLiteral("-3"));
+        ui.soundSensorTheft->setText(QStringLiteral(" 0,75 "));
+        ui.externalBlockTheft->setText(QStringLiteral("2"));
+        ui.burnOutGamma->setText(QStringLiteral("0,25"));
 
-        QCOMPARE(RunModal(dialog, [&] { ui.BO->click(); }), int(QDialog::Accepted));
+        QCOMPARE(RunModal(dialog, [&] { ui.saveButton->click(); }), int(QDialog::Accepted));
         QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
         QCOMPARE(parameters.LiftFromFloor, 1);
         QCOMPARE(parameters.LiftModel, model::LiftModelLinear);
@@ -157,18 +161,18 @@ private slots:
 
     void unreadableFieldEndsTheSaveThereAndKeepsTheDialogOpen() {
         model::ProjectParameters parameters = DefaultParameters();
-        TForm3 dialog(parameters, model::NumberLocale{});
-        Ui::TForm3& ui = *dialog.ui();
-        ui.CLFrom->setText(QStringLiteral("7"));
-        ui.RLiftLinear->setChecked(true);
-        ui.ESt->setText(QStringLiteral("0,3"));
-        ui.EZa->setText(QStringLiteral("2,5"));
-        ui.CVor->setChecked(false);
-        ui.VN->setText(QString());
-        ui.VE->setText(QStringLiteral("9"));
+        SettingsDialog dialog(parameters, model::NumberLocale{});
+        Ui::SettingsDialog& ui = *dialog.ui();
+        ui.liftFromFloor->setText(QStringLiteral("7"));
+        ui.linearLift->setChecked(true);
+        ui.individualityCoefficient->setText(QStringLiteral("0,3"));
+        ui.passagesPerResident->setText(QStringLiteral("2,5"));
+        ui.countLampTheft->setChecked(false);
+        ui.incandescentTheft->setText(QString());
+        ui.energySavingTheft->setText(QStringLiteral("9"));
 
         dialog.show();
-        ui.BO->click();
+        ui.saveButton->click();
         QCOMPARE(errors_, QStringList{QStringLiteral("'' is not a valid floating point value.")});
         QVERIFY(dialog.isVisible());
         QCOMPARE(parameters.LiftFromFloor, 7);
@@ -180,8 +184,8 @@ private slots:
         QCOMPARE(parameters.TheftRateEnergySaving, 4.0);
 
         // Once the field is mended the same opening can be saved.
-        ui.VN->setText(QStringLiteral("11"));
-        ui.BO->click();
+        ui.incandescentTheft->setText(QStringLiteral("11"));
+        ui.saveButton->click();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(parameters.TheftRateIncandescent, 11.0);
@@ -190,15 +194,16 @@ private slots:
 
     void saveLeavesTheHoldTimesOfTheInputPage() {
         model::ProjectParameters parameters = DefaultParameters();
-        TForm3 dialog(parameters, model::NumberLocale{});
+        SettingsDialog dialog(parameters, model::NumberLocale{});
         // The user set other hold times on the input page and recalculated after the dialog was
         // created; the dialog's hidden copies still hold the start-up values.
         parameters.HoldTimeLanding = 30.0 / 3600;
         parameters.HoldTimeBetween = 15.0 / 3600;
         parameters.HoldTimeVestibule = 5.0 / 3600;
-        dialog.ui()->ETe->setText(QStringLiteral("99"));
+        dialog.ui()->landingHoldTime->setText(QStringLiteral("99"));
 
-        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BO->click(); }), int(QDialog::Accepted));
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->saveButton->click(); }),
+                 int(QDialog::Accepted));
         QCOMPARE(parameters.HoldTimeLanding, 30.0 / 3600);
         QCOMPARE(parameters.HoldTimeBetween, 15.0 / 3600);
         QCOMPARE(parameters.HoldTimeVestibule, 5.0 / 3600);
@@ -206,9 +211,11 @@ private slots:
 
     void everyWayOfClosingTheSettingsEndsTheModalRun() {
         model::ProjectParameters parameters = DefaultParameters();
-        TForm3 dialog(parameters, model::NumberLocale{});
-        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BO->click(); }), int(QDialog::Accepted));
-        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->BC->click(); }), int(QDialog::Rejected));
+        SettingsDialog dialog(parameters, model::NumberLocale{});
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->saveButton->click(); }),
+                 int(QDialog::Accepted));
+        QCOMPARE(RunModal(dialog, [&] { dialog.ui()->cancelButton->click(); }),
+                 int(QDialog::Rejected));
         QCOMPARE(RunModal(dialog, [&] { dialog.close(); }), int(QDialog::Rejected));
         QCOMPARE(RunModal(dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); }),
                  int(QDialog::Rejected));
@@ -217,42 +224,42 @@ private slots:
     }
 
     void aboutWindowLayout() {
-        TForm2 about;
-        const Ui::TForm2& ui = *about.ui();
+        AboutDialog about;
+        const Ui::AboutDialog& ui = *about.ui();
         QCOMPARE(about.windowTitle(), QStringLiteral("Virasvet"));
         QCOMPARE(about.minimumSize(), QSize(376, 182));
         QCOMPARE(about.maximumSize(), QSize(376, 182));
-        QCOMPARE(ui.Image1->geometry(), QRect(8, 8, 362, 65));
-        QCOMPARE(ui.Image1->pixmap().size(), QSize(362, 65));
-        QCOMPARE(ui.Label1->text(),
+        QCOMPARE(ui.logo->geometry(), QRect(8, 8, 362, 65));
+        QCOMPARE(ui.logo->pixmap().size(), QSize(362, 65));
+        QCOMPARE(ui.description->text(),
                  QStringLiteral("Программа расчета экономических показателей при использовании "
                                 "различных видов освещения мест общего пользования жилых домов."));
-        QCOMPARE(ui.Label2->text(), WebSiteUrl().host());
-        QCOMPARE(ui.Label3->text(), QStringLiteral("Техническая поддержка."));
-        QCOMPARE(ui.Button1->text(), QStringLiteral("ОК"));
-        for (QWidget* link : {static_cast<QWidget*>(ui.Image1), static_cast<QWidget*>(ui.Label2),
-                              static_cast<QWidget*>(ui.Label3)}) {
+        QCOMPARE(ui.webSiteLink->text(), WebSiteUrl().host());
+        QCOMPARE(ui.supportLink->text(), QStringLiteral("Техническая поддержка."));
+        QCOMPARE(ui.okButton->text(), QStringLiteral("ОК"));
+        for (QWidget* link : {static_cast<QWidget*>(ui.logo), static_cast<QWidget*>(ui.webSiteLink),
+                              static_cast<QWidget*>(ui.supportLink)}) {
             QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
         }
     }
 
     void aboutLinksOpenThroughTheShellAndTheWindowStays() {
-        TForm2 about;
-        Ui::TForm2& ui = *about.ui();
+        AboutDialog about;
+        Ui::AboutDialog& ui = *about.ui();
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTest::mouseClick(ui.Image1, Qt::LeftButton);
-        QTest::mouseClick(ui.Label2, Qt::LeftButton);
-        QTest::mouseClick(ui.Label3, Qt::LeftButton);
-        QTest::mouseClick(ui.Label3, Qt::RightButton);
+        QTest::mouseClick(ui.logo, Qt::LeftButton);
+        QTest::mouseClick(ui.webSiteLink, Qt::LeftButton);
+        QTest::mouseClick(ui.supportLink, Qt::LeftButton);
+        QTest::mouseClick(ui.supportLink, Qt::RightButton);
         QCOMPARE(opened_, (QList<QUrl>{WebSiteUrl(), WebSiteUrl(), SupportMailUrl()}));
         QVERIFY(about.isVisible());
         QCOMPARE(SupportMailUrl().scheme(), QStringLiteral("mailto"));
 
-        ui.Button1->click();
+        ui.okButton->click();
         QVERIFY(!about.isVisible());
         QCOMPARE(RunModal(about, [&] { about.close(); }), int(QDialog::Rejected));
-        QCOMPARE(RunModal(about, [&] { ui.Button1->click(); }), int(QDialog::Accepted));
+        QCOMPARE(RunModal(about, [&] { ui.okButton->click(); }), int(QDialog::Accepted));
     }
 
     void jpegDecoderReadsTheShippedLogo() {
@@ -357,9 +364,9 @@ private slots:
         shellOpens_ = false;
         const QString document = QDir::temp().filePath(QStringLiteral("help.pdf"));
         OpenThroughShell(nullptr, QUrl::fromLocalFile(document));
-        TForm2 about;
-        about.Label2Click();
-        about.Label3Click();
+        AboutDialog about;
+        about.webSiteLinkClicked();
+        about.supportLinkClicked();
         const QStringList targets = {QStringLiteral("справку «%1»").arg(document),
                                      QStringLiteral("сайт https://virasvet.example.org"),
                                      QStringLiteral("адрес support@virasvet.example.org")};

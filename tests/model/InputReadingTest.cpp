@@ -14,16 +14,44 @@ namespace {
 class FakePage : public InputPage {
 public:
     FakePage() {
-        texts_ = {{"EUK", ""},       {"EAdr", "ул.   д. "}, {"CP1", "5"},     {"CF", "9"},
-                  {"CPep", "4"},     {"CFl", "3"},          {"EPAY", "1,38"}, {"CLTE", "1"},
-                  {"CLTM", "1"},     {"CLTD", "2"},         {"EOLive", "6"},  {"EORep", "10"},
-                  {"COPE", "40"},    {"COPM", "40"},        {"COPD", "40"},   {"COHE", "13,00"},
-                  {"COHM", "13,00"}, {"COHD", "24,00"},     {"CLPE", "1"},    {"CLPM", "1"},
-                  {"CLPD", "2"},     {"CBPE", "1"},         {"CBPM", "1"},    {"CBPD", "1"},
-                  {"ENLive", "18"},  {"ENRep", "10"},       {"CNPE", "40"},   {"CNPM", "40"},
-                  {"CNPD", "40"},    {"CNHE", "1,46"},      {"CNHM", "0,49"}, {"CNHD", "1,05"},
-                  {"EOSc", "0"},     {"EOSMc", "0"},        {"ENSc", "0"},    {"ENSMc", "0"},
-                  {"ENBc", "350"},   {"ENBMc", "100"}};
+        texts_ = {{"managementCompany", ""},
+                  {"address", "ул.   д. "},
+                  {"entranceCount", "5"},
+                  {"floorCount", "9"},
+                  {"residentsPerFlat", "4"},
+                  {"flatsPerFloor", "3"},
+                  {"tariff", "1,38"},
+                  {"existingLandingLamps", "1"},
+                  {"existingFlightLamps", "1"},
+                  {"existingVestibuleLamps", "2"},
+                  {"existingLampLife", "6"},
+                  {"existingLampPrice", "10"},
+                  {"existingLandingPower", "40"},
+                  {"existingFlightPower", "40"},
+                  {"existingVestibulePower", "40"},
+                  {"existingLandingHours", "13,00"},
+                  {"existingFlightHours", "13,00"},
+                  {"existingVestibuleHours", "24,00"},
+                  {"plannedLandingLamps", "1"},
+                  {"plannedFlightLamps", "1"},
+                  {"plannedVestibuleLamps", "2"},
+                  {"plannedLandingBlocks", "1"},
+                  {"plannedFlightBlocks", "1"},
+                  {"plannedVestibuleBlocks", "1"},
+                  {"plannedLampLife", "18"},
+                  {"plannedLampPrice", "10"},
+                  {"plannedLandingPower", "40"},
+                  {"plannedFlightPower", "40"},
+                  {"plannedVestibulePower", "40"},
+                  {"plannedLandingHours", "1,46"},
+                  {"plannedFlightHours", "0,49"},
+                  {"plannedVestibuleHours", "1,05"},
+                  {"existingFittingPrice", "0"},
+                  {"existingFittingInstallPrice", "0"},
+                  {"plannedFittingPrice", "0"},
+                  {"plannedFittingInstallPrice", "0"},
+                  {"blockPrice", "350"},
+                  {"blockInstallPrice", "100"}};
     }
     std::string ControlText(std::string_view name) const override {
         const auto it = texts_.find(std::string(name));
@@ -89,12 +117,12 @@ TEST(ReadInputPage, ReadsTheWholeDefaultPage) {
 
 TEST(ReadInputPage, RangeFailuresComeInReadingOrderBeforeOneFillInMessage) {
     FakePage page;
-    page.Set("CP1", "41");
-    page.Set("EPAY", "0");
-    page.Set("CLTD", "11");
-    page.Set("EOLive", "");
-    page.Set("CBPD", "-1");
-    page.Set("ENLive", "x");
+    page.Set("entranceCount", "41");
+    page.Set("tariff", "0");
+    page.Set("existingVestibuleLamps", "11");
+    page.Set("existingLampLife", "");
+    page.Set("plannedVestibuleBlocks", "-1");
+    page.Set("plannedLampLife", "x");
     ProjectParameters p = Defaults();
     p.EntranceCount = 3;
     p.Tariff = 2;
@@ -105,20 +133,20 @@ TEST(ReadInputPage, RangeFailuresComeInReadingOrderBeforeOneFillInMessage) {
     EXPECT_EQ(p.EntranceCount, 3);
     EXPECT_DOUBLE_EQ(p.Tariff, 2);
     EXPECT_EQ(p.ExistingLampsVestibule, 1);
-    // The existing section stopped at EOLive: the price after it was not read.
+    // The existing section stopped at the lamp life: the price after it was not read.
     EXPECT_DOUBLE_EQ(p.ExistingLampPrice, 99);
     EXPECT_EQ(Range.find('\n'), Range.find("Пожалуйста") - 1);
 }
 
 TEST(ReadInputPage, EmptyLampLifeStoresTheCountsBeforeItAndReadsThePlannedSection) {
     FakePage page;
-    page.Set("CLTE", "3");
-    page.Set("CLTM", "4");
-    page.Set("CLTD", "5");
-    page.Set("EOLive", "");
-    page.Set("COPE", "60");
-    page.Set("CLPE", "7");
-    page.Set("CNPE", "75");
+    page.Set("existingLandingLamps", "3");
+    page.Set("existingFlightLamps", "4");
+    page.Set("existingVestibuleLamps", "5");
+    page.Set("existingLampLife", "");
+    page.Set("existingLandingPower", "60");
+    page.Set("plannedLandingLamps", "7");
+    page.Set("plannedLandingPower", "75");
     ProjectParameters p = Defaults();
     ReadInputPage(ReadScope::All, page, p, Comma);
     EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
@@ -135,14 +163,14 @@ TEST(ReadInputPage, TariffZeroAndEmptyTariff) {
     FakePage page;
     ProjectParameters p = Defaults();
     p.Tariff = 1.5;
-    page.Set("EPAY", "0");
+    page.Set("tariff", "0");
     ReadInputPage(ReadScope::House, page, p, Comma);
     EXPECT_EQ(page.messages, std::vector<std::string>{Range});
     EXPECT_DOUBLE_EQ(p.Tariff, 1.5);
 
     page.messages.clear();
-    page.Set("EPAY", "");
-    page.Set("CF", "12");
+    page.Set("tariff", "");
+    page.Set("floorCount", "12");
     ReadInputPage(ReadScope::House, page, p, Comma);
     EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
     EXPECT_EQ(p.FloorCount, 12);
@@ -153,11 +181,11 @@ TEST(ReadInputPage, TariffZeroAndEmptyTariff) {
 
 TEST(ReadInputPage, PriceThatIsNotANumberRaisesAfterStoringThePricesBeforeIt) {
     FakePage page;
-    page.Set("EOSc", "12");
-    page.Set("EOSMc", "3,5");
-    page.Set("ENSc", "abc");
-    page.Set("ENBc", "777");
-    page.Set("EOLive", "");
+    page.Set("existingFittingPrice", "12");
+    page.Set("existingFittingInstallPrice", "3,5");
+    page.Set("plannedFittingPrice", "abc");
+    page.Set("blockPrice", "777");
+    page.Set("existingLampLife", "");
     ProjectParameters p = Defaults();
     try {
         ReadInputPage(ReadScope::All, page, p, Comma);
@@ -175,8 +203,8 @@ TEST(ReadInputPage, PriceThatIsNotANumberRaisesAfterStoringThePricesBeforeIt) {
 
 TEST(ReadInputPage, HouseScopeReadsTheSixPricesButNotTheSchemes) {
     FakePage page;
-    page.Set("ENBMc", "150");
-    page.Set("CLTE", "7");
+    page.Set("blockInstallPrice", "150");
+    page.Set("existingLandingLamps", "7");
     page.lift = false;
     ProjectParameters p = Defaults();
     ReadInputPage(ReadScope::House, page, p, Comma);
@@ -188,9 +216,9 @@ TEST(ReadInputPage, HouseScopeReadsTheSixPricesButNotTheSchemes) {
 
 TEST(ReadInputPage, CountsAreCheckedAsRealsThenTruncated) {
     FakePage page;
-    page.Set("CLTE", "0,5");
-    page.Set("CP1", "39,9");
-    page.Set("CLTD", "10,5");
+    page.Set("existingLandingLamps", "0,5");
+    page.Set("entranceCount", "39,9");
+    page.Set("existingVestibuleLamps", "10,5");
     ProjectParameters p = Defaults();
     p.ExistingLampsVestibule = 3;
     ReadInputPage(ReadScope::All, page, p, Comma);
@@ -204,19 +232,19 @@ TEST(ReadInputPage, CommaTextsUnderAPointSeparatorAreConversionFailures) {
     FakePage page;
     ProjectParameters p = Defaults();
     p.Tariff = 2;
-    page.Set("COHE", "13.00");
-    page.Set("COHM", "13.00");
-    page.Set("COHD", "24.00");
-    page.Set("CNHE", "1.46");
-    page.Set("CNHM", "0.49");
-    page.Set("CNHD", "1.05");
+    page.Set("existingLandingHours", "13.00");
+    page.Set("existingFlightHours", "13.00");
+    page.Set("existingVestibuleHours", "24.00");
+    page.Set("plannedLandingHours", "1.46");
+    page.Set("plannedFlightHours", "0.49");
+    page.Set("plannedVestibuleHours", "1.05");
     ReadInputPage(ReadScope::All, page, p, Point);
     EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
     EXPECT_DOUBLE_EQ(p.Tariff, 2);
     EXPECT_DOUBLE_EQ(p.PlannedHoursBetween, 0.49);
 
     page.messages.clear();
-    page.Set("EPAY", "1.38");
+    page.Set("tariff", "1.38");
     ReadInputPage(ReadScope::All, page, p, Point);
     EXPECT_TRUE(page.messages.empty());
     EXPECT_DOUBLE_EQ(p.Tariff, 1.38);
@@ -230,19 +258,19 @@ TEST(ReadInputPage, RangeBoundsAreInclusiveAndTheSmallestStepBeyondFails) {
         std::function<double(const ProjectParameters&)> stored;
     };
     const std::vector<Field> fields{
-        {"CP1", 1, 40, [](auto& p) { return p.EntranceCount; }},
-        {"CF", 1, 40, [](auto& p) { return p.FloorCount; }},
-        {"CPep", 1, 40, [](auto& p) { return p.ResidentsPerFlat; }},
-        {"CFl", 1, 40, [](auto& p) { return p.FlatsPerFloor; }},
-        {"CLTE", 0, 10, [](auto& p) { return p.ExistingLampsLanding; }},
-        {"CLTM", 0, 10, [](auto& p) { return p.ExistingLampsBetween; }},
-        {"CLTD", 0, 10, [](auto& p) { return p.ExistingLampsVestibule; }},
-        {"CLPE", 0, 10, [](auto& p) { return p.PlannedLampsLanding; }},
-        {"CLPM", 0, 10, [](auto& p) { return p.PlannedLampsBetween; }},
-        {"CLPD", 0, 10, [](auto& p) { return p.PlannedLampsVestibule; }},
-        {"CBPE", 0, 10, [](auto& p) { return p.PlannedBlocksLanding; }},
-        {"CBPM", 0, 10, [](auto& p) { return p.PlannedBlocksBetween; }},
-        {"CBPD", 0, 10, [](auto& p) { return p.PlannedBlocksVestibule; }},
+        {"entranceCount", 1, 40, [](auto& p) { return p.EntranceCount; }},
+        {"floorCount", 1, 40, [](auto& p) { return p.FloorCount; }},
+        {"residentsPerFlat", 1, 40, [](auto& p) { return p.ResidentsPerFlat; }},
+        {"flatsPerFloor", 1, 40, [](auto& p) { return p.FlatsPerFloor; }},
+        {"existingLandingLamps", 0, 10, [](auto& p) { return p.ExistingLampsLanding; }},
+        {"existingFlightLamps", 0, 10, [](auto& p) { return p.ExistingLampsBetween; }},
+        {"existingVestibuleLamps", 0, 10, [](auto& p) { return p.ExistingLampsVestibule; }},
+        {"plannedLandingLamps", 0, 10, [](auto& p) { return p.PlannedLampsLanding; }},
+        {"plannedFlightLamps", 0, 10, [](auto& p) { return p.PlannedLampsBetween; }},
+        {"plannedVestibuleLamps", 0, 10, [](auto& p) { return p.PlannedLampsVestibule; }},
+        {"plannedLandingBlocks", 0, 10, [](auto& p) { return p.PlannedBlocksLanding; }},
+        {"plannedFlightBlocks", 0, 10, [](auto& p) { return p.PlannedBlocksBetween; }},
+        {"plannedVestibuleBlocks", 0, 10, [](auto& p) { return p.PlannedBlocksVestibule; }},
     };
     const auto text = [](double value) {
         std::string s = std::to_string(value);

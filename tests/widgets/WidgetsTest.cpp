@@ -378,25 +378,25 @@ void WidgetsTest::widgetsWorkFromDesignerForm() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
-    QCOMPARE(ui.CF->minimum(), 1);
-    QCOMPARE(ui.CF->maximum(), 40);
-    QCOMPARE(ui.CF->text(), QStringLiteral("9"));
-    QCOMPARE(ui.CF->maxLength(), 3);
-    QCOMPARE(ui.CF->lineEdit()->geometry(), QRect(0, 0, 60, 24));
+    QCOMPARE(ui.floorCount->minimum(), 1);
+    QCOMPARE(ui.floorCount->maximum(), 40);
+    QCOMPARE(ui.floorCount->text(), QStringLiteral("9"));
+    QCOMPARE(ui.floorCount->maxLength(), 3);
+    QCOMPARE(ui.floorCount->lineEdit()->geometry(), QRect(0, 0, 60, 24));
     // A position above the default maximum survives whatever order the form sets properties in.
-    QCOMPARE(ui.UpDown1->position(), 130);
-    QCOMPARE(ui.UpDown1->maximum(), 1000);
+    QCOMPARE(ui.burnHoursStepper->position(), 130);
+    QCOMPARE(ui.burnHoursStepper->maximum(), 1000);
 
     // The arrows sit inside the field's frame, up above down, and leave the text room.
-    QToolButton* up = Arrow(ui.CF, "upArrow");
-    QToolButton* down = Arrow(ui.CF, "downArrow");
-    QVERIFY(ui.CF->rect().contains(up->geometry()));
-    QVERIFY(ui.CF->rect().contains(down->geometry()));
+    QToolButton* up = Arrow(ui.floorCount, "upArrow");
+    QToolButton* down = Arrow(ui.floorCount, "downArrow");
+    QVERIFY(ui.floorCount->rect().contains(up->geometry()));
+    QVERIFY(ui.floorCount->rect().contains(down->geometry()));
     QVERIFY(up->geometry().bottom() < down->geometry().top());
     QVERIFY(up->height() >= 8);
-    QVERIFY(ui.CF->lineEdit()->textMargins().right() >= up->width());
-    QToolButton* stepperUp = Arrow(ui.UpDown1, "upArrow");
-    QToolButton* stepperDown = Arrow(ui.UpDown1, "downArrow");
+    QVERIFY(ui.floorCount->lineEdit()->textMargins().right() >= up->width());
+    QToolButton* stepperUp = Arrow(ui.burnHoursStepper, "upArrow");
+    QToolButton* stepperDown = Arrow(ui.burnHoursStepper, "downArrow");
     QCOMPARE(stepperUp->height() + stepperDown->height(), 24);
     QCOMPARE(stepperUp->width(), 17);
 }

@@ -1,53 +1,53 @@
-#include "Fabout.h"
+#include "AboutDialog.h"
 
 #include "Help.h"
 #include "JpegImage.h"
 #include "WindowLook.h"
-#include "ui_Fabout.h"
+#include "ui_AboutDialog.h"
 
 #include <QMouseEvent>
 #include <QPixmap>
 
-TForm2::TForm2(QWidget* parent) : QDialog(parent), ui_(new Ui::TForm2) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui_(new Ui::AboutDialog) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(376, 182);
     setFont(DialogFont());
-    StyleAsLink(*ui_->Label2);
-    StyleAsLink(*ui_->Label3);
-    ui_->Label2->setText(WebSiteUrl().host());
+    StyleAsLink(*ui_->webSiteLink);
+    StyleAsLink(*ui_->supportLink);
+    ui_->webSiteLink->setText(WebSiteUrl().host());
 
     // A logo that cannot be decoded leaves the place empty; the window works without it.
     const JpegDecoding logo = LoadJpeg(QStringLiteral(":/logos/about-logo.jpg"));
     if (!logo.Image.isNull()) {
-        ui_->Image1->setPixmap(QPixmap::fromImage(logo.Image));
-        ui_->Image1->resize(logo.Image.size());
+        ui_->logo->setPixmap(QPixmap::fromImage(logo.Image));
+        ui_->logo->resize(logo.Image.size());
     }
 
-    for (QWidget* link : {static_cast<QWidget*>(ui_->Image1), static_cast<QWidget*>(ui_->Label2),
-                          static_cast<QWidget*>(ui_->Label3)}) {
+    for (QWidget* link : {static_cast<QWidget*>(ui_->logo), static_cast<QWidget*>(ui_->webSiteLink),
+                          static_cast<QWidget*>(ui_->supportLink)}) {
         link->installEventFilter(this);
     }
-    connect(ui_->Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(ui_->okButton, &QPushButton::clicked, this, &AboutDialog::okClicked);
 }
 
-TForm2::~TForm2() {
+AboutDialog::~AboutDialog() {
     delete ui_;
 }
 
-Ui::TForm2* TForm2::ui() const {
+Ui::AboutDialog* AboutDialog::ui() const {
     return ui_;
 }
 
-void TForm2::setVisible(bool visible) {
+void AboutDialog::setVisible(bool visible) {
     if (visible) {
         CenterOnScreen(*this);
     }
     QDialog::setVisible(visible);
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     const bool press = event->type() == QEvent::MouseButtonPress;
     if (!press && event->type() != QEvent::MouseButtonRelease) {
         return QDialog::eventFilter(watched, event);
@@ -60,29 +60,29 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     // A click is the release of the left button over the control on which it was pressed; the
     // press is taken so that the release comes back here.
     if (!press && control->rect().contains(mouse->position().toPoint())) {
-        if (watched == ui_->Image1) {
-            Image1Click();
-        } else if (watched == ui_->Label2) {
-            Label2Click();
-        } else if (watched == ui_->Label3) {
-            Label3Click();
+        if (watched == ui_->logo) {
+            logoClicked();
+        } else if (watched == ui_->webSiteLink) {
+            webSiteLinkClicked();
+        } else if (watched == ui_->supportLink) {
+            supportLinkClicked();
         }
     }
     return true;
 }
 
-void TForm2::Image1Click() {
+void AboutDialog::logoClicked() {
     OpenThroughShell(this, WebSiteUrl());
 }
 
-void TForm2::Label2Click() {
+void AboutDialog::webSiteLinkClicked() {
     OpenThroughShell(this, WebSiteUrl());
 }
 
-void TForm2::Label3Click() {
+void AboutDialog::supportLinkClicked() {
     OpenThroughShell(this, SupportMailUrl());
 }
 
-void TForm2::Button1Click() {
+void AboutDialog::okClicked() {
     accept();
 }

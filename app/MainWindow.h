@@ -19,12 +19,12 @@ class InputPageControls;
 class IntSpinEdit;
 class QLineEdit;
 class QPainter;
-class TForm2;
-class TForm3;
+class AboutDialog;
+class SettingsDialog;
 class UpDownStepper;
 
 namespace Ui {
-class TForm1;
+class MainWindow;
 }
 
 namespace report {
@@ -39,21 +39,21 @@ class ReportTable;
 // simulation of 10,000 days -> the report table and the cost chart are drawn into their pictures
 // -> the results page paints the three pictures and the tracer. The traffic estimate of the
 // planned burn hours runs at start-up, after the settings dialog and on "Пересчитать".
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(const model::NumberLocale& locale, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(const model::NumberLocale& locale, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The About window and the settings dialog, created after this window.
-    void SetDialogs(TForm2* about, TForm3* settings);
+    void SetDialogs(AboutDialog* about, SettingsDialog* settings);
 
     model::ProjectParameters& ProjectParameters() { return parameters_; }
     const model::SimulationResult& SimulationResult() const { return result_; }
     const report::ResultPictures& Pictures() const { return pictures_; }
     const report::ChartView& ChartView() const { return view_; }
     std::int32_t ResultsShown() const { return resultsShown_; }
-    Ui::TForm1* ui() const { return ui_; } // for tests
+    Ui::MainWindow* ui() const { return ui_; } // for tests
     // Where "Вперед " takes the generator's seed from; by default the clock's whole seconds.
     void SetSeedSource(std::function<std::uint32_t()> seedSource) {
         seedSource_ = std::move(seedSource);
@@ -74,73 +74,53 @@ private:
         IntSpinEdit* Blocks;
     };
 
-    void ConnectHandlers();
-    void ApplyFonts();
-    void WriteDefaultsWithDecimalSeparator();
-    QString Format(double value, const char* pattern) const;
-    QImage Logo() const;
-    void ShowPageBackground(const QColor& colour);
+    void connectHandlers();
+    void applyFonts();
+    void writeDefaultsWithDecimalSeparator();
+    QString format(double value, const char* pattern) const;
+    QImage logo() const;
+    void showPageBackground(const QColor& colour);
 
     // Creation and the model's steps as the window runs them
-    void FormCreate();
-    void SetDefaultParameters();
-    void ReadInputPage(model::ReadScope scope);
-    void EstimatePlannedBurnHours();
-    void DrawMonthlyChart();
-    void RunSimulation();
-    void RenderResults();
+    void startUp();
+    void setDefaultParameters();
+    void readInputPage(model::ReadScope scope);
+    void estimatePlannedBurnHours();
+    void drawMonthlyChart();
+    void runSimulation();
+    void renderResults();
 
     // Page flow and menu
-    void BNextClick();
-    void BBackClick();
-    void N1Click();
-    void NHelpClick();
-    void NAboutClick();
-    void BPrintClick();
-    void BSPClick();
+    void calculate();
+    void showInputPage();
+    void openSettings();
+    void openHelp();
+    void openAbout();
+    void printResults();
+    void saveResults();
 
     // Chart tools and the results page
-    void BXMinClick();
-    void BXMaxClick();
-    void BYMinClick();
-    void BYMaxClick();
-    void Button1Click();
-    void FormMouseMove(int x, int y);
-    void FormPaint(QPainter& painter);
+    void zoomOutDays();
+    void zoomInDays();
+    void zoomOutCosts();
+    void zoomInCosts();
+    void toggleTracer();
+    void moveTracer(int x, int y);
+    void paintClientArea(QPainter& painter);
 
     // Input page
-    void UpDown1Click();
-    void UpDown2Click();
-    void UpDown3Click();
-    void UpDown5Click();
-    void UpDown6Click();
-    void UpDown8Click();
-    void CLTEChange();
-    void CLTMChange();
-    void CLTDChange();
-    void CLPEChange();
-    void CLPMChange();
-    void CLPDChange();
-    void COPEChange();
-    void COPMChange();
-    void COPDChange();
-    void CNPEChange();
-    void CNPMChange();
-    void CNPDChange();
-    void RB1Click();
-    void RB2Click();
-    void CT1Click();
-    void LiftClick();
-    void BTimeClick();
-    void Recalculate();
-    void RefreshExistingGroup();
-    void RefreshPlannedGroup();
+    void electricCookersToggled();
+    void gasCookersToggled();
+    void schemeTypeChosen();
+    void recalculate();
+    void refreshExistingScheme();
+    void refreshPlannedScheme();
 
-    void BurnHoursStepped(const Zone& zone);
-    void LampCountChanged(const Zone& zone);
-    void LampPowerChanged(IntSpinEdit* power);
+    void burnHoursStepped(const Zone& zone);
+    void lampCountChanged(const Zone& zone);
+    void lampPowerChanged(IntSpinEdit* power);
 
-    Ui::TForm1* ui_;
+    Ui::MainWindow* ui_;
     model::NumberLocale locale_;
     model::ProjectParameters parameters_;
     model::SimulationResult result_;
@@ -151,8 +131,8 @@ private:
     std::unique_ptr<InputPageControls> page_;
     std::array<Zone, 3> existingZones_{};
     std::array<Zone, 3> plannedZones_{};
-    TForm2* about_ = nullptr;
-    TForm3* settings_ = nullptr;
+    AboutDialog* about_ = nullptr;
+    SettingsDialog* settings_ = nullptr;
     QString saveFileName_;
     bool paintErrorPending_ = false;
     std::function<std::uint32_t()> seedSource_;

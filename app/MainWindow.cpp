@@ -1,0 +1,528 @@
+#include "MainWindow.h"
+
+#include "AboutDialog.h"
+#include "Help.h"
+#include "HouseInput.h"
+#include "InputPageControls.h"
+#include "IntSpinEdit.h"
+#include "LampPower.h"
+#include "Locale.h"
+#include "MessageBoxes.h"
+#include "Rendering.h"
+#include "ReportTable.h"
+#include "ResultsOutput.h"
+#include "Saturate.h"
+#include "SettingsDialog.h"
+#include "Simulation.h"
+#include "TrafficEstimate.h"
+#include "UpDownStepper.h"
+#include "ui_MainWindow.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStyle>
+
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+constexpr int ClientWidth = 1000;
+constexpr int ClientHeight = 642;
+
+// Tariffs of houses with electric and with gas cookers, written with a decimal comma.
+const QString ElectricCookerTariff = QStringLiteral("1,38");
+const QString GasCookerTariff = QStringLiteral("1,97");
+
+QFont PageFont(int pixelSize, bool bold = false) {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const model::NumberLocale& locale, QWidget* parent)
+    : QMainWindow(parent), ui_(new Ui::MainWindow), locale_(locale) {
+    // The images live in the static window library, where nothing else would pull them in.
+    Q_INIT_RESOURCE(mainwindow);
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    applyFonts();
+    writeDefaultsWithDecimalSeparator();
+
+    QPalette toolPanel = ui_->zoomPanel->palette();
+    toolPanel.setColor(QPalette::Window, Qt::white);
+    ui_->zoomPanel->setPalette(toolPanel);
+    ui_->clientArea->setFixedSize(ClientWidth, ClientHeight);
+    ui_->clientArea->setMouseTracking(true);
+    ui_->clientArea->installEventFilter(this);
+    showPageBackground(palette().color(QPalette::Button));
+
+    existingZones_ = {Zone{ui_->existingLandingLamps, ui_->existingLandingPower,
+                           ui_->existingLandingHours, ui_->existingLandingHoursStepper, nullptr},
+                      Zone{ui_->existingFlightLamps, ui_->existingFlightPower,
+                           ui_->existingFlightHours, ui_->existingFlightHoursStepper, nullptr},
+                      Zone{ui_->existingVestibuleLamps, ui_->existingVestibulePower,
+                           ui_->existingVestibuleHours, ui_->existingVestibuleHoursStepper,
+                           nullptr}};
+    plannedZones_ = {
+        Zone{ui_->plannedLandingLamps, ui_->plannedLandingPower, ui_->plannedLandingHours,
+             ui_->plannedLandingHoursStepper, ui_->plannedLandingBlocks},
+        Zone{ui_->plannedFlightLamps, ui_->plannedFlightPower, ui_->plannedFlightHours,
+             ui_->plannedFlightHoursStepper, ui_->plannedFlightBlocks},
+        Zone{ui_->plannedVestibuleLamps, ui_->plannedVestibulePower, ui_->plannedVestibuleHours,
+             ui_->plannedVestibuleHoursStepper, ui_->plannedVestibuleBlocks}};
+    page_ = std::make_unique<InputPageControls>(
+        ui_->inputPage, ui_->backButton, ui_->nextButton,
+        [this](const QString& message) { MessageBoxes::Current().ShowInformation(this, message); });
+
+    connectHandlers();
+
+    resize(ClientWidth, ClientHeight + ui_->menuBar->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                        screen->availableGeometry()));
+    }
+
+    // Creation errors leave the constructor: the program shows them and ends.
+    startUp();
+}
+
+MainWindow::~MainWindow() {
+    // The children outlive this destructor: whatever they signal while being destroyed must not
+    // reach the handlers.
+    for (QObject* child : findChildren<QObject*>()) {
+        child->blockSignals(true);
+    }
+    delete ui_;
+}
+
+void MainWindow::SetDialogs(AboutDialog* about, SettingsDialog* settings) {
+    about_ = about;
+    settings_ = settings;
+}
+
+QWidget* MainWindow::ClientArea() const {
+    return ui_->clientArea;
+}
+
+void MainWindow::connectHandlers() {
+    // Every handler runs guarded: an error it raises is shown in the error box and the window
+    // goes on in the state the handler left.
+    const auto on = [this](auto handler) {
+        return [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); };
+    };
+
+    connect(ui_->nextButton, &QPushButton::clicked, this, on(&MainWindow::calculate));
+    connect(ui_->backButton, &QPushButton::clicked, this, on(&MainWindow::showInputPage));
+    connect(ui_->printButton, &QPushButton::clicked, this, on(&MainWindow::printResults));
+    connect(ui_->saveButton, &QPushButton::clicked, this, on(&MainWindow::saveResults));
+    connect(ui_->settingsAction, &QAction::triggered, this, on(&MainWindow::openSettings));
+    connect(ui_->helpAction, &QAction::triggered, this, on(&MainWindow::openHelp));
+    connect(ui_->aboutAction, &QAction::triggered, this, on(&MainWindow::openAbout));
+
+    connect(ui_->zoomOutDaysButton, &QToolButton::clicked, this, on(&MainWindow::zoomOutDays));
+    connect(ui_->zoomInDaysButton, &QToolButton::clicked, this, on(&MainWindow::zoomInDays));
+    connect(ui_->zoomOutCostsButton, &QToolButton::clicked, this, on(&MainWindow::zoomOutCosts));
+    connect(ui_->zoomInCostsButton, &QToolButton::clicked, this, on(&MainWindow::zoomInCosts));
+    connect(ui_->tracerButton, &QPushButton::clicked, this, on(&MainWindow::toggleTracer));
+
+    // The zones of both schemes behave alike: each runs the same three handlers on its own
+    // controls.
+    for (std::array<Zone, 3>* zones : {&existingZones_, &plannedZones_}) {
+        for (const Zone& zone : *zones) {
+            const auto guarded = [this](auto body) {
+                return [this, body] { RunGuarded(this, body); };
+            };
+            connect(zone.Stepper, &UpDownStepper::clicked, this,
+                    guarded([this, &zone] { burnHoursStepped(zone); }));
+            connect(zone.Count, &IntSpinEdit::textChanged, this,
+                    guarded([this, &zone] { lampCountChanged(zone); }));
+            connect(zone.Power, &IntSpinEdit::textChanged, this,
+                    guarded([this, power = zone.Power] { lampPowerChanged(power); }));
+        }
+    }
+
+    for (IntSpinEdit* blocks :
+         {ui_->plannedLandingBlocks, ui_->plannedFlightBlocks, ui_->plannedVestibuleBlocks}) {
+        connect(blocks, &IntSpinEdit::textChanged, this, on(&MainWindow::recalculate));
+    }
+    connect(ui_->recalculateHouse, &QPushButton::clicked, this, on(&MainWindow::recalculate));
+    connect(ui_->recalculateSensors, &QPushButton::clicked, this, on(&MainWindow::recalculate));
+
+    // Keyboard selection checks a radio button without a click, so both follow the check state.
+    connect(ui_->electricCookers, &QRadioButton::toggled, this,
+            on(&MainWindow::electricCookersToggled));
+    connect(ui_->gasCookers, &QRadioButton::toggled, this, on(&MainWindow::gasCookersToggled));
+    connect(ui_->existingSchemeType, &QComboBox::activated, this,
+            on(&MainWindow::schemeTypeChosen));
+    connect(ui_->plannedSchemeType, &QComboBox::activated, this, on(&MainWindow::schemeTypeChosen));
+    // The lift check box needs no handler: it enters the estimate at the next reading of the page.
+}
+
+void MainWindow::applyFonts() {
+    const QFont label = PageFont(11);
+    const QFont field = PageFont(13);
+    setFont(label);
+    for (QWidget* widget : ui_->clientArea->findChildren<QWidget*>()) {
+        QWidget* parent = widget->parentWidget();
+        if (qobject_cast<IntSpinEdit*>(parent) || qobject_cast<UpDownStepper*>(parent)) {
+            continue; // the parts of a spin field or stepper take its font
+        }
+        if (widget->objectName().endsWith(QLatin1String("Title"))) {
+            widget->setFont(PageFont(13, true));
+        } else if (qobject_cast<QGroupBox*>(widget)) {
+            widget->setFont(PageFont(11, true));
+        } else if (qobject_cast<QLineEdit*>(widget) || qobject_cast<IntSpinEdit*>(widget)) {
+            widget->setFont(field);
+        } else {
+            widget->setFont(label);
+        }
+    }
+}
+
+void MainWindow::writeDefaultsWithDecimalSeparator() {
+    for (QLineEdit* edit : {ui_->tariff, ui_->existingLandingHours, ui_->existingFlightHours,
+                            ui_->existingVestibuleHours, ui_->plannedLandingHours,
+                            ui_->plannedFlightHours, ui_->plannedVestibuleHours}) {
+        edit->setText(WithDecimalSeparator(edit->text(), locale_));
+    }
+}
+
+QString MainWindow::format(double value, const char* pattern) const {
+    return QString::fromStdString(model::FormatNumber(value, pattern, locale_));
+}
+
+QImage MainWindow::logo() const {
+    return ui_->logo->pixmap().toImage();
+}
+
+void MainWindow::showPageBackground(const QColor& colour) {
+    // Beyond the page, when the window is made larger than it, the scroll area's own background
+    // shows; it follows the page.
+    QWidget* viewport = ui_->clientScroll->viewport();
+    QPalette palette = viewport->palette();
+    palette.setColor(QPalette::Window, colour);
+    viewport->setPalette(palette);
+    viewport->setAutoFillBackground(true);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->clientArea) {
+        if (event->type() == QEvent::Paint) {
+            try {
+                QPainter painter(ui_->clientArea);
+                paintClientArea(painter);
+            } catch (...) {
+                // A box opened inside the paint would be painted over and fail again: show it
+                // once the paint is over.
+                if (!paintErrorPending_) {
+                    paintErrorPending_ = true;
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, error = std::current_exception()] {
+                            paintErrorPending_ = false;
+                            ShowErrorFor(this, error);
+                        },
+                        Qt::QueuedConnection);
+                }
+            }
+            return true;
+        }
+        if (event->type() == QEvent::MouseMove) {
+            // Whole pixels by truncation: with fractional scaling 559.6 is still left of the chart.
+            const QPointF at = static_cast<QMouseEvent*>(event)->position();
+            const int x = model::SaturatingTrunc(std::floor(at.x()));
+            const int y = model::SaturatingTrunc(std::floor(at.y()));
+            RunGuarded(this, [this, x, y] { moveTracer(x, y); });
+            return false;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- Creation and the model's steps ---
+
+void MainWindow::startUp() {
+    reportTable_ = std::make_unique<report::ReportTable>();
+    reportTable_->Reset();
+    setDefaultParameters();
+    readInputPage(model::ReadScope::House);
+    estimatePlannedBurnHours();
+}
+
+void MainWindow::setDefaultParameters() {
+    model::SetDefaultParameters(parameters_);
+    pictures_.Recreate();
+    view_ = report::ChartView{};
+    resultsShown_ = 0;
+    ui_->backButton->setEnabled(false);
+    ui_->nextButton->setEnabled(true);
+}
+
+void MainWindow::readInputPage(model::ReadScope scope) {
+    model::ReadInputPage(scope, *page_, parameters_, locale_);
+}
+
+void MainWindow::estimatePlannedBurnHours() {
+    model::EstimatePlannedBurnHours(parameters_, [this] {
+        refreshExistingScheme();
+        refreshPlannedScheme();
+    });
+}
+
+void MainWindow::drawMonthlyChart() {
+    report::DrawMonthlyChart(pictures_.MonthlyChartBitmap, parameters_, result_, locale_);
+    resultsShown_ = 1;
+}
+
+void MainWindow::runSimulation() {
+    model::RunSimulation(parameters_, result_,
+                         seedSource_ ? seedSource_()
+                                     : static_cast<std::uint32_t>(std::time(nullptr)));
+}
+
+void MainWindow::renderResults() {
+    report::RenderResults(pictures_, *reportTable_, parameters_, result_, view_, locale_);
+    resultsShown_ = 1;
+}
+
+// --- Page flow and menu ---
+
+void MainWindow::calculate() {
+    pictures_.Recreate();
+    readInputPage(model::ReadScope::All);
+    drawMonthlyChart();
+    runSimulation();
+    renderResults();
+    ui_->inputPage->hide();
+    ui_->backButton->setEnabled(true);
+    ui_->nextButton->setEnabled(false);
+    ui_->printButton->show();
+    ui_->saveButton->show();
+    ui_->zoomPanel->show();
+    showPageBackground(Qt::white);
+    ui_->clientArea->update();
+}
+
+void MainWindow::showInputPage() {
+    ui_->inputPage->show();
+    ui_->backButton->setEnabled(false);
+    ui_->nextButton->setEnabled(true);
+    ui_->printButton->hide();
+    ui_->saveButton->hide();
+    ui_->zoomPanel->hide();
+    resultsShown_ = 0;
+    view_.TracerOn = false;
+    showPageBackground(palette().color(QPalette::Button));
+    ui_->clientArea->update();
+}
+
+void MainWindow::openSettings() {
+    if (settings_ != nullptr) {
+        settings_->exec();
+    }
+    readInputPage(model::ReadScope::House);
+    estimatePlannedBurnHours();
+}
+
+void MainWindow::openHelp() {
+    OpenHelpDocument(this);
+}
+
+void MainWindow::openAbout() {
+    if (about_ != nullptr) {
+        about_->exec();
+    }
+}
+
+void MainWindow::printResults() {
+    PrintResults(pictures_, logo());
+}
+
+void MainWindow::saveResults() {
+    SaveResults(this, pictures_, logo(), saveFileName_);
+}
+
+// --- Chart tools and the results page ---
+
+void MainWindow::zoomOutDays() {
+    if (view_.XScale > 0.1) {
+        view_.XScale *= 0.5;
+        renderResults();
+        ui_->clientArea->update();
+    }
+}
+
+void MainWindow::zoomInDays() {
+    if (view_.XScale < 100) {
+        view_.XScale *= 2;
+        renderResults();
+        ui_->clientArea->update();
+    }
+}
+
+void MainWindow::zoomOutCosts() {
+    if (view_.YScale > 0.1) {
+        view_.YScale *= 0.5;
+        renderResults();
+        ui_->clientArea->update();
+    }
+}
+
+void MainWindow::zoomInCosts() {
+    if (view_.YScale < 100) {
+        view_.YScale *= 2;
+        renderResults();
+        ui_->clientArea->update();
+    }
+}
+
+void MainWindow::toggleTracer() {
+    if (view_.TracerOn) {
+        view_.TracerOn = false;
+        ui_->clientArea->update();
+    } else {
+        // The line appears with the next mouse movement over the chart.
+        view_.TracerOn = true;
+    }
+}
+
+void MainWindow::moveTracer(int x, int y) {
+    if (view_.TracerOn && x > 559 && x < 961 && y > 49 && y < 570) {
+        view_.TracerX = x;
+        ui_->clientArea->update();
+    }
+}
+
+void MainWindow::paintClientArea(QPainter& painter) {
+    const QRect area = ui_->clientArea->rect();
+    if (resultsShown_ != 1) {
+        painter.fillRect(area, palette().color(QPalette::Button));
+        return;
+    }
+    painter.fillRect(area, Qt::white);
+    painter.drawImage(QPoint(10, 20), pictures_.ReportBitmap);
+    painter.drawImage(QPoint(50, 320), pictures_.MonthlyChartBitmap);
+    painter.drawImage(QPoint(550, 1), pictures_.CostChartBitmap);
+    report::DrawTracer(painter, view_, result_, locale_);
+}
+
+// --- Input page ---
+
+void MainWindow::burnHoursStepped(const Zone& zone) {
+    zone.Hours->setText(format(zone.Stepper->position() * 0.1, "0.0"));
+}
+
+void MainWindow::lampCountChanged(const Zone& zone) {
+    const QString text = zone.Count->text();
+    if (text.isEmpty()) {
+        return;
+    }
+    // Only the text "0" switches the zone off: "00" is a count the user is still typing.
+    const bool lit = !model::SwitchesZoneOff(text.toStdString());
+    zone.Power->setEnabled(lit);
+    zone.Hours->setEnabled(lit);
+    zone.Stepper->setEnabled(lit);
+    if (zone.Blocks != nullptr) {
+        if (!lit) {
+            zone.Blocks->setValue(0); // a changed block count recalculates
+        }
+        zone.Blocks->setEnabled(lit);
+    }
+}
+
+void MainWindow::lampPowerChanged(IntSpinEdit* power) {
+    // Snapping is a convenience: whatever goes wrong here must not interrupt the typing.
+    try {
+        power->setValue(model::SnapLampPower(power->value()));
+    } catch (...) {
+    }
+}
+
+void MainWindow::electricCookersToggled() {
+    if (ui_->electricCookers->isChecked()) {
+        if (ui_->tariff->text() == WithDecimalSeparator(GasCookerTariff, locale_)) {
+            ui_->tariff->setText(WithDecimalSeparator(ElectricCookerTariff, locale_));
+        }
+        ui_->gasCookers->setChecked(false);
+    }
+}
+
+void MainWindow::gasCookersToggled() {
+    if (ui_->gasCookers->isChecked()) {
+        if (ui_->tariff->text() == WithDecimalSeparator(ElectricCookerTariff, locale_)) {
+            ui_->tariff->setText(WithDecimalSeparator(GasCookerTariff, locale_));
+        }
+        ui_->electricCookers->setChecked(false);
+    }
+}
+
+void MainWindow::schemeTypeChosen() {
+    if (ui_->existingSchemeType->currentIndex() != parameters_.ExistingSchemeType) {
+        refreshExistingScheme();
+    }
+}
+
+void MainWindow::recalculate() {
+    const auto seconds = [this](const QLineEdit* field) {
+        return model::ParseReal(field->text().toStdString(), locale_);
+    };
+    parameters_.HoldTimeLanding = seconds(ui_->landingHoldTime) / 3600;
+    parameters_.HoldTimeBetween = seconds(ui_->flightHoldTime) / 3600;
+    parameters_.HoldTimeVestibule = seconds(ui_->vestibuleHoldTime) / 3600;
+    readInputPage(model::ReadScope::All);
+    estimatePlannedBurnHours();
+    // The page now shows the values rounded as the refresh wrote them; take those.
+    readInputPage(model::ReadScope::All);
+}
+
+void MainWindow::refreshExistingScheme() {
+    const model::ProjectParameters& p = parameters_;
+    parameters_.ExistingSchemeType = ui_->existingSchemeType->currentIndex();
+    ui_->existingLampLife->setText(format(p.ExistingLampLife, "0"));
+    ui_->existingLampPrice->setText(format(p.ExistingLampPrice, "0"));
+    ui_->existingFittingPrice->setText(format(p.ExistingFittingPrice, "0"));
+    ui_->existingFittingInstallPrice->setText(format(p.ExistingFittingInstallPrice, "0"));
+    ui_->existingLandingPower->setText(format(p.ExistingPowerLanding, "0"));
+    ui_->existingFlightPower->setText(format(p.ExistingPowerBetween, "0"));
+    ui_->existingVestibulePower->setText(format(p.ExistingPowerVestibule, "0"));
+    const std::array<double, 3> hours = {p.ExistingHoursLanding, p.ExistingHoursBetween,
+                                         p.ExistingHoursVestibule};
+    for (std::size_t i = 0; i < hours.size(); ++i) {
+        existingZones_[i].Hours->setText(
+            QString::fromStdString(model::BurnHoursText(hours[i], locale_)));
+        existingZones_[i].Stepper->setPosition(model::SaturatingTrunc(hours[i] * 10));
+    }
+}
+
+void MainWindow::refreshPlannedScheme() {
+    const model::ProjectParameters& p = parameters_;
+    parameters_.PlannedSchemeType = ui_->plannedSchemeType->currentIndex();
+    ui_->plannedLampLife->setText(format(p.PlannedLampLife, "0"));
+    ui_->plannedLampPrice->setText(format(p.PlannedLampPrice, "0"));
+    ui_->plannedFittingPrice->setText(format(p.PlannedFittingPrice, "0"));
+    ui_->plannedFittingInstallPrice->setText(format(p.PlannedFittingInstallPrice, "0"));
+    ui_->blockPrice->setText(format(p.BlockPrice, "0"));
+    ui_->blockInstallPrice->setText(format(p.BlockInstallPrice, "0"));
+    ui_->plannedLandingPower->setText(format(p.PlannedPowerLanding, "0"));
+    ui_->plannedFlightPower->setText(format(p.PlannedPowerBetween, "0"));
+    ui_->plannedVestibulePower->setText(format(p.PlannedPowerVestibule, "0"));
+    const std::array<double, 3> hours = {p.PlannedHoursLanding, p.PlannedHoursBetween,
+                                         p.PlannedHoursVestibule};
+    for (std::size_t i = 0; i < hours.size(); ++i) {
+        const Zone& planned = plannedZones_[i];
+        const std::int32_t blocks = planned.Blocks->value();
+        planned.Hours->setText(QString::fromStdString(model::PlannedHoursText(
+            hours[i], blocks, existingZones_[i].Hours->text().toStdString(), locale_)));
+        // Without a sensor block the zone's lamps burn as the existing ones do.
+        planned.Stepper->setPosition(blocks < 1 ? existingZones_[i].Stepper->position()
+                                                : model::SaturatingTrunc(hours[i] * 10));
+    }
+}
