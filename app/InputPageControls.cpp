@@ -8,34 +8,38 @@
 
 #include <stdexcept>
 
-InputPageControls::InputPageControls(QWidget* page, QPushButton* back, QPushButton* next,
+namespace {
+
+QString Name(std::string_view field) {
+    return QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()));
+}
+
+} // namespace
+
+InputPageControls::InputPageControls(QHash<QString, QWidget*> controls, QPushButton* back,
+                                     QPushButton* next,
                                      std::function<void(const QString&)> showMessage)
-    : lift_(page->findChild<QCheckBox*>(QStringLiteral("hasLift"))), back_(back), next_(next),
-      showMessage_(std::move(showMessage)) {
-    for (IntSpinEdit* spin : page->findChildren<IntSpinEdit*>()) {
-        fields_.insert(spin->objectName(), spin);
-    }
-    for (QLineEdit* edit : page->findChildren<QLineEdit*>()) {
-        // The spin fields' own line edits are reached through their fields.
-        if (qobject_cast<IntSpinEdit*>(edit->parentWidget()) == nullptr) {
-            fields_.insert(edit->objectName(), edit);
-        }
-    }
+    : controls_(std::move(controls)),
+      lift_(qobject_cast<QCheckBox*>(controls_.value(QStringLiteral("HasLift")))), back_(back),
+      next_(next), showMessage_(std::move(showMessage)) {
     if (lift_ == nullptr) {
         throw std::logic_error("the input page has no lift check box");
     }
 }
 
-std::string InputPageControls::ControlText(std::string_view name) const {
-    QWidget* field =
-        fields_.value(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-    if (auto* spin = qobject_cast<IntSpinEdit*>(field)) {
+QWidget* InputPageControls::Control(std::string_view field) const {
+    return controls_.value(Name(field));
+}
+
+std::string InputPageControls::FieldText(std::string_view field) const {
+    QWidget* control = Control(field);
+    if (auto* spin = qobject_cast<IntSpinEdit*>(control)) {
         return spin->text().toStdString();
     }
-    if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         return edit->text().toStdString();
     }
-    throw std::logic_error("the input page has no field " + std::string(name));
+    throw std::logic_error("the input page has no text field for " + std::string(field));
 }
 
 bool InputPageControls::LiftChecked() const {

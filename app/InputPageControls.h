@@ -6,25 +6,30 @@
 #include <QString>
 
 #include <functional>
+#include <string_view>
 
 class QCheckBox;
 class QPushButton;
 class QWidget;
 
-// The input page as the reading sees it: the texts of the named fields under `page`, the lift
-// check box and the two page buttons.
+// The input page as the reading sees it: the control that shows each field of the house, the
+// lift check box and the two page buttons.
 class InputPageControls : public model::InputPage {
 public:
-    InputPageControls(QWidget* page, QPushButton* back, QPushButton* next,
+    // `controls` maps the record's field names (model::HouseFields()) to the page's controls.
+    InputPageControls(QHash<QString, QWidget*> controls, QPushButton* back, QPushButton* next,
                       std::function<void(const QString&)> showMessage);
 
-    std::string ControlText(std::string_view name) const override;
+    // The control of a field, or nullptr for a field the page does not show.
+    QWidget* Control(std::string_view field) const;
+
+    std::string FieldText(std::string_view field) const override;
     bool LiftChecked() const override;
     void SetPageButtons(bool backEnabled, bool nextEnabled) override;
     void ShowMessage(const std::string& message) override;
 
 private:
-    QHash<QString, QWidget*> fields_;
+    QHash<QString, QWidget*> controls_;
     QCheckBox* lift_;
     QPushButton* back_;
     QPushButton* next_;

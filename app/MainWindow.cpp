@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AboutDialog.h"
+#include "Calculation.h"
 #include "Help.h"
 #include "HouseInput.h"
 #include "InputPageControls.h"
@@ -13,7 +14,6 @@
 #include "ResultsOutput.h"
 #include "Saturate.h"
 #include "SettingsDialog.h"
-#include "Simulation.h"
 #include "TrafficEstimate.h"
 #include "UpDownStepper.h"
 #include "ui_MainWindow.h"
@@ -79,7 +79,7 @@ MainWindow::MainWindow(const model::NumberLocale& locale, QWidget* parent)
         Zone{ui_->plannedVestibuleLamps, ui_->plannedVestibulePower, ui_->plannedVestibuleHours,
              ui_->plannedVestibuleHoursStepper, ui_->plannedVestibuleBlocks}};
     page_ = std::make_unique<InputPageControls>(
-        ui_->inputPage, ui_->backButton, ui_->nextButton,
+        PageControls(), ui_->backButton, ui_->nextButton,
         [this](const QString& message) { MessageBoxes::Current().ShowInformation(this, message); });
 
     connectHandlers();
@@ -106,6 +106,60 @@ MainWindow::~MainWindow() {
 void MainWindow::SetDialogs(AboutDialog* about, SettingsDialog* settings) {
     about_ = about;
     settings_ = settings;
+}
+
+QHash<QString, QWidget*> MainWindow::PageControls() const {
+    const Ui::MainWindow& ui = *ui_;
+    return {
+        {QStringLiteral("Address"), ui.address},
+        {QStringLiteral("ManagementCompany"), ui.managementCompany},
+        {QStringLiteral("EntranceCount"), ui.entranceCount},
+        {QStringLiteral("FloorCount"), ui.floorCount},
+        {QStringLiteral("HasLift"), ui.hasLift},
+        {QStringLiteral("ResidentsPerFlat"), ui.residentsPerFlat},
+        {QStringLiteral("FlatsPerFloor"), ui.flatsPerFloor},
+        {QStringLiteral("Tariff"), ui.tariff},
+        {QStringLiteral("ExistingSchemeType"), ui.existingSchemeType},
+        {QStringLiteral("ExistingLampsLanding"), ui.existingLandingLamps},
+        {QStringLiteral("ExistingLampsBetween"), ui.existingFlightLamps},
+        {QStringLiteral("ExistingLampsVestibule"), ui.existingVestibuleLamps},
+        {QStringLiteral("ExistingLampLife"), ui.existingLampLife},
+        {QStringLiteral("ExistingLampPrice"), ui.existingLampPrice},
+        {QStringLiteral("ExistingPowerLanding"), ui.existingLandingPower},
+        {QStringLiteral("ExistingPowerBetween"), ui.existingFlightPower},
+        {QStringLiteral("ExistingPowerVestibule"), ui.existingVestibulePower},
+        {QStringLiteral("ExistingHoursLanding"), ui.existingLandingHours},
+        {QStringLiteral("ExistingHoursBetween"), ui.existingFlightHours},
+        {QStringLiteral("ExistingHoursVestibule"), ui.existingVestibuleHours},
+        {QStringLiteral("PlannedSchemeType"), ui.plannedSchemeType},
+        {QStringLiteral("PlannedLampsLanding"), ui.plannedLandingLamps},
+        {QStringLiteral("PlannedLampsBetween"), ui.plannedFlightLamps},
+        {QStringLiteral("PlannedLampsVestibule"), ui.plannedVestibuleLamps},
+        {QStringLiteral("PlannedBlocksLanding"), ui.plannedLandingBlocks},
+        {QStringLiteral("PlannedBlocksBetween"), ui.plannedFlightBlocks},
+        {QStringLiteral("PlannedBlocksVestibule"), ui.plannedVestibuleBlocks},
+        {QStringLiteral("PlannedLampLife"), ui.plannedLampLife},
+        {QStringLiteral("PlannedLampPrice"), ui.plannedLampPrice},
+        {QStringLiteral("PlannedPowerLanding"), ui.plannedLandingPower},
+        {QStringLiteral("PlannedPowerBetween"), ui.plannedFlightPower},
+        {QStringLiteral("PlannedPowerVestibule"), ui.plannedVestibulePower},
+        {QStringLiteral("PlannedHoursLanding"), ui.plannedLandingHours},
+        {QStringLiteral("PlannedHoursBetween"), ui.plannedFlightHours},
+        {QStringLiteral("PlannedHoursVestibule"), ui.plannedVestibuleHours},
+        {QStringLiteral("ExistingFittingPrice"), ui.existingFittingPrice},
+        {QStringLiteral("ExistingFittingInstallPrice"), ui.existingFittingInstallPrice},
+        {QStringLiteral("PlannedFittingPrice"), ui.plannedFittingPrice},
+        {QStringLiteral("PlannedFittingInstallPrice"), ui.plannedFittingInstallPrice},
+        {QStringLiteral("BlockPrice"), ui.blockPrice},
+        {QStringLiteral("BlockInstallPrice"), ui.blockInstallPrice},
+        {QStringLiteral("HoldTimeLanding"), ui.landingHoldTime},
+        {QStringLiteral("HoldTimeBetween"), ui.flightHoldTime},
+        {QStringLiteral("HoldTimeVestibule"), ui.vestibuleHoldTime},
+    };
+}
+
+QWidget* MainWindow::ControlOfField(std::string_view field) const {
+    return page_->Control(field);
 }
 
 QWidget* MainWindow::ClientArea() const {
@@ -266,8 +320,8 @@ void MainWindow::setDefaultParameters() {
     ui_->nextButton->setEnabled(true);
 }
 
-void MainWindow::readInputPage(model::ReadScope scope) {
-    model::ReadInputPage(scope, *page_, parameters_, locale_);
+model::PageReading MainWindow::readInputPage(model::ReadScope scope) {
+    return model::ReadInputPage(scope, *page_, parameters_, locale_);
 }
 
 void MainWindow::estimatePlannedBurnHours() {
@@ -277,15 +331,10 @@ void MainWindow::estimatePlannedBurnHours() {
     });
 }
 
-void MainWindow::drawMonthlyChart() {
-    report::DrawMonthlyChart(pictures_.MonthlyChartBitmap, parameters_, result_, locale_);
-    resultsShown_ = 1;
-}
-
-void MainWindow::runSimulation() {
-    model::RunSimulation(parameters_, result_,
-                         seedSource_ ? seedSource_()
-                                     : static_cast<std::uint32_t>(std::time(nullptr)));
+void MainWindow::runCalculation() {
+    model::Calculate(parameters_,
+                     seedSource_ ? seedSource_() : static_cast<std::uint32_t>(std::time(nullptr)),
+                     model::SimulatedDays::All, result_);
 }
 
 void MainWindow::renderResults() {
@@ -293,13 +342,30 @@ void MainWindow::renderResults() {
     resultsShown_ = 1;
 }
 
+void MainWindow::focusField(const model::HouseField& field) {
+    QWidget* control = page_->Control(field.Name);
+    QLineEdit* edit = qobject_cast<QLineEdit*>(control);
+    if (auto* spin = qobject_cast<IntSpinEdit*>(control)) {
+        edit = spin->lineEdit();
+    }
+    if (edit != nullptr) {
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+    }
+}
+
 // --- Page flow and menu ---
 
 void MainWindow::calculate() {
     pictures_.Recreate();
-    readInputPage(model::ReadScope::All);
-    drawMonthlyChart();
-    runSimulation();
+    // A value the reading rejected keeps its old value in the project: calculating now would show
+    // results of values the page does not show. The user corrects the field first.
+    if (const model::HouseField* rejected = readInputPage(model::ReadScope::All).FirstRejected) {
+        focusField(*rejected);
+        return;
+    }
+    runCalculation();
+    report::DrawMonthlyChart(pictures_.MonthlyChartBitmap, result_, locale_);
     renderResults();
     ui_->inputPage->hide();
     ui_->backButton->setEnabled(true);

@@ -6,6 +6,7 @@
 #include "ResultPictures.h"
 #include "SimulationResult.h"
 
+#include <QHash>
 #include <QImage>
 #include <QMainWindow>
 #include <QString>
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 class InputPageControls;
 class IntSpinEdit;
@@ -58,6 +60,9 @@ public:
     void SetSeedSource(std::function<std::uint32_t()> seedSource) {
         seedSource_ = std::move(seedSource);
     }
+    // The page's control that shows a field of the house (model::HouseFields() names), or nullptr
+    // for a field edited in the settings dialog.
+    QWidget* ControlOfField(std::string_view field) const;
     // The widget holding both pages; its coordinates are the window's client coordinates.
     QWidget* ClientArea() const;
 
@@ -74,6 +79,7 @@ private:
         IntSpinEdit* Blocks;
     };
 
+    QHash<QString, QWidget*> PageControls() const;
     void connectHandlers();
     void applyFonts();
     void writeDefaultsWithDecimalSeparator();
@@ -84,11 +90,11 @@ private:
     // Creation and the model's steps as the window runs them
     void startUp();
     void setDefaultParameters();
-    void readInputPage(model::ReadScope scope);
+    model::PageReading readInputPage(model::ReadScope scope);
     void estimatePlannedBurnHours();
-    void drawMonthlyChart();
-    void runSimulation();
+    void runCalculation();
     void renderResults();
+    void focusField(const model::HouseField& field);
 
     // Page flow and menu
     void calculate();

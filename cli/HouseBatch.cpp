@@ -1,7 +1,7 @@
 #include "HouseBatch.h"
 
+#include "Calculation.h"
 #include "ResultFigures.h"
-#include "Simulation.h"
 
 #include <algorithm>
 #include <exception>
@@ -11,9 +11,8 @@
 namespace cli {
 HouseFigures CalculateHouse(const model::ProjectParameters& p, std::uint32_t seed,
                             model::SimulationResult& r) {
-    model::ComputeDailyEnergy(p, r);
     // The days after payback change none of the figures.
-    model::RunSimulationUntilPayback(p, r, seed);
+    model::Calculate(p, seed, model::SimulatedDays::UntilPayback, r);
     // The day series stay with the working memory, for the thread's next house.
     std::vector<model::DayRecord> existingDays = std::move(r.ExistingDays);
     std::vector<model::DayRecord> plannedDays = std::move(r.PlannedDays);

@@ -21,21 +21,56 @@ namespace {
 
 using fuzz::Require;
 
-constexpr std::array<const char*, 38> Controls{
-    "managementCompany",    "address",  "entranceCount",  "floorCount",    "residentsPerFlat",   "flatsPerFloor",   "tariff", "existingLandingLamps", "existingFlightLamps", "existingVestibuleLamps",
-    "existingLampLife", "existingLampPrice", "existingLandingPower", "existingFlightPower",  "existingVestibulePower",   "existingLandingHours",  "existingFlightHours", "existingVestibuleHours", "plannedLandingLamps", "plannedFlightLamps",
-    "plannedVestibuleLamps",   "plannedLandingBlocks",  "plannedFlightBlocks", "plannedVestibuleBlocks",  "plannedLampLife", "plannedLampPrice", "plannedLandingPower", "plannedFlightPower", "plannedVestibulePower", "plannedLandingHours",
-    "plannedFlightHours",   "plannedVestibuleHours",  "existingFittingPrice", "existingFittingInstallPrice", "plannedFittingPrice",   "plannedFittingInstallPrice", "blockPrice", "blockInstallPrice"};
-constexpr std::array<const char*, 6> Prices{"existingFittingPrice", "existingFittingInstallPrice", "plannedFittingPrice", "plannedFittingInstallPrice", "blockPrice", "blockInstallPrice"};
+constexpr std::array<const char*, 38> Fields{"ManagementCompany",
+                                             "Address",
+                                             "EntranceCount",
+                                             "FloorCount",
+                                             "ResidentsPerFlat",
+                                             "FlatsPerFloor",
+                                             "Tariff",
+                                             "ExistingLampsLanding",
+                                             "ExistingLampsBetween",
+                                             "ExistingLampsVestibule",
+                                             "ExistingLampLife",
+                                             "ExistingLampPrice",
+                                             "ExistingPowerLanding",
+                                             "ExistingPowerBetween",
+                                             "ExistingPowerVestibule",
+                                             "ExistingHoursLanding",
+                                             "ExistingHoursBetween",
+                                             "ExistingHoursVestibule",
+                                             "PlannedLampsLanding",
+                                             "PlannedLampsBetween",
+                                             "PlannedLampsVestibule",
+                                             "PlannedBlocksLanding",
+                                             "PlannedBlocksBetween",
+                                             "PlannedBlocksVestibule",
+                                             "PlannedLampLife",
+                                             "PlannedLampPrice",
+                                             "PlannedPowerLanding",
+                                             "PlannedPowerBetween",
+                                             "PlannedPowerVestibule",
+                                             "PlannedHoursLanding",
+                                             "PlannedHoursBetween",
+                                             "PlannedHoursVestibule",
+                                             "ExistingFittingPrice",
+                                             "ExistingFittingInstallPrice",
+                                             "PlannedFittingPrice",
+                                             "PlannedFittingInstallPrice",
+                                             "BlockPrice",
+                                             "BlockInstallPrice"};
+constexpr std::array<const char*, 6> Prices{"ExistingFittingPrice", "ExistingFittingInstallPrice",
+                                            "PlannedFittingPrice",  "PlannedFittingInstallPrice",
+                                            "BlockPrice",           "BlockInstallPrice"};
 
 const model::NumberLocale Comma{",", " "};
 const model::NumberLocale Point{".", ","};
 
 class FuzzedPage : public model::InputPage {
 public:
-    std::string ControlText(std::string_view name) const override {
+    std::string FieldText(std::string_view name) const override {
         const auto it = Texts.find(std::string(name));
-        Require(it != Texts.end(), "the reading asks only for controls of the page");
+        Require(it != Texts.end(), "the reading asks only for fields of the page");
         return it->second;
     }
     bool LiftChecked() const override { return Lift; }

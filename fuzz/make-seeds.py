@@ -63,7 +63,7 @@ def write(target, name, data):
 
 def parse_real():
     for name, comma, text in [
-        ("tariff", True, "1,38"),
+        ("Tariff", True, "1,38"),
         ("tariff-point", False, "1.38"),
         ("blanks-sign-exponent", True, " -2,5e3 "),
         ("exponent-plus", False, "+1.5E+3"),
@@ -99,14 +99,14 @@ def format_number():
 
 
 CONTROLS = [
-    ("managementCompany", ""), ("address", "ул.   д. "), ("entranceCount", "5"), ("floorCount", "9"), ("residentsPerFlat", "4"), ("flatsPerFloor", "3"),
-    ("tariff", "1,38"), ("existingLandingLamps", "1"), ("existingFlightLamps", "1"), ("existingVestibuleLamps", "2"), ("existingLampLife", "6"),
-    ("existingLampPrice", "10"), ("existingLandingPower", "40"), ("existingFlightPower", "40"), ("existingVestibulePower", "40"), ("existingLandingHours", "13,00"),
-    ("existingFlightHours", "13,00"), ("existingVestibuleHours", "24,00"), ("plannedLandingLamps", "1"), ("plannedFlightLamps", "1"), ("plannedVestibuleLamps", "2"),
-    ("plannedLandingBlocks", "1"), ("plannedFlightBlocks", "1"), ("plannedVestibuleBlocks", "1"), ("plannedLampLife", "18"), ("plannedLampPrice", "10"),
-    ("plannedLandingPower", "40"), ("plannedFlightPower", "40"), ("plannedVestibulePower", "40"), ("plannedLandingHours", "1,46"), ("plannedFlightHours", "0,49"),
-    ("plannedVestibuleHours", "1,05"), ("existingFittingPrice", "0"), ("existingFittingInstallPrice", "0"), ("plannedFittingPrice", "0"), ("plannedFittingInstallPrice", "0"),
-    ("blockPrice", "350"), ("blockInstallPrice", "100"),
+    ("ManagementCompany", ""), ("Address", "ул.   д. "), ("EntranceCount", "5"), ("FloorCount", "9"), ("ResidentsPerFlat", "4"), ("FlatsPerFloor", "3"),
+    ("Tariff", "1,38"), ("ExistingLampsLanding", "1"), ("ExistingLampsBetween", "1"), ("ExistingLampsVestibule", "2"), ("ExistingLampLife", "6"),
+    ("ExistingLampPrice", "10"), ("ExistingPowerLanding", "40"), ("ExistingPowerBetween", "40"), ("ExistingPowerVestibule", "40"), ("ExistingHoursLanding", "13,00"),
+    ("ExistingHoursBetween", "13,00"), ("ExistingHoursVestibule", "24,00"), ("PlannedLampsLanding", "1"), ("PlannedLampsBetween", "1"), ("PlannedLampsVestibule", "2"),
+    ("PlannedBlocksLanding", "1"), ("PlannedBlocksBetween", "1"), ("PlannedBlocksVestibule", "1"), ("PlannedLampLife", "18"), ("PlannedLampPrice", "10"),
+    ("PlannedPowerLanding", "40"), ("PlannedPowerBetween", "40"), ("PlannedPowerVestibule", "40"), ("PlannedHoursLanding", "1,46"), ("PlannedHoursBetween", "0,49"),
+    ("PlannedHoursVestibule", "1,05"), ("ExistingFittingPrice", "0"), ("ExistingFittingInstallPrice", "0"), ("PlannedFittingPrice", "0"), ("PlannedFittingInstallPrice", "0"),
+    ("BlockPrice", "350"), ("BlockInstallPrice", "100"),
 ]
 
 
@@ -123,12 +123,12 @@ def read_input():
 
     page("start-up", 0, False, True, {})
     page("start-up-point", 0, True, False, {})
-    page("house-scope", 1, False, True, {"existingLandingLamps": "7"})
+    page("house-scope", 1, False, True, {"ExistingLampsLanding": "7"})
     page("out-of-range", 0, False, True,
-         {"entranceCount": "41", "tariff": "0", "existingVestibuleLamps": "11", "plannedVestibuleBlocks": "-1", "floorCount": "40", "plannedLandingLamps": "10"})
-    page("empty-life", 2, False, True, {"existingLampLife": "", "existingLandingLamps": "3"})
-    page("bad-price", 0, False, True, {"plannedFittingPrice": "abc", "existingFittingPrice": "12"})
-    page("largest-price", 3, False, True, {"blockPrice": "1,7976931348623157e308"})
+         {"EntranceCount": "41", "Tariff": "0", "ExistingLampsVestibule": "11", "PlannedBlocksVestibule": "-1", "FloorCount": "40", "PlannedLampsLanding": "10"})
+    page("empty-life", 2, False, True, {"ExistingLampLife": "", "ExistingLampsLanding": "3"})
+    page("bad-price", 0, False, True, {"PlannedFittingPrice": "abc", "ExistingFittingPrice": "12"})
+    page("largest-price", 3, False, True, {"BlockPrice": "1,7976931348623157e308"})
 
 
 def simulation():

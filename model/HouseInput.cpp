@@ -19,13 +19,11 @@ constexpr RangeCheck HouseCount{1, 40};
 constexpr RangeCheck ZoneCount{0, 10};
 constexpr RangeCheck PositiveTariff{0, std::numeric_limits<double>::infinity(), true};
 
-HouseField Make(std::string_view name, std::string_view control, std::string_view label,
-                FieldKind kind, FieldTarget target, std::string_view startText,
-                std::string_view unit, std::optional<RangeCheck> check = std::nullopt,
-                bool plannedHours = false) {
+HouseField Make(std::string_view name, std::string_view label, FieldKind kind, FieldTarget target,
+                std::string_view startText, std::string_view unit,
+                std::optional<RangeCheck> check = std::nullopt, bool plannedHours = false) {
     HouseField field{};
     field.Name = name;
-    field.Control = control;
     field.Label = label;
     field.Kind = kind;
     field.Target = target;
@@ -40,113 +38,112 @@ HouseField Make(std::string_view name, std::string_view control, std::string_vie
 // written back by the page refresh (whole numbers, burn hours with two decimals) and the page's
 // own texts for the house. A test compares them with the running window.
 const auto Fields = std::to_array<HouseField>({
-    Make("Address", "address", "Адрес дома", FieldKind::Text, &P::Address, "ул.   д. ", "текст"),
-    Make("ManagementCompany", "managementCompany", "ЖЭУ / УК / ТСЖ", FieldKind::Text, &P::ManagementCompany, "",
+    Make("Address", "Адрес дома", FieldKind::Text, &P::Address, "ул.   д. ", "текст"),
+    Make("ManagementCompany", "ЖЭУ / УК / ТСЖ", FieldKind::Text, &P::ManagementCompany, "",
          "текст"),
-    Make("EntranceCount", "entranceCount", "Подъездов", FieldKind::Count, &P::EntranceCount, "5", "шт.",
-         HouseCount),
-    Make("FloorCount", "floorCount", "Этажей", FieldKind::Count, &P::FloorCount, "9", "шт.", HouseCount),
-    Make("HasLift", "hasLift", "Наличие лифта", FieldKind::Flag, &P::HasLift, "1", "1 да, 0 нет"),
-    Make("ResidentsPerFlat", "residentsPerFlat", "Среднее количество жильцов в квартире", FieldKind::Real,
+    Make("EntranceCount", "Подъездов", FieldKind::Count, &P::EntranceCount, "5", "шт.", HouseCount),
+    Make("FloorCount", "Этажей", FieldKind::Count, &P::FloorCount, "9", "шт.", HouseCount),
+    Make("HasLift", "Наличие лифта", FieldKind::Flag, &P::HasLift, "1", "1 да, 0 нет"),
+    Make("ResidentsPerFlat", "Среднее количество жильцов в квартире", FieldKind::Real,
          &P::ResidentsPerFlat, "4", "чел.", HouseCount),
-    Make("FlatsPerFloor", "flatsPerFloor", "Среднее количество квартир на этаже", FieldKind::Real,
-         &P::FlatsPerFloor, "3", "шт.", HouseCount),
-    Make("Tariff", "tariff", "Стоимость кВт электроэнергии", FieldKind::Real, &P::Tariff, "1,38",
+    Make("FlatsPerFloor", "Среднее количество квартир на этаже", FieldKind::Real, &P::FlatsPerFloor,
+         "3", "шт.", HouseCount),
+    Make("Tariff", "Стоимость кВт электроэнергии", FieldKind::Real, &P::Tariff, "1,38",
          "руб./кВт·ч", PositiveTariff),
 
-    Make("ExistingSchemeType", "existingSchemeType", "Тип схемы освещения (не входит в расчёт)", FieldKind::Code,
+    Make("ExistingSchemeType", "Тип схемы освещения (не входит в расчёт)", FieldKind::Code,
          &P::ExistingSchemeType, "0", "0 лампы накаливания, 1 внешний блок с датчиком"),
-    Make("ExistingLampsLanding", "existingLandingLamps", "Существующая, этаж: количество ламп", FieldKind::Count,
+    Make("ExistingLampsLanding", "Существующая, этаж: количество ламп", FieldKind::Count,
          &P::ExistingLampsLanding, "1", "шт.", ZoneCount),
-    Make("ExistingLampsBetween", "existingFlightLamps", "Существующая, пролёт: количество ламп", FieldKind::Count,
+    Make("ExistingLampsBetween", "Существующая, пролёт: количество ламп", FieldKind::Count,
          &P::ExistingLampsBetween, "1", "шт.", ZoneCount),
-    Make("ExistingLampsVestibule", "existingVestibuleLamps", "Существующая, тамбур: количество ламп",
-         FieldKind::Count, &P::ExistingLampsVestibule, "2", "шт.", ZoneCount),
-    Make("ExistingLampLife", "existingLampLife", "Существующая: средний срок жизни лампы", FieldKind::Real,
+    Make("ExistingLampsVestibule", "Существующая, тамбур: количество ламп", FieldKind::Count,
+         &P::ExistingLampsVestibule, "2", "шт.", ZoneCount),
+    Make("ExistingLampLife", "Существующая: средний срок жизни лампы", FieldKind::Real,
          &P::ExistingLampLife, "6", "мес."),
-    Make("ExistingLampPrice", "existingLampPrice", "Существующая: стоимость лампы при замене", FieldKind::Real,
+    Make("ExistingLampPrice", "Существующая: стоимость лампы при замене", FieldKind::Real,
          &P::ExistingLampPrice, "10", "руб."),
-    Make("ExistingPowerLanding", "existingLandingPower", "Существующая, этаж: мощность ламп", FieldKind::Real,
+    Make("ExistingPowerLanding", "Существующая, этаж: мощность ламп", FieldKind::Real,
          &P::ExistingPowerLanding, "40", "Вт"),
-    Make("ExistingPowerBetween", "existingFlightPower", "Существующая, пролёт: мощность ламп", FieldKind::Real,
+    Make("ExistingPowerBetween", "Существующая, пролёт: мощность ламп", FieldKind::Real,
          &P::ExistingPowerBetween, "40", "Вт"),
-    Make("ExistingPowerVestibule", "existingVestibulePower", "Существующая, тамбур: мощность ламп", FieldKind::Real,
+    Make("ExistingPowerVestibule", "Существующая, тамбур: мощность ламп", FieldKind::Real,
          &P::ExistingPowerVestibule, "40", "Вт"),
-    Make("ExistingHoursLanding", "existingLandingHours", "Существующая, этаж: время горения лампы в сутки",
-         FieldKind::Real, &P::ExistingHoursLanding, "13,00", "ч/сут."),
-    Make("ExistingHoursBetween", "existingFlightHours", "Существующая, пролёт: время горения лампы в сутки",
+    Make("ExistingHoursLanding", "Существующая, этаж: время горения лампы в сутки", FieldKind::Real,
+         &P::ExistingHoursLanding, "13,00", "ч/сут."),
+    Make("ExistingHoursBetween", "Существующая, пролёт: время горения лампы в сутки",
          FieldKind::Real, &P::ExistingHoursBetween, "13,00", "ч/сут."),
-    Make("ExistingHoursVestibule", "existingVestibuleHours", "Существующая, тамбур: время горения лампы в сутки",
+    Make("ExistingHoursVestibule", "Существующая, тамбур: время горения лампы в сутки",
          FieldKind::Real, &P::ExistingHoursVestibule, "24,00", "ч/сут."),
 
-    Make("PlannedSchemeType", "plannedSchemeType", "Тип схемы освещения (не входит в расчёт)", FieldKind::Code,
+    Make("PlannedSchemeType", "Тип схемы освещения (не входит в расчёт)", FieldKind::Code,
          &P::PlannedSchemeType, "1", "0 лампы накаливания, 1 внешний блок с датчиком"),
-    Make("PlannedLampsLanding", "plannedLandingLamps", "Планируемая, этаж: количество ламп", FieldKind::Count,
+    Make("PlannedLampsLanding", "Планируемая, этаж: количество ламп", FieldKind::Count,
          &P::PlannedLampsLanding, "1", "шт.", ZoneCount),
-    Make("PlannedLampsBetween", "plannedFlightLamps", "Планируемая, пролёт: количество ламп", FieldKind::Count,
+    Make("PlannedLampsBetween", "Планируемая, пролёт: количество ламп", FieldKind::Count,
          &P::PlannedLampsBetween, "1", "шт.", ZoneCount),
-    Make("PlannedLampsVestibule", "plannedVestibuleLamps", "Планируемая, тамбур: количество ламп", FieldKind::Count,
+    Make("PlannedLampsVestibule", "Планируемая, тамбур: количество ламп", FieldKind::Count,
          &P::PlannedLampsVestibule, "2", "шт.", ZoneCount),
-    Make("PlannedBlocksLanding", "plannedLandingBlocks", "Планируемая, этаж: количество блоков", FieldKind::Count,
+    Make("PlannedBlocksLanding", "Планируемая, этаж: количество блоков", FieldKind::Count,
          &P::PlannedBlocksLanding, "1", "шт.", ZoneCount),
-    Make("PlannedBlocksBetween", "plannedFlightBlocks", "Планируемая, пролёт: количество блоков", FieldKind::Count,
+    Make("PlannedBlocksBetween", "Планируемая, пролёт: количество блоков", FieldKind::Count,
          &P::PlannedBlocksBetween, "1", "шт.", ZoneCount),
-    Make("PlannedBlocksVestibule", "plannedVestibuleBlocks", "Планируемая, тамбур: количество блоков",
-         FieldKind::Count, &P::PlannedBlocksVestibule, "1", "шт.", ZoneCount),
-    Make("PlannedLampLife", "plannedLampLife", "Планируемая: средний срок жизни лампы", FieldKind::Real,
+    Make("PlannedBlocksVestibule", "Планируемая, тамбур: количество блоков", FieldKind::Count,
+         &P::PlannedBlocksVestibule, "1", "шт.", ZoneCount),
+    Make("PlannedLampLife", "Планируемая: средний срок жизни лампы", FieldKind::Real,
          &P::PlannedLampLife, "18", "мес."),
-    Make("PlannedLampPrice", "plannedLampPrice", "Планируемая: стоимость лампы при замене", FieldKind::Real,
+    Make("PlannedLampPrice", "Планируемая: стоимость лампы при замене", FieldKind::Real,
          &P::PlannedLampPrice, "10", "руб."),
-    Make("PlannedPowerLanding", "plannedLandingPower", "Планируемая, этаж: мощность ламп", FieldKind::Real,
+    Make("PlannedPowerLanding", "Планируемая, этаж: мощность ламп", FieldKind::Real,
          &P::PlannedPowerLanding, "40", "Вт"),
-    Make("PlannedPowerBetween", "plannedFlightPower", "Планируемая, пролёт: мощность ламп", FieldKind::Real,
+    Make("PlannedPowerBetween", "Планируемая, пролёт: мощность ламп", FieldKind::Real,
          &P::PlannedPowerBetween, "40", "Вт"),
-    Make("PlannedPowerVestibule", "plannedVestibulePower", "Планируемая, тамбур: мощность ламп", FieldKind::Real,
+    Make("PlannedPowerVestibule", "Планируемая, тамбур: мощность ламп", FieldKind::Real,
          &P::PlannedPowerVestibule, "40", "Вт"),
-    Make("PlannedHoursLanding", "plannedLandingHours", "Планируемая, этаж: время горения лампы в сутки",
-         FieldKind::Real, &P::PlannedHoursLanding, "", "ч/сут.", std::nullopt, true),
-    Make("PlannedHoursBetween", "plannedFlightHours", "Планируемая, пролёт: время горения лампы в сутки",
-         FieldKind::Real, &P::PlannedHoursBetween, "", "ч/сут.", std::nullopt, true),
-    Make("PlannedHoursVestibule", "plannedVestibuleHours", "Планируемая, тамбур: время горения лампы в сутки",
+    Make("PlannedHoursLanding", "Планируемая, этаж: время горения лампы в сутки", FieldKind::Real,
+         &P::PlannedHoursLanding, "", "ч/сут.", std::nullopt, true),
+    Make("PlannedHoursBetween", "Планируемая, пролёт: время горения лампы в сутки", FieldKind::Real,
+         &P::PlannedHoursBetween, "", "ч/сут.", std::nullopt, true),
+    Make("PlannedHoursVestibule", "Планируемая, тамбур: время горения лампы в сутки",
          FieldKind::Real, &P::PlannedHoursVestibule, "", "ч/сут.", std::nullopt, true),
 
-    Make("ExistingFittingPrice", "existingFittingPrice", "Существующая: стоимость светильника", FieldKind::Real,
+    Make("ExistingFittingPrice", "Существующая: стоимость светильника", FieldKind::Real,
          &P::ExistingFittingPrice, "0", "руб."),
-    Make("ExistingFittingInstallPrice", "existingFittingInstallPrice", "Существующая: стоимость установки светильника",
+    Make("ExistingFittingInstallPrice", "Существующая: стоимость установки светильника",
          FieldKind::Real, &P::ExistingFittingInstallPrice, "0", "руб."),
-    Make("PlannedFittingPrice", "plannedFittingPrice", "Планируемая: стоимость светильника", FieldKind::Real,
+    Make("PlannedFittingPrice", "Планируемая: стоимость светильника", FieldKind::Real,
          &P::PlannedFittingPrice, "0", "руб."),
-    Make("PlannedFittingInstallPrice", "plannedFittingInstallPrice", "Планируемая: стоимость установки светильника",
+    Make("PlannedFittingInstallPrice", "Планируемая: стоимость установки светильника",
          FieldKind::Real, &P::PlannedFittingInstallPrice, "0", "руб."),
-    Make("BlockPrice", "blockPrice", "Стоимость блока", FieldKind::Real, &P::BlockPrice, "350", "руб."),
-    Make("BlockInstallPrice", "blockInstallPrice", "Стоимость установки блока", FieldKind::Real,
-         &P::BlockInstallPrice, "100", "руб."),
+    Make("BlockPrice", "Стоимость блока", FieldKind::Real, &P::BlockPrice, "350", "руб."),
+    Make("BlockInstallPrice", "Стоимость установки блока", FieldKind::Real, &P::BlockInstallPrice,
+         "100", "руб."),
 
-    Make("HoldTimeLanding", "landingHoldTime", "Время горения на этажах (датчик)", FieldKind::Seconds,
+    Make("HoldTimeLanding", "Время горения на этажах (датчик)", FieldKind::Seconds,
          &P::HoldTimeLanding, "60", "с"),
-    Make("HoldTimeBetween", "flightHoldTime", "Время горения между этажей (датчик)", FieldKind::Seconds,
+    Make("HoldTimeBetween", "Время горения между этажей (датчик)", FieldKind::Seconds,
          &P::HoldTimeBetween, "20", "с"),
-    Make("HoldTimeVestibule", "vestibuleHoldTime", "Время горения в тамбуре (датчик)", FieldKind::Seconds,
+    Make("HoldTimeVestibule", "Время горения в тамбуре (датчик)", FieldKind::Seconds,
          &P::HoldTimeVestibule, "10", "с"),
-    Make("LiftFromFloor", "liftFromFloor", "Лифт с этажа (не входит в расчёт)", FieldKind::Count,
-         &P::LiftFromFloor, "1", "этаж"),
-    Make("LiftModel", "liftModel", "Модель лифта", FieldKind::Code, &P::LiftModel, "1",
+    Make("LiftFromFloor", "Лифт с этажа (не входит в расчёт)", FieldKind::Count, &P::LiftFromFloor,
+         "1", "этаж"),
+    Make("LiftModel", "Модель лифта", FieldKind::Code, &P::LiftModel, "1",
          "0 линейная, 1 экспоненциальная"),
-    Make("IndividualityCoefficient", "individualityCoefficient", "Коэффициент индивидуальности", FieldKind::Real,
+    Make("IndividualityCoefficient", "Коэффициент индивидуальности", FieldKind::Real,
          &P::IndividualityCoefficient, "1,00", "-"),
-    Make("PassagesPerResident", "passagesPerResident", "Проходов на жильца в сутки", FieldKind::Real,
+    Make("PassagesPerResident", "Проходов на жильца в сутки", FieldKind::Real,
          &P::PassagesPerResident, "3,50", "раз/сут."),
-    Make("CountLampTheft", "countLampTheft", "Учитывать кражу ламп (не входит в расчёт)", FieldKind::Flag,
+    Make("CountLampTheft", "Учитывать кражу ламп (не входит в расчёт)", FieldKind::Flag,
          &P::CountLampTheft, "1", "1 да, 0 нет"),
-    Make("TheftRateIncandescent", "incandescentTheft", "Кражи: лампы накаливания (не входит в расчёт)",
-         FieldKind::Real, &P::TheftRateIncandescent, "10,0", "-"),
-    Make("TheftRateEnergySaving", "energySavingTheft", "Кражи: энергосберегающие (не входит в расчёт)",
-         FieldKind::Real, &P::TheftRateEnergySaving, "4,0", "-"),
-    Make("TheftRateSoundSensor", "soundSensorTheft", "Кражи: звуковой датчик (не входит в расчёт)",
-         FieldKind::Real, &P::TheftRateSoundSensor, "1,5", "-"),
-    Make("TheftRateExternalBlock", "externalBlockTheft", "Кражи: внешний блок (не входит в расчёт)",
-         FieldKind::Real, &P::TheftRateExternalBlock, "1,5", "-"),
-    Make("BurnOutGamma", "burnOutGamma", "Гамма перегорания (не входит в расчёт)", FieldKind::Real,
+    Make("TheftRateIncandescent", "Кражи: лампы накаливания (не входит в расчёт)", FieldKind::Real,
+         &P::TheftRateIncandescent, "10,0", "-"),
+    Make("TheftRateEnergySaving", "Кражи: энергосберегающие (не входит в расчёт)", FieldKind::Real,
+         &P::TheftRateEnergySaving, "4,0", "-"),
+    Make("TheftRateSoundSensor", "Кражи: звуковой датчик (не входит в расчёт)", FieldKind::Real,
+         &P::TheftRateSoundSensor, "1,5", "-"),
+    Make("TheftRateExternalBlock", "Кражи: внешний блок (не входит в расчёт)", FieldKind::Real,
+         &P::TheftRateExternalBlock, "1,5", "-"),
+    Make("BurnOutGamma", "Гамма перегорания (не входит в расчёт)", FieldKind::Real,
          &P::BurnOutGamma, "0,10", "-"),
 });
 
@@ -186,8 +183,9 @@ std::optional<bool> ParseFlag(std::string_view text) {
     return std::nullopt;
 }
 
-// Stores a number into the field, as the field's type holds it.
-void Store(const HouseField& field, double value, ProjectParameters& p) {
+} // namespace
+
+void StoreNumber(const HouseField& field, double value, ProjectParameters& p) {
     std::visit(
         [&](auto member) {
             using Member = std::remove_reference_t<decltype(p.*member)>;
@@ -203,6 +201,8 @@ void Store(const HouseField& field, double value, ProjectParameters& p) {
         },
         field.Target);
 }
+
+namespace {
 
 std::optional<std::string> ReadField(const HouseField& field, std::string_view text, bool given,
                                      std::span<const NumberLocale> locales, ProjectParameters& p) {
@@ -220,7 +220,7 @@ std::optional<std::string> ReadField(const HouseField& field, std::string_view t
         if (!flag) {
             return "ожидается 1 (да) или 0 (нет), а не '" + Shortened(trimmed) + "'";
         }
-        Store(field, *flag ? 1 : 0, p);
+        StoreNumber(field, *flag ? 1 : 0, p);
         return std::nullopt;
     }
     double value = 0;
@@ -236,7 +236,7 @@ std::optional<std::string> ReadField(const HouseField& field, std::string_view t
     if (field.Check && !field.Check->Accepts(value)) {
         return std::string(OutOfRangeMessage);
     }
-    Store(field, value, p);
+    StoreNumber(field, value, p);
     return std::nullopt;
 }
 
@@ -246,21 +246,37 @@ std::span<const HouseField> HouseFields() {
     return Fields;
 }
 
-const HouseField* FieldOfControl(std::string_view control) {
+const HouseField* FieldNamed(std::string_view name) {
     for (const HouseField& field : Fields) {
-        if (field.Control == control) {
+        if (field.Name == name) {
             return &field;
         }
     }
     return nullptr;
 }
 
-const RangeCheck& PageRangeCheck(std::string_view control) {
-    const HouseField* field = FieldOfControl(control);
-    if (field == nullptr || !field->Check) {
-        throw std::logic_error("no range check for " + std::string(control));
+std::span<const HouseField> PageSectionFields(PageSection section) {
+    const auto from = [](std::string_view first, std::string_view last) {
+        const HouseField* begin = FieldNamed(first);
+        const HouseField* end = FieldNamed(last);
+        if (begin == nullptr || end == nullptr || end < begin) {
+            throw std::logic_error("no page section from " + std::string(first));
+        }
+        return std::span<const HouseField>(begin, end + 1);
+    };
+    switch (section) {
+    case PageSection::HouseTexts:
+        return from("Address", "ManagementCompany");
+    case PageSection::House:
+        return from("EntranceCount", "Tariff");
+    case PageSection::Existing:
+        return from("ExistingLampsLanding", "ExistingHoursVestibule");
+    case PageSection::Planned:
+        return from("PlannedLampsLanding", "PlannedHoursVestibule");
+    case PageSection::Prices:
+        return from("ExistingFittingPrice", "BlockInstallPrice");
     }
-    return *field->Check;
+    throw std::logic_error("unknown page section");
 }
 
 ProjectParameters StartUpProject() {

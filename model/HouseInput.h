@@ -38,12 +38,11 @@ using FieldTarget = std::variant<std::string ProjectParameters::*, double Projec
                                  std::int32_t ProjectParameters::*, bool ProjectParameters::*,
                                  std::uint8_t ProjectParameters::*>;
 
-// One input of a house: a field of ProjectParameters, the control that edits it and the text that
-// control shows once the program has started.
+// One input of a house: a field of ProjectParameters and the text the window shows for it once the
+// program has started.
 struct HouseField {
-    std::string_view Name;    // the field's name, also the spreadsheet column
-    std::string_view Control; // input page or settings dialog control
-    std::string_view Label;   // the control's caption
+    std::string_view Name;  // the record field's name, also the spreadsheet column
+    std::string_view Label; // what the field is, in the window's words
     FieldKind Kind = FieldKind::Text;
     FieldTarget Target;
     // The control's text after start-up, decimal comma. Empty for the planned burn hours, which
@@ -57,12 +56,25 @@ struct HouseField {
 // Every input of a house in the order the page reads them, then the settings.
 std::span<const HouseField> HouseFields();
 
-// The field edited by a control, or nullptr.
-const HouseField* FieldOfControl(std::string_view control);
+// The field with this name, or nullptr.
+const HouseField* FieldNamed(std::string_view name);
 
-// The range check the input page applies to a control; throws std::logic_error for a control
-// without one.
-const RangeCheck& PageRangeCheck(std::string_view control);
+// The parts of the input page that its reading takes one after the other. A text that is not a
+// number ends the reading of its section; the prices are read without that guard.
+enum class PageSection {
+    HouseTexts, // address and management company, taken as they stand
+    House,      // counts of the house, the lift and the tariff
+    Existing,   // the existing scheme's zones, lamp life and price, powers and burn hours
+    Planned,    // the same for the planned scheme, with its sensor blocks
+    Prices,     // fittings, their installation and the blocks
+};
+
+// The fields of a page section, in the order the page reads them.
+std::span<const HouseField> PageSectionFields(PageSection section);
+
+// Stores a number into the field, as the field's type holds it: counts truncated toward zero,
+// seconds as hours.
+void StoreNumber(const HouseField& field, double value, ProjectParameters& p);
 
 // The project as the program holds it once started and the whole page has been read unchanged,
 // with the planned burn hours as the page shows the estimate.

@@ -2,8 +2,6 @@
 
 #include "HouseInput.h"
 
-#include <cmath>
-
 namespace model {
 namespace {
 
@@ -12,131 +10,96 @@ struct SectionFailed {};
 
 class PageReader {
 public:
-    PageReader(InputPage& page, const NumberLocale& locale) : page_(page), locale_(locale) {}
+    PageReader(InputPage& page, ProjectParameters& p, const NumberLocale& locale)
+        : page_(page), p_(p), locale_(locale) {}
 
-    double Real(std::string_view control) const {
-        const std::string text = page_.ControlText(control);
-        double value = 0;
-        if (!TryParseReal(text, locale_, value)) {
-            throw SectionFailed{};
-        }
-        return value;
-    }
-
-    void Checked(std::string_view control, double& field) {
-        const double value = Real(control);
-        if (InRange(value, PageRangeCheck(control))) {
-            field = value;
-        }
-    }
-
-    // Count fields are checked as reals, then truncated toward zero.
-    void Checked(std::string_view control, std::int32_t& field) {
-        const double value = Real(control);
-        if (InRange(value, PageRangeCheck(control))) {
-            field = static_cast<std::int32_t>(std::trunc(value));
-        }
-    }
-
-    // Runs one guarded section; the first conversion failure skips the rest of it.
-    template <typename Body> void Section(Body body) {
+    // Reads a section's fields in order; the first text that is not a number skips the rest.
+    void Section(PageSection section) {
         try {
-            body();
+            for (const HouseField& field : PageSectionFields(section)) {
+                Read(field);
+            }
         } catch (const SectionFailed&) {
             failed_ = true;
         }
     }
 
-    // The six prices at the end are not guarded: their conversion error reaches the caller.
-    double Unguarded(std::string_view control) const {
-        return ParseReal(page_.ControlText(control), locale_);
+    void Texts() {
+        for (const HouseField& field : PageSectionFields(PageSection::HouseTexts)) {
+            p_.*std::get<std::string ProjectParameters::*>(field.Target) =
+                page_.FieldText(field.Name);
+        }
+    }
+
+    // The prices at the end are not guarded: their conversion error reaches the caller.
+    void Prices() {
+        for (const HouseField& field : PageSectionFields(PageSection::Prices)) {
+            StoreNumber(field, ParseReal(page_.FieldText(field.Name), locale_), p_);
+        }
     }
 
     bool Failed() const { return failed_; }
+    const HouseField* FirstRejected() const { return firstRejected_; }
 
 private:
-    bool InRange(double value, const RangeCheck& check) {
-        if (!check.Accepts(value)) {
-            page_.ShowMessage(std::string(OutOfRangeMessage));
-            return false;
+    void Read(const HouseField& field) {
+        if (field.Kind == FieldKind::Flag) {
+            StoreNumber(field, page_.LiftChecked() ? 1 : 0, p_);
+            return;
         }
-        return true;
+        double value = 0;
+        if (!TryParseReal(page_.FieldText(field.Name), locale_, value)) {
+            Reject(field);
+            throw SectionFailed{};
+        }
+        // A value out of range keeps the field's previous value.
+        if (field.Check && !field.Check->Accepts(value)) {
+            Reject(field);
+            page_.ShowMessage(std::string(OutOfRangeMessage));
+            return;
+        }
+        StoreNumber(field, value, p_);
+    }
+
+    void Reject(const HouseField& field) {
+        if (firstRejected_ == nullptr) {
+            firstRejected_ = &field;
+        }
     }
 
     InputPage& page_;
+    ProjectParameters& p_;
     const NumberLocale& locale_;
     bool failed_ = false;
+    const HouseField* firstRejected_ = nullptr;
 };
 
 } // namespace
 
-void ReadInputPage(ReadScope scope, InputPage& page, ProjectParameters& p,
-                   const NumberLocale& locale) {
-    PageReader read(page, locale);
+PageReading ReadInputPage(ReadScope scope, InputPage& page, ProjectParameters& p,
+                          const NumberLocale& locale) {
+    PageReader read(page, p, locale);
     const bool all = scope == ReadScope::All;
 
     if (all || scope == ReadScope::House) {
-        p.Address = page.ControlText("address");
-        p.ManagementCompany = page.ControlText("managementCompany");
-        read.Section([&] {
-            read.Checked("entranceCount", p.EntranceCount);
-            read.Checked("floorCount", p.FloorCount);
-            p.HasLift = page.LiftChecked();
-            read.Checked("residentsPerFlat", p.ResidentsPerFlat);
-            read.Checked("flatsPerFloor", p.FlatsPerFloor);
-            read.Checked("tariff", p.Tariff);
-        });
+        read.Texts();
+        read.Section(PageSection::House);
     }
-
     if (all || scope == ReadScope::Existing) {
-        read.Section([&] {
-            read.Checked("existingLandingLamps", p.ExistingLampsLanding);
-            read.Checked("existingFlightLamps", p.ExistingLampsBetween);
-            read.Checked("existingVestibuleLamps", p.ExistingLampsVestibule);
-            p.ExistingLampLife = read.Real("existingLampLife");
-            p.ExistingLampPrice = read.Real("existingLampPrice");
-            p.ExistingPowerLanding = read.Real("existingLandingPower");
-            p.ExistingPowerBetween = read.Real("existingFlightPower");
-            p.ExistingPowerVestibule = read.Real("existingVestibulePower");
-            p.ExistingHoursLanding = read.Real("existingLandingHours");
-            p.ExistingHoursBetween = read.Real("existingFlightHours");
-            p.ExistingHoursVestibule = read.Real("existingVestibuleHours");
-        });
+        read.Section(PageSection::Existing);
     }
-
     if (all || scope == ReadScope::Planned) {
-        read.Section([&] {
-            read.Checked("plannedLandingLamps", p.PlannedLampsLanding);
-            read.Checked("plannedFlightLamps", p.PlannedLampsBetween);
-            read.Checked("plannedVestibuleLamps", p.PlannedLampsVestibule);
-            read.Checked("plannedLandingBlocks", p.PlannedBlocksLanding);
-            read.Checked("plannedFlightBlocks", p.PlannedBlocksBetween);
-            read.Checked("plannedVestibuleBlocks", p.PlannedBlocksVestibule);
-            p.PlannedLampLife = read.Real("plannedLampLife");
-            p.PlannedLampPrice = read.Real("plannedLampPrice");
-            p.PlannedPowerLanding = read.Real("plannedLandingPower");
-            p.PlannedPowerBetween = read.Real("plannedFlightPower");
-            p.PlannedPowerVestibule = read.Real("plannedVestibulePower");
-            p.PlannedHoursLanding = read.Real("plannedLandingHours");
-            p.PlannedHoursBetween = read.Real("plannedFlightHours");
-            p.PlannedHoursVestibule = read.Real("plannedVestibuleHours");
-        });
+        read.Section(PageSection::Planned);
     }
-
     if (all) {
         page.SetPageButtons(false, true);
     }
-
-    p.ExistingFittingPrice = read.Unguarded("existingFittingPrice");
-    p.ExistingFittingInstallPrice = read.Unguarded("existingFittingInstallPrice");
-    p.PlannedFittingPrice = read.Unguarded("plannedFittingPrice");
-    p.PlannedFittingInstallPrice = read.Unguarded("plannedFittingInstallPrice");
-    p.BlockPrice = read.Unguarded("blockPrice");
-    p.BlockInstallPrice = read.Unguarded("blockInstallPrice");
+    read.Prices();
 
     if (read.Failed()) {
         page.ShowMessage(std::string(FillInMessage));
     }
+    return {read.FirstRejected()};
 }
 
 } // namespace model

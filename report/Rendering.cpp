@@ -4,13 +4,11 @@
 #include "CostChart.h"
 #include "MonthlyChart.h"
 #include "ReportTable.h"
-#include "Simulation.h"
 
 namespace report {
 
-void DrawMonthlyChart(QImage& monthlyChart, const model::ProjectParameters& parameters,
-                      model::SimulationResult& result, const model::NumberLocale& locale) {
-    model::ComputeDailyEnergy(parameters, result);
+void DrawMonthlyChart(QImage& monthlyChart, const model::SimulationResult& result,
+                      const model::NumberLocale& locale) {
     Canvas canvas(monthlyChart);
     DrawMonthlyBars(canvas, result, locale);
 }

@@ -11,9 +11,9 @@ namespace report {
 
 class ReportTable;
 
-// Runs ComputeDailyEnergy for the project and draws the two monthly bars into the picture.
-void DrawMonthlyChart(QImage& monthlyChart, const model::ProjectParameters& parameters,
-                      model::SimulationResult& result, const model::NumberLocale& locale);
+// Draws the two monthly bars of a calculation's daily energy into the picture.
+void DrawMonthlyChart(QImage& monthlyChart, const model::SimulationResult& result,
+                      const model::NumberLocale& locale);
 
 // Draws the report table and the cumulative cost chart of a finished calculation at the zoom of
 // `view`. Called after every calculation and after every zoom step.

@@ -235,13 +235,29 @@ void MainWindowTest::forwardBackAndForwardAgain() {
 }
 
 void MainWindowTest::rejectedValuesOnTheForwardStep() {
-    // A tariff out of range is reported and the previous one is used.
+    // A tariff out of range is reported, nothing is calculated, and the tariff is selected for
+    // correcting; so is the first of several rejected fields, a text that is not a number too.
+    window_->show();
     Ui().tariff->setText(QStringLiteral("0"));
-    Forward();
+    Ui().nextButton->click();
     QCOMPARE(TakeInformation(), QStringList{OutOfRange});
+    QCOMPARE(window_->ResultsShown(), 0);
+    QVERIFY(Ui().inputPage->isVisible());
+    QVERIFY(Ui().nextButton->isEnabled());
+    QCOMPARE(window_->SimulationResult().InstallCostExisting, 0.0);
     QCOMPARE(window_->ProjectParameters().Tariff, 1.38);
-    Ui().backButton->click();
+    QCOMPARE(QApplication::focusWidget(), Ui().tariff);
+    QCOMPARE(Ui().tariff->selectedText(), QStringLiteral("0"));
+    Ui().existingLampLife->setText(QStringLiteral("x"));
+    Ui().nextButton->click();
+    QCOMPARE(TakeInformation(), (QStringList{OutOfRange, FillIn}));
+    QCOMPARE(QApplication::focusWidget(), Ui().tariff);
     Ui().tariff->setText(Dec("1,38"));
+    Ui().nextButton->click();
+    QCOMPARE(TakeInformation(), QStringList{FillIn});
+    QCOMPARE(QApplication::focusWidget(), Ui().existingLampLife);
+    QCOMPARE(window_->ResultsShown(), 0);
+    Ui().existingLampLife->setText(QStringLiteral("6"));
 
     // A floor count beyond the field's range is clamped when the focus leaves for the button.
     IntSpinEdit* floors = Ui().floorCount;

@@ -48,7 +48,6 @@ private slots:
     void programWritesTheReportsFigures();
 
 private:
-    QWidget* Control(std::string_view name) { return window_->findChild<QWidget*>(Text(name)); }
     // Types the house into the page, recalculates and goes forward, as a user does.
     void Calculate(const House& house);
 
@@ -79,7 +78,7 @@ void WindowAgreementTest::pageStartsWithTheSharedStartUpTexts() {
     const model::ProjectParameters startUp = model::StartUpProject();
     int compared = 0;
     for (const model::HouseField& field : model::HouseFields()) {
-        QWidget* control = Control(field.Control);
+        QWidget* control = window_->ControlOfField(field.Name);
         if (control == nullptr) {
             continue; // a setting: the dialog holds it
         }
@@ -117,7 +116,7 @@ void WindowAgreementTest::Calculate(const House& house) {
         const auto field = std::find_if(fields.begin(), fields.end(),
                                         [&column](const auto& f) { return f.Name == column; });
         QVERIFY2(field != fields.end(), column.c_str());
-        QWidget* control = Control(field->Control);
+        QWidget* control = window_->ControlOfField(field->Name);
         QVERIFY2(control != nullptr, column.c_str());
         if (auto* edit = qobject_cast<QLineEdit*>(control)) {
             edit->setText(QString::fromStdString(text));

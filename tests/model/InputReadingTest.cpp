@@ -14,49 +14,49 @@ namespace {
 class FakePage : public InputPage {
 public:
     FakePage() {
-        texts_ = {{"managementCompany", ""},
-                  {"address", "ул.   д. "},
-                  {"entranceCount", "5"},
-                  {"floorCount", "9"},
-                  {"residentsPerFlat", "4"},
-                  {"flatsPerFloor", "3"},
-                  {"tariff", "1,38"},
-                  {"existingLandingLamps", "1"},
-                  {"existingFlightLamps", "1"},
-                  {"existingVestibuleLamps", "2"},
-                  {"existingLampLife", "6"},
-                  {"existingLampPrice", "10"},
-                  {"existingLandingPower", "40"},
-                  {"existingFlightPower", "40"},
-                  {"existingVestibulePower", "40"},
-                  {"existingLandingHours", "13,00"},
-                  {"existingFlightHours", "13,00"},
-                  {"existingVestibuleHours", "24,00"},
-                  {"plannedLandingLamps", "1"},
-                  {"plannedFlightLamps", "1"},
-                  {"plannedVestibuleLamps", "2"},
-                  {"plannedLandingBlocks", "1"},
-                  {"plannedFlightBlocks", "1"},
-                  {"plannedVestibuleBlocks", "1"},
-                  {"plannedLampLife", "18"},
-                  {"plannedLampPrice", "10"},
-                  {"plannedLandingPower", "40"},
-                  {"plannedFlightPower", "40"},
-                  {"plannedVestibulePower", "40"},
-                  {"plannedLandingHours", "1,46"},
-                  {"plannedFlightHours", "0,49"},
-                  {"plannedVestibuleHours", "1,05"},
-                  {"existingFittingPrice", "0"},
-                  {"existingFittingInstallPrice", "0"},
-                  {"plannedFittingPrice", "0"},
-                  {"plannedFittingInstallPrice", "0"},
-                  {"blockPrice", "350"},
-                  {"blockInstallPrice", "100"}};
+        texts_ = {{"ManagementCompany", ""},
+                  {"Address", "ул.   д. "},
+                  {"EntranceCount", "5"},
+                  {"FloorCount", "9"},
+                  {"ResidentsPerFlat", "4"},
+                  {"FlatsPerFloor", "3"},
+                  {"Tariff", "1,38"},
+                  {"ExistingLampsLanding", "1"},
+                  {"ExistingLampsBetween", "1"},
+                  {"ExistingLampsVestibule", "2"},
+                  {"ExistingLampLife", "6"},
+                  {"ExistingLampPrice", "10"},
+                  {"ExistingPowerLanding", "40"},
+                  {"ExistingPowerBetween", "40"},
+                  {"ExistingPowerVestibule", "40"},
+                  {"ExistingHoursLanding", "13,00"},
+                  {"ExistingHoursBetween", "13,00"},
+                  {"ExistingHoursVestibule", "24,00"},
+                  {"PlannedLampsLanding", "1"},
+                  {"PlannedLampsBetween", "1"},
+                  {"PlannedLampsVestibule", "2"},
+                  {"PlannedBlocksLanding", "1"},
+                  {"PlannedBlocksBetween", "1"},
+                  {"PlannedBlocksVestibule", "1"},
+                  {"PlannedLampLife", "18"},
+                  {"PlannedLampPrice", "10"},
+                  {"PlannedPowerLanding", "40"},
+                  {"PlannedPowerBetween", "40"},
+                  {"PlannedPowerVestibule", "40"},
+                  {"PlannedHoursLanding", "1,46"},
+                  {"PlannedHoursBetween", "0,49"},
+                  {"PlannedHoursVestibule", "1,05"},
+                  {"ExistingFittingPrice", "0"},
+                  {"ExistingFittingInstallPrice", "0"},
+                  {"PlannedFittingPrice", "0"},
+                  {"PlannedFittingInstallPrice", "0"},
+                  {"BlockPrice", "350"},
+                  {"BlockInstallPrice", "100"}};
     }
-    std::string ControlText(std::string_view name) const override {
+    std::string FieldText(std::string_view name) const override {
         const auto it = texts_.find(std::string(name));
         if (it == texts_.end()) {
-            ADD_FAILURE() << "unknown control " << name;
+            ADD_FAILURE() << "unknown field " << name;
             return {};
         }
         return it->second;
@@ -117,12 +117,12 @@ TEST(ReadInputPage, ReadsTheWholeDefaultPage) {
 
 TEST(ReadInputPage, RangeFailuresComeInReadingOrderBeforeOneFillInMessage) {
     FakePage page;
-    page.Set("entranceCount", "41");
-    page.Set("tariff", "0");
-    page.Set("existingVestibuleLamps", "11");
-    page.Set("existingLampLife", "");
-    page.Set("plannedVestibuleBlocks", "-1");
-    page.Set("plannedLampLife", "x");
+    page.Set("EntranceCount", "41");
+    page.Set("Tariff", "0");
+    page.Set("ExistingLampsVestibule", "11");
+    page.Set("ExistingLampLife", "");
+    page.Set("PlannedBlocksVestibule", "-1");
+    page.Set("PlannedLampLife", "x");
     ProjectParameters p = Defaults();
     p.EntranceCount = 3;
     p.Tariff = 2;
@@ -140,13 +140,13 @@ TEST(ReadInputPage, RangeFailuresComeInReadingOrderBeforeOneFillInMessage) {
 
 TEST(ReadInputPage, EmptyLampLifeStoresTheCountsBeforeItAndReadsThePlannedSection) {
     FakePage page;
-    page.Set("existingLandingLamps", "3");
-    page.Set("existingFlightLamps", "4");
-    page.Set("existingVestibuleLamps", "5");
-    page.Set("existingLampLife", "");
-    page.Set("existingLandingPower", "60");
-    page.Set("plannedLandingLamps", "7");
-    page.Set("plannedLandingPower", "75");
+    page.Set("ExistingLampsLanding", "3");
+    page.Set("ExistingLampsBetween", "4");
+    page.Set("ExistingLampsVestibule", "5");
+    page.Set("ExistingLampLife", "");
+    page.Set("ExistingPowerLanding", "60");
+    page.Set("PlannedLampsLanding", "7");
+    page.Set("PlannedPowerLanding", "75");
     ProjectParameters p = Defaults();
     ReadInputPage(ReadScope::All, page, p, Comma);
     EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
@@ -163,14 +163,14 @@ TEST(ReadInputPage, TariffZeroAndEmptyTariff) {
     FakePage page;
     ProjectParameters p = Defaults();
     p.Tariff = 1.5;
-    page.Set("tariff", "0");
+    page.Set("Tariff", "0");
     ReadInputPage(ReadScope::House, page, p, Comma);
     EXPECT_EQ(page.messages, std::vector<std::string>{Range});
     EXPECT_DOUBLE_EQ(p.Tariff, 1.5);
 
     page.messages.clear();
-    page.Set("tariff", "");
-    page.Set("floorCount", "12");
+    page.Set("Tariff", "");
+    page.Set("FloorCount", "12");
     ReadInputPage(ReadScope::House, page, p, Comma);
     EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
     EXPECT_EQ(p.FloorCount, 12);
@@ -181,11 +181,11 @@ TEST(ReadInputPage, TariffZeroAndEmptyTariff) {
 
 TEST(ReadInputPage, PriceThatIsNotANumberRaisesAfterStoringThePricesBeforeIt) {
     FakePage page;
-    page.Set("existingFittingPrice", "12");
-    page.Set("existingFittingInstallPrice", "3,5");
-    page.Set("plannedFittingPrice", "abc");
-    page.Set("blockPrice", "777");
-    page.Set("existingLampLife", "");
+    page.Set("ExistingFittingPrice", "12");
+    page.Set("ExistingFittingInstallPrice", "3,5");
+    page.Set("PlannedFittingPrice", "abc");
+    page.Set("BlockPrice", "777");
+    page.Set("ExistingLampLife", "");
     ProjectParameters p = Defaults();
     try {
         ReadInputPage(ReadScope::All, page, p, Comma);
@@ -203,8 +203,8 @@ TEST(ReadInputPage, PriceThatIsNotANumberRaisesAfterStoringThePricesBeforeIt) {
 
 TEST(ReadInputPage, HouseScopeReadsTheSixPricesButNotTheSchemes) {
     FakePage page;
-    page.Set("blockInstallPrice", "150");
-    page.Set("existingLandingLamps", "7");
+    page.Set("BlockInstallPrice", "150");
+    page.Set("ExistingLampsLanding", "7");
     page.lift = false;
     ProjectParameters p = Defaults();
     ReadInputPage(ReadScope::House, page, p, Comma);
@@ -216,9 +216,9 @@ TEST(ReadInputPage, HouseScopeReadsTheSixPricesButNotTheSchemes) {
 
 TEST(ReadInputPage, CountsAreCheckedAsRealsThenTruncated) {
     FakePage page;
-    page.Set("existingLandingLamps", "0,5");
-    page.Set("entranceCount", "39,9");
-    page.Set("existingVestibuleLamps", "10,5");
+    page.Set("ExistingLampsLanding", "0,5");
+    page.Set("EntranceCount", "39,9");
+    page.Set("ExistingLampsVestibule", "10,5");
     ProjectParameters p = Defaults();
     p.ExistingLampsVestibule = 3;
     ReadInputPage(ReadScope::All, page, p, Comma);
@@ -232,19 +232,19 @@ TEST(ReadInputPage, CommaTextsUnderAPointSeparatorAreConversionFailures) {
     FakePage page;
     ProjectParameters p = Defaults();
     p.Tariff = 2;
-    page.Set("existingLandingHours", "13.00");
-    page.Set("existingFlightHours", "13.00");
-    page.Set("existingVestibuleHours", "24.00");
-    page.Set("plannedLandingHours", "1.46");
-    page.Set("plannedFlightHours", "0.49");
-    page.Set("plannedVestibuleHours", "1.05");
+    page.Set("ExistingHoursLanding", "13.00");
+    page.Set("ExistingHoursBetween", "13.00");
+    page.Set("ExistingHoursVestibule", "24.00");
+    page.Set("PlannedHoursLanding", "1.46");
+    page.Set("PlannedHoursBetween", "0.49");
+    page.Set("PlannedHoursVestibule", "1.05");
     ReadInputPage(ReadScope::All, page, p, Point);
     EXPECT_EQ(page.messages, std::vector<std::string>{FillIn});
     EXPECT_DOUBLE_EQ(p.Tariff, 2);
     EXPECT_DOUBLE_EQ(p.PlannedHoursBetween, 0.49);
 
     page.messages.clear();
-    page.Set("tariff", "1.38");
+    page.Set("Tariff", "1.38");
     ReadInputPage(ReadScope::All, page, p, Point);
     EXPECT_TRUE(page.messages.empty());
     EXPECT_DOUBLE_EQ(p.Tariff, 1.38);
@@ -258,19 +258,19 @@ TEST(ReadInputPage, RangeBoundsAreInclusiveAndTheSmallestStepBeyondFails) {
         std::function<double(const ProjectParameters&)> stored;
     };
     const std::vector<Field> fields{
-        {"entranceCount", 1, 40, [](auto& p) { return p.EntranceCount; }},
-        {"floorCount", 1, 40, [](auto& p) { return p.FloorCount; }},
-        {"residentsPerFlat", 1, 40, [](auto& p) { return p.ResidentsPerFlat; }},
-        {"flatsPerFloor", 1, 40, [](auto& p) { return p.FlatsPerFloor; }},
-        {"existingLandingLamps", 0, 10, [](auto& p) { return p.ExistingLampsLanding; }},
-        {"existingFlightLamps", 0, 10, [](auto& p) { return p.ExistingLampsBetween; }},
-        {"existingVestibuleLamps", 0, 10, [](auto& p) { return p.ExistingLampsVestibule; }},
-        {"plannedLandingLamps", 0, 10, [](auto& p) { return p.PlannedLampsLanding; }},
-        {"plannedFlightLamps", 0, 10, [](auto& p) { return p.PlannedLampsBetween; }},
-        {"plannedVestibuleLamps", 0, 10, [](auto& p) { return p.PlannedLampsVestibule; }},
-        {"plannedLandingBlocks", 0, 10, [](auto& p) { return p.PlannedBlocksLanding; }},
-        {"plannedFlightBlocks", 0, 10, [](auto& p) { return p.PlannedBlocksBetween; }},
-        {"plannedVestibuleBlocks", 0, 10, [](auto& p) { return p.PlannedBlocksVestibule; }},
+        {"EntranceCount", 1, 40, [](auto& p) { return p.EntranceCount; }},
+        {"FloorCount", 1, 40, [](auto& p) { return p.FloorCount; }},
+        {"ResidentsPerFlat", 1, 40, [](auto& p) { return p.ResidentsPerFlat; }},
+        {"FlatsPerFloor", 1, 40, [](auto& p) { return p.FlatsPerFloor; }},
+        {"ExistingLampsLanding", 0, 10, [](auto& p) { return p.ExistingLampsLanding; }},
+        {"ExistingLampsBetween", 0, 10, [](auto& p) { return p.ExistingLampsBetween; }},
+        {"ExistingLampsVestibule", 0, 10, [](auto& p) { return p.ExistingLampsVestibule; }},
+        {"PlannedLampsLanding", 0, 10, [](auto& p) { return p.PlannedLampsLanding; }},
+        {"PlannedLampsBetween", 0, 10, [](auto& p) { return p.PlannedLampsBetween; }},
+        {"PlannedLampsVestibule", 0, 10, [](auto& p) { return p.PlannedLampsVestibule; }},
+        {"PlannedBlocksLanding", 0, 10, [](auto& p) { return p.PlannedBlocksLanding; }},
+        {"PlannedBlocksBetween", 0, 10, [](auto& p) { return p.PlannedBlocksBetween; }},
+        {"PlannedBlocksVestibule", 0, 10, [](auto& p) { return p.PlannedBlocksVestibule; }},
     };
     const auto text = [](double value) {
         std::string s = std::to_string(value);

@@ -1,3 +1,4 @@
+#include "Calculation.h"
 #include "Fonts.h"
 #include "PixelHelpers.h"
 #include "Rendering.h"
@@ -24,8 +25,8 @@ void DefaultCalculation(ResultPictures& pictures, ReportTable& table, model::Pro
                         const model::NumberLocale& locale) {
     p = test_support::StartUpCalculation();
     pictures.Recreate();
-    DrawMonthlyChart(pictures.MonthlyChartBitmap, p, r, locale);
-    model::RunSimulation(p, r, 12345);
+    model::Calculate(p, 12345, model::SimulatedDays::All, r);
+    DrawMonthlyChart(pictures.MonthlyChartBitmap, r, locale);
     RenderResults(pictures, table, p, r, view, locale);
 }
 

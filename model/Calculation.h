@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ProjectParameters.h"
+#include "SimulationResult.h"
+
+#include <cstdint>
+
+namespace model {
+
+// How many days a calculation simulates.
+enum class SimulatedDays {
+    All,          // every day: the cost chart needs the whole day series
+    UntilPayback, // up to the payback day: every figure of the report, day series cut short
+};
+
+// The calculation of one house, as the window's "Вперед" and the batch program run it: the daily
+// energy of both schemes, then the installation costs and the days of lamp ageing and replacement
+// with lamp lives drawn from a generator seeded with `seed`, then the payback. `result`'s day
+// series are reused when it already holds some.
+void Calculate(const ProjectParameters& p, std::uint32_t seed, SimulatedDays days,
+               SimulationResult& result);
+
+} // namespace model
