@@ -95,37 +95,37 @@ std::vector<std::string> ResultCells(const HouseRowSource& source,
                                      const model::NumberLocale& locale) {
     std::vector<std::string> cells = {source.File, std::to_string(source.Line), source.Address};
     cells.reserve(ResultColumns().size());
-    const auto number = [&](double value, const char* pattern) {
-        return model::FormatNumber(value, pattern, locale);
+    const auto number = [&](model::Figure figure, double value) {
+        return model::CellFigure(figure, value, locale);
     };
     if (figures) {
+        using model::Figure;
         const model::SimulationResult& r = figures->Result;
         const bool payback = r.PaybackFound;
         const auto ifPayback = [payback](std::string text) { return payback ? text : ""; };
-        const auto monthly = [&](double daily) {
-            return number(model::MonthlyAmount(daily), "0.00");
-        };
         cells.push_back(payback ? "1" : "0");
         cells.push_back(ifPayback(std::to_string(r.PaybackDay)));
-        cells.push_back(ifPayback(number(model::PaybackMonths(r), "0.0")));
-        cells.push_back(ifPayback(number(r.PaybackCostExisting, "0")));
-        cells.push_back(ifPayback(number(r.PaybackCostPlanned, "0")));
-        cells.push_back(number(r.InstallCostExisting, "0"));
-        cells.push_back(number(r.InstallCostPlanned, "0"));
-        cells.push_back(number(r.InstallCostExisting / figures->Flats, "0"));
-        cells.push_back(number(r.InstallCostPlanned / figures->Flats, "0"));
-        cells.push_back(std::to_string(r.FittingCountExisting));
-        cells.push_back(std::to_string(r.FittingCountPlanned));
-        cells.push_back("0"); // the existing scheme has no blocks
-        cells.push_back(std::to_string(r.BlockCount));
-        cells.push_back(number(r.DailyEnergyExisting, "0.00"));
-        cells.push_back(number(r.DailyEnergyPlanned, "0.00"));
-        cells.push_back(monthly(r.DailyEnergyExisting));
-        cells.push_back(monthly(r.DailyEnergyPlanned));
-        cells.push_back(monthly(r.DailyEnergyCostExisting));
-        cells.push_back(monthly(r.DailyEnergyCostPlanned));
-        cells.push_back(ifPayback(std::to_string(r.PaybackReplacedExisting)));
-        cells.push_back(ifPayback(std::to_string(r.PaybackReplacedPlanned)));
+        cells.push_back(ifPayback(number(Figure::PaybackMonths, model::PaybackMonths(r))));
+        cells.push_back(ifPayback(number(Figure::Cost, r.PaybackCostExisting)));
+        cells.push_back(ifPayback(number(Figure::Cost, r.PaybackCostPlanned)));
+        cells.push_back(number(Figure::Cost, r.InstallCostExisting));
+        cells.push_back(number(Figure::Cost, r.InstallCostPlanned));
+        cells.push_back(number(Figure::Cost, r.InstallCostExisting / figures->Flats));
+        cells.push_back(number(Figure::Cost, r.InstallCostPlanned / figures->Flats));
+        cells.push_back(number(Figure::Count, r.FittingCountExisting));
+        cells.push_back(number(Figure::Count, r.FittingCountPlanned));
+        cells.push_back(number(Figure::Count, 0)); // the existing scheme has no blocks
+        cells.push_back(number(Figure::Count, r.BlockCount));
+        cells.push_back(number(Figure::DailyEnergy, r.DailyEnergyExisting));
+        cells.push_back(number(Figure::DailyEnergy, r.DailyEnergyPlanned));
+        cells.push_back(number(Figure::MonthlyEnergy, model::MonthlyAmount(r.DailyEnergyExisting)));
+        cells.push_back(number(Figure::MonthlyEnergy, model::MonthlyAmount(r.DailyEnergyPlanned)));
+        cells.push_back(
+            number(Figure::MonthlyEnergyCost, model::MonthlyAmount(r.DailyEnergyCostExisting)));
+        cells.push_back(
+            number(Figure::MonthlyEnergyCost, model::MonthlyAmount(r.DailyEnergyCostPlanned)));
+        cells.push_back(ifPayback(number(Figure::ReplacedLamps, r.PaybackReplacedExisting)));
+        cells.push_back(ifPayback(number(Figure::ReplacedLamps, r.PaybackReplacedPlanned)));
     }
     cells.resize(ResultColumns().size() - 1);
     cells.push_back(std::to_string(seed));

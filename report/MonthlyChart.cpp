@@ -27,8 +27,8 @@ struct Bar {
     double DailyCost;
 };
 
-QString F(double value, const char* pattern, const model::NumberLocale& locale) {
-    return QString::fromStdString(model::FormatNumber(value, pattern, locale));
+QString Shown(model::Figure figure, double value, const model::NumberLocale& locale) {
+    return QString::fromStdString(model::ShownFigure(figure, value, locale));
 }
 
 void DrawBar(Canvas& chart, const Bar& bar, std::int32_t kwhPerPixel,
@@ -51,9 +51,12 @@ void DrawBar(Canvas& chart, const Bar& bar, std::int32_t kwhPerPixel,
     chart.SetTextColour(Qt::black);
     chart.SetFill(Qt::white);
     chart.Text(bar.ValueX, ToPixel(top - 30),
-               F(model::MonthlyAmount(bar.DailyEnergy), "0.00", locale) + QStringLiteral(" КВт."));
-    chart.Text(bar.ValueX, ToPixel(top - 15),
-               F(model::MonthlyAmount(bar.DailyCost), "0.00", locale) + QStringLiteral(" Руб."));
+               Shown(model::Figure::MonthlyEnergy, model::MonthlyAmount(bar.DailyEnergy), locale) +
+                   QStringLiteral(" КВт."));
+    chart.Text(
+        bar.ValueX, ToPixel(top - 15),
+        Shown(model::Figure::MonthlyEnergyCost, model::MonthlyAmount(bar.DailyCost), locale) +
+            QStringLiteral(" Руб."));
 }
 
 } // namespace

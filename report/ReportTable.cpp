@@ -12,8 +12,8 @@ const QColor LighterShade(245, 245, 245);
 const QColor DarkerShade(235, 235, 235);
 constexpr double ReportTextSize = 10;
 
-QString F(double value, const char* pattern, const model::NumberLocale& locale) {
-    return QString::fromStdString(model::FormatNumber(value, pattern, locale));
+QString F(model::Figure figure, double value, const model::NumberLocale& locale) {
+    return QString::fromStdString(model::ShownFigure(figure, value, locale));
 }
 
 // Blanks here are spaces and control characters, as a user can type them into the field.
@@ -112,10 +112,10 @@ std::vector<ReportRow> ReportRows(const model::ProjectParameters& parameters,
     const QString dash = QStringLiteral("—");
     const double day = result.PaybackDay;
 
-    const QString paybackTime = payback
-                                    ? F(model::PaybackMonths(result), "0.0", locale) +
-                                          QStringLiteral("/ ") + QString::number(result.PaybackDay)
-                                    : none;
+    const QString paybackTime =
+        payback ? F(model::Figure::PaybackMonths, model::PaybackMonths(result), locale) +
+                      QStringLiteral("/ ") + QString::number(result.PaybackDay)
+                : none;
     rows.push_back({RowShape::TwoValues,
                     QStringLiteral("Срок окупаемости, мес. /дней"),
                     {},
@@ -124,46 +124,51 @@ std::vector<ReportRow> ReportRows(const model::ProjectParameters& parameters,
     rows.push_back({RowShape::TwoValues,
                     QStringLiteral("Затраты по достижении окупаемости. руб."),
                     {},
-                    payback ? F(result.PaybackCostExisting, "0,0", locale) : dash,
-                    payback ? F(result.PaybackCostPlanned, "0,0", locale) : dash});
+                    payback ? F(model::Figure::Cost, result.PaybackCostExisting, locale) : dash,
+                    payback ? F(model::Figure::Cost, result.PaybackCostPlanned, locale) : dash});
     rows.push_back({RowShape::TwoLinesTwoValues,
                     QStringLiteral("Начальные затраты на установку светильников "),
-                    QStringLiteral("и блоков, руб."), F(result.InstallCostExisting, "0,0", locale),
-                    F(result.InstallCostPlanned, "0,0", locale)});
+                    QStringLiteral("и блоков, руб."),
+                    F(model::Figure::Cost, result.InstallCostExisting, locale),
+                    F(model::Figure::Cost, result.InstallCostPlanned, locale)});
     const double flats = model::FlatCount(parameters);
     rows.push_back({RowShape::TwoValues,
                     QStringLiteral("Начальные затраты на одну квартиру, примерно, руб."),
                     {},
-                    F(result.InstallCostExisting / flats, "0,0", locale),
-                    F(result.InstallCostPlanned / flats, "0,0", locale)});
+                    F(model::Figure::Cost, result.InstallCostExisting / flats, locale),
+                    F(model::Figure::Cost, result.InstallCostPlanned / flats, locale)});
     rows.push_back({RowShape::TwoValues,
                     QStringLiteral("Количество установленных светильников, шт."),
                     {},
-                    F(result.FittingCountExisting, "0,0", locale),
-                    F(result.FittingCountPlanned, "0,0", locale)});
+                    F(model::Figure::Count, result.FittingCountExisting, locale),
+                    F(model::Figure::Count, result.FittingCountPlanned, locale)});
     rows.push_back({RowShape::TwoValues,
                     QStringLiteral("Количество установленных блоков, шт."),
                     {},
-                    F(0, "0,0", locale),
-                    F(result.BlockCount, "0,0", locale)});
-    rows.push_back({RowShape::TwoValues,
-                    QStringLiteral("Затраты на электроэнергию на день окупаемости, руб."),
-                    {},
-                    payback ? F(day * result.DailyEnergyCostExisting, "0,0", locale) : dash,
-                    payback ? F(day * result.DailyEnergyCostPlanned, "0,0", locale) : dash});
+                    F(model::Figure::Count, 0, locale),
+                    F(model::Figure::Count, result.BlockCount, locale)});
     rows.push_back(
         {RowShape::TwoValues,
-         QStringLiteral("Затраты на замену ламп на день окупаемости, руб."),
+         QStringLiteral("Затраты на электроэнергию на день окупаемости, руб."),
          {},
-         payback ? F(result.PaybackReplacedExisting * parameters.ExistingLampPrice, "0,0", locale)
-                 : dash,
-         payback ? F(result.PaybackReplacedPlanned * parameters.PlannedLampPrice, "0,0", locale)
-                 : dash});
+         payback ? F(model::Figure::Cost, day * result.DailyEnergyCostExisting, locale) : dash,
+         payback ? F(model::Figure::Cost, day * result.DailyEnergyCostPlanned, locale) : dash});
     rows.push_back({RowShape::TwoValues,
-                    QStringLiteral("Кол. замененных ламп до окупаемости. шт."),
+                    QStringLiteral("Затраты на замену ламп на день окупаемости, руб."),
                     {},
-                    payback ? F(result.PaybackReplacedExisting, "0", locale) : dash,
-                    payback ? F(result.PaybackReplacedPlanned, "0", locale) : dash});
+                    payback
+                        ? F(model::Figure::Cost,
+                            result.PaybackReplacedExisting * parameters.ExistingLampPrice, locale)
+                        : dash,
+                    payback ? F(model::Figure::Cost,
+                                result.PaybackReplacedPlanned * parameters.PlannedLampPrice, locale)
+                            : dash});
+    rows.push_back(
+        {RowShape::TwoValues,
+         QStringLiteral("Кол. замененных ламп до окупаемости. шт."),
+         {},
+         payback ? F(model::Figure::ReplacedLamps, result.PaybackReplacedExisting, locale) : dash,
+         payback ? F(model::Figure::ReplacedLamps, result.PaybackReplacedPlanned, locale) : dash});
     return rows;
 }
 
