@@ -66,7 +66,7 @@ void Batch(benchmark::State& state, std::vector<ProjectParameters> (*make)()) {
     const auto jobs = static_cast<unsigned>(state.range(0));
     std::uint32_t seed = 1;
     for (auto _ : state) {
-        std::vector<cli::HouseFigures> figures = cli::CalculateHouses(houses, seed++, jobs);
+        std::vector<model::HouseFigures> figures = cli::CalculateHouses(houses, seed++, jobs);
         benchmark::DoNotOptimize(figures.data());
     }
     state.counters["houses_per_s"] = benchmark::Counter(

@@ -1,27 +1,22 @@
 // virasvet-calc: the calculation of the input page for every house of a spreadsheet.
 
 #include "AtomicFile.h"
+#include "HelpText.h"
 #include "HouseBatch.h"
-#include "HouseInput.h"
-#include "HouseSheet.h"
-#include "InputReading.h"
+#include "HouseRows.h"
+#include "InputFile.h"
+#include "Progress.h"
+#include "ResultSheet.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <future>
 #include <iostream>
-#include <iterator>
-#include <sstream>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -34,140 +29,8 @@ void Report(const std::string& message) {
     std::cerr << message << '\n';
 }
 
-// The page's messages have two sentences on two lines; a diagnostic keeps to one.
-std::string OneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
-model::NumberLocale OutputLocale(char delimiter) {
-    return model::NumberLocale{delimiter == ';' ? "," : ".", ""};
-}
-
-std::string JoinRow(const std::vector<std::string>& cells, char delimiter) {
-    std::string row;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (i > 0) {
-            row.push_back(delimiter);
-        }
-        row += cli::CsvField(cells[i], delimiter);
-    }
-    row += "\r\n";
-    return row;
-}
-
-std::string RangeText(const model::HouseField& field) {
-    if (field.Check) {
-        std::ostringstream text;
-        if (field.Check->LowExclusive) {
-            text << "больше " << field.Check->Low;
-        } else {
-            text << field.Check->Low << ".." << field.Check->High;
-        }
-        return text.str();
-    }
-    switch (field.Kind) {
-    case model::FieldKind::Text:
-        return "любой";
-    case model::FieldKind::Flag:
-        return "1 или 0";
-    case model::FieldKind::Code:
-        return "0..1";
-    default:
-        return "любое число";
-    }
-}
-
-std::string ColumnsHelp() {
-    std::string help =
-        "\nСтолбцы исходной таблицы (имена без учёта регистра; любой столбец можно опустить —\n"
-        "тогда, как и пустая ячейка числа, он берёт значение страницы ввода при запуске):\n";
-    for (const model::HouseField& field : model::HouseFields()) {
-        std::string defaultText = field.PlannedHours ? "оценка по движению жильцов, как на странице"
-                                                     : "\"" + std::string(field.StartText) + "\"";
-        help += "  " + std::string(field.Name) + " — " + std::string(field.Label) + "; " +
-                std::string(field.Unit) + "; допустимо: " + RangeText(field) + "; по умолчанию " +
-                defaultText + "\n";
-    }
-    help +=
-        "\nКаждое значение берётся так, как его даёт строка: как если бы его ввели на странице\n"
-        "ввода после «Пересчитать» и затем нажали «Вперед». Пересчёт окна округляет сроки службы\n"
-        "ламп, цены и мощности до целых, а время горения существующих ламп — до сотых, поэтому\n"
-        "строка с дробными значениями этих полей совпадает с окном, где их ввели после пересчёта.\n"
-        "Количества (подъездов, этажей, ламп, блоков) проверяются как на странице ввода и\n"
-        "усекаются до целого. Время горения планируемых ламп, не заданное в строке, берётся из\n"
-        "оценки по движению жильцов, округлённой до сотых, как её показывает страница; в зоне без\n"
-        "блоков — время горения существующих ламп этой зоны, округлённое до сотых. Зона с\n"
-        "количеством планируемых ламп \"0\" остаётся без блоков, как на странице. Мощности\n"
-        "берутся как заданы (стрелки страницы привязывают их к стандартным мощностям).\n"
-        "Разделитель столбцов — ';' или ',' по строке заголовка; при ';' десятичный разделитель —\n"
-        "запятая или точка, при ',' — только точка. Кодировка UTF-8, с меткой BOM или без.\n"
-        "\nСтолбцы результата: File, Line (строка файла, где начинается запись дома), Address,\n"
-        "PaybackFound (1 — окупается за 10 000 дней, 0 — нет), PaybackDay, PaybackMonths,\n"
-        "PaybackCostExisting/Planned (затраты до окупаемости, руб.), InstallCostExisting/Planned\n"
-        "(начальные затраты, руб.), InstallCostPerFlatExisting/Planned (на одну квартиру, руб.),\n"
-        "FittingCountExisting/Planned (светильники, шт.), BlockCountExisting/Planned (блоки, "
-        "шт.),\n"
-        "DailyEnergyExisting/Planned (кВт·ч в сутки), MonthlyEnergyExisting/Planned (кВт·ч за 30\n"
-        "дней), MonthlyEnergyCostExisting/Planned (руб. за 30 дней),\n"
-        "PaybackReplacedExisting/Planned (ламп заменено до окупаемости, шт.), Seed. Числа\n"
-        "округлены, как в отчёте программы, без разделителей разрядов; без окупаемости ячейки\n"
-        "окупаемости пусты; у отклонённой строки пусты все ячейки результата.\n"
-        "\nКаждый дом считается с одним и тем же начальным значением генератора (--seed), как\n"
-        "окно посчитало бы его в ту же секунду, поэтому результат не зависит от --jobs.\n"
-        "\nКод завершения: 0 — посчитаны все дома, 1 — часть строк отклонена (или в файле нет\n"
-        "домов), 2 — ошибка в командной строке, файл не прочитать или результат не записать.\n";
-    return help;
-}
-
-std::string TemplateText(char delimiter) {
-    std::vector<std::string> names;
-    std::vector<std::string> values;
-    for (const model::HouseField& field : model::HouseFields()) {
-        names.emplace_back(field.Name);
-        std::string value(field.StartText);
-        if (delimiter == ',' && field.Kind != model::FieldKind::Text) {
-            std::replace(value.begin(), value.end(), ',', '.');
-        }
-        values.push_back(value);
-    }
-    return JoinRow(names, delimiter) + JoinRow(values, delimiter);
-}
-
-bool ReadWholeFile(const std::string& name, std::string& content, std::string& error) {
-    if (name == "-") {
-        // Read through stdio, which keeps a read error (std::cin's iterators take it for the end).
-        std::vector<char> buffer(1 << 16);
-        for (std::size_t count = 0;
-             (count = std::fread(buffer.data(), 1, buffer.size(), stdin)) > 0;) {
-            content.append(buffer.data(), count);
-        }
-        if (std::ferror(stdin)) {
-            error = std::string("ошибка чтения стандартного ввода: ") + std::strerror(errno);
-            return false;
-        }
-        return true;
-    }
-    std::error_code code;
-    if (std::filesystem::is_directory(name, code)) {
-        error = "это каталог, а не файл";
-        return false;
-    }
-    std::ifstream file(name, std::ios::binary);
-    if (!file) {
-        error = std::string("не удаётся открыть: ") + std::strerror(errno);
-        return false;
-    }
-    content.assign(std::istreambuf_iterator<char>(file), {});
-    if (file.bad()) {
-        error = "ошибка чтения";
-        return false;
-    }
-    return true;
-}
-
 struct House {
-    cli::HouseRowSource Source;
+    sheet::HouseRowSource Source;
     std::optional<std::size_t> Calculation; // index into the houses calculated
 };
 
@@ -176,86 +39,40 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
                 std::vector<model::ProjectParameters>& calculations, bool& rejected) {
     std::string content;
     std::string error;
-    if (!ReadWholeFile(name, content, error)) {
+    if (!cli::ReadWholeFile(name, content, error)) {
         Report(name + ": " + error);
         return false;
     }
-    cli::Sheet sheet;
+    sheet::SheetHouses sheetHouses;
     try {
-        sheet = cli::ParseSheet(content);
-    } catch (const cli::SheetError& e) {
+        sheetHouses = sheet::ReadSheetHouses(content, name);
+    } catch (const sheet::SheetError& e) {
         Report(name + ": " + e.what());
         return false;
     }
     if (delimiter == 0) {
-        delimiter = sheet.Delimiter;
+        delimiter = sheetHouses.Delimiter;
     }
-
-    const std::span<const model::HouseField> fields = model::HouseFields();
-    const cli::HeaderFields header = cli::MapHeader(sheet.Header);
-    const std::vector<std::optional<std::size_t>>& fieldOfColumn = header.FieldOfColumn;
-    const std::string headerWhere = name + ":" + std::to_string(sheet.HeaderLine) + ": ";
-    for (const cli::HeaderProblem& problem : header.Problems) {
-        if (problem.RepeatedField) {
-            Report(headerWhere + std::string(fields[*problem.RepeatedField].Name) +
-                   ": столбец повторяется");
-        } else {
-            Report(headerWhere + model::Shortened(sheet.Header[problem.Column]) +
-                   ": неизвестный столбец (список столбцов: " + std::string(ProgramName) +
-                   " --help)");
-        }
+    for (const std::string& message : sheetHouses.HeaderMessages) {
+        Report(message);
     }
-    const bool usable = header.Problems.empty();
-    if (!usable) {
+    if (!sheetHouses.Usable) {
         return false;
     }
-    if (sheet.Records.empty()) {
+    if (sheetHouses.Rows.empty()) {
         Report(name + ": в файле нет домов, только строка заголовка");
         rejected = true;
         return true;
     }
-
-    const std::vector<model::NumberLocale> locales = cli::NumberLocalesOf(sheet);
-    const std::size_t addressField = 0;
-    for (const cli::SheetRecord& record : sheet.Records) {
-        const std::string where = name + ":" + std::to_string(record.Line) + ": ";
-        std::vector<std::optional<std::string_view>> texts(fields.size());
-        bool rowOk = true;
-        for (std::size_t column = 0; column < record.Cells.size(); ++column) {
-            if (column >= sheet.Header.size()) {
-                // Empty cells past the last column, as a spreadsheet leaves after a deleted column.
-                if (std::all_of(record.Cells.begin() + static_cast<std::ptrdiff_t>(column),
-                                record.Cells.end(),
-                                [](const auto& cell) { return cell.empty(); })) {
-                    break;
-                }
-                Report(where + "ячеек в строке: " + std::to_string(record.Cells.size()) +
-                       ", столбцов в заголовке: " + std::to_string(sheet.Header.size()) +
-                       (sheet.Delimiter == ','
-                            ? " (при разделителе ',' дробные числа пишутся с точкой)"
-                            : ""));
-                rowOk = false;
-                break;
-            }
-            if (fieldOfColumn[column]) {
-                texts[*fieldOfColumn[column]] = record.Cells[column];
-            } else if (!record.Cells[column].empty()) {
-                Report(where + "значение в столбце без имени");
-                rowOk = false;
-            }
+    for (sheet::HouseRow& row : sheetHouses.Rows) {
+        for (const std::string& message : row.Messages) {
+            Report(message);
         }
         House house;
-        house.Source = {name, record.Line,
-                        texts[addressField] ? std::string(*texts[addressField])
-                                            : std::string(fields[addressField].StartText)};
-        model::ProjectParameters p;
-        const std::vector<model::HouseFieldError> errors = model::ReadHouse(texts, locales, p);
-        for (const model::HouseFieldError& e : errors) {
-            Report(where + std::string(e.Field->Name) + ": " + OneLine(e.Message));
-        }
-        if (rowOk && errors.empty()) {
+        house.Source = {name, row.Line, std::move(row.Address)};
+        if (row.House) {
             house.Calculation = calculations.size();
-            calculations.push_back(std::move(p));
+            calculations.push_back(std::move(*row.House));
         } else {
             rejected = true;
         }
@@ -263,42 +80,6 @@ bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& ho
     }
     return true;
 }
-
-// Shows done/total, houses a second and the time left on a terminal, once the run has taken more
-// than a second; clears the line at the end.
-class Progress {
-public:
-    explicit Progress(std::size_t total)
-        : total_(total), shown_(false), start_(std::chrono::steady_clock::now()),
-          terminal_(isatty(STDERR_FILENO) != 0) {}
-
-    void Update(std::size_t done) {
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-        if (!terminal_ || seconds < 1) {
-            return;
-        }
-        const double rate = done / seconds;
-        const double left = rate > 0 ? (total_ - done) / rate : 0;
-        std::fprintf(stderr, "\r%zu/%zu домов, %.0f домов/с, осталось %.0f с\033[K", done, total_,
-                     rate, left);
-        std::fflush(stderr);
-        shown_ = true;
-    }
-
-    ~Progress() {
-        if (shown_) {
-            std::fprintf(stderr, "\r\033[K");
-            std::fflush(stderr);
-        }
-    }
-
-private:
-    std::size_t total_;
-    bool shown_;
-    std::chrono::steady_clock::time_point start_;
-    bool terminal_;
-};
 
 bool WriteOutput(const QString& fileName, const std::string& text) {
     if (fileName.isEmpty()) {
@@ -380,7 +161,7 @@ static int Run(int argc, char* argv[]) {
         return usageError(parser.errorText());
     }
     if (parser.isSet(helpOption)) {
-        std::cout << parser.helpText().toStdString() << ColumnsHelp();
+        std::cout << parser.helpText().toStdString() << cli::ColumnsHelp();
         return AllCalculated;
     }
     if (parser.isSet(versionOption)) {
@@ -421,7 +202,7 @@ static int Run(int argc, char* argv[]) {
         if (!parser.positionalArguments().isEmpty()) {
             return usageError(QStringLiteral("--template не читает файлов"));
         }
-        return WriteOutput(outputFile, TemplateText(delimiter == 0 ? ';' : delimiter))
+        return WriteOutput(outputFile, sheet::TemplateSheet(delimiter == 0 ? ';' : delimiter))
                    ? AllCalculated
                    : UsageOrUnreadable;
     }
@@ -446,10 +227,10 @@ static int Run(int argc, char* argv[]) {
         return UsageOrUnreadable;
     }
 
-    std::vector<cli::HouseFigures> figures;
+    std::vector<model::HouseFigures> figures;
     {
         std::atomic<std::size_t> done{0};
-        Progress progress(calculations.size());
+        cli::Progress progress(calculations.size());
         auto pending = std::async(std::launch::async, [&] {
             return cli::CalculateHouses(calculations, seed, jobs, &done);
         });
@@ -459,14 +240,15 @@ static int Run(int argc, char* argv[]) {
         figures = pending.get();
     }
 
-    const model::NumberLocale locale = OutputLocale(delimiter);
-    std::string text = JoinRow(cli::ResultColumns(), delimiter);
+    const model::NumberLocale locale = sheet::CellLocale(delimiter);
+    std::string text = sheet::CsvRow(sheet::ResultColumns(), delimiter);
     for (const House& house : houses) {
-        std::optional<cli::HouseFigures> houseFigures;
+        std::optional<model::HouseFigures> houseFigures;
         if (house.Calculation) {
             houseFigures = figures[*house.Calculation];
         }
-        text += JoinRow(cli::ResultCells(house.Source, houseFigures, seed, locale), delimiter);
+        text +=
+            sheet::CsvRow(sheet::ResultCells(house.Source, houseFigures, seed, locale), delimiter);
     }
     if (!WriteOutput(outputFile, text)) {
         return UsageOrUnreadable;

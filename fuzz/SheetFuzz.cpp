@@ -48,10 +48,10 @@ void CheckHouse(const model::ProjectParameters& p) {
 }
 
 // Reads one record as the program does, cells past the header's columns left out.
-void ReadRecord(const cli::Sheet& sheet, const cli::SheetRecord& record,
+void ReadRecord(const sheet::Sheet& sheet, const sheet::SheetRecord& record,
                 const std::vector<std::optional<std::size_t>>& fieldOfColumn) {
     const std::span<const model::HouseField> fields = model::HouseFields();
-    const std::vector<model::NumberLocale> locales = cli::NumberLocalesOf(sheet);
+    const std::vector<model::NumberLocale> locales = sheet::NumberLocalesOf(sheet);
     std::vector<std::optional<std::string_view>> texts(fields.size());
     const std::size_t columns = std::min(record.Cells.size(), sheet.Header.size());
     for (std::size_t column = 0; column < columns; ++column) {
@@ -96,10 +96,10 @@ void ReadRecord(const cli::Sheet& sheet, const cli::SheetRecord& record,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
-    cli::Sheet sheet;
+    sheet::Sheet sheet;
     try {
-        sheet = cli::ParseSheet(content);
-    } catch (const cli::SheetError& e) {
+        sheet = sheet::ParseSheet(content);
+    } catch (const sheet::SheetError& e) {
         Require(std::string_view(e.what()).size() > 0, "a refused sheet says why");
         return 0;
     } catch (const std::exception& e) {
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(sheet.HeaderLine >= 1 && sheet.HeaderLine <= lines,
             "the header is on a line of the text");
     std::size_t previous = sheet.HeaderLine;
-    for (const cli::SheetRecord& record : sheet.Records) {
+    for (const sheet::SheetRecord& record : sheet.Records) {
         Require(record.Line >= 1 && record.Line <= lines, "a record starts on a line of the text");
         Require(record.Line >= previous, "records come after the header, in line order");
         Require(HasText(record.Cells), "a record has a cell that is not empty");
@@ -121,9 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The program reads no record of a sheet with an unknown or repeated column.
-    const cli::HeaderFields header = cli::MapHeader(sheet.Header);
+    const sheet::HeaderFields header = sheet::MapHeader(sheet.Header);
     if (header.Problems.empty()) {
-        for (const cli::SheetRecord& record : sheet.Records) {
+        for (const sheet::SheetRecord& record : sheet.Records) {
             ReadRecord(sheet, record, header.FieldOfColumn);
         }
     }

@@ -20,4 +20,16 @@ enum class SimulatedDays {
 void Calculate(const ProjectParameters& p, std::uint32_t seed, SimulatedDays days,
                SimulationResult& result);
 
+// What the results page shows of one calculated house: the calculation's figures without its day
+// series, and the flats they are shared among.
+struct HouseFigures {
+    SimulationResult Result; // ExistingDays and PlannedDays empty
+    double Flats = 1;
+};
+
+// Calculates a house up to its payback day, all its report's figures out. `days` is working memory
+// whose day series are kept for the next house.
+HouseFigures CalculateFigures(const ProjectParameters& p, std::uint32_t seed,
+                              SimulationResult& days);
+
 } // namespace model

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace cli {
+namespace sheet {
 namespace {
 
 // UTF-8 without control characters other than tab and line ends: what a spreadsheet writes.
@@ -190,6 +190,35 @@ std::string CsvField(std::string_view text, char delimiter) {
     return quoted;
 }
 
+std::string CsvRow(const std::vector<std::string>& cells, char delimiter) {
+    std::string row;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) {
+            row.push_back(delimiter);
+        }
+        row += CsvField(cells[i], delimiter);
+    }
+    row += "\r\n";
+    return row;
+}
+
+std::vector<std::string> HeaderMessages(const Sheet& sheet, const HeaderFields& header,
+                                        std::string_view fileName) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    const std::string where = std::string(fileName) + ":" + std::to_string(sheet.HeaderLine) + ": ";
+    std::vector<std::string> messages;
+    for (const HeaderProblem& problem : header.Problems) {
+        if (problem.RepeatedField) {
+            messages.push_back(where + std::string(fields[*problem.RepeatedField].Name) +
+                               ": столбец повторяется");
+        } else {
+            messages.push_back(where + model::Shortened(sheet.Header[problem.Column]) +
+                               ": неизвестный столбец (список столбцов: virasvet-calc --help)");
+        }
+    }
+    return messages;
+}
+
 namespace {
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -232,4 +261,4 @@ std::vector<model::NumberLocale> NumberLocalesOf(const Sheet& sheet) {
     return sheet.Delimiter == ';' ? std::vector{comma, point} : std::vector{point};
 }
 
-} // namespace cli
+} // namespace sheet

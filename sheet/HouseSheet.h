@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cli {
+namespace sheet {
 
 // A spreadsheet that cannot be read at all; the message says why.
 class SheetError : public std::runtime_error {
@@ -60,4 +60,11 @@ std::vector<model::NumberLocale> NumberLocalesOf(const Sheet& sheet);
 // One field written for a CSV file: quoted, with quotes doubled, when it needs it.
 std::string CsvField(std::string_view text, char delimiter);
 
-} // namespace cli
+// One row of a CSV file, ended by CR LF as spreadsheets write it.
+std::string CsvRow(const std::vector<std::string>& cells, char delimiter);
+
+// The messages of a header's problems, as "file:line: column: what is wrong".
+std::vector<std::string> HeaderMessages(const Sheet& sheet, const HeaderFields& header,
+                                        std::string_view fileName);
+
+} // namespace sheet

@@ -1,0 +1,108 @@
+#include "ResultSheet.h"
+
+#include "HouseInput.h"
+#include "HouseSheet.h"
+#include "ResultFigures.h"
+
+#include <algorithm>
+
+namespace sheet {
+
+model::NumberLocale CellLocale(char delimiter) {
+    return model::NumberLocale{delimiter == ';' ? "," : ".", ""};
+}
+
+std::vector<std::string> ResultColumns() {
+    return {"File",
+            "Line",
+            "Address",
+            "PaybackFound",
+            "PaybackDay",
+            "PaybackMonths",
+            "PaybackCostExisting",
+            "PaybackCostPlanned",
+            "InstallCostExisting",
+            "InstallCostPlanned",
+            "InstallCostPerFlatExisting",
+            "InstallCostPerFlatPlanned",
+            "FittingCountExisting",
+            "FittingCountPlanned",
+            "BlockCountExisting",
+            "BlockCountPlanned",
+            "DailyEnergyExisting",
+            "DailyEnergyPlanned",
+            "MonthlyEnergyExisting",
+            "MonthlyEnergyPlanned",
+            "MonthlyEnergyCostExisting",
+            "MonthlyEnergyCostPlanned",
+            "PaybackReplacedExisting",
+            "PaybackReplacedPlanned",
+            "Seed"};
+}
+
+std::vector<std::string> ResultCells(const HouseRowSource& source,
+                                     const std::optional<model::HouseFigures>& figures,
+                                     std::uint32_t seed, const model::NumberLocale& locale) {
+    std::vector<std::string> cells = {source.File, std::to_string(source.Line), source.Address};
+    cells.reserve(ResultColumns().size());
+    const auto number = [&](model::Figure figure, double value) {
+        return model::CellFigure(figure, value, locale);
+    };
+    if (figures) {
+        using model::Figure;
+        const model::SimulationResult& r = figures->Result;
+        const bool payback = r.PaybackFound;
+        const auto ifPayback = [payback](std::string text) { return payback ? text : ""; };
+        cells.push_back(payback ? "1" : "0");
+        cells.push_back(ifPayback(std::to_string(r.PaybackDay)));
+        cells.push_back(ifPayback(number(Figure::PaybackMonths, model::PaybackMonths(r))));
+        cells.push_back(ifPayback(number(Figure::Cost, r.PaybackCostExisting)));
+        cells.push_back(ifPayback(number(Figure::Cost, r.PaybackCostPlanned)));
+        cells.push_back(number(Figure::Cost, r.InstallCostExisting));
+        cells.push_back(number(Figure::Cost, r.InstallCostPlanned));
+        cells.push_back(number(Figure::Cost, r.InstallCostExisting / figures->Flats));
+        cells.push_back(number(Figure::Cost, r.InstallCostPlanned / figures->Flats));
+        cells.push_back(number(Figure::Count, r.FittingCountExisting));
+        cells.push_back(number(Figure::Count, r.FittingCountPlanned));
+        cells.push_back(number(Figure::Count, 0)); // the existing scheme has no blocks
+        cells.push_back(number(Figure::Count, r.BlockCount));
+        cells.push_back(number(Figure::DailyEnergy, r.DailyEnergyExisting));
+        cells.push_back(number(Figure::DailyEnergy, r.DailyEnergyPlanned));
+        cells.push_back(number(Figure::MonthlyEnergy, model::MonthlyAmount(r.DailyEnergyExisting)));
+        cells.push_back(number(Figure::MonthlyEnergy, model::MonthlyAmount(r.DailyEnergyPlanned)));
+        cells.push_back(
+            number(Figure::MonthlyEnergyCost, model::MonthlyAmount(r.DailyEnergyCostExisting)));
+        cells.push_back(
+            number(Figure::MonthlyEnergyCost, model::MonthlyAmount(r.DailyEnergyCostPlanned)));
+        cells.push_back(ifPayback(number(Figure::ReplacedLamps, r.PaybackReplacedExisting)));
+        cells.push_back(ifPayback(number(Figure::ReplacedLamps, r.PaybackReplacedPlanned)));
+    }
+    cells.resize(ResultColumns().size() - 1);
+    cells.push_back(std::to_string(seed));
+    return cells;
+}
+
+std::string HouseSheet(const std::vector<std::string>& values, char delimiter) {
+    std::vector<std::string> names;
+    std::vector<std::string> cells;
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        names.emplace_back(fields[i].Name);
+        std::string value = i < values.size() ? values[i] : std::string();
+        if (delimiter == ',' && fields[i].Kind != model::FieldKind::Text) {
+            std::replace(value.begin(), value.end(), ',', '.');
+        }
+        cells.push_back(std::move(value));
+    }
+    return CsvRow(names, delimiter) + CsvRow(cells, delimiter);
+}
+
+std::string TemplateSheet(char delimiter) {
+    std::vector<std::string> values;
+    for (const model::HouseField& field : model::HouseFields()) {
+        values.emplace_back(field.StartText);
+    }
+    return HouseSheet(values, delimiter);
+}
+
+} // namespace sheet

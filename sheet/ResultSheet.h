@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Calculation.h"
+#include "NumberFormat.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sheet {
+
+// The names of the result columns, in order.
+std::vector<std::string> ResultColumns();
+
+// Where a row of results comes from.
+struct HouseRowSource {
+    std::string File;
+    std::size_t Line = 0;
+    std::string Address;
+};
+
+// Numbers of a sheet written with ';' between cells have a decimal comma, with ',' a point.
+model::NumberLocale CellLocale(char delimiter);
+
+// One row of results: the figures rounded as the report rounds them (model::Figure), written
+// plainly (no digit grouping) with the locale's decimal separator. Without figures (a rejected
+// house) or without payback the figures or the payback cells stay empty.
+std::vector<std::string> ResultCells(const HouseRowSource& source,
+                                     const std::optional<model::HouseFigures>& figures,
+                                     std::uint32_t seed, const model::NumberLocale& locale);
+
+// A sheet of one house: the header of every field of model::HouseFields() and one row of
+// values[i] for field i. Numbers are given with a decimal comma and written as the delimiter
+// wants them.
+std::string HouseSheet(const std::vector<std::string>& values, char delimiter);
+
+// The one-house sheet of the values the page starts with.
+std::string TemplateSheet(char delimiter);
+
+} // namespace sheet
