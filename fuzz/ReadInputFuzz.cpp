@@ -122,8 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const model::NumberLocale& locale = input.ConsumeBool() ? Point : Comma;
     FuzzedPage page;
     page.Lift = input.ConsumeBool();
-    for (const char* control : Controls) {
-        page.Texts[control] = input.ConsumeRandomLengthString(32);
+    for (const char* field : Fields) {
+        page.Texts[field] = input.ConsumeRandomLengthString(32);
     }
 
     model::ProjectParameters p = test_support::StartUpCalculation();

@@ -5,6 +5,7 @@
 // lies within the page's ranges.
 #include "FuzzCheck.h"
 #include "HouseInput.h"
+#include "HouseRows.h"
 #include "HouseSheet.h"
 #include "PageRanges.h"
 
@@ -47,48 +48,43 @@ void CheckHouse(const model::ProjectParameters& p) {
     }
 }
 
-// Reads one record as the program does, cells past the header's columns left out.
+// Reads one record through the program's own reading.
 void ReadRecord(const sheet::Sheet& sheet, const sheet::SheetRecord& record,
-                const std::vector<std::optional<std::size_t>>& fieldOfColumn) {
+                const sheet::HeaderFields& header) {
     const std::span<const model::HouseField> fields = model::HouseFields();
     const std::vector<model::NumberLocale> locales = sheet::NumberLocalesOf(sheet);
-    std::vector<std::optional<std::string_view>> texts(fields.size());
-    const std::size_t columns = std::min(record.Cells.size(), sheet.Header.size());
-    for (std::size_t column = 0; column < columns; ++column) {
-        if (fieldOfColumn[column]) {
-            texts[*fieldOfColumn[column]] = record.Cells[column];
-        }
-    }
-    model::ProjectParameters p;
-    std::vector<model::HouseFieldError> errors;
+    sheet::HouseRow row;
     try {
-        errors = model::ReadHouse(texts, locales, p);
+        row = sheet::ReadHouseRow(sheet, header, record, "f");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
-        Require(false, "reading a row raises nothing: its faults are row errors");
+        Require(false, "reading a row raises nothing: its faults are row messages");
     }
-    for (const model::HouseFieldError& error : errors) {
-        Require(error.Field >= fields.data() && error.Field < fields.data() + fields.size(),
-                "a row error names one of the house fields");
-        Require(!error.Message.empty(), "a row error says what is wrong");
+    Require(row.House.has_value() == row.Messages.empty(),
+            "a row is calculated exactly when it has no message");
+    const std::string where = "f:" + std::to_string(record.Line) + ": ";
+    for (const std::string& message : row.Messages) {
+        Require(message.starts_with(where) && message.size() > where.size(),
+                "a row message names the file and line and says what is wrong");
     }
-    // A number field whose text no decimal separator of the sheet reads is a row error.
+    // A number field whose text no decimal separator of the sheet reads is a row message.
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const model::FieldKind kind = fields[i].Kind;
-        if (!texts[i] || kind == model::FieldKind::Text || kind == model::FieldKind::Flag ||
-            texts[i]->find_first_not_of(" \t") == std::string_view::npos) {
+        if (!row.Texts[i] || kind == model::FieldKind::Text || kind == model::FieldKind::Flag ||
+            row.Texts[i]->find_first_not_of(" \t") == std::string_view::npos) {
             continue;
         }
         double ignored = 0;
         const bool number = std::any_of(locales.begin(), locales.end(), [&](const auto& locale) {
-            return model::TryParseReal(*texts[i], locale, ignored);
+            return model::TryParseReal(*row.Texts[i], locale, ignored);
         });
-        Require(number || std::any_of(errors.begin(), errors.end(),
-                                      [&](const auto& e) { return e.Field == &fields[i]; }),
+        const std::string column = where + std::string(fields[i].Name) + ": ";
+        Require(number || std::any_of(row.Messages.begin(), row.Messages.end(),
+                                      [&](const auto& m) { return m.starts_with(column); }),
                 "a cell that is no number is reported against its column");
     }
-    if (errors.empty()) {
-        CheckHouse(p);
+    if (row.House) {
+        CheckHouse(*row.House);
     }
 }
 
@@ -124,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const sheet::HeaderFields header = sheet::MapHeader(sheet.Header);
     if (header.Problems.empty()) {
         for (const sheet::SheetRecord& record : sheet.Records) {
-            ReadRecord(sheet, record, header.FieldOfColumn);
+            ReadRecord(sheet, record, header);
         }
     }
     return 0;
