@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AboutDialog.h"
+#include "AtomicFile.h"
 #include "Calculation.h"
 #include "Help.h"
 #include "HouseInput.h"
@@ -11,6 +12,7 @@
 #include "MessageBoxes.h"
 #include "Rendering.h"
 #include "ReportTable.h"
+#include "ResultSheet.h"
 #include "ResultsOutput.h"
 #include "Saturate.h"
 #include "SettingsDialog.h"
@@ -18,6 +20,10 @@
 #include "UpDownStepper.h"
 #include "ui_MainWindow.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -177,6 +183,8 @@ void MainWindow::connectHandlers() {
     connect(ui_->backButton, &QPushButton::clicked, this, on(&MainWindow::showInputPage));
     connect(ui_->printButton, &QPushButton::clicked, this, on(&MainWindow::printResults));
     connect(ui_->saveButton, &QPushButton::clicked, this, on(&MainWindow::saveResults));
+    connect(ui_->openHouseAction, &QAction::triggered, this, on(&MainWindow::openHouse));
+    connect(ui_->saveHouseAction, &QAction::triggered, this, on(&MainWindow::saveHouse));
     connect(ui_->settingsAction, &QAction::triggered, this, on(&MainWindow::openSettings));
     connect(ui_->helpAction, &QAction::triggered, this, on(&MainWindow::openHelp));
     connect(ui_->aboutAction, &QAction::triggered, this, on(&MainWindow::openAbout));
@@ -355,6 +363,112 @@ void MainWindow::focusField(const model::HouseField& field) {
 }
 
 // --- Page flow and menu ---
+
+void MainWindow::saveHouse() {
+    const QString fileName = houseQuestions_.SaveFileName(this, houseFileName_);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    houseFileName_ = fileName;
+    const QFileInfo existing(fileName);
+    if (existing.exists() && !existing.isDir() &&
+        !MessageBoxes::Current().Confirm(this, QStringLiteral("Файл существует. Заменить?"))) {
+        return;
+    }
+    std::vector<std::string> values;
+    for (const model::HouseField& field : model::HouseFields()) {
+        const QWidget* control = page_->Control(field.Name);
+        values.push_back(control != nullptr ? ControlValue(control)
+                                            : SettingValue(field, parameters_));
+    }
+    const std::string text = sheet::HouseSheet(values, ';');
+    report::WriteFileAtomically(fileName,
+                                QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void MainWindow::openHouse() {
+    const QString fileName = houseQuestions_.OpenFileName(this, houseFileName_);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error(QStringLiteral("Не удаётся открыть файл %1: %2")
+                                     .arg(fileName, file.errorString())
+                                     .toStdString());
+    }
+    const QByteArray content = file.readAll();
+    const std::optional<OpenedHouse> house =
+        ReadHouseFile(content.toStdString(), fileName, [this](const QStringList& rows) {
+            return houseQuestions_.ChooseRow(this, rows);
+        });
+    if (!house) {
+        return;
+    }
+    houseFileName_ = fileName;
+    showInputPage();
+    fillPage(*house);
+}
+
+void MainWindow::fillPage(const OpenedHouse& house) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    const model::ProjectParameters& p = house.House;
+    // The page shows the row's texts, as if typed; the handlers of typing stay quiet, since the
+    // house as read is already what they would make of it.
+    std::vector<QSignalBlocker> quiet;
+    for (QWidget* control : PageControls()) {
+        quiet.emplace_back(control);
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const model::HouseField& field = fields[i];
+        QWidget* control = page_->Control(field.Name);
+        if (control == nullptr) {
+            continue;
+        }
+        QString text =
+            QString::fromStdString(house.Texts[i] ? *house.Texts[i] : std::string(field.StartText));
+        if (field.Kind != model::FieldKind::Text) {
+            text = text.trimmed();
+            // The sheet's decimal comma or point becomes the page's separator.
+            const QString separator = QString::fromStdString(locale_.DecimalSeparator);
+            text.replace(QLatin1Char(','), separator).replace(QLatin1Char('.'), separator);
+        }
+        if (field.PlannedHours && !house.Texts[i]) {
+            // The estimate as the page shows it.
+            text = QString::fromStdString(model::BurnHoursText(
+                p.*std::get<double model::ProjectParameters::*>(field.Target), locale_));
+        }
+        if (auto* box = qobject_cast<QCheckBox*>(control)) {
+            box->setChecked(p.*std::get<bool model::ProjectParameters::*>(field.Target));
+        } else if (auto* selector = qobject_cast<QComboBox*>(control)) {
+            selector->setCurrentIndex(
+                p.*std::get<std::int32_t model::ProjectParameters::*>(field.Target));
+        } else if (auto* spin = qobject_cast<IntSpinEdit*>(control)) {
+            spin->setText(text);
+        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            edit->setText(text);
+        }
+    }
+    for (std::array<Zone, 3>* zones : {&existingZones_, &plannedZones_}) {
+        for (const Zone& zone : *zones) {
+            lampCountChanged(zone); // a zone without lamps has its blocks at 0 already
+        }
+    }
+    parameters_ = p;
+    const std::array<double, 3> existingHours = {p.ExistingHoursLanding, p.ExistingHoursBetween,
+                                                 p.ExistingHoursVestibule};
+    const std::array<double, 3> plannedHours = {p.PlannedHoursLanding, p.PlannedHoursBetween,
+                                                p.PlannedHoursVestibule};
+    for (std::size_t i = 0; i < 3; ++i) {
+        existingZones_[i].Stepper->setPosition(model::SaturatingTrunc(existingHours[i] * 10));
+        plannedZones_[i].Stepper->setPosition(plannedZones_[i].Blocks->value() < 1
+                                                  ? existingZones_[i].Stepper->position()
+                                                  : model::SaturatingTrunc(plannedHours[i] * 10));
+    }
+    if (settings_ != nullptr) {
+        settings_->showParameters();
+    }
+}
 
 void MainWindow::calculate() {
     pictures_.Recreate();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HouseFile.h"
 #include "InputReading.h"
 #include "NumberFormat.h"
 #include "ProjectParameters.h"
@@ -60,6 +61,10 @@ public:
     void SetSeedSource(std::function<std::uint32_t()> seedSource) {
         seedSource_ = std::move(seedSource);
     }
+    // The file dialogs of "Файл"; tests answer them without dialogs.
+    void SetHouseFileQuestions(HouseFileQuestions questions) {
+        houseQuestions_ = std::move(questions);
+    }
     // The page's control that shows a field of the house (model::HouseFields() names), or nullptr
     // for a field edited in the settings dialog.
     QWidget* ControlOfField(std::string_view field) const;
@@ -97,6 +102,9 @@ private:
     void focusField(const model::HouseField& field);
 
     // Page flow and menu
+    void openHouse();
+    void saveHouse();
+    void fillPage(const OpenedHouse& house);
     void calculate();
     void showInputPage();
     void openSettings();
@@ -140,6 +148,8 @@ private:
     AboutDialog* about_ = nullptr;
     SettingsDialog* settings_ = nullptr;
     QString saveFileName_;
+    HouseFileQuestions houseQuestions_ = HouseFileDialogs();
+    QString houseFileName_;
     bool paintErrorPending_ = false;
     std::function<std::uint32_t()> seedSource_;
 };

@@ -10,8 +10,8 @@ class SettingsDialog;
 }
 
 // The settings dialog: edits the model coefficients of the main window's project. Filled from the
-// project once, when created; keeps its texts between openings. However it is closed, the caller
-// re-reads the house part of the input page and re-runs the burn-time estimate.
+// project when created and when a house is opened; keeps its texts between openings. However it is
+// closed, the caller re-reads the house part of the input page and re-runs the burn-time estimate.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -23,8 +23,10 @@ public:
 
     void setVisible(bool visible) override;
 
-private:
+    // Shows the project's settings again, after a house was opened.
     void showParameters();
+
+private:
     void saveAndClose();
     void cancel();
 

@@ -1,4 +1,6 @@
 target_sources(appwindows PRIVATE
+    HouseFile.cpp
+    HouseFile.h
     InputPageControls.cpp
     InputPageControls.h
     Locale.cpp

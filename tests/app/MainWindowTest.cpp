@@ -139,10 +139,15 @@ void MainWindowTest::startsOnTheInputPageWithTheEstimate() {
     QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(Ui().nextButton->text(), QStringLiteral("Вперед "));
     const QList<QAction*> menu = Ui().menuBar->actions();
-    QCOMPARE(menu.size(), 3);
-    QCOMPARE(menu[0]->text(), QStringLiteral("Настройки"));
-    QCOMPARE(menu[1]->text(), QStringLiteral("Помощь"));
-    QCOMPARE(menu[2]->text(), QStringLiteral("О программе"));
+    QCOMPARE(menu.size(), 4);
+    QCOMPARE(menu[0]->text(), QStringLiteral("Файл"));
+    QCOMPARE(menu[1]->text(), QStringLiteral("Настройки"));
+    QCOMPARE(menu[2]->text(), QStringLiteral("Помощь"));
+    QCOMPARE(menu[3]->text(), QStringLiteral("О программе"));
+    const QList<QAction*> file = menu[0]->menu()->actions();
+    QCOMPARE(file.size(), 2);
+    QCOMPARE(file[0]->text(), QStringLiteral("Открыть дом…"));
+    QCOMPARE(file[1]->text(), QStringLiteral("Сохранить дом…"));
 
     QVERIFY(Ui().inputPage->isVisible());
     QVERIFY(!Ui().backButton->isEnabled());
