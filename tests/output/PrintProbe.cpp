@@ -3,6 +3,7 @@
 //   print_probe print          prints coloured stand-ins for the three result pictures and a logo
 //   print_probe check PICTURE  checks that the rendered page shows them where they belong
 
+#include "CalculatedResults.h"
 #include "ResultsOutput.h"
 
 #include <QApplication>
@@ -18,17 +19,11 @@ const QRgb MonthlyColour = qRgb(0, 0, 160);
 const QRgb CostColour = qRgb(160, 0, 0);
 
 int Print() {
-    report::ResultPictures pictures;
-    pictures.ReportBitmap = QImage(550, 300, QImage::Format_RGB32);
-    pictures.ReportBitmap.fill(ReportColour);
-    pictures.MonthlyChartBitmap = QImage(550, 350, QImage::Format_RGB32);
-    pictures.MonthlyChartBitmap.fill(MonthlyColour);
-    pictures.CostChartBitmap = QImage(450, 650, QImage::Format_RGB32);
-    pictures.CostChartBitmap.fill(CostColour);
+    const test_support::CalculatedResults calculated;
     QImage logo(181, 33, QImage::Format_RGB32);
     logo.fill(Qt::black);
     try {
-        PrintResults(pictures, logo);
+        PrintResults(calculated.Page(), logo);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "print failed: %s\n", error.what());
         return 1;
