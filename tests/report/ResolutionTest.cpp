@@ -9,6 +9,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Shows the comparison's findings as text in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 using test_support::CalculatedResults;
 using test_support::LayoutDifferenceOf;
 
@@ -196,7 +203,8 @@ TEST(ResultsPdf, HoldsTheTableAsTextInEmbeddedFontsAndTheLayoutOfThePng) {
     }
 
     const QString fonts = OutputOf("pdffonts", {pdf});
-    EXPECT_TRUE(fonts.contains(QRegularExpression("LiberationSans[^\\n]* yes +(yes|no) +(yes|no) +\\d")))
+    EXPECT_TRUE(
+        fonts.contains(QRegularExpression("LiberationSans[^\\n]* yes +(yes|no) +(yes|no) +\\d")))
         << fonts.toStdString();
 
     // Rendered so that the page's width is 1000 pixels: the picture fills it, centred.

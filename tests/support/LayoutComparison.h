@@ -34,8 +34,8 @@ inline bool IsInk(QRgb pixel, Ink ink, bool loosely) {
     case Ink::Blue:
         return b - std::max(r, g) > (loosely ? 60 : 150);
     case Ink::Grey:
-        return neutral &&
-               (loosely ? lightness > 120 && lightness < 238 : lightness > 180 && lightness < 215);
+        // Smoothing greys the edges of dark ink too.
+        return neutral && (loosely ? lightness < 238 : lightness > 180 && lightness < 215);
     }
     return false;
 }
