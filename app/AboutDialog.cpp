@@ -19,10 +19,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui_(new Ui::AboutDi
     ui_->webSiteLink->setText(WebSiteUrl().host());
 
     // A logo that cannot be decoded leaves the place empty; the window works without it.
-    const JpegDecoding logo = LoadJpeg(QStringLiteral(":/logos/about-logo.jpg"));
-    if (!logo.Image.isNull()) {
-        ui_->logo->setPixmap(QPixmap::fromImage(logo.Image));
-        ui_->logo->resize(logo.Image.size());
+    logo_ = LoadJpeg(QStringLiteral(":/logos/about-logo.jpg")).Image;
+    if (!logo_.isNull()) {
+        sharpLogo_ = LoadJpeg(QStringLiteral(":/logos/about-logo@2x.jpg")).Image;
+        ui_->logo->setPixmap(QPixmap::fromImage(logo_));
+        ui_->logo->resize(logo_.size());
     }
 
     for (QWidget* link : {static_cast<QWidget*>(ui_->logo), static_cast<QWidget*>(ui_->webSiteLink),
@@ -43,8 +44,36 @@ Ui::AboutDialog* AboutDialog::ui() const {
 void AboutDialog::setVisible(bool visible) {
     if (visible) {
         CenterOnScreen(*this);
+        showLogoAt(devicePixelRatio());
     }
     QDialog::setVisible(visible);
+}
+
+bool AboutDialog::event(QEvent* event) {
+    // A window moved to a screen of another scale is painted anew: the logo follows the scale.
+    if (event->type() == QEvent::Paint) {
+        showLogoAt(devicePixelRatio());
+    }
+    return QDialog::event(event);
+}
+
+void AboutDialog::showLogoAt(qreal pixelRatio) {
+    if (pixelRatio == logoRatio_ || logo_.isNull() || sharpLogo_.isNull()) {
+        return;
+    }
+    logoRatio_ = pixelRatio;
+    if (pixelRatio == 1) {
+        ui_->logo->setPixmap(QPixmap::fromImage(logo_));
+        return;
+    }
+    // The finer picture, brought to the screen's pixels when the scale is not 2.
+    QImage shown = sharpLogo_;
+    const QSize pixels = (QSizeF(logo_.size()) * pixelRatio).toSize();
+    if (shown.size() != pixels) {
+        shown = shown.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    shown.setDevicePixelRatio(pixelRatio);
+    ui_->logo->setPixmap(QPixmap::fromImage(shown));
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 
 namespace Ui {
 class AboutDialog;
@@ -23,8 +24,14 @@ public:
     void okClicked();
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showLogoAt(qreal pixelRatio);
+
     Ui::AboutDialog* ui_;
+    QImage logo_;         // 96 dots per inch
+    QImage sharpLogo_;    // twice as many pixels each way
+    qreal logoRatio_ = 1; // the screen pixel ratio the label's picture is made for
 };

@@ -523,11 +523,11 @@ void MainWindow::openAbout() {
 }
 
 void MainWindow::printResults() {
-    PrintResults(pictures_, logo());
+    PrintResults({pictures_, parameters_, result_, view_, locale_}, logo());
 }
 
 void MainWindow::saveResults() {
-    SaveResults(this, pictures_, logo(), saveFileName_);
+    SaveResults(this, {pictures_, parameters_, result_, view_, locale_}, logo(), saveFileName_);
 }
 
 // --- Chart tools and the results page ---
@@ -588,9 +588,7 @@ void MainWindow::paintClientArea(QPainter& painter) {
         return;
     }
     painter.fillRect(area, Qt::white);
-    painter.drawImage(QPoint(10, 20), pictures_.ReportBitmap);
-    painter.drawImage(QPoint(50, 320), pictures_.MonthlyChartBitmap);
-    painter.drawImage(QPoint(550, 1), pictures_.CostChartBitmap);
+    screenPictures_.Paint(painter, {pictures_, parameters_, result_, view_, locale_}, area.size());
     report::DrawTracer(painter, view_, result_, locale_);
 }
 

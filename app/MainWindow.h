@@ -5,6 +5,7 @@
 #include "NumberFormat.h"
 #include "ProjectParameters.h"
 #include "ResultPictures.h"
+#include "ResultsPage.h"
 #include "SimulationResult.h"
 
 #include <QHash>
@@ -139,6 +140,7 @@ private:
     model::ProjectParameters parameters_;
     model::SimulationResult result_;
     report::ResultPictures pictures_;
+    report::ScreenPictures screenPictures_; // the pictures at the screen's pixel ratio
     report::ChartView view_;
     std::unique_ptr<report::ReportTable> reportTable_;
     std::int32_t resultsShown_ = 0;

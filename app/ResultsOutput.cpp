@@ -1,5 +1,6 @@
 #include "ResultsOutput.h"
 
+#include "AtomicFile.h"
 #include "MessageBoxes.h"
 #include "PageComposer.h"
 #include "PictureFile.h"
@@ -26,12 +27,12 @@ public:
 
 } // namespace
 
-void SaveResults(QWidget* window, const report::ResultPictures& pictures, const QImage& logo,
+void SaveResults(QWidget* window, const report::ResultsPage& page, const QImage& logo,
                  QString& previousFileName) {
-    SaveResults(window, pictures, logo, previousFileName, AskSaveFileName);
+    SaveResults(window, page, logo, previousFileName, AskSaveFileName);
 }
 
-void SaveResults(QWidget* window, const report::ResultPictures& pictures, const QImage& logo,
+void SaveResults(QWidget* window, const report::ResultsPage& page, const QImage& logo,
                  QString& previousFileName, const SaveFileNameQuestion& askFileName) {
     const SaveChoice choice = askFileName(window, previousFileName);
     const QString& fileName = choice.FileName;
@@ -48,11 +49,17 @@ void SaveResults(QWidget* window, const report::ResultPictures& pictures, const 
     }
 
     const BusyCursor busy;
-    report::WritePictureFile(fileName, report::ComposeOutputPicture(pictures, logo),
-                             report::PictureFormatOf(fileName, choice.FilterFormat));
+    const report::PictureFormat format = report::PictureFormatOf(fileName, choice.FilterFormat);
+    if (format == report::PictureFormat::Pdf) {
+        report::WriteFileAtomically(
+            fileName,
+            report::EncodeResultsPdf(page, logo, report::DocumentTitle(ApplicationTitle, page)));
+        return;
+    }
+    report::WritePictureFile(fileName, report::ComposeOutputPicture(page.Pictures, logo), format);
 }
 
-void PrintResults(const report::ResultPictures& pictures, const QImage& logo) {
+void PrintResults(const report::ResultsPage& page, const QImage& logo) {
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (defaultPrinter.isNull()) {
         throw std::runtime_error("Принтер по умолчанию не найден. Установите принтер в системе и "
@@ -66,7 +73,7 @@ void PrintResults(const report::ResultPictures& pictures, const QImage& logo) {
                                      .toStdString());
     }
     printer.setDocName(ApplicationTitle);
-    report::PrintPicture(printer, report::ComposeOutputPicture(pictures, logo));
+    report::PrintResultsPage(printer, page, logo);
     if (printer.printerState() == QPrinter::Error) {
         throw std::runtime_error(QStringLiteral("Ошибка печати на принтере %1")
                                      .arg(defaultPrinter.printerName())

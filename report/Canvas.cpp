@@ -3,8 +3,11 @@
 #include "Saturate.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPen>
+#include <QPointF>
 #include <QRect>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,6 +23,19 @@ QPoint ClampPoint(int x, int y) {
     return QPoint(ClampPixel(x), ClampPixel(y));
 }
 
+// Whether the painter puts each coordinate on a whole device pixel of a raster picture, one to
+// one: then the canvas sets pixels by Qt's pixel rules.
+bool MapsPixelsOneToOne(const QPainter& painter) {
+    const QPaintEngine* engine = painter.paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster) {
+        return false;
+    }
+    const QTransform transform = painter.deviceTransform();
+    return transform.type() <= QTransform::TxTranslate &&
+           transform.dx() == std::trunc(transform.dx()) &&
+           transform.dy() == std::trunc(transform.dy());
+}
+
 } // namespace
 
 int ToPixel(double coordinate) {
@@ -29,12 +45,14 @@ int ToPixel(double coordinate) {
 Canvas::Canvas(QImage& image) : ownPainter_(std::in_place, &image), painter_(*ownPainter_) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    pixelExact_ = MapsPixelsOneToOne(painter_);
 }
 
 Canvas::Canvas(QPainter& painter) : painter_(painter) {
     painter_.save();
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    pixelExact_ = MapsPixelsOneToOne(painter_);
 }
 
 Canvas::~Canvas() {
@@ -101,6 +119,10 @@ void Canvas::DrawSegment(QPoint from, QPoint to) {
             static_cast<int>(std::lround(static_cast<double>(dx) * (steps - 1) / steps));
         last = QPoint(from.x() + minor, to.y() - (dy > 0 ? 1 : -1));
     }
+    if (!pixelExact_) {
+        DrawCoveredSegment(from, last);
+        return;
+    }
     if (outlineDotted_) {
         // Opaque background: the gaps between the dots get the fill colour.
         painter_.setPen(QPen(fill_, 1, Qt::SolidLine, Qt::SquareCap));
@@ -109,6 +131,27 @@ void Canvas::DrawSegment(QPoint from, QPoint to) {
     painter_.setPen(
         QPen(outlineColour_, 1, outlineDotted_ ? Qt::DotLine : Qt::SolidLine, Qt::SquareCap));
     painter_.drawLine(from, last);
+}
+
+void Canvas::DrawCoveredSegment(QPoint from, QPoint last) {
+    // The one-pixel line covers the squares of the pixels from `from` to `last`: a stroke along
+    // their centres, reaching half a pixel beyond both. Flat caps keep the dots one pixel long
+    // with two-pixel gaps, as on the raster.
+    const QPointF centre(0.5, 0.5);
+    QPointF start = QPointF(from) + centre;
+    QPointF end = QPointF(last) + centre;
+    const QPointF along = end - start;
+    const double length = std::hypot(along.x(), along.y());
+    const QPointF half = length > 0 ? along * (0.5 / length) : QPointF(0.5, 0);
+    start -= half;
+    end += half;
+    if (outlineDotted_) {
+        painter_.setPen(QPen(fill_, 1, Qt::SolidLine, Qt::FlatCap));
+        painter_.drawLine(start, end);
+    }
+    painter_.setPen(
+        QPen(outlineColour_, 1, outlineDotted_ ? Qt::DotLine : Qt::SolidLine, Qt::FlatCap));
+    painter_.drawLine(start, end);
 }
 
 void Canvas::Text(int x, int y, const QString& text) {

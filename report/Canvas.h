@@ -21,7 +21,10 @@ int ToPixel(double coordinate);
 // A drawing surface with a current outline, fill, text colour and font, drawing without
 // antialiasing. Rectangles are (left, top, right, bottom) with right and bottom exclusive; a line
 // leaves out its end point; a text is placed by the top-left corner of its cell, on an opaque
-// background of the fill colour.
+// background of the fill colour. Coordinates are pixels of a 96 dots-per-inch picture: on a
+// painter that maps them to whole device pixels one to one the canvas sets exactly those pixels;
+// through any other transform (a screen of another scale, a PDF, a printer) it draws the areas
+// those pixels cover, as paths and text, at the device's own resolution.
 class Canvas {
 public:
     // Paints into the image for the life of the canvas.
@@ -48,9 +51,11 @@ public:
 
 private:
     void DrawSegment(QPoint from, QPoint to);
+    void DrawCoveredSegment(QPoint from, QPoint last);
 
     std::optional<QPainter> ownPainter_;
     QPainter& painter_;
+    bool pixelExact_ = true;
     QColor outlineColour_ = Qt::black;
     int outlineWidth_ = 1;
     bool outlineDotted_ = false;

@@ -135,4 +135,10 @@ void DrawCostCurves(Canvas& chart, const model::SimulationResult& result, double
     }
 }
 
+void DrawCostChart(Canvas& chart, const model::SimulationResult& result, double xScale,
+                   double yScale, const model::NumberLocale& locale) {
+    DrawChartFrame(chart, xScale, yScale);
+    DrawCostCurves(chart, result, xScale, yScale, locale);
+}
+
 } // namespace report

@@ -28,4 +28,8 @@ void DrawChartFrame(Canvas& chart, double xScale, double yScale);
 void DrawCostCurves(Canvas& chart, const model::SimulationResult& result, double xScale,
                     double yScale, const model::NumberLocale& locale);
 
+// The whole chart: DrawChartFrame, then DrawCostCurves.
+void DrawCostChart(Canvas& chart, const model::SimulationResult& result, double xScale,
+                   double yScale, const model::NumberLocale& locale);
+
 } // namespace report

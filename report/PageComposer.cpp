@@ -81,10 +81,10 @@ QImage ComposePage(const ResultPictures& pictures, const QImage& logo) {
         QPoint at;
     };
     const Piece pieces[] = {
-        {pictures.MonthlyChartBitmap, QPoint(320, 400)},
-        {pictures.ReportBitmap, QPoint(25, 430)},
-        {pictures.CostChartBitmap, QPoint(0, 0)},
-        {logo, QPoint(40, 50)},
+        {pictures.MonthlyChartBitmap, MonthlyChartPageAt},
+        {pictures.ReportBitmap, ReportPageAt},
+        {pictures.CostChartBitmap, CostChartPageAt},
+        {logo, LogoPageAt},
     };
     for (const Piece& piece : pieces) {
         if (!piece.picture.isNull()) {

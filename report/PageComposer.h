@@ -3,6 +3,8 @@
 #include "ResultPictures.h"
 
 #include <QImage>
+#include <QPoint>
+#include <QSize>
 
 namespace report {
 
@@ -17,6 +19,19 @@ inline constexpr int PageWidth = 600;
 inline constexpr int PageHeight = 1000;
 inline constexpr int OutputWidth = 1000;
 inline constexpr int OutputHeight = 600;
+
+// Where the pieces go on the portrait page: the top-left corner of each once turned
+// counter-clockwise.
+inline constexpr QPoint MonthlyChartPageAt(320, 400);
+inline constexpr QPoint ReportPageAt(25, 430);
+inline constexpr QPoint CostChartPageAt(0, 0);
+inline constexpr QPoint LogoPageAt(40, 50);
+
+// The top-left corner, in the upright output picture, of an upright piece of `size` put on the
+// portrait page at `pageAt`.
+constexpr QPoint OutputPosition(QPoint pageAt, QSize size) {
+    return QPoint(PageHeight - pageAt.y() - size.width(), pageAt.x());
+}
 
 // The portrait page, 600 x 1000, white, with the monthly chart, the report table, the cost chart
 // and the logo each turned counter-clockwise and copied on in this order (later ones cover

@@ -41,28 +41,40 @@ QByteArray EncodePng(const QImage& picture) {
     return bytes;
 }
 
-QByteArray EncodePdf(const QImage& picture) {
+QByteArray EncodePdf(QSize size, const PictureDrawing& draw, const QString& title) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
     writer.setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(title);
 
     QPainter painter;
     if (!painter.begin(&writer)) {
         throw std::runtime_error("Не удалось построить PDF");
     }
-    // Without it the picture would be stored as JPEG, which blurs the thin lines and the text.
+    // Without it pictures would be stored as JPEG, which blurs the thin lines and the text.
     painter.setRenderHint(QPainter::LosslessImageRendering);
     const QSize page(writer.width(), writer.height());
-    const QSize size = PrintedSize(page, picture.size());
-    const QPoint topLeft((page.width() - size.width()) / 2, (page.height() - size.height()) / 2);
-    painter.drawImage(QRect(topLeft, size), picture);
+    const QSize placed = PrintedSize(page, size);
+    if (!placed.isEmpty()) {
+        painter.translate((page.width() - placed.width()) / 2,
+                          (page.height() - placed.height()) / 2);
+        painter.scale(static_cast<double>(placed.width()) / size.width(),
+                      static_cast<double>(placed.height()) / size.height());
+        painter.setClipRect(QRect(QPoint(0, 0), size));
+        draw(painter);
+    }
     if (!painter.end()) {
         throw std::runtime_error("Не удалось построить PDF");
     }
     return bytes;
+}
+
+QByteArray EncodePdf(const QImage& picture) {
+    return EncodePdf(picture.size(),
+                     [&picture](QPainter& painter) { painter.drawImage(QPoint(0, 0), picture); });
 }
 
 void WritePictureFile(const QString& fileName, const QImage& picture, PictureFormat format) {

@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
+
+#include "Printing.h"
 
 namespace report {
 
@@ -14,6 +17,11 @@ PictureFormat PictureFormatOf(const QString& fileName, PictureFormat otherwise);
 
 // The picture as a PNG file, lossless, 8 bits per colour, no transparency.
 QByteArray EncodePng(const QImage& picture);
+
+// A PDF document of one landscape A4 page on which `draw` draws a picture of `size` pixels,
+// centred at the largest size that fits the whole page: text stays text, lines and areas stay
+// paths. `title` goes into the document's information.
+QByteArray EncodePdf(QSize size, const PictureDrawing& draw, const QString& title = {});
 
 // A PDF document of one landscape A4 page with the picture on it, centred at the largest size
 // that fits the whole page. The picture is stored lossless at its own pixels.

@@ -31,6 +31,23 @@ void DrawPrintedPicture(QPainter& painter, const QImage& picture, QSize page) {
     painter.drawImage(QRect(QPoint(0, 0), printed), picture);
 }
 
+void PrintDrawing(QPaintDevice& device, QSize size, const PictureDrawing& draw) {
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        throw std::runtime_error("Не удалось начать печать");
+    }
+    const QSize printed = PrintedSize(QSize(device.width(), device.height()), size);
+    if (!printed.isEmpty()) {
+        painter.scale(static_cast<double>(printed.width()) / size.width(),
+                      static_cast<double>(printed.height()) / size.height());
+        painter.setClipRect(QRect(QPoint(0, 0), size));
+        draw(painter);
+    }
+    if (!painter.end()) {
+        throw std::runtime_error("Не удалось завершить печать");
+    }
+}
+
 void PrintPicture(QPaintDevice& device, const QImage& picture) {
     QPainter painter;
     if (!painter.begin(&device)) {

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QSize>
 
+#include <functional>
+
 namespace report {
 
 // The size at which a picture is printed on a page of the given size in device pixels: the largest
@@ -19,5 +21,12 @@ void DrawPrintedPicture(QPainter& painter, const QImage& picture, QSize page);
 // Paints the picture onto the device (one printer page), top-left of its paintable area.
 // Raises std::runtime_error when the device cannot be painted on.
 void PrintPicture(QPaintDevice& device, const QImage& picture);
+
+// Draws a picture in its own pixel coordinates onto a painter that may scale it.
+using PictureDrawing = std::function<void(QPainter& painter)>;
+
+// As PrintPicture for a picture of `size` pixels that `draw` draws: drawn at the device's own
+// resolution, scaled to PrintedSize.
+void PrintDrawing(QPaintDevice& device, QSize size, const PictureDrawing& draw);
 
 } // namespace report

@@ -19,15 +19,8 @@ void RenderResults(ResultPictures& pictures, ReportTable& table,
                    const model::NumberLocale& locale) {
     Canvas reportCanvas(pictures.ReportBitmap);
     Canvas chartCanvas(pictures.CostChartBitmap);
-    table.Reset();
-    DrawChartFrame(chartCanvas, view.XScale, view.YScale);
-    table.DrawHeader(reportCanvas);
-    DrawCostCurves(chartCanvas, result, view.XScale, view.YScale, locale);
-    for (const ReportRow& row : ReportRows(parameters, result, locale)) {
-        table.AddRow(row.Shape, row.Label, row.SecondLine, row.ExistingValue, row.PlannedValue,
-                     reportCanvas);
-    }
-    table.Close(reportCanvas);
+    DrawCostChart(chartCanvas, result, view.XScale, view.YScale, locale);
+    DrawReport(table, reportCanvas, parameters, result, locale);
 }
 
 } // namespace report

@@ -93,6 +93,17 @@ void ReportTable::Close(Canvas& canvas) {
     canvas.Line(1, RowTop, 521, RowTop);
 }
 
+void DrawReport(ReportTable& table, Canvas& canvas, const model::ProjectParameters& parameters,
+                const model::SimulationResult& result, const model::NumberLocale& locale) {
+    table.Reset();
+    table.DrawHeader(canvas);
+    for (const ReportRow& row : ReportRows(parameters, result, locale)) {
+        table.AddRow(row.Shape, row.Label, row.SecondLine, row.ExistingValue, row.PlannedValue,
+                     canvas);
+    }
+    table.Close(canvas);
+}
+
 std::vector<ReportRow> ReportRows(const model::ProjectParameters& parameters,
                                   const model::SimulationResult& result,
                                   const model::NumberLocale& locale) {

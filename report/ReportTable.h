@@ -40,6 +40,10 @@ std::vector<ReportRow> ReportRows(const model::ProjectParameters& parameters,
                                   const model::SimulationResult& result,
                                   const model::NumberLocale& locale);
 
+// Draws the whole table of a finished calculation from the top: header, rows and closing lines.
+void DrawReport(ReportTable& table, Canvas& canvas, const model::ProjectParameters& parameters,
+                const model::SimulationResult& result, const model::NumberLocale& locale);
+
 // The address the input page starts with; the table leaves it out.
 inline const QString DefaultAddress = QStringLiteral("ул.   д. ");
 

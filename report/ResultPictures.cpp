@@ -3,8 +3,8 @@
 namespace report {
 namespace {
 
-QImage WhitePicture(int width, int height) {
-    QImage picture(width, height, QImage::Format_RGB32);
+QImage WhitePicture(QSize size) {
+    QImage picture(size, QImage::Format_RGB32);
     picture.fill(Qt::white);
     // 96 dots per inch, the resolution the pictures' point sizes are meant for.
     picture.setDotsPerMeterX(3780);
@@ -15,9 +15,9 @@ QImage WhitePicture(int width, int height) {
 } // namespace
 
 void ResultPictures::Recreate() {
-    ReportBitmap = WhitePicture(550, 300);
-    MonthlyChartBitmap = WhitePicture(550, 350);
-    CostChartBitmap = WhitePicture(450, 650);
+    ReportBitmap = WhitePicture(ReportSize);
+    MonthlyChartBitmap = WhitePicture(MonthlyChartSize);
+    CostChartBitmap = WhitePicture(CostChartSize);
 }
 
 } // namespace report

@@ -3,4 +3,5 @@ target_sources(report PRIVATE
     PageComposer.cpp
     PictureFile.cpp
     Printing.cpp
+    ResultsPage.cpp
 )

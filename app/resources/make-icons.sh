@@ -19,7 +19,8 @@ for size in 128 64 32 16; do
 done
 rm icon-512.png
 
-# Zoom buttons, 20 x 18: a double arrow along the axis and a magnifier with minus or plus.
+# Zoom buttons, 20 x 18 and 40 x 36 for screens of twice the pixel density (Qt picks the "@2x"
+# file by itself): a double arrow along the axis and a magnifier with minus or plus.
 zoom() { # name axis sign
     local arrow
     if [ "$2" = x ]; then
@@ -35,7 +36,10 @@ zoom() { # name axis sign
         -stroke '#303030' -strokewidth 6 -fill '#e8f2ff' -draw 'circle 50,24 50,4' \
         -stroke '#303030' -strokewidth 10 -draw 'line 64,40 76,54' \
         -stroke '#c00000' -strokewidth 6 -fill none -draw "$sign" \
-        -filter Box -resize 20x18 PNG32:zoom/$1.png
+        PNG32:zoom-80.png
+    convert zoom-80.png -filter Box -resize 20x18 PNG32:zoom/$1.png
+    convert zoom-80.png -filter Box -resize 40x36 PNG32:zoom/$1@2x.png
+    rm zoom-80.png
 }
 zoom x-minus x minus
 zoom x-plus x plus

@@ -1,4 +1,5 @@
 #include "ResultsOutput.h"
+#include "CalculatedResults.h"
 #include "MessageBoxes.h"
 #include "PageComposer.h"
 #include "SavePictureDialog.h"
@@ -55,16 +56,20 @@ protected:
 
     void Save(const QString& chosenFileName,
               report::PictureFormat filterFormat = report::PictureFormat::Bitmap) {
-        SaveResults(nullptr, pictures_, logo_, previousFileName_,
-                    [this, chosenFileName, filterFormat](QWidget*, const QString& offered) {
-                        offeredFileNames_.push_back(offered);
-                        return SaveChoice{chosenFileName, filterFormat};
-                    });
+        SaveResults(
+            nullptr,
+            {pictures_, figures_.Parameters, figures_.Result, figures_.View, figures_.Locale},
+            logo_, previousFileName_,
+            [this, chosenFileName, filterFormat](QWidget*, const QString& offered) {
+                offeredFileNames_.push_back(offered);
+                return SaveChoice{chosenFileName, filterFormat};
+            });
     }
 
     QTemporaryDir folder_;
     MessageBoxes savedBoxes_;
     report::ResultPictures pictures_ = ColouredPictures();
+    test_support::CalculatedResults figures_; // what a PDF draws
     QImage logo_ = Logo();
     QString previousFileName_;
     bool replaceAnswer_ = true;
@@ -160,7 +165,8 @@ TEST_F(SaveResultsTest, APipeIsAskedAboutThenRefusedAndLeftAlone) {
 TEST(PrintResults, WithoutADefaultPrinterRaisesAClearError) {
     // main() points the print system at a server that does not exist.
     try {
-        PrintResults(ColouredPictures(), Logo());
+        const test_support::CalculatedResults calculated;
+        PrintResults(calculated.Page(), Logo());
         ADD_FAILURE() << "no error raised";
     } catch (const std::runtime_error& error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("Принтер")))

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Rendering.h"
+#include "ReportTable.h"
+#include "ResultsPage.h"
+#include "Simulation.h"
+#include "StartUpProject.h"
+
+namespace test_support {
+
+// "Вперед " on the start-up page with a fixed seed: the figures and the window's pictures of
+// them. Needs the report library and a running Qt GUI application.
+struct CalculatedResults {
+    model::NumberLocale Locale{",", " "};
+    model::ProjectParameters Parameters = StartUpCalculation();
+    model::SimulationResult Result;
+    report::ChartView View;
+    report::ResultPictures Pictures;
+
+    CalculatedResults() { Draw(); }
+
+    // Draws the pictures again from the figures, after a change of Parameters or View.
+    void Draw() {
+        report::ReportTable table;
+        Pictures.Recreate();
+        report::DrawMonthlyChart(Pictures.MonthlyChartBitmap, Parameters, Result, Locale);
+        model::RunSimulation(Parameters, Result, 12345);
+        report::RenderResults(Pictures, table, Parameters, Result, View, Locale);
+    }
+
+    report::ResultsPage Page() const { return {Pictures, Parameters, Result, View, Locale}; }
+};
+
+} // namespace test_support
