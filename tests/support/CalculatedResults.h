@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Calculation.h"
 #include "Rendering.h"
 #include "ReportTable.h"
 #include "ResultsPage.h"
-#include "Simulation.h"
 #include "StartUpProject.h"
 
 namespace test_support {
@@ -23,8 +23,8 @@ struct CalculatedResults {
     void Draw() {
         report::ReportTable table;
         Pictures.Recreate();
-        report::DrawMonthlyChart(Pictures.MonthlyChartBitmap, Parameters, Result, Locale);
-        model::RunSimulation(Parameters, Result, 12345);
+        model::Calculate(Parameters, 12345, model::SimulatedDays::All, Result);
+        report::DrawMonthlyChart(Pictures.MonthlyChartBitmap, Result, Locale);
         report::RenderResults(Pictures, table, Parameters, Result, View, Locale);
     }
 
