@@ -1,0 +1,195 @@
+// virasvet-calc's result cells pinned for houses in which every input has a value of its own, so
+// that a field read into the wrong place, a figure taken from the wrong scheme or rounded wrongly,
+// or a payback a day off changes a cell. The expected rows were checked by hand where they follow
+// from the inputs alone (see HandCheckedFiguresOfTheFirstHouse).
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string Header =
+    "Address;ManagementCompany;EntranceCount;FloorCount;HasLift;ResidentsPerFlat;FlatsPerFloor;"
+    "Tariff;ExistingSchemeType;ExistingLampsLanding;ExistingLampsBetween;ExistingLampsVestibule;"
+    "ExistingLampLife;ExistingLampPrice;ExistingPowerLanding;ExistingPowerBetween;"
+    "ExistingPowerVestibule;ExistingHoursLanding;ExistingHoursBetween;ExistingHoursVestibule;"
+    "PlannedLampsLanding;PlannedLampsBetween;PlannedLampsVestibule;PlannedBlocksLanding;"
+    "PlannedBlocksBetween;PlannedBlocksVestibule;PlannedLampLife;PlannedLampPrice;"
+    "PlannedPowerLanding;PlannedPowerBetween;PlannedPowerVestibule;PlannedHoursLanding;"
+    "PlannedHoursBetween;PlannedHoursVestibule;ExistingFittingPrice;ExistingFittingInstallPrice;"
+    "PlannedFittingPrice;PlannedFittingInstallPrice;BlockPrice;BlockInstallPrice;HoldTimeLanding;"
+    "HoldTimeBetween;HoldTimeVestibule;LiftModel;IndividualityCoefficient;PassagesPerResident\n";
+
+// 1: blanks around the address and the lift flag, planned burn hours from the estimate, payback on
+//    day 362 (a day earlier would round the months to 12,0).
+// 2: planned burn hours given, payback on day 766 (a day later would round to 25,6).
+// 3: no payback within the simulated days.
+const std::string Houses =
+    "\" ул. Мира 5 \";ТСЖ Заря;3;7;\"\t1 \";2,5;4;2,17;1;2;1;3;5;23;60;75;95;11,5;9,25;20;1;2;4;"
+    "2;1;3;14;41;11;18;15;;;;130;45;270;65;480;120;50;25;15;0;0,8;4,2\n"
+    "Садовая 3;;4;9;0;3,5;2;1,96;0;1;2;2;7;17;40;25;100;10,75;12;18,5;2;1;3;1;2;1;20;55;9;20;13;"
+    "2,35;1,15;3,05;110;40;240;70;500;110;45;35;20;1;0,65;3,1\n"
+    "без окупаемости;УК;5;9;1;4;3;1,38;0;1;1;2;6;10;40;40;40;13;13;24;1;1;2;1;1;1;18;10;40;40;"
+    "40;;;;0;0;0;0;90000;100;60;20;10;1;1;3,5\n";
+
+const std::array<std::string, 3> ExpectedRows = {
+    "houses.csv;2;\" ул. Мира 5 \";1;362;12,1;65489;65368;12075;64515;144;768;69;69;0;69;58,57;"
+    "0,82;1757,03;24,61;3812,74;53,40;311;5;20261207",
+    "houses.csv;3;Садовая 3;1;766;25,5;103567;103516;16200;99400;225;1381;108;116;0;104;49,48;"
+    "2,73;1484,40;82,04;2909,42;160,79;758;0;20261207",
+    "houses.csv;4;без окупаемости;0;;;;;0;8109000;0;60067;95;95;0;90;53,80;3,83;1614,00;114,96;"
+    "2227,32;158,64;;;20261207",
+};
+
+struct CalcRun {
+    int Status = -1;
+    std::string Out;
+};
+
+class PinnedResults : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("virasvet-pinned-" + std::to_string(::getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void Write(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+    }
+
+    // Runs the program in the test's folder; standard error is left to the test log.
+    CalcRun Calc(const std::string& arguments) {
+        const std::string command =
+            "cd '" + dir_.string() + "' && '" + VIRASVET_CALC + "' " + arguments + " 2>&1";
+        CalcRun run;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::array<char, 4096> buffer{};
+        for (std::size_t n = 0; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
+            run.Out.append(buffer.data(), n);
+        }
+        const int status = ::pclose(pipe);
+        run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (run.Out.starts_with("\xEF\xBB\xBF")) {
+            run.Out.erase(0, 3);
+        }
+        return run;
+    }
+
+    static std::vector<std::string> Rows(const std::string& text) {
+        std::vector<std::string> rows;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            rows.push_back(line);
+        }
+        return rows;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(PinnedResults, EveryCellOfHousesWithDistinctInputs) {
+    Write("houses.csv", Header + Houses);
+    const CalcRun run = Calc("--seed 20261207 houses.csv");
+    ASSERT_EQ(run.Status, 0) << run.Out;
+    const std::vector<std::string> rows = Rows(run.Out);
+    ASSERT_EQ(rows.size(), 4u) << run.Out;
+    for (std::size_t i = 0; i < ExpectedRows.size(); ++i) {
+        EXPECT_EQ(rows[i + 1], ExpectedRows[i]);
+    }
+}
+
+// What the first row's figures are, worked out from the inputs without the program: 3 entrances
+// of 7 landings, 6 flights and a vestibule.
+TEST_F(PinnedResults, HandCheckedFiguresOfTheFirstHouse) {
+    // Fittings 3 × (7 × 2 + 6 × 1 + 3) = 69 at 130 + 45; planned 3 × (7 × 1 + 6 × 2 + 4) = 69 at
+    // 270 + 65, blocks 3 × (7 × 2 + 6 × 1 + 3) = 69 at 480 + 120; 84 flats.
+    EXPECT_EQ(69 * (130 + 45), 12075);
+    EXPECT_EQ(69 * (270 + 65) + 69 * (480 + 120), 64515);
+    // Existing energy 3 × (14 × 60 × 11,5 + 6 × 75 × 9,25 + 3 × 95 × 20) / 1000 kWh a day.
+    const double daily = 3 * (14 * 60 * 11.5 + 6 * 75 * 9.25 + 3 * 95 * 20) / 1000;
+    EXPECT_DOUBLE_EQ(daily, 58.5675);
+    const std::string& row = ExpectedRows[0];
+    for (const char* cell : {";12075;64515;144;768;69;69;0;69;58,57;", ";1757,03;", ";3812,74;"}) {
+        EXPECT_NE(row.find(cell), std::string::npos) << cell;
+    }
+    EXPECT_NEAR(daily * 30, 1757.03, 0.005);
+    EXPECT_NEAR(daily * 30 * 2.17, 3812.74, 0.005);
+    EXPECT_NEAR(12075.0 / 84, 144, 0.5);
+}
+
+TEST_F(PinnedResults, SeedWholeRangeAndClockByDefault) {
+    Write("houses.csv", Header + Houses);
+    const CalcRun highest = Calc("--seed 4294967295 houses.csv");
+    EXPECT_EQ(highest.Status, 0);
+    EXPECT_TRUE(Rows(highest.Out).at(1).ends_with(";4294967295")) << highest.Out;
+    EXPECT_EQ(Calc("--seed 4294967296 houses.csv").Status, 2);
+
+    const auto before = static_cast<unsigned long>(std::time(nullptr));
+    const CalcRun byClock = Calc("houses.csv");
+    const auto after = static_cast<unsigned long>(std::time(nullptr));
+    const std::string row = Rows(byClock.Out).at(1);
+    const unsigned long seed = std::stoul(row.substr(row.rfind(';') + 1));
+    EXPECT_GE(seed, before);
+    EXPECT_LE(seed, after);
+}
+
+TEST_F(PinnedResults, DelimiterOfTheOptionTheFileAndTheTemplate) {
+    Write("houses.csv", Header + Houses);
+    // The option wins over the file's ';', and numbers follow it with a decimal point.
+    const std::vector<std::string> comma =
+        Rows(Calc("--seed 20261207 --delimiter , houses.csv").Out);
+    EXPECT_TRUE(comma.at(1).starts_with("houses.csv,2,\" ул. Мира 5 \",1,362,12.1,65489,"))
+        << comma.at(1);
+    // Without the option, the first file's delimiter.
+    Write("comma.csv", "Address,EntranceCount,Tariff\nx,3,2.5\n");
+    EXPECT_TRUE(Rows(Calc("--seed 1 comma.csv").Out).at(1).starts_with("comma.csv,2,x,1,"));
+
+    const std::vector<std::string> pointTemplate = Rows(Calc("--template --delimiter ,").Out);
+    EXPECT_NE(pointTemplate.at(1).find(",1.38,"), std::string::npos) << pointTemplate.at(1);
+    EXPECT_TRUE(pointTemplate.at(1).starts_with("\"ул.   д. \",")) << pointTemplate.at(1);
+    const std::vector<std::string> commaTemplate = Rows(Calc("--template").Out);
+    EXPECT_NE(commaTemplate.at(1).find(";1,38;"), std::string::npos) << commaTemplate.at(1);
+}
+
+TEST_F(PinnedResults, EveryUnusableFileIsReported) {
+    Write("unknown.csv", "Address;Floors\nx;3\n");
+    Write("good.csv", Header + Houses);
+    const CalcRun run = Calc("missing.csv unknown.csv good.csv");
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Out.find("missing.csv"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("unknown.csv:1: Floors"), std::string::npos) << run.Out;
+}
+
+TEST_F(PinnedResults, CodesAreWholeNumbers) {
+    for (const char* column : {"LiftModel", "ExistingSchemeType", "PlannedSchemeType"}) {
+        for (const char* value : {"0,5", "1,5", "2", "-1"}) {
+            Write("codes.csv", std::string("Address;") + column + "\nx;" + value + "\n");
+            const CalcRun run = Calc("--seed 1 codes.csv");
+            EXPECT_EQ(run.Status, 1) << column << " " << value;
+            EXPECT_NE(run.Out.find(std::string("codes.csv:2: ") + column), std::string::npos)
+                << run.Out;
+        }
+        Write("codes.csv", std::string("Address;") + column + "\nx;1,0\n");
+        EXPECT_EQ(Calc("--seed 1 codes.csv").Status, 0) << column;
+    }
+}
+
+} // namespace
