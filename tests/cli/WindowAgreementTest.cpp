@@ -1,5 +1,6 @@
 // For the same houses and seed, virasvet-calc writes the figures the window's report shows.
 
+#include "HouseFile.h"
 #include "HouseInput.h"
 #include "IntSpinEdit.h"
 #include "MainWindow.h"
@@ -9,6 +10,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -46,15 +49,24 @@ private slots:
     void cleanup();
     void pageStartsWithTheSharedStartUpTexts();
     void programWritesTheReportsFigures();
+    void savedHouseOpensToTheSamePageAndCalculatesAsTheProgram();
+    void houseFileRowsAreChosenAndRejectedRowsLeaveThePage();
 
 private:
     // Types the house into the page, recalculates and goes forward, as a user does.
     void Calculate(const House& house);
+    // The texts of every control of the page, in field order.
+    QStringList PageTexts();
+    // Answers the house file's questions with this file and row.
+    void AnswerHouseFile(const QString& fileName, int row = 0);
+    // The cells of one row of the program's results against the window's report and charts.
+    void CompareWithReport(const QStringList& cells);
 
     model::NumberLocale locale_{",", " "};
     MessageBoxes savedBoxes_;
     QStringList boxes_;
     std::unique_ptr<MainWindow> window_;
+    QStringList rowsOffered_;
 };
 
 void WindowAgreementTest::init() {
@@ -186,46 +198,167 @@ void WindowAgreementTest::programWritesTheReportsFigures() {
             init();
         }
         Calculate(houses[i]);
-        const QStringList cells = lines[static_cast<qsizetype>(i) + 1].split(QLatin1Char(';'));
-        QCOMPARE(cells.size(), 25);
-        const model::SimulationResult& result = window_->SimulationResult();
-        const std::vector<report::ReportRow> rows =
-            report::ReportRows(window_->ProjectParameters(), result, locale_);
-        const report::ReportRow* row = &rows.at(1); // after the address
-        const bool payback = result.PaybackFound;
-        QCOMPARE(cells[3], payback ? QStringLiteral("1") : QStringLiteral("0"));
-        if (payback) {
-            const QStringList time = row[0].ExistingValue.split(QStringLiteral("/ "));
-            QCOMPARE(cells[5] + QStringLiteral("|") + cells[4],
-                     time[0] + QStringLiteral("|") + time[1]);
-            QCOMPARE(cells[6], Plain(row[1].ExistingValue));
-            QCOMPARE(cells[7], Plain(row[1].PlannedValue));
-            QCOMPARE(cells[22], row[8].ExistingValue);
-            QCOMPARE(cells[23], row[8].PlannedValue);
-        } else {
-            QCOMPARE(row[0].ExistingValue, QStringLiteral("нет"));
-            for (int empty : {4, 5, 6, 7, 22, 23}) {
-                QCOMPARE(cells[empty], QString());
-            }
+        CompareWithReport(lines[static_cast<qsizetype>(i) + 1].split(QLatin1Char(';')));
+        if (QTest::currentTestFailed()) {
+            return;
         }
-        QCOMPARE(cells[8], Plain(row[2].ExistingValue));
-        QCOMPARE(cells[9], Plain(row[2].PlannedValue));
-        QCOMPARE(cells[10], Plain(row[3].ExistingValue));
-        QCOMPARE(cells[11], Plain(row[3].PlannedValue));
-        QCOMPARE(cells[12], Plain(row[4].ExistingValue));
-        QCOMPARE(cells[13], Plain(row[4].PlannedValue));
-        QCOMPARE(cells[14], Plain(row[5].ExistingValue));
-        QCOMPARE(cells[15], Plain(row[5].PlannedValue));
-        // The monthly chart's figures.
-        const auto monthly = [this](double daily) {
-            return QString::fromStdString(model::FormatNumber(daily * 30, "0.00", locale_));
-        };
-        QCOMPARE(cells[18], monthly(result.DailyEnergyExisting));
-        QCOMPARE(cells[19], monthly(result.DailyEnergyPlanned));
-        QCOMPARE(cells[20], monthly(result.DailyEnergyCostExisting));
-        QCOMPARE(cells[21], monthly(result.DailyEnergyCostPlanned));
-        QCOMPARE(cells[24], QString::number(Seed));
     }
+}
+
+void WindowAgreementTest::CompareWithReport(const QStringList& cells) {
+    QCOMPARE(cells.size(), 25);
+    const model::SimulationResult& result = window_->SimulationResult();
+    const std::vector<report::ReportRow> rows =
+        report::ReportRows(window_->ProjectParameters(), result, locale_);
+    // The figures start after the address and the company, when the report shows them.
+    const auto first = std::find_if(rows.begin(), rows.end(), [](const report::ReportRow& r) {
+        return r.Label.startsWith(QStringLiteral("Срок окупаемости"));
+    });
+    QVERIFY(rows.end() - first == 9);
+    const report::ReportRow* row = &*first;
+    const bool payback = result.PaybackFound;
+    QCOMPARE(cells[3], payback ? QStringLiteral("1") : QStringLiteral("0"));
+    if (payback) {
+        const QStringList time = row[0].ExistingValue.split(QStringLiteral("/ "));
+        QCOMPARE(cells[5] + QStringLiteral("|") + cells[4],
+                 time[0] + QStringLiteral("|") + time[1]);
+        QCOMPARE(cells[6], Plain(row[1].ExistingValue));
+        QCOMPARE(cells[7], Plain(row[1].PlannedValue));
+        QCOMPARE(cells[22], row[8].ExistingValue);
+        QCOMPARE(cells[23], row[8].PlannedValue);
+    } else {
+        QCOMPARE(row[0].ExistingValue, QStringLiteral("нет"));
+        for (int empty : {4, 5, 6, 7, 22, 23}) {
+            QCOMPARE(cells[empty], QString());
+        }
+    }
+    QCOMPARE(cells[8], Plain(row[2].ExistingValue));
+    QCOMPARE(cells[9], Plain(row[2].PlannedValue));
+    QCOMPARE(cells[10], Plain(row[3].ExistingValue));
+    QCOMPARE(cells[11], Plain(row[3].PlannedValue));
+    QCOMPARE(cells[12], Plain(row[4].ExistingValue));
+    QCOMPARE(cells[13], Plain(row[4].PlannedValue));
+    QCOMPARE(cells[14], Plain(row[5].ExistingValue));
+    QCOMPARE(cells[15], Plain(row[5].PlannedValue));
+    // The monthly chart's figures.
+    const auto monthly = [this](double daily) {
+        return QString::fromStdString(model::FormatNumber(daily * 30, "0.00", locale_));
+    };
+    QCOMPARE(cells[18], monthly(result.DailyEnergyExisting));
+    QCOMPARE(cells[19], monthly(result.DailyEnergyPlanned));
+    QCOMPARE(cells[20], monthly(result.DailyEnergyCostExisting));
+    QCOMPARE(cells[21], monthly(result.DailyEnergyCostPlanned));
+    QCOMPARE(cells[24], QString::number(Seed));
+}
+
+QStringList WindowAgreementTest::PageTexts() {
+    QStringList texts;
+    for (const model::HouseField& field : model::HouseFields()) {
+        if (const QWidget* control = window_->ControlOfField(field.Name)) {
+            texts.append(Text(field.Name) + QStringLiteral("=") +
+                         QString::fromStdString(ControlValue(control)));
+        }
+    }
+    return texts;
+}
+
+void WindowAgreementTest::AnswerHouseFile(const QString& fileName, int row) {
+    HouseFileQuestions questions;
+    questions.OpenFileName = [fileName](QWidget*, const QString&) { return fileName; };
+    questions.SaveFileName = questions.OpenFileName;
+    questions.ChooseRow = [this, row](QWidget*, const QStringList& rows) {
+        rowsOffered_ = rows;
+        return row;
+    };
+    window_->SetHouseFileQuestions(questions);
+}
+
+void WindowAgreementTest::savedHouseOpensToTheSamePageAndCalculatesAsTheProgram() {
+    // Typed values of every kind, settings changed in the project, a zone without lamps.
+    Calculate({{"Address", "ул. Лесная, 7"},
+               {"ManagementCompany", "ТСЖ \"Лес\""},
+               {"EntranceCount", "6"},
+               {"FloorCount", "12"},
+               {"HasLift", "0"},
+               {"ResidentsPerFlat", "2,7"},
+               {"Tariff", "3,05"},
+               {"ExistingLampLife", "4,5"},
+               {"ExistingPowerBetween", "60"},
+               {"ExistingHoursLanding", "9,75"},
+               {"PlannedLampsBetween", "0"},
+               {"PlannedLampPrice", "85"},
+               {"BlockPrice", "415"},
+               {"HoldTimeLanding", "75"}});
+    window_->ProjectParameters().PassagesPerResident = 2.85;
+    window_->ProjectParameters().IndividualityCoefficient = 1.0 / 3;
+    window_->ui()->recalculateSensors->click();
+    window_->ui()->backButton->click();
+    window_->ui()->nextButton->click();
+    const QStringList typed = PageTexts();
+
+    QTemporaryDir dir;
+    const QString house = dir.filePath(QStringLiteral("дом.csv"));
+    AnswerHouseFile(house);
+    window_->ui()->saveHouseAction->trigger();
+    QVERIFY(QFileInfo::exists(house));
+
+    QProcess calc;
+    calc.start(QStringLiteral(VIRASVET_CALC),
+               {QStringLiteral("--seed"), QString::number(Seed), house});
+    QVERIFY(calc.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(calc.readAllStandardError()), QString());
+    QCOMPARE(calc.exitCode(), 0);
+    QString output = QString::fromUtf8(calc.readAllStandardOutput());
+    if (output.startsWith(QChar(0xFEFF))) {
+        output.remove(0, 1);
+    }
+    const QStringList lines = output.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 3);
+    CompareWithReport(lines[1].split(QLatin1Char(';')));
+
+    // A window started afresh shows the same page once the house is opened, and calculates the
+    // same figures.
+    cleanup();
+    init();
+    AnswerHouseFile(house);
+    window_->ui()->openHouseAction->trigger();
+    QCOMPARE(PageTexts(), typed);
+    QVERIFY(!window_->ui()->plannedFlightBlocks->isEnabled());
+    QCOMPARE(window_->ProjectParameters().IndividualityCoefficient, 1.0 / 3);
+    window_->ui()->nextButton->click();
+    QCOMPARE(window_->ResultsShown(), 1);
+    CompareWithReport(lines[1].split(QLatin1Char(';')));
+}
+
+void WindowAgreementTest::houseFileRowsAreChosenAndRejectedRowsLeaveThePage() {
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath(QStringLiteral("houses.csv"));
+    QFile file(sheet);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Address;EntranceCount;Tariff\r\nпервый;2;1,5\r\nвторой;3;0\r\nтретий;4;2\r\n");
+    file.close();
+    const QStringList before = PageTexts();
+
+    AnswerHouseFile(sheet, -1); // the user cancels the choice
+    window_->ui()->openHouseAction->trigger();
+    QCOMPARE(rowsOffered_,
+             (QStringList{QStringLiteral("строка 2: первый"), QStringLiteral("строка 3: второй"),
+                          QStringLiteral("строка 4: третий")}));
+    QCOMPARE(PageTexts(), before);
+
+    // A row virasvet-calc refuses is reported with its message and changes nothing.
+    AnswerHouseFile(sheet, 1);
+    window_->ui()->openHouseAction->trigger();
+    QCOMPARE(boxes_.size(), 1);
+    QVERIFY2(boxes_.takeFirst().startsWith(QStringLiteral("houses.csv:3: Tariff: ")),
+             qPrintable(before.join(QLatin1Char(' '))));
+    QCOMPARE(PageTexts(), before);
+
+    AnswerHouseFile(sheet, 2);
+    window_->ui()->openHouseAction->trigger();
+    QCOMPARE(window_->ui()->address->text(), QStringLiteral("третий"));
+    QCOMPARE(window_->ui()->entranceCount->text(), QStringLiteral("4"));
+    QCOMPARE(window_->ui()->tariff->text(), QStringLiteral("2"));
 }
 
 int main(int argc, char* argv[]) {
