@@ -617,11 +617,7 @@ void MainWindow::lampCountChanged(const Zone& zone) {
 }
 
 void MainWindow::lampPowerChanged(IntSpinEdit* power) {
-    // Snapping is a convenience: whatever goes wrong here must not interrupt the typing.
-    try {
-        power->setValue(model::SnapLampPower(power->value()));
-    } catch (...) {
-    }
+    power->setValue(model::SnapLampPower(power->value()));
 }
 
 void MainWindow::electricCookersToggled() {

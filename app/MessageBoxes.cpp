@@ -1,5 +1,7 @@
 #include "MessageBoxes.h"
 
+#include <cstdio>
+
 #include <QMessageBox>
 
 #include <stdexcept>
@@ -52,7 +54,11 @@ void ShowErrorFor(QWidget* parent, std::exception_ptr error) {
     }
     try {
         MessageBoxes::Current().ShowError(parent, ErrorBoxText(message));
+    } catch (const std::exception& e) {
+        // Nothing may leave an event handler, not even a failure to show the box: the message
+        // goes to the terminal instead.
+        std::fprintf(stderr, "virasvet: %s (%s)\n", message.toLocal8Bit().constData(), e.what());
     } catch (...) {
-        // Nothing may leave an event handler, not even a failure to show the box.
+        std::fprintf(stderr, "virasvet: %s\n", message.toLocal8Bit().constData());
     }
 }

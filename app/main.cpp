@@ -58,6 +58,21 @@ std::optional<QString> CommandLineAnswer(int& argc, char* argv[]) {
 
 } // namespace
 
+namespace {
+
+// What a failure that no window can show says on the terminal.
+void ReportFailure(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "virasvet: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "virasvet: непредвиденная ошибка\n");
+    }
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     try {
         if (const std::optional<QString> answer = CommandLineAnswer(argc, argv)) {
@@ -66,6 +81,7 @@ int main(int argc, char* argv[]) {
             return written && std::fflush(stdout) == 0 ? 0 : 1;
         }
     } catch (...) {
+        ReportFailure(std::current_exception());
         return 1;
     }
     try {
@@ -86,12 +102,15 @@ int main(int argc, char* argv[]) {
                 new SettingsDialog(mainWindow->ProjectParameters(), locale, mainWindow.get());
             mainWindow->SetDialogs(about, settings);
             mainWindow->show();
-            application.exec();
+            return application.exec();
         } catch (...) {
+            // A window that could not be made: the box says why, and the program fails.
             ShowErrorFor(nullptr, std::current_exception());
+            return 1;
         }
     } catch (...) {
         // Not even the application object could be made: there is nothing to show a box with.
+        ReportFailure(std::current_exception());
+        return 1;
     }
-    return 0;
 }

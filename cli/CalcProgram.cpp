@@ -264,5 +264,8 @@ int main(int argc, char* argv[]) {
     } catch (const std::exception& e) {
         Report(std::string(ProgramName) + ": расчёт прерван: " + e.what());
         return UsageOrUnreadable;
+    } catch (...) {
+        Report(std::string(ProgramName) + ": расчёт прерван непредвиденной ошибкой");
+        return UsageOrUnreadable;
     }
 }
