@@ -144,8 +144,11 @@ void MainWindow::connectHandlers() {
                     guarded([this, &zone] { burnHoursStepped(zone); }));
             connect(zone.Count, &IntSpinEdit::textChanged, this,
                     guarded([this, &zone] { lampCountChanged(zone); }));
-            connect(zone.Power, &IntSpinEdit::textChanged, this,
-                    guarded([this, power = zone.Power] { lampPowerChanged(power); }));
+            // A power snaps once it is finished, not while it is typed: 130 passes through 13.
+            for (auto finished : {&IntSpinEdit::stepped, &IntSpinEdit::editingFinished}) {
+                connect(zone.Power, finished, this,
+                        guarded([this, power = zone.Power] { lampPowerChanged(power); }));
+            }
         }
     }
 
@@ -266,7 +269,16 @@ void MainWindow::setDefaultParameters() {
     ui_->nextButton->setEnabled(true);
 }
 
+void MainWindow::finishLampPowers() {
+    for (const std::array<Zone, 3>* zones : {&existingZones_, &plannedZones_}) {
+        for (const Zone& zone : *zones) {
+            lampPowerChanged(zone.Power);
+        }
+    }
+}
+
 void MainWindow::readInputPage(model::ReadScope scope) {
+    finishLampPowers();
     model::ReadInputPage(scope, *page_, parameters_, locale_);
 }
 

@@ -119,6 +119,9 @@ private:
     void burnHoursStepped(const Zone& zone);
     void lampCountChanged(const Zone& zone);
     void lampPowerChanged(IntSpinEdit* power);
+    // Snaps every power field as if its value had been finished; the page's reading calls it
+    // first, so a power still being typed is read as it will be shown.
+    void finishLampPowers();
 
     Ui::MainWindow* ui_;
     model::NumberLocale locale_;

@@ -9,4 +9,6 @@ target_sources(appwindows PRIVATE
     MainWindow.h
     MainWindow.ui
     mainwindow.qrc
+    Translations.cpp
+    Translations.h
 )

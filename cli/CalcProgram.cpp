@@ -8,6 +8,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <unistd.h>
 
@@ -331,6 +333,12 @@ bool ParseUnsigned(const QString& text, std::uint64_t highest, std::uint64_t& va
 
 static int Run(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
+    // Qt's own texts of the help and the usage errors ("Usage", "Options") in Russian.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ru"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTexts);
+    }
     QCoreApplication::setApplicationName(QString::fromUtf8(ProgramName));
     QCoreApplication::setApplicationVersion(QStringLiteral(VIRASVET_VERSION));
 
