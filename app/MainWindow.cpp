@@ -4,21 +4,26 @@
 #include "Help.h"
 #include "HouseInput.h"
 #include "InputPageControls.h"
+#include "KeyboardAccess.h"
 #include "IntSpinEdit.h"
 #include "LampPower.h"
 #include "Locale.h"
+#include "MainWindowAccess.h"
 #include "MessageBoxes.h"
 #include "Rendering.h"
 #include "ReportTable.h"
 #include "ResultsOutput.h"
+#include "ResultsReadout.h"
 #include "Saturate.h"
 #include "SettingsDialog.h"
 #include "Simulation.h"
+#include "Tracer.h"
 #include "TrafficEstimate.h"
 #include "UpDownStepper.h"
 #include "ui_MainWindow.h"
 
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -83,6 +88,13 @@ MainWindow::MainWindow(const model::NumberLocale& locale, QWidget* parent)
         [this](const QString& message) { MessageBoxes::Current().ShowInformation(this, message); });
 
     connectHandlers();
+    SetUpMainWindowAccess(*this, *ui_);
+    resultsReadout_ = std::make_unique<ResultsReadout>(*ui_->clientArea);
+    OnLeftRightKeys(*ui_->tracerButton, [this](int step) {
+        bool taken = false;
+        RunGuarded(this, [&] { taken = stepTracer(step); });
+        return taken;
+    });
 
     resize(ClientWidth, ClientHeight + ui_->menuBar->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -303,6 +315,14 @@ void MainWindow::runSimulation() {
 void MainWindow::renderResults() {
     report::RenderResults(pictures_, *reportTable_, parameters_, result_, view_, locale_);
     resultsShown_ = 1;
+    const auto area = [](QPoint at, const QImage& picture) {
+        return QRect(at, picture.deviceIndependentSize().toSize());
+    };
+    resultsReadout_->Show(report::ReportRows(parameters_, result_, locale_),
+                          MonthlyChartSummary(result_, locale_), CostChartSummary(result_, locale_),
+                          area(QPoint(10, 20), pictures_.ReportBitmap),
+                          area(QPoint(50, 320), pictures_.MonthlyChartBitmap),
+                          area(QPoint(550, 1), pictures_.CostChartBitmap));
 }
 
 // --- Page flow and menu ---
@@ -332,6 +352,8 @@ void MainWindow::showInputPage() {
     ui_->zoomPanel->hide();
     resultsShown_ = 0;
     view_.TracerOn = false;
+    ui_->tracerButton->setChecked(false);
+    resultsReadout_->Hide();
     showPageBackground(palette().color(QPalette::Button));
     ui_->clientArea->update();
 }
@@ -397,13 +419,33 @@ void MainWindow::zoomInCosts() {
 }
 
 void MainWindow::toggleTracer() {
-    if (view_.TracerOn) {
-        view_.TracerOn = false;
+    // The button is checked while the tracer is on. The line appears with the next mouse
+    // movement over the chart or the next arrow key.
+    view_.TracerOn = ui_->tracerButton->isChecked();
+    if (!view_.TracerOn) {
         ui_->clientArea->update();
-    } else {
-        // The line appears with the next mouse movement over the chart.
-        view_.TracerOn = true;
     }
+}
+
+bool MainWindow::stepTracer(int step) {
+    if (!view_.TracerOn) {
+        return false;
+    }
+    // To the next column that shows another day; the first step enters from the chart's edge.
+    const bool placed = view_.TracerX.has_value();
+    int x = placed ? *view_.TracerX : (step > 0 ? 559 : 961);
+    const int day = placed ? report::TracerDay(x, view_.XScale) : -1;
+    do {
+        x += step;
+    } while (x > 559 && x < 961 && report::TracerDay(x, view_.XScale) == day);
+    if (x > 559 && x < 961) {
+        moveTracer(x, 300);
+        ui_->tracerButton->setAccessibleDescription(
+            report::TracerReadout(result_, report::TracerDay(x, view_.XScale), locale_)
+                .replaceInStrings(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "))
+                .join(QStringLiteral("; ")));
+    }
+    return true;
 }
 
 void MainWindow::moveTracer(int x, int y) {

@@ -19,6 +19,7 @@ class InputPageControls;
 class IntSpinEdit;
 class QLineEdit;
 class QPainter;
+class ResultsReadout;
 class AboutDialog;
 class SettingsDialog;
 class UpDownStepper;
@@ -106,6 +107,8 @@ private:
     void zoomInCosts();
     void toggleTracer();
     void moveTracer(int x, int y);
+    // Moves the tracer by one day's column for an arrow key; false when the tracer is off.
+    bool stepTracer(int step);
     void paintClientArea(QPainter& painter);
 
     // Input page
@@ -132,6 +135,7 @@ private:
     std::unique_ptr<report::ReportTable> reportTable_;
     std::int32_t resultsShown_ = 0;
     std::unique_ptr<InputPageControls> page_;
+    std::unique_ptr<ResultsReadout> resultsReadout_;
     std::array<Zone, 3> existingZones_{};
     std::array<Zone, 3> plannedZones_{};
     AboutDialog* about_ = nullptr;

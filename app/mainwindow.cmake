@@ -10,5 +10,13 @@ target_sources(appwindows PRIVATE
     MainWindow.ui
     mainwindow.qrc
     Translations.cpp
+    Accessibility.cpp
+    Accessibility.h
+    KeyboardAccess.cpp
+    KeyboardAccess.h
+    MainWindowAccess.cpp
+    MainWindowAccess.h
+    ResultsReadout.cpp
+    ResultsReadout.h
     Translations.h
 )
