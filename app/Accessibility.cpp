@@ -21,8 +21,7 @@ namespace {
 class LinkFollower : public QObject {
 public:
     LinkFollower(QLabel& label, std::function<void()> follow)
-        : QObject(&label), label_(label), follow_(std::move(follow)),
-          normal_(label.palette()) {}
+        : QObject(&label), label_(label), follow_(std::move(follow)), normal_(label.palette()) {}
 
     void follow() const { follow_(); }
 
@@ -131,8 +130,9 @@ QString GroupPath(const QWidget& widget, const QWidget& root) {
          around = around->parentWidget()) {
         if (const auto* group = qobject_cast<const QGroupBox*>(around)) {
             titles.prepend(group->title().simplified());
-        } else if (const auto* title = around->findChild<QLabel*>(
-                       around->objectName() + QStringLiteral("Title"), Qt::FindDirectChildrenOnly)) {
+        } else if (const auto* title =
+                       around->findChild<QLabel*>(around->objectName() + QStringLiteral("Title"),
+                                                  Qt::FindDirectChildrenOnly)) {
             titles.prepend(PlainLabelText(*title));
         }
     }
@@ -154,7 +154,8 @@ void DescribeControls(QWidget& root) {
         }
         label->setBuddy(control);
         Name(*control, PlainLabelText(*label));
-        if (auto* stepper = root.findChild<UpDownStepper*>(controlName + QStringLiteral("Stepper"))) {
+        if (auto* stepper =
+                root.findChild<UpDownStepper*>(controlName + QStringLiteral("Stepper"))) {
             Name(*stepper, PlainLabelText(*label));
         }
     }
@@ -174,7 +175,8 @@ void DescribeControls(QWidget& root) {
             qobject_cast<UpDownStepper*>(control->parentWidget())) {
             continue; // the parts of a spin field or stepper are described with it
         }
-        if (auto* combo = qobject_cast<QComboBox*>(control); combo != nullptr && combo->isHidden()) {
+        if (auto* combo = qobject_cast<QComboBox*>(control);
+            combo != nullptr && combo->isHidden()) {
             // Qt reports the items of a list that was never shown as showing when the list has
             // an area; without one they count as not showing. The list is sized anew when opened.
             combo->view()->resize(0, 0);

@@ -3,11 +3,11 @@
 #include "MessageBoxes.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
-#include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -23,11 +23,12 @@ bool OpenWithOpener(const QString& opener, const QUrl& target, int waitMs) {
     // viewer it started is closed, and a QProcess destroyed while running would end it.
     auto* process = new QProcess(QCoreApplication::instance());
     QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) {
-            process->deleteLater();
-        }
-    });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process](QProcess::ProcessError e) {
+                         if (e == QProcess::FailedToStart) {
+                             process->deleteLater();
+                         }
+                     });
     process->setProgram(opener);
     process->setArguments({target.isLocalFile() ? target.toLocalFile() : target.toString()});
     process->setStandardInputFile(QProcess::nullDevice());
@@ -43,13 +44,12 @@ bool OpenWithOpener(const QString& opener, const QUrl& target, int waitMs) {
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &wait, &QEventLoop::quit);
-    QObject::connect(process, &QProcess::errorOccurred, &wait,
-                     [&](QProcess::ProcessError error) {
-                         if (error == QProcess::FailedToStart) {
-                             started = false;
-                             wait.quit();
-                         }
-                     });
+    QObject::connect(process, &QProcess::errorOccurred, &wait, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            started = false;
+            wait.quit();
+        }
+    });
     QObject::connect(process, &QProcess::finished, &wait,
                      [&](int exitCode, QProcess::ExitStatus status) {
                          exited = true;

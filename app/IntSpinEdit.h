@@ -8,7 +8,8 @@ class QToolButton;
 // An integer field with up and down arrows that, unlike QSpinBox, lets the user type anything
 // (even "50" into a 1..40 field). Arrows and arrow keys step by one and clamp; reading a text that
 // is not an integer replaces it by the minimum; losing the focus clamps the value into the range
-// (no clamping when minimum equals maximum). Enter and leaving the field finish the value. A held arrow repeats after 400 ms, then every 100 ms.
+// (no clamping when minimum equals maximum). Enter and leaving the field finish the value. A held
+// arrow repeats after 400 ms, then every 100 ms.
 class IntSpinEdit : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int minimum READ minimum WRITE setMinimum)

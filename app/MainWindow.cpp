@@ -4,8 +4,8 @@
 #include "Help.h"
 #include "HouseInput.h"
 #include "InputPageControls.h"
-#include "KeyboardAccess.h"
 #include "IntSpinEdit.h"
+#include "KeyboardAccess.h"
 #include "LampPower.h"
 #include "Locale.h"
 #include "MainWindowAccess.h"
@@ -23,9 +23,9 @@
 #include "ui_MainWindow.h"
 
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 

@@ -27,10 +27,9 @@ ResultsReadout::ResultsReadout(QWidget& clientArea)
     }
 }
 
-void ResultsReadout::Show(const std::vector<report::ReportRow>& rows,
-                          const QString& monthlyChart, const QString& costChart,
-                          const QRect& tableArea, const QRect& monthlyArea,
-                          const QRect& costArea) {
+void ResultsReadout::Show(const std::vector<report::ReportRow>& rows, const QString& monthlyChart,
+                          const QString& costChart, const QRect& tableArea,
+                          const QRect& monthlyArea, const QRect& costArea) {
     for (ReadoutWidget* row : table_->findChildren<ReadoutWidget*>()) {
         delete row;
     }
@@ -81,8 +80,7 @@ QString MonthlyChartSummary(const model::SimulationResult& result,
              scheme(result.DailyEnergyPlanned, result.DailyEnergyCostPlanned));
 }
 
-QString CostChartSummary(const model::SimulationResult& result,
-                         const model::NumberLocale& locale) {
+QString CostChartSummary(const model::SimulationResult& result, const model::NumberLocale& locale) {
     if (!result.PaybackFound) {
         return QStringLiteral("Планируемая схема не окупается за %1 дней")
             .arg(model::SimulationDays);

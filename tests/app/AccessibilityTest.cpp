@@ -138,7 +138,8 @@ private slots:
         QCOMPARE(edits, 41);
         const Seen* power = Find(page, [](const Seen& s) {
             return s.Role == QAccessible::EditableText &&
-                   s.Description == QStringLiteral("Планируемая схема освещения, Параметры тамбура") &&
+                   s.Description ==
+                       QStringLiteral("Планируемая схема освещения, Параметры тамбура") &&
                    s.Name == QStringLiteral("Мощность ламп, Вт.");
         });
         QVERIFY(power != nullptr);
@@ -178,10 +179,11 @@ private slots:
         const QList<Seen> results = ShowingTree(*window_);
         QCOMPARE(UnnamedControls(results), QStringList());
         for (const char* zoom : {"Сжать график по горизонтали", "Растянуть график по вертикали"}) {
-            QVERIFY2(Find(results, [zoom](const Seen& s) {
-                         return s.Role == QAccessible::PushButton &&
-                                s.Name == QString::fromUtf8(zoom);
-                     }),
+            QVERIFY2(Find(results,
+                          [zoom](const Seen& s) {
+                              return s.Role == QAccessible::PushButton &&
+                                     s.Name == QString::fromUtf8(zoom);
+                          }),
                      zoom);
         }
         // The payback of the default house with this seed, as the table and the chart say it.
@@ -190,22 +192,29 @@ private slots:
                    s.Name == QStringLiteral("Срок окупаемости, мес. /дней: существующая схема "
                                             "16,8/ 505, планируемая схема 16,8/ 505");
         }));
-        const Seen* cost = Find(results, [](const Seen& s) { return s.Role == QAccessible::Chart &&
-                                                                   s.Description.startsWith(QStringLiteral("Окупаемость")); });
+        const Seen* cost = Find(results, [](const Seen& s) {
+            return s.Role == QAccessible::Chart &&
+                   s.Description.startsWith(QStringLiteral("Окупаемость"));
+        });
         QVERIFY(cost != nullptr);
-        QCOMPARE(cost->Description, QStringLiteral("Окупаемость на день 505 (16,8 мес.); затраты к этому дню: "
-                                         "существующая схема 43 672 руб., планируемая схема 43 591 руб."));
-        const Seen* monthly = Find(results, [](const Seen& s) { return s.Role == QAccessible::Chart &&
-                                                                      s.Description.startsWith(QStringLiteral("Энергия")); });
+        QCOMPARE(cost->Description,
+                 QStringLiteral("Окупаемость на день 505 (16,8 мес.); затраты к этому дню: "
+                                "существующая схема 43 672 руб., планируемая схема 43 591 руб."));
+        const Seen* monthly = Find(results, [](const Seen& s) {
+            return s.Role == QAccessible::Chart &&
+                   s.Description.startsWith(QStringLiteral("Энергия"));
+        });
         QVERIFY(monthly != nullptr);
-        QCOMPARE(monthly->Description, QStringLiteral("Энергия и затраты на электроэнергию в месяц на дом: "
-                                            "существующая схема 1614,00 кВт·ч, 2227,32 руб.; "
-                                            "планируемая схема 114,96 кВт·ч, 158,64 руб."));
+        QCOMPARE(monthly->Description,
+                 QStringLiteral("Энергия и затраты на электроэнергию в месяц на дом: "
+                                "существующая схема 1614,00 кВт·ч, 2227,32 руб.; "
+                                "планируемая схема 114,96 кВт·ч, 158,64 руб."));
 
         // Back on the input page nothing of the results is exposed.
         Ui().backButton->click();
-        QVERIFY(!Find(ShowingTree(*window_),
-                      [](const Seen& s) { return s.Role == QAccessible::ListItem || s.Role == QAccessible::Chart; }));
+        QVERIFY(!Find(ShowingTree(*window_), [](const Seen& s) {
+            return s.Role == QAccessible::ListItem || s.Role == QAccessible::Chart;
+        }));
     }
 
     void keyboardPressesMnemonicsTracerAndFocus() {
