@@ -1,5 +1,6 @@
 #include "AboutDialog.h"
 
+#include "Accessibility.h"
 #include "Help.h"
 #include "JpegImage.h"
 #include "WindowLook.h"
@@ -31,6 +32,13 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui_(new Ui::AboutDi
         link->installEventFilter(this);
     }
     connect(ui_->okButton, &QPushButton::clicked, this, &AboutDialog::okClicked);
+    MakeKeyboardLink(*ui_->webSiteLink, [this] { webSiteLinkClicked(); });
+    MakeKeyboardLink(*ui_->supportLink, [this] { supportLinkClicked(); });
+    ui_->webSiteLink->setAccessibleDescription(QStringLiteral("Сайт программы"));
+    ui_->supportLink->setAccessibleDescription(SupportMailUrl().path());
+    // The links come after the button in the Tab order, the button keeps the first focus.
+    setTabOrder(ui_->okButton, ui_->webSiteLink);
+    setTabOrder(ui_->webSiteLink, ui_->supportLink);
 }
 
 AboutDialog::~AboutDialog() {

@@ -13,6 +13,9 @@ QToolButton* MakeRepeatingArrow(QWidget* parent, Qt::ArrowType direction, const 
     auto* arrow = new QToolButton(parent);
     arrow->setObjectName(QString::fromLatin1(name));
     arrow->setArrowType(direction);
+    // Drawn arrows have no text: a screen reader needs a name.
+    arrow->setAccessibleName(direction == Qt::UpArrow ? QStringLiteral("Увеличить")
+                                                      : QStringLiteral("Уменьшить"));
     arrow->setFocusPolicy(Qt::NoFocus);
     arrow->setAutoRepeat(true);
     arrow->setAutoRepeatDelay(RepeatDelayMs);

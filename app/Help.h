@@ -7,8 +7,13 @@
 
 class QWidget;
 
-// The shell's "open": hands a document, web address or mail link to the user's default program;
-// false when nothing could be started to open it. Tests replace it.
+// Runs `opener` (xdg-open) on the target and waits up to waitMs for its exit status: false when the
+// opener cannot be started or exits with a failure (no program for the document), true when it
+// succeeds or is still running after the wait.
+bool OpenWithOpener(const QString& opener, const QUrl& target, int waitMs);
+
+// The shell's "open": hands a document, web address or mail link to the user's default program
+// through xdg-open; false when nothing could be started to open it. Tests replace it.
 std::function<bool(const QUrl&)>& ShellOpen();
 
 // The maker's web site and support mail.

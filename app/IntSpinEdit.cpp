@@ -146,6 +146,11 @@ bool IntSpinEdit::eventFilter(QObject* watched, QEvent* event) {
             key->key() == Qt::Key_Up ? stepUp() : stepDown();
             return true;
         }
+        if (modifiers == Qt::NoModifier &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            // Not taken: in a dialog Enter still reaches the default button.
+            emit editingFinished();
+        }
     } else if (event->type() == QEvent::FocusOut) {
         // A context menu or a switch to another window is no end of editing: the user comes
         // back to the same text.
@@ -155,6 +160,7 @@ bool IntSpinEdit::eventFilter(QObject* watched, QEvent* event) {
             if (clamped(current) != current) {
                 setValue(current);
             }
+            emit editingFinished();
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -181,6 +187,7 @@ int IntSpinEdit::clamped(int value) const {
 
 void IntSpinEdit::stepBy(int delta) {
     setValue(model::SaturatingAdd(value(), delta));
+    emit stepped();
 }
 
 int IntSpinEdit::arrowColumnWidth() const {

@@ -8,7 +8,8 @@ class QToolButton;
 // An integer field with up and down arrows that, unlike QSpinBox, lets the user type anything
 // (even "50" into a 1..40 field). Arrows and arrow keys step by one and clamp; reading a text that
 // is not an integer replaces it by the minimum; losing the focus clamps the value into the range
-// (no clamping when minimum equals maximum). A held arrow repeats after 400 ms, then every 100 ms.
+// (no clamping when minimum equals maximum). Enter and leaving the field finish the value. A held
+// arrow repeats after 400 ms, then every 100 ms.
 class IntSpinEdit : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
@@ -46,6 +47,11 @@ public:
 signals:
     // Every change of the text, typed or set.
     void textChanged(const QString& text);
+    // After an arrow or an arrow key has stepped the value.
+    void stepped();
+    // The user has finished a value: Enter, or the focus left the field (not for a context menu or
+    // another window), after the clamping.
+    void editingFinished();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

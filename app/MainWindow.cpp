@@ -7,15 +7,19 @@
 #include "HouseInput.h"
 #include "InputPageControls.h"
 #include "IntSpinEdit.h"
+#include "KeyboardAccess.h"
 #include "LampPower.h"
 #include "Locale.h"
+#include "MainWindowAccess.h"
 #include "MessageBoxes.h"
 #include "Rendering.h"
 #include "ReportTable.h"
 #include "ResultSheet.h"
 #include "ResultsOutput.h"
+#include "ResultsReadout.h"
 #include "Saturate.h"
 #include "SettingsDialog.h"
+#include "Tracer.h"
 #include "TrafficEstimate.h"
 #include "UpDownStepper.h"
 #include "ui_MainWindow.h"
@@ -27,6 +31,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 
@@ -89,6 +94,13 @@ MainWindow::MainWindow(const model::NumberLocale& locale, QWidget* parent)
         [this](const QString& message) { MessageBoxes::Current().ShowInformation(this, message); });
 
     connectHandlers();
+    SetUpMainWindowAccess(*this, *ui_);
+    resultsReadout_ = std::make_unique<ResultsReadout>(*ui_->clientArea);
+    OnLeftRightKeys(*ui_->tracerButton, [this](int step) {
+        bool taken = false;
+        RunGuarded(this, [&] { taken = stepTracer(step); });
+        return taken;
+    });
 
     resize(ClientWidth, ClientHeight + ui_->menuBar->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -206,8 +218,15 @@ void MainWindow::connectHandlers() {
                     guarded([this, &zone] { burnHoursStepped(zone); }));
             connect(zone.Count, &IntSpinEdit::textChanged, this,
                     guarded([this, &zone] { lampCountChanged(zone); }));
-            connect(zone.Power, &IntSpinEdit::textChanged, this,
+            // A power snaps once it is finished, not while it is typed: 130 passes through 13.
+            // Only a typed power waits to be finished; one opened from a house file stays as the
+            // file gives it, as virasvet-calc takes it.
+            connect(zone.Power->lineEdit(), &QLineEdit::textEdited, this,
+                    [this, power = zone.Power] { unfinishedPowers_.insert(power); });
+            connect(zone.Power, &IntSpinEdit::stepped, this,
                     guarded([this, power = zone.Power] { lampPowerChanged(power); }));
+            connect(zone.Power, &IntSpinEdit::editingFinished, this,
+                    guarded([this, power = zone.Power] { finishLampPower(power); }));
         }
     }
 
@@ -328,7 +347,22 @@ void MainWindow::setDefaultParameters() {
     ui_->nextButton->setEnabled(true);
 }
 
+void MainWindow::finishLampPowers() {
+    for (const std::array<Zone, 3>* zones : {&existingZones_, &plannedZones_}) {
+        for (const Zone& zone : *zones) {
+            finishLampPower(zone.Power);
+        }
+    }
+}
+
+void MainWindow::finishLampPower(IntSpinEdit* power) {
+    if (unfinishedPowers_.contains(power)) {
+        lampPowerChanged(power);
+    }
+}
+
 model::PageReading MainWindow::readInputPage(model::ReadScope scope) {
+    finishLampPowers();
     return model::ReadInputPage(scope, *page_, parameters_, locale_);
 }
 
@@ -348,6 +382,14 @@ void MainWindow::runCalculation() {
 void MainWindow::renderResults() {
     report::RenderResults(pictures_, *reportTable_, parameters_, result_, view_, locale_);
     resultsShown_ = 1;
+    const auto area = [](QPoint at, const QImage& picture) {
+        return QRect(at, picture.deviceIndependentSize().toSize());
+    };
+    resultsReadout_->Show(report::ReportRows(parameters_, result_, locale_),
+                          MonthlyChartSummary(result_, locale_), CostChartSummary(result_, locale_),
+                          area(QPoint(10, 20), pictures_.ReportBitmap),
+                          area(QPoint(50, 320), pictures_.MonthlyChartBitmap),
+                          area(QPoint(550, 1), pictures_.CostChartBitmap));
 }
 
 void MainWindow::focusField(const model::HouseField& field) {
@@ -375,6 +417,7 @@ void MainWindow::saveHouse() {
         !MessageBoxes::Current().Confirm(this, QStringLiteral("Файл существует. Заменить?"))) {
         return;
     }
+    finishLampPowers(); // a saved value is a finished one
     std::vector<std::string> values;
     for (const model::HouseField& field : model::HouseFields()) {
         const QWidget* control = page_->Control(field.Name);
@@ -455,6 +498,7 @@ void MainWindow::fillPage(const OpenedHouse& house) {
         }
     }
     parameters_ = p;
+    unfinishedPowers_.clear();
     const std::array<double, 3> existingHours = {p.ExistingHoursLanding, p.ExistingHoursBetween,
                                                  p.ExistingHoursVestibule};
     const std::array<double, 3> plannedHours = {p.PlannedHoursLanding, p.PlannedHoursBetween,
@@ -500,6 +544,8 @@ void MainWindow::showInputPage() {
     ui_->zoomPanel->hide();
     resultsShown_ = 0;
     view_.TracerOn = false;
+    ui_->tracerButton->setChecked(false);
+    resultsReadout_->Hide();
     showPageBackground(palette().color(QPalette::Button));
     ui_->clientArea->update();
 }
@@ -565,13 +611,33 @@ void MainWindow::zoomInCosts() {
 }
 
 void MainWindow::toggleTracer() {
-    if (view_.TracerOn) {
-        view_.TracerOn = false;
+    // The button is checked while the tracer is on. The line appears with the next mouse
+    // movement over the chart or the next arrow key.
+    view_.TracerOn = ui_->tracerButton->isChecked();
+    if (!view_.TracerOn) {
         ui_->clientArea->update();
-    } else {
-        // The line appears with the next mouse movement over the chart.
-        view_.TracerOn = true;
     }
+}
+
+bool MainWindow::stepTracer(int step) {
+    if (!view_.TracerOn) {
+        return false;
+    }
+    // To the next column that shows another day; the first step enters from the chart's edge.
+    const bool placed = view_.TracerX.has_value();
+    int x = placed ? *view_.TracerX : (step > 0 ? 559 : 961);
+    const int day = placed ? report::TracerDay(x, view_.XScale) : -1;
+    do {
+        x += step;
+    } while (x > 559 && x < 961 && report::TracerDay(x, view_.XScale) == day);
+    if (x > 559 && x < 961) {
+        moveTracer(x, 300);
+        ui_->tracerButton->setAccessibleDescription(
+            report::TracerReadout(result_, report::TracerDay(x, view_.XScale), locale_)
+                .replaceInStrings(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "))
+                .join(QStringLiteral("; ")));
+    }
+    return true;
 }
 
 void MainWindow::moveTracer(int x, int y) {
@@ -617,6 +683,7 @@ void MainWindow::lampCountChanged(const Zone& zone) {
 }
 
 void MainWindow::lampPowerChanged(IntSpinEdit* power) {
+    unfinishedPowers_.erase(power);
     power->setValue(model::SnapLampPower(power->value()));
 }
 

@@ -17,12 +17,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string_view>
 
 class InputPageControls;
 class IntSpinEdit;
 class QLineEdit;
 class QPainter;
+class ResultsReadout;
 class AboutDialog;
 class SettingsDialog;
 class UpDownStepper;
@@ -121,6 +123,8 @@ private:
     void zoomInCosts();
     void toggleTracer();
     void moveTracer(int x, int y);
+    // Moves the tracer by one day's column for an arrow key; false when the tracer is off.
+    bool stepTracer(int step);
     void paintClientArea(QPainter& painter);
 
     // Input page
@@ -134,6 +138,10 @@ private:
     void burnHoursStepped(const Zone& zone);
     void lampCountChanged(const Zone& zone);
     void lampPowerChanged(IntSpinEdit* power);
+    void finishLampPower(IntSpinEdit* power);
+    // Snaps every power field as if its value had been finished; the page's reading calls it
+    // first, so a power still being typed is read as it will be shown.
+    void finishLampPowers();
 
     Ui::MainWindow* ui_;
     model::NumberLocale locale_;
@@ -145,6 +153,7 @@ private:
     std::unique_ptr<report::ReportTable> reportTable_;
     std::int32_t resultsShown_ = 0;
     std::unique_ptr<InputPageControls> page_;
+    std::unique_ptr<ResultsReadout> resultsReadout_;
     std::array<Zone, 3> existingZones_{};
     std::array<Zone, 3> plannedZones_{};
     AboutDialog* about_ = nullptr;
@@ -152,6 +161,7 @@ private:
     QString saveFileName_;
     HouseFileQuestions houseQuestions_ = HouseFileDialogs();
     QString houseFileName_;
+    std::set<IntSpinEdit*> unfinishedPowers_; // typed since they were last snapped
     bool paintErrorPending_ = false;
     std::function<std::uint32_t()> seedSource_;
 };

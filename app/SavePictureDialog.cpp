@@ -19,9 +19,9 @@ struct SaveFileType {
 };
 
 const std::array<SaveFileType, 3> SaveFileTypes = {{
-    {QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("bmp"), report::PictureFormat::Bitmap},
-    {QStringLiteral("PNG (*.png)"), QStringLiteral("png"), report::PictureFormat::Png},
-    {QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"), report::PictureFormat::Pdf},
+    {QStringLiteral("Рисунок BMP (*.bmp)"), QStringLiteral("bmp"), report::PictureFormat::Bitmap},
+    {QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("png"), report::PictureFormat::Png},
+    {QStringLiteral("Документ PDF (*.pdf)"), QStringLiteral("pdf"), report::PictureFormat::Pdf},
 }};
 
 const SaveFileType& FileTypeOf(report::PictureFormat format) {

@@ -1,5 +1,6 @@
 #include "SettingsDialog.h"
 
+#include "Accessibility.h"
 #include "MessageBoxes.h"
 #include "WindowLook.h"
 #include "ui_SettingsDialog.h"
@@ -12,6 +13,7 @@ SettingsDialog::SettingsDialog(model::ProjectParameters& parameters,
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(313, 448);
     setFont(DialogFont());
+    DescribeControls(*this);
     connect(ui_->saveButton, &QPushButton::clicked, this, &SettingsDialog::saveAndClose);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &SettingsDialog::cancel);
     showParameters();

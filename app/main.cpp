@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 #include "MessageBoxes.h"
 #include "SettingsDialog.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -48,6 +49,7 @@ std::optional<QString> CommandLineAnswer(int& argc, char* argv[]) {
     if (parser.isSet(help)) {
         // Made only here, without the window system, for the program's name in the usage line.
         QCoreApplication core(argc, argv);
+        InstallQtTranslations(core); // "Usage", "Options"
         return parser.helpText();
     }
     if (parser.isSet(version)) {
@@ -87,6 +89,7 @@ int main(int argc, char* argv[]) {
     try {
         QApplication application(argc, argv);
         Q_INIT_RESOURCE(mainwindow);
+        InstallQtTranslations(application);
         try {
             // The application title captions the message boxes; it is not set as the display
             // name, which the window system would append to the main window's caption.

@@ -11,4 +11,14 @@ target_sources(appwindows PRIVATE
     MainWindow.h
     MainWindow.ui
     mainwindow.qrc
+    Translations.cpp
+    Accessibility.cpp
+    Accessibility.h
+    KeyboardAccess.cpp
+    KeyboardAccess.h
+    MainWindowAccess.cpp
+    MainWindowAccess.h
+    ResultsReadout.cpp
+    ResultsReadout.h
+    Translations.h
 )

@@ -10,6 +10,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <algorithm>
 #include <chrono>
@@ -112,6 +114,12 @@ bool ParseUnsigned(const QString& text, std::uint64_t highest, std::uint64_t& va
 
 static int Run(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
+    // Qt's own texts of the help and the usage errors ("Usage", "Options") in Russian.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ru"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTexts);
+    }
     QCoreApplication::setApplicationName(QString::fromUtf8(ProgramName));
     QCoreApplication::setApplicationVersion(QStringLiteral(VIRASVET_VERSION));
 

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   fonts-liberation fontconfig

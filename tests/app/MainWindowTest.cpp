@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 
@@ -89,6 +90,11 @@ private:
     QStringList TakeErrors() { return std::exchange(errors_, {}); }
     Ui::MainWindow& Ui() { return *window_->ui(); }
     QImage Grab() { return Rgb(window_->ClientArea()->grab().toImage()); }
+    // A grab with the chart tools blanked out.
+    QImage WithoutTools(QImage grab) {
+        QPainter(&grab).fillRect(Ui().zoomPanel->geometry(), Qt::black);
+        return grab;
+    }
     void Forward() {
         Ui().nextButton->click();
         QCOMPARE(window_->ResultsShown(), 1);
@@ -137,17 +143,18 @@ void MainWindowTest::startsOnTheInputPageWithTheEstimate() {
              QStringLiteral("Программа расчета электроэнергии на освещение МОП"));
     QCOMPARE(window_->ClientArea()->size(), QSize(1000, 642));
     QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(Ui().nextButton->text(), QStringLiteral("Вперед "));
+    // The texts shown, each with its Alt+letter mnemonic underlined.
+    QCOMPARE(Ui().nextButton->text(), QStringLiteral("&Вперед "));
     const QList<QAction*> menu = Ui().menuBar->actions();
     QCOMPARE(menu.size(), 4);
-    QCOMPARE(menu[0]->text(), QStringLiteral("Файл"));
-    QCOMPARE(menu[1]->text(), QStringLiteral("Настройки"));
-    QCOMPARE(menu[2]->text(), QStringLiteral("Помощь"));
-    QCOMPARE(menu[3]->text(), QStringLiteral("О программе"));
+    QCOMPARE(menu[0]->text(), QStringLiteral("&Файл"));
+    QCOMPARE(menu[1]->text(), QStringLiteral("&Настройки"));
+    QCOMPARE(menu[2]->text(), QStringLiteral("&Помощь"));
+    QCOMPARE(menu[3]->text(), QStringLiteral("&О программе"));
     const QList<QAction*> file = menu[0]->menu()->actions();
     QCOMPARE(file.size(), 2);
-    QCOMPARE(file[0]->text(), QStringLiteral("Открыть дом…"));
-    QCOMPARE(file[1]->text(), QStringLiteral("Сохранить дом…"));
+    QCOMPARE(file[0]->text(), QStringLiteral("&Открыть дом…"));
+    QCOMPARE(file[1]->text(), QStringLiteral("&Сохранить дом…"));
 
     QVERIFY(Ui().inputPage->isVisible());
     QVERIFY(!Ui().backButton->isEnabled());
@@ -310,16 +317,43 @@ void MainWindowTest::lampPowerSnapsToStandardPowers() {
     QTest::keyClick(power->lineEdit(), Qt::Key_Up);
     QCOMPARE(power->text(), QStringLiteral("75"));
 
-    // Cleared it shows the minimum at once; typed 13 it jumps to 24; typed 41 to 50.
-    power->setText(QString());
-    QCOMPARE(power->text(), QStringLiteral("1"));
+    // Typed, a power snaps only once it is finished: 130 passes through 13 and stays 130;
+    // 41 becomes 50 when the focus leaves, 25 becomes 35 on Enter (it would be 24 from below).
     power->lineEdit()->setFocus();
     power->lineEdit()->selectAll();
-    QTest::keyClicks(power->lineEdit(), QStringLiteral("13"));
-    QCOMPARE(power->text(), QStringLiteral("24"));
+    QTest::keyClicks(power->lineEdit(), QStringLiteral("130"));
+    QCOMPARE(power->text(), QStringLiteral("130"));
+    QTest::keyClick(power->lineEdit(), Qt::Key_Tab);
+    QCOMPARE(power->text(), QStringLiteral("130"));
+    power->lineEdit()->setFocus();
     power->lineEdit()->selectAll();
     QTest::keyClicks(power->lineEdit(), QStringLiteral("41"));
+    QCOMPARE(power->text(), QStringLiteral("41"));
+    Ui().existingLandingHours->setFocus();
     QCOMPARE(power->text(), QStringLiteral("50"));
+    power->lineEdit()->setFocus();
+    power->lineEdit()->selectAll();
+    QTest::keyClicks(power->lineEdit(), QStringLiteral("25"));
+    QCOMPARE(power->text(), QStringLiteral("25"));
+    QTest::keyClick(power->lineEdit(), Qt::Key_Return);
+    QCOMPARE(power->text(), QStringLiteral("35"));
+
+    // A power still being typed is finished before the page is read: the calculation uses the
+    // value shown. Cleared, the field reads as its minimum.
+    power->lineEdit()->setFocus();
+    power->lineEdit()->selectAll();
+    QTest::keyClicks(power->lineEdit(), QStringLiteral("59"));
+    Forward();
+    QCOMPARE(power->text(), QStringLiteral("50"));
+    QCOMPARE(window_->ProjectParameters().ExistingPowerLanding, 50.0);
+    Ui().backButton->click();
+    power->lineEdit()->setFocus();
+    power->lineEdit()->selectAll();
+    QTest::keyClick(power->lineEdit(), Qt::Key_Backspace);
+    QCOMPARE(power->text(), QString());
+    Ui().recalculateHouse->click();
+    QCOMPARE(power->text(), QStringLiteral("1"));
+    power->setText(QStringLiteral("40"));
 
     // Every power field snaps.
     for (IntSpinEdit* field :
@@ -477,8 +511,10 @@ void MainWindowTest::tracerFollowsTheMouseOverTheChart() {
 
     Ui().tracerButton->click();
     QVERIFY(view.TracerOn);
+    QVERIFY(Ui().tracerButton->isChecked()); // the button shows the state
     QVERIFY(!view.TracerX.has_value());
-    QCOMPARE(Grab(), plain); // nothing before the mouse has been over the chart
+    // Nothing on the chart before the mouse has been over it.
+    QCOMPARE(WithoutTools(Grab()), WithoutTools(plain));
 
     for (const QPoint outside :
          {QPoint(559, 300), QPoint(961, 300), QPoint(700, 49), QPoint(700, 570)}) {
@@ -490,17 +526,18 @@ void MainWindowTest::tracerFollowsTheMouseOverTheChart() {
     MoveMouse(961, 300);
     QCOMPARE(view.TracerX, std::optional<int>(700));
     // The read-out stands right of the line...
-    auto [first, last] = DifferingColumns(plain, Grab());
+    auto [first, last] = DifferingColumns(WithoutTools(plain), WithoutTools(Grab()));
     QCOMPARE(first, 700);
     QVERIFY(last > 760);
     // ... and left of it near the right edge.
     MoveMouse(900, 300);
-    std::tie(first, last) = DifferingColumns(plain, Grab());
+    std::tie(first, last) = DifferingColumns(WithoutTools(plain), WithoutTools(Grab()));
     QCOMPARE(last, 900);
     QVERIFY(first < 840 && first >= 795);
 
     Ui().tracerButton->click();
     QVERIFY(!view.TracerOn);
+    QVERIFY(!Ui().tracerButton->isChecked());
     QCOMPARE(Grab(), plain);
 
     // Back switches the tracer off and keeps the zoom for the next calculation.
@@ -508,6 +545,7 @@ void MainWindowTest::tracerFollowsTheMouseOverTheChart() {
     Ui().zoomInDaysButton->click();
     Ui().backButton->click();
     QVERIFY(!view.TracerOn);
+    QVERIFY(!Ui().tracerButton->isChecked());
     Forward();
     QVERIFY(!view.TracerOn);
     QCOMPARE(view.XScale, 1.0);

@@ -284,6 +284,7 @@ void WindowAgreementTest::savedHouseOpensToTheSamePageAndCalculatesAsTheProgram(
                {"Tariff", "3,05"},
                {"ExistingLampLife", "4,5"},
                {"ExistingPowerBetween", "60"},
+               {"ExistingPowerVestibule", "41"},
                {"ExistingHoursLanding", "9,75"},
                {"PlannedLampsBetween", "0"},
                {"PlannedLampPrice", "85"},

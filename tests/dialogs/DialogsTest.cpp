@@ -4,12 +4,17 @@
 #include "JpegImage.h"
 #include "MessageBoxes.h"
 #include "SettingsDialog.h"
+#include "Translations.h"
 #include "ui_AboutDialog.h"
 #include "ui_SettingsDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -376,6 +381,53 @@ private slots:
                          errors_[i].contains(targets[i]),
                      qPrintable(errors_[i]));
         }
+    }
+
+    void theOpenersExitStatusDecides() {
+        // Stand-ins for xdg-open: 3 is its "no program for this document".
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        const auto opener = [&bin](const char* name, const char* body) {
+            const QString path = bin.filePath(QString::fromLatin1(name));
+            QFile script(path);
+            if (!script.open(QIODevice::WriteOnly) ||
+                script.write(QByteArray("#!/bin/sh\n") + body + "\n") < 0) {
+                return QString();
+            }
+            script.close();
+            script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            return path;
+        };
+        const QUrl guide = QUrl::fromLocalFile(QDir::temp().filePath(QStringLiteral("help.pdf")));
+        QVERIFY(!OpenWithOpener(opener("none", "exit 3"), guide, 5000));
+        QVERIFY(!OpenWithOpener(opener("failed", "exit 4"), guide, 5000));
+        QVERIFY(OpenWithOpener(opener("shown", "exit 0"), guide, 5000));
+        // A viewer that the opener keeps running counts as shown.
+        QVERIFY(OpenWithOpener(opener("viewer", "sleep 2"), guide, 100));
+        QVERIFY(!OpenWithOpener(bin.filePath(QStringLiteral("missing")), guide, 5000));
+        // The opener is given the document's path.
+        const QString argument = bin.filePath(QStringLiteral("argument"));
+        QVERIFY(OpenWithOpener(
+            opener("echo", qPrintable(QStringLiteral("echo \"$1\" > '%1'").arg(argument))), guide,
+            5000));
+        QFile written(argument);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll().trimmed(), guide.toLocalFile().toUtf8());
+    }
+
+    void qtsOwnTextsAreRussian() {
+        QVERIFY2(InstallQtTranslations(*QCoreApplication::instance()),
+                 "qtbase_ru.qm not found: install qt6-translations-l10n");
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Вирасвет"), QStringLiteral("?"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
+        QLineEdit field;
+        std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QStringList items;
+        for (const QAction* action : menu->actions()) {
+            items << action->text();
+        }
+        QVERIFY2(items.contains(QStringLiteral("В&ставить\tCtrl+V")), qPrintable(items.join(u'|')));
     }
 
     void buildWritesTheUserGuide() {

@@ -182,9 +182,9 @@ TEST(SavePictureDialog, AsksForABitmapWithAPreview) {
 
     SavePictureDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Сохранение расчетов"));
-    EXPECT_EQ(dialog.nameFilters(),
-              (QStringList{QStringLiteral("Bitmaps (*.bmp)"), "PNG (*.png)", "PDF (*.pdf)"}));
-    EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("Bitmaps (*.bmp)"));
+    EXPECT_EQ(dialog.nameFilters(), (QStringList{QStringLiteral("Рисунок BMP (*.bmp)"),
+                                                 "Рисунок PNG (*.png)", "Документ PDF (*.pdf)"}));
+    EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("Рисунок BMP (*.bmp)"));
     EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("bmp"));
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
@@ -205,8 +205,9 @@ TEST(SavePictureDialog, ANameWithoutExtensionTakesTheChosenFilters) {
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         return QFileInfo(dialog.selectedFiles().value(0)).fileName();
     };
-    for (const auto& [filter, suffix] :
-         {std::pair{"Bitmaps (*.bmp)", "bmp"}, {"PNG (*.png)", "png"}, {"PDF (*.pdf)", "pdf"}}) {
+    for (const auto& [filter, suffix] : {std::pair{"Рисунок BMP (*.bmp)", "bmp"},
+                                         {"Рисунок PNG (*.png)", "png"},
+                                         {"Документ PDF (*.pdf)", "pdf"}}) {
         SavePictureDialog dialog;
         dialog.setDirectory(folder.path());
         dialog.selectNameFilter(filter);

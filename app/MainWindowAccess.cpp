@@ -1,0 +1,34 @@
+#include "MainWindowAccess.h"
+
+#include "Accessibility.h"
+#include "KeyboardAccess.h"
+#include "ui_MainWindow.h"
+
+#include <QKeySequence>
+#include <QMenu>
+
+void SetUpMainWindowAccess(QMainWindow& window, Ui::MainWindow& ui) {
+    DescribeControls(*ui.clientArea);
+
+    // Letters chosen so that no two controls shown together share one.
+    MarkMnemonic(*ui.fileMenu->menuAction(), QChar(u'Ф'));
+    MarkMnemonic(*ui.openHouseAction, QChar(u'О'));
+    MarkMnemonic(*ui.saveHouseAction, QChar(u'С'));
+    MarkMnemonic(*ui.settingsAction, QChar(u'Н'));
+    MarkMnemonic(*ui.helpAction, QChar(u'П'));
+    MarkMnemonic(*ui.aboutAction, QChar(u'О'));
+    MarkMnemonic(*ui.nextButton, QChar(u'В'));
+    MarkMnemonic(*ui.backButton, QChar(u'з'));
+    MarkMnemonic(*ui.printButton, QChar(u'е'));
+    MarkMnemonic(*ui.saveButton, QChar(u'С'));
+    MarkMnemonic(*ui.recalculateHouse, QChar(u'р'));
+    MarkMnemonic(*ui.recalculateSensors, QChar(u'ч'));
+    MarkMnemonic(*ui.tracerButton, QChar(u'Т'));
+    ui.helpAction->setShortcut(QKeySequence::HelpContents);
+
+    PressButtonsOnEnter(*ui.clientArea);
+    ui.tracerButton->setCheckable(true);
+    ui.tracerButton->setAccessibleDescription(
+        QStringLiteral("Линия по дням графика затрат; стрелки влево и вправо двигают её"));
+    new FocusReturn(window, *ui.menuBar);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "NumberFormat.h"
+#include "ProjectParameters.h"
+#include "ReportTable.h"
+#include "SimulationResult.h"
+
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+class QWidget;
+class ReadoutWidget;
+
+// What a screen reader reads of the painted results page: the report table as a list of its
+// rows, and one line for each chart. The parts lie over the pictures they describe, draw nothing
+// but a focus frame, let the mouse through and come after the page's buttons in the Tab order.
+class ResultsReadout {
+public:
+    explicit ResultsReadout(QWidget& clientArea);
+
+    // Shows the readout of a finished calculation; the rectangles are where the page paints the
+    // table and the charts, in client coordinates.
+    void Show(const std::vector<report::ReportRow>& rows, const QString& monthlyChart,
+              const QString& costChart, const QRect& tableArea, const QRect& monthlyArea,
+              const QRect& costArea);
+    void Hide();
+
+    ReadoutWidget* Table() const { return table_; }
+
+private:
+    ReadoutWidget* table_;
+    ReadoutWidget* monthlyChart_;
+    ReadoutWidget* costChart_;
+};
+
+// One row of the report as read aloud: "label: существующая схема X, планируемая схема Y".
+QString ReportRowText(const report::ReportRow& row);
+
+// The one-line descriptions of the charts.
+QString MonthlyChartSummary(const model::SimulationResult& result,
+                            const model::NumberLocale& locale);
+QString CostChartSummary(const model::SimulationResult& result, const model::NumberLocale& locale);
