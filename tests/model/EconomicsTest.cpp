@@ -1,0 +1,139 @@
+#include "Economics.h"
+#include "Calculation.h"
+#include "StartUpProject.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace model;
+
+namespace {
+
+// A run made by hand: constant daily energy costs, installation costs, and lamps replaced on the
+// given days (each entry one lamp) of the existing scheme.
+SimulationResult HandRun(double existingDaily, double plannedDaily, double existingInstall,
+                         double plannedInstall, std::vector<int> existingReplacementDays = {}) {
+    SimulationResult r;
+    r.DailyEnergyCostExisting = existingDaily;
+    r.DailyEnergyCostPlanned = plannedDaily;
+    r.InstallCostExisting = existingInstall;
+    r.InstallCostPlanned = plannedInstall;
+    r.ExistingDays.resize(SimulationDays);
+    r.PlannedDays.resize(SimulationDays);
+    for (int day = 0; day < SimulationDays; ++day) {
+        std::int32_t replaced = 0;
+        for (int at : existingReplacementDays) {
+            replaced += at <= day ? 1 : 0;
+        }
+        r.ExistingDays[day].ReplacedLamps = replaced;
+    }
+    return r;
+}
+
+ProjectParameters LampPrices(double existing, double planned) {
+    ProjectParameters p;
+    p.ExistingLampPrice = existing;
+    p.PlannedLampPrice = planned;
+    p.Tariff = 2;
+    return p;
+}
+
+} // namespace
+
+TEST(Economics, NeutralRatesReproduceTheReportsCostsAndPayback) {
+    ProjectParameters p = test_support::StartUpCalculation();
+    for (const double blockPrice : {350.0, 900.0, 90000.0}) {
+        p.BlockPrice = blockPrice;
+        SimulationResult r;
+        Calculate(p, 4242, SimulatedDays::All, r);
+        const EconomicsFigures f = CalculateEconomics(p, r, EconomicsInputs{});
+        ASSERT_EQ(f.ExistingCosts.size(), static_cast<std::size_t>(SimulationDays));
+        for (int day = 0; day < SimulationDays; ++day) {
+            ASSERT_EQ(f.ExistingCosts[day], r.ExistingDays[day].CumulativeCost) << day;
+            ASSERT_EQ(f.PlannedCosts[day], r.PlannedDays[day].CumulativeCost) << day;
+        }
+        EXPECT_EQ(f.DiscountedPaybackFound, r.PaybackFound) << blockPrice;
+        EXPECT_EQ(f.DiscountedPaybackDay, r.PaybackDay) << blockPrice;
+        const int last = HorizonLastDay(10);
+        EXPECT_EQ(f.NetPresentValue,
+                  r.ExistingDays[last].CumulativeCost - r.PlannedDays[last].CumulativeCost);
+    }
+}
+
+TEST(Economics, OneYearOfTariffGrowthAndAPriceRise) {
+    // Existing 10 roubles a day against a planned scheme that costs 3700 to install: undiscounted
+    // the existing scheme is dearer from day 370 (3710), payback day 369. With 10 % a year the
+    // days of the second year cost 11: day 369 costs 3650 + 5 × 11 = 3705, payback day 368.
+    const ProjectParameters p = LampPrices(100, 0);
+    const SimulationResult r = HandRun(10, 0, 0, 3700);
+    EXPECT_EQ(CalculateEconomics(p, r, {}).DiscountedPaybackDay, 369);
+    EconomicsInputs growth;
+    growth.TariffGrowth = 10;
+    const EconomicsFigures f = CalculateEconomics(p, r, growth);
+    EXPECT_EQ(f.DiscountedPaybackDay, 368);
+    EXPECT_DOUBLE_EQ(f.ExistingCosts[364], 3650);
+    EXPECT_DOUBLE_EQ(f.ExistingCosts[369], 3705);
+    // A lamp bought on day 400 costs its price raised by a year of growth.
+    const SimulationResult lamp = HandRun(0, 0, 0, 0, {400});
+    EconomicsInputs dearer;
+    dearer.LampPriceGrowth = 20;
+    EXPECT_DOUBLE_EQ(CalculateEconomics(p, lamp, dearer).ExistingCosts[400], 120);
+    EXPECT_DOUBLE_EQ(CalculateEconomics(p, lamp, dearer).ExistingCosts[399], 0);
+}
+
+TEST(Economics, DiscountingMovesThePaybackAndTheValue) {
+    // 10 roubles a day saved against 1000 installed: undiscounted dearer from day 100 (1010).
+    // At 100 % a year day d is worth 2^(-d/365), and the saving reaches 1000 only later.
+    const ProjectParameters p = LampPrices(0, 0);
+    const SimulationResult r = HandRun(10, 0, 0, 1000);
+    EconomicsInputs rate;
+    rate.DiscountRate = 100;
+    const EconomicsFigures f = CalculateEconomics(p, r, rate);
+    double saved = 0;
+    int dearer = 0;
+    for (int day = 0; saved <= 1000; ++day) {
+        saved += 10 * std::pow(2.0, -day / 365.0);
+        dearer = day;
+    }
+    EXPECT_EQ(dearer, 110);
+    EXPECT_EQ(f.DiscountedPaybackDay, dearer - 1);
+    EXPECT_EQ(CalculateEconomics(p, r, {}).DiscountedPaybackDay, 99);
+    // The horizon's value: one year of 10 a day is 3650 undiscounted, less at a rate.
+    EconomicsInputs oneYear;
+    oneYear.HorizonYears = 1;
+    EXPECT_DOUBLE_EQ(CalculateEconomics(p, r, oneYear).NetPresentValue, 3650 - 1000);
+    oneYear.DiscountRate = 100;
+    EXPECT_LT(CalculateEconomics(p, r, oneYear).NetPresentValue, 3650 * 0.75 - 1000);
+    EXPECT_EQ(HorizonLastDay(27), 9854);
+    EXPECT_EQ(HorizonLastDay(28), SimulationDays - 1);
+}
+
+TEST(Economics, ReturnRateOfTwoFlows) {
+    // The planned scheme costs 1000 today and saves a lamp of 1500 bought after exactly one year:
+    // the value 1500 / (1 + r) - 1000 is 0 at r = 50 %.
+    const ProjectParameters p = LampPrices(1500, 0);
+    const SimulationResult r = HandRun(0, 0, 0, 1000, {365});
+    const EconomicsFigures f = CalculateEconomics(p, r, {});
+    ASSERT_EQ(f.InternalRateOfReturn.Found, ReturnRate::Kind::Found);
+    EXPECT_NEAR(f.InternalRateOfReturn.Percent, 50, 0.005);
+    // No saving at all: no rate; a saving far above the cost: above the highest rate.
+    EXPECT_EQ(CalculateEconomics(LampPrices(900, 0), r, {}).InternalRateOfReturn.Found,
+              ReturnRate::Kind::None);
+    EXPECT_EQ(CalculateEconomics(LampPrices(20000, 0), r, {}).InternalRateOfReturn.Found,
+              ReturnRate::Kind::AboveHighest);
+}
+
+TEST(Economics, YearlySavingsAndEmissions) {
+    ProjectParameters p = LampPrices(0, 0);
+    p.Tariff = 1.5;
+    SimulationResult r = HandRun(0, 0, 0, 0);
+    r.DailyEnergyExisting = 12;
+    r.DailyEnergyPlanned = 2;
+    EconomicsInputs inputs;
+    inputs.EmissionFactor = 0.5;
+    const EconomicsFigures f = CalculateEconomics(p, r, inputs);
+    EXPECT_DOUBLE_EQ(f.EnergySavedPerYear, 3650);
+    EXPECT_DOUBLE_EQ(f.MoneySavedFirstYear, 5475);
+    EXPECT_DOUBLE_EQ(f.CO2AvoidedPerYear, 1.825);
+}
