@@ -4,6 +4,7 @@
 #include "AtomicFile.h"
 #include "Calculation.h"
 #include "Help.h"
+#include "EconomicsDialog.h"
 #include "HouseInput.h"
 #include "InputPageControls.h"
 #include "IntSpinEdit.h"
@@ -197,6 +198,7 @@ void MainWindow::connectHandlers() {
     connect(ui_->saveButton, &QPushButton::clicked, this, on(&MainWindow::saveResults));
     connect(ui_->openHouseAction, &QAction::triggered, this, on(&MainWindow::openHouse));
     connect(ui_->saveHouseAction, &QAction::triggered, this, on(&MainWindow::saveHouse));
+    connect(ui_->economicsAction, &QAction::triggered, this, on(&MainWindow::openEconomics));
     connect(ui_->settingsAction, &QAction::triggered, this, on(&MainWindow::openSettings));
     connect(ui_->helpAction, &QAction::triggered, this, on(&MainWindow::openHelp));
     connect(ui_->aboutAction, &QAction::triggered, this, on(&MainWindow::openAbout));
@@ -374,9 +376,14 @@ void MainWindow::estimatePlannedBurnHours() {
 }
 
 void MainWindow::runCalculation() {
-    model::Calculate(parameters_,
-                     seedSource_ ? seedSource_() : static_cast<std::uint32_t>(std::time(nullptr)),
-                     model::SimulatedDays::All, result_);
+    seed_ = seedSource_ ? seedSource_() : static_cast<std::uint32_t>(std::time(nullptr));
+    model::Calculate(parameters_, seed_, model::SimulatedDays::All, result_);
+    ui_->economicsAction->setEnabled(true);
+}
+
+void MainWindow::openEconomics() {
+    EconomicsDialog dialog(parameters_, result_, seed_, locale_, this);
+    dialog.exec();
 }
 
 void MainWindow::renderResults() {

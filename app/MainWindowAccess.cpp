@@ -14,6 +14,7 @@ void SetUpMainWindowAccess(QMainWindow& window, Ui::MainWindow& ui) {
     MarkMnemonic(*ui.fileMenu->menuAction(), QChar(u'Ф'));
     MarkMnemonic(*ui.openHouseAction, QChar(u'О'));
     MarkMnemonic(*ui.saveHouseAction, QChar(u'С'));
+    MarkMnemonic(*ui.economicsAction, QChar(u'Э'));
     MarkMnemonic(*ui.settingsAction, QChar(u'Н'));
     MarkMnemonic(*ui.helpAction, QChar(u'П'));
     MarkMnemonic(*ui.aboutAction, QChar(u'О'));

@@ -1,4 +1,6 @@
 target_sources(appwindows PRIVATE
+    EconomicsDialog.cpp
+    EconomicsDialog.h
     HouseFile.cpp
     HouseFile.h
     InputPageControls.cpp

@@ -45,6 +45,11 @@ struct EconomicsFigures {
     std::vector<double> PlannedCosts;
 };
 
+// The economics inputs a house holds.
+inline EconomicsInputs EconomicsInputsOf(const ProjectParameters& p) {
+    return {p.TariffGrowth, p.LampPriceGrowth, p.DiscountRate, p.HorizonYears, p.EmissionFactor};
+}
+
 // The last day the horizon covers: min(365 × years, SimulationDays) - 1.
 int HorizonLastDay(std::int32_t horizonYears);
 

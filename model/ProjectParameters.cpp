@@ -53,6 +53,11 @@ void SetDefaultParameters(ProjectParameters& p) {
     p.TheftRateSoundSensor = 1.5;
     p.TheftRateExternalBlock = 1.5;
     p.BurnOutGamma = 0.1;
+    p.TariffGrowth = 0;
+    p.LampPriceGrowth = 0;
+    p.DiscountRate = 0;
+    p.HorizonYears = 10;
+    p.EmissionFactor = 0;
 }
 
 } // namespace model

@@ -1,6 +1,7 @@
 target_sources(report PRIVATE
     Canvas.cpp
     CostChart.cpp
+    EconomicsPage.cpp
     Fonts.cpp
     MonthlyChart.cpp
     Rendering.cpp

@@ -1,0 +1,279 @@
+#include "EconomicsDialog.h"
+
+#include "Calculation.h"
+#include "MessageBoxes.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+// The chart of the discounted saving, drawn by the report's renderer at the screen's resolution.
+class SavingChart : public QWidget {
+public:
+    SavingChart(const report::EconomicsPage& page, QWidget* parent) : QWidget(parent), page_(page) {
+        setMinimumSize(600, 260);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        report::DrawSavingChart(painter, QRectF(rect()).adjusted(0, 0, -1, -1), page_.Figures,
+                                page_.Inputs.HorizonYears, page_.Locale);
+    }
+
+private:
+    const report::EconomicsPage& page_;
+};
+
+QString Text(double value, const model::NumberLocale& locale) {
+    return QString::fromStdString(model::FormatNumber(value, "0.00", locale));
+}
+
+// The payback of the house with one input scaled, on the same seed.
+std::optional<int> MovedPayback(model::ProjectParameters p, double model::ProjectParameters::*input,
+                                double factor, std::uint32_t seed) {
+    p.*input *= factor;
+    model::SimulationResult r;
+    model::Calculate(p, seed, model::SimulatedDays::All, r);
+    const model::EconomicsFigures f = model::CalculateEconomics(p, r, model::EconomicsInputsOf(p));
+    return f.DiscountedPaybackFound ? std::optional<int>(f.DiscountedPaybackDay) : std::nullopt;
+}
+
+} // namespace
+
+EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
+                                 const model::SimulationResult& result, std::uint32_t seed,
+                                 const model::NumberLocale& locale, QWidget* parent)
+    : QDialog(parent), parameters_(parameters), result_(result), seed_(seed), locale_(locale) {
+    setWindowTitle(QStringLiteral("Экономика проекта"));
+    page_.Address = QString::fromStdString(parameters.Address);
+    page_.Locale = locale;
+
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    layout->addLayout(top);
+
+    auto* inputBox = new QFormLayout;
+    const model::ProjectParameters& p = parameters_;
+    const std::array<std::tuple<QString, double, double, double, bool>, 5> fields = {{
+        {QStringLiteral("Рост &тарифа, % в год (−50..100)"), p.TariffGrowth, -50, 100, false},
+        {QStringLiteral("Рост цен на &лампы, % в год (−50..100)"), p.LampPriceGrowth, -50, 100,
+         false},
+        {QStringLiteral("Ставка &дисконтирования, % в год (0..100)"), p.DiscountRate, 0, 100,
+         false},
+        {QStringLiteral("&Горизонт, лет (1..27)"), static_cast<double>(p.HorizonYears), 1, 27,
+         true},
+        {QStringLiteral("Коэффициент &выбросов, кг CO₂ на кВт·ч (0..2)"), p.EmissionFactor, 0, 2,
+         false},
+    }};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto& [caption, value, low, high, whole] = fields[i];
+        auto* edit = new QLineEdit(whole ? QString::number(value) : Text(value, locale_), this);
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(edit);
+        QString plain = caption;
+        edit->setAccessibleName(plain.remove(QLatin1Char('&')));
+        inputBox->addRow(label, edit);
+        inputs_[i] = {edit, plain.left(plain.indexOf(QLatin1Char(','))), low, high, whole};
+        connect(edit, &QLineEdit::returnPressed, this, [this] { Recalculate(); });
+    }
+    auto* recalculate = new QPushButton(QStringLiteral("&Пересчитать"), this);
+    inputBox->addRow(recalculate);
+    connect(recalculate, &QPushButton::clicked, this, [this] { Recalculate(); });
+    top->addLayout(inputBox);
+
+    auto* figureBox = new QFormLayout;
+    for (const auto& [caption, value] : report::EconomicsFigureLines({}, locale_)) {
+        auto* valueLabel = new QLabel(this);
+        valueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
+        valueLabel->setAccessibleName(caption);
+        figureBox->addRow(new QLabel(caption, this), valueLabel);
+        figureValues_.push_back(valueLabel);
+    }
+    top->addLayout(figureBox);
+
+    auto* chartCaption = new QLabel(
+        QStringLiteral("Дисконтированная экономия (существующая минус планируемая схема), руб."),
+        this);
+    layout->addWidget(chartCaption);
+    chart_ = new SavingChart(page_, this);
+    chart_->setAccessibleName(chartCaption->text());
+    layout->addWidget(chart_, 1);
+
+    sensitivity_ = new QTableWidget(4, 2, this);
+    sensitivity_->setAccessibleName(
+        QStringLiteral("Дисконтированный срок окупаемости при изменении входных данных"));
+    sensitivity_->setHorizontalHeaderLabels({QStringLiteral("−20 %"), QStringLiteral("+20 %")});
+    sensitivity_->setVerticalHeaderLabels(
+        {QStringLiteral("Тариф"), QStringLiteral("Срок службы планируемых ламп"),
+         QStringLiteral("Срок службы существующих ламп"), QStringLiteral("Цена блока")});
+    sensitivity_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sensitivity_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sensitivity_->setFixedHeight(150);
+    layout->addWidget(sensitivity_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* save = new QPushButton(QStringLiteral("&Сохранить…"), this);
+    auto* close = new QPushButton(QStringLiteral("&Закрыть"), this);
+    buttons->addWidget(save);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    connect(save, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Save(); }); });
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    saveFileQuestion_ = [](QWidget* parent) {
+        QString filter = QStringLiteral("PNG (*.png)");
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранение экономики"),
+                                            QString(), QStringLiteral("PNG (*.png);;PDF (*.pdf)"),
+                                            &filter, QFileDialog::DontConfirmOverwrite);
+    };
+    resize(980, 720);
+    page_.Inputs = model::EconomicsInputsOf(parameters_);
+    ShowFigures();
+    StartSensitivity();
+}
+
+EconomicsDialog::~EconomicsDialog() {
+    WaitForSensitivity();
+}
+
+void EconomicsDialog::WaitForSensitivity() {
+    if (sensitivityThread_ != nullptr) {
+        sensitivityThread_->wait();
+        QCoreApplication::sendPostedEvents(this);
+        QCoreApplication::sendPostedEvents(sensitivityThread_);
+    }
+}
+
+bool EconomicsDialog::Recalculate() {
+    std::array<double, 5> values{};
+    for (std::size_t i = 0; i < inputs_.size(); ++i) {
+        const Input& input = inputs_[i];
+        const QString text = input.Edit->text().trimmed();
+        double value = 0;
+        QString problem;
+        if (!model::TryParseReal(text.toStdString(), locale_, value)) {
+            problem = QStringLiteral("%1: «%2» — не число").arg(input.Caption, text);
+        } else if (value < input.Low || value > input.High ||
+                   (input.Whole && value != std::trunc(value))) {
+            problem = QStringLiteral("%1: %2 — вне допустимых пределов (%3..%4%5)")
+                          .arg(input.Caption, text, QString::number(input.Low),
+                               QString::number(input.High),
+                               input.Whole ? QStringLiteral(", целое") : QString());
+        }
+        if (!problem.isEmpty()) {
+            MessageBoxes::Current().ShowInformation(this, problem);
+            input.Edit->setFocus(Qt::OtherFocusReason);
+            input.Edit->selectAll();
+            return false;
+        }
+        values[i] = value;
+    }
+    parameters_.TariffGrowth = values[0];
+    parameters_.LampPriceGrowth = values[1];
+    parameters_.DiscountRate = values[2];
+    parameters_.HorizonYears = static_cast<std::int32_t>(values[3]);
+    parameters_.EmissionFactor = values[4];
+    page_.Inputs = model::EconomicsInputsOf(parameters_);
+    ShowFigures();
+    StartSensitivity();
+    return true;
+}
+
+void EconomicsDialog::ShowFigures() {
+    page_.Figures = model::CalculateEconomics(parameters_, result_, page_.Inputs);
+    const auto lines = report::EconomicsFigureLines(page_.Figures, locale_);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        figureValues_[i]->setText(lines[i].second);
+    }
+    chart_->setAccessibleDescription(lines[0].first + QStringLiteral(": ") + lines[0].second +
+                                     QStringLiteral("; ") + lines[1].first + QStringLiteral(": ") +
+                                     lines[1].second);
+    chart_->update();
+}
+
+void EconomicsDialog::StartSensitivity() {
+    WaitForSensitivity();
+    for (int row = 0; row < sensitivity_->rowCount(); ++row) {
+        for (int column = 0; column < 2; ++column) {
+            sensitivity_->setItem(row, column, new QTableWidgetItem(QStringLiteral("…")));
+        }
+    }
+    page_.Sensitivity.clear();
+    // A changed lamp life is a new run of the simulation: eight runs, off the interface thread.
+    auto rows = std::make_shared<std::vector<report::SensitivityRow>>();
+    const model::ProjectParameters p = parameters_;
+    const std::uint32_t seed = seed_;
+    sensitivityThread_ = QThread::create([rows, p, seed] {
+        const std::array<std::pair<QString, double model::ProjectParameters::*>, 4> moved = {{
+            {QStringLiteral("Тариф"), &model::ProjectParameters::Tariff},
+            {QStringLiteral("Срок службы планируемых ламп"),
+             &model::ProjectParameters::PlannedLampLife},
+            {QStringLiteral("Срок службы существующих ламп"),
+             &model::ProjectParameters::ExistingLampLife},
+            {QStringLiteral("Цена блока"), &model::ProjectParameters::BlockPrice},
+        }};
+        try {
+            for (const auto& [caption, input] : moved) {
+                rows->push_back({caption, MovedPayback(p, input, 0.8, seed),
+                                 MovedPayback(p, input, 1.2, seed)});
+            }
+        } catch (const std::exception&) {
+            rows->clear(); // shown as not calculated
+        }
+    });
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    connect(sensitivityThread_, &QThread::finished, this,
+            [this, rows, thread = sensitivityThread_] {
+                QApplication::restoreOverrideCursor();
+                thread->deleteLater();
+                if (sensitivityThread_ == thread) {
+                    sensitivityThread_ = nullptr;
+                }
+                page_.Sensitivity = *rows;
+                for (std::size_t row = 0; row < rows->size(); ++row) {
+                    const report::SensitivityRow& line = (*rows)[row];
+                    const auto cell = [&](std::optional<int> day) {
+                        return new QTableWidgetItem(report::PaybackText(day, locale_));
+                    };
+                    sensitivity_->setItem(static_cast<int>(row), 0, cell(line.LowerPayback));
+                    sensitivity_->setItem(static_cast<int>(row), 1, cell(line.HigherPayback));
+                }
+            });
+    sensitivityThread_->start();
+}
+
+void EconomicsDialog::Save() {
+    const QString fileName = saveFileQuestion_(this);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    const QFileInfo existing(fileName);
+    if (existing.exists() && !existing.isDir() &&
+        !MessageBoxes::Current().Confirm(this, QStringLiteral("Файл существует. Заменить?"))) {
+        return;
+    }
+    WaitForSensitivity();
+    report::WriteEconomicsFile(
+        fileName, page_,
+        existing.suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0);
+}
