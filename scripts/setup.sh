@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   cups cups-bsd printer-driver-cups-pdf poppler-utils
   desktop-file-utils appstream dpkg-dev file
+  help2man lintian devscripts
   clang libclang-rt-14-dev
   libcsv-dev
 )

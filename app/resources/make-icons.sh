@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Draws the program icon (128, 64, 32, 16 px) and the four zoom button images with ImageMagick.
+# Draws the program icon (128, 64, 48, 32, 16 px) and the four zoom button images with ImageMagick
+# (and librsvg2-bin for the 48 px icon).
 # The PNGs are committed; run this only to change them.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -18,6 +19,8 @@ for size in 128 64 32 16; do
     convert icon-512.png -filter Lanczos -resize ${size}x${size} PNG32:icons/virasvet-${size}.png
 done
 rm icon-512.png
+# The scalable icon icons/virasvet.svg is the same drawing; the 48 px one is made from it.
+rsvg-convert -w 48 -h 48 icons/virasvet.svg -o icons/virasvet-48.png
 
 # Zoom buttons, 20 x 18 and 40 x 36 for screens of twice the pixel density (Qt picks the "@2x"
 # file by itself): a double arrow along the axis and a magnifier with minus or plus.
