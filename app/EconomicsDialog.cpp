@@ -127,7 +127,10 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
          QStringLiteral("Срок службы существующих ламп"), QStringLiteral("Цена блока")});
     sensitivity_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sensitivity_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    sensitivity_->setFixedHeight(150);
+    sensitivity_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sensitivity_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sensitivity_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    sensitivity_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     layout->addWidget(sensitivity_);
 
     auto* buttons = new QHBoxLayout;
