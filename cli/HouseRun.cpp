@@ -35,7 +35,11 @@ public:
             ++left_;
         }
     }
+    // After messages, a last line with the counts; a run without any stays silent.
     void Summary(std::size_t calculated, std::size_t rejected) const {
+        if (shown_ == 0 && rejected == 0) {
+            return;
+        }
         if (left_ > 0) {
             std::cerr << "… и ещё сообщений об ошибках в строках: " << left_
                       << " (показывать больше: --max-errors)\n";

@@ -62,6 +62,10 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
             } else {
                 row.Texts[*field] = record.Cells[column];
             }
+        } else if (column < header.Nameless.size() && header.Nameless[column] &&
+                   !record.Cells[column].empty()) {
+            row.Messages.push_back(where + "значение в столбце без имени (столбец " +
+                                   std::to_string(column + 1) + ")");
         }
     }
     row.Address = row.Texts[AddressField] ? std::string(*row.Texts[AddressField])

@@ -496,10 +496,15 @@ HeaderFields MapHeader(const std::vector<std::string>& header) {
     }
     HeaderFields mapped;
     mapped.FieldOfColumn.resize(header.size());
+    mapped.Nameless.resize(header.size());
     std::vector<bool> taken(fields.size());
     for (std::size_t column = 0; column < header.size(); ++column) {
         const std::string key = NameKey(header[column]);
-        const auto field = key.empty() ? keys.end() : std::find(keys.begin(), keys.end(), key);
+        if (key.empty()) {
+            mapped.Nameless[column] = true;
+            continue; // a column without a name holds nothing (HouseRow refuses a value in it)
+        }
+        const auto field = std::find(keys.begin(), keys.end(), key);
         const auto index = static_cast<std::size_t>(field - keys.begin());
         if (field != keys.end()) {
             if (taken[index]) {

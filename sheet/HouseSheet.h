@@ -96,7 +96,7 @@ Sheet ParseSheet(std::string_view content, Encoding encoding = Encoding::Detect)
 
 // The house field of each column of a header, as an index into model::HouseFields(), the names
 // matched without regard to ASCII case; none for a column that is no field. A column that is no
-// field is carried: its cells go into the results unchanged. A name one or two letters away from a
+// field is carried: its cells go into the results unchanged; a column without a name is neither. A name one or two letters away from a
 // field's name (case, blanks and underscores ignored) is taken for a misspelt field and is a
 // problem, as is a field an earlier column took; problems are listed in column order.
 struct HeaderProblem {
@@ -107,6 +107,7 @@ struct HeaderProblem {
 struct HeaderFields {
     std::vector<std::optional<std::size_t>> FieldOfColumn;
     std::vector<std::size_t> CarriedColumns; // columns that are no field, in order
+    std::vector<bool> Nameless;              // per column: it has no name
     std::vector<HeaderProblem> Problems;
 };
 HeaderFields MapHeader(const std::vector<std::string>& header);
