@@ -65,44 +65,48 @@ struct Input {
     std::vector<std::optional<std::size_t>> CarriedPlace;
 };
 
+// One row of a block, once checked and calculated on a thread.
 struct BlockHouse {
     sheet::HouseRowSource Source;
     std::vector<std::string> Carried; // in the results' carried columns
     std::vector<std::string> Messages;
-    std::optional<model::ProjectParameters> House;
-    std::optional<std::size_t> Calculation; // index into the block's figures
+    std::optional<model::HouseFigures> Figures;
 };
 
-struct HouseBlock {
-    std::vector<BlockHouse> Houses;
-    std::vector<model::ProjectParameters> Calculations;
-};
-
-HouseBlock ReadBlock(Input& input, std::size_t wanted, std::size_t carriedColumns, bool& more) {
-    std::vector<sheet::SheetRecord> records;
-    more = input.Sheet->ReadRecords(wanted, records);
-    HouseBlock block;
-    block.Houses.reserve(records.size());
+// Checks and calculates a block of records on the threads: the rows are read there too, which is
+// most of the reading's work.
+std::vector<BlockHouse> CalculateBlock(const Input& input,
+                                       const std::vector<sheet::SheetRecord>& records,
+                                       std::size_t carriedColumns, const RunOptions& options,
+                                       std::atomic<std::size_t>& done) {
+    std::vector<BlockHouse> houses(records.size());
     const std::size_t columns = input.Sheet->Header().size();
     const char delimiter = input.Sheet->Delimiter().value_or(',');
-    for (const sheet::SheetRecord& record : records) {
-        sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name);
-        BlockHouse house;
+    ForEachOnThreads(records.size(), options.Jobs, [&](std::size_t i, model::SimulationResult& days) {
+        sheet::HouseRow row =
+            sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i], input.Name);
+        BlockHouse& house = houses[i];
         house.Source = {input.Name, row.Line, std::move(row.Address)};
         house.Carried.resize(carriedColumns);
-        for (std::size_t i = 0; i < row.Carried.size(); ++i) {
-            if (input.CarriedPlace[i]) {
-                house.Carried[*input.CarriedPlace[i]] = std::move(row.Carried[i]);
+        for (std::size_t c = 0; c < row.Carried.size(); ++c) {
+            if (input.CarriedPlace[c]) {
+                house.Carried[*input.CarriedPlace[c]] = std::move(row.Carried[c]);
             }
         }
         house.Messages = std::move(row.Messages);
         if (row.House) {
-            house.Calculation = block.Calculations.size();
-            block.Calculations.push_back(std::move(*row.House));
+            house.Figures = model::CalculateFigures(*row.House, options.Seed, days);
+            if (!sheet::FiguresAreFinite(*house.Figures)) {
+                house.Messages.push_back(
+                    house.Source.File + ":" + std::to_string(house.Source.Line) +
+                    ": расчёт даёт бесконечные или неопределённые значения: цены, мощности или "
+                    "сроки службы слишком велики");
+                house.Figures.reset();
+            }
         }
-        block.Houses.push_back(std::move(house));
-    }
-    return block;
+        ++done;
+    });
+    return houses;
 }
 
 bool SameFile(const std::string& input, const QString& output) {
@@ -220,33 +224,22 @@ int RunHouses(const RunOptions& options) {
         progress.Update(bytesBefore + input.Sheet->BytesRead(), done.load());
     };
 
-    const auto writeBlock = [&](HouseBlock& block, std::vector<model::HouseFigures>& figures) {
-        for (BlockHouse& house : block.Houses) {
-            std::optional<model::HouseFigures> houseFigures;
-            if (house.Calculation) {
-                houseFigures = std::move(figures[*house.Calculation]);
-                if (!sheet::FiguresAreFinite(*houseFigures)) {
-                    house.Messages.push_back(
-                        house.Source.File + ":" + std::to_string(house.Source.Line) +
-                        ": расчёт даёт бесконечные или неопределённые значения: цены, мощности "
-                        "или сроки службы слишком велики");
-                    houseFigures.reset();
-                }
-            }
+    const auto writeBlock = [&](std::vector<BlockHouse>& houses) {
+        for (BlockHouse& house : houses) {
             if (!house.Messages.empty()) {
                 progress.Clear();
             }
             for (const std::string& message : house.Messages) {
                 messages.Row(message);
             }
-            if (houseFigures) {
+            if (house.Figures) {
                 ++calculated;
             } else {
                 ++rejected;
             }
             std::vector<std::string> cells = std::move(house.Carried);
             const std::vector<std::string> results =
-                sheet::ResultCells(house.Source, houseFigures, options.Seed, locale);
+                sheet::ResultCells(house.Source, house.Figures, options.Seed, locale);
             cells.insert(cells.end(), results.begin(), results.end());
             output->Row(cells);
         }
@@ -257,27 +250,25 @@ int RunHouses(const RunOptions& options) {
     try {
         for (Input& input : inputs) {
             reading = &input;
-            bool more = true;
             bool any = false;
-            std::size_t wanted = FirstBlock;
-            HouseBlock current = ReadBlock(input, wanted, carriedNames.size(), more);
-            while (!current.Houses.empty() || more) {
-                any = any || !current.Houses.empty();
-                // The block is calculated while the next one is read.
+            std::vector<sheet::SheetRecord> current;
+            bool more = input.Sheet->ReadRecords(FirstBlock, current);
+            while (!current.empty() || more) {
+                any = any || !current.empty();
+                // The block is checked and calculated while the next one is read.
                 auto pending = std::async(std::launch::async, [&] {
-                    return CalculateHouses(current.Calculations, options.Seed, options.Jobs, &done);
+                    return CalculateBlock(input, current, carriedNames.size(), options, done);
                 });
-                HouseBlock next;
+                std::vector<sheet::SheetRecord> next;
                 if (more) {
-                    wanted = Block;
-                    next = ReadBlock(input, wanted, carriedNames.size(), more);
+                    more = input.Sheet->ReadRecords(Block, next);
                 }
                 while (pending.wait_for(std::chrono::milliseconds(200)) !=
                        std::future_status::ready) {
                     showProgress(input);
                 }
-                std::vector<model::HouseFigures> figures = pending.get();
-                writeBlock(current, figures);
+                std::vector<BlockHouse> houses = pending.get();
+                writeBlock(houses);
                 showProgress(input);
                 current = std::move(next);
             }

@@ -33,7 +33,9 @@ std::string FieldMessage(const model::HouseFieldError& error) {
 HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFields& header,
                       const SheetRecord& record, std::string_view fileName) {
     const std::span<const model::HouseField> fields = model::HouseFields();
-    const std::string where = std::string(fileName) + ":" + std::to_string(record.Line) + ": ";
+    const auto whereText = [&] {
+        return std::string(fileName) + ":" + std::to_string(record.Line) + ": ";
+    };
     HouseRow row;
     row.Line = record.Line;
     row.Texts.resize(fields.size());
@@ -45,7 +47,7 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     // way a cell would go to the wrong field.
     if (record.Cells.size() != headerColumns) {
         row.Messages.push_back(
-            where + "ячеек в строке: " + std::to_string(record.Cells.size()) +
+            whereText() + "ячеек в строке: " + std::to_string(record.Cells.size()) +
             ", столбцов в заголовке: " + std::to_string(headerColumns) +
             (delimiter == ','
                  ? " (при разделителе ',' число с десятичной запятой берётся в кавычки, "
@@ -56,7 +58,7 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     for (std::size_t column = 0; column < std::min(record.Cells.size(), headerColumns); ++column) {
         if (const std::optional<std::size_t> field = header.FieldOfColumn[column]) {
             if (record.Cells[column].size() > LongestCell) {
-                row.Messages.push_back(where + std::string(fields[*field].Name) +
+                row.Messages.push_back(whereText() + std::string(fields[*field].Name) +
                                        ": ячейка длиннее " + std::to_string(LongestCell) +
                                        " байт");
             } else {
@@ -64,18 +66,18 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
             }
         } else if (column < header.Nameless.size() && header.Nameless[column] &&
                    !record.Cells[column].empty()) {
-            row.Messages.push_back(where + "значение в столбце без имени (столбец " +
+            row.Messages.push_back(whereText() + "значение в столбце без имени (столбец " +
                                    std::to_string(column + 1) + ")");
         }
     }
     row.Address = row.Texts[AddressField] ? std::string(*row.Texts[AddressField])
                                           : std::string(fields[AddressField].StartText);
     model::ProjectParameters p;
-    const std::vector<model::NumberLocale> locales = NumberLocalesOf(delimiter);
+    static const std::vector<model::NumberLocale> locales = NumberLocalesOf(delimiter); // alike for both
     const std::vector<model::HouseFieldError> errors =
         model::ReadHouse(row.Texts, locales, p, model::ReadingRules::Sheet);
     for (const model::HouseFieldError& error : errors) {
-        row.Messages.push_back(where + FieldMessage(error));
+        row.Messages.push_back(whereText() + FieldMessage(error));
     }
     if (row.Messages.empty()) {
         row.House = std::move(p);
