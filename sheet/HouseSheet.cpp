@@ -12,10 +12,15 @@
 namespace sheet {
 namespace {
 
-// The length of the longest prefix of `text` that is complete UTF-8 (a sequence cut by the end of
-// the piece is left for the next one), or nullopt when it holds bytes that are not UTF-8. Control
-// characters pass here: Text() refuses them.
-std::optional<std::size_t> Utf8Prefix(std::string_view text) {
+// How much of a piece of text is UTF-8: the length of its longest prefix of whole characters, and
+// whether bytes that are not UTF-8 follow (else a character cut by the end of the piece, or
+// nothing). Control characters pass here: Text() refuses them.
+struct Utf8Scan {
+    std::size_t Valid = 0;
+    bool Bad = false;
+};
+
+Utf8Scan ScanUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -35,25 +40,25 @@ std::optional<std::size_t> Utf8Prefix(std::string_view text) {
             length = 4;
             lowest = 0x10000;
         } else {
-            return std::nullopt;
+            return {i, true};
         }
         std::uint32_t code = c & (0x7F >> length);
         for (std::size_t k = 1; k < length; ++k) {
             if (i + k == text.size()) {
-                return i; // cut by the end of the piece
+                return {i, false}; // cut by the end of the piece
             }
             const auto next = static_cast<unsigned char>(text[i + k]);
             if ((next & 0xC0) != 0x80) {
-                return std::nullopt;
+                return {i, true};
             }
             code = (code << 6) | (next & 0x3F);
         }
         if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            return std::nullopt;
+            return {i, true};
         }
         i += length;
     }
-    return i;
+    return {i, false};
 }
 
 bool IsControl(char c) {
@@ -262,9 +267,9 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
         if (Wanted != Encoding::Detect) {
             Decided = Wanted;
         } else if (Raw.size() >= EncodingSample || last) {
-            const std::optional<std::size_t> valid = Utf8Prefix(Raw);
-            Decided = valid && (*valid == Raw.size() || !last) ? Encoding::Utf8
-                                                                : Encoding::Windows1251;
+            const Utf8Scan scan = ScanUtf8(Raw);
+            Decided = !scan.Bad && (scan.Valid == Raw.size() || !last) ? Encoding::Utf8
+                                                                         : Encoding::Windows1251;
         } else {
             return;
         }
@@ -277,18 +282,22 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
         }
     }
     if (*Decided == Encoding::Utf8) {
-        const std::optional<std::size_t> valid = Utf8Prefix(Raw);
-        if (!valid || (last && *valid != Raw.size())) {
-            throw SheetError("строка " + std::to_string(TextLine) +
-                             " или после неё: текст не в кодировке UTF-8 (файл в Windows-1251 "
-                             "читается с --encoding windows-1251)");
+        const Utf8Scan scan = ScanUtf8(Raw);
+        if (scan.Bad || (last && scan.Valid != Raw.size())) {
+            const auto line = TextLine + static_cast<std::size_t>(std::count(
+                                             Raw.begin(), Raw.begin() + static_cast<std::ptrdiff_t>(
+                                                                            scan.Valid),
+                                             '\n'));
+            throw SheetError("строка " + std::to_string(line) +
+                             ": текст не в кодировке UTF-8 (файл в Windows-1251 читается с "
+                             "--encoding windows-1251)");
         }
-        if (*valid == Raw.size()) {
+        if (scan.Valid == Raw.size()) {
             Text(Raw);
             Raw.clear();
         } else {
-            const std::string text = Raw.substr(0, *valid);
-            Raw.erase(0, *valid);
+            const std::string text = Raw.substr(0, scan.Valid);
+            Raw.erase(0, scan.Valid);
             Text(text);
         }
         return;
@@ -301,7 +310,7 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
     std::size_t outLeft = text.size();
     if (iconv(*Converter, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1)) {
         throw SheetError("строка " + std::to_string(TextLine) +
-                         " или после неё: байт, которого нет в кодировке Windows-1251");
+                         " или следующие: байт, которого нет в кодировке Windows-1251");
     }
     text.resize(text.size() - outLeft);
     Raw.clear();
