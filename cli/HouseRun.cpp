@@ -81,7 +81,7 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
                                        std::atomic<std::size_t>& done) {
     std::vector<BlockHouse> houses(records.size());
     const std::size_t columns = input.Sheet->Header().size();
-    const char delimiter = input.Sheet->Delimiter().value_or(',');
+    const char delimiter = input.Sheet->Delimiter().value_or(';'); // a workbook splits no number
     ForEachOnThreads(records.size(), options.Jobs, [&](std::size_t i, model::SimulationResult& days) {
         sheet::HouseRow row =
             sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i], input.Name);

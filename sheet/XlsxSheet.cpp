@@ -383,11 +383,18 @@ void XlsxSheet::ReadHeader() {
 
 bool XlsxSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records) {
     ReadHeader();
+    const std::size_t columns = state_->Header.size();
     for (std::size_t i = 0; i < wanted; ++i) {
         SheetRecord record;
         if (!state_->NextRow(record)) {
             return false;
         }
+        // A workbook leaves out empty cells at the end of a row: the row has the header's width
+        // unless it holds something past it.
+        while (record.Cells.size() > columns && record.Cells.back().empty()) {
+            record.Cells.pop_back();
+        }
+        record.Cells.resize(std::max(record.Cells.size(), columns));
         records.push_back(std::move(record));
     }
     return !state_->Ended;

@@ -13,7 +13,8 @@ namespace sheet {
 // The first sheet of an .xlsx workbook, read row by row: its first row that is not empty is the
 // header, each later one a record whose Line is the row's number. Cells hold text as written,
 // numbers as the workbook stores them (a decimal point), true and false as 1 and 0; a formula
-// cell holds its saved value. Throws SheetError for a file that is not such a workbook.
+// cell holds its saved value. A record has the header's number of cells, unless it holds a value
+// past the header. Throws SheetError for a file that is not such a workbook.
 class XlsxSheet {
 public:
     explicit XlsxSheet(const std::string& fileName);
