@@ -13,6 +13,8 @@ packages=(
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-14-dev
   libcsv-dev
+  libxlsxwriter-dev
+  libzip-dev
 )
 
 missing=()
