@@ -82,30 +82,31 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
     std::vector<BlockHouse> houses(records.size());
     const std::size_t columns = input.Sheet->Header().size();
     const char delimiter = input.Sheet->Delimiter().value_or(';'); // a workbook splits no number
-    ForEachOnThreads(records.size(), options.Jobs, [&](std::size_t i, model::SimulationResult& days) {
-        sheet::HouseRow row =
-            sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i], input.Name);
-        BlockHouse& house = houses[i];
-        house.Source = {input.Name, row.Line, std::move(row.Address)};
-        house.Carried.resize(carriedColumns);
-        for (std::size_t c = 0; c < row.Carried.size(); ++c) {
-            if (input.CarriedPlace[c]) {
-                house.Carried[*input.CarriedPlace[c]] = std::move(row.Carried[c]);
+    ForEachOnThreads(
+        records.size(), options.Jobs, [&](std::size_t i, model::SimulationResult& days) {
+            sheet::HouseRow row =
+                sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i], input.Name);
+            BlockHouse& house = houses[i];
+            house.Source = {input.Name, row.Line, std::move(row.Address)};
+            house.Carried.resize(carriedColumns);
+            for (std::size_t c = 0; c < row.Carried.size(); ++c) {
+                if (input.CarriedPlace[c]) {
+                    house.Carried[*input.CarriedPlace[c]] = std::move(row.Carried[c]);
+                }
             }
-        }
-        house.Messages = std::move(row.Messages);
-        if (row.House) {
-            house.Figures = model::CalculateFigures(*row.House, options.Seed, days);
-            if (!sheet::FiguresAreFinite(*house.Figures)) {
-                house.Messages.push_back(
-                    house.Source.File + ":" + std::to_string(house.Source.Line) +
-                    ": расчёт даёт бесконечные или неопределённые значения: цены, мощности или "
-                    "сроки службы слишком велики");
-                house.Figures.reset();
+            house.Messages = std::move(row.Messages);
+            if (row.House) {
+                house.Figures = model::CalculateFigures(*row.House, options.Seed, days);
+                if (!sheet::FiguresAreFinite(*house.Figures)) {
+                    house.Messages.push_back(
+                        house.Source.File + ":" + std::to_string(house.Source.Line) +
+                        ": расчёт даёт бесконечные или неопределённые значения: цены, мощности или "
+                        "сроки службы слишком велики");
+                    house.Figures.reset();
+                }
             }
-        }
-        ++done;
-    });
+            ++done;
+        });
     return houses;
 }
 
@@ -143,9 +144,8 @@ int RunHouses(const RunOptions& options) {
             continue;
         }
         input.Fields = sheet::MapHeader(input.Sheet->Header());
-        for (const std::string& message :
-             sheet::HeaderMessages(input.Sheet->Header(), input.Sheet->HeaderLine(), input.Fields,
-                                   name)) {
+        for (const std::string& message : sheet::HeaderMessages(
+                 input.Sheet->Header(), input.Sheet->HeaderLine(), input.Fields, name)) {
             Report(message);
         }
         usable = usable && input.Fields.Problems.empty();

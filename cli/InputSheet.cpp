@@ -114,10 +114,9 @@ private:
 bool IsWorkbookName(const std::string& name) {
     constexpr std::string_view extension = ".xlsx";
     return name.size() > extension.size() &&
-           std::equal(extension.begin(), extension.end(), name.end() - extension.size(),
-                      [](char a, char b) {
-                          return a == std::tolower(static_cast<unsigned char>(b));
-                      });
+           std::equal(
+               extension.begin(), extension.end(), name.end() - extension.size(),
+               [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding) {

@@ -22,8 +22,9 @@ void Progress::Update(std::uint64_t bytesRead, std::size_t housesDone) {
         const double part =
             std::min(1.0, static_cast<double>(bytesRead) / static_cast<double>(totalBytes_));
         const double left = part > 0 ? seconds * (1 - part) / part : 0;
-        std::fprintf(stderr, "\rпрочитано %.0f%%, посчитано домов: %zu, %.0f домов/с, осталось %.0f с\033[K",
-                     part * 100, housesDone, rate, left);
+        std::fprintf(
+            stderr, "\rпрочитано %.0f%%, посчитано домов: %zu, %.0f домов/с, осталось %.0f с\033[K",
+            part * 100, housesDone, rate, left);
     } else {
         std::fprintf(stderr, "\rпрочитано %.1f МБ, посчитано домов: %zu, %.0f домов/с\033[K",
                      static_cast<double>(bytesRead) / (1 << 20), housesDone, rate);

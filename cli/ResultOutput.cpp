@@ -117,10 +117,9 @@ public:
             target = QFileInfo(target.symLinkTarget()); // the link stays, its target is replaced
         }
         target_ = target.absoluteFilePath();
-        std::string pattern =
-            (target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-             QStringLiteral(".XXXXXX"))
-                .toStdString();
+        std::string pattern = (target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                               QStringLiteral(".XXXXXX"))
+                                  .toStdString();
         const int handle = ::mkstemp(pattern.data());
         if (handle < 0) {
             throw WriteError(fileName, SystemReason(errno));
@@ -164,9 +163,9 @@ public:
             }
             const auto column = static_cast<lxw_col_t>(i);
             double value = 0;
-            const bool number = i < numbers_.size() && numbers_[i] &&
-                                std::from_chars(cell.data(), cell.data() + cell.size(), value).ec ==
-                                    std::errc();
+            const bool number =
+                i < numbers_.size() && numbers_[i] &&
+                std::from_chars(cell.data(), cell.data() + cell.size(), value).ec == std::errc();
             const lxw_error error =
                 number ? worksheet_write_number(sheet_, row_, column, value, nullptr)
                        : worksheet_write_string(sheet_, row_, column, cell.c_str(), nullptr);
@@ -218,15 +217,17 @@ private:
 
     void NewSheet() {
         ++sheets_;
-        const std::string name = sheets_ == 1 ? "Результаты" : "Результаты " + std::to_string(sheets_);
+        const std::string name =
+            sheets_ == 1 ? "Результаты" : "Результаты " + std::to_string(sheets_);
         sheet_ = workbook_add_worksheet(workbook_, name.c_str());
         if (sheet_ == nullptr) {
             throw WriteError(fileName_, QStringLiteral("не удаётся добавить лист"));
         }
         for (std::size_t i = 0; i < names_.size(); ++i) {
             const auto column = static_cast<lxw_col_t>(i);
-            const double width =
-                names_[i] == "Address" ? 40.0 : std::max(10.0, static_cast<double>(names_[i].size()) + 2);
+            const double width = names_[i] == "Address"
+                                     ? 40.0
+                                     : std::max(10.0, static_cast<double>(names_[i].size()) + 2);
             Check(worksheet_set_column(sheet_, column, column, width, nullptr));
         }
         worksheet_freeze_panes(sheet_, 1, 0);
@@ -266,8 +267,9 @@ void CheckOutputName(const QString& fileName) {
 void WriteStandardOutput(std::string_view text) {
     if ((!text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) ||
         std::fflush(stdout) != 0) {
-        throw std::runtime_error(std::string("не удаётся записать результат в стандартный вывод: ") +
-                                 std::strerror(errno));
+        throw std::runtime_error(
+            std::string("не удаётся записать результат в стандартный вывод: ") +
+            std::strerror(errno));
     }
 }
 

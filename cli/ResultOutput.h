@@ -15,7 +15,8 @@ class ResultOutput {
 public:
     virtual ~ResultOutput() = default;
     // numbers[i]: column i holds numbers, written as numbers; the others are text.
-    virtual void Header(const std::vector<std::string>& names, const std::vector<bool>& numbers) = 0;
+    virtual void Header(const std::vector<std::string>& names,
+                        const std::vector<bool>& numbers) = 0;
     virtual void Row(const std::vector<std::string>& cells) = 0;
     // What is written so far goes out (standard output flows as the run goes).
     virtual void Flush() = 0;

@@ -38,15 +38,16 @@ HouseField Make(std::string_view name, std::string_view label, FieldKind kind, F
 
 // Lamp lives, prices, powers and hold times are never negative, and a lamp burns 0 to 24 hours a
 // day.
-template <std::size_t N> std::array<HouseField, N> WithHouseBounds(std::array<HouseField, N> fields) {
+template <std::size_t N>
+std::array<HouseField, N> WithHouseBounds(std::array<HouseField, N> fields) {
     for (HouseField& field : fields) {
         const std::string_view name = field.Name;
         const bool hours = name.starts_with("ExistingHours") || name.starts_with("PlannedHours");
-        const bool notNegative =
-            name.ends_with("LampLife") || name.ends_with("LampPrice") ||
-            name.find("Power") != std::string_view::npos || name.ends_with("FittingPrice") ||
-            name.ends_with("FittingInstallPrice") || name.starts_with("Block") ||
-            name.starts_with("HoldTime");
+        const bool notNegative = name.ends_with("LampLife") || name.ends_with("LampPrice") ||
+                                 name.find("Power") != std::string_view::npos ||
+                                 name.ends_with("FittingPrice") ||
+                                 name.ends_with("FittingInstallPrice") ||
+                                 name.starts_with("Block") || name.starts_with("HoldTime");
         if (hours) {
             field.Bounds = DayHours;
         } else if (notNegative) {
@@ -168,7 +169,6 @@ const auto Fields = WithHouseBounds(std::to_array<HouseField>({
     Make("BurnOutGamma", "Гамма перегорания (не входит в расчёт)", FieldKind::Real,
          &P::BurnOutGamma, "0,10", "-"),
 }));
-
 
 const NumberLocale StartTextLocale{",", " "};
 
@@ -462,8 +462,8 @@ std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string
     // The page sets a zone's block count to 0 when its lamp count is set to 0.
     std::array<std::int32_t*, 3> blocks = {&p.PlannedBlocksLanding, &p.PlannedBlocksBetween,
                                            &p.PlannedBlocksVestibule};
-    const std::array<std::int32_t, 3> plannedLamps = {
-        p.PlannedLampsLanding, p.PlannedLampsBetween, p.PlannedLampsVestibule};
+    const std::array<std::int32_t, 3> plannedLamps = {p.PlannedLampsLanding, p.PlannedLampsBetween,
+                                                      p.PlannedLampsVestibule};
     for (std::size_t zone = 0; zone < 3; ++zone) {
         if (rules == ReadingRules::Sheet ? plannedLamps[zone] == 0
                                          : SwitchesZoneOff(plannedCountTexts[zone])) {

@@ -59,8 +59,7 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
         if (const std::optional<std::size_t> field = header.FieldOfColumn[column]) {
             if (record.Cells[column].size() > LongestCell) {
                 row.Messages.push_back(whereText() + std::string(fields[*field].Name) +
-                                       ": ячейка длиннее " + std::to_string(LongestCell) +
-                                       " байт");
+                                       ": ячейка длиннее " + std::to_string(LongestCell) + " байт");
             } else {
                 row.Texts[*field] = record.Cells[column];
             }
@@ -73,7 +72,8 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     row.Address = row.Texts[AddressField] ? std::string(*row.Texts[AddressField])
                                           : std::string(fields[AddressField].StartText);
     model::ProjectParameters p;
-    static const std::vector<model::NumberLocale> locales = NumberLocalesOf(delimiter); // alike for both
+    static const std::vector<model::NumberLocale> locales =
+        NumberLocalesOf(delimiter); // alike for both
     const std::vector<model::HouseFieldError> errors =
         model::ReadHouse(row.Texts, locales, p, model::ReadingRules::Sheet);
     for (const model::HouseFieldError& error : errors) {

