@@ -1,14 +1,17 @@
 // Rows a second of virasvet-calc's reading and checking (no calculation): a CSV text of start-up
-// houses fed in pieces as the program reads a file, every record read as a house row.
+// houses fed in pieces as the program reads a file, blocks of records read as house rows on 1 or 2
+// threads, as the program reads them on its calculation threads.
 //
 //   build/bench/sheet_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
+#include "HouseBatch.h"
 #include "HouseRows.h"
 #include "HouseSheet.h"
 #include "ResultSheet.h"
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <stdexcept>
 
 namespace {
@@ -27,25 +30,29 @@ std::string StartUpRows(std::size_t rows) {
 
 void ReadAndCheck(benchmark::State& state) {
     const auto rows = static_cast<std::size_t>(state.range(0));
+    const auto jobs = static_cast<unsigned>(state.range(1));
     const std::string text = StartUpRows(rows);
     constexpr std::size_t piece = 1 << 16;
     for (auto _ : state) {
         sheet::SheetReader reader;
         std::optional<sheet::HeaderFields> header;
-        std::size_t houses = 0;
+        std::atomic<std::size_t> houses = 0;
         const auto readWaiting = [&] {
             if (!header && reader.HasHeader()) {
                 header = sheet::MapHeader(reader.Header());
             }
-            for (const sheet::SheetRecord& record : reader.TakeRecords()) {
+            const std::vector<sheet::SheetRecord> records = reader.TakeRecords();
+            cli::ForEachOnThreads(records.size(), jobs, [&](std::size_t i, auto&) {
                 const sheet::HouseRow row = sheet::ReadHouseRow(
-                    reader.Header().size(), reader.Delimiter(), *header, record, "f");
+                    reader.Header().size(), reader.Delimiter(), *header, records[i], "f");
                 houses += row.House ? 1 : 0;
-            }
+            });
         };
         for (std::size_t at = 0; at < text.size(); at += piece) {
             reader.Feed(std::string_view(text).substr(at, piece));
-            readWaiting();
+            if (reader.WaitingRecords() >= 4096) {
+                readWaiting();
+            }
         }
         reader.Finish();
         readWaiting();
@@ -59,6 +66,10 @@ void ReadAndCheck(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(ReadAndCheck)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ReadAndCheck)
+    ->Args({1000000, 1})
+    ->Args({1000000, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -26,7 +26,7 @@ class Messages {
 public:
     explicit Messages(std::size_t most) : most_(most) {}
 
-    // A message about a row, shown while fewer than `most` have been.
+    // A message about a row or a header column, shown while fewer than `most` have been.
     void Row(const std::string& message) {
         if (shown_ < most_) {
             std::cerr << message << '\n';
@@ -35,15 +35,19 @@ public:
             ++left_;
         }
     }
+    // The count of the messages not shown.
+    void Left() const {
+        if (left_ > 0) {
+            std::cerr << "… и ещё сообщений об ошибках в строках: " << left_
+                      << " (показывать больше: --max-errors)\n";
+        }
+    }
     // After messages, a last line with the counts; a run without any stays silent.
     void Summary(std::size_t calculated, std::size_t rejected) const {
         if (shown_ == 0 && rejected == 0) {
             return;
         }
-        if (left_ > 0) {
-            std::cerr << "… и ещё сообщений об ошибках в строках: " << left_
-                      << " (показывать больше: --max-errors)\n";
-        }
+        Left();
         std::cerr << "посчитано домов: " << calculated << ", отклонено строк: " << rejected << '\n';
     }
 
@@ -129,6 +133,7 @@ int RunHouses(const RunOptions& options) {
         }
     }
 
+    Messages messages(options.MaxErrors);
     std::vector<Input> inputs;
     bool usable = true;
     std::uint64_t totalBytes = 0;
@@ -146,13 +151,14 @@ int RunHouses(const RunOptions& options) {
         input.Fields = sheet::MapHeader(input.Sheet->Header());
         for (const std::string& message : sheet::HeaderMessages(
                  input.Sheet->Header(), input.Sheet->HeaderLine(), input.Fields, name)) {
-            Report(message);
+            messages.Row(message);
         }
         usable = usable && input.Fields.Problems.empty();
         totalBytes += InputSize(name);
         inputs.push_back(std::move(input));
     }
     if (!usable) {
+        messages.Left();
         return UsageOrUnreadable;
     }
 
@@ -214,7 +220,6 @@ int RunHouses(const RunOptions& options) {
         return UsageOrUnreadable;
     }
 
-    Messages messages(options.MaxErrors);
     std::size_t calculated = 0;
     std::size_t rejected = 0;
     std::atomic<std::size_t> done{0};

@@ -237,6 +237,18 @@ TEST_F(OfficeFiles, RowMessagesAreCappedAndCounted) {
     EXPECT_EQ(Lines(Calc("--max-errors 2 many.csv").Err).size(), 4u);
     EXPECT_EQ(Lines(Calc("--max-errors 0 many.csv").Err).size(), 2u);
     EXPECT_EQ(Calc("--max-errors x many.csv").Status, 2);
+
+    // A header of many misspelt columns, likewise.
+    std::string header = "Address";
+    for (int i = 0; i < 1000; ++i) {
+        header += ";Tarif";
+    }
+    const Outcome wide = Calc(File("wide.csv", header + "\n"));
+    EXPECT_EQ(wide.Status, 2);
+    lines = Lines(wide.Err);
+    ASSERT_EQ(lines.size(), 101u);
+    EXPECT_EQ(lines[100], "… и ещё сообщений об ошибках в строках: 900 (показывать больше: "
+                          "--max-errors)");
 }
 
 // The sheet of a workbook as its zip part holds it.
