@@ -483,9 +483,14 @@ std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string
                                           &p.PlannedHoursVestibule};
         for (std::size_t zone = 0; zone < 3; ++zone) {
             if (estimated[zone]) {
-                const std::string shown = PlannedHoursText(
-                    estimates[zone], *blocks[zone], BurnHoursText(existing[zone], StartTextLocale),
-                    StartTextLocale);
+                // The existing zone's text only where it is shown: formatting is most of the
+                // reading of a spreadsheet row.
+                const std::string shown =
+                    *blocks[zone] < 1
+                        ? PlannedHoursText(estimates[zone], *blocks[zone],
+                                           BurnHoursText(existing[zone], StartTextLocale),
+                                           StartTextLocale)
+                        : BurnHoursText(estimates[zone], StartTextLocale);
                 *planned[zone] = ParseReal(shown, StartTextLocale);
             }
         }
