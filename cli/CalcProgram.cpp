@@ -172,6 +172,9 @@ static int Run(int argc, char* argv[]) {
         if (!parser.positionalArguments().isEmpty()) {
             return usageError(QStringLiteral("--template не читает файлов"));
         }
+        if (outputFile.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
+            return usageError(QStringLiteral("--template пишет только CSV"));
+        }
         const std::string text = std::string(byteOrderMark ? "\xEF\xBB\xBF" : "") +
                                  sheet::TemplateSheet(delimiter == 0 ? ';' : delimiter);
         if (outputFile.isEmpty()) {
