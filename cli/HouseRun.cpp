@@ -255,15 +255,20 @@ int RunHouses(const RunOptions& options) {
     try {
         for (Input& input : inputs) {
             reading = &input;
-            bool any = false;
-            std::vector<sheet::SheetRecord> current;
-            bool more = input.Sheet->ReadRecords(FirstBlock, current);
-            while (!current.empty() || more) {
-                any = any || !current.empty();
-                // The block is checked and calculated while the next one is read.
-                auto pending = std::async(std::launch::async, [&] {
-                    return CalculateBlock(input, current, carriedNames.size(), options, done);
+            // Three blocks at a time: one being read, one calculated on the threads, one written.
+            std::vector<sheet::SheetRecord> calculating;
+            bool more = input.Sheet->ReadRecords(FirstBlock, calculating);
+            const bool any = !calculating.empty();
+            const auto calculate = [&] {
+                return std::async(std::launch::async, [&] {
+                    return CalculateBlock(input, calculating, carriedNames.size(), options, done);
                 });
+            };
+            std::future<std::vector<BlockHouse>> pending;
+            if (any) {
+                pending = calculate();
+            }
+            while (pending.valid()) {
                 std::vector<sheet::SheetRecord> next;
                 if (more) {
                     more = input.Sheet->ReadRecords(Block, next);
@@ -273,9 +278,13 @@ int RunHouses(const RunOptions& options) {
                     showProgress(input);
                 }
                 std::vector<BlockHouse> houses = pending.get();
+                calculating = std::move(next);
+                if (!calculating.empty()) {
+                    pending =
+                        calculate(); // before the writing, which the threads need not wait for
+                }
                 writeBlock(houses);
                 showProgress(input);
-                current = std::move(next);
             }
             if (!any) {
                 Report(input.Name + ": в файле нет домов, только строка заголовка");
