@@ -2,10 +2,8 @@
 
 #include "AtomicFile.h"
 #include "HelpText.h"
-#include "HouseBatch.h"
-#include "HouseRows.h"
-#include "InputFile.h"
-#include "Progress.h"
+#include "HouseRun.h"
+#include "ResultOutput.h"
 #include "ResultSheet.h"
 
 #include <QCommandLineParser>
@@ -14,16 +12,15 @@
 #include <QTranslator>
 
 #include <algorithm>
-#include <chrono>
 #include <ctime>
-#include <future>
 #include <iostream>
-#include <optional>
 #include <thread>
 
 namespace {
 
-enum ExitStatus { AllCalculated = 0, SomeRejected = 1, UsageOrUnreadable = 2 };
+using cli::AllCalculated;
+using cli::SomeRejected;
+using cli::UsageOrUnreadable;
 
 constexpr std::string_view ProgramName = "virasvet-calc";
 
@@ -31,77 +28,15 @@ void Report(const std::string& message) {
     std::cerr << message << '\n';
 }
 
-struct House {
-    sheet::HouseRowSource Source;
-    std::optional<std::size_t> Calculation; // index into the houses calculated
-};
-
-// Reads the houses of one file. Returns false when the file cannot be used at all.
-bool ReadHouses(const std::string& name, char& delimiter, std::vector<House>& houses,
-                std::vector<model::ProjectParameters>& calculations, bool& rejected) {
-    std::string content;
-    std::string error;
-    if (!cli::ReadWholeFile(name, content, error)) {
-        Report(name + ": " + error);
-        return false;
-    }
-    sheet::SheetHouses sheetHouses;
+// Standard output, or the exit status of a failed write (a full disk, a closed pipe).
+int Print(std::string_view text) {
     try {
-        sheetHouses = sheet::ReadSheetHouses(content, name);
-    } catch (const sheet::SheetError& e) {
-        Report(name + ": " + e.what());
-        return false;
-    }
-    if (delimiter == 0) {
-        delimiter = sheetHouses.Delimiter;
-    }
-    for (const std::string& message : sheetHouses.HeaderMessages) {
-        Report(message);
-    }
-    if (!sheetHouses.Usable) {
-        return false;
-    }
-    if (sheetHouses.Rows.empty()) {
-        Report(name + ": в файле нет домов, только строка заголовка");
-        rejected = true;
-        return true;
-    }
-    for (sheet::HouseRow& row : sheetHouses.Rows) {
-        for (const std::string& message : row.Messages) {
-            Report(message);
-        }
-        House house;
-        house.Source = {name, row.Line, std::move(row.Address)};
-        if (row.House) {
-            house.Calculation = calculations.size();
-            calculations.push_back(std::move(*row.House));
-        } else {
-            rejected = true;
-        }
-        houses.push_back(std::move(house));
-    }
-    return true;
-}
-
-bool WriteOutput(const QString& fileName, const std::string& text) {
-    if (fileName.isEmpty()) {
-        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-        std::cout.flush();
-        if (!std::cout) {
-            Report("не удаётся записать результат в стандартный вывод");
-            return false;
-        }
-        return true;
-    }
-    // The window's writer: the whole text or nothing, and no device or pipe replaced by a file.
-    try {
-        report::WriteFileAtomically(fileName,
-                                    QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+        cli::WriteStandardOutput(text);
     } catch (const std::runtime_error& e) {
-        Report(e.what());
-        return false;
+        Report(std::string(ProgramName) + ": " + e.what());
+        return UsageOrUnreadable;
     }
-    return true;
+    return AllCalculated;
 }
 
 bool ParseUnsigned(const QString& text, std::uint64_t highest, std::uint64_t& value) {
@@ -154,11 +89,27 @@ static int Run(int argc, char* argv[]) {
     const QCommandLineOption templateOption(
         QStringLiteral("template"),
         QStringLiteral("Вывести заголовок со всеми столбцами и строку значений при запуске."));
+    const QCommandLineOption encodingOption(
+        QStringLiteral("encoding"),
+        QStringLiteral("Кодировка исходных CSV: utf-8 или windows-1251; по умолчанию — UTF-8, "
+                       "а файл, который не UTF-8, читается как Windows-1251."),
+        QStringLiteral("кодировка"));
+    const QCommandLineOption noBomOption(
+        QStringLiteral("no-bom"),
+        QStringLiteral("Не начинать результат CSV меткой порядка байтов UTF-8 (её ждёт Excel, "
+                       "но не всякая программа в конвейере)."));
+    const QCommandLineOption maxErrorsOption(
+        QStringLiteral("max-errors"),
+        QStringLiteral("Сколько сообщений об ошибках в строках показать (по умолчанию 100); об "
+                       "остальных сообщается их число."),
+        QStringLiteral("N"));
     parser.addOptions({helpOption, versionOption, outputOption, seedOption, jobsOption,
-                       delimiterOption, templateOption});
-    parser.addPositionalArgument(QStringLiteral("файлы"),
-                                 QStringLiteral("Таблицы домов CSV; '-' — стандартный ввод."),
-                                 QStringLiteral("файл..."));
+                       delimiterOption, templateOption, encodingOption, noBomOption,
+                       maxErrorsOption});
+    parser.addPositionalArgument(
+        QStringLiteral("файлы"),
+        QStringLiteral("Таблицы домов CSV или книги .xlsx (первый лист); '-' — стандартный ввод."),
+        QStringLiteral("файл..."));
 
     const auto usageError = [](const QString& message) {
         Report(std::string(ProgramName) + ": " + message.toStdString() + " (см. " +
@@ -169,12 +120,10 @@ static int Run(int argc, char* argv[]) {
         return usageError(parser.errorText());
     }
     if (parser.isSet(helpOption)) {
-        std::cout << parser.helpText().toStdString() << cli::ColumnsHelp();
-        return AllCalculated;
+        return Print(parser.helpText().toStdString() + cli::ColumnsHelp());
     }
     if (parser.isSet(versionOption)) {
-        std::cout << ProgramName << " " << VIRASVET_VERSION << "\n";
-        return AllCalculated;
+        return Print(std::string(ProgramName) + " " + VIRASVET_VERSION + "\n");
     }
 
     char delimiter = 0;
@@ -204,15 +153,50 @@ static int Run(int argc, char* argv[]) {
         }
         jobs = static_cast<unsigned>(value);
     }
+    sheet::Encoding encoding = sheet::Encoding::Detect;
+    if (parser.isSet(encodingOption)) {
+        const QString name = parser.value(encodingOption).toLower().remove(QLatin1Char('-'));
+        if (name == QLatin1String("utf8")) {
+            encoding = sheet::Encoding::Utf8;
+        } else if (name == QLatin1String("windows1251") || name == QLatin1String("cp1251")) {
+            encoding = sheet::Encoding::Windows1251;
+        } else {
+            return usageError(
+                QStringLiteral("--encoding: кодировка может быть только utf-8 или windows-1251"));
+        }
+    }
+    std::size_t maxErrors = 100;
+    if (parser.isSet(maxErrorsOption)) {
+        std::uint64_t value = 0;
+        if (!ParseUnsigned(parser.value(maxErrorsOption), 1'000'000'000, value)) {
+            return usageError(QStringLiteral("--max-errors: нужно целое число от 0"));
+        }
+        maxErrors = static_cast<std::size_t>(value);
+    }
+    const bool byteOrderMark = !parser.isSet(noBomOption);
     const QString outputFile = parser.value(outputOption);
 
     if (parser.isSet(templateOption)) {
         if (!parser.positionalArguments().isEmpty()) {
             return usageError(QStringLiteral("--template не читает файлов"));
         }
-        return WriteOutput(outputFile, sheet::TemplateSheet(delimiter == 0 ? ';' : delimiter))
-                   ? AllCalculated
-                   : UsageOrUnreadable;
+        if (outputFile.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
+            return usageError(QStringLiteral("--template пишет только CSV"));
+        }
+        const std::string text = std::string(byteOrderMark ? "\xEF\xBB\xBF" : "") +
+                                 sheet::TemplateSheet(delimiter == 0 ? ';' : delimiter);
+        if (outputFile.isEmpty()) {
+            return Print(text);
+        }
+        // The window's writer: the whole text or nothing, and no device or pipe replaced.
+        try {
+            report::WriteFileAtomically(
+                outputFile, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+        } catch (const std::runtime_error& e) {
+            Report(e.what());
+            return UsageOrUnreadable;
+        }
+        return AllCalculated;
     }
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty()) {
@@ -223,45 +207,20 @@ static int Run(int argc, char* argv[]) {
         return usageError(QStringLiteral("'-' (стандартный ввод) можно указать только один раз"));
     }
 
-    std::vector<House> houses;
-    std::vector<model::ProjectParameters> calculations;
-    bool rejected = false;
-    bool readable = true;
+    cli::RunOptions options;
     for (const QString& file : files) {
-        readable =
-            ReadHouses(file.toStdString(), delimiter, houses, calculations, rejected) && readable;
+        options.Files.push_back(file.toStdString());
     }
-    if (!readable) {
-        return UsageOrUnreadable;
+    options.OutputFile = outputFile;
+    options.Seed = seed;
+    options.Jobs = jobs;
+    if (delimiter != 0) {
+        options.Delimiter = delimiter;
     }
-
-    std::vector<model::HouseFigures> figures;
-    {
-        std::atomic<std::size_t> done{0};
-        cli::Progress progress(calculations.size());
-        auto pending = std::async(std::launch::async, [&] {
-            return cli::CalculateHouses(calculations, seed, jobs, &done);
-        });
-        while (pending.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
-            progress.Update(done.load());
-        }
-        figures = pending.get();
-    }
-
-    const model::NumberLocale locale = sheet::CellLocale(delimiter);
-    std::string text = sheet::CsvRow(sheet::ResultColumns(), delimiter);
-    for (const House& house : houses) {
-        std::optional<model::HouseFigures> houseFigures;
-        if (house.Calculation) {
-            houseFigures = figures[*house.Calculation];
-        }
-        text +=
-            sheet::CsvRow(sheet::ResultCells(house.Source, houseFigures, seed, locale), delimiter);
-    }
-    if (!WriteOutput(outputFile, text)) {
-        return UsageOrUnreadable;
-    }
-    return rejected ? SomeRejected : AllCalculated;
+    options.InputEncoding = encoding;
+    options.ByteOrderMark = byteOrderMark;
+    options.MaxErrors = maxErrors;
+    return cli::RunHouses(options);
 }
 
 int main(int argc, char* argv[]) {

@@ -1,50 +1,56 @@
 #include "HouseBatch.h"
 
-#include "Calculation.h"
-
 #include <algorithm>
 #include <exception>
 #include <mutex>
 #include <thread>
 
 namespace cli {
-std::vector<model::HouseFigures> CalculateHouses(std::span<const model::ProjectParameters> houses,
-                                                 std::uint32_t seed, unsigned jobs,
-                                                 std::atomic<std::size_t>* done) {
-    std::vector<model::HouseFigures> figures(houses.size());
+
+void ForEachOnThreads(std::size_t count, unsigned jobs,
+                      const std::function<void(std::size_t, model::SimulationResult&)>& work) {
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureLock;
-    const auto work = [&] {
+    const auto run = [&] {
         try {
             model::SimulationResult days; // its day series are reused from house to house
-            for (std::size_t i = next++; i < houses.size(); i = next++) {
-                figures[i] = model::CalculateFigures(houses[i], seed, days);
-                if (done != nullptr) {
-                    ++*done;
-                }
+            for (std::size_t i = next++; i < count; i = next++) {
+                work(i, days);
             }
         } catch (...) {
-            next = houses.size(); // the other threads stop after their current house
+            next = count; // the other threads stop after their current item
             const std::lock_guard lock(failureLock);
             if (!failure) {
                 failure = std::current_exception();
             }
         }
     };
-    const unsigned threads = static_cast<unsigned>(
-        std::clamp<std::size_t>(jobs, 1, std::max<std::size_t>(houses.size(), 1)));
+    const unsigned threads =
+        static_cast<unsigned>(std::clamp<std::size_t>(jobs, 1, std::max<std::size_t>(count, 1)));
     {
-        // Joined at the end of this block, before the figures are read or returned.
+        // Joined at the end of this block, before the caller reads what the work made.
         std::vector<std::jthread> helpers;
         for (unsigned t = 1; t < threads; ++t) {
-            helpers.emplace_back(work);
+            helpers.emplace_back(run);
         }
-        work();
+        run();
     }
     if (failure) {
         std::rethrow_exception(failure);
     }
+}
+
+std::vector<model::HouseFigures> CalculateHouses(std::span<const model::ProjectParameters> houses,
+                                                 std::uint32_t seed, unsigned jobs,
+                                                 std::atomic<std::size_t>* done) {
+    std::vector<model::HouseFigures> figures(houses.size());
+    ForEachOnThreads(houses.size(), jobs, [&](std::size_t i, model::SimulationResult& days) {
+        figures[i] = model::CalculateFigures(houses[i], seed, days);
+        if (done != nullptr) {
+            ++*done;
+        }
+    });
     return figures;
 }
 

@@ -5,14 +5,20 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
 namespace cli {
 
+// Runs work(i, days) for every i below count on `jobs` threads, in no particular order; `days` is
+// the thread's working memory for calculations, kept from item to item. An exception of an item
+// stops the others after their current item and is raised again here once every thread has ended.
+void ForEachOnThreads(std::size_t count, unsigned jobs,
+                      const std::function<void(std::size_t, model::SimulationResult&)>& work);
+
 // Calculates every house with the same seed on `jobs` threads; figures[i] belongs to houses[i],
-// whatever the threads' order. `done` counts finished houses for a progress display. An exception
-// of a calculation is raised again here once every thread has ended.
+// whatever the threads' order. `done` counts finished houses for a progress display.
 std::vector<model::HouseFigures> CalculateHouses(std::span<const model::ProjectParameters> houses,
                                                  std::uint32_t seed, unsigned jobs,
                                                  std::atomic<std::size_t>* done = nullptr);

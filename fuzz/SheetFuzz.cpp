@@ -97,10 +97,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sheet = sheet::ParseSheet(content);
     } catch (const sheet::SheetError& e) {
         Require(std::string_view(e.what()).size() > 0, "a refused sheet says why");
+        bool refused = false;
+        try {
+            sheet::SheetReader reader;
+            const std::size_t piece = size == 0 ? 1 : 1 + data[0] % 13;
+            for (std::size_t at = 0; at < content.size(); at += piece) {
+                reader.Feed(content.substr(at, piece));
+            }
+            reader.Finish();
+        } catch (const sheet::SheetError&) {
+            refused = true;
+        }
+        Require(refused, "a text refused whole is refused in pieces");
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         Require(false, "parsing raises only SheetError");
+    }
+
+    // Read piece by piece, as the program reads a file, the text gives the same sheet.
+    const std::size_t piece = size == 0 ? 1 : 1 + data[0] % 13;
+    try {
+        sheet::SheetReader reader;
+        std::vector<sheet::SheetRecord> records;
+        for (std::size_t at = 0; at < content.size(); at += piece) {
+            reader.Feed(content.substr(at, piece));
+            for (sheet::SheetRecord& record : reader.TakeRecords()) {
+                records.push_back(std::move(record));
+            }
+        }
+        reader.Finish();
+        for (sheet::SheetRecord& record : reader.TakeRecords()) {
+            records.push_back(std::move(record));
+        }
+        Require(reader.Header() == sheet.Header && reader.HeaderLine() == sheet.HeaderLine &&
+                    reader.Delimiter() == sheet.Delimiter,
+                "the header read in pieces is the header read whole");
+        Require(records.size() == sheet.Records.size(), "as many records in pieces as whole");
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            Require(records[i].Line == sheet.Records[i].Line &&
+                        records[i].Cells == sheet.Records[i].Cells,
+                    "each record read in pieces is the record read whole");
+        }
+    } catch (const sheet::SheetError&) {
+        Require(false, "a text read whole is read in pieces too");
     }
 
     const std::size_t lines = CountLineEnds(content) + 1;

@@ -239,6 +239,67 @@ def sheet():
         write("fuzz_sheet", name, text.encode("utf-8"))
 
 
+def workbook(sheet_xml, shared=None, sheet_path="xl/worksheets/sheet1.xml"):
+    """An .xlsx archive of one sheet, as office programs write it (fixed dates: same bytes)."""
+    import io
+    import zipfile
+    parts = {
+        "[Content_Types].xml":
+            '<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/'
+            'package/2006/content-types"/>',
+        "xl/workbook.xml":
+            '<?xml version="1.0" encoding="UTF-8"?><workbook xmlns="http://schemas.openxmlformats.'
+            'org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/'
+            'officeDocument/2006/relationships"><sheets><sheet name="Дома" sheetId="1" '
+            'r:id="rId1"/></sheets></workbook>',
+        "xl/_rels/workbook.xml.rels":
+            '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.'
+            'openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="ws" '
+            'Target="' + sheet_path[len("xl/"):] + '"/></Relationships>',
+        sheet_path: sheet_xml,
+    }
+    if shared is not None:
+        parts["xl/sharedStrings.xml"] = (
+            '<?xml version="1.0" encoding="UTF-8"?><sst xmlns="http://schemas.openxmlformats.org/'
+            'spreadsheetml/2006/main">' + "".join(shared) + "</sst>")
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as archive:
+        for name, text in parts.items():
+            info = zipfile.ZipInfo(name, date_time=(2020, 1, 1, 0, 0, 0))
+            info.compress_type = zipfile.ZIP_DEFLATED
+            archive.writestr(info, text.encode("utf-8"))
+    return out.getvalue()
+
+
+def xlsx():
+    """Workbooks: shared and inline strings, numbers, booleans, formulas, gaps; a few refused."""
+    head = ('<?xml version="1.0" encoding="UTF-8"?><worksheet xmlns="http://schemas.openxmlformats'
+            '.org/spreadsheetml/2006/main"><sheetData>')
+    tail = "</sheetData></worksheet>"
+    shared = ["<si><t>Address</t></si>", "<si><t>Tariff</t></si>",
+              "<si><r><t>ул. </t></r><r><t>Мира</t></r><rPh><t>ミラ</t></rPh></si>",
+              "<si><t>EntranceCount</t></si>"]
+    write("fuzz_xlsx", "shared-strings", workbook(
+        head + '<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c>'
+        '<c r="D1" t="s"><v>3</v></c></row>'
+        '<row r="3"><c r="A3" t="s"><v>2</v></c><c r="B3"><v>2.5</v></c>'
+        '<c r="D3"><f>2+2</f><v>4</v></c></row>'
+        '<row r="4"><c r="B4" t="b"><v>1</v></c><c r="C4" t="e"><v>#DIV/0!</v></c></row>' + tail,
+        shared))
+    write("fuzz_xlsx", "inline-strings", workbook(
+        head + '<row r="1"><c r="A1" t="inlineStr"><is><t>Address</t></is></c>'
+        '<c r="B1" t="inlineStr"><is><t>№</t></is></c></row>'
+        '<row r="2"><c r="A2" t="inlineStr"><is><t>=1+2</t></is></c><c r="B2" t="str">'
+        '<f>A1</f><v>x</v></c></row><row><c><v>7</v></c></row>' + tail,
+        None, "xl/worksheets/data.xml"))
+    write("fuzz_xlsx", "bad-shared-index", workbook(
+        head + '<row r="1"><c r="A1" t="s"><v>9</v></c></row>' + tail, shared))
+    write("fuzz_xlsx", "cells-out-of-order", workbook(
+        head + '<row r="1"><c r="C1"><v>1</v></c><c r="A1"><v>2</v></c></row>' + tail))
+    write("fuzz_xlsx", "broken-xml", workbook(head + '<row r="1"><c r="A1"><v>1</c>' + tail))
+    write("fuzz_xlsx", "no-sheet", workbook(head + tail)[:200])
+
+
 if __name__ == "__main__":
     parse_real()
     format_number()
@@ -246,4 +307,5 @@ if __name__ == "__main__":
     simulation()
     jpeg()
     sheet()
+    xlsx()
     sys.exit(0)

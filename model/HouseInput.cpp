@@ -18,6 +18,8 @@ using P = ProjectParameters;
 constexpr RangeCheck HouseCount{1, 40};
 constexpr RangeCheck ZoneCount{0, 10};
 constexpr RangeCheck PositiveTariff{0, std::numeric_limits<double>::infinity(), true};
+constexpr RangeCheck NotNegative{0, std::numeric_limits<double>::infinity()};
+constexpr RangeCheck DayHours{0, 24};
 
 HouseField Make(std::string_view name, std::string_view label, FieldKind kind, FieldTarget target,
                 std::string_view startText, std::string_view unit,
@@ -34,10 +36,31 @@ HouseField Make(std::string_view name, std::string_view label, FieldKind kind, F
     return field;
 }
 
+// Lamp lives, prices, powers and hold times are never negative, and a lamp burns 0 to 24 hours a
+// day.
+template <std::size_t N>
+std::array<HouseField, N> WithHouseBounds(std::array<HouseField, N> fields) {
+    for (HouseField& field : fields) {
+        const std::string_view name = field.Name;
+        const bool hours = name.starts_with("ExistingHours") || name.starts_with("PlannedHours");
+        const bool notNegative = name.ends_with("LampLife") || name.ends_with("LampPrice") ||
+                                 name.find("Power") != std::string_view::npos ||
+                                 name.ends_with("FittingPrice") ||
+                                 name.ends_with("FittingInstallPrice") ||
+                                 name.starts_with("Block") || name.starts_with("HoldTime");
+        if (hours) {
+            field.Bounds = DayHours;
+        } else if (notNegative) {
+            field.Bounds = NotNegative;
+        }
+    }
+    return fields;
+}
+
 // Start texts are those the page shows after start-up: the defaults of SetDefaultParameters
 // written back by the page refresh (whole numbers, burn hours with two decimals) and the page's
 // own texts for the house. A test compares them with the running window.
-const auto Fields = std::to_array<HouseField>({
+const auto Fields = WithHouseBounds(std::to_array<HouseField>({
     Make("Address", "Адрес дома", FieldKind::Text, &P::Address, "ул.   д. ", "текст"),
     Make("ManagementCompany", "ЖЭУ / УК / ТСЖ", FieldKind::Text, &P::ManagementCompany, "",
          "текст"),
@@ -145,7 +168,7 @@ const auto Fields = std::to_array<HouseField>({
          &P::TheftRateExternalBlock, "1,5", "-"),
     Make("BurnOutGamma", "Гамма перегорания (не входит в расчёт)", FieldKind::Real,
          &P::BurnOutGamma, "0,10", "-"),
-});
+}));
 
 const NumberLocale StartTextLocale{",", " "};
 
@@ -204,8 +227,15 @@ void StoreNumber(const HouseField& field, double value, ProjectParameters& p) {
 
 namespace {
 
-std::optional<std::string> ReadField(const HouseField& field, std::string_view text, bool given,
-                                     std::span<const NumberLocale> locales, ProjectParameters& p) {
+struct FieldFailure {
+    FieldProblem Problem;
+    std::string Message;
+    RangeCheck Range;
+};
+
+std::optional<FieldFailure> ReadField(const HouseField& field, std::string_view text, bool given,
+                                      std::span<const NumberLocale> locales, ReadingRules rules,
+                                      ProjectParameters& p) {
     if (field.Kind == FieldKind::Text) {
         p.*std::get<std::string ProjectParameters::*>(field.Target) = std::string(text);
         return std::nullopt;
@@ -218,26 +248,42 @@ std::optional<std::string> ReadField(const HouseField& field, std::string_view t
     if (field.Kind == FieldKind::Flag) {
         const std::optional<bool> flag = ParseFlag(trimmed);
         if (!flag) {
-            return "ожидается 1 (да) или 0 (нет), а не '" + Shortened(trimmed) + "'";
+            return FieldFailure{FieldProblem::NotAFlag,
+                                "ожидается 1 (да) или 0 (нет), а не '" + Shortened(trimmed) + "'",
+                                {}};
         }
         StoreNumber(field, *flag ? 1 : 0, p);
         return std::nullopt;
     }
     double value = 0;
     if (!ParseWithAny(text, locales, value)) {
-        return ConversionMessage(text);
+        const std::optional<std::string> plain =
+            rules == ReadingRules::Sheet ? Ungrouped(trimmed) : std::nullopt;
+        if (!plain || !ParseWithAny(*plain, locales, value)) {
+            return FieldFailure{FieldProblem::NotANumber, ConversionMessage(text), {}};
+        }
     }
     if (field.Kind == FieldKind::Code) {
         if (value != std::trunc(value) || value < 0 || value > HighestCode) {
-            return "ожидается целое число от 0 до " + std::to_string(HighestCode) + ", а не '" +
-                   Shortened(trimmed) + "'";
+            return FieldFailure{FieldProblem::NotACode,
+                                "ожидается целое число от 0 до " + std::to_string(HighestCode) +
+                                    ", а не '" + Shortened(trimmed) + "'",
+                                RangeCheck{0, HighestCode}};
         }
     }
     if (field.Check && !field.Check->Accepts(value)) {
-        return std::string(OutOfRangeMessage);
+        return FieldFailure{FieldProblem::OutOfRange, std::string(OutOfRangeMessage), *field.Check};
+    }
+    if (rules == ReadingRules::Sheet && field.Bounds && !field.Bounds->Accepts(value)) {
+        return FieldFailure{FieldProblem::OutOfRange, std::string(OutOfRangeMessage),
+                            *field.Bounds};
     }
     StoreNumber(field, value, p);
     return std::nullopt;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 } // namespace
@@ -295,6 +341,62 @@ std::string PlannedHoursText(double estimate, std::int32_t blocks,
     return blocks < 1 ? existingHoursText : BurnHoursText(estimate, locale);
 }
 
+std::string AllowedRange(const RangeCheck& range) {
+    const auto number = [](double value) {
+        return value == std::trunc(value) ? std::to_string(SaturatingTrunc(value))
+                                          : FormatNumber(value, "0.00", StartTextLocale);
+    };
+    if (range.LowExclusive) {
+        return "больше " + number(range.Low);
+    }
+    if (std::isinf(range.High)) {
+        return "не меньше " + number(range.Low);
+    }
+    return number(range.Low) + ".." + number(range.High);
+}
+
+std::optional<std::string> Ungrouped(std::string_view text) {
+    std::string plain;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        plain.push_back(text[i++]);
+    }
+    std::size_t leading = 0;
+    while (i < text.size() && IsDigit(text[i]) && leading < 4) {
+        plain.push_back(text[i++]);
+        ++leading;
+    }
+    if (leading == 0 || leading > 3) {
+        return std::nullopt;
+    }
+    std::size_t groups = 0;
+    for (;;) {
+        std::size_t separator = 0;
+        for (const std::string_view blank : {" ", "\u00A0", "\u202F"}) {
+            if (text.substr(i).starts_with(blank)) {
+                separator = blank.size();
+                break;
+            }
+        }
+        if (separator == 0) {
+            break;
+        }
+        const std::string_view group = text.substr(i + separator, 3);
+        if (group.size() != 3 || !std::all_of(group.begin(), group.end(), IsDigit) ||
+            (i + separator + 3 < text.size() && IsDigit(text[i + separator + 3]))) {
+            return std::nullopt;
+        }
+        plain += group;
+        i += separator + 3;
+        ++groups;
+    }
+    if (groups == 0) {
+        return std::nullopt;
+    }
+    plain += text.substr(i);
+    return plain;
+}
+
 std::string ConversionMessage(std::string_view text) {
     return ConversionError(Shortened(text)).what();
 }
@@ -321,8 +423,8 @@ std::string Shortened(std::string_view text) {
 }
 
 std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string_view>> texts,
-                                       std::span<const NumberLocale> locales,
-                                       ProjectParameters& p) {
+                                       std::span<const NumberLocale> locales, ProjectParameters& p,
+                                       ReadingRules rules) {
     p = ProjectParameters{};
     SetDefaultParameters(p);
     std::vector<HouseFieldError> errors;
@@ -347,8 +449,10 @@ std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string
         if (field.Name.starts_with("PlannedLamps")) {
             plannedCountTexts[countZone++] = Trimmed(text);
         }
-        if (std::optional<std::string> message = ReadField(field, text, given, locales, p)) {
-            errors.push_back({&field, std::move(*message)});
+        if (std::optional<FieldFailure> failure =
+                ReadField(field, text, given, locales, rules, p)) {
+            errors.push_back({&field, std::move(failure->Message), failure->Problem,
+                              std::string(Trimmed(text)), failure->Range});
         }
     }
     if (!errors.empty()) {
@@ -358,8 +462,11 @@ std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string
     // The page sets a zone's block count to 0 when its lamp count is set to 0.
     std::array<std::int32_t*, 3> blocks = {&p.PlannedBlocksLanding, &p.PlannedBlocksBetween,
                                            &p.PlannedBlocksVestibule};
+    const std::array<std::int32_t, 3> plannedLamps = {p.PlannedLampsLanding, p.PlannedLampsBetween,
+                                                      p.PlannedLampsVestibule};
     for (std::size_t zone = 0; zone < 3; ++zone) {
-        if (SwitchesZoneOff(plannedCountTexts[zone])) {
+        if (rules == ReadingRules::Sheet ? plannedLamps[zone] == 0
+                                         : SwitchesZoneOff(plannedCountTexts[zone])) {
             *blocks[zone] = 0;
         }
     }
@@ -376,9 +483,14 @@ std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string
                                           &p.PlannedHoursVestibule};
         for (std::size_t zone = 0; zone < 3; ++zone) {
             if (estimated[zone]) {
-                const std::string shown = PlannedHoursText(
-                    estimates[zone], *blocks[zone], BurnHoursText(existing[zone], StartTextLocale),
-                    StartTextLocale);
+                // The existing zone's text only where it is shown: formatting is most of the
+                // reading of a spreadsheet row.
+                const std::string shown =
+                    *blocks[zone] < 1
+                        ? PlannedHoursText(estimates[zone], *blocks[zone],
+                                           BurnHoursText(existing[zone], StartTextLocale),
+                                           StartTextLocale)
+                        : BurnHoursText(estimates[zone], StartTextLocale);
                 *planned[zone] = ParseReal(shown, StartTextLocale);
             }
         }

@@ -51,6 +51,10 @@ struct HouseField {
     std::string_view Unit;
     std::optional<RangeCheck> Check; // the page's range check, when it has one
     bool PlannedHours = false;       // one of the three planned burn-hour fields
+    // What a house can have where the page checks nothing (no negative price, no more than 24
+    // burn hours a day): checked for spreadsheet rows, which no one looks at before they are
+    // calculated.
+    std::optional<RangeCheck> Bounds;
 };
 
 // Every input of a house in the order the page reads them, then the settings.
@@ -94,10 +98,33 @@ std::string BurnHoursText(double hours, const NumberLocale& locale);
 std::string PlannedHoursText(double estimate, std::int32_t blocks,
                              const std::string& existingHoursText, const NumberLocale& locale);
 
+enum class FieldProblem {
+    NotANumber,
+    OutOfRange, // Range says which values are allowed
+    NotAFlag,
+    NotACode,
+};
+
 struct HouseFieldError {
     const HouseField* Field;
-    std::string Message;
+    std::string Message; // in the page's words
+    FieldProblem Problem = FieldProblem::NotANumber;
+    std::string Text; // the field's text, blanks around it removed
+    RangeCheck Range;
 };
+
+// How strictly a house is read.
+enum class ReadingRules {
+    // As the input page reads it.
+    Page,
+    // As a spreadsheet row: the page's checks and the house bounds (HouseField::Bounds); numbers
+    // may be written in groups of three digits ("1 250,00"); a planned lamp count that reads as 0
+    // in any spelling ("00", "0,0", "-0") leaves its zone without blocks.
+    Sheet,
+};
+
+// The allowed values of a range as a message gives them: "1..40", "больше 0", "не меньше 0".
+std::string AllowedRange(const RangeCheck& range);
 
 // Reads one house. texts[i] is the text for HouseFields()[i]; a field without a text, or a number
 // field with an empty one, keeps its start-up value. Numbers are read with any of the decimal
@@ -105,7 +132,13 @@ struct HouseFieldError {
 // (a house with any is not to be calculated); planned burn hours not given come from the estimate
 // as the page shows it. A zone whose planned lamp count is "0" has no blocks, as on the page.
 std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string_view>> texts,
-                                       std::span<const NumberLocale> locales, ProjectParameters& p);
+                                       std::span<const NumberLocale> locales, ProjectParameters& p,
+                                       ReadingRules rules = ReadingRules::Page);
+
+// A number written in groups of three digits with a blank, a no-break space or a narrow no-break
+// space between them ("1 250,00", "-12 345"), without the separators; nullopt when the text has
+// no such groups.
+std::optional<std::string> Ungrouped(std::string_view text);
 
 // The page's conversion message for a text, shortened when it is very long.
 std::string ConversionMessage(std::string_view text);

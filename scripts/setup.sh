@@ -14,6 +14,8 @@ packages=(
   help2man lintian devscripts
   clang libclang-rt-14-dev
   libcsv-dev
+  libxlsxwriter-dev
+  libzip-dev
 )
 
 missing=()

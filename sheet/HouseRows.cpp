@@ -8,59 +8,86 @@
 namespace sheet {
 namespace {
 
-// The page's messages have two sentences on two lines; a diagnostic keeps to one.
-std::string OneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
 constexpr std::size_t AddressField = 0;
 
 } // namespace
 
-HouseRow ReadHouseRow(const Sheet& sheet, const HeaderFields& header, const SheetRecord& record,
-                      std::string_view fileName) {
+std::string FieldMessage(const model::HouseFieldError& error) {
+    const std::string name(error.Field->Name);
+    const std::string value = model::Shortened(error.Text);
+    switch (error.Problem) {
+    case model::FieldProblem::NotANumber:
+        return name + ": «" + value + "» — не число";
+    case model::FieldProblem::OutOfRange:
+        return name + ": " + value + " — вне допустимых пределов (" +
+               model::AllowedRange(error.Range) + ")";
+    case model::FieldProblem::NotAFlag:
+        return name + ": «" + value + "» — ожидается 1 (да) или 0 (нет)";
+    case model::FieldProblem::NotACode:
+        return name + ": «" + value + "» — ожидается целое число " +
+               model::AllowedRange(error.Range);
+    }
+    return name + ": " + error.Message;
+}
+
+HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFields& header,
+                      const SheetRecord& record, std::string_view fileName) {
     const std::span<const model::HouseField> fields = model::HouseFields();
-    const std::string where = std::string(fileName) + ":" + std::to_string(record.Line) + ": ";
+    const auto whereText = [&] {
+        return std::string(fileName) + ":" + std::to_string(record.Line) + ": ";
+    };
     HouseRow row;
     row.Line = record.Line;
     row.Texts.resize(fields.size());
-    bool cellsFit = true;
-    for (std::size_t column = 0; column < record.Cells.size(); ++column) {
-        if (column >= sheet.Header.size()) {
-            // Empty cells past the last column, as a spreadsheet leaves after a deleted column.
-            if (std::all_of(record.Cells.begin() + static_cast<std::ptrdiff_t>(column),
-                            record.Cells.end(), [](const auto& cell) { return cell.empty(); })) {
-                break;
+    row.Carried.reserve(header.CarriedColumns.size());
+    for (const std::size_t column : header.CarriedColumns) {
+        row.Carried.push_back(column < record.Cells.size() ? record.Cells[column] : std::string());
+    }
+    // A short row is a truncated line and a long one a decimal comma that split a number: either
+    // way a cell would go to the wrong field.
+    if (record.Cells.size() != headerColumns) {
+        row.Messages.push_back(
+            whereText() + "ячеек в строке: " + std::to_string(record.Cells.size()) +
+            ", столбцов в заголовке: " + std::to_string(headerColumns) +
+            (delimiter == ','
+                 ? " (при разделителе ',' число с десятичной запятой берётся в кавычки, "
+                   "\"2,5\", или файл сохраняется с разделителем ';')"
+                 : ""));
+        return row;
+    }
+    for (std::size_t column = 0; column < std::min(record.Cells.size(), headerColumns); ++column) {
+        if (const std::optional<std::size_t> field = header.FieldOfColumn[column]) {
+            if (record.Cells[column].size() > LongestCell) {
+                row.Messages.push_back(whereText() + std::string(fields[*field].Name) +
+                                       ": ячейка длиннее " + std::to_string(LongestCell) + " байт");
+            } else {
+                row.Texts[*field] = record.Cells[column];
             }
-            row.Messages.push_back(
-                where + "ячеек в строке: " + std::to_string(record.Cells.size()) +
-                ", столбцов в заголовке: " + std::to_string(sheet.Header.size()) +
-                (sheet.Delimiter == ',' ? " (при разделителе ',' дробные числа пишутся с точкой)"
-                                        : ""));
-            cellsFit = false;
-            break;
-        }
-        if (header.FieldOfColumn[column]) {
-            row.Texts[*header.FieldOfColumn[column]] = record.Cells[column];
-        } else if (!record.Cells[column].empty()) {
-            row.Messages.push_back(where + "значение в столбце без имени");
-            cellsFit = false;
+        } else if (column < header.Nameless.size() && header.Nameless[column] &&
+                   !record.Cells[column].empty()) {
+            row.Messages.push_back(whereText() + "значение в столбце без имени (столбец " +
+                                   std::to_string(column + 1) + ")");
         }
     }
     row.Address = row.Texts[AddressField] ? std::string(*row.Texts[AddressField])
                                           : std::string(fields[AddressField].StartText);
     model::ProjectParameters p;
-    const std::vector<model::NumberLocale> locales = NumberLocalesOf(sheet);
-    const std::vector<model::HouseFieldError> errors = model::ReadHouse(row.Texts, locales, p);
+    static const std::vector<model::NumberLocale> locales =
+        NumberLocalesOf(delimiter); // alike for both
+    const std::vector<model::HouseFieldError> errors =
+        model::ReadHouse(row.Texts, locales, p, model::ReadingRules::Sheet);
     for (const model::HouseFieldError& error : errors) {
-        row.Messages.push_back(where + std::string(error.Field->Name) + ": " +
-                               OneLine(error.Message));
+        row.Messages.push_back(whereText() + FieldMessage(error));
     }
-    if (cellsFit && errors.empty()) {
+    if (row.Messages.empty()) {
         row.House = std::move(p);
     }
     return row;
+}
+
+HouseRow ReadHouseRow(const Sheet& sheet, const HeaderFields& header, const SheetRecord& record,
+                      std::string_view fileName) {
+    return ReadHouseRow(sheet.Header.size(), sheet.Delimiter, header, record, fileName);
 }
 
 SheetHouses ReadSheetHouses(std::string_view content, std::string_view fileName) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HouseInput.h"
 #include "HouseSheet.h"
 #include "ProjectParameters.h"
 
@@ -11,28 +12,41 @@
 
 namespace sheet {
 
+// The longest cell a house row may have, in bytes: no address or number is longer.
+inline constexpr std::size_t LongestCell = 4096;
+
 // One record of a sheet read as a house, exactly as virasvet-calc takes it.
 struct HouseRow {
     std::size_t Line = 0;
     // The address the row gives, or the page's start text when it gives none.
     std::string Address;
     // The row's text for each field of model::HouseFields(); none where the sheet has no column
-    // for the field. Views into the sheet's cells.
+    // for the field. Views into the record's cells.
     std::vector<std::optional<std::string_view>> Texts;
+    // The cells of the header's carried columns (HeaderFields::CarriedColumns), in order.
+    std::vector<std::string> Carried;
     // The house; none when the row is rejected.
     std::optional<model::ProjectParameters> House;
     // Why the row is rejected, as "file:line: Column: what is wrong".
     std::vector<std::string> Messages;
 };
 
-// Reads one record of a sheet whose header has no problems. Every text goes through the input
-// page's checks; planned burn hours the row does not give come from the estimate.
+// Reads one record of a sheet whose header has no problems. The record must have as many cells as
+// the header; every text goes through the input page's checks and the house bounds
+// (model::ReadingRules::Sheet); planned burn hours the row does not give come from the estimate.
 HouseRow ReadHouseRow(const Sheet& sheet, const HeaderFields& header, const SheetRecord& record,
                       std::string_view fileName);
+// The same for a sheet read piece by piece: its header's cell count and delimiter.
+HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFields& header,
+                      const SheetRecord& record, std::string_view fileName);
 
-// Every house of a spreadsheet's text, in record order. A header with an unknown or repeated
+// The message of a field that cannot be read, in the program's words: the value and what is
+// allowed ("Tariff: 0 — вне допустимых пределов (больше 0)").
+std::string FieldMessage(const model::HouseFieldError& error);
+
+// Every house of a spreadsheet's text, in record order. A header with a misspelt or repeated
 // column makes the sheet unusable: its messages are given and no row is read. Throws SheetError
-// for a text that is not a sheet at all.
+// for a text that is not a sheet at all. For small sheets: the whole text is held.
 struct SheetHouses {
     char Delimiter = ',';
     bool Usable = false;

@@ -3,6 +3,7 @@
 #include "NumberFormat.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The character encoding of a sheet's text.
+enum class Encoding {
+    Detect,      // UTF-8 when the start of the text is valid UTF-8, else Windows-1251
+    Utf8,        // with or without a byte-order mark
+    Windows1251, // what office programs on a Russian desktop save as "CSV"
+};
+
 struct SheetRecord {
     std::size_t Line = 0; // physical line (from 1) on which the record starts
     std::vector<std::string> Cells;
@@ -27,35 +35,88 @@ struct Sheet {
     char Delimiter = ',';
     std::vector<std::string> Header;
     std::size_t HeaderLine = 1; // physical line (from 1) of the header: blank lines may come first
-    std::vector<SheetRecord> Records; // rows whose cells are all empty are left out
+    std::vector<SheetRecord> Records;       // rows whose cells are all empty are left out
+    Encoding TextEncoding = Encoding::Utf8; // what the text was read as
 };
+
+// The longest record a sheet may have, in bytes of its text: a longer one (a stray quote that
+// opens a cell to the end of the file, a file that is no sheet) ends the reading, without being
+// held whole.
+inline constexpr std::size_t LongestRecord = 1 << 20;
+
+// How much of a text decides its encoding when it is detected.
+inline constexpr std::size_t EncodingSample = 1 << 16;
+
+// Reads a CSV text piece by piece and gives its records as they are complete, so a file of any
+// size is read in the memory of a few records. The text is as ParseSheet describes; a text that is
+// not valid UTF-8 where its start was is refused at that line.
+class SheetReader {
+public:
+    explicit SheetReader(Encoding encoding = Encoding::Detect);
+    ~SheetReader();
+    SheetReader(const SheetReader&) = delete;
+    SheetReader& operator=(const SheetReader&) = delete;
+
+    // The next piece of the text, of any size. Throws SheetError.
+    void Feed(std::string_view piece);
+    // The end of the text. Throws SheetError, also for a text without a header.
+    void Finish();
+
+    // Once the header has been read: its cells, line and delimiter.
+    bool HasHeader() const;
+    const std::vector<std::string>& Header() const;
+    std::size_t HeaderLine() const;
+    char Delimiter() const;
+    // Once decided (after EncodingSample bytes or at the end): the encoding the text is read in.
+    std::optional<Encoding> TextEncoding() const;
+
+    // The records read since the last call, in order; the header is not among them.
+    std::vector<SheetRecord> TakeRecords();
+    std::size_t WaitingRecords() const;
+
+    struct State; // the parser's callbacks reach it
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+// The one-line note of a sheet read in another encoding than UTF-8, or empty.
+std::string EncodingNote(Encoding encoding);
 
 // The delimiter of a header line: ';' when the line has one outside quotes, else ','.
 char DetectDelimiter(std::string_view headerLine);
 
 // Parses the whole text of a file. A leading UTF-8 byte-order mark and blank lines before the
 // header are skipped; quoted fields may hold delimiters, doubled quotes and line breaks; lines end
-// in LF, CRLF or a lone CR. Throws SheetError for an empty file, text that is not UTF-8 (binary
-// data), a quote inside an unquoted field or after a closing quote, and a quoted field left open at
-// the end.
-Sheet ParseSheet(std::string_view content);
+// in LF, CRLF or a lone CR. A text that is not valid UTF-8 is read as Windows-1251 (unless the
+// encoding is given). Throws SheetError for an empty file, binary data (control characters), a
+// quote inside an unquoted field or after a closing quote, a quoted field left open at the end and
+// a record longer than LongestRecord.
+Sheet ParseSheet(std::string_view content, Encoding encoding = Encoding::Detect);
 
 // The house field of each column of a header, as an index into model::HouseFields(), the names
-// matched without regard to ASCII case; none for a column without a name. A column whose name is
-// no field, or a field an earlier column took, is a problem, listed in column order.
+// matched without regard to ASCII case; none for a column that is no field. A column that is no
+// field is carried: its cells go into the results unchanged; a column without a name is neither. A
+// name one or two letters away from a field's name (case, blanks and underscores ignored) is taken
+// for a misspelt field and is a problem, as is a field an earlier column took; problems are listed
+// in column order.
 struct HeaderProblem {
     std::size_t Column = 0;
-    std::optional<std::size_t> RepeatedField; // none: the name is no field
+    std::optional<std::size_t> RepeatedField;  // none: the name is misspelt
+    std::optional<std::size_t> SuggestedField; // the field a misspelt name is close to
 };
 struct HeaderFields {
     std::vector<std::optional<std::size_t>> FieldOfColumn;
+    std::vector<std::size_t> CarriedColumns; // columns that are no field, in order
+    std::vector<bool> Nameless;              // per column: it has no name
     std::vector<HeaderProblem> Problems;
 };
 HeaderFields MapHeader(const std::vector<std::string>& header);
 
-// How the numbers of a sheet are read: with ';' between cells a decimal comma or point, with ','
-// only a point.
+// How the numbers of a sheet are read: with a decimal comma or point, whatever the delimiter (with
+// ',' between cells a decimal comma needs a quoted cell, "2,5").
 std::vector<model::NumberLocale> NumberLocalesOf(const Sheet& sheet);
+std::vector<model::NumberLocale> NumberLocalesOf(char delimiter);
 
 // One field written for a CSV file: quoted, with quotes doubled, when it needs it.
 std::string CsvField(std::string_view text, char delimiter);
@@ -66,5 +127,13 @@ std::string CsvRow(const std::vector<std::string>& cells, char delimiter);
 // The messages of a header's problems, as "file:line: column: what is wrong".
 std::vector<std::string> HeaderMessages(const Sheet& sheet, const HeaderFields& header,
                                         std::string_view fileName);
+std::vector<std::string> HeaderMessages(const std::vector<std::string>& headerCells,
+                                        std::size_t headerLine, const HeaderFields& header,
+                                        std::string_view fileName);
+
+// A text cell of the results that a spreadsheet would take for a formula (it begins with '=', '+',
+// '-', '@', a tab or a carriage return and is no number) with a leading apostrophe, so that it
+// shows as text; any other text as it is.
+std::string SafeText(std::string_view text);
 
 } // namespace sheet

@@ -5,6 +5,7 @@
 #include "ResultFigures.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace sheet {
 
@@ -38,6 +39,30 @@ std::vector<std::string> ResultColumns() {
             "PaybackReplacedExisting",
             "PaybackReplacedPlanned",
             "Seed"};
+}
+
+std::vector<bool> NumberResultColumns() {
+    std::vector<bool> numbers(ResultColumns().size(), true);
+    numbers[0] = false; // File
+    numbers[2] = false; // Address
+    return numbers;
+}
+
+bool FiguresAreFinite(const model::HouseFigures& figures) {
+    const model::SimulationResult& r = figures.Result;
+    for (const double value :
+         {r.PaybackCostExisting, r.PaybackCostPlanned, r.InstallCostExisting, r.InstallCostPlanned,
+          r.DailyEnergyExisting, r.DailyEnergyPlanned, r.DailyEnergyCostExisting,
+          r.DailyEnergyCostPlanned, figures.Flats, r.InstallCostExisting / figures.Flats,
+          r.InstallCostPlanned / figures.Flats, model::MonthlyAmount(r.DailyEnergyExisting),
+          model::MonthlyAmount(r.DailyEnergyPlanned),
+          model::MonthlyAmount(r.DailyEnergyCostExisting),
+          model::MonthlyAmount(r.DailyEnergyCostPlanned)}) {
+        if (!std::isfinite(value)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::vector<std::string> ResultCells(const HouseRowSource& source,

@@ -20,6 +20,13 @@ struct HouseRowSource {
     std::string Address;
 };
 
+// Which result columns hold numbers (the others hold text), in the order of ResultColumns().
+std::vector<bool> NumberResultColumns();
+
+// Whether every figure of a calculation is a finite number: values far beyond any house (1e308
+// roubles a lamp) make infinite or undefined figures, which no result may show.
+bool FiguresAreFinite(const model::HouseFigures& figures);
+
 // Numbers of a sheet written with ';' between cells have a decimal comma, with ',' a point.
 model::NumberLocale CellLocale(char delimiter);
 

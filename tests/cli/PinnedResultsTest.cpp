@@ -170,12 +170,12 @@ TEST_F(PinnedResults, DelimiterOfTheOptionTheFileAndTheTemplate) {
 }
 
 TEST_F(PinnedResults, EveryUnusableFileIsReported) {
-    Write("unknown.csv", "Address;Floors\nx;3\n");
+    Write("unknown.csv", "Address;EntranceCont\nx;3\n");
     Write("good.csv", Header + Houses);
     const CalcRun run = Calc("missing.csv unknown.csv good.csv");
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Out.find("missing.csv"), std::string::npos) << run.Out;
-    EXPECT_NE(run.Out.find("unknown.csv:1: Floors"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("unknown.csv:1: EntranceCont"), std::string::npos) << run.Out;
 }
 
 TEST_F(PinnedResults, CodesAreWholeNumbers) {

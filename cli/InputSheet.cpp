@@ -1,0 +1,138 @@
+#include "InputSheet.h"
+
+#include "XlsxSheet.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace cli {
+namespace {
+
+constexpr std::size_t PieceSize = 1 << 16;
+
+class CsvInput : public InputSheet {
+public:
+    CsvInput(const std::string& name, sheet::Encoding encoding)
+        : reader_(encoding), name_(name), piece_(PieceSize) {
+        if (name == "-") {
+            file_ = stdin;
+            return;
+        }
+        std::error_code code;
+        if (std::filesystem::is_directory(name, code)) {
+            throw sheet::SheetError("это каталог, а не файл");
+        }
+        file_ = std::fopen(name.c_str(), "rb");
+        if (file_ == nullptr) {
+            throw sheet::SheetError(std::string("не удаётся открыть: ") + std::strerror(errno));
+        }
+    }
+    ~CsvInput() override {
+        if (file_ != nullptr && file_ != stdin) {
+            std::fclose(file_);
+        }
+    }
+
+    void ReadHeader() override {
+        while (!reader_.HasHeader() && Feed()) {
+        }
+    }
+
+    bool ReadRecords(std::size_t wanted, std::vector<sheet::SheetRecord>& records) override {
+        while (!ended_ && reader_.WaitingRecords() < wanted) {
+            Feed();
+        }
+        std::vector<sheet::SheetRecord> read = reader_.TakeRecords();
+        if (records.empty()) {
+            records = std::move(read);
+        } else {
+            std::move(read.begin(), read.end(), std::back_inserter(records));
+        }
+        return !ended_;
+    }
+
+    const std::vector<std::string>& Header() const override { return reader_.Header(); }
+    std::size_t HeaderLine() const override { return reader_.HeaderLine(); }
+    std::optional<char> Delimiter() const override { return reader_.Delimiter(); }
+    std::string Note() const override {
+        return sheet::EncodingNote(reader_.TextEncoding().value_or(sheet::Encoding::Utf8));
+    }
+    std::uint64_t BytesRead() const override { return bytesRead_; }
+
+private:
+    // Reads and parses one piece; false at the end of the file.
+    bool Feed() {
+        if (ended_) {
+            return false;
+        }
+        const std::size_t count = std::fread(piece_.data(), 1, piece_.size(), file_);
+        if (count > 0) {
+            bytesRead_ += count;
+            reader_.Feed(std::string_view(piece_.data(), count));
+            return true;
+        }
+        if (std::ferror(file_)) {
+            throw sheet::SheetError(std::string("ошибка чтения: ") + std::strerror(errno));
+        }
+        ended_ = true;
+        reader_.Finish();
+        return false;
+    }
+
+    sheet::SheetReader reader_;
+    std::string name_;
+    std::vector<char> piece_;
+    std::FILE* file_ = nullptr;
+    bool ended_ = false;
+    std::uint64_t bytesRead_ = 0;
+};
+
+class WorkbookInput : public InputSheet {
+public:
+    explicit WorkbookInput(const std::string& name) : reader_(name) {}
+
+    void ReadHeader() override { reader_.ReadHeader(); }
+    bool ReadRecords(std::size_t wanted, std::vector<sheet::SheetRecord>& records) override {
+        return reader_.ReadRecords(wanted, records);
+    }
+    const std::vector<std::string>& Header() const override { return reader_.Header(); }
+    std::size_t HeaderLine() const override { return reader_.HeaderLine(); }
+    std::optional<char> Delimiter() const override { return std::nullopt; }
+    std::string Note() const override { return {}; }
+    std::uint64_t BytesRead() const override { return reader_.BytesRead(); }
+
+private:
+    sheet::XlsxSheet reader_;
+};
+
+} // namespace
+
+bool IsWorkbookName(const std::string& name) {
+    constexpr std::string_view extension = ".xlsx";
+    return name.size() > extension.size() &&
+           std::equal(
+               extension.begin(), extension.end(), name.end() - extension.size(),
+               [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding) {
+    if (IsWorkbookName(name)) {
+        return std::make_unique<WorkbookInput>(name);
+    }
+    return std::make_unique<CsvInput>(name, encoding);
+}
+
+std::uint64_t InputSize(const std::string& name) {
+    std::error_code code;
+    if (name == "-" || !std::filesystem::is_regular_file(name, code)) {
+        return 0;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(name, code);
+    return code ? 0 : size;
+}
+
+} // namespace cli

