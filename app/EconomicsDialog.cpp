@@ -1,6 +1,7 @@
 #include "EconomicsDialog.h"
 
 #include "Calculation.h"
+#include "HouseInput.h"
 #include "MessageBoxes.h"
 
 #include <QApplication>
@@ -71,27 +72,38 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
     layout->addLayout(top);
 
     auto* inputBox = new QFormLayout;
-    const model::ProjectParameters& p = parameters_;
-    const std::array<std::tuple<QString, double, double, double, bool>, 5> fields = {{
-        {QStringLiteral("Рост &тарифа, % в год (−50..100)"), p.TariffGrowth, -50, 100, false},
-        {QStringLiteral("Рост цен на &лампы, % в год (−50..100)"), p.LampPriceGrowth, -50, 100,
-         false},
-        {QStringLiteral("Ставка &дисконтирования, % в год (0..100)"), p.DiscountRate, 0, 100,
-         false},
-        {QStringLiteral("&Горизонт, лет (1..27)"), static_cast<double>(p.HorizonYears), 1, 27,
-         true},
-        {QStringLiteral("Коэффициент &выбросов, кг CO₂ на кВт·ч (0..2)"), p.EmissionFactor, 0, 2,
-         false},
+    // Captions are the window's; the ranges are the house's, as virasvet-calc checks them.
+    const std::array<std::pair<const char*, QString>, 5> fields = {{
+        {"TariffGrowth", QStringLiteral("Рост &тарифа, % в год")},
+        {"LampPriceGrowth", QStringLiteral("Рост цен на &лампы, % в год")},
+        {"DiscountRate", QStringLiteral("Ставка &дисконтирования, % в год")},
+        {"HorizonYears", QStringLiteral("&Горизонт, лет")},
+        {"EmissionFactor", QStringLiteral("Коэффициент &выбросов, кг CO₂ на кВт·ч")},
     }};
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        const auto& [caption, value, low, high, whole] = fields[i];
+        const model::HouseField& field = *model::FieldNamed(fields[i].first);
+        const model::RangeCheck range = field.Bounds.value_or(model::RangeCheck{});
+        const bool whole = field.Kind == model::FieldKind::Count;
+        const QString caption = fields[i].second + QStringLiteral(" (%1..%2)")
+                                                       .arg(QString::number(range.Low))
+                                                       .arg(QString::number(range.High));
+        const double value = std::visit(
+            [&](auto member) -> double {
+                if constexpr (std::is_arithmetic_v<
+                                  std::remove_cvref_t<decltype(parameters_.*member)>>) {
+                    return static_cast<double>(parameters_.*member);
+                } else {
+                    return 0;
+                }
+            },
+            field.Target);
         auto* edit = new QLineEdit(whole ? QString::number(value) : Text(value, locale_), this);
         auto* label = new QLabel(caption, this);
         label->setBuddy(edit);
         QString plain = caption;
         edit->setAccessibleName(plain.remove(QLatin1Char('&')));
         inputBox->addRow(label, edit);
-        inputs_[i] = {edit, plain.left(plain.indexOf(QLatin1Char(','))), low, high, whole};
+        inputs_[i] = {edit, plain.left(plain.indexOf(QLatin1Char(','))), &field};
         connect(edit, &QLineEdit::returnPressed, this, [this] { Recalculate(); });
     }
     auto* recalculate = new QPushButton(QStringLiteral("&Пересчитать"), this);
@@ -168,20 +180,18 @@ void EconomicsDialog::WaitForSensitivity() {
 }
 
 bool EconomicsDialog::Recalculate() {
-    std::array<double, 5> values{};
-    for (std::size_t i = 0; i < inputs_.size(); ++i) {
-        const Input& input = inputs_[i];
+    model::ProjectParameters read = parameters_;
+    for (const Input& input : inputs_) {
         const QString text = input.Edit->text().trimmed();
+        const model::RangeCheck range = input.Field->Bounds.value_or(model::RangeCheck{});
         double value = 0;
         QString problem;
         if (!model::TryParseReal(text.toStdString(), locale_, value)) {
             problem = QStringLiteral("%1: «%2» — не число").arg(input.Caption, text);
-        } else if (value < input.Low || value > input.High ||
-                   (input.Whole && value != std::trunc(value))) {
-            problem = QStringLiteral("%1: %2 — вне допустимых пределов (%3..%4%5)")
-                          .arg(input.Caption, text, QString::number(input.Low),
-                               QString::number(input.High),
-                               input.Whole ? QStringLiteral(", целое") : QString());
+        } else if (!range.Accepts(value)) {
+            problem = QStringLiteral("%1: %2 — вне допустимых пределов (%3..%4)")
+                          .arg(input.Caption, text, QString::number(range.Low),
+                               QString::number(range.High));
         }
         if (!problem.isEmpty()) {
             MessageBoxes::Current().ShowInformation(this, problem);
@@ -189,13 +199,10 @@ bool EconomicsDialog::Recalculate() {
             input.Edit->selectAll();
             return false;
         }
-        values[i] = value;
+        // Whole years are taken as the page takes counts: truncated.
+        model::StoreNumber(*input.Field, value, read);
     }
-    parameters_.TariffGrowth = values[0];
-    parameters_.LampPriceGrowth = values[1];
-    parameters_.DiscountRate = values[2];
-    parameters_.HorizonYears = static_cast<std::int32_t>(values[3]);
-    parameters_.EmissionFactor = values[4];
+    parameters_ = read;
     page_.Inputs = model::EconomicsInputsOf(parameters_);
     ShowFigures();
     StartSensitivity();

@@ -12,6 +12,10 @@
 #include <functional>
 #include <memory>
 
+namespace model {
+struct HouseField;
+}
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -47,9 +51,7 @@ private:
     struct Input {
         QLineEdit* Edit;
         QString Caption;
-        double Low;
-        double High;
-        bool Whole;
+        const model::HouseField* Field;
     };
 
     void ShowFigures();

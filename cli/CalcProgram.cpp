@@ -103,9 +103,13 @@ static int Run(int argc, char* argv[]) {
         QStringLiteral("Сколько сообщений об ошибках в строках показать (по умолчанию 100); об "
                        "остальных сообщается их число."),
         QStringLiteral("N"));
+    const QCommandLineOption economicsOption(
+        QStringLiteral("economics"),
+        QStringLiteral("Добавить столбцы экономики (дисконтированный срок окупаемости, ЧПС, ВНД, "
+                       "годовая экономия и выбросы) и без её столбцов во входном файле."));
     parser.addOptions({helpOption, versionOption, outputOption, seedOption, jobsOption,
                        delimiterOption, templateOption, encodingOption, noBomOption,
-                       maxErrorsOption});
+                       maxErrorsOption, economicsOption});
     parser.addPositionalArgument(
         QStringLiteral("файлы"),
         QStringLiteral("Таблицы домов CSV или книги .xlsx (первый лист); '-' — стандартный ввод."),
@@ -220,6 +224,7 @@ static int Run(int argc, char* argv[]) {
     options.InputEncoding = encoding;
     options.ByteOrderMark = byteOrderMark;
     options.MaxErrors = maxErrors;
+    options.Economics = parser.isSet(economicsOption);
     return cli::RunHouses(options);
 }
 

@@ -1,5 +1,7 @@
 #include "HouseRun.h"
 
+#include "HouseInput.h"
+
 #include "HouseBatch.h"
 #include "HouseRows.h"
 #include "InputSheet.h"
@@ -100,7 +102,8 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
             }
             house.Messages = std::move(row.Messages);
             if (row.House) {
-                house.Figures = model::CalculateFigures(*row.House, options.Seed, days);
+                house.Figures =
+                    model::CalculateFigures(*row.House, options.Seed, days, options.Economics);
                 if (!sheet::FiguresAreFinite(*house.Figures)) {
                     house.Messages.push_back(
                         house.Source.File + ":" + std::to_string(house.Source.Line) +
@@ -114,6 +117,15 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
     return houses;
 }
 
+// Whether a header gives one of the economics inputs.
+bool HasEconomicsColumn(const sheet::HeaderFields& header) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    return std::any_of(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
+                       [&](const std::optional<std::size_t>& field) {
+                           return field && model::IsEconomicsInput(fields[*field]);
+                       });
+}
+
 bool SameFile(const std::string& input, const QString& output) {
     std::error_code code;
     return input != "-" && std::filesystem::equivalent(input, output.toStdString(), code);
@@ -121,7 +133,8 @@ bool SameFile(const std::string& input, const QString& output) {
 
 } // namespace
 
-int RunHouses(const RunOptions& options) {
+int RunHouses(const RunOptions& requested) {
+    RunOptions options = requested;
     // Results written over an input would destroy it before it is read.
     if (!options.OutputFile.isEmpty()) {
         for (const std::string& name : options.Files) {
@@ -154,6 +167,7 @@ int RunHouses(const RunOptions& options) {
             messages.Row(message);
         }
         usable = usable && input.Fields.Problems.empty();
+        options.Economics = options.Economics || HasEconomicsColumn(input.Fields);
         totalBytes += InputSize(name);
         inputs.push_back(std::move(input));
     }
@@ -209,10 +223,10 @@ int RunHouses(const RunOptions& options) {
         output = workbook ? WorkbookResults(options.OutputFile)
                           : CsvResults(options.OutputFile, {delimiter, options.ByteOrderMark});
         std::vector<std::string> names = carriedNames;
-        const std::vector<std::string> resultNames = sheet::ResultColumns();
+        const std::vector<std::string> resultNames = sheet::ResultColumns(options.Economics);
         names.insert(names.end(), resultNames.begin(), resultNames.end());
         std::vector<bool> numbers(carriedNames.size(), false);
-        const std::vector<bool> resultNumbers = sheet::NumberResultColumns();
+        const std::vector<bool> resultNumbers = sheet::NumberResultColumns(options.Economics);
         numbers.insert(numbers.end(), resultNumbers.begin(), resultNumbers.end());
         output->Header(names, numbers);
     } catch (const std::runtime_error& e) {
@@ -243,8 +257,8 @@ int RunHouses(const RunOptions& options) {
                 ++rejected;
             }
             std::vector<std::string> cells = std::move(house.Carried);
-            const std::vector<std::string> results =
-                sheet::ResultCells(house.Source, house.Figures, options.Seed, locale);
+            const std::vector<std::string> results = sheet::ResultCells(
+                house.Source, house.Figures, options.Seed, locale, options.Economics);
             cells.insert(cells.end(), results.begin(), results.end());
             output->Row(cells);
         }

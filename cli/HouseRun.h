@@ -23,6 +23,8 @@ struct RunOptions {
     sheet::Encoding InputEncoding = sheet::Encoding::Detect;
     bool ByteOrderMark = true;
     std::size_t MaxErrors = 100; // row messages shown; the rest are counted
+    // The economics columns; also when an input has a column of the economics inputs.
+    bool Economics = false;
 };
 
 // Calculates every house of the inputs and writes the results, block after block of rows: rows

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Economics.h"
 #include "ProjectParameters.h"
 #include "SimulationResult.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace model {
 
@@ -25,11 +27,14 @@ void Calculate(const ProjectParameters& p, std::uint32_t seed, SimulatedDays day
 struct HouseFigures {
     SimulationResult Result; // ExistingDays and PlannedDays empty
     double Flats = 1;
+    // The economics of the house's own inputs (day series left out), when asked for.
+    std::optional<EconomicsFigures> Economics;
 };
 
-// Calculates a house up to its payback day, all its report's figures out. `days` is working memory
-// whose day series are kept for the next house.
+// Calculates a house, all its report's figures out, and its economics when `economics` is set.
+// Without the economics the simulation stops after the payback day. `days` is working memory whose
+// day series are kept for the next house.
 HouseFigures CalculateFigures(const ProjectParameters& p, std::uint32_t seed,
-                              SimulationResult& days);
+                              SimulationResult& days, bool economics = false);
 
 } // namespace model

@@ -36,6 +36,23 @@ HouseField Make(std::string_view name, std::string_view label, FieldKind kind, F
     return field;
 }
 
+// The economics inputs' ranges; the economics window checks the same.
+std::optional<RangeCheck> EconomicsBounds(std::string_view name) {
+    if (name == "TariffGrowth" || name == "LampPriceGrowth") {
+        return RangeCheck{-50, 100};
+    }
+    if (name == "DiscountRate") {
+        return RangeCheck{0, 100};
+    }
+    if (name == "HorizonYears") {
+        return RangeCheck{1, 27};
+    }
+    if (name == "EmissionFactor") {
+        return RangeCheck{0, 2};
+    }
+    return std::nullopt;
+}
+
 // Lamp lives, prices, powers and hold times are never negative, and a lamp burns 0 to 24 hours a
 // day.
 template <std::size_t N>
@@ -52,6 +69,8 @@ std::array<HouseField, N> WithHouseBounds(std::array<HouseField, N> fields) {
             field.Bounds = DayHours;
         } else if (notNegative) {
             field.Bounds = NotNegative;
+        } else if (const std::optional<RangeCheck> economics = EconomicsBounds(name)) {
+            field.Bounds = economics;
         }
     }
     return fields;
@@ -168,6 +187,17 @@ const auto Fields = WithHouseBounds(std::to_array<HouseField>({
          &P::TheftRateExternalBlock, "1,5", "-"),
     Make("BurnOutGamma", "Гамма перегорания (не входит в расчёт)", FieldKind::Real,
          &P::BurnOutGamma, "0,10", "-"),
+
+    Make("TariffGrowth", "Экономика: рост тарифа", FieldKind::Real, &P::TariffGrowth, "0",
+         "% в год"),
+    Make("LampPriceGrowth", "Экономика: рост цен на лампы", FieldKind::Real, &P::LampPriceGrowth,
+         "0", "% в год"),
+    Make("DiscountRate", "Экономика: ставка дисконтирования", FieldKind::Real, &P::DiscountRate,
+         "0", "% в год"),
+    Make("HorizonYears", "Экономика: горизонт расчёта", FieldKind::Count, &P::HorizonYears, "10",
+         "лет"),
+    Make("EmissionFactor", "Экономика: коэффициент выбросов сети", FieldKind::Real,
+         &P::EmissionFactor, "0", "кг CO₂/кВт·ч"),
 }));
 
 const NumberLocale StartTextLocale{",", " "};
@@ -290,6 +320,10 @@ bool IsDigit(char c) {
 
 std::span<const HouseField> HouseFields() {
     return Fields;
+}
+
+bool IsEconomicsInput(const HouseField& field) {
+    return EconomicsBounds(field.Name).has_value();
 }
 
 const HouseField* FieldNamed(std::string_view name) {

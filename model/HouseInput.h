@@ -60,6 +60,9 @@ struct HouseField {
 // Every input of a house in the order the page reads them, then the settings.
 std::span<const HouseField> HouseFields();
 
+// Whether the field is one of the economics inputs (TariffGrowth ... EmissionFactor).
+bool IsEconomicsInput(const HouseField& field);
+
 // The field with this name, or nullptr.
 const HouseField* FieldNamed(std::string_view name);
 

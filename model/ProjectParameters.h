@@ -74,11 +74,11 @@ struct ProjectParameters {
 
     // Economics: what the money of the schemes is worth over the years. No figure of the report
     // depends on them. Rates in percent a year.
-    double TariffGrowth = 0;       // yearly indexation of the tariff, -50 .. 100
-    double LampPriceGrowth = 0;    // yearly rise of lamp prices, -50 .. 100
-    double DiscountRate = 0;       // 0 .. 100
+    double TariffGrowth = 0;        // yearly indexation of the tariff, -50 .. 100
+    double LampPriceGrowth = 0;     // yearly rise of lamp prices, -50 .. 100
+    double DiscountRate = 0;        // 0 .. 100
     std::int32_t HorizonYears = 10; // whole years, 1 .. 27
-    double EmissionFactor = 0;     // kg CO2 per kWh of the grid, 0 .. 2
+    double EmissionFactor = 0;      // kg CO2 per kWh of the grid, 0 .. 2
 };
 
 inline constexpr std::uint8_t LiftModelLinear = 0;

@@ -37,6 +37,10 @@ enum class Figure {
     DailyEnergy,       // kWh a day
     MonthlyEnergy,     // kWh in 30 days
     MonthlyEnergyCost, // roubles in 30 days
+    Money,             // roubles of the economics: present value, first year's saving
+    ReturnRate,        // percent a year
+    YearlyEnergy,      // kWh a year
+    Emissions,         // tonnes of CO2 a year
 };
 
 struct FigureRounding {
@@ -56,7 +60,13 @@ inline constexpr FigureRounding RoundingOf(Figure figure) {
     case Figure::DailyEnergy:
     case Figure::MonthlyEnergy:
     case Figure::MonthlyEnergyCost:
+    case Figure::ReturnRate:
         return {2, false};
+    case Figure::Money:
+    case Figure::YearlyEnergy:
+        return {2, true};
+    case Figure::Emissions:
+        return {3, false};
     }
     return {};
 }
@@ -69,7 +79,9 @@ inline constexpr std::string_view FigurePattern(Figure figure, bool grouped) {
     case 1:
         return "0.0";
     case 2:
-        return "0.00";
+        return grouped && rounding.GroupedInReport ? ",0.00" : "0.00";
+    case 3:
+        return "0.000";
     default:
         return grouped && rounding.GroupedInReport ? "0,0" : "0";
     }

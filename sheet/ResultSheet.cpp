@@ -41,8 +41,19 @@ std::vector<std::string> ResultColumns() {
             "Seed"};
 }
 
-std::vector<bool> NumberResultColumns() {
-    std::vector<bool> numbers(ResultColumns().size(), true);
+std::vector<std::string> ResultColumns(bool economics) {
+    std::vector<std::string> columns = ResultColumns();
+    if (economics) {
+        columns.insert(columns.end(),
+                       {"DiscountedPaybackFound", "DiscountedPaybackDay", "DiscountedPaybackMonths",
+                        "NetPresentValue", "InternalRateOfReturn", "EnergySavedPerYear",
+                        "MoneySavedFirstYear", "CO2AvoidedPerYear"});
+    }
+    return columns;
+}
+
+std::vector<bool> NumberResultColumns(bool economics) {
+    std::vector<bool> numbers(ResultColumns(economics).size(), true);
     numbers[0] = false; // File
     numbers[2] = false; // Address
     return numbers;
@@ -62,12 +73,21 @@ bool FiguresAreFinite(const model::HouseFigures& figures) {
             return false;
         }
     }
+    if (const std::optional<model::EconomicsFigures>& e = figures.Economics) {
+        for (const double value : {e->NetPresentValue, e->EnergySavedPerYear,
+                                   e->MoneySavedFirstYear, e->CO2AvoidedPerYear}) {
+            if (!std::isfinite(value)) {
+                return false;
+            }
+        }
+    }
     return true;
 }
 
 std::vector<std::string> ResultCells(const HouseRowSource& source,
                                      const std::optional<model::HouseFigures>& figures,
-                                     std::uint32_t seed, const model::NumberLocale& locale) {
+                                     std::uint32_t seed, const model::NumberLocale& locale,
+                                     bool economics) {
     std::vector<std::string> cells = {source.File, std::to_string(source.Line), source.Address};
     cells.reserve(ResultColumns().size());
     const auto number = [&](model::Figure figure, double value) {
@@ -104,6 +124,32 @@ std::vector<std::string> ResultCells(const HouseRowSource& source,
     }
     cells.resize(ResultColumns().size() - 1);
     cells.push_back(std::to_string(seed));
+    if (figures && figures->Economics) {
+        using model::Figure;
+        const model::EconomicsFigures& e = *figures->Economics;
+        const bool payback = e.DiscountedPaybackFound;
+        cells.push_back(payback ? "1" : "0");
+        cells.push_back(payback ? std::to_string(e.DiscountedPaybackDay) : "");
+        cells.push_back(
+            payback ? number(Figure::PaybackMonths, e.DiscountedPaybackDay / model::DaysPerMonth)
+                    : "");
+        cells.push_back(number(Figure::Money, e.NetPresentValue));
+        switch (e.InternalRateOfReturn.Found) {
+        case model::ReturnRate::Kind::None:
+            cells.emplace_back();
+            break;
+        case model::ReturnRate::Kind::AboveHighest:
+            cells.emplace_back(">1000");
+            break;
+        case model::ReturnRate::Kind::Found:
+            cells.push_back(number(Figure::ReturnRate, e.InternalRateOfReturn.Percent));
+            break;
+        }
+        cells.push_back(number(Figure::YearlyEnergy, e.EnergySavedPerYear));
+        cells.push_back(number(Figure::Money, e.MoneySavedFirstYear));
+        cells.push_back(number(Figure::Emissions, e.CO2AvoidedPerYear));
+    }
+    cells.resize(ResultColumns(economics).size());
     return cells;
 }
 

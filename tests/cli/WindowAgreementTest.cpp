@@ -1,11 +1,13 @@
 // For the same houses and seed, virasvet-calc writes the figures the window's report shows.
 
+#include "EconomicsDialog.h"
 #include "HouseFile.h"
 #include "HouseInput.h"
 #include "IntSpinEdit.h"
 #include "MainWindow.h"
 #include "MessageBoxes.h"
 #include "ReportTable.h"
+#include "ResultFigures.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -206,7 +208,8 @@ void WindowAgreementTest::programWritesTheReportsFigures() {
 }
 
 void WindowAgreementTest::CompareWithReport(const QStringList& cells) {
-    QCOMPARE(cells.size(), 25);
+    // The economics columns follow when the sheet gives the economics inputs.
+    QVERIFY(cells.size() == 25 || cells.size() == 33);
     const model::SimulationResult& result = window_->SimulationResult();
     const std::vector<report::ReportRow> rows =
         report::ReportRows(window_->ProjectParameters(), result, locale_);
@@ -288,10 +291,16 @@ void WindowAgreementTest::savedHouseOpensToTheSamePageAndCalculatesAsTheProgram(
                {"ExistingHoursLanding", "9,75"},
                {"PlannedLampsBetween", "0"},
                {"PlannedLampPrice", "85"},
-               {"BlockPrice", "415"},
+               {"BlockPrice", "2415"},
                {"HoldTimeLanding", "75"}});
     window_->ProjectParameters().PassagesPerResident = 2.85;
     window_->ProjectParameters().IndividualityCoefficient = 1.0 / 3;
+    model::ProjectParameters& economics = window_->ProjectParameters();
+    economics.TariffGrowth = 6;
+    economics.LampPriceGrowth = 3.5;
+    economics.DiscountRate = 9;
+    economics.HorizonYears = 12;
+    economics.EmissionFactor = 0.45;
     window_->ui()->recalculateSensors->click();
     window_->ui()->backButton->click();
     window_->ui()->nextButton->click();
@@ -315,7 +324,25 @@ void WindowAgreementTest::savedHouseOpensToTheSamePageAndCalculatesAsTheProgram(
     }
     const QStringList lines = output.split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 3);
-    CompareWithReport(lines[1].split(QLatin1Char(';')));
+    const QStringList cells = lines[1].split(QLatin1Char(';'));
+    CompareWithReport(cells);
+    // The economics window's figures for the same house.
+    {
+        EconomicsDialog dialog(window_->ProjectParameters(), window_->SimulationResult(), Seed,
+                               locale_);
+        const model::EconomicsFigures& f = dialog.Page().Figures;
+        const auto cell = [this](model::Figure figure, double value) {
+            return QString::fromStdString(model::CellFigure(figure, value, locale_));
+        };
+        QCOMPARE(cells.size(), 33);
+        QCOMPARE(cells[25], f.DiscountedPaybackFound ? QStringLiteral("1") : QStringLiteral("0"));
+        QCOMPARE(cells[26], QString::number(f.DiscountedPaybackDay));
+        QCOMPARE(cells[28], cell(model::Figure::Money, f.NetPresentValue));
+        QCOMPARE(f.InternalRateOfReturn.Found, model::ReturnRate::Kind::Found);
+        QCOMPARE(cells[29], cell(model::Figure::ReturnRate, f.InternalRateOfReturn.Percent));
+        QCOMPARE(cells[32], cell(model::Figure::Emissions, f.CO2AvoidedPerYear));
+        QVERIFY(f.DiscountedPaybackDay != window_->SimulationResult().PaybackDay);
+    }
 
     // A window started afresh shows the same page once the house is opened, and calculates the
     // same figures.
