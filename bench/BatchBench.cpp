@@ -1,5 +1,6 @@
 // Houses a second of the batch calculation behind virasvet-calc, with 1 and 2 jobs:
-// 10,000 houses as the page starts, and 1,000 random houses within the page's limits.
+// 10,000 houses as the page starts, 1,000 random houses within the page's limits, and 2,000
+// houses as the page starts with their economics.
 //
 //   build/bench/batch_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
@@ -61,12 +62,26 @@ std::vector<ProjectParameters> RandomHouses() {
     return houses;
 }
 
+// The default houses with the economics: tariffs up 5 % and lamps 3 % a year, money at 8 %.
+std::vector<ProjectParameters> EconomicsHouses() {
+    std::vector<ProjectParameters> houses = DefaultHouses();
+    houses.resize(2000);
+    for (ProjectParameters& p : houses) {
+        p.TariffGrowth = 5;
+        p.LampPriceGrowth = 3;
+        p.DiscountRate = 8;
+    }
+    return houses;
+}
+
 void Batch(benchmark::State& state, std::vector<ProjectParameters> (*make)()) {
     const std::vector<ProjectParameters> houses = make();
     const auto jobs = static_cast<unsigned>(state.range(0));
+    const bool economics = make == EconomicsHouses;
     std::uint32_t seed = 1;
     for (auto _ : state) {
-        std::vector<model::HouseFigures> figures = cli::CalculateHouses(houses, seed++, jobs);
+        std::vector<model::HouseFigures> figures =
+            cli::CalculateHouses(houses, seed++, jobs, nullptr, economics);
         benchmark::DoNotOptimize(figures.data());
     }
     state.counters["houses_per_s"] = benchmark::Counter(
@@ -82,6 +97,12 @@ BENCHMARK_CAPTURE(Batch, DefaultHouses, DefaultHouses)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(Batch, RandomHouses, RandomHouses)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("jobs")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Batch, EconomicsHouses, EconomicsHouses)
     ->Arg(1)
     ->Arg(2)
     ->ArgName("jobs")

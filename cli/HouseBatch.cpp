@@ -43,10 +43,10 @@ void ForEachOnThreads(std::size_t count, unsigned jobs,
 
 std::vector<model::HouseFigures> CalculateHouses(std::span<const model::ProjectParameters> houses,
                                                  std::uint32_t seed, unsigned jobs,
-                                                 std::atomic<std::size_t>* done) {
+                                                 std::atomic<std::size_t>* done, bool economics) {
     std::vector<model::HouseFigures> figures(houses.size());
     ForEachOnThreads(houses.size(), jobs, [&](std::size_t i, model::SimulationResult& days) {
-        figures[i] = model::CalculateFigures(houses[i], seed, days);
+        figures[i] = model::CalculateFigures(houses[i], seed, days, economics);
         if (done != nullptr) {
             ++*done;
         }

@@ -18,9 +18,11 @@ void ForEachOnThreads(std::size_t count, unsigned jobs,
                       const std::function<void(std::size_t, model::SimulationResult&)>& work);
 
 // Calculates every house with the same seed on `jobs` threads; figures[i] belongs to houses[i],
-// whatever the threads' order. `done` counts finished houses for a progress display.
+// whatever the threads' order. `done` counts finished houses for a progress display. With
+// `economics` every house's economics are calculated too.
 std::vector<model::HouseFigures> CalculateHouses(std::span<const model::ProjectParameters> houses,
                                                  std::uint32_t seed, unsigned jobs,
-                                                 std::atomic<std::size_t>* done = nullptr);
+                                                 std::atomic<std::size_t>* done = nullptr,
+                                                 bool economics = false);
 
 } // namespace cli
