@@ -1,5 +1,6 @@
 #include "ResultOutput.h"
 
+#include "AtomicFile.h"
 #include "HouseSheet.h"
 
 #include <QDir>
@@ -22,14 +23,8 @@
 namespace cli {
 namespace {
 
-std::runtime_error WriteError(const QString& fileName, const QString& reason) {
-    return std::runtime_error(
-        QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, reason).toStdString());
-}
-
-QString SystemReason(int error) {
-    return QString::fromStdString(std::system_category().message(error));
-}
+const auto WriteError = report::FileWriteError;
+using report::SystemReason;
 
 // Some file systems (network ones, quotas) report a full disk only when the data go to the disk.
 void SyncToDisk(int handle, const QString& fileName) {

@@ -89,30 +89,25 @@ int HorizonLastDay(std::int32_t horizonYears) {
     return static_cast<int>(std::min<std::int64_t>(days, SimulationDays)) - 1;
 }
 
-double NetPresentValue(const ProjectParameters& p, const SimulationResult& result,
-                       const EconomicsInputs& inputs, double discountRate) {
-    double existing = 0;
-    double planned = 0;
-    DiscountedCosts(ExistingScheme(p, result), PlannedScheme(p, result), inputs, discountRate,
-                    HorizonLastDay(inputs.HorizonYears), nullptr, nullptr, existing, planned,
-                    nullptr);
-    return existing - planned;
-}
-
 namespace {
 
-// The net present value as the search for the return rate takes it (days valued step by step).
-double SearchedValue(const ProjectParameters& p, const SimulationResult& result,
-                     const EconomicsInputs& inputs, double discountRate) {
+// The net present value at a rate; the search for the return rate values the days step by step.
+double ValueAt(const ProjectParameters& p, const SimulationResult& result,
+               const EconomicsInputs& inputs, double discountRate, bool stepwise) {
     double existing = 0;
     double planned = 0;
     DiscountedCosts(ExistingScheme(p, result), PlannedScheme(p, result), inputs, discountRate,
                     HorizonLastDay(inputs.HorizonYears), nullptr, nullptr, existing, planned,
-                    nullptr, true);
+                    nullptr, stepwise);
     return existing - planned;
 }
 
 } // namespace
+
+double NetPresentValue(const ProjectParameters& p, const SimulationResult& result,
+                       const EconomicsInputs& inputs, double discountRate) {
+    return ValueAt(p, result, inputs, discountRate, false);
+}
 
 EconomicsFigures CalculateEconomics(const ProjectParameters& p, const SimulationResult& result,
                                     const EconomicsInputs& inputs) {
@@ -138,7 +133,7 @@ EconomicsFigures CalculateEconomics(const ProjectParameters& p, const Simulation
     }
 
     // The rate at which the net present value falls to 0, by halving the interval to 0.01 %.
-    const auto npv = [&](double rate) { return SearchedValue(p, result, inputs, rate); };
+    const auto npv = [&](double rate) { return ValueAt(p, result, inputs, rate, true); };
     if (npv(0) > 0) {
         if (npv(HighestReturnRate) > 0) {
             f.InternalRateOfReturn.Found = ReturnRate::Kind::AboveHighest;

@@ -11,9 +11,7 @@
 
 namespace report {
 
-namespace {
-
-std::runtime_error WriteError(const QString& fileName, const QString& reason) {
+std::runtime_error FileWriteError(const QString& fileName, const QString& reason) {
     return std::runtime_error(
         QStringLiteral("Не удалось записать файл %1: %2").arg(fileName, reason).toStdString());
 }
@@ -21,6 +19,10 @@ std::runtime_error WriteError(const QString& fileName, const QString& reason) {
 QString SystemReason(int error) {
     return QString::fromStdString(std::system_category().message(error));
 }
+
+namespace {
+
+const auto WriteError = FileWriteError;
 
 // A short write is followed by another: a file that takes only part of the data (a full disk)
 // tells why only when the next write fails.

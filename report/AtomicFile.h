@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <stdexcept>
+
 namespace report {
 
 // Replaces the file's contents by the bytes. The data go to a temporary file beside the target
@@ -12,5 +14,11 @@ namespace report {
 // pipe, a socket, or a link to one) is refused and left as it is. Raises std::runtime_error that
 // names the file and gives the system's reason.
 void WriteFileAtomically(const QString& fileName, const QByteArray& bytes);
+
+// The error of a file that could not be written, naming it and saying why.
+std::runtime_error FileWriteError(const QString& fileName, const QString& reason);
+
+// The system's words for an errno value.
+QString SystemReason(int error);
 
 } // namespace report

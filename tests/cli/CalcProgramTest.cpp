@@ -1,3 +1,5 @@
+#include "ProgramRun.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,56 +18,22 @@
 namespace {
 
 namespace fs = std::filesystem;
+using cli_test::Lines;
+using cli_test::Outcome;
 
-struct Outcome {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-class CalcProgram : public testing::Test {
+class CalcProgram : public cli_test::ProgramRun {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("virasvet-calc-test-" + std::to_string(::getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
+    // The file's full path, as the messages name it.
     std::string File(const std::string& name, const std::string& content) {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path.string();
+        cli_test::ProgramRun::File(name, content);
+        return (dir_ / name).string();
     }
 
     static std::string Read(const fs::path& path) {
         std::ifstream file(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), {}};
     }
-
-    Outcome Calc(const std::string& arguments) {
-        const std::string command = std::string("cd '") + dir_.string() + "' && '" + VIRASVET_CALC +
-                                    "' " + arguments + " >out.txt 2>err.txt";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(dir_ / "out.txt"),
-                Read(dir_ / "err.txt")};
-    }
-
-    fs::path dir_;
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // The figures of a row: the cells after File, Line and Address, with a decimal point and commas.
 std::string Figures(const std::string& row, char delimiter) {

@@ -2,23 +2,16 @@
 // that a field read into the wrong place, a figure taken from the wrong scheme or rounded wrongly,
 // or a payback a day off changes a cell. The expected rows were checked by hand where they follow
 // from the inputs alone (see HandCheckedFiguresOfTheFirstHouse).
+#include "ProgramRun.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 const std::string Header =
     "Address;ManagementCompany;EntranceCount;FloorCount;HasLift;ResidentsPerFlat;FlatsPerFloor;"
@@ -53,62 +46,25 @@ const std::array<std::string, 3> ExpectedRows = {
     "2227,32;158,64;;;20261207",
 };
 
-struct CalcRun {
-    int Status = -1;
-    std::string Out;
-};
+using cli_test::Outcome;
 
-class PinnedResults : public testing::Test {
+class PinnedResults : public cli_test::ProgramRun {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("virasvet-pinned-" + std::to_string(::getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void Write(const std::string& name, const std::string& content) { File(name, content); }
 
-    void Write(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ / name, std::ios::binary) << content;
-    }
-
-    // Runs the program in the test's folder; standard error is left to the test log.
-    CalcRun Calc(const std::string& arguments) {
-        const std::string command =
-            "cd '" + dir_.string() + "' && '" + VIRASVET_CALC + "' " + arguments + " 2>&1";
-        CalcRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        std::array<char, 4096> buffer{};
-        for (std::size_t n = 0; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
-            run.Out.append(buffer.data(), n);
+    // The rows of the results, without the byte-order mark.
+    static std::vector<std::string> Rows(std::string text) {
+        if (text.starts_with("\xEF\xBB\xBF")) {
+            text.erase(0, 3);
         }
-        const int status = ::pclose(pipe);
-        run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (run.Out.starts_with("\xEF\xBB\xBF")) {
-            run.Out.erase(0, 3);
-        }
-        return run;
+        return cli_test::Lines(text);
     }
-
-    static std::vector<std::string> Rows(const std::string& text) {
-        std::vector<std::string> rows;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            rows.push_back(line);
-        }
-        return rows;
-    }
-
-    fs::path dir_;
 };
 
 TEST_F(PinnedResults, EveryCellOfHousesWithDistinctInputs) {
     Write("houses.csv", Header + Houses);
-    const CalcRun run = Calc("--seed 20261207 houses.csv");
-    ASSERT_EQ(run.Status, 0) << run.Out;
+    const Outcome run = Calc("--seed 20261207 houses.csv");
+    ASSERT_EQ(run.Status, 0) << run.Err;
     const std::vector<std::string> rows = Rows(run.Out);
     ASSERT_EQ(rows.size(), 4u) << run.Out;
     for (std::size_t i = 0; i < ExpectedRows.size(); ++i) {
@@ -137,13 +93,13 @@ TEST_F(PinnedResults, HandCheckedFiguresOfTheFirstHouse) {
 
 TEST_F(PinnedResults, SeedWholeRangeAndClockByDefault) {
     Write("houses.csv", Header + Houses);
-    const CalcRun highest = Calc("--seed 4294967295 houses.csv");
+    const Outcome highest = Calc("--seed 4294967295 houses.csv");
     EXPECT_EQ(highest.Status, 0);
     EXPECT_TRUE(Rows(highest.Out).at(1).ends_with(";4294967295")) << highest.Out;
     EXPECT_EQ(Calc("--seed 4294967296 houses.csv").Status, 2);
 
     const auto before = static_cast<unsigned long>(std::time(nullptr));
-    const CalcRun byClock = Calc("houses.csv");
+    const Outcome byClock = Calc("houses.csv");
     const auto after = static_cast<unsigned long>(std::time(nullptr));
     const std::string row = Rows(byClock.Out).at(1);
     const unsigned long seed = std::stoul(row.substr(row.rfind(';') + 1));
@@ -172,20 +128,20 @@ TEST_F(PinnedResults, DelimiterOfTheOptionTheFileAndTheTemplate) {
 TEST_F(PinnedResults, EveryUnusableFileIsReported) {
     Write("unknown.csv", "Address;EntranceCont\nx;3\n");
     Write("good.csv", Header + Houses);
-    const CalcRun run = Calc("missing.csv unknown.csv good.csv");
+    const Outcome run = Calc("missing.csv unknown.csv good.csv");
     EXPECT_EQ(run.Status, 2);
-    EXPECT_NE(run.Out.find("missing.csv"), std::string::npos) << run.Out;
-    EXPECT_NE(run.Out.find("unknown.csv:1: EntranceCont"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Err.find("missing.csv"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("unknown.csv:1: EntranceCont"), std::string::npos) << run.Err;
 }
 
 TEST_F(PinnedResults, CodesAreWholeNumbers) {
     for (const char* column : {"LiftModel", "ExistingSchemeType", "PlannedSchemeType"}) {
         for (const char* value : {"0,5", "1,5", "2", "-1"}) {
             Write("codes.csv", std::string("Address;") + column + "\nx;" + value + "\n");
-            const CalcRun run = Calc("--seed 1 codes.csv");
+            const Outcome run = Calc("--seed 1 codes.csv");
             EXPECT_EQ(run.Status, 1) << column << " " << value;
-            EXPECT_NE(run.Out.find(std::string("codes.csv:2: ") + column), std::string::npos)
-                << run.Out;
+            EXPECT_NE(run.Err.find(std::string("codes.csv:2: ") + column), std::string::npos)
+                << run.Err;
         }
         Write("codes.csv", std::string("Address;") + column + "\nx;1,0\n");
         EXPECT_EQ(Calc("--seed 1 codes.csv").Status, 0) << column;
