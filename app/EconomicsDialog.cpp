@@ -277,13 +277,11 @@ void EconomicsDialog::Save() {
     if (fileName.isEmpty()) {
         return;
     }
-    const QFileInfo existing(fileName);
-    if (existing.exists() && !existing.isDir() &&
-        !MessageBoxes::Current().Confirm(this, QStringLiteral("Файл существует. Заменить?"))) {
+    if (!MayReplace(this, fileName)) {
         return;
     }
     WaitForSensitivity();
     report::WriteEconomicsFile(
         fileName, page_,
-        existing.suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0);
+        QFileInfo(fileName).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0);
 }

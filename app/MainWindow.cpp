@@ -3,8 +3,8 @@
 #include "AboutDialog.h"
 #include "AtomicFile.h"
 #include "Calculation.h"
-#include "Help.h"
 #include "EconomicsDialog.h"
+#include "Help.h"
 #include "HouseInput.h"
 #include "InputPageControls.h"
 #include "IntSpinEdit.h"
@@ -419,9 +419,7 @@ void MainWindow::saveHouse() {
         return;
     }
     houseFileName_ = fileName;
-    const QFileInfo existing(fileName);
-    if (existing.exists() && !existing.isDir() &&
-        !MessageBoxes::Current().Confirm(this, QStringLiteral("Файл существует. Заменить?"))) {
+    if (!MayReplace(this, fileName)) {
         return;
     }
     finishLampPowers(); // a saved value is a finished one

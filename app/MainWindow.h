@@ -162,7 +162,7 @@ private:
     QString saveFileName_;
     HouseFileQuestions houseQuestions_ = HouseFileDialogs();
     QString houseFileName_;
-    std::uint32_t seed_ = 0; // of the last calculation
+    std::uint32_t seed_ = 0;                  // of the last calculation
     std::set<IntSpinEdit*> unfinishedPowers_; // typed since they were last snapped
     bool paintErrorPending_ = false;
     std::function<std::uint32_t()> seedSource_;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <stdexcept>
@@ -34,6 +35,12 @@ MessageBoxes PlatformBoxes() {
 MessageBoxes& MessageBoxes::Current() {
     static MessageBoxes boxes = PlatformBoxes();
     return boxes;
+}
+
+bool MayReplace(QWidget* parent, const QString& fileName) {
+    const QFileInfo existing(fileName);
+    return !existing.exists() || existing.isDir() ||
+           MessageBoxes::Current().Confirm(parent, QStringLiteral("Файл существует. Заменить?"));
 }
 
 QString ErrorBoxText(const QString& message) {

@@ -25,6 +25,9 @@ inline const QString ApplicationTitle = QStringLiteral("Вирасвет");
 // after '.'.
 QString ErrorBoxText(const QString& message);
 
+// Asks before a save replaces an existing file; true when the file may be written.
+bool MayReplace(QWidget* parent, const QString& fileName);
+
 // Shows the error box for whatever an event handler raised.
 void ShowErrorFor(QWidget* parent, std::exception_ptr error);
 

@@ -42,9 +42,7 @@ void SaveResults(QWidget* window, const report::ResultsPage& page, const QImage&
     // The dialog offers this name next time even when the user declines to replace the file.
     previousFileName = fileName;
 
-    const QFileInfo existing(fileName);
-    if (existing.exists() && !existing.isDir() &&
-        !MessageBoxes::Current().Confirm(window, QStringLiteral("Файл существует. Заменить?"))) {
+    if (!MayReplace(window, fileName)) {
         return;
     }
 
