@@ -248,15 +248,7 @@ private:
 } // namespace
 
 void CheckOutputName(const QString& fileName) {
-    // Renaming the temporary file would put a regular file in place of a device or a pipe.
-    const QFileInfo target(fileName);
-    if (target.exists() && !target.isFile() && !target.isDir()) {
-        throw std::runtime_error(
-            QStringLiteral("Нельзя сохранить результаты в %1: это не обычный файл, а устройство, "
-                           "канал или сокет. Выберите другое имя файла")
-                .arg(fileName)
-                .toStdString());
-    }
+    report::RefuseSpecialFile(fileName);
 }
 
 void WriteStandardOutput(std::string_view text) {

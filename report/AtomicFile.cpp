@@ -39,8 +39,7 @@ void WriteAll(QIODevice& device, const QByteArray& bytes, const QString& fileNam
 
 } // namespace
 
-void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
-    // Renaming the temporary file would put a regular file in place of a device or a pipe.
+void RefuseSpecialFile(const QString& fileName) {
     const QFileInfo target(fileName);
     if (target.exists() && !target.isFile() && !target.isDir()) {
         throw std::runtime_error(
@@ -49,6 +48,10 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
                 .arg(fileName)
                 .toStdString());
     }
+}
+
+void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
+    RefuseSpecialFile(fileName);
 
     // Unbuffered: a buffered write would fail only on closing, which loses the reason.
     QSaveFile file(fileName);

@@ -15,6 +15,10 @@ namespace report {
 // names the file and gives the system's reason.
 void WriteFileAtomically(const QString& fileName, const QByteArray& bytes);
 
+// Refuses a name that exists and is neither a regular file nor a folder: renaming a finished
+// temporary file over it would put a regular file in place of a device, a pipe or a socket.
+void RefuseSpecialFile(const QString& fileName);
+
 // The error of a file that could not be written, naming it and saying why.
 std::runtime_error FileWriteError(const QString& fileName, const QString& reason);
 
