@@ -90,23 +90,4 @@ HouseRow ReadHouseRow(const Sheet& sheet, const HeaderFields& header, const Shee
     return ReadHouseRow(sheet.Header.size(), sheet.Delimiter, header, record, fileName);
 }
 
-SheetHouses ReadSheetHouses(std::string_view content, std::string_view fileName) {
-    const Sheet sheet = ParseSheet(content);
-    const HeaderFields header = MapHeader(sheet.Header);
-    SheetHouses houses;
-    houses.Delimiter = sheet.Delimiter;
-    houses.HeaderMessages = HeaderMessages(sheet, header, fileName);
-    houses.Usable = header.Problems.empty();
-    if (!houses.Usable) {
-        return houses;
-    }
-    houses.Rows.reserve(sheet.Records.size());
-    for (const SheetRecord& record : sheet.Records) {
-        HouseRow row = ReadHouseRow(sheet, header, record, fileName);
-        row.Texts.clear();
-        houses.Rows.push_back(std::move(row));
-    }
-    return houses;
-}
-
 } // namespace sheet

@@ -44,15 +44,4 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
 // allowed ("Tariff: 0 — вне допустимых пределов (больше 0)").
 std::string FieldMessage(const model::HouseFieldError& error);
 
-// Every house of a spreadsheet's text, in record order. A header with a misspelt or repeated
-// column makes the sheet unusable: its messages are given and no row is read. Throws SheetError
-// for a text that is not a sheet at all. For small sheets: the whole text is held.
-struct SheetHouses {
-    char Delimiter = ',';
-    bool Usable = false;
-    std::vector<std::string> HeaderMessages;
-    std::vector<HouseRow> Rows; // Texts left empty: the sheet they point into is gone
-};
-SheetHouses ReadSheetHouses(std::string_view content, std::string_view fileName);
-
 } // namespace sheet

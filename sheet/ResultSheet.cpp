@@ -5,7 +5,9 @@
 #include "ResultFigures.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string_view>
 
 namespace sheet {
 
@@ -13,47 +15,55 @@ model::NumberLocale CellLocale(char delimiter) {
     return model::NumberLocale{delimiter == ';' ? "," : ".", ""};
 }
 
-std::vector<std::string> ResultColumns() {
-    return {"File",
-            "Line",
-            "Address",
-            "PaybackFound",
-            "PaybackDay",
-            "PaybackMonths",
-            "PaybackCostExisting",
-            "PaybackCostPlanned",
-            "InstallCostExisting",
-            "InstallCostPlanned",
-            "InstallCostPerFlatExisting",
-            "InstallCostPerFlatPlanned",
-            "FittingCountExisting",
-            "FittingCountPlanned",
-            "BlockCountExisting",
-            "BlockCountPlanned",
-            "DailyEnergyExisting",
-            "DailyEnergyPlanned",
-            "MonthlyEnergyExisting",
-            "MonthlyEnergyPlanned",
-            "MonthlyEnergyCostExisting",
-            "MonthlyEnergyCostPlanned",
-            "PaybackReplacedExisting",
-            "PaybackReplacedPlanned",
-            "Seed"};
+namespace {
+
+constexpr std::array<std::string_view, 25> ReportColumns = {"File",
+                                                            "Line",
+                                                            "Address",
+                                                            "PaybackFound",
+                                                            "PaybackDay",
+                                                            "PaybackMonths",
+                                                            "PaybackCostExisting",
+                                                            "PaybackCostPlanned",
+                                                            "InstallCostExisting",
+                                                            "InstallCostPlanned",
+                                                            "InstallCostPerFlatExisting",
+                                                            "InstallCostPerFlatPlanned",
+                                                            "FittingCountExisting",
+                                                            "FittingCountPlanned",
+                                                            "BlockCountExisting",
+                                                            "BlockCountPlanned",
+                                                            "DailyEnergyExisting",
+                                                            "DailyEnergyPlanned",
+                                                            "MonthlyEnergyExisting",
+                                                            "MonthlyEnergyPlanned",
+                                                            "MonthlyEnergyCostExisting",
+                                                            "MonthlyEnergyCostPlanned",
+                                                            "PaybackReplacedExisting",
+                                                            "PaybackReplacedPlanned",
+                                                            "Seed"};
+
+constexpr std::array<std::string_view, 8> EconomicsColumns = {
+    "DiscountedPaybackFound", "DiscountedPaybackDay", "DiscountedPaybackMonths",
+    "NetPresentValue",        "InternalRateOfReturn", "EnergySavedPerYear",
+    "MoneySavedFirstYear",    "CO2AvoidedPerYear"};
+
+std::size_t ColumnCount(bool economics) {
+    return ReportColumns.size() + (economics ? EconomicsColumns.size() : 0);
 }
 
+} // namespace
+
 std::vector<std::string> ResultColumns(bool economics) {
-    std::vector<std::string> columns = ResultColumns();
+    std::vector<std::string> columns(ReportColumns.begin(), ReportColumns.end());
     if (economics) {
-        columns.insert(columns.end(),
-                       {"DiscountedPaybackFound", "DiscountedPaybackDay", "DiscountedPaybackMonths",
-                        "NetPresentValue", "InternalRateOfReturn", "EnergySavedPerYear",
-                        "MoneySavedFirstYear", "CO2AvoidedPerYear"});
+        columns.insert(columns.end(), EconomicsColumns.begin(), EconomicsColumns.end());
     }
     return columns;
 }
 
 std::vector<bool> NumberResultColumns(bool economics) {
-    std::vector<bool> numbers(ResultColumns(economics).size(), true);
+    std::vector<bool> numbers(ColumnCount(economics), true);
     numbers[0] = false; // File
     numbers[2] = false; // Address
     return numbers;
@@ -89,7 +99,7 @@ std::vector<std::string> ResultCells(const HouseRowSource& source,
                                      std::uint32_t seed, const model::NumberLocale& locale,
                                      bool economics) {
     std::vector<std::string> cells = {source.File, std::to_string(source.Line), source.Address};
-    cells.reserve(ResultColumns().size());
+    cells.reserve(ColumnCount(economics));
     const auto number = [&](model::Figure figure, double value) {
         return model::CellFigure(figure, value, locale);
     };
@@ -122,7 +132,7 @@ std::vector<std::string> ResultCells(const HouseRowSource& source,
         cells.push_back(ifPayback(number(Figure::ReplacedLamps, r.PaybackReplacedExisting)));
         cells.push_back(ifPayback(number(Figure::ReplacedLamps, r.PaybackReplacedPlanned)));
     }
-    cells.resize(ResultColumns().size() - 1);
+    cells.resize(ReportColumns.size() - 1);
     cells.push_back(std::to_string(seed));
     if (figures && figures->Economics) {
         using model::Figure;
@@ -149,7 +159,7 @@ std::vector<std::string> ResultCells(const HouseRowSource& source,
         cells.push_back(number(Figure::Money, e.MoneySavedFirstYear));
         cells.push_back(number(Figure::Emissions, e.CO2AvoidedPerYear));
     }
-    cells.resize(ResultColumns(economics).size());
+    cells.resize(ColumnCount(economics));
     return cells;
 }
 

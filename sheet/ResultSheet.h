@@ -11,8 +11,7 @@
 namespace sheet {
 
 // The names of the result columns, in order; with the economics, its columns after them.
-std::vector<std::string> ResultColumns();
-std::vector<std::string> ResultColumns(bool economics);
+std::vector<std::string> ResultColumns(bool economics = false);
 
 // Where a row of results comes from.
 struct HouseRowSource {
