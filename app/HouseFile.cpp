@@ -112,22 +112,25 @@ std::optional<OpenedHouse> ReadHouseFile(const std::string& content, const QStri
     if (houses.Records.empty()) {
         throw std::runtime_error(name + ": в файле нет домов, только строка заголовка");
     }
+    std::vector<sheet::HouseRow> rows;
+    for (const sheet::SheetRecord& record : houses.Records) {
+        rows.push_back(sheet::ReadHouseRow(houses, header, record, name));
+    }
     std::size_t chosen = 0;
-    if (houses.Records.size() > 1) {
-        QStringList rows;
-        for (const sheet::SheetRecord& record : houses.Records) {
-            const sheet::HouseRow row = sheet::ReadHouseRow(houses, header, record, name);
-            rows.append(QStringLiteral("строка %1: %2")
-                            .arg(record.Line)
-                            .arg(QString::fromStdString(row.Address)));
+    if (rows.size() > 1) {
+        QStringList choices;
+        for (const sheet::HouseRow& row : rows) {
+            choices.append(QStringLiteral("строка %1: %2")
+                               .arg(row.Line)
+                               .arg(QString::fromStdString(row.Address)));
         }
-        const int index = chooseRow(rows);
-        if (index < 0 || index >= rows.size()) {
+        const int index = chooseRow(choices);
+        if (index < 0 || index >= choices.size()) {
             return std::nullopt;
         }
         chosen = static_cast<std::size_t>(index);
     }
-    const sheet::HouseRow row = sheet::ReadHouseRow(houses, header, houses.Records[chosen], name);
+    const sheet::HouseRow& row = rows[chosen];
     if (!row.House) {
         throw std::runtime_error(Join(row.Messages).toStdString());
     }
