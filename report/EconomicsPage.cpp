@@ -25,8 +25,8 @@ QString Number(double value, const char* pattern, const model::NumberLocale& loc
     return QString::fromStdString(model::FormatNumber(value, pattern, locale));
 }
 
-QString PercentText(double percent, const model::NumberLocale& locale) {
-    return Number(percent, "0.00", locale) + QStringLiteral(" %");
+QString Shown(model::Figure figure, double value, const model::NumberLocale& locale) {
+    return QString::fromStdString(model::ShownFigure(figure, value, locale));
 }
 
 } // namespace
@@ -36,7 +36,8 @@ QString PaybackText(std::optional<int> day, const model::NumberLocale& locale) {
         return QStringLiteral("нет");
     }
     return QString::number(*day) + QStringLiteral(" дн. (") +
-           Number(*day / model::DaysPerMonth, "0.0", locale) + QStringLiteral(" мес.)");
+           Shown(model::Figure::PaybackMonths, *day / model::DaysPerMonth, locale) +
+           QStringLiteral(" мес.)");
 }
 
 std::vector<std::pair<QString, QString>> EconomicsFigureLines(const model::EconomicsFigures& f,
@@ -50,7 +51,8 @@ std::vector<std::pair<QString, QString>> EconomicsFigureLines(const model::Econo
         rate = QStringLiteral("> 1000 %");
         break;
     case model::ReturnRate::Kind::Found:
-        rate = PercentText(f.InternalRateOfReturn.Percent, locale);
+        rate = Shown(model::Figure::ReturnRate, f.InternalRateOfReturn.Percent, locale) +
+               QStringLiteral(" %");
         break;
     }
     return {
@@ -59,14 +61,14 @@ std::vector<std::pair<QString, QString>> EconomicsFigureLines(const model::Econo
                                               : std::nullopt,
                      locale)},
         {QStringLiteral("Чистая приведённая стоимость за горизонт, руб."),
-         Number(f.NetPresentValue, ",0.00", locale)},
+         Shown(model::Figure::Money, f.NetPresentValue, locale)},
         {QStringLiteral("Внутренняя норма доходности"), rate},
         {QStringLiteral("Экономия электроэнергии в год, кВт·ч"),
-         Number(f.EnergySavedPerYear, ",0.00", locale)},
+         Shown(model::Figure::YearlyEnergy, f.EnergySavedPerYear, locale)},
         {QStringLiteral("Экономия в первый год по нынешнему тарифу, руб."),
-         Number(f.MoneySavedFirstYear, ",0.00", locale)},
+         Shown(model::Figure::Money, f.MoneySavedFirstYear, locale)},
         {QStringLiteral("Снижение выбросов CO₂ в год, т"),
-         Number(f.CO2AvoidedPerYear, "0.000", locale)},
+         Shown(model::Figure::Emissions, f.CO2AvoidedPerYear, locale)},
     };
 }
 
