@@ -1,9 +1,9 @@
 #include "PlanSolver.h"
 
 #include <CbcEventHandler.hpp>
+#include <CbcHeuristic.hpp>
 #include <CbcModel.hpp>
-#include <CbcSolver.hpp>
-#include <CoinPackedMatrix.hpp>
+#include <CglKnapsackCover.hpp>
 #include <OsiClpSolverInterface.hpp>
 
 #include <algorithm>
@@ -69,15 +69,14 @@ void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
             houseRow[h] = rows++;
         }
     }
-    CoinPackedMatrix matrix(true, 0, 0);
-    matrix.setDimensions(rows, 0);
+    // Column by column, in arrays: the solver copies them once.
+    std::vector<CoinBigIndex> starts{0};
     std::vector<int> index;
     std::vector<double> element;
     std::vector<double> objective;
+    starts.reserve(columns.size() + 1);
     objective.reserve(columns.size());
     for (const Column& c : columns) {
-        index.clear();
-        element.clear();
         const double spend = problem.SpendOf(c.House, c.Year);
         if (spend != 0) {
             for (int j = c.Year; j < years; ++j) {
@@ -89,7 +88,7 @@ void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
             index.push_back(houseRow[c.House]);
             element.push_back(1);
         }
-        matrix.appendCol(static_cast<int>(index.size()), index.data(), element.data());
+        starts.push_back(static_cast<CoinBigIndex>(index.size()));
         objective.push_back(-problem.ValueOf(c.House, c.Year)); // the solver minimises
     }
     const double infinity = solver.getInfinity();
@@ -98,8 +97,9 @@ void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
     std::partial_sum(problem.Budgets.begin(), problem.Budgets.end(), rowUpper.begin());
     const std::vector<double> colLower(columns.size(), 0);
     const std::vector<double> colUpper(columns.size(), 1);
-    solver.loadProblem(matrix, colLower.data(), colUpper.data(), objective.data(), rowLower.data(),
-                       rowUpper.data());
+    solver.loadProblem(static_cast<int>(columns.size()), rows, starts.data(), index.data(),
+                       element.data(), colLower.data(), colUpper.data(), objective.data(),
+                       rowLower.data(), rowUpper.data());
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         solver.setInteger(i);
     }
@@ -137,12 +137,6 @@ private:
     Clock::time_point lastReport_{};
 };
 
-std::string Argument(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
-
 // Drops the chosen houses of least value per rouble from the first year whose cumulative budget
 // the plan exceeds, until it fits: the solver's tolerances allow excesses of a fraction of a
 // kopeck that the budgets do not.
@@ -173,6 +167,129 @@ void MakeFit(const Problem& problem, Plan& plan) {
     }
 }
 
+bool CloseEnough(double value, double bound, double relativeGap) {
+    return bound - value <= relativeGap * std::max(std::abs(bound), 1e-9);
+}
+
+// Spend left in every year for a house fitted in year k: the least money left of years k .. end.
+class Slack {
+public:
+    explicit Slack(const Problem& problem) : slack_(problem.Budgets.size()) {
+        std::partial_sum(problem.Budgets.begin(), problem.Budgets.end(), slack_.begin());
+    }
+    bool Fits(double spend, int year) const {
+        return std::all_of(slack_.begin() + year, slack_.end(),
+                           [spend](double s) { return spend <= s; });
+    }
+    void Take(double spend, int year) {
+        for (auto s = slack_.begin() + year; s != slack_.end(); ++s) {
+            *s -= spend;
+        }
+    }
+
+private:
+    std::vector<double> slack_;
+};
+
+// The houses the relaxation fits whole, then the others by value per rouble, each in its most
+// valuable year that the money left still pays for.
+Plan FilledPlan(const Problem& problem, const std::vector<Column>& columns, const double* x) {
+    Plan plan;
+    Slack slack(problem);
+    std::vector<char> chosen(problem.HouseCount, 0);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
+        const double spend = problem.SpendOf(c.House, c.Year);
+        if (x[i] > 1 - 1e-6 && chosen[c.House] == 0 && slack.Fits(spend, c.Year)) {
+            slack.Take(spend, c.Year);
+            chosen[c.House] = 1;
+            plan.Choices.push_back({c.House, c.Year});
+        }
+    }
+    std::vector<std::pair<double, std::size_t>> rest; // value per rouble, column
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
+        if (chosen[c.House] == 0) {
+            const double spend = problem.SpendOf(c.House, c.Year);
+            const double value = problem.ValueOf(c.House, c.Year);
+            rest.emplace_back(spend > 0 ? value / spend : std::numeric_limits<double>::infinity(),
+                              i);
+        }
+    }
+    std::stable_sort(rest.begin(), rest.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [score, i] : rest) {
+        const Column& c = columns[i];
+        const double spend = problem.SpendOf(c.House, c.Year);
+        if (chosen[c.House] == 0 && slack.Fits(spend, c.Year)) {
+            slack.Take(spend, c.Year);
+            chosen[c.House] = 1;
+            plan.Choices.push_back({c.House, c.Year});
+        }
+    }
+    MakeFit(problem, plan);
+    return plan;
+}
+
+// Branch and bound from the best plan so far, within the time left; keeps what it improves.
+void Search(const Problem& problem, const std::vector<Column>& columns,
+            OsiClpSolverInterface& solver, const SolveOptions& options, Clock::time_point start,
+            Solution& solution) {
+    CbcModel model(solver);
+    model.setLogLevel(0);
+    model.messageHandler()->setLogLevel(0);
+    CglKnapsackCover covers;
+    model.addCutGenerator(&covers, -1, "Covers");
+    CbcRounding rounding(model);
+    model.addHeuristic(&rounding);
+
+    std::vector<double> first(columns.size(), 0);
+    {
+        std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            columnOf[problem.Index(columns[i].House, columns[i].Year)] = static_cast<int>(i);
+        }
+        for (const Choice& c : solution.Best.Choices) {
+            const int i = columnOf[problem.Index(c.House, c.Year)];
+            if (i >= 0) {
+                first[static_cast<std::size_t>(i)] = 1;
+            }
+        }
+    }
+    model.setBestSolution(first.data(), static_cast<int>(first.size()), -solution.Best.Value,
+                          false);
+    SearchEvents events(options, start);
+    model.passInEventHandler(&events);
+    model.setUseElapsedTime(true);
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    model.setMaximumSeconds(std::max(options.TimeLimitSeconds - elapsed, 0.01));
+    model.setAllowableFractionGap(options.RelativeGap);
+    model.branchAndBound();
+
+    if (const double* x = model.bestSolution(); x != nullptr) {
+        Plan found;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (x[i] > 0.5) {
+                found.Choices.push_back({columns[i].House, columns[i].Year});
+            }
+        }
+        MakeFit(problem, found);
+        if (found.Value > solution.Best.Value) {
+            solution.Best = std::move(found);
+        }
+    }
+    const bool stopped = options.Stop != nullptr && options.Stop->load();
+    if (model.isProvenOptimal() && !stopped) {
+        solution.Status = SolveStatus::Optimal;
+        solution.Bound = std::max(std::min(solution.Bound, -model.getBestPossibleObjValue()),
+                                  solution.Best.Value);
+    } else {
+        solution.Status = stopped ? SolveStatus::Stopped : SolveStatus::TimeLimit;
+        solution.Bound = std::max(std::min(solution.Bound, -model.getBestPossibleObjValue()),
+                                  solution.Best.Value);
+    }
+}
+
 } // namespace
 
 Solution SolvePlan(const Problem& problem, const SolveOptions& options) {
@@ -188,58 +305,23 @@ Solution SolvePlan(const Problem& problem, const SolveOptions& options) {
 
     OsiClpSolverInterface solver;
     LoadProgram(problem, columns, solver);
-    CbcModel model(solver);
-    CbcSolverUsefulData data;
-    CbcMain0(model, data);
-    model.setLogLevel(0);
-    model.messageHandler()->setLogLevel(0);
-
-    // The ranking plan starts the search.
-    std::vector<double> first(columns.size(), 0);
-    {
-        std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            columnOf[problem.Index(columns[i].House, columns[i].Year)] = static_cast<int>(i);
-        }
-        for (const Choice& c : solution.Ranking.Choices) {
-            const int i = columnOf[problem.Index(c.House, c.Year)];
-            if (i >= 0) {
-                first[static_cast<std::size_t>(i)] = 1;
-            }
-        }
+    solver.initialSolve();
+    if (!solver.isProvenOptimal()) {
+        solution.Status = SolveStatus::TimeLimit;
+        solution.Bound = std::numeric_limits<double>::infinity();
+        solution.Gap = 1;
+        return solution;
     }
-    model.setBestSolution(first.data(), static_cast<int>(first.size()), -solution.Ranking.Value,
-                          true);
-
-    SearchEvents events(options, start);
-    model.passInEventHandler(&events);
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    const std::string seconds = Argument(std::max(options.TimeLimitSeconds - elapsed, 0.01));
-    const std::string gap = Argument(options.RelativeGap);
-    const char* arguments[] = {"plan",      "-log",    "0",    "-slog",         "0",
-                               "-timeMode", "elapsed", "-sec", seconds.c_str(), "-ratioGap",
-                               gap.c_str(), "-solve",  "-quit"};
-    CbcMain1(
-        static_cast<int>(std::size(arguments)), arguments, model, [](CbcModel*, int) { return 0; },
-        data);
-
-    Plan found;
-    if (const double* x = model.bestSolution(); x != nullptr) {
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (x[i] > 0.5) {
-                found.Choices.push_back({columns[i].House, columns[i].Year});
-            }
-        }
-        MakeFit(problem, found);
-        if (found.Value > solution.Best.Value) {
-            solution.Best = std::move(found);
-        }
+    // The linear relaxation bounds every plan; rounded down and filled up it is a plan.
+    const double relaxed = -solver.getObjValue();
+    Plan rounded = FilledPlan(problem, columns, solver.getColSolution());
+    if (rounded.Value > solution.Best.Value) {
+        solution.Best = std::move(rounded);
     }
-    const bool stopped = options.Stop != nullptr && options.Stop->load();
-    solution.Status = model.isProvenOptimal() && !stopped ? SolveStatus::Optimal
-                      : stopped                           ? SolveStatus::Stopped
-                                                          : SolveStatus::TimeLimit;
-    solution.Bound = std::max(-model.getBestPossibleObjValue(), solution.Best.Value);
+    solution.Bound = std::max(relaxed, solution.Best.Value);
+    if (!CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
+        Search(problem, columns, solver, options, start, solution);
+    }
     solution.Gap = solution.Bound > 0 ? (solution.Bound - solution.Best.Value) / solution.Bound : 0;
     return solution;
 }

@@ -205,3 +205,39 @@ TEST(PlanProblem, TotalsByYear) {
     plan.Choices.push_back({1, 0}); // beyond the budget
     EXPECT_FALSE(Fits(problem, plan));
 }
+
+// A stop asked for before the search keeps the best plan found so far, which fits and is worth at
+// least the ranking plan; progress reports never claim more than the bound.
+TEST(PlanSolver, StopKeepsTheBestPlanSoFar) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> money(1, 100);
+    std::vector<HouseOffer> offers(300);
+    for (HouseOffer& o : offers) {
+        o.InstallCost = money(random);
+        o.ValueEnergy = money(random) * 3;
+        o.ValuePrices = -o.InstallCost;
+    }
+    const Problem problem = MakeProblem(offers, {500, 700, 300}, Objective::NetPresentValue);
+    std::atomic<bool> stop{true};
+    SolveOptions options;
+    options.RelativeGap = 0;
+    options.Stop = &stop;
+    const Solution s = SolvePlan(problem, options);
+    EXPECT_EQ(s.Status, SolveStatus::Stopped);
+    EXPECT_TRUE(Fits(problem, s.Best));
+    EXPECT_GE(s.Best.Value, s.Ranking.Value);
+    EXPECT_GE(s.Bound, s.Best.Value);
+    EXPECT_GT(s.Gap, 0);
+
+    stop = false;
+    int reports = 0;
+    options.Progress = [&](const SolveProgress& p) {
+        ++reports;
+        EXPECT_LE(p.BestValue, p.Bound + 1e-6);
+    };
+    options.RelativeGap = 1e-4;
+    const Solution finished = SolvePlan(problem, options);
+    EXPECT_EQ(finished.Status, SolveStatus::Optimal);
+    EXPECT_LE(finished.Gap, 1e-4);
+    EXPECT_GE(finished.Best.Value, s.Best.Value);
+}
