@@ -254,7 +254,8 @@ void PlanTab::Solve() {
             [this, p] {
                 const double gap = p.Bound > 0 ? (p.Bound - p.BestValue) / p.Bound * 100 : 0;
                 status_->setText(
-                    QStringLiteral("Идёт поиск: %1 с, лучший план может быть дороже на %2 %")
+                    QStringLiteral(
+                        "Идёт поиск: %1 с, лучший возможный план может быть ценнее на %2 %")
                         .arg(std::lround(p.Seconds))
                         .arg(Text(model::FormatNumber(gap, "0.000", locale_))));
             },

@@ -128,14 +128,15 @@ std::string PlanSummary(const plan::Problem& problem, const plan::Solution& solu
     const std::string gap = model::FormatNumber(solution.Gap * 100, "0.000", locale) + " %";
     switch (solution.Status) {
     case plan::SolveStatus::Optimal:
-        text += "План оптимален: лучший план дороже не более чем на " + gap + ".\n";
+        text += "План оптимален: лучший возможный план ценнее не более чем на " + gap + ".\n";
         break;
     case plan::SolveStatus::TimeLimit:
-        text +=
-            "Время поиска истекло: лучший план может быть дороже не более чем на " + gap + ".\n";
+        text += "Время поиска истекло: лучший возможный план может быть ценнее не более чем на " +
+                gap + ".\n";
         break;
     case plan::SolveStatus::Stopped:
-        text += "Поиск остановлен: лучший план может быть дороже не более чем на " + gap + ".\n";
+        text += "Поиск остановлен: лучший возможный план может быть ценнее не более чем на " + gap +
+                ".\n";
         break;
     }
     return text;
