@@ -41,7 +41,7 @@ TEST(HouseOffer, LaterYearsEqualAFullCalculationAtThatYearsPrices) {
         p.DiscountRate = c.discount;
         p.HorizonYears = c.horizon;
         p.EmissionFactor = 0.4;
-        model::SimulationResult days;
+        model::CalculationMemory days;
         const HouseOffer offer = CalculateOffer(p, seed, days);
         for (int k : {0, 1, 4, 9}) {
             SCOPED_TRACE(std::to_string(c.tariffGrowth) + " % tariff, year " + std::to_string(k));
