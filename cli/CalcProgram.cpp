@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "HelpText.h"
 #include "HouseRun.h"
+#include "PlanOptions.h"
 #include "ResultOutput.h"
 #include "ResultSheet.h"
 
@@ -110,6 +111,8 @@ static int Run(int argc, char* argv[]) {
     parser.addOptions({helpOption, versionOption, outputOption, seedOption, jobsOption,
                        delimiterOption, templateOption, encodingOption, noBomOption,
                        maxErrorsOption, economicsOption});
+    const cli::PlanCommandOptions planOptions;
+    parser.addOptions(planOptions.All());
     parser.addPositionalArgument(
         QStringLiteral("файлы"),
         QStringLiteral("Таблицы домов CSV или книги .xlsx (первый лист); '-' — стандартный ввод."),
@@ -225,6 +228,9 @@ static int Run(int argc, char* argv[]) {
     options.ByteOrderMark = byteOrderMark;
     options.MaxErrors = maxErrors;
     options.Economics = parser.isSet(economicsOption);
+    if (const std::optional<QString> error = cli::ReadPlanOptions(parser, planOptions, options)) {
+        return usageError(*error);
+    }
     return cli::RunHouses(options);
 }
 

@@ -3,6 +3,7 @@
 #include "HouseInput.h"
 
 #include "HouseBatch.h"
+#include "HouseOffer.h"
 #include "HouseRows.h"
 #include "InputSheet.h"
 #include "Progress.h"
@@ -77,6 +78,7 @@ struct BlockHouse {
     std::vector<std::string> Carried; // in the results' carried columns
     std::vector<std::string> Messages;
     std::optional<model::HouseFigures> Figures;
+    model::EconomicsInputs Inputs; // of a calculated house
 };
 
 // Checks and calculates a block of records on the threads: the rows are read there too, which is
@@ -91,7 +93,8 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
     ForEachOnThreads(
         records.size(), options.Jobs, [&](std::size_t i, model::CalculationMemory& memory) {
             sheet::HouseRow row =
-                sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i], input.Name);
+                sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i], input.Name,
+                                    &options.Defaults);
             BlockHouse& house = houses[i];
             house.Source = {input.Name, row.Line, std::move(row.Address)};
             house.Carried.resize(carriedColumns);
@@ -102,8 +105,10 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
             }
             house.Messages = std::move(row.Messages);
             if (row.House) {
-                house.Figures =
-                    model::CalculateFigures(*row.House, options.Seed, memory, options.Economics);
+                // The plan values every house by its economics, with their columns or without.
+                house.Figures = model::CalculateFigures(*row.House, options.Seed, memory,
+                                                        options.Economics || options.Plan);
+                house.Inputs = model::EconomicsInputsOf(*row.House);
                 if (!sheet::FiguresAreFinite(*house.Figures)) {
                     house.Messages.push_back(
                         house.Source.File + ":" + std::to_string(house.Source.Line) +
@@ -131,6 +136,36 @@ bool SameFile(const std::string& input, const QString& output) {
     return input != "-" && std::filesystem::equivalent(input, output.toStdString(), code);
 }
 
+// Whether --set gives one of the economics inputs: their columns are shown then too.
+bool SetsEconomics(const sheet::FieldDefaults& defaults) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    for (std::size_t f = 0; f < std::min(defaults.size(), fields.size()); ++f) {
+        if (defaults[f] && model::IsEconomicsInput(fields[f])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A plan file that would replace an input or the results.
+std::optional<std::string> PlanFileClash(const RunOptions& options) {
+    if (!options.Plan || options.Plan->File.isEmpty()) {
+        return std::nullopt;
+    }
+    const QString& file = options.Plan->File;
+    for (const std::string& name : options.Files) {
+        if (SameFile(name, file)) {
+            return name + ": это исходный файл, план в него не записывается (--plan задаёт "
+                          "другое имя)";
+        }
+    }
+    if (!options.OutputFile.isEmpty() &&
+        (file == options.OutputFile || SameFile(options.OutputFile.toStdString(), file))) {
+        return file.toStdString() + ": в этот файл пишутся результаты (-o), план — в другой";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int RunHouses(const RunOptions& requested) {
@@ -144,6 +179,10 @@ int RunHouses(const RunOptions& requested) {
                 return UsageOrUnreadable;
             }
         }
+    }
+    if (const std::optional<std::string> clash = PlanFileClash(options)) {
+        Report(*clash);
+        return UsageOrUnreadable;
     }
 
     Messages messages(options.MaxErrors);
@@ -167,7 +206,8 @@ int RunHouses(const RunOptions& requested) {
             messages.Row(message);
         }
         usable = usable && input.Fields.Problems.empty();
-        options.Economics = options.Economics || HasEconomicsColumn(input.Fields);
+        options.Economics = options.Economics || HasEconomicsColumn(input.Fields) ||
+                            SetsEconomics(options.Defaults);
         totalBytes += InputSize(name);
         inputs.push_back(std::move(input));
     }
@@ -243,6 +283,7 @@ int RunHouses(const RunOptions& requested) {
         progress.Update(bytesBefore + input.Sheet->BytesRead(), done.load());
     };
 
+    PlanCollector planned;
     const auto writeBlock = [&](std::vector<BlockHouse>& houses) {
         for (BlockHouse& house : houses) {
             if (!house.Messages.empty()) {
@@ -255,6 +296,10 @@ int RunHouses(const RunOptions& requested) {
                 ++calculated;
             } else {
                 ++rejected;
+            }
+            if (options.Plan && house.Figures) {
+                planned.Add(plan::OfferOf(house.Inputs, *house.Figures),
+                            {house.Source.Line, house.Carried, house.Source.Address});
             }
             std::vector<std::string> cells = std::move(house.Carried);
             const std::vector<std::string> results = sheet::ResultCells(
@@ -307,6 +352,10 @@ int RunHouses(const RunOptions& requested) {
             bytesBefore += input.Sheet->BytesRead();
         }
         output->Finish();
+        if (options.Plan) {
+            progress.Clear();
+            std::cerr << planned.Finish(*options.Plan, carriedNames);
+        }
     } catch (const sheet::SheetError& e) {
         progress.Clear();
         Report(reading->Name + ": " + e.what() + " — расчёт прерван");

@@ -52,7 +52,9 @@ std::string PlanCollector::Finish(const PlanRequest& request,
     plan::SolveOptions options;
     options.TimeLimitSeconds = request.TimeLimitSeconds;
     const plan::Solution solution = plan::SolvePlan(problem, options);
-    SavePlan(request.File, problem, solution.Best, request.Objective, sources_, carriedNames);
+    if (!request.File.isEmpty()) {
+        SavePlan(request.File, problem, solution.Best, request.Objective, sources_, carriedNames);
+    }
     return PlanSummary(problem, solution, request.Objective, model::NumberLocale{",", " "});
 }
 
