@@ -92,9 +92,8 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
     const char delimiter = input.Sheet->Delimiter().value_or(';'); // a workbook splits no number
     ForEachOnThreads(
         records.size(), options.Jobs, [&](std::size_t i, model::CalculationMemory& memory) {
-            sheet::HouseRow row =
-                sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i], input.Name,
-                                    &options.Defaults);
+            sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i],
+                                                      input.Name, &options.Defaults);
             BlockHouse& house = houses[i];
             house.Source = {input.Name, row.Line, std::move(row.Address)};
             house.Carried.resize(carriedColumns);
