@@ -1,5 +1,6 @@
 #include "PlanTab.h"
 
+#include "HouseOffer.h"
 #include "PlanSheet.h"
 
 #include <QComboBox>
@@ -72,6 +73,14 @@ bool ReadAmount(QString text, const model::NumberLocale& locale, double& value) 
 }
 
 } // namespace
+
+std::optional<PlanTabHouse> PlanHouseOf(const cli::BatchHouse& house) {
+    if (!house.Figures || !house.Figures->Economics) {
+        return std::nullopt;
+    }
+    return PlanTabHouse{plan::OfferOf(house.EconomicsInputs, *house.Figures), house.Source.Line,
+                        house.Source.Address, house.Carried};
+}
 
 PlanTab::PlanTab(const model::NumberLocale& locale, QWidget* parent)
     : QWidget(parent), locale_(locale) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BatchRun.h"
 #include "NumberFormat.h"
 #include "PlanChart.h"
 #include "PlanSolver.h"
@@ -37,6 +38,10 @@ struct PlanTabInput {
     std::vector<std::string> CarriedNames; // the carried columns' names
     std::vector<PlanTabHouse> Houses;
 };
+
+// A row of a batch run as the plan takes it; none for a rejected row or one calculated without
+// its economics figures (BatchOptions::EconomicsFigures).
+std::optional<PlanTabHouse> PlanHouseOf(const cli::BatchHouse& house);
 
 // The tab "План": budgets by year, the objective, the plan solved off the interface thread with
 // its table, totals by year and chart, saved as .xlsx or .csv.
