@@ -96,6 +96,8 @@ struct SheetReader::State {
     Encoding Wanted = Encoding::Detect;
     std::optional<Encoding> Decided;
     bool ByteOrderMarkChecked = false;
+    bool SignatureChecked = false;
+    std::string Start; // the first bytes, which tell a file that is no text
     std::string Raw;     // bytes whose encoding is not decided yet, or a cut UTF-8 sequence
     std::string Waiting; // text up to the end of the header's first line: the delimiter is unknown
     std::unique_ptr<iconv_t, IconvCloser> Converter;
@@ -300,6 +302,15 @@ void SheetReader::State::Text(std::string_view text) {
 
 void SheetReader::State::Decode(std::string_view bytes, bool last) {
     Raw += bytes;
+    if (!SignatureChecked) {
+        Start += bytes.substr(0, 8 - std::min<std::size_t>(Start.size(), 8));
+        if (Start.size() >= 8 || last) {
+            SignatureChecked = true;
+            if (const std::optional<std::string> why = NotATextSheet(Start)) {
+                throw SheetError(*why);
+            }
+        }
+    }
     if (!Decided) {
         if (!ByteOrderMarkChecked && (Raw.size() >= 3 || last)) {
             ByteOrderMarkChecked = true;
@@ -427,6 +438,37 @@ std::vector<SheetRecord> SheetReader::TakeRecords() {
 
 std::size_t SheetReader::WaitingRecords() const {
     return state_->Records.size();
+}
+
+bool IsZipArchive(std::string_view firstBytes) {
+    return firstBytes.starts_with("PK\x03\x04") || firstBytes.starts_with("PK\x05\x06");
+}
+
+std::optional<std::string> NotATextSheet(std::string_view firstBytes) {
+    if (firstBytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+        return "формат .xls не читается: сохраните файл как .xlsx, .ods или .csv";
+    }
+    if (IsZipArchive(firstBytes)) {
+        return "это архив zip (книга .xlsx или .ods?): книга читается из файла с расширением "
+               ".xlsx или .ods, не со стандартного ввода";
+    }
+    struct Signature {
+        std::string_view Start;
+        std::string_view What;
+    };
+    constexpr Signature others[] = {
+        {"%PDF", "документ PDF"},        {"\x89PNG", "рисунок PNG"},
+        {"\xFF\xD8\xFF", "рисунок JPEG"}, {"\x1F\x8B", "архив gzip"},
+        {"7z\xBC\xAF", "архив 7z"},       {"Rar!", "архив RAR"},
+        {"{\\rtf", "документ RTF"},
+    };
+    for (const Signature& signature : others) {
+        if (firstBytes.starts_with(signature.Start)) {
+            return "это " + std::string(signature.What) +
+                   ", а не таблица: нужен файл .csv, .xlsx или .ods";
+        }
+    }
+    return std::nullopt;
 }
 
 std::string SystemMessage(int code) {

@@ -103,6 +103,13 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// Why a file is no text sheet, judged by its first bytes (a legacy .xls, a zip workbook given as
+// text, a PDF or a picture), in the program's words; none when it may be one.
+std::optional<std::string> NotATextSheet(std::string_view firstBytes);
+
+// Whether the first bytes are those of a zip archive (.xlsx and .ods are).
+bool IsZipArchive(std::string_view firstBytes);
+
 // The one-line note of a sheet read in another encoding than UTF-8, or empty.
 std::string EncodingNote(Encoding encoding);
 

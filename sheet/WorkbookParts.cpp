@@ -87,6 +87,13 @@ Archive OpenArchive(std::string_view bytes, std::string_view kind) {
     return archive;
 }
 
+bool IsOpenDocument(const std::string& fileName) {
+    int code = 0;
+    const Archive archive(zip_open(fileName.c_str(), ZIP_RDONLY, &code));
+    return archive && HasPart(archive.get(), "content.xml") &&
+           !HasPart(archive.get(), "xl/workbook.xml");
+}
+
 bool HasPart(zip_t* archive, const std::string& name) {
     return zip_name_locate(archive, name.c_str(), 0) >= 0;
 }

@@ -38,6 +38,9 @@ using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
 Archive OpenArchive(const std::string& fileName, std::string_view kind);
 Archive OpenArchive(std::string_view bytes, std::string_view kind);
 
+// Whether a zip file is an OpenDocument file rather than an .xlsx workbook.
+bool IsOpenDocument(const std::string& fileName);
+
 // Whether the archive has a part of this name.
 bool HasPart(zip_t* archive, const std::string& name);
 
