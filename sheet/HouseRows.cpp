@@ -71,6 +71,23 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     for (const std::size_t column : header.CarriedColumns) {
         row.Carried.push_back(column < record.Cells.size() ? record.Cells[column] : std::string());
     }
+    for (const RecordProblem& problem : record.Problems) {
+        const std::optional<std::size_t> field =
+            problem.Column && *problem.Column < header.FieldOfColumn.size()
+                ? header.FieldOfColumn[*problem.Column]
+                : std::nullopt;
+        const std::string where =
+            field            ? std::string(fields[*field].Name) + ": "
+            : problem.Column ? "столбец " + std::to_string(*problem.Column + 1) + ": "
+                             : "";
+        row.Messages.push_back(whereText() + where + problem.What);
+    }
+    // A rejected row keeps its own address, whatever else is wrong with it.
+    const auto addressColumn = std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
+                                         std::optional<std::size_t>(AddressField));
+    const auto addressAt = static_cast<std::size_t>(addressColumn - header.FieldOfColumn.begin());
+    row.Address = addressAt < record.Cells.size() ? record.Cells[addressAt]
+                                                  : std::string(fields[AddressField].StartText);
     // A short row is a truncated line and a long one a decimal comma that split a number: either
     // way a cell would go to the wrong field.
     if (CellCount(record) != headerColumns) {
@@ -82,17 +99,6 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                    "\"2,5\", или файл сохраняется с разделителем ';')"
                  : ""));
         return row;
-    }
-    for (const RecordProblem& problem : record.Problems) {
-        const std::optional<std::size_t> field =
-            problem.Column && *problem.Column < header.FieldOfColumn.size()
-                ? header.FieldOfColumn[*problem.Column]
-                : std::nullopt;
-        const std::string where =
-            field            ? std::string(fields[*field].Name) + ": "
-            : problem.Column ? "столбец " + std::to_string(*problem.Column + 1) + ": "
-                             : "";
-        row.Messages.push_back(whereText() + where + problem.What);
     }
     for (std::size_t column = 0; column < std::min(record.Cells.size(), headerColumns); ++column) {
         if (const std::optional<std::size_t> field = header.FieldOfColumn[column]) {

@@ -296,7 +296,10 @@ void OdsSheet::State::Open() {
         std::vector<std::string> trimmed;
         while (survey.NextTable(table)) {
             SheetRecord first;
-            const bool any = !table.Hidden && survey.NextRow(first, MostColumns);
+            bool any = !table.Hidden && survey.NextRow(first, MostColumns);
+            while (any && Trimmed(first.Cells).empty()) {
+                any = survey.NextRow(first, MostColumns);
+            }
             bool read = false;
             if (table.Hidden) {
                 notRead.push_back("«" + table.Name + "» (скрыт)");
@@ -331,7 +334,8 @@ void OdsSheet::State::Open() {
         ++Table;
     }
     SheetRecord header;
-    Cursor->NextRow(header, MostColumns);
+    while (Cursor->NextRow(header, MostColumns) && Trimmed(header.Cells).empty()) {
+    }
 }
 
 bool OdsSheet::State::NextRecord(SheetRecord& record) {
@@ -347,8 +351,9 @@ bool OdsSheet::State::NextRecord(SheetRecord& record) {
         if (!next) {
             return false;
         }
-        SheetRecord header;
-        Cursor->NextRow(header, MostColumns); // the same header again
+        SheetRecord header; // the same header again
+        while (Cursor->NextRow(header, MostColumns) && Trimmed(header.Cells).empty()) {
+        }
     }
 }
 

@@ -393,10 +393,12 @@ void XlsxSheet::State::Open() {
     Sheets.push_back(*first);
     Cursor = std::make_unique<SheetCursor>(Book.get(), *first, Texts);
     SheetRecord header;
-    if (!Cursor->NextRow(header, MostColumns)) {
-        throw SheetError("на листе «" + first->Name +
-                         "» нет строки заголовка с именами столбцов");
-    }
+    do {
+        if (!Cursor->NextRow(header, MostColumns)) {
+            throw SheetError("на листе «" + first->Name +
+                             "» нет строки заголовка с именами столбцов");
+        }
+    } while (Trimmed(header.Cells).empty());
     Header = std::move(header.Cells);
     HeaderLine = header.Line;
     const std::vector<std::string> trimmed = Trimmed(Header);
