@@ -101,8 +101,10 @@ private:
     std::string text_;
 };
 
-// A workbook is written by the library under a temporary name beside the target, which it takes
-// once complete and on the disk.
+// A workbook is written by the library into an unnamed file beside the target (nothing is left
+// behind, whatever stops the program), with its own temporary files there too (a full disk
+// there is the output's, and is seen). The file takes the target's name once complete, checked
+// and on the disk, with the mode of the file it replaces.
 class WorkbookOutput : public ResultOutput {
 public:
     explicit WorkbookOutput(const QString& fileName) : fileName_(fileName) {
@@ -111,22 +113,28 @@ public:
         if (target.isSymLink()) {
             target = QFileInfo(target.symLinkTarget()); // the link stays, its target is replaced
         }
+        if (target.isDir()) {
+            throw WriteError(fileName, QStringLiteral("это каталог"));
+        }
         target_ = target.absoluteFilePath();
-        std::string pattern = (target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                               QStringLiteral(".XXXXXX"))
-                                  .toStdString();
-        const int handle = ::mkstemp(pattern.data());
-        if (handle < 0) {
+        folder_ = target.absolutePath().toStdString();
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        struct stat old {};
+        mode_ = ::stat(target_.toStdString().c_str(), &old) == 0 ? (old.st_mode & 07777)
+                                                                 : (0666 & ~mask);
+        handle_ = ::open(folder_.c_str(), O_TMPFILE | O_RDWR, 0600);
+        if (handle_ < 0) {
             throw WriteError(fileName, SystemReason(errno));
         }
-        ::close(handle);
-        temporary_ = pattern;
+        const std::string unnamed = "/proc/self/fd/" + std::to_string(handle_);
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
         options.use_zip64 = LXW_TRUE;
-        workbook_ = workbook_new_opt(temporary_.c_str(), &options);
+        options.tmpdir = folder_.data();
+        workbook_ = workbook_new_opt(unnamed.c_str(), &options);
         if (workbook_ == nullptr) {
-            ::unlink(temporary_.c_str());
+            ::close(handle_);
             throw WriteError(fileName, QStringLiteral("не удаётся создать книгу"));
         }
         bold_ = workbook_add_format(workbook_);
@@ -135,9 +143,10 @@ public:
 
     ~WorkbookOutput() override {
         if (workbook_ != nullptr) {
-            // Closing writes the file, which is then thrown away: the run has failed.
-            workbook_close(workbook_);
-            ::unlink(temporary_.c_str());
+            workbook_close(workbook_); // into the unnamed file, which goes with its handle
+        }
+        if (handle_ >= 0) {
+            ::close(handle_);
         }
     }
 
@@ -172,33 +181,41 @@ public:
     void Flush() override {}
 
     void Finish() override {
+        // The rows went to the library's temporary files, whose write errors it does not check.
+        for (lxw_worksheet* sheet : sheets_) {
+            if (sheet->optimize_tmpfile != nullptr && (std::fflush(sheet->optimize_tmpfile) != 0 ||
+                                                       std::ferror(sheet->optimize_tmpfile))) {
+                throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
+            }
+        }
         const lxw_error error = workbook_close(workbook_);
         workbook_ = nullptr;
         if (error != LXW_NO_ERROR) {
-            ::unlink(temporary_.c_str());
-            throw WriteError(fileName_, QString::fromUtf8(lxw_strerror(error)));
+            throw WriteError(fileName_, WorkbookReason(error));
         }
-        const int handle = ::open(temporary_.c_str(), O_RDONLY);
-        if (handle < 0) {
+        SyncToDisk(handle_, fileName_);
+        if (::fchmod(handle_, mode_) != 0) {
+            throw WriteError(fileName_, SystemReason(errno));
+        }
+        // A name of its own beside the target, then the target's name in one step.
+        const std::string unnamed = "/proc/self/fd/" + std::to_string(handle_);
+        const std::string base = (QFileInfo(target_).absolutePath() + QStringLiteral("/.") +
+                                  QFileInfo(target_).fileName())
+                                     .toStdString();
+        std::string named;
+        for (unsigned attempt = 0; named.empty(); ++attempt) {
+            const std::string candidate =
+                base + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+            if (::linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, candidate.c_str(),
+                         AT_SYMLINK_FOLLOW) == 0) {
+                named = candidate;
+            } else if (errno != EEXIST || attempt > 100) {
+                throw WriteError(fileName_, SystemReason(errno));
+            }
+        }
+        if (std::rename(named.c_str(), target_.toStdString().c_str()) != 0) {
             const int reason = errno;
-            ::unlink(temporary_.c_str());
-            throw WriteError(fileName_, SystemReason(reason));
-        }
-        try {
-            SyncToDisk(handle, fileName_);
-        } catch (...) {
-            ::close(handle);
-            ::unlink(temporary_.c_str());
-            throw;
-        }
-        ::close(handle);
-        // The permissions a new file gets (mkstemp gives the owner's only).
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(temporary_.c_str(), 0666 & ~mask);
-        if (std::rename(temporary_.c_str(), target_.toStdString().c_str()) != 0) {
-            const int reason = errno;
-            ::unlink(temporary_.c_str());
+            ::unlink(named.c_str());
             throw WriteError(fileName_, SystemReason(reason));
         }
     }
@@ -206,18 +223,40 @@ public:
 private:
     void Check(lxw_error error) {
         if (error != LXW_NO_ERROR) {
-            throw WriteError(fileName_, QString::fromUtf8(lxw_strerror(error)));
+            throw WriteError(fileName_, WorkbookReason(error));
+        }
+    }
+
+    // The library's error in the program's words: most are a file that could not be written.
+    static QString WorkbookReason(lxw_error error) {
+        switch (error) {
+        case LXW_ERROR_MEMORY_MALLOC_FAILED:
+            return QStringLiteral("не хватает памяти");
+        case LXW_ERROR_CREATING_XLSX_FILE:
+        case LXW_ERROR_CREATING_TMPFILE:
+        case LXW_ERROR_READING_TMPFILE:
+        case LXW_ERROR_ZIP_FILE_OPERATION:
+        case LXW_ERROR_ZIP_PARAMETER_ERROR:
+        case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+        case LXW_ERROR_ZIP_INTERNAL_ERROR:
+        case LXW_ERROR_ZIP_FILE_ADD:
+        case LXW_ERROR_ZIP_CLOSE:
+            return QStringLiteral("книга не записана целиком (нет места на диске или нет прав "
+                                  "на запись в папку)");
+        default:
+            return QStringLiteral("ошибка библиотеки записи книг: ") +
+                   QString::fromUtf8(lxw_strerror(error));
         }
     }
 
     void NewSheet() {
-        ++sheets_;
         const std::string name =
-            sheets_ == 1 ? "Результаты" : "Результаты " + std::to_string(sheets_);
+            sheets_.empty() ? "Результаты" : "Результаты " + std::to_string(sheets_.size() + 1);
         sheet_ = workbook_add_worksheet(workbook_, name.c_str());
         if (sheet_ == nullptr) {
             throw WriteError(fileName_, QStringLiteral("не удаётся добавить лист"));
         }
+        sheets_.push_back(sheet_);
         for (std::size_t i = 0; i < names_.size(); ++i) {
             const auto column = static_cast<lxw_col_t>(i);
             const double width = names_[i] == "Address"
@@ -242,7 +281,10 @@ private:
     std::vector<std::string> names_;
     std::vector<bool> numbers_;
     lxw_row_t row_ = 0;
-    int sheets_ = 0;
+    std::vector<lxw_worksheet*> sheets_;
+    std::string folder_;
+    int handle_ = -1;
+    mode_t mode_ = 0644;
 };
 
 } // namespace

@@ -1,6 +1,6 @@
-// The sheets of an OpenDocument spreadsheet (.ods) as virasvet-calc reads them: any bytes given as the file.
-// Only SheetError leaves the reading; rows are numbered within a sheet's bounds, none holds more
-// cells than its header (their count past it is only counted), none is empty.
+// The sheets of an OpenDocument spreadsheet (.ods) as virasvet-calc reads them: any bytes given as
+// the file. Only SheetError leaves the reading; rows are numbered within a sheet's bounds, none
+// holds more cells than its header (their count past it is only counted), none is empty.
 #include "FuzzCheck.h"
 #include "OdsSheet.h"
 

@@ -618,7 +618,8 @@ HeadingKeys MakeHeadingKeys() {
     }
     for (const ShortLabel& word : Shorts) {
         const HouseField* field = FieldNamed(word.Field);
-        labels.emplace_back(HeadingKey(word.Label), static_cast<std::size_t>(field - Fields.data()));
+        labels.emplace_back(HeadingKey(word.Label),
+                            static_cast<std::size_t>(field - Fields.data()));
     }
     for (const auto& label : labels) {
         const auto same = std::count_if(labels.begin(), labels.end(), [&](const auto& other) {

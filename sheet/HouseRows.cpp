@@ -76,12 +76,14 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
             problem.Column && *problem.Column < header.FieldOfColumn.size()
                 ? header.FieldOfColumn[*problem.Column]
                 : std::nullopt;
-        const std::string where =
-            field            ? std::string(fields[*field].Name) + ": "
-            : problem.Column ? "столбец " + std::to_string(*problem.Column + 1) + ": "
-                             : "";
+        const std::string where = field ? std::string(fields[*field].Name) + ": "
+                                  : problem.Column
+                                      ? "столбец " + std::to_string(*problem.Column + 1) + ": "
+                                      : "";
         row.Messages.push_back(whereText() + where + problem.What);
     }
+    const bool wholeRowSpoilt = std::any_of(record.Problems.begin(), record.Problems.end(),
+                                            [](const RecordProblem& p) { return !p.Column; });
     // A rejected row keeps its own address, whatever else is wrong with it.
     const auto addressColumn = std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
                                          std::optional<std::size_t>(AddressField));
@@ -90,6 +92,9 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                                                   : std::string(fields[AddressField].StartText);
     // A short row is a truncated line and a long one a decimal comma that split a number: either
     // way a cell would go to the wrong field.
+    if (wholeRowSpoilt) {
+        return row;
+    }
     if (CellCount(record) != headerColumns) {
         row.Messages.push_back(
             whereText() + "ячеек в строке: " + std::to_string(CellCount(record)) +
@@ -119,8 +124,9 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                 }
             } else if (fields[*field].Kind != model::FieldKind::Text && IsDate(cell)) {
                 row.Messages.push_back(whereText() + std::string(fields[*field].Name) + ": «" +
-                                       cell + "» — дата, а ожидается число (ячейка в формате "
-                                              "даты?)");
+                                       cell +
+                                       "» — дата, а ожидается число (ячейка в формате "
+                                       "даты?)");
             } else {
                 row.Texts[*field] = cell;
             }

@@ -97,7 +97,7 @@ struct SheetReader::State {
     std::optional<Encoding> Decided;
     bool ByteOrderMarkChecked = false;
     bool SignatureChecked = false;
-    std::string Start; // the first bytes, which tell a file that is no text
+    std::string Start;   // the first bytes, which tell a file that is no text
     std::string Raw;     // bytes whose encoding is not decided yet, or a cut UTF-8 sequence
     std::string Waiting; // text up to the end of the header's first line: the delimiter is unknown
     std::unique_ptr<iconv_t, IconvCloser> Converter;
@@ -109,10 +109,13 @@ struct SheetReader::State {
     std::size_t HeaderLine = 1;
 
     std::vector<std::string> Cells;
-    std::size_t Extra = 0;     // cells of the open record past the header's width, not held
-    bool ExtraFilled = false;  // one of them is not empty
-    bool TooWide = false;      // the header has more than MostColumns cells
-    bool SpoiltHeader = false; // the header has bytes that are no UTF-8
+    std::size_t Extra = 0;           // cells of the open record past the header's width, not held
+    bool ExtraFilled = false;        // one of them is not empty
+    bool TooWide = false;            // the header has more than MostColumns cells
+    bool SpoiltHeader = false;       // the header has bytes that are no UTF-8
+    std::string Held;                // the open record's text while it spans lines
+    bool LineMode = false;           // after a quote left open: every line a record of its own
+    bool SkipLine = false;           // the rest of a line a stray quote spoilt is passed over
     std::deque<std::size_t> Damaged; // lines with bytes that are no UTF-8, in order
     std::vector<SheetRecord> Records;
     std::size_t Line = 1;       // the physical line being read
@@ -128,7 +131,9 @@ struct SheetReader::State {
     void Decode(std::string_view bytes, bool last);
     void Text(std::string_view text);
     void Lines(std::string_view text);
-    void Parse(std::string_view segment);
+    bool Parse(std::string_view segment);
+    void RejectOpen(const std::string& what);
+    void Resynchronise(bool atEnd);
     void StartParser(std::string_view headerLine);
 };
 
@@ -150,9 +155,9 @@ void EndOfField(void* data, std::size_t size, void* state) {
 
 void EndOfRecord(int, void* data) {
     auto* state = static_cast<SheetReader::State*>(data);
-    const bool blank = !state->ExtraFilled &&
-                       std::all_of(state->Cells.begin(), state->Cells.end(),
-                                   [](const std::string& cell) { return cell.empty(); });
+    const bool blank =
+        !state->ExtraFilled && std::all_of(state->Cells.begin(), state->Cells.end(),
+                                           [](const std::string& cell) { return cell.empty(); });
     std::deque<std::size_t>& damaged = state->Damaged;
     while (!damaged.empty() && damaged.front() < state->RecordLine) {
         damaged.pop_front();
@@ -172,10 +177,10 @@ void EndOfRecord(int, void* data) {
             record.Cells = std::move(state->Cells);
             record.Width = state->Extra == 0 ? 0 : record.Cells.size() + state->Extra;
             if (spoilt) {
-                record.Problems.push_back(
-                    {std::nullopt, "байты не в кодировке UTF-8 (буква повреждена или "
-                                   "обрезана; файл в Windows-1251 читается с "
-                                   "--encoding windows-1251)"});
+                record.Problems.push_back({std::nullopt,
+                                           "байты не в кодировке UTF-8 (буква повреждена или "
+                                           "обрезана; файл в Windows-1251 читается с "
+                                           "--encoding windows-1251)"});
             }
             state->Records.push_back(std::move(record));
         }
@@ -201,10 +206,15 @@ void SheetReader::State::StartParser(std::string_view headerLine) {
     csv_set_blk_size(Parser.get(), 1 << 16);
 }
 
-void SheetReader::State::Parse(std::string_view segment) {
+// Parses a segment of text; false when a quote stands where none may (the parser is then to be
+// started afresh).
+bool SheetReader::State::Parse(std::string_view segment) {
     if (csv_parse(Parser.get(), segment.data(), segment.size(), EndOfField, EndOfRecord, this) !=
         segment.size()) {
-        throw SheetError(ParseFailure(csv_error(Parser.get()), Line));
+        if (csv_error(Parser.get()) != CSV_EPARSE) {
+            throw SheetError(ParseFailure(csv_error(Parser.get()), Line));
+        }
+        return false;
     }
     if (TooWide) {
         throw SheetError("строка " + std::to_string(RecordLine) + ": в заголовке больше " +
@@ -216,11 +226,59 @@ void SheetReader::State::Parse(std::string_view segment) {
                          "--encoding windows-1251)");
     }
     RecordBytes += segment.size();
-    if (RecordBytes > LongestRecord) {
+    return true;
+}
+
+// The open record is rejected with this problem, and the parser starts afresh.
+void SheetReader::State::RejectOpen(const std::string& what) {
+    if (!HeaderDone) {
+        throw SheetError("строка " + std::to_string(RecordLine) + ": " + what);
+    }
+    SheetRecord record;
+    record.Line = RecordLine;
+    record.Cells = std::move(Cells);
+    record.Problems.push_back({std::nullopt, what});
+    Records.push_back(std::move(record));
+    Cells.clear();
+    Extra = 0;
+    ExtraFilled = false;
+    csv_free(Parser.get());
+    if (csv_init(Parser.get(), CSV_STRICT | CSV_STRICT_FINI) != 0) {
+        throw SheetError("не хватает памяти");
+    }
+    csv_set_delim(Parser.get(), static_cast<unsigned char>(Delimiter));
+    csv_set_blk_size(Parser.get(), 1 << 16);
+    RecordBytes = 0;
+}
+
+// A quote left open: the record from its line is rejected, and the lines after its first are
+// read again one by one (a line break in a quoted cell no longer joins lines), so that one stray
+// quote does not take the rest of the file with it.
+void SheetReader::State::Resynchronise(bool atEnd) {
+    const std::size_t firstEnd = Held.find_first_of("\r\n");
+    if (firstEnd == std::string::npos && atEnd) {
+        RejectOpen("кавычка не закрыта до конца файла");
+        return;
+    }
+    if (firstEnd == std::string::npos) {
+        // One line without an end: there is nothing to read again.
         throw SheetError("строка " + std::to_string(RecordLine) + ": запись длиннее " +
                          std::to_string(LongestRecord >> 20) +
                          " МБ (кавычка, не закрытая в конце ячейки, или файл — не таблица)");
     }
+    const std::size_t after = Held.compare(firstEnd, 2, "\r\n") == 0 ? firstEnd + 2 : firstEnd + 1;
+    const std::string rest = Held.substr(after);
+    RejectOpen("кавычка не закрыта (ячейка с кавычкой в начале тянется на следующие строки); "
+               "строки после неё прочитаны заново по одной");
+    Held.clear();
+    LineMode = true;
+    AfterCarriageReturn = false;
+    Line = RecordLine + 1;
+    RecordLine = Line;
+    RecordOpen = false;
+    LineHasText = false;
+    EndsAtLineStart = RecordEnds;
+    Lines(rest);
 }
 
 // Feeds the parser a physical line at a time, so that each record knows the line it starts on: a
@@ -230,6 +288,7 @@ void SheetReader::State::Lines(std::string_view text) {
         if (AfterCarriageReturn) {
             AfterCarriageReturn = false;
             if (text.front() == '\n') {
+                Held += '\n';
                 Parse(text.substr(0, 1)); // the LF of a CR LF cut between two pieces
                 text.remove_prefix(1);
                 continue;
@@ -250,19 +309,48 @@ void SheetReader::State::Lines(std::string_view text) {
             }
         }
         const std::string_view segment = text.substr(0, end);
-        if (segment.find_first_not_of(Blank) != std::string_view::npos) {
-            LineHasText = true;
-        }
-        Parse(segment);
         text.remove_prefix(end);
+        if (SkipLine) {
+            SkipLine = lineEnd == std::string_view::npos;
+        } else {
+            if (segment.find_first_not_of(Blank) != std::string_view::npos) {
+                LineHasText = true;
+            }
+            if (!LineMode) {
+                Held += segment;
+            }
+            if (!Parse(segment)) {
+                RejectOpen("кавычка внутри поля (поле с кавычками целиком берётся в кавычки, а "
+                           "кавычки в нём удваиваются)");
+                Held.clear();
+                LineHasText = false;
+                RecordOpen = false;
+                SkipLine = lineEnd == std::string_view::npos;
+            } else if (RecordBytes > LongestRecord) {
+                if (LineMode || !HeaderDone) {
+                    throw SheetError("строка " + std::to_string(RecordLine) + ": запись длиннее " +
+                                     std::to_string(LongestRecord >> 20) +
+                                     " МБ (кавычка, не закрытая в конце ячейки, или файл — не "
+                                     "таблица)");
+                }
+                Resynchronise(false);
+                Lines(text);
+                return;
+            }
+        }
         if (lineEnd != std::string_view::npos) {
             RecordOpen = RecordEnds == EndsAtLineStart && (RecordOpen || LineHasText);
+            if (RecordOpen && LineMode) {
+                RejectOpen("кавычка не закрыта в конце строки");
+                RecordOpen = false;
+            }
             EndsAtLineStart = RecordEnds;
             LineHasText = false;
             ++Line;
             if (!RecordOpen) {
                 RecordLine = Line;
                 RecordBytes = 0;
+                Held.clear();
             }
         }
     }
@@ -351,8 +439,8 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
             if (!scan.Bad && !(last && !rest.empty())) {
                 break;
             }
-            Damaged.push_back(TextLine + static_cast<std::size_t>(
-                                             std::count(text.begin(), text.end(), '\n')));
+            Damaged.push_back(TextLine +
+                              static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
             text += "\xEF\xBF\xBD";
             rest.remove_prefix(1);
         }
@@ -401,9 +489,19 @@ void SheetReader::Finish() {
     }
     if (csv_fini(s.Parser.get(), EndOfField, EndOfRecord, &s) != 0) {
         const int code = csv_error(s.Parser.get());
-        throw SheetError(code == CSV_EPARSE ? "строка " + std::to_string(s.RecordLine) +
-                                                  ": кавычки поля не закрыты до конца файла"
-                                            : ParseFailure(code, s.RecordLine));
+        if (code != CSV_EPARSE || !s.HeaderDone) {
+            throw SheetError(code == CSV_EPARSE ? "строка " + std::to_string(s.RecordLine) +
+                                                      ": кавычки поля не закрыты до конца файла"
+                                                : ParseFailure(code, s.RecordLine));
+        }
+        if (s.LineMode) {
+            s.RejectOpen("кавычка не закрыта в конце строки");
+        } else {
+            s.Resynchronise(true);
+        }
+        if (csv_fini(s.Parser.get(), EndOfField, EndOfRecord, &s) != 0) {
+            s.RejectOpen("кавычка не закрыта в конце строки");
+        }
     }
     if (!s.HeaderDone) {
         throw SheetError("нет строки заголовка с именами столбцов");
@@ -457,9 +555,8 @@ std::optional<std::string> NotATextSheet(std::string_view firstBytes) {
         std::string_view What;
     };
     constexpr Signature others[] = {
-        {"%PDF", "документ PDF"},        {"\x89PNG", "рисунок PNG"},
-        {"\xFF\xD8\xFF", "рисунок JPEG"}, {"\x1F\x8B", "архив gzip"},
-        {"7z\xBC\xAF", "архив 7z"},       {"Rar!", "архив RAR"},
+        {"%PDF", "документ PDF"},   {"\x89PNG", "рисунок PNG"}, {"\xFF\xD8\xFF", "рисунок JPEG"},
+        {"\x1F\x8B", "архив gzip"}, {"7z\xBC\xAF", "архив 7z"}, {"Rar!", "архив RAR"},
         {"{\\rtf", "документ RTF"},
     };
     for (const Signature& signature : others) {
@@ -639,13 +736,13 @@ std::string KeyFieldsNote(const HeaderFields& header) {
         if (std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
                       std::optional(index)) == header.FieldOfColumn.end()) {
             missing += std::string(missing.empty() ? "" : ", ") + std::string(name) + " (" +
-                       std::string(fields[index].Label) + ") = " +
-                       std::string(fields[index].StartText);
+                       std::string(fields[index].Label) +
+                       ") = " + std::string(fields[index].StartText);
         }
     }
-    return missing.empty() ? ""
-                           : "нет столбцов " + missing +
-                                 ": для всех домов берутся эти значения при запуске";
+    return missing.empty()
+               ? ""
+               : "нет столбцов " + missing + ": для всех домов берутся эти значения при запуске";
 }
 
 std::vector<model::NumberLocale> NumberLocalesOf(char) {

@@ -71,12 +71,14 @@ public:
                        hiddenStyles_.size() < MostColumns) {
                 hiddenStyles_.insert(style_);
             } else if (Is(xml, TableNs, QLatin1StringView("table"))) {
-                table.Name = xml.attributes().value(TableNs, QLatin1StringView("name")).toUtf8()
+                table.Name = xml.attributes()
+                                 .value(TableNs, QLatin1StringView("name"))
+                                 .toUtf8()
                                  .toStdString();
-                table.Hidden = hiddenStyles_.count(
-                                   xml.attributes()
-                                       .value(TableNs, QLatin1StringView("style-name"))
-                                       .toString()) > 0;
+                table.Hidden =
+                    hiddenStyles_.count(xml.attributes()
+                                            .value(TableNs, QLatin1StringView("style-name"))
+                                            .toString()) > 0;
                 row_ = 0;
                 inTable_ = true;
                 return true;
@@ -156,7 +158,8 @@ private:
             const std::string value = CellValue(formulaWithoutValue);
             if (formulaWithoutValue && column < MostColumns) {
                 record.Problems.push_back(
-                    {column, "формула без значения — откройте и сохраните файл в табличном редакторе"});
+                    {column,
+                     "формула без значения — откройте и сохраните файл в табличном редакторе"});
             }
             if (!value.empty()) {
                 if (column + repeats > MostColumns) {
@@ -167,8 +170,8 @@ private:
                     bytes += value.size();
                     if (bytes > LongestRecord) {
                         throw SheetError("строка " + std::to_string(row_ + 1) +
-                                         ": запись длиннее " +
-                                         std::to_string(LongestRecord >> 20) + " МБ");
+                                         ": запись длиннее " + std::to_string(LongestRecord >> 20) +
+                                         " МБ");
                     }
                     record.Cells.resize(column + i);
                     record.Cells.push_back(value);

@@ -279,21 +279,21 @@ bool Part::Next() {
         if (xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
             const zip_int64_t count = zip_fread(entry_, piece_.data(), piece_.size());
             if (count < 0) {
-                throw SheetError("часть книги " + name_ + " не читается: " +
-                                 ArchiveMessage(zip_file_get_error(entry_)));
+                throw SheetError("часть книги " + name_ +
+                                 " не читается: " + ArchiveMessage(zip_file_get_error(entry_)));
             }
             read_ += static_cast<std::uint64_t>(count);
             if (read_ > size_ || read_ > LargestPart) {
-                throw SheetError("часть книги " + name_ + " длиннее, чем сказано в оглавлении "
-                                                          "архива: файл повреждён");
+                throw SheetError("часть книги " + name_ +
+                                 " длиннее, чем сказано в оглавлении "
+                                 "архива: файл повреждён");
             }
             if (count == 0) {
                 throw SheetError("это не книга, которую можно прочитать: XML части " + name_ +
                                  " обрывается");
             }
             QByteArray guarded;
-            guard_.Pass(std::string_view(piece_.data(), static_cast<std::size_t>(count)),
-                        guarded);
+            guard_.Pass(std::string_view(piece_.data(), static_cast<std::size_t>(count)), guarded);
             xml_.addData(guarded);
             continue;
         }
@@ -381,8 +381,7 @@ std::string ShownNumber(const std::string& stored, NumberShape shape) {
     unsigned month = 0;
     unsigned day = 0;
     CivilFromDays(serial - (serial >= 61 ? 25569 : 25568), year, month, day);
-    std::snprintf(text, sizeof text, "%02u.%02u.%04lld", day, month,
-                  static_cast<long long>(year));
+    std::snprintf(text, sizeof text, "%02u.%02u.%04lld", day, month, static_cast<long long>(year));
     return text;
 }
 

@@ -61,14 +61,14 @@ private:
     void Append(char c, QByteArray& out);
     void Count(std::uint64_t& run, std::size_t bytes, const char* what);
     State state_ = State::Text;
-    std::string bang_;         // what follows "<!" until its kind is known
-    std::uint64_t text_ = 0;   // bytes of the text run so far
-    std::uint64_t tag_ = 0;    // bytes of the tag so far
-    int depth_ = 0;            // elements open
-    bool closing_ = false;     // the tag is an end tag
-    char quote_ = 0;           // the quote an attribute value in the tag is open with
-    char last_ = 0;            // the tag's last byte that is not blank
-    int marks_ = 0;            // '-' or ']' or '?' seen last, for the end of a comment or CDATA
+    std::string bang_;       // what follows "<!" until its kind is known
+    std::uint64_t text_ = 0; // bytes of the text run so far
+    std::uint64_t tag_ = 0;  // bytes of the tag so far
+    int depth_ = 0;          // elements open
+    bool closing_ = false;   // the tag is an end tag
+    char quote_ = 0;         // the quote an attribute value in the tag is open with
+    char last_ = 0;          // the tag's last byte that is not blank
+    int marks_ = 0;          // '-' or ']' or '?' seen last, for the end of a comment or CDATA
 };
 
 // One part of the archive read piece by piece, guarded, as XML tokens.

@@ -362,8 +362,8 @@ void XlsxSheet::State::ReadStyles() {
         if (name == QLatin1String("cellXfs")) {
             ++inCellFormats;
         } else if (name == QLatin1String("numFmt") && declared.size() < MostFormats) {
-            declared.emplace_back(
-                id, ShapeOfCode(xml.attributes().value(QLatin1String("formatCode"))));
+            declared.emplace_back(id,
+                                  ShapeOfCode(xml.attributes().value(QLatin1String("formatCode"))));
         } else if (name == QLatin1String("xf") && inCellFormats > 0) {
             if (Texts.Formats.size() >= MostFormats) {
                 Refuse("форматов ячеек больше " + std::to_string(MostFormats));

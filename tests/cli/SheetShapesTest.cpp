@@ -27,10 +27,10 @@ struct Case {
     std::string Name;
     std::string Content; // CSV text; empty for the workbook cases
     int Status = 0;
-    std::string Err;                // a text the messages hold; empty: no messages at all
-    std::size_t Column = 0;         // a result cell to check, when Cell is given
+    std::string Err;        // a text the messages hold; empty: no messages at all
+    std::size_t Column = 0; // a result cell to check, when Cell is given
     std::string Cell;
-    std::size_t Line = 1;           // the row of the results that holds it (the header is 0)
+    std::size_t Line = 1; // the row of the results that holds it (the header is 0)
 };
 
 class SheetShapes : public ProgramRun {
@@ -70,31 +70,31 @@ protected:
             list += "<sheet name=\"" + sheets[i].Name + "\" sheetId=\"" + id + "\" " +
                     (sheets[i].State.empty() ? "" : "state=\"" + sheets[i].State + "\" ") +
                     "r:id=\"rId" + id + "\"/>";
-            relations += "<Relationship Id=\"rId" + id + "\" Target=\"worksheets/sheet" + id +
-                         ".xml\"/>";
+            relations +=
+                "<Relationship Id=\"rId" + id + "\" Target=\"worksheets/sheet" + id + ".xml\"/>";
             parts.push_back({"xl/worksheets/sheet" + id + ".xml",
                              "<worksheet xmlns=\"http://schemas.openxmlformats.org/"
                              "spreadsheetml/2006/main\"><sheetData>" +
                                  sheets[i].Rows + "</sheetData></worksheet>",
                              deflated});
         }
-        parts.push_back({"xl/workbook.xml",
-                         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/"
-                         "2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/"
-                         "officeDocument/2006/relationships\"><sheets>" +
-                             list + "</sheets></workbook>"});
+        parts.push_back(
+            {"xl/workbook.xml", "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/"
+                                "2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/"
+                                "officeDocument/2006/relationships\"><sheets>" +
+                                    list + "</sheets></workbook>"});
         parts.push_back({"xl/_rels/workbook.xml.rels",
                          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                          "relationships\">" +
                              relations + "</Relationships>"});
         if (!formats.empty()) {
-            parts.push_back({"xl/styles.xml",
-                             "<styleSheet xmlns=\"http://schemas.openxmlformats.org/"
-                             "spreadsheetml/2006/main\"><numFmts><numFmt numFmtId=\"164\" "
-                             "formatCode=\"0.0&quot; %&quot;;[Red]0.0%\"/><numFmt "
-                             "numFmtId=\"165\" formatCode=\"&quot;d&quot;0\"/></numFmts>"
-                             "<cellStyleXfs><xf numFmtId=\"9\"/></cellStyleXfs><cellXfs>" +
-                                 formats + "</cellXfs></styleSheet>"});
+            parts.push_back(
+                {"xl/styles.xml", "<styleSheet xmlns=\"http://schemas.openxmlformats.org/"
+                                  "spreadsheetml/2006/main\"><numFmts><numFmt numFmtId=\"164\" "
+                                  "formatCode=\"0.0&quot; %&quot;;[Red]0.0%\"/><numFmt "
+                                  "numFmtId=\"165\" formatCode=\"&quot;d&quot;0\"/></numFmts>"
+                                  "<cellStyleXfs><xf numFmtId=\"9\"/></cellStyleXfs><cellXfs>" +
+                                      formats + "</cellXfs></styleSheet>"});
         }
         return Zip(name, parts);
     }
@@ -180,8 +180,9 @@ TEST_F(SheetShapes, TextFilesThatWereReadWrong) {
     sample += std::string(65535 - 8 - sample.size(), 'b') + ";1;5;9;\n";
     const auto lines = static_cast<std::size_t>(std::count(sample.begin(), sample.end(), '\n'));
     sample += "Мир;1;5;9;\n";
-    const std::string million = std::string("Address;Tariff;EntranceCount;FloorCount\n") +
-                                "a" + std::string(15 * 65536, ';') + "\n";
+    const std::string head = "Address;Tariff;EntranceCount;FloorCount\n";
+    const std::string million = std::string("Address;Tariff;EntranceCount;FloorCount\n") + "a" +
+                                std::string(15 * 65536, ';') + "\n";
     const std::vector<Case> cases = {
         {"sample ends inside a letter", sample, 0, "", 3, "Мир", lines},
         {"last letter cut", "Address;Tariff;EntranceCount;FloorCount\nМир;1;5;9\nМир;1;5;9\xD0", 1,
@@ -195,6 +196,10 @@ TEST_F(SheetShapes, TextFilesThatWereReadWrong) {
         {"a legacy workbook", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "rest", 2,
          "x.csv: формат .xls не читается: сохраните файл как .xlsx, .ods или .csv"},
         {"a PDF", "%PDF-1.4\n", 2, "x.csv: это документ PDF, а не таблица"},
+        {"a stray quote spoils its row", head + "a;1;5;9\nb\"x;1;5;9\nc;1;5;9\n", 1,
+         "x.csv:3: кавычка внутри поля", 1, "4", 2},
+        {"a quote left open spoils its line", head + "\"a;1;5;9\nb;1;5;9\nc;1;5;9\n", 1,
+         "x.csv:2: кавычка не закрыта", 2, "c", 2},
     };
     for (const Case& c : cases) {
         Check(c, File("x.csv", c.Content));
@@ -207,9 +212,9 @@ TEST_F(SheetShapes, TextFilesThatWereReadWrong) {
 }
 
 TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
-    const std::string header = Row(1, Text("A1", "Address") + Text("B1", "TariffGrowth") +
-                                          Text("C1", "DiscountRate") + Text("D1", "Tariff") +
-                                          Text("E1", "EntranceCount") + Text("F1", "FloorCount"));
+    const std::string header =
+        Row(1, Text("A1", "Address") + Text("B1", "TariffGrowth") + Text("C1", "DiscountRate") +
+                   Text("D1", "Tariff") + Text("E1", "EntranceCount") + Text("F1", "FloorCount"));
     const std::string formats = "<xf numFmtId=\"0\"/><xf numFmtId=\"9\"/><xf numFmtId=\"14\"/>"
                                 "<xf numFmtId=\"164\"/><xf numFmtId=\"165\"/>";
     const auto house = [](const std::string& cells) {
@@ -249,7 +254,8 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
          std::string(2 << 20, ' ') + Row(2, Text("A2", "a"))},
         {{"an endless attribute", "", 2, "тег длиннее 1 МБ"},
          "<row r=\"2\" x=\"" + std::string(2 << 20, 'y') + "\"/>"},
-        {{"nesting", "", 2, "вложены глубже 64 уровней"}, [] {
+        {{"nesting", "", 2, "вложены глубже 64 уровней"},
+         [] {
              std::string deep;
              for (int i = 0; i < 100; ++i) {
                  deep += "<x>";
@@ -287,13 +293,13 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                "</text:p></table:table-cell>";
     };
     const auto number = [](const std::string& type, const std::string& value) {
-        return "<table:table-cell office:value-type=\"" + type + "\" office:" +
-               (type == "date" ? "date-value" : "value") + "=\"" + value +
+        return "<table:table-cell office:value-type=\"" + type +
+               "\" office:" + (type == "date" ? "date-value" : "value") + "=\"" + value +
                "\"><text:p>shown</text:p></table:table-cell>";
     };
     const std::string header = "<table:table-row>" + text("Адрес") + text("Рост тарифа") +
-                               text("Ставка дисконтирования") + text("Подъездов") +
-                               text("Этажей") + text("Тариф") +
+                               text("Ставка дисконтирования") + text("Подъездов") + text("Этажей") +
+                               text("Тариф") +
                                "<table:table-cell table:number-columns-repeated=\"1018\"/>"
                                "</table:table-row>";
     const auto table = [&](const std::string& name, const std::string& rows,
@@ -305,15 +311,15 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                             "<table:table-cell table:number-columns-repeated=\"1024\"/>"
                             "</table:table-row>";
     const std::string house = number("percentage", "0.05") + number("float", "8") +
-                              number("float", "5") + number("float", "9") +
-                              number("float", "1.38");
+                              number("float", "5") + number("float", "9") + number("float", "1.38");
     Ods("x.ods",
         table("Скрытый", "", " table:style-name=\"hidden\"") +
-            table("Дома",
-                  "<table:table-row table:number-rows-repeated=\"2\">" + text("a<text:s/>1") +
-                      house + "</table:table-row><table:table-row>" + text("b") +
-                      number("date", "2024-01-05") + "<table:table-cell table:formula=\"of:=1\"/>"
-                      "</table:table-row>" + end) +
+            table("Дома", "<table:table-row table:number-rows-repeated=\"2\">" +
+                              text("a<text:s/>1") + house + "</table:table-row><table:table-row>" +
+                              text("b") + number("date", "2024-01-05") +
+                              "<table:table-cell table:formula=\"of:=1\"/>"
+                              "</table:table-row>" +
+                              end) +
             table("Дома 2", "<table:table-row>" + text("c") + house + "</table:table-row>"));
     const Outcome run = Calc("--seed 1 --no-bom x.ods");
     EXPECT_EQ(run.Status, 1);
@@ -340,8 +346,8 @@ TEST_F(SheetShapes, WorkbookBombsStayWithinBoundedMemory) {
     // cells.
     std::string rows = Row(1, Text("A1", "Address"));
     for (std::size_t row = 2; row <= 12289; ++row) {
-        rows += Row(row, Text("A" + std::to_string(row), "a") + "<c r=\"XFD" +
-                             std::to_string(row) + "\"><v>1</v></c>");
+        rows += Row(row, Text("A" + std::to_string(row), "a") + "<c r=\"XFD" + std::to_string(row) +
+                             "\"><v>1</v></c>");
     }
     Book("xfd.xlsx", {{"Дома", "", rows}}, "", true);
     // An .ods of 20,000 rows of 16,384 equal cells each, in a few hundred bytes.
