@@ -196,7 +196,7 @@ private:
         std::string text = Text();
         formulaWithoutValue = formula && type.isEmpty();
         if (type == QLatin1StringView("float") || type == QLatin1StringView("currency")) {
-            return attribute("value");
+            return ShownNumber(attribute("value"), NumberShape::Plain);
         }
         if (type == QLatin1StringView("percentage")) {
             return ShownNumber(attribute("value"), NumberShape::Percent);

@@ -2,6 +2,7 @@
 
 #include <zip.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -359,7 +360,8 @@ void CivilFromDays(std::int64_t days, std::int64_t& year, unsigned& month, unsig
 } // namespace
 
 std::string ShownNumber(const std::string& stored, NumberShape shape) {
-    if (shape == NumberShape::Plain) {
+    const bool exponent = stored.find_first_of("eE") != std::string::npos;
+    if (shape == NumberShape::Plain && !exponent) {
         return stored;
     }
     char* end = nullptr;
@@ -367,7 +369,13 @@ std::string ShownNumber(const std::string& stored, NumberShape shape) {
     if (stored.empty() || end != stored.c_str() + stored.size() || !std::isfinite(value)) {
         return stored;
     }
-    char text[64];
+    char text[400];
+    if (shape == NumberShape::Plain) {
+        // A sheet shows 1E+20 as 100000000000000000000: so do the results it is carried into.
+        const std::to_chars_result fixed =
+            std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+        return fixed.ec == std::errc() ? std::string(text, fixed.ptr) : stored;
+    }
     if (shape == NumberShape::Percent) {
         std::snprintf(text, sizeof text, "%.15g%%", value * 100);
         return text;

@@ -155,7 +155,14 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
             EXPECT_EQ(Read(dir_ / "result.csv"), previous);
         }
     }
-    EXPECT_EQ(Calc("--jobs 0 e.csv").Status, 2);
+    // No jobs is refused on a file that would be calculated, for its own reason.
+    File("good.csv", "Address;Tariff\na;1\n");
+    ASSERT_EQ(Calc("--jobs 1 good.csv").Status, 0);
+    const Outcome noJobs = Calc("--jobs 0 good.csv");
+    EXPECT_EQ(noJobs.Status, 2);
+    EXPECT_NE(noJobs.Err.find("--jobs: нужно целое число от 1 до 1024"), std::string::npos)
+        << noJobs.Err;
+    EXPECT_EQ(noJobs.Out, "");
     const Outcome twice = Calc("- - <e.csv");
     EXPECT_EQ(twice.Status, 2);
     EXPECT_NE(twice.Err.find("только один раз"), std::string::npos) << twice.Err;

@@ -321,6 +321,35 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
         << broken.Err;
 }
 
+TEST_F(OfficeFiles, AWorkbookIsWrittenWholeOrNotAtAll) {
+    File("h.csv", "Address;Tariff\na;1\n");
+    File("old.xlsx", "old");
+    const fs::perms own = fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions(dir_ / "old.xlsx", own);
+    const Outcome replaced = Calc("--seed 1 -o old.xlsx h.csv");
+    EXPECT_EQ(replaced.Status, 0) << replaced.Err;
+    EXPECT_EQ(fs::status(dir_ / "old.xlsx").permissions() & fs::perms::all, own);
+    EXPECT_NE(WorkbookPart((dir_ / "old.xlsx").string(), "xl/worksheets/sheet1.xml"), "");
+
+    // A folder is refused before the first house (the input never ends).
+    fs::create_directory(dir_ / "folder.xlsx");
+    const std::string endless = "(echo 'Address;Tariff'; yes 'x;1') | timeout 20 '" +
+                                std::string(VIRASVET_CALC) + "' --jobs 1 ";
+    const Outcome folder = Shell(endless + "-o folder.xlsx - 2>err.txt");
+    EXPECT_EQ(folder.Status, 2);
+    EXPECT_NE(folder.Err.find("folder.xlsx: это каталог"), std::string::npos) << folder.Err;
+
+    // Killed part way, the program leaves nothing beside its output.
+    Shell(endless + "-o killed.xlsx - 2>err.txt & sleep 1; kill -9 $!; wait");
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"err.txt", "folder.xlsx", "h.csv", "old.xlsx", "out.txt"}));
+}
+
 TEST_F(OfficeFiles, MemoryStaysBoundedWhateverTheFileSize) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizers' shadow memory is no measure of the program's";

@@ -24,6 +24,11 @@ struct Part {
 };
 
 struct Case {
+    Case(std::string name, std::string content, int status, std::string err, std::size_t column = 0,
+         std::string cell = "", std::size_t line = 1)
+        : Name(std::move(name)), Content(std::move(content)), Status(status), Err(std::move(err)),
+          Column(column), Cell(std::move(cell)), Line(line) {}
+
     std::string Name;
     std::string Content; // CSV text; empty for the workbook cases
     int Status = 0;
@@ -181,8 +186,9 @@ TEST_F(SheetShapes, TextFilesThatWereReadWrong) {
     const auto lines = static_cast<std::size_t>(std::count(sample.begin(), sample.end(), '\n'));
     sample += "Мир;1;5;9;\n";
     const std::string head = "Address;Tariff;EntranceCount;FloorCount\n";
-    const std::string million = std::string("Address;Tariff;EntranceCount;FloorCount\n") + "a" +
-                                std::string(15 * 65536, ';') + "\n";
+    std::string million = "Address;Tariff;EntranceCount;FloorCount\na";
+    million.append(15 * 65536, ';');
+    million += '\n';
     const std::vector<Case> cases = {
         {"sample ends inside a letter", sample, 0, "", 3, "Мир", lines},
         {"last letter cut", "Address;Tariff;EntranceCount;FloorCount\nМир;1;5;9\nМир;1;5;9\xD0", 1,
@@ -197,9 +203,9 @@ TEST_F(SheetShapes, TextFilesThatWereReadWrong) {
          "x.csv: формат .xls не читается: сохраните файл как .xlsx, .ods или .csv"},
         {"a PDF", "%PDF-1.4\n", 2, "x.csv: это документ PDF, а не таблица"},
         {"a stray quote spoils its row", head + "a;1;5;9\nb\"x;1;5;9\nc;1;5;9\n", 1,
-         "x.csv:3: кавычка внутри поля", 1, "4", 2},
+         "x.csv:3: кавычка внутри поля", 1, "4", 3},
         {"a quote left open spoils its line", head + "\"a;1;5;9\nb;1;5;9\nc;1;5;9\n", 1,
-         "x.csv:2: кавычка не закрыта", 2, "c", 2},
+         "x.csv:2: кавычка не закрыта", 2, "c", 3},
     };
     for (const Case& c : cases) {
         Check(c, File("x.csv", c.Content));
@@ -346,8 +352,8 @@ TEST_F(SheetShapes, WorkbookBombsStayWithinBoundedMemory) {
     // cells.
     std::string rows = Row(1, Text("A1", "Address"));
     for (std::size_t row = 2; row <= 12289; ++row) {
-        rows += Row(row, Text("A" + std::to_string(row), "a") + "<c r=\"XFD" + std::to_string(row) +
-                             "\"><v>1</v></c>");
+        const std::string number = std::to_string(row);
+        rows += Row(row, Text("A" + number, "a") + "<c r=\"XFD" + number + "\"><v>1</v></c>");
     }
     Book("xfd.xlsx", {{"Дома", "", rows}}, "", true);
     // An .ods of 20,000 rows of 16,384 equal cells each, in a few hundred bytes.
