@@ -15,7 +15,7 @@ namespace cli {
 // the thread's working memory for calculations, kept from item to item. An exception of an item
 // stops the others after their current item and is raised again here once every thread has ended.
 void ForEachOnThreads(std::size_t count, unsigned jobs,
-                      const std::function<void(std::size_t, model::SimulationResult&)>& work);
+                      const std::function<void(std::size_t, model::CalculationMemory&)>& work);
 
 // Calculates every house with the same seed on `jobs` threads; figures[i] belongs to houses[i],
 // whatever the threads' order. `done` counts finished houses for a progress display. With

@@ -89,7 +89,7 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
     const std::size_t columns = input.Sheet->Header().size();
     const char delimiter = input.Sheet->Delimiter().value_or(';'); // a workbook splits no number
     ForEachOnThreads(
-        records.size(), options.Jobs, [&](std::size_t i, model::SimulationResult& days) {
+        records.size(), options.Jobs, [&](std::size_t i, model::CalculationMemory& memory) {
             sheet::HouseRow row =
                 sheet::ReadHouseRow(columns, delimiter, input.Fields, records[i], input.Name);
             BlockHouse& house = houses[i];
@@ -103,7 +103,7 @@ std::vector<BlockHouse> CalculateBlock(const Input& input,
             house.Messages = std::move(row.Messages);
             if (row.House) {
                 house.Figures =
-                    model::CalculateFigures(*row.House, options.Seed, days, options.Economics);
+                    model::CalculateFigures(*row.House, options.Seed, memory, options.Economics);
                 if (!sheet::FiguresAreFinite(*house.Figures)) {
                     house.Messages.push_back(
                         house.Source.File + ":" + std::to_string(house.Source.Line) +
