@@ -112,7 +112,7 @@ static int Run(int argc, char* argv[]) {
                        maxErrorsOption, economicsOption});
     parser.addPositionalArgument(
         QStringLiteral("файлы"),
-        QStringLiteral("Таблицы домов CSV или книги .xlsx (первый лист); '-' — стандартный ввод."),
+        QStringLiteral("Таблицы домов CSV, книги .xlsx или таблицы .ods; '-' — стандартный ввод."),
         QStringLiteral("файл..."));
 
     const auto usageError = [](const QString& message) {

@@ -16,6 +16,9 @@
 #include <iostream>
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace cli {
 namespace {
 
@@ -128,7 +131,15 @@ bool HasEconomicsColumn(const sheet::HeaderFields& header) {
 
 bool SameFile(const std::string& input, const QString& output) {
     std::error_code code;
-    return input != "-" && std::filesystem::equivalent(input, output.toStdString(), code);
+    if (input != "-") {
+        return std::filesystem::equivalent(input, output.toStdString(), code);
+    }
+    // Standard input redirected from the file the results would replace.
+    struct stat in {};
+    struct stat out {};
+    return ::fstat(STDIN_FILENO, &in) == 0 && S_ISREG(in.st_mode) &&
+           ::stat(output.toStdString().c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+           in.st_ino == out.st_ino;
 }
 
 } // namespace
@@ -202,9 +213,19 @@ int RunHouses(const RunOptions& requested) {
         if (const std::string note = input.Sheet->Note(); !note.empty()) {
             Report(input.Name + ": " + note);
         }
+        if (const std::string note = sheet::KeyFieldsNote(input.Fields); !note.empty()) {
+            Report(input.Name + ": " + note);
+        }
     }
 
-    const bool workbook = IsWorkbookName(options.OutputFile.toStdString());
+    ResultKind kind = ResultKind::Csv;
+    try {
+        kind = ResultKindOf(options.OutputFile);
+    } catch (const std::runtime_error& e) {
+        Report(e.what());
+        return UsageOrUnreadable;
+    }
+    const bool workbook = kind != ResultKind::Csv;
     char delimiter = ';';
     if (options.Delimiter) {
         delimiter = *options.Delimiter;
@@ -220,8 +241,10 @@ int RunHouses(const RunOptions& requested) {
 
     std::unique_ptr<ResultOutput> output;
     try {
-        output = workbook ? WorkbookResults(options.OutputFile)
-                          : CsvResults(options.OutputFile, {delimiter, options.ByteOrderMark});
+        output = kind == ResultKind::Workbook ? WorkbookResults(options.OutputFile)
+                 : kind == ResultKind::OpenDocument
+                     ? OdsResults(options.OutputFile)
+                     : CsvResults(options.OutputFile, {delimiter, options.ByteOrderMark});
         std::vector<std::string> names = carriedNames;
         const std::vector<std::string> resultNames = sheet::ResultColumns(options.Economics);
         names.insert(names.end(), resultNames.begin(), resultNames.end());

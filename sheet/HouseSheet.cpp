@@ -734,15 +734,13 @@ std::string KeyFieldsNote(const HeaderFields& header) {
     for (const std::string_view name : {"EntranceCount", "FloorCount", "Tariff"}) {
         const auto index = static_cast<std::size_t>(model::FieldNamed(name) - fields.data());
         if (std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
-                      std::optional(index)) == header.FieldOfColumn.end()) {
-            missing += std::string(missing.empty() ? "" : ", ") + std::string(name) + " (" +
-                       std::string(fields[index].Label) +
-                       ") = " + std::string(fields[index].StartText);
+                      std::optional(index)) != header.FieldOfColumn.end()) {
+            return ""; // one key field given: the sheet means the others to stay as they start
         }
+        missing += std::string(missing.empty() ? "" : ", ") + std::string(name) + " (" +
+                   std::string(fields[index].Label) + ") = " + std::string(fields[index].StartText);
     }
-    return missing.empty()
-               ? ""
-               : "нет столбцов " + missing + ": для всех домов берутся эти значения при запуске";
+    return "нет столбцов " + missing + ": для всех домов берутся эти значения при запуске";
 }
 
 std::vector<model::NumberLocale> NumberLocalesOf(char) {

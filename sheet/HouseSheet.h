@@ -144,8 +144,8 @@ struct HeaderFields {
 };
 HeaderFields MapHeader(const std::vector<std::string>& header);
 
-// A note when the header has no column for a key field (entrances, floors, tariff): which fields
-// take their start-up values for every house. Empty when it has all three.
+// A note when the header has no column for any of the key fields (entrances, floors, tariff):
+// every house takes their start-up values, which the note names. Empty when it has one of them.
 std::string KeyFieldsNote(const HeaderFields& header);
 
 // How the numbers of a sheet are read: with a decimal comma or point, whatever the delimiter (with

@@ -321,6 +321,35 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
         << broken.Err;
 }
 
+TEST_F(OfficeFiles, ResultsGoWhereTheirNameSays) {
+    const std::string houses = "Address;Tariff\na;1,5\n";
+    File("x.csv", houses);
+    // Standard input read from the file -o names.
+    const Outcome over = Calc("-o x.csv - <x.csv");
+    EXPECT_EQ(over.Status, 2);
+    EXPECT_NE(over.Err.find("-: это исходный файл"), std::string::npos) << over.Err;
+    EXPECT_EQ(Read("x.csv"), houses);
+    // An extension nothing here writes is refused before anything is written.
+    for (const std::string name : {"r.xls", "r.pdf"}) {
+        const Outcome refused = Calc("-o " + name + " x.csv");
+        EXPECT_EQ(refused.Status, 2) << name;
+        EXPECT_NE(refused.Err.find("результат пишется в .csv, .xlsx или .ods"), std::string::npos)
+            << refused.Err;
+        EXPECT_FALSE(fs::exists(dir_ / name));
+    }
+    // An .ods is written as one, numbers as numbers, and reads back.
+    const Outcome ods = Calc("--seed 1 -o r.ods x.csv");
+    ASSERT_EQ(ods.Status, 0) << ods.Err;
+    const std::string path = (dir_ / "r.ods").string();
+    EXPECT_EQ(WorkbookPart(path, "mimetype"), "application/vnd.oasis.opendocument.spreadsheet");
+    EXPECT_NE(WorkbookPart(path, "content.xml")
+                  .find("<table:table-cell office:value-type=\"float\" office:value=\"40500\">"),
+              std::string::npos);
+    const Outcome back = Calc("--seed 1 --no-bom r.ods");
+    EXPECT_EQ(back.Status, 0) << back.Err;
+    EXPECT_TRUE(Lines(back.Out).at(1).starts_with("x.csv;2;")) << back.Out;
+}
+
 TEST_F(OfficeFiles, AWorkbookIsWrittenWholeOrNotAtAll) {
     File("h.csv", "Address;Tariff\na;1\n");
     File("old.xlsx", "old");

@@ -161,9 +161,11 @@ TEST_F(SheetShapes, HeadingsInRussianAreTheFieldsTheyName) {
          "", InstallCostPlanned, "24300"},
         {"a short heading is carried", "Этаж;Подъездов;Этажей;Тариф\n1;3;9;1\n", 0, "",
          InstallCostPlanned + 1, "24300"},
-        {"key fields missing: a note", "Адрес;Тариф\nа;1\n", 0,
-         "нет столбцов EntranceCount (Подъездов) = 5, FloorCount (Этажей) = 9: " + keyNote,
-         InstallCostPlanned, "40500"},
+        {"key fields missing: a note", "Адрес;Примечание\nа;1\n", 0,
+         "x.csv: нет столбцов EntranceCount (Подъездов) = 5, FloorCount (Этажей) = 9, Tariff "
+         "(Стоимость кВт электроэнергии) = 1,38: " +
+             keyNote,
+         InstallCostPlanned + 1, "40500"},
         {"misspelt label stops the run", "Подьездов;Адрес\n3;a\n", 2,
          "Подьездов: нет такого столбца; может быть, EntranceCount?"},
         {"no field column at all", "№;Улица;Сумма\n1;ул. Мира 1;5,65\n", 2,
