@@ -8,7 +8,8 @@
 namespace cli {
 
 void ForEachOnThreads(std::size_t count, unsigned jobs,
-                      const std::function<void(std::size_t, model::CalculationMemory&)>& work) {
+                      const std::function<void(std::size_t, model::CalculationMemory&)>& work,
+                      const std::atomic<bool>* stop) {
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureLock;
@@ -16,6 +17,9 @@ void ForEachOnThreads(std::size_t count, unsigned jobs,
         try {
             model::CalculationMemory memory; // day series and discount factors reused
             for (std::size_t i = next++; i < count; i = next++) {
+                if (stop != nullptr && *stop) {
+                    break;
+                }
                 work(i, memory);
             }
         } catch (...) {
