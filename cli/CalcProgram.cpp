@@ -107,7 +107,7 @@ void DeclareOptions(QCommandLineParser& parser, const Options& o) {
     parser.addOptions(o.Plan.All());
     parser.addPositionalArgument(
         QStringLiteral("файлы"),
-        QStringLiteral("Таблицы домов CSV или книги .xlsx (первый лист); '-' — стандартный ввод."),
+        QStringLiteral("Таблицы домов CSV, книги .xlsx или таблицы .ods; '-' — стандартный ввод."),
         QStringLiteral("файл..."));
 }
 
