@@ -1,5 +1,6 @@
 #include "EconomicsDialog.h"
 
+#include "Accessibility.h"
 #include "Calculation.h"
 #include "HouseInput.h"
 #include "MessageBoxes.h"
@@ -24,19 +25,24 @@
 
 namespace {
 
-// The chart of the discounted saving, drawn by the report's renderer at the screen's resolution.
-class SavingChart : public QWidget {
+// The chart of the discounted saving, drawn by the report's renderer at the screen's resolution;
+// a screen reader is given a chart and its description.
+class SavingChart : public ReadoutWidget {
 public:
-    SavingChart(const report::EconomicsPage& page, QWidget* parent) : QWidget(parent), page_(page) {
+    SavingChart(const report::EconomicsPage& page, QWidget* parent)
+        : ReadoutWidget(QAccessible::Chart, parent), page_(page) {
         setMinimumSize(600, 260);
         setFocusPolicy(Qt::StrongFocus);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        report::DrawSavingChart(painter, QRectF(rect()).adjusted(0, 0, -1, -1), page_.Figures,
-                                page_.Inputs.HorizonYears, page_.Locale);
+    void paintEvent(QPaintEvent* event) override {
+        {
+            QPainter painter(this);
+            report::DrawSavingChart(painter, QRectF(rect()).adjusted(0, 0, -1, -1), page_.Figures,
+                                    page_.Inputs.HorizonYears, page_.Locale);
+        }
+        ReadoutWidget::paintEvent(event); // the focus frame
     }
 
 private:

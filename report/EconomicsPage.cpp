@@ -123,7 +123,7 @@ void DrawSavingChart(QPainter& painter, const QRectF& area, const model::Economi
     }
     painter.drawText(QRectF(plot.right() - 60, plot.bottom() + 16, 60, 14), Qt::AlignRight,
                      QStringLiteral("лет"));
-    const int steps = model::SaturatingTrunc(std::round((high - low) / axis.Step));
+    const int steps = std::min(model::SaturatingTrunc(std::round((high - low) / axis.Step)), 100);
     for (int i = 0; i <= steps; ++i) {
         const double value = low + i * axis.Step;
         const double at = y(value);
@@ -132,7 +132,7 @@ void DrawSavingChart(QPainter& painter, const QRectF& area, const model::Economi
         painter.setPen(Qt::black);
         painter.drawText(QRectF(area.left() + 2, at - 7, plot.left() - area.left() - 6, 14),
                          Qt::AlignRight | Qt::AlignVCenter,
-                         Number(std::abs(value) < axis.Step / 2 ? 0.0 : value, "0,0", locale));
+                         Number(std::abs(value) < axis.Step / 2 ? 0.0 : value, ",0", locale));
     }
     painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
     painter.drawLine(QPointF(plot.left(), y(0)), QPointF(plot.right(), y(0)));
@@ -159,18 +159,19 @@ void DrawSavingChart(QPainter& painter, const QRectF& area, const model::Economi
 
 AxisSteps RoundedAxis(double low, double high, int most) {
     most = std::max(1, most);
-    const double span = std::max(high - low, 1.0);
-    double step = 1;
-    if (std::isfinite(span)) {
-        const double power = std::pow(10.0, std::floor(std::log10(span / most)));
-        step = power;
-        for (const double factor : {1.0, 2.0, 5.0, 10.0, 20.0}) {
-            step = factor * power;
-            if (std::ceil(high / step) - std::floor(low / step) <= most) {
-                break;
-            }
+    if (!std::isfinite(low) || !std::isfinite(high) || !std::isfinite(high - low)) {
+        return AxisSteps{};
+    }
+    const double power = std::pow(10.0, std::floor(std::log10(std::max(high - low, 1.0) / most)));
+    const auto intervals = [&](double step) {
+        return std::ceil(high / step) - std::floor(low / step);
+    };
+    double step = power;
+    for (const double factor : {1.0, 2.0, 5.0, 10.0, 20.0}) {
+        step = std::max(factor * power, 1.0);
+        if (intervals(step) <= most) {
+            break;
         }
-        step = std::max(step, 1.0);
     }
     AxisSteps axis;
     axis.Step = step;

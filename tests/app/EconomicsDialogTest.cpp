@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 class EconomicsDialogTest : public QObject {
     Q_OBJECT
 private slots:
@@ -155,6 +157,13 @@ void EconomicsDialogTest::savesThePageAsPngAndPdf() {
     QVERIFY2(extracted.contains(QStringLiteral("Чистая приведённая стоимость")),
              qPrintable(extracted));
     QVERIFY(extracted.contains(QStringLiteral("Цена блока")));
+    // The table's title whole; the chart's axis in grouped, rounded steps, not raw figures.
+    QVERIFY2(extracted.contains(report::SensitivityTitle), qPrintable(extracted));
+    for (const char* label : {"50 000", "100 000", "250 000", "300 000", "-50 000"}) {
+        QVERIFY2(extracted.contains(QString::fromUtf8(label)), label);
+    }
+    QVERIFY(!extracted.contains(
+        QString::number(std::round(dialog_->Page().Figures.NetPresentValue), 'f', 0)));
 }
 
 void EconomicsDialogTest::keyboardAndScreenReaderReachEveryPart() {
