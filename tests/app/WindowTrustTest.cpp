@@ -361,6 +361,9 @@ void WindowTrustTest::reportRowsAndTracerMoveByKeys() {
 
     const report::ChartView& view = window_->ChartView();
     const auto day = [&view] { return report::TracerDay(*view.TracerX, view.XScale); };
+    // A column a day: a step of a day shows as one.
+    Ui().zoomInDaysButton->click();
+    QCOMPARE(view.XScale, 1.0);
     Ui().tracerButton->click();
     Ui().tracerButton->setFocus();
     QTest::keyClick(Ui().tracerButton, Qt::Key_End);
