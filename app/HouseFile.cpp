@@ -109,7 +109,7 @@ std::runtime_error OpenError(const QString& fileName, const QString& reason) {
 }
 
 // The whole sheet of a house file, read piece by piece so that no file is held beyond the bounds.
-sheet::Sheet ReadHouseSheet(QFile& file, const QString& fileName) {
+sheet::Sheet ReadSheetOfHouses(QFile& file, const QString& fileName) {
     const std::string name = QFileInfo(fileName).fileName().toStdString();
     sheet::SheetReader reader;
     std::vector<sheet::SheetRecord> records;
@@ -156,8 +156,46 @@ sheet::Sheet ReadHouseSheet(QFile& file, const QString& fileName) {
     return houses;
 }
 
-std::optional<OpenedHouse> ReadHouseSheet(const sheet::Sheet& houses, const QString& fileName,
-                                          const std::function<int(const QStringList&)>& chooseRow);
+// The house of a sheet, chosen by the user when it has several.
+std::optional<OpenedHouse> ChooseHouse(const sheet::Sheet& houses, const QString& fileName,
+                                       const std::function<int(const QStringList&)>& chooseRow) {
+    const std::string name = QFileInfo(fileName).fileName().toStdString();
+    const sheet::HeaderFields header = sheet::MapHeader(houses.Header);
+    if (!header.Problems.empty()) {
+        throw std::runtime_error(Join(sheet::HeaderMessages(houses, header, name)).toStdString());
+    }
+    if (houses.Records.empty()) {
+        throw std::runtime_error(name + ": в файле нет домов, только строка заголовка");
+    }
+    std::vector<sheet::HouseRow> rows;
+    for (const sheet::SheetRecord& record : houses.Records) {
+        rows.push_back(sheet::ReadHouseRow(houses, header, record, name));
+    }
+    std::size_t chosen = 0;
+    if (rows.size() > 1) {
+        QStringList choices;
+        for (const sheet::HouseRow& row : rows) {
+            choices.append(QStringLiteral("строка %1: %2")
+                               .arg(row.Line)
+                               .arg(QString::fromStdString(row.Address)));
+        }
+        const int index = chooseRow(choices);
+        if (index < 0 || index >= choices.size()) {
+            return std::nullopt;
+        }
+        chosen = static_cast<std::size_t>(index);
+    }
+    const sheet::HouseRow& row = rows[chosen];
+    if (!row.House) {
+        throw std::runtime_error(Join(row.Messages).toStdString());
+    }
+    OpenedHouse opened;
+    opened.House = *row.House;
+    for (const std::optional<std::string_view>& text : row.Texts) {
+        opened.Texts.push_back(text ? std::optional<std::string>(*text) : std::nullopt);
+    }
+    return opened;
+}
 
 } // namespace
 
@@ -172,7 +210,7 @@ std::optional<OpenedHouse> OpenHouseFile(const QString& fileName,
     if (!file.open(QIODevice::ReadOnly)) {
         throw OpenError(fileName, file.errorString());
     }
-    return ReadHouseSheet(ReadHouseSheet(file, fileName), fileName, chooseRow);
+    return ChooseHouse(ReadSheetOfHouses(file, fileName), fileName, chooseRow);
 }
 
 void RefuseSpecialHouseFile(const QString& fileName) {
@@ -226,59 +264,3 @@ bool FiguresAreFinite(const model::ProjectParameters& p, const model::Simulation
     figures.Flats = model::FlatCount(p);
     return sheet::FiguresAreFinite(figures);
 }
-
-std::optional<OpenedHouse> ReadHouseFile(const std::string& content, const QString& fileName,
-                                         const std::function<int(const QStringList&)>& chooseRow) {
-    const std::string name = QFileInfo(fileName).fileName().toStdString();
-    sheet::Sheet houses;
-    try {
-        houses = sheet::ParseSheet(content);
-    } catch (const sheet::SheetError& e) {
-        throw std::runtime_error(name + ": " + e.what());
-    }
-    return ReadHouseSheet(houses, fileName, chooseRow);
-}
-
-namespace {
-
-std::optional<OpenedHouse> ReadHouseSheet(const sheet::Sheet& houses, const QString& fileName,
-                                          const std::function<int(const QStringList&)>& chooseRow) {
-    const std::string name = QFileInfo(fileName).fileName().toStdString();
-    const sheet::HeaderFields header = sheet::MapHeader(houses.Header);
-    if (!header.Problems.empty()) {
-        throw std::runtime_error(Join(sheet::HeaderMessages(houses, header, name)).toStdString());
-    }
-    if (houses.Records.empty()) {
-        throw std::runtime_error(name + ": в файле нет домов, только строка заголовка");
-    }
-    std::vector<sheet::HouseRow> rows;
-    for (const sheet::SheetRecord& record : houses.Records) {
-        rows.push_back(sheet::ReadHouseRow(houses, header, record, name));
-    }
-    std::size_t chosen = 0;
-    if (rows.size() > 1) {
-        QStringList choices;
-        for (const sheet::HouseRow& row : rows) {
-            choices.append(QStringLiteral("строка %1: %2")
-                               .arg(row.Line)
-                               .arg(QString::fromStdString(row.Address)));
-        }
-        const int index = chooseRow(choices);
-        if (index < 0 || index >= choices.size()) {
-            return std::nullopt;
-        }
-        chosen = static_cast<std::size_t>(index);
-    }
-    const sheet::HouseRow& row = rows[chosen];
-    if (!row.House) {
-        throw std::runtime_error(Join(row.Messages).toStdString());
-    }
-    OpenedHouse opened;
-    opened.House = *row.House;
-    for (const std::optional<std::string_view>& text : row.Texts) {
-        opened.Texts.push_back(text ? std::optional<std::string>(*text) : std::nullopt);
-    }
-    return opened;
-}
-
-} // namespace

@@ -50,8 +50,10 @@ inline constexpr qint64 LargestHouseFile = 16 << 20; // bytes
 inline constexpr std::size_t MostHouseFileRows = 10000;
 
 // Opens a house file: a regular file only (a pipe would wait for a writer for ever, a device
-// never ends), read piece by piece within the bounds above and those of the program's sheets,
-// then as ReadHouseFile reads it. Raises std::runtime_error naming the file.
+// never ends), read piece by piece within the bounds above and those of the program's sheets.
+// With several rows `chooseRow` picks one (none: the user cancelled). A sheet or row that
+// virasvet-calc would refuse raises std::runtime_error with its messages; the message of a file
+// that cannot be read names it.
 std::optional<OpenedHouse> OpenHouseFile(const QString& fileName,
                                          const std::function<int(const QStringList&)>& chooseRow);
 
@@ -77,8 +79,3 @@ bool FiguresAreFinite(const model::ProjectParameters& p, const model::Simulation
 inline const QString InfiniteFiguresMessage = QStringLiteral(
     "С такими значениями расчёт даёт бесконечно большие суммы: таких цен, мощностей и сроков "
     "службы у настоящего дома не бывает. Проверьте значения на странице.");
-
-// Reads a house file's text. With several rows `chooseRow` picks one (none: the user cancelled).
-// A sheet or row that virasvet-calc would refuse raises std::runtime_error with its messages.
-std::optional<OpenedHouse> ReadHouseFile(const std::string& content, const QString& fileName,
-                                         const std::function<int(const QStringList&)>& chooseRow);
