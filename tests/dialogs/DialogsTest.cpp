@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
@@ -446,6 +447,16 @@ private slots:
         QVERIFY(pdf.startsWith("%PDF-"));
         QVERIFY(pdf.size() > 10000);
         QVERIFY(pdf.trimmed().endsWith("%%EOF"));
+        // The guide covers every window and the house file's rules.
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral(BUILT_HELP_DOCUMENT), QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString guideText = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        for (const char* topic : {"Экономика проекта", "Файл дома", "Дисконтированный срок",
+                                  "не больше 16 МБ", "целое число лет", "Page Up"}) {
+            QVERIFY2(guideText.contains(QString::fromUtf8(topic)), topic);
+        }
     }
 };
 
