@@ -20,8 +20,6 @@
 namespace report {
 namespace {
 
-constexpr int DaysPerYear = 365;
-
 QString Number(double value, const char* pattern, const model::NumberLocale& locale) {
     return QString::fromStdString(model::FormatNumber(value, pattern, locale));
 }
@@ -111,10 +109,10 @@ void DrawSavingChart(QPainter& painter, const QRectF& area, const model::Economi
 
     painter.setFont(PictureFont(8));
     // Years along the bottom, the saving in rounded steps along the left.
-    const int years = (lastDay + 1 + DaysPerYear - 1) / DaysPerYear;
+    const int years = (lastDay + 1 + model::DaysPerYear - 1) / model::DaysPerYear;
     const int yearStep = std::max(1, years / 10);
     for (int year = 0; year <= years; year += yearStep) {
-        const double at = x(std::min(year * DaysPerYear, lastDay + 1));
+        const double at = x(std::min(year * model::DaysPerYear, lastDay + 1));
         painter.setPen(QPen(QColor(220, 220, 220), 1));
         painter.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom()));
         painter.setPen(Qt::black);
@@ -186,7 +184,7 @@ QString SavingChartDescription(const model::EconomicsFigures& f, int horizonYear
         std::min(model::HorizonLastDay(horizonYears), static_cast<int>(f.ExistingCosts.size()) - 1);
     QStringList years;
     for (int year = 1; lastDay >= 0; ++year) {
-        const int day = std::min(year * DaysPerYear - 1, lastDay);
+        const int day = std::min(year * model::DaysPerYear - 1, lastDay);
         years.append(QStringLiteral("год %1: %2 руб.")
                          .arg(QString::number(year),
                               Shown(model::Figure::Money,

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "BatchRun.h"
+#include "ResultOutput.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct ResultFormat {
+    char Delimiter = ';';      // of CSV results; ';' writes decimal commas, ',' points
+    bool ByteOrderMark = true; // of CSV results
+};
+
+// The rows of a run written as virasvet-calc writes them: the carried columns, then the result
+// columns, one row a house (a rejected one without figures) in the order given.
+class ResultWriter {
+public:
+    // Opens the results (a workbook when the name ends in ".xlsx", CSV to standard output when it
+    // is empty) and writes the header. Throws std::runtime_error with the message.
+    ResultWriter(const QString& fileName, const ResultFormat& format,
+                 const std::vector<std::string>& carriedColumns, bool economics,
+                 std::uint32_t seed);
+    ~ResultWriter();
+
+    // The rows of these houses; what is written so far goes out.
+    void Write(std::span<const BatchHouse> houses);
+    // The file takes its name: the whole results or nothing.
+    void Finish();
+
+private:
+    std::unique_ptr<ResultOutput> output_;
+    model::NumberLocale locale_;
+    bool economics_;
+    std::uint32_t seed_;
+    std::vector<std::string> cells_;
+};
+
+} // namespace cli
