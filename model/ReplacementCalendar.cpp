@@ -99,12 +99,15 @@ void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t 
         }
         return;
     }
+    // Locals, so that the loop keeps them in registers across the generator's refills.
+    std::int64_t* const onDay = goingOnDay_.data();
+    const std::uint32_t mask = dayMask_;
     for (std::int64_t i = 0; i < count; ++i) {
         const std::int32_t goes = day + lives[draws.Next()];
         if (goes < SimulationDays) {
-            const std::uint32_t row = static_cast<std::uint32_t>(goes) & dayMask_;
+            const std::uint32_t row = static_cast<std::uint32_t>(goes) & mask;
             ++going[row * stride];
-            ++goingOnDay_[row];
+            ++onDay[row];
         }
     }
 }
