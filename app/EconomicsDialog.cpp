@@ -49,6 +49,21 @@ private:
     const report::EconomicsPage& page_;
 };
 
+// Qt reports a table's current cell as focused even once the focus has left the table, and a
+// screen reader would go on reading that cell: leaving the table forgets its current cell.
+class ForgetCellOnLeaving : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusOut) {
+            static_cast<QAbstractItemView*>(watched)->setCurrentIndex(QModelIndex());
+        }
+        return false;
+    }
+};
+
 QString Text(double value, const model::NumberLocale& locale) {
     return QString::fromStdString(model::FormatNumber(value, "0.00", locale));
 }
@@ -152,6 +167,7 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
     sensitivity_->setAccessibleName(report::SensitivityTitle);
     // Tab leaves the table; the arrow keys move between its cells.
     sensitivity_->setTabKeyNavigation(false);
+    sensitivity_->installEventFilter(new ForgetCellOnLeaving(sensitivity_));
     sensitivityTitle->setBuddy(sensitivity_);
     sensitivity_->setHorizontalHeaderLabels({QStringLiteral("−20 %"), QStringLiteral("+20 %")});
     sensitivity_->setVerticalHeaderLabels(
