@@ -1,5 +1,6 @@
 #include "EconomicsDialog.h"
 
+#include "Accessibility.h"
 #include "Calculation.h"
 #include "HouseInput.h"
 #include "MessageBoxes.h"
@@ -24,23 +25,43 @@
 
 namespace {
 
-// The chart of the discounted saving, drawn by the report's renderer at the screen's resolution.
-class SavingChart : public QWidget {
+// The chart of the discounted saving, drawn by the report's renderer at the screen's resolution;
+// a screen reader is given a chart and its description.
+class SavingChart : public ReadoutWidget {
 public:
-    SavingChart(const report::EconomicsPage& page, QWidget* parent) : QWidget(parent), page_(page) {
+    SavingChart(const report::EconomicsPage& page, QWidget* parent)
+        : ReadoutWidget(QAccessible::Chart, parent), page_(page) {
         setMinimumSize(600, 260);
         setFocusPolicy(Qt::StrongFocus);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        report::DrawSavingChart(painter, QRectF(rect()).adjusted(0, 0, -1, -1), page_.Figures,
-                                page_.Inputs.HorizonYears, page_.Locale);
+    void paintEvent(QPaintEvent* event) override {
+        {
+            QPainter painter(this);
+            report::DrawSavingChart(painter, QRectF(rect()).adjusted(0, 0, -1, -1), page_.Figures,
+                                    page_.Inputs.HorizonYears, page_.Locale);
+        }
+        ReadoutWidget::paintEvent(event); // the focus frame
     }
 
 private:
     const report::EconomicsPage& page_;
+};
+
+// Qt reports a table's current cell as focused even once the focus has left the table, and a
+// screen reader would go on reading that cell: leaving the table forgets its current cell.
+class ForgetCellOnLeaving : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusOut) {
+            static_cast<QAbstractItemView*>(watched)->setCurrentIndex(QModelIndex());
+        }
+        return false;
+    }
 };
 
 QString Text(double value, const model::NumberLocale& locale) {
@@ -58,6 +79,14 @@ std::optional<int> MovedPayback(model::ProjectParameters p, double model::Projec
 }
 
 } // namespace
+
+QString EconomicsFileName(const QString& chosen, const QString& filter) {
+    if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty()) {
+        return chosen;
+    }
+    const bool pdf = filter.contains(QStringLiteral("*.pdf"), Qt::CaseInsensitive);
+    return chosen + (pdf ? QStringLiteral(".pdf") : QStringLiteral(".png"));
+}
 
 EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
                                  const model::SimulationResult& result, std::uint32_t seed,
@@ -104,9 +133,10 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
         edit->setAccessibleName(plain.remove(QLatin1Char('&')));
         inputBox->addRow(label, edit);
         inputs_[i] = {edit, plain.left(plain.indexOf(QLatin1Char(','))), &field};
-        connect(edit, &QLineEdit::returnPressed, this, [this] { Recalculate(); });
     }
     auto* recalculate = new QPushButton(QStringLiteral("&Пересчитать"), this);
+    // Enter in a field presses it, once: the fields have no Enter handler of their own.
+    recalculate->setDefault(true);
     inputBox->addRow(recalculate);
     connect(recalculate, &QPushButton::clicked, this, [this] { Recalculate(); });
     top->addLayout(inputBox);
@@ -116,7 +146,8 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
         auto* valueLabel = new QLabel(this);
         valueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse |
                                             Qt::TextSelectableByKeyboard);
-        valueLabel->setAccessibleName(caption);
+        // Reached by Tab; its name, set with the value, is read as "caption: value".
+        valueLabel->setFocusPolicy(Qt::StrongFocus);
         figureBox->addRow(new QLabel(caption, this), valueLabel);
         figureValues_.push_back(valueLabel);
     }
@@ -130,9 +161,14 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
     chart_->setAccessibleName(chartCaption->text());
     layout->addWidget(chart_, 1);
 
+    auto* sensitivityTitle = new QLabel(report::SensitivityTitle, this);
+    layout->addWidget(sensitivityTitle);
     sensitivity_ = new QTableWidget(4, 2, this);
-    sensitivity_->setAccessibleName(
-        QStringLiteral("Дисконтированный срок окупаемости при изменении входных данных"));
+    sensitivity_->setAccessibleName(report::SensitivityTitle);
+    // Tab leaves the table; the arrow keys move between its cells.
+    sensitivity_->setTabKeyNavigation(false);
+    sensitivity_->installEventFilter(new ForgetCellOnLeaving(sensitivity_));
+    sensitivityTitle->setBuddy(sensitivity_);
     sensitivity_->setHorizontalHeaderLabels({QStringLiteral("−20 %"), QStringLiteral("+20 %")});
     sensitivity_->setVerticalHeaderLabels(
         {QStringLiteral("Тариф"), QStringLiteral("Срок службы планируемых ламп"),
@@ -157,9 +193,10 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
 
     saveFileQuestion_ = [](QWidget* parent) {
         QString filter = QStringLiteral("PNG (*.png)");
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранение экономики"),
-                                            QString(), QStringLiteral("PNG (*.png);;PDF (*.pdf)"),
-                                            &filter, QFileDialog::DontConfirmOverwrite);
+        const QString chosen = QFileDialog::getSaveFileName(
+            parent, QStringLiteral("Сохранение экономики"), QString(),
+            QStringLiteral("PNG (*.png);;PDF (*.pdf)"), &filter, QFileDialog::DontConfirmOverwrite);
+        return EconomicsFileName(chosen, filter);
     };
     resize(980, 720);
     page_.Inputs = model::EconomicsInputsOf(parameters_);
@@ -189,9 +226,9 @@ bool EconomicsDialog::Recalculate() {
         if (!model::TryParseReal(text.toStdString(), locale_, value)) {
             problem = QStringLiteral("%1: «%2» — не число").arg(input.Caption, text);
         } else if (!range.Accepts(value)) {
-            problem = QStringLiteral("%1: %2 — вне допустимых пределов (%3..%4)")
-                          .arg(input.Caption, text, QString::number(range.Low),
-                               QString::number(range.High));
+            problem =
+                QStringLiteral("%1: %2 — вне допустимых пределов (%3)")
+                    .arg(input.Caption, text, QString::fromStdString(model::AllowedRange(range)));
         }
         if (!problem.isEmpty()) {
             MessageBoxes::Current().ShowInformation(this, problem);
@@ -199,7 +236,6 @@ bool EconomicsDialog::Recalculate() {
             input.Edit->selectAll();
             return false;
         }
-        // Whole years are taken as the page takes counts: truncated.
         model::StoreNumber(*input.Field, value, read);
     }
     parameters_ = read;
@@ -214,10 +250,11 @@ void EconomicsDialog::ShowFigures() {
     const auto lines = report::EconomicsFigureLines(page_.Figures, locale_);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         figureValues_[i]->setText(lines[i].second);
+        figureValues_[i]->setAccessibleName(lines[i].first + QStringLiteral(": ") +
+                                            lines[i].second);
     }
-    chart_->setAccessibleDescription(lines[0].first + QStringLiteral(": ") + lines[0].second +
-                                     QStringLiteral("; ") + lines[1].first + QStringLiteral(": ") +
-                                     lines[1].second);
+    chart_->setAccessibleDescription(
+        report::SavingChartDescription(page_.Figures, page_.Inputs.HorizonYears, locale_));
     chart_->update();
 }
 

@@ -22,6 +22,10 @@ class QPushButton;
 class QTableWidget;
 class QThread;
 
+// The file name to save the economics into: the chosen one, with the chosen filter's extension
+// ("PNG (*.png)" or "PDF (*.pdf)") added when it has none. Empty when the user cancelled.
+QString EconomicsFileName(const QString& chosen, const QString& filter);
+
 // "Экономика…": the project's money over the years for the last calculation — tariff and lamp
 // price growth, discounting, net present value, return rate, yearly savings and emissions, the
 // discounted saving as a chart and how the discounted payback moves when four inputs move by 20 %.

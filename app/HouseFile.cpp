@@ -1,11 +1,15 @@
 #include "HouseFile.h"
 
+#include "Calculation.h"
 #include "HouseRows.h"
 #include "HouseSheet.h"
 #include "IntSpinEdit.h"
+#include "ResultFigures.h"
+#include "ResultSheet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -96,15 +100,66 @@ std::string SettingValue(const model::HouseField& field, const model::ProjectPar
         field.Target);
 }
 
-std::optional<OpenedHouse> ReadHouseFile(const std::string& content, const QString& fileName,
-                                         const std::function<int(const QStringList&)>& chooseRow) {
+namespace {
+
+std::runtime_error OpenError(const QString& fileName, const QString& reason) {
+    return std::runtime_error(QStringLiteral("Не удаётся открыть дом из файла %1: %2")
+                                  .arg(fileName, reason)
+                                  .toStdString());
+}
+
+// The whole sheet of a house file, read piece by piece so that no file is held beyond the bounds.
+sheet::Sheet ReadSheetOfHouses(QFile& file, const QString& fileName) {
     const std::string name = QFileInfo(fileName).fileName().toStdString();
-    sheet::Sheet houses;
+    sheet::SheetReader reader;
+    std::vector<sheet::SheetRecord> records;
+    const auto take = [&] {
+        for (sheet::SheetRecord& record : reader.TakeRecords()) {
+            records.push_back(std::move(record));
+        }
+        if (records.size() > MostHouseFileRows) {
+            throw OpenError(fileName, QStringLiteral("в нём больше %1 строк; дома такого списка "
+                                                     "считает virasvet-calc")
+                                          .arg(MostHouseFileRows));
+        }
+    };
     try {
-        houses = sheet::ParseSheet(content);
+        std::vector<char> piece(1 << 16);
+        qint64 total = 0;
+        for (;;) {
+            const qint64 count = file.read(piece.data(), static_cast<qint64>(piece.size()));
+            if (count < 0) {
+                throw OpenError(fileName, file.errorString());
+            }
+            if (count == 0) {
+                break;
+            }
+            total += count;
+            if (total > LargestHouseFile) {
+                throw OpenError(fileName, QStringLiteral("он больше %1 МБ, это не файл дома")
+                                              .arg(LargestHouseFile >> 20));
+            }
+            reader.Feed(std::string_view(piece.data(), static_cast<std::size_t>(count)));
+            take();
+        }
+        reader.Finish();
+        take();
     } catch (const sheet::SheetError& e) {
         throw std::runtime_error(name + ": " + e.what());
     }
+    sheet::Sheet houses;
+    houses.Delimiter = reader.Delimiter();
+    houses.Header = reader.Header();
+    houses.HeaderLine = reader.HeaderLine();
+    houses.Records = std::move(records);
+    houses.TextEncoding = reader.TextEncoding().value_or(sheet::Encoding::Utf8);
+    return houses;
+}
+
+// The house of a sheet, chosen by the user when it has several.
+std::optional<OpenedHouse> ChooseHouse(const sheet::Sheet& houses, const QString& fileName,
+                                       const std::function<int(const QStringList&)>& chooseRow) {
+    const std::string name = QFileInfo(fileName).fileName().toStdString();
     const sheet::HeaderFields header = sheet::MapHeader(houses.Header);
     if (!header.Problems.empty()) {
         throw std::runtime_error(Join(sheet::HeaderMessages(houses, header, name)).toStdString());
@@ -140,4 +195,72 @@ std::optional<OpenedHouse> ReadHouseFile(const std::string& content, const QStri
         opened.Texts.push_back(text ? std::optional<std::string>(*text) : std::nullopt);
     }
     return opened;
+}
+
+} // namespace
+
+std::optional<OpenedHouse> OpenHouseFile(const QString& fileName,
+                                         const std::function<int(const QStringList&)>& chooseRow) {
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        throw OpenError(fileName, QStringLiteral("это не обычный файл, а папка, устройство, канал "
+                                                 "или сокет"));
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw OpenError(fileName, file.errorString());
+    }
+    return ChooseHouse(ReadSheetOfHouses(file, fileName), fileName, chooseRow);
+}
+
+void RefuseSpecialHouseFile(const QString& fileName) {
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile()) {
+        throw std::runtime_error(
+            QStringLiteral("Нельзя сохранить дом в файл %1: это не обычный файл, а папка, "
+                           "устройство, канал или сокет. Выберите другое имя файла дома")
+                .arg(fileName)
+                .toStdString());
+    }
+}
+
+std::optional<PageHouseProblem> HouseBoundsProblem(const std::vector<std::string>& values,
+                                                   const model::NumberLocale& pageLocale) {
+    const std::vector<std::optional<std::string_view>> texts(values.begin(), values.end());
+    const std::array<model::NumberLocale, 2> locales = {pageLocale, model::NumberLocale{",", " "}};
+    model::ProjectParameters p;
+    const std::vector<model::HouseFieldError> errors =
+        model::ReadHouse(texts, locales, p, model::ReadingRules::Sheet);
+    if (errors.empty()) {
+        return std::nullopt;
+    }
+    const model::HouseFieldError& error = errors.front();
+    const QString label = QString::fromUtf8(error.Field->Label.data(),
+                                            static_cast<qsizetype>(error.Field->Label.size()));
+    const QString value = QString::fromStdString(model::Shortened(error.Text));
+    if (error.Problem == model::FieldProblem::OutOfRange) {
+        return PageHouseProblem{
+            error.Field,
+            QStringLiteral("%1: %2 — вне допустимых пределов (%3)")
+                .arg(label, value, QString::fromStdString(model::AllowedRange(error.Range)))};
+    }
+    return PageHouseProblem{error.Field,
+                            label + QStringLiteral(": ") + QString::fromStdString(error.Message)};
+}
+
+void CopyEconomicsInputs(const model::ProjectParameters& from, model::ProjectParameters& to) {
+    for (const model::HouseField& field : model::HouseFields()) {
+        if (model::IsEconomicsInput(field)) {
+            std::visit([&](auto member) { to.*member = from.*member; }, field.Target);
+        }
+    }
+}
+
+bool FiguresAreFinite(const model::ProjectParameters& p, const model::SimulationResult& result) {
+    model::HouseFigures figures;
+    figures.Result = result;
+    figures.Result.ExistingDays.clear();
+    figures.Result.PlannedDays.clear();
+    figures.Flats = model::FlatCount(p);
+    return sheet::FiguresAreFinite(figures);
 }

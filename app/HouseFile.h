@@ -3,6 +3,7 @@
 #include "HouseInput.h"
 #include "NumberFormat.h"
 #include "ProjectParameters.h"
+#include "SimulationResult.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,7 +44,38 @@ struct OpenedHouse {
     model::ProjectParameters House;
 };
 
-// Reads a house file's text. With several rows `chooseRow` picks one (none: the user cancelled).
-// A sheet or row that virasvet-calc would refuse raises std::runtime_error with its messages.
-std::optional<OpenedHouse> ReadHouseFile(const std::string& content, const QString& fileName,
+// The most a house file may hold: a list to choose one house from, not a stock of houses (that is
+// virasvet-calc's). A longer file is refused before it is read whole.
+inline constexpr qint64 LargestHouseFile = 16 << 20; // bytes
+inline constexpr std::size_t MostHouseFileRows = 10000;
+
+// Opens a house file: a regular file only (a pipe would wait for a writer for ever, a device
+// never ends), read piece by piece within the bounds above and those of the program's sheets.
+// With several rows `chooseRow` picks one (none: the user cancelled). A sheet or row that
+// virasvet-calc would refuse raises std::runtime_error with its messages; the message of a file
+// that cannot be read names it.
+std::optional<OpenedHouse> OpenHouseFile(const QString& fileName,
                                          const std::function<int(const QStringList&)>& chooseRow);
+
+// Refuses to save a house into a name that is a device, a pipe or a socket; the message names the
+// house file.
+void RefuseSpecialHouseFile(const QString& fileName);
+
+// The first field of the page's house that a house row could not have (a negative price, more
+// than 24 burn hours a day, ...), by the same rules virasvet-calc reads a row with. `values` are
+// the house file's texts of every field; numbers with the page's decimal separator or a comma.
+struct PageHouseProblem {
+    const model::HouseField* Field;
+    QString Message; // names the field, its value and the allowed range
+};
+std::optional<PageHouseProblem> HouseBoundsProblem(const std::vector<std::string>& values,
+                                                   const model::NumberLocale& pageLocale);
+
+// Copies the five economics inputs (model::IsEconomicsInput) of a house to another.
+void CopyEconomicsInputs(const model::ProjectParameters& from, model::ProjectParameters& to);
+
+// Whether every figure of the results is a finite number, as virasvet-calc requires of a row.
+bool FiguresAreFinite(const model::ProjectParameters& p, const model::SimulationResult& result);
+inline const QString InfiniteFiguresMessage = QStringLiteral(
+    "С такими значениями расчёт даёт бесконечно большие суммы: таких цен, мощностей и сроков "
+    "службы у настоящего дома не бывает. Проверьте значения на странице.");

@@ -46,10 +46,10 @@ protected:
     }
 };
 
-class LeftRightKeys : public QObject {
+class MoveKeys : public QObject {
 public:
-    LeftRightKeys(QWidget& widget, std::function<bool(int)> step)
-        : QObject(&widget), step_(std::move(step)) {}
+    MoveKeys(QWidget& widget, std::function<bool(MoveKey)> move)
+        : QObject(&widget), move_(std::move(move)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -60,17 +60,28 @@ protected:
         if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
             return false;
         }
-        if (key->key() == Qt::Key_Left) {
-            return step_(-1);
+        switch (key->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            return move_(MoveKey::Previous);
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            return move_(MoveKey::Next);
+        case Qt::Key_PageUp:
+            return move_(MoveKey::PageBack);
+        case Qt::Key_PageDown:
+            return move_(MoveKey::PageOn);
+        case Qt::Key_Home:
+            return move_(MoveKey::First);
+        case Qt::Key_End:
+            return move_(MoveKey::Last);
+        default:
+            return false;
         }
-        if (key->key() == Qt::Key_Right) {
-            return step_(1);
-        }
-        return false;
     }
 
 private:
-    std::function<bool(int)> step_;
+    std::function<bool(MoveKey)> move_;
 };
 
 } // namespace
@@ -93,8 +104,8 @@ void PressButtonsOnEnter(QWidget& root) {
     }
 }
 
-void OnLeftRightKeys(QWidget& widget, std::function<bool(int step)> step) {
-    widget.installEventFilter(new LeftRightKeys(widget, std::move(step)));
+void OnMoveKeys(QWidget& widget, std::function<bool(MoveKey key)> move) {
+    widget.installEventFilter(new MoveKeys(widget, std::move(move)));
 }
 
 FocusReturn::FocusReturn(QWidget& window, QMenuBar& menuBar)

@@ -20,9 +20,12 @@ void MarkMnemonic(QAction& action, QChar letter);
 // dialog Qt presses a button only with Space).
 void PressButtonsOnEnter(QWidget& root);
 
-// Calls `step` with -1 or +1 for the Left and Right arrow keys pressed in `widget`; the key is
-// taken when `step` returns true.
-void OnLeftRightKeys(QWidget& widget, std::function<bool(int step)> step);
+// The keys that move along a line of days or rows.
+enum class MoveKey { Previous, Next, PageBack, PageOn, First, Last };
+
+// Calls `move` for the arrow keys (Left and Up go back), PageUp, PageDown, Home and End pressed in
+// `widget`; the key is taken when `move` returns true.
+void OnMoveKeys(QWidget& widget, std::function<bool(MoveKey key)> move);
 
 // Keeps the control the user works in across dialogs: when the window becomes active again and
 // the menu bar holds the focus (a dialog opened from the menu by keyboard), the focus goes back

@@ -36,6 +36,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -97,9 +98,9 @@ MainWindow::MainWindow(const model::NumberLocale& locale, QWidget* parent)
     connectHandlers();
     SetUpMainWindowAccess(*this, *ui_);
     resultsReadout_ = std::make_unique<ResultsReadout>(*ui_->clientArea);
-    OnLeftRightKeys(*ui_->tracerButton, [this](int step) {
+    OnMoveKeys(*ui_->tracerButton, [this](MoveKey key) {
         bool taken = false;
-        RunGuarded(this, [&] { taken = stepTracer(step); });
+        RunGuarded(this, [&] { taken = moveTracerByKey(key); });
         return taken;
     });
 
@@ -283,7 +284,13 @@ QString MainWindow::format(double value, const char* pattern) const {
 }
 
 QImage MainWindow::logo() const {
-    return ui_->logo->pixmap().toImage();
+    // Four times the label's pixels, sharp on paper; saved bitmaps take it at the label's size.
+    QImage sharp(QStringLiteral(":/logos/print-logo@4x.png"));
+    if (sharp.isNull()) {
+        return ui_->logo->pixmap().toImage();
+    }
+    sharp.setDevicePixelRatio(4);
+    return sharp;
 }
 
 void MainWindow::showPageBackground(const QColor& colour) {
@@ -338,6 +345,7 @@ void MainWindow::startUp() {
     setDefaultParameters();
     readInputPage(model::ReadScope::House);
     estimatePlannedBurnHours();
+    focusFirstField();
 }
 
 void MainWindow::setDefaultParameters() {
@@ -378,12 +386,18 @@ void MainWindow::estimatePlannedBurnHours() {
 void MainWindow::runCalculation() {
     seed_ = seedSource_ ? seedSource_() : static_cast<std::uint32_t>(std::time(nullptr));
     model::Calculate(parameters_, seed_, model::SimulatedDays::All, result_);
-    ui_->economicsAction->setEnabled(true);
+    calculated_ = parameters_;
 }
 
 void MainWindow::openEconomics() {
-    EconomicsDialog dialog(parameters_, result_, seed_, locale_, this);
+    // The economics of the results shown, whatever the settings changed since; its five inputs
+    // belong to the house and go back to the project.
+    if (resultsShown_ != 1) {
+        return;
+    }
+    EconomicsDialog dialog(calculated_, result_, seed_, locale_, this);
     dialog.exec();
+    CopyEconomicsInputs(calculated_, parameters_);
 }
 
 void MainWindow::renderResults() {
@@ -411,17 +425,13 @@ void MainWindow::focusField(const model::HouseField& field) {
     }
 }
 
+void MainWindow::focusFirstField() {
+    ui_->address->setFocus(Qt::OtherFocusReason);
+}
+
 // --- Page flow and menu ---
 
-void MainWindow::saveHouse() {
-    const QString fileName = houseQuestions_.SaveFileName(this, houseFileName_);
-    if (fileName.isEmpty()) {
-        return;
-    }
-    houseFileName_ = fileName;
-    if (!MayReplace(this, fileName)) {
-        return;
-    }
+std::vector<std::string> MainWindow::houseValues() {
     finishLampPowers(); // a saved value is a finished one
     std::vector<std::string> values;
     for (const model::HouseField& field : model::HouseFields()) {
@@ -429,7 +439,20 @@ void MainWindow::saveHouse() {
         values.push_back(control != nullptr ? ControlValue(control)
                                             : SettingValue(field, parameters_));
     }
-    const std::string text = sheet::HouseSheet(values, ';');
+    return values;
+}
+
+void MainWindow::saveHouse() {
+    const QString fileName = houseQuestions_.SaveFileName(this, houseFileName_);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    houseFileName_ = fileName;
+    RefuseSpecialHouseFile(fileName);
+    if (!MayReplace(this, fileName)) {
+        return;
+    }
+    const std::string text = sheet::HouseSheet(houseValues(), ';');
     report::WriteFileAtomically(fileName,
                                 QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
@@ -439,15 +462,8 @@ void MainWindow::openHouse() {
     if (fileName.isEmpty()) {
         return;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw std::runtime_error(QStringLiteral("Не удаётся открыть файл %1: %2")
-                                     .arg(fileName, file.errorString())
-                                     .toStdString());
-    }
-    const QByteArray content = file.readAll();
     const std::optional<OpenedHouse> house =
-        ReadHouseFile(content.toStdString(), fileName, [this](const QStringList& rows) {
+        OpenHouseFile(fileName, [this](const QStringList& rows) {
             return houseQuestions_.ChooseRow(this, rows);
         });
     if (!house) {
@@ -527,10 +543,23 @@ void MainWindow::calculate() {
         focusField(*rejected);
         return;
     }
+    // What a house row could not have is refused too: the page is then always one that can be
+    // saved and opened again.
+    if (const std::optional<PageHouseProblem> problem =
+            HouseBoundsProblem(houseValues(), locale_)) {
+        MessageBoxes::Current().ShowInformation(this, problem->Message);
+        focusField(*problem->Field);
+        return;
+    }
     runCalculation();
+    if (!FiguresAreFinite(parameters_, result_)) {
+        MessageBoxes::Current().ShowInformation(this, InfiniteFiguresMessage);
+        return;
+    }
     report::DrawMonthlyChart(pictures_.MonthlyChartBitmap, result_, locale_);
     renderResults();
     ui_->inputPage->hide();
+    ui_->economicsAction->setEnabled(true);
     ui_->backButton->setEnabled(true);
     ui_->nextButton->setEnabled(false);
     ui_->printButton->show();
@@ -542,6 +571,7 @@ void MainWindow::calculate() {
 
 void MainWindow::showInputPage() {
     ui_->inputPage->show();
+    ui_->economicsAction->setEnabled(false);
     ui_->backButton->setEnabled(false);
     ui_->nextButton->setEnabled(true);
     ui_->printButton->hide();
@@ -553,6 +583,7 @@ void MainWindow::showInputPage() {
     resultsReadout_->Hide();
     showPageBackground(palette().color(QPalette::Button));
     ui_->clientArea->update();
+    focusFirstField();
 }
 
 void MainWindow::openSettings() {
@@ -624,24 +655,33 @@ void MainWindow::toggleTracer() {
     }
 }
 
-bool MainWindow::stepTracer(int step) {
+bool MainWindow::moveTracerByKey(MoveKey key) {
     if (!view_.TracerOn) {
         return false;
     }
-    // To the next column that shows another day; the first step enters from the chart's edge.
+    // The chart's columns; the first step enters from the chart's edge.
+    constexpr int first = 560;
+    constexpr int last = 960;
+    const auto day = [this](int x) { return report::TracerDay(x, view_.XScale); };
     const bool placed = view_.TracerX.has_value();
-    int x = placed ? *view_.TracerX : (step > 0 ? 559 : 961);
-    const int day = placed ? report::TracerDay(x, view_.XScale) : -1;
-    do {
-        x += step;
-    } while (x > 559 && x < 961 && report::TracerDay(x, view_.XScale) == day);
-    if (x > 559 && x < 961) {
-        moveTracer(x, 300);
-        ui_->tracerButton->setAccessibleDescription(
-            report::TracerReadout(result_, report::TracerDay(x, view_.XScale), locale_)
-                .replaceInStrings(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "))
-                .join(QStringLiteral("; ")));
+    const bool forward = key == MoveKey::Next || key == MoveKey::PageOn || key == MoveKey::First;
+    int x = placed ? *view_.TracerX : first;
+    if (key == MoveKey::First || key == MoveKey::Last) {
+        x = key == MoveKey::First ? first : last;
+    } else if (!placed) {
+        x = forward ? first : last;
+    } else {
+        // To the next column that shows another day, or a month of days on.
+        const int step = forward ? 1 : -1;
+        const bool page = key == MoveKey::PageOn || key == MoveKey::PageBack;
+        const int target = day(x) + (page ? 30 : 1) * step;
+        do {
+            x += step;
+        } while (x > first && x < last && (forward ? day(x) < target : day(x) > target));
+        x = std::clamp(x, first, last);
     }
+    moveTracer(x, 300);
+    ui_->tracerButton->setAccessibleDescription(TracerSpokenReadout(result_, day(x), locale_));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "HouseFile.h"
 #include "InputReading.h"
+#include "KeyboardAccess.h"
 #include "NumberFormat.h"
 #include "ProjectParameters.h"
 #include "ResultPictures.h"
@@ -103,6 +104,9 @@ private:
     void runCalculation();
     void renderResults();
     void focusField(const model::HouseField& field);
+    void focusFirstField();
+    // The texts of every field of the house as the house file holds them.
+    std::vector<std::string> houseValues();
 
     // Page flow and menu
     void openEconomics();
@@ -124,8 +128,9 @@ private:
     void zoomInCosts();
     void toggleTracer();
     void moveTracer(int x, int y);
-    // Moves the tracer by one day's column for an arrow key; false when the tracer is off.
-    bool stepTracer(int step);
+    // Moves the tracer for a key: a day's column, 30 days, to either end of the chart; false when
+    // the tracer is off.
+    bool moveTracerByKey(MoveKey key);
     void paintClientArea(QPainter& painter);
 
     // Input page
@@ -148,6 +153,7 @@ private:
     model::NumberLocale locale_;
     model::ProjectParameters parameters_;
     model::SimulationResult result_;
+    model::ProjectParameters calculated_; // the project of result_
     report::ResultPictures pictures_;
     report::ScreenPictures screenPictures_; // the pictures at the screen's pixel ratio
     report::ChartView view_;

@@ -28,8 +28,11 @@ void SetUpMainWindowAccess(QMainWindow& window, Ui::MainWindow& ui) {
     ui.helpAction->setShortcut(QKeySequence::HelpContents);
 
     PressButtonsOnEnter(*ui.clientArea);
+    // The page scrolls with the focus; the scroll area itself is no stop of Tab.
+    ui.clientScroll->setFocusPolicy(Qt::NoFocus);
     ui.tracerButton->setCheckable(true);
     ui.tracerButton->setAccessibleDescription(
-        QStringLiteral("Линия по дням графика затрат; стрелки влево и вправо двигают её"));
+        QStringLiteral("Линия по дням графика затрат; стрелки двигают её на день, Page Up и "
+                       "Page Down на 30 дней, Home и End к началу и концу графика"));
     new FocusReturn(window, *ui.menuBar);
 }

@@ -1,7 +1,10 @@
 #include "ResultsReadout.h"
 
 #include "Accessibility.h"
+#include "KeyboardAccess.h"
 #include "ResultFigures.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -25,17 +28,54 @@ ResultsReadout::ResultsReadout(QWidget& clientArea)
         part->setFocusPolicy(Qt::TabFocus);
         part->hide();
     }
+    // Tab reaches the table, the arrow keys its rows one by one.
+    OnMoveKeys(*table_, [this](MoveKey key) {
+        const bool back =
+            key == MoveKey::Previous || key == MoveKey::PageBack || key == MoveKey::Last;
+        return focusRow(back ? static_cast<int>(rows_.size()) - 1 : 0);
+    });
+}
+
+bool ResultsReadout::focusRow(int index) {
+    if (rows_.empty()) {
+        return false;
+    }
+    rows_[static_cast<std::size_t>(std::clamp(index, 0, static_cast<int>(rows_.size()) - 1))]
+        ->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+int ResultsReadout::moveFrom(int row, MoveKey key) const {
+    const int count = static_cast<int>(rows_.size());
+    switch (key) {
+    case MoveKey::Previous:
+        return row - 1;
+    case MoveKey::Next:
+        return row + 1;
+    case MoveKey::PageBack:
+        return row - 5;
+    case MoveKey::PageOn:
+        return row + 5;
+    case MoveKey::First:
+        return 0;
+    case MoveKey::Last:
+        return count - 1;
+    }
+    return row;
 }
 
 void ResultsReadout::Show(const std::vector<report::ReportRow>& rows, const QString& monthlyChart,
                           const QString& costChart, const QRect& tableArea,
                           const QRect& monthlyArea, const QRect& costArea) {
-    for (ReadoutWidget* row : table_->findChildren<ReadoutWidget*>()) {
+    for (ReadoutWidget* row : rows_) {
         delete row;
     }
+    rows_.clear();
     const int count = static_cast<int>(rows.size());
     for (int i = 0; i < count; ++i) {
         auto* row = new ReadoutWidget(QAccessible::ListItem, table_);
+        rows_.push_back(row);
+        OnMoveKeys(*row, [this, i](MoveKey key) { return focusRow(moveFrom(i, key)); });
         row->setAccessibleName(ReportRowText(rows[static_cast<std::size_t>(i)]));
         const int top = tableArea.height() * i / count;
         row->setGeometry(0, top, tableArea.width(), tableArea.height() * (i + 1) / count - top);
@@ -65,6 +105,22 @@ QString ReportRowText(const report::ReportRow& row) {
     }
     return QStringLiteral("%1: существующая схема %2, планируемая схема %3")
         .arg(label, row.ExistingValue, row.PlannedValue);
+}
+
+QString TracerSpokenReadout(const model::SimulationResult& result, int day,
+                            const model::NumberLocale& locale) {
+    const auto index = static_cast<std::size_t>(day);
+    if (index >= result.ExistingDays.size() || index >= result.PlannedDays.size()) {
+        return QStringLiteral("День %1").arg(day);
+    }
+    const model::DayRecord& existing = result.ExistingDays[index];
+    const model::DayRecord& planned = result.PlannedDays[index];
+    return QStringLiteral("День %1. Затраты нарастающим итогом: существующая схема %2 руб., "
+                          "планируемая схема %3 руб. Заменено ламп: существующая схема %4, "
+                          "планируемая схема %5")
+        .arg(QString::number(day), F(existing.CumulativeCost, "0.00", locale),
+             F(planned.CumulativeCost, "0.00", locale), QString::number(existing.ReplacedLamps),
+             QString::number(planned.ReplacedLamps));
 }
 
 QString MonthlyChartSummary(const model::SimulationResult& result,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KeyboardAccess.h"
 #include "NumberFormat.h"
 #include "ProjectParameters.h"
 #include "ReportTable.h"
@@ -14,7 +15,8 @@ class QWidget;
 class ReadoutWidget;
 
 // What a screen reader reads of the painted results page: the report table as a list of its
-// rows, and one line for each chart. The parts lie over the pictures they describe, draw nothing
+// rows (Tab reaches the list, the arrow keys, PageUp, PageDown, Home and End its rows), and one
+// line for each chart. The parts lie over the pictures they describe, draw nothing
 // but a focus frame, let the mouse through and come after the page's buttons in the Tab order.
 class ResultsReadout {
 public:
@@ -30,13 +32,22 @@ public:
     ReadoutWidget* Table() const { return table_; }
 
 private:
+    // Focuses the row, kept within the table; false when there are no rows.
+    bool focusRow(int index);
+    int moveFrom(int row, MoveKey key) const;
+
     ReadoutWidget* table_;
+    std::vector<ReadoutWidget*> rows_; // children of table_
     ReadoutWidget* monthlyChart_;
     ReadoutWidget* costChart_;
 };
 
 // One row of the report as read aloud: "label: существующая схема X, планируемая схема Y".
 QString ReportRowText(const report::ReportRow& row);
+
+// The tracer's read-out of a day in whole words, as a screen reader says it.
+QString TracerSpokenReadout(const model::SimulationResult& result, int day,
+                            const model::NumberLocale& locale);
 
 // The one-line descriptions of the charts.
 QString MonthlyChartSummary(const model::SimulationResult& result,

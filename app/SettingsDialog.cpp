@@ -5,6 +5,11 @@
 #include "WindowLook.h"
 #include "ui_SettingsDialog.h"
 
+#include <QLineEdit>
+
+#include <array>
+#include <utility>
+
 SettingsDialog::SettingsDialog(model::ProjectParameters& parameters,
                                const model::NumberLocale& locale, QWidget* parent)
     : QDialog(parent), ui_(new Ui::SettingsDialog), parameters_(parameters), locale_(locale) {
@@ -14,6 +19,10 @@ SettingsDialog::SettingsDialog(model::ProjectParameters& parameters,
     setFixedSize(313, 448);
     setFont(DialogFont());
     DescribeControls(*this);
+    // Enter presses the focused button, and "Сохранить" from a field.
+    ui_->saveButton->setAutoDefault(true);
+    ui_->cancelButton->setAutoDefault(true);
+    ui_->saveButton->setDefault(true);
     connect(ui_->saveButton, &QPushButton::clicked, this, &SettingsDialog::saveAndClose);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &SettingsDialog::cancel);
     showParameters();
@@ -32,14 +41,15 @@ void SettingsDialog::setVisible(bool visible) {
         CenterOnScreen(*this);
     }
     QDialog::setVisible(visible);
+    if (visible) {
+        // The lift model chosen, rather than the first of its two buttons.
+        (ui_->exponentialLift->isChecked() ? ui_->exponentialLift : ui_->linearLift)
+            ->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 QString SettingsDialog::format(double value, const char* pattern) const {
     return QString::fromStdString(model::FormatNumber(value, pattern, locale_));
-}
-
-double SettingsDialog::readReal(const QString& text) const {
-    return model::ParseReal(text.toStdString(), locale_);
 }
 
 void SettingsDialog::showParameters() {
@@ -64,24 +74,36 @@ void SettingsDialog::showParameters() {
 }
 
 void SettingsDialog::saveAndClose() {
-    // Stored field by field: a text that is not a number ends the save there, with the fields
-    // before it already stored, and the dialog stays open. The ranges in the labels are advice, not
-    // limits.
+    // Stored whole or not at all: a text that is not a number is reported, focused and selected,
+    // and nothing is stored. The ranges in the labels are advice, not limits.
     RunGuarded(this, [this] {
-        model::ProjectParameters& p = parameters_;
+        using P = model::ProjectParameters;
+        model::ProjectParameters p = parameters_;
         p.LiftFromFloor = ui_->liftFromFloor->value();
         p.LiftModel = ui_->exponentialLift->isChecked() ? model::LiftModelExponential
                                                         : model::LiftModelLinear;
-        p.IndividualityCoefficient = readReal(ui_->individualityCoefficient->text());
-        p.PassagesPerResident = readReal(ui_->passagesPerResident->text());
         // The hold times are not stored: they are edited on the input page, and the hidden copies
         // here still hold the start-up values, which would silently replace the user's.
         p.CountLampTheft = ui_->countLampTheft->isChecked();
-        p.TheftRateIncandescent = readReal(ui_->incandescentTheft->text());
-        p.TheftRateEnergySaving = readReal(ui_->energySavingTheft->text());
-        p.TheftRateSoundSensor = readReal(ui_->soundSensorTheft->text());
-        p.TheftRateExternalBlock = readReal(ui_->externalBlockTheft->text());
-        p.BurnOutGamma = readReal(ui_->burnOutGamma->text());
+        const std::array<std::pair<QLineEdit*, double P::*>, 7> reals = {{
+            {ui_->individualityCoefficient, &P::IndividualityCoefficient},
+            {ui_->passagesPerResident, &P::PassagesPerResident},
+            {ui_->incandescentTheft, &P::TheftRateIncandescent},
+            {ui_->energySavingTheft, &P::TheftRateEnergySaving},
+            {ui_->soundSensorTheft, &P::TheftRateSoundSensor},
+            {ui_->externalBlockTheft, &P::TheftRateExternalBlock},
+            {ui_->burnOutGamma, &P::BurnOutGamma},
+        }};
+        for (const auto& [edit, member] : reals) {
+            const std::string text = edit->text().toStdString();
+            if (!model::TryParseReal(text, locale_, p.*member)) {
+                ShowErrorFor(this, std::make_exception_ptr(model::ConversionError(text)));
+                edit->setFocus(Qt::OtherFocusReason);
+                edit->selectAll();
+                return;
+            }
+        }
+        parameters_ = p;
         accept();
     });
 }

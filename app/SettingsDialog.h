@@ -31,7 +31,6 @@ private:
     void cancel();
 
     QString format(double value, const char* pattern) const;
-    double readReal(const QString& text) const;
 
     Ui::SettingsDialog* ui_;
     model::ProjectParameters& parameters_;

@@ -44,7 +44,7 @@ std::optional<RangeCheck> EconomicsBounds(std::string_view name) {
         return RangeCheck{0, 100};
     }
     if (name == "HorizonYears") {
-        return RangeCheck{1, 27};
+        return RangeCheck{1, 27, false, true};
     }
     if (name == "EmissionFactor") {
         return RangeCheck{0, 2};
@@ -385,7 +385,7 @@ std::string AllowedRange(const RangeCheck& range) {
     if (std::isinf(range.High)) {
         return "не меньше " + number(range.Low);
     }
-    return number(range.Low) + ".." + number(range.High);
+    return number(range.Low) + ".." + number(range.High) + (range.Whole ? ", целое число" : "");
 }
 
 std::optional<std::string> Ungrouped(std::string_view text) {

@@ -3,6 +3,7 @@
 #include "NumberFormat.h"
 #include "ProjectParameters.h"
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -28,14 +29,17 @@ enum class FieldKind {
     Code,    // a whole number from a short list (scheme type, lift model)
 };
 
-// Bounds of one of the input page's fourteen range checks, inclusive unless LowExclusive.
+// Bounds of one of the input page's fourteen range checks, inclusive unless LowExclusive. A Whole
+// range takes whole numbers only.
 struct RangeCheck {
     double Low = 0;
     double High = 0;
     bool LowExclusive = false;
+    bool Whole = false;
 
     bool Accepts(double value) const {
-        return (LowExclusive ? value > Low : value >= Low) && value <= High;
+        return (LowExclusive ? value > Low : value >= Low) && value <= High &&
+               (!Whole || value == std::trunc(value));
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QPageSize>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,9 @@ QString Shown(model::Figure figure, double value, const model::NumberLocale& loc
 }
 
 } // namespace
+
+const QString SensitivityTitle =
+    QStringLiteral("Дисконтированный срок окупаемости при изменении входных данных на 20 %");
 
 QString PaybackText(std::optional<int> day, const model::NumberLocale& locale) {
     if (!day) {
@@ -92,17 +96,19 @@ void DrawSavingChart(QPainter& painter, const QRectF& area, const model::Economi
             high = std::max(high, saving);
         }
     }
-    if (high - low < 1) {
-        high = low + 1;
-    }
-    const QRectF plot = area.adjusted(70, 15, -15, -30);
+    const QRectF plot = area.adjusted(80, 15, -15, -30);
+    // Labels 8 points high need about 20 units between them.
+    const AxisSteps axis =
+        RoundedAxis(low, high, std::max(1, static_cast<int>(plot.height() / 20)));
+    low = axis.Low;
+    high = axis.High;
     const auto x = [&](double day) { return plot.left() + plot.width() * day / (lastDay + 1); };
     const auto y = [&](double value) {
         return plot.bottom() - plot.height() * (std::clamp(value, low, high) - low) / (high - low);
     };
 
     painter.setFont(PictureFont(8));
-    // Years along the bottom, the saving's range along the left.
+    // Years along the bottom, the saving in rounded steps along the left.
     const int years = (lastDay + 1 + model::DaysPerYear - 1) / model::DaysPerYear;
     const int yearStep = std::max(1, years / 10);
     for (int year = 0; year <= years; year += yearStep) {
@@ -115,15 +121,19 @@ void DrawSavingChart(QPainter& painter, const QRectF& area, const model::Economi
     }
     painter.drawText(QRectF(plot.right() - 60, plot.bottom() + 16, 60, 14), Qt::AlignRight,
                      QStringLiteral("лет"));
-    for (const double value : {low, high}) {
-        painter.drawText(QRectF(area.left() + 2, y(value) - 7, 64, 14),
-                         Qt::AlignRight | Qt::AlignVCenter, Number(value, "0", locale));
+    const int steps = std::min(model::SaturatingTrunc(std::round((high - low) / axis.Step)), 100);
+    for (int i = 0; i <= steps; ++i) {
+        const double value = low + i * axis.Step;
+        const double at = y(value);
+        painter.setPen(QPen(QColor(220, 220, 220), 1));
+        painter.drawLine(QPointF(plot.left(), at), QPointF(plot.right(), at));
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(area.left() + 2, at - 7, plot.left() - area.left() - 6, 14),
+                         Qt::AlignRight | Qt::AlignVCenter,
+                         Number(std::abs(value) < axis.Step / 2 ? 0.0 : value, ",0", locale));
     }
     painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
     painter.drawLine(QPointF(plot.left(), y(0)), QPointF(plot.right(), y(0)));
-    painter.setPen(Qt::black);
-    painter.drawText(QRectF(area.left() + 2, y(0) - 7, 64, 14), Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("0"));
 
     QPainterPath curve;
     for (int day = 0; day <= lastDay; ++day) {
@@ -143,6 +153,52 @@ void DrawSavingChart(QPainter& painter, const QRectF& area, const model::Economi
                              QStringLiteral(" дн."));
     }
     painter.restore();
+}
+
+AxisSteps RoundedAxis(double low, double high, int most) {
+    most = std::max(1, most);
+    if (!std::isfinite(low) || !std::isfinite(high) || !std::isfinite(high - low)) {
+        return AxisSteps{};
+    }
+    const double power = std::pow(10.0, std::floor(std::log10(std::max(high - low, 1.0) / most)));
+    const auto intervals = [&](double step) {
+        return std::ceil(high / step) - std::floor(low / step);
+    };
+    double step = power;
+    for (const double factor : {1.0, 2.0, 5.0, 10.0, 20.0}) {
+        step = std::max(factor * power, 1.0);
+        if (intervals(step) <= most) {
+            break;
+        }
+    }
+    AxisSteps axis;
+    axis.Step = step;
+    axis.Low = std::floor(low / step) * step;
+    axis.High = std::max(std::ceil(high / step) * step, axis.Low + step);
+    return axis;
+}
+
+QString SavingChartDescription(const model::EconomicsFigures& f, int horizonYears,
+                               const model::NumberLocale& locale) {
+    const int lastDay =
+        std::min(model::HorizonLastDay(horizonYears), static_cast<int>(f.ExistingCosts.size()) - 1);
+    QStringList years;
+    for (int year = 1; lastDay >= 0; ++year) {
+        const int day = std::min(year * model::DaysPerYear - 1, lastDay);
+        years.append(QStringLiteral("год %1: %2 руб.")
+                         .arg(QString::number(year),
+                              Shown(model::Figure::Money,
+                                    f.ExistingCosts[day] - f.PlannedCosts[day], locale)));
+        if (day == lastDay) {
+            break;
+        }
+    }
+    const QString payback =
+        f.DiscountedPaybackFound && f.DiscountedPaybackDay <= lastDay
+            ? QStringLiteral("окупаемость на день %1").arg(f.DiscountedPaybackDay)
+            : QStringLiteral("окупаемости за горизонт нет");
+    return QStringLiteral("Дисконтированная экономия на конец каждого года: ") +
+           years.join(QStringLiteral("; ")) + QStringLiteral("; ") + payback;
 }
 
 void DrawEconomicsPage(QPainter& painter, const EconomicsPage& page) {
@@ -187,9 +243,14 @@ void DrawEconomicsPage(QPainter& painter, const EconomicsPage& page) {
                                     "схема), руб."));
 
     if (!page.Sensitivity.empty()) {
-        double row = 510;
-        painter.drawText(QRectF(20, row, 400, 16), Qt::AlignLeft,
-                         QStringLiteral("Дисконтированный срок окупаемости при изменении"));
+        double row = 502;
+        QFont heading = PictureFont(9);
+        heading.setBold(true);
+        painter.setFont(heading);
+        painter.drawText(QRectF(20, row, 960, 16), Qt::AlignLeft, SensitivityTitle);
+        painter.setFont(PictureFont(9));
+        row += 20;
+        painter.drawText(QRectF(20, row, 400, 16), Qt::AlignLeft, QStringLiteral("Входные данные"));
         painter.drawText(QRectF(430, row, 200, 16), Qt::AlignRight, QStringLiteral("−20 %"));
         painter.drawText(QRectF(640, row, 200, 16), Qt::AlignRight, QStringLiteral("+20 %"));
         for (const SensitivityRow& line : page.Sensitivity) {

@@ -20,6 +20,9 @@ struct SensitivityRow {
     std::optional<int> HigherPayback;
 };
 
+// The title of the sensitivity table, in the window and on the page.
+extern const QString SensitivityTitle;
+
 // What the economics window shows and saves.
 struct EconomicsPage {
     QString Address;
@@ -40,6 +43,20 @@ QString PaybackText(std::optional<int> day, const model::NumberLocale& locale);
 // line and the discounted payback marked, inside `area`.
 void DrawSavingChart(QPainter& painter, const QRectF& area, const model::EconomicsFigures& f,
                      int horizonYears, const model::NumberLocale& locale);
+
+// What the chart shows, for a screen reader: the discounted saving at the end of every year of the
+// horizon and the discounted payback.
+QString SavingChartDescription(const model::EconomicsFigures& f, int horizonYears,
+                               const model::NumberLocale& locale);
+
+// Steps of an axis from `low` to `high` (low <= 0 <= high) with at most `most` intervals: one,
+// two or five times a power of ten, at least 1, the bounds rounded outward to whole steps.
+struct AxisSteps {
+    double Low = 0;
+    double High = 1;
+    double Step = 1;
+};
+AxisSteps RoundedAxis(double low, double high, int most);
 
 // The whole page: title, inputs, figures, the chart and the sensitivity table, in a picture of
 // EconomicsPageSize units whatever the device.

@@ -75,6 +75,11 @@ QImage QuarterTurn(const QImage& picture, TurnDirection direction) {
 QImage ComposePage(const ResultPictures& pictures, const QImage& logo) {
     QImage page(PageWidth, PageHeight, QImage::Format_RGB32);
     page.fill(Qt::white);
+    // A logo made for print has more pixels than its place on the picture.
+    const QImage placedLogo = logo.devicePixelRatio() == 1
+                                  ? logo
+                                  : logo.scaled(logo.deviceIndependentSize().toSize(),
+                                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
     struct Piece {
         const QImage& picture;
@@ -84,7 +89,7 @@ QImage ComposePage(const ResultPictures& pictures, const QImage& logo) {
         {pictures.MonthlyChartBitmap, MonthlyChartPageAt},
         {pictures.ReportBitmap, ReportPageAt},
         {pictures.CostChartBitmap, CostChartPageAt},
-        {logo, LogoPageAt},
+        {placedLogo, LogoPageAt},
     };
     for (const Piece& piece : pieces) {
         if (!piece.picture.isNull()) {

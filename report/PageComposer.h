@@ -35,7 +35,8 @@ constexpr QPoint OutputPosition(QPoint pageAt, QSize size) {
 
 // The portrait page, 600 x 1000, white, with the monthly chart, the report table, the cost chart
 // and the logo each turned counter-clockwise and copied on in this order (later ones cover
-// earlier ones), clipped at the page's edges.
+// earlier ones), clipped at the page's edges. A logo of a device pixel ratio above 1 is scaled to
+// its device-independent size.
 QImage ComposePage(const ResultPictures& pictures, const QImage& logo);
 
 // The picture that is printed and saved: the page turned clockwise, 1000 x 600, every piece

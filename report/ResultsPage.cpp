@@ -73,7 +73,9 @@ void DrawOutputPage(QPainter& painter, const ResultsPage& page, const QImage& lo
     DrawPiece(painter, Piece::Report, OutputPosition(ReportPageAt, ReportSize), page);
     DrawPiece(painter, Piece::CostChart, OutputPosition(CostChartPageAt, CostChartSize), page);
     if (!logo.isNull()) {
-        painter.drawImage(OutputPosition(LogoPageAt, logo.size()), logo);
+        // At its device-independent size: a logo of four times the pixels stays sharp on paper.
+        const QSize size = logo.deviceIndependentSize().toSize();
+        painter.drawImage(QRect(OutputPosition(LogoPageAt, size), size), logo);
     }
     painter.restore();
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the program's two logo pictures with ImageMagick and the Liberation Sans font:
-# the About window's 362 x 65 JPEG (and its 724 x 130 variant) and the 181 x 33, 24-bit bitmap placed on the printed page.
+# the About window's 362 x 65 JPEG (and its 724 x 130 variant) and the 181 x 33, 24-bit bitmap placed on the printed page
+# (and its 724 x 132 variant for PDF files and printing).
 set -euo pipefail
 cd "$(dirname "$0")/logos"
 fonts=/usr/share/fonts/truetype/liberation
@@ -24,8 +25,15 @@ about_logo() { # scale file
 about_logo 1 about-logo.jpg
 about_logo 2 about-logo@2x.jpg
 
-convert -size 181x33 xc:white \
-    -fill '#ffd166' -draw 'circle 16,16 16,4' \
-    -fill '#0d3b66' -font "$bold" -pointsize 18 -annotate +36+23 'Вирасвет' \
-    -fill '#1d6fa5' -font "$regular" -pointsize 9 -annotate +126+23 'Virasvet' \
-    -type TrueColor -strip BMP3:print-logo.bmp
+# The printed page's logo: 181 x 33 for the saved bitmaps, and four times as many pixels each way
+# (350 ppi at its printed size) for PDF files and the printer.
+print_logo() { # scale file
+    local s=$1
+    convert -size $((181 * s))x$((33 * s)) xc:white \
+        -fill '#ffd166' -draw "circle $((16 * s)),$((16 * s)) $((16 * s)),$((4 * s))" \
+        -fill '#0d3b66' -font "$bold" -pointsize $((18 * s)) -annotate +$((36 * s))+$((23 * s)) 'Вирасвет' \
+        -fill '#1d6fa5' -font "$regular" -pointsize $((9 * s)) -annotate +$((126 * s))+$((23 * s)) 'Virasvet' \
+        -type TrueColor -strip "$2"
+}
+print_logo 1 BMP3:print-logo.bmp
+print_logo 4 PNG24:print-logo@4x.png

@@ -242,7 +242,7 @@ private slots:
         QCOMPARE(view.TracerX, std::optional<int>(560));
         QTest::keyClick(Ui().tracerButton, Qt::Key_Left);
         QCOMPARE(view.TracerX, std::optional<int>(560)); // the chart's edge holds it
-        QVERIFY2(Ui().tracerButton->accessibleDescription().startsWith(QStringLiteral("День: ")),
+        QVERIFY2(Ui().tracerButton->accessibleDescription().startsWith(QStringLiteral("День 0. ")),
                  qPrintable(Ui().tracerButton->accessibleDescription()));
 
         // F1 opens the guide.

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 class EconomicsDialogTest : public QObject {
     Q_OBJECT
 private slots:
@@ -23,6 +25,8 @@ private slots:
     void inputsAreCheckedAtBothBounds();
     void sensitivityMovesWithTheInputs();
     void savesThePageAsPngAndPdf();
+    void keyboardAndScreenReaderReachEveryPart();
+    void savedFileTakesTheChosenTypesExtension();
 
 private:
     QLineEdit* Input(int index) { return dialog_->findChildren<QLineEdit*>().at(index); }
@@ -59,7 +63,7 @@ void EconomicsDialogTest::figuresAreTheModelsForTheProject() {
     QCOMPARE(dialog_->Page().Figures.DiscountedPaybackDay, result_.PaybackDay);
     Input(0)->setText(QStringLiteral("7,5"));
     Input(2)->setText(QStringLiteral("12"));
-    Input(3)->setText(QStringLiteral("15,7")); // whole years, truncated as the page does
+    Input(3)->setText(QStringLiteral("15"));
     Input(4)->setText(QStringLiteral("0,4"));
     QVERIFY(dialog_->Recalculate());
     QCOMPARE(project_.TariffGrowth, 7.5);
@@ -86,9 +90,20 @@ void EconomicsDialogTest::inputsAreCheckedAtBothBounds() {
         const char* Rejected;
     };
     const std::vector<Bound> bounds = {
-        {0, "-50", "-50,01"}, {0, "100", "100,01"}, {1, "-50", "-51"}, {1, "100", "101"},
-        {2, "0", "-0,01"},    {2, "100", "100,5"},  {3, "1", "0"},     {3, "27", "28"},
-        {4, "0", "-0,001"},   {4, "2", "2,001"},    {4, "1", "один"},
+        {0, "-50", "-50,01"},
+        {0, "100", "100,01"},
+        {1, "-50", "-51"},
+        {1, "100", "101"},
+        {2, "0", "-0,01"},
+        {2, "100", "100,5"},
+        {3, "1", "0"},
+        {3, "27", "28"},
+        {4, "0", "-0,001"},
+        {4, "2", "2,001"},
+        {4, "1", "один"},
+        // Whole years only: a fraction is refused, not truncated.
+        {3, "10", "10,5"},
+        {3, "27", "26,99"},
     };
     for (const Bound& bound : bounds) {
         Input(bound.Input)->setText(QString::fromUtf8(bound.Accepted));
@@ -142,6 +157,83 @@ void EconomicsDialogTest::savesThePageAsPngAndPdf() {
     QVERIFY2(extracted.contains(QStringLiteral("Чистая приведённая стоимость")),
              qPrintable(extracted));
     QVERIFY(extracted.contains(QStringLiteral("Цена блока")));
+    // The table's title whole; the chart's axis in grouped, rounded steps, not raw figures.
+    QVERIFY2(extracted.contains(report::SensitivityTitle), qPrintable(extracted));
+    for (const char* label : {"50 000", "100 000", "250 000", "300 000", "-50 000"}) {
+        QVERIFY2(extracted.contains(QString::fromUtf8(label)), label);
+    }
+    QVERIFY(!extracted.contains(
+        QString::number(std::round(dialog_->Page().Figures.NetPresentValue), 'f', 0)));
+}
+
+void EconomicsDialogTest::keyboardAndScreenReaderReachEveryPart() {
+    dialog_->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+    // Tab goes from the first field through every part to "Закрыть" and round again: the table
+    // is one stop, not a trap of its cells.
+    Input(0)->setFocus();
+    QStringList stops;
+    for (int i = 0; i < 20 && stops.size() < 20; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        const QString name = focused->accessibleName().isEmpty()
+                                 ? focused->metaObject()->className()
+                                 : focused->accessibleName();
+        if (!stops.isEmpty() && name == stops.first()) {
+            break;
+        }
+        stops.append(name);
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    QCOMPARE(stops.size(), 5 + 1 + 6 + 1 + 1 + 2);
+    QCOMPARE(stops.at(14), QStringLiteral("QPushButton")); // "Сохранить…"
+    const auto* table = dialog_->findChild<QTableWidget*>();
+    QCOMPARE(stops.at(13), table->accessibleName());
+    QVERIFY(!table->tabKeyNavigation());
+    // The six figures are read as caption and value.
+    const auto lines = report::EconomicsFigureLines(dialog_->Page().Figures, locale_);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        QCOMPARE(stops.at(6 + static_cast<int>(i)),
+                 lines[i].first + QStringLiteral(": ") + lines[i].second);
+    }
+    QVERIFY(stops.at(6).startsWith(QStringLiteral("Дисконтированный срок окупаемости: ") +
+                                   QString::number(result_.PaybackDay) + QStringLiteral(" дн.")));
+    // The chart's description gives its data: the saving at the end of each of the ten years.
+    QWidget* chart = QApplication::focusWidget();
+    for (int i = 0; i < 12; ++i) {
+        if (chart->accessibleName().startsWith(QStringLiteral("Дисконтированная экономия"))) {
+            break;
+        }
+        QTest::keyClick(chart, Qt::Key_Tab);
+        chart = QApplication::focusWidget();
+    }
+    const QString description = chart->accessibleDescription();
+    QVERIFY2(description.contains(QStringLiteral("год 10: ")), qPrintable(description));
+    QVERIFY(!description.contains(QStringLiteral("год 11: ")));
+
+    // Enter in a field with a bad value: one message, the field selected.
+    Input(3)->setFocus();
+    Input(3)->setText(QStringLiteral("10,5"));
+    QTest::keyClick(Input(3), Qt::Key_Return);
+    QCOMPARE(boxes_.size(), 1);
+    QVERIFY2(boxes_.takeFirst().contains(QStringLiteral("1..27, целое число")), "range");
+    QCOMPARE(Input(3)->selectedText(), QStringLiteral("10,5"));
+    QCOMPARE(project_.HorizonYears, 10);
+    // Enter with a good value recalculates once.
+    Input(3)->setText(QStringLiteral("5"));
+    QTest::keyClick(Input(3), Qt::Key_Return);
+    QCOMPARE(boxes_, QStringList());
+    QCOMPARE(project_.HorizonYears, 5);
+    dialog_->WaitForSensitivity();
+}
+
+void EconomicsDialogTest::savedFileTakesTheChosenTypesExtension() {
+    const QString png = QStringLiteral("PNG (*.png)");
+    const QString pdf = QStringLiteral("PDF (*.pdf)");
+    QCOMPARE(EconomicsFileName(QStringLiteral("/tmp/дом"), pdf), QStringLiteral("/tmp/дом.pdf"));
+    QCOMPARE(EconomicsFileName(QStringLiteral("/tmp/дом"), png), QStringLiteral("/tmp/дом.png"));
+    QCOMPARE(EconomicsFileName(QStringLiteral("/tmp/дом.PDF"), png),
+             QStringLiteral("/tmp/дом.PDF"));
+    QCOMPARE(EconomicsFileName(QString(), pdf), QString());
 }
 
 int main(int argc, char* argv[]) {

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
@@ -164,8 +165,9 @@ private slots:
         QCOMPARE(parameters.BurnOutGamma, 0.25);
     }
 
-    void unreadableFieldEndsTheSaveThereAndKeepsTheDialogOpen() {
+    void unreadableFieldStoresNothingAndKeepsTheDialogOpen() {
         model::ProjectParameters parameters = DefaultParameters();
+        const model::ProjectParameters before = parameters;
         SettingsDialog dialog(parameters, model::NumberLocale{});
         Ui::SettingsDialog& ui = *dialog.ui();
         ui.liftFromFloor->setText(QStringLiteral("7"));
@@ -178,21 +180,29 @@ private slots:
 
         dialog.show();
         ui.saveButton->click();
+        // The message of the first field that does not read; nothing stored, that field focused.
         QCOMPARE(errors_, QStringList{QStringLiteral("'' is not a valid floating point value.")});
+        errors_.clear();
         QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.focusWidget(), ui.incandescentTheft);
+        QCOMPARE(parameters.LiftFromFloor, before.LiftFromFloor);
+        QCOMPARE(parameters.LiftModel, before.LiftModel);
+        QCOMPARE(parameters.IndividualityCoefficient, before.IndividualityCoefficient);
+        QCOMPARE(parameters.PassagesPerResident, before.PassagesPerResident);
+        QCOMPARE(parameters.CountLampTheft, before.CountLampTheft);
+        QCOMPARE(parameters.TheftRateIncandescent, 10.0);
+        QCOMPARE(parameters.TheftRateEnergySaving, 4.0);
+
+        // Once the field is mended the same opening is saved whole.
+        ui.incandescentTheft->setText(QStringLiteral("11"));
+        ui.saveButton->click();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(parameters.LiftFromFloor, 7);
         QCOMPARE(parameters.LiftModel, model::LiftModelLinear);
         QCOMPARE(parameters.IndividualityCoefficient, 0.3);
         QCOMPARE(parameters.PassagesPerResident, 2.5);
         QCOMPARE(parameters.CountLampTheft, false);
-        QCOMPARE(parameters.TheftRateIncandescent, 10.0);
-        QCOMPARE(parameters.TheftRateEnergySaving, 4.0);
-
-        // Once the field is mended the same opening can be saved.
-        ui.incandescentTheft->setText(QStringLiteral("11"));
-        ui.saveButton->click();
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(parameters.TheftRateIncandescent, 11.0);
         QCOMPARE(parameters.TheftRateEnergySaving, 9.0);
     }
@@ -437,6 +447,16 @@ private slots:
         QVERIFY(pdf.startsWith("%PDF-"));
         QVERIFY(pdf.size() > 10000);
         QVERIFY(pdf.trimmed().endsWith("%%EOF"));
+        // The guide covers every window and the house file's rules.
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral(BUILT_HELP_DOCUMENT), QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString guideText = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        for (const char* topic : {"Экономика проекта", "Файл дома", "Дисконтированный срок",
+                                  "не больше 16 МБ", "целое число лет", "Page Up"}) {
+            QVERIFY2(guideText.contains(QString::fromUtf8(topic)), topic);
+        }
     }
 };
 

@@ -140,3 +140,26 @@ TEST(HouseInput, PlannedBurnHoursAsThePageShowsThem) {
     EXPECT_EQ(read.P.PlannedHoursLanding, 1.46);
     EXPECT_EQ(read.P.PlannedHoursVestibule, 2.1);
 }
+
+TEST(HouseInput, HorizonYearsAreWholeYearsInARow) {
+    const auto sheetRow = [](std::string_view years) {
+        std::vector<std::optional<std::string_view>> texts(HouseFields().size());
+        texts[static_cast<std::size_t>(FieldNamed("HorizonYears") - HouseFields().data())] = years;
+        ProjectParameters p;
+        std::vector<HouseFieldError> errors =
+            ReadHouse(texts, std::vector<NumberLocale>{Comma, Point}, p, ReadingRules::Sheet);
+        return std::pair(p.HorizonYears, std::move(errors));
+    };
+    for (const std::string_view refused : {"10,5", "10.5", "26,99", "0", "28", "1,0001"}) {
+        const auto [years, errors] = sheetRow(refused);
+        ASSERT_EQ(errors.size(), 1u) << refused;
+        EXPECT_EQ(errors[0].Problem, FieldProblem::OutOfRange) << refused;
+        EXPECT_EQ(AllowedRange(errors[0].Range), "1..27, целое число") << refused;
+    }
+    for (const auto& [accepted, expected] :
+         std::vector<std::pair<std::string_view, int>>{{"1", 1}, {"27", 27}, {"12,0", 12}}) {
+        const auto [years, errors] = sheetRow(accepted);
+        EXPECT_TRUE(errors.empty()) << accepted;
+        EXPECT_EQ(years, expected) << accepted;
+    }
+}
