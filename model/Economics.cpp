@@ -224,6 +224,13 @@ void DiscountFactors::UseRate(double ratePercent) {
     }
 }
 
+const double* DiscountFactors::Through(int day) {
+    if (static_cast<std::size_t>(day) >= factors_.size()) {
+        Extend(day);
+    }
+    return factors_.data();
+}
+
 void DiscountFactors::Extend(int day) {
     // A year at a time: most houses ask for whole years.
     const int last = std::min(std::max(day, static_cast<int>(factors_.size()) + DaysPerYear - 1),
@@ -242,73 +249,83 @@ EconomicsRun::EconomicsRun(const ProjectParameters& p, const SimulationResult& r
     memory_.Discount.UseRate(inputs.DiscountRate);
 }
 
-void EconomicsRun::StartYear(int year) {
-    tariffFactor_ = std::pow(tariffBase_, year);
-    priceFactor_ = std::pow(priceBase_, year);
-    energyFlow_ = (run_.DailyEnergyCostExisting - run_.DailyEnergyCostPlanned) * tariffFactor_;
-    energyScale_ =
-        (std::abs(run_.DailyEnergyCostExisting) + std::abs(run_.DailyEnergyCostPlanned)) *
-        tariffFactor_;
-}
-
 bool EconomicsRun::AddDays(int lastDay) {
     if (lastDay_ < 0 && lastDay >= 0) {
         existingEnergy_ = run_.InstallCostExisting;
         plannedEnergy_ = run_.InstallCostPlanned;
-        memory_.NetFlows.clear();
+        memory_.NetFlows.resize(static_cast<std::size_t>(horizonLastDay_ + 1));
         flowScale_ = std::abs(run_.InstallCostExisting) + std::abs(run_.InstallCostPlanned);
     }
-    // The sums live in registers while the days go by. With every rate at 0 they are the
-    // simulation's own, bit for bit: the energy grows by the same daily cost, the lamps by the
-    // replaced ones, and a day costs energy + lamps × price.
-    RunningSums sums = Sums();
+    // A year at a time, its factors and the sums in registers while its days go by.
+    for (int from = lastDay_ + 1; from <= lastDay;) {
+        const int year = from / DaysPerYear;
+        const int to = std::min(lastDay, (year + 1) * DaysPerYear - 1);
+        AddDaysOfYear(year, from, to);
+        from = to + 1;
+    }
+    lastDay_ = std::max(lastDay_, lastDay);
+    if (lastDay_ < horizonLastDay_) {
+        memory_.NetFlows.resize(static_cast<std::size_t>(lastDay_ + 1));
+    }
+    return lastDay_ < horizonLastDay_ || !firstDearerDay_;
+}
+
+void EconomicsRun::AddDaysOfYear(int year, int from, int to) {
+    // With every rate at 0 the sums are the simulation's own, bit for bit: the energy grows by
+    // the same daily cost, the lamps by the replaced ones, and a day costs energy + lamps × price.
+    const double tf = std::pow(tariffBase_, year);
+    const double pf = std::pow(priceBase_, year);
     const double existingDaily = run_.DailyEnergyCostExisting;
     const double plannedDaily = run_.DailyEnergyCostPlanned;
+    const double energyFlow = (existingDaily - plannedDaily) * tf;
+    const double energyScale = (std::abs(existingDaily) + std::abs(plannedDaily)) * tf;
     const double existingPrice = p_.ExistingLampPrice;
     const double plannedPrice = p_.PlannedLampPrice;
     const DayRecord* const existingDays = run_.ExistingDays.data();
     const DayRecord* const plannedDays = run_.PlannedDays.data();
-    for (int day = lastDay_ + 1; day <= lastDay; ++day) {
-        if (day % DaysPerYear == 0) {
-            StartYear(day / DaysPerYear);
-        }
-        const double v = memory_.Discount.OfDay(day);
+    const double* const factors = memory_.Discount.Through(to);
+    double* const flows = memory_.NetFlows.data();
+    RunningSums sums = Sums();
+    std::int32_t existingBefore = existingBefore_;
+    std::int32_t plannedBefore = plannedBefore_;
+    double flowScale = flowScale_;
+    bool dearerFound = firstDearerDay_.has_value();
+    for (int day = from; day <= to; ++day) {
+        const double v = factors[day];
         const std::int32_t existingReplaced = existingDays[day].ReplacedLamps;
         const std::int32_t plannedReplaced = plannedDays[day].ReplacedLamps;
-        sums.ExistingEnergy += existingDaily * tariffFactor_ * v;
-        sums.PlannedEnergy += plannedDaily * tariffFactor_ * v;
-        sums.ExistingLamps +=
-            static_cast<double>(existingReplaced - existingBefore_) * priceFactor_ * v;
-        sums.PlannedLamps +=
-            static_cast<double>(plannedReplaced - plannedBefore_) * priceFactor_ * v;
+        sums.ExistingEnergy += existingDaily * tf * v;
+        sums.PlannedEnergy += plannedDaily * tf * v;
+        sums.ExistingLamps += static_cast<double>(existingReplaced - existingBefore) * pf * v;
+        sums.PlannedLamps += static_cast<double>(plannedReplaced - plannedBefore) * pf * v;
         if (day <= horizonLastDay_) {
-            double flow = energyFlow_;
-            flowScale_ += energyScale_;
-            if (existingReplaced != existingBefore_ || plannedReplaced != plannedBefore_) {
+            double flow = energyFlow;
+            flowScale += energyScale;
+            if (existingReplaced != existingBefore || plannedReplaced != plannedBefore) {
                 const double existingLamps =
-                    static_cast<double>(existingReplaced - existingBefore_) * existingPrice *
-                    priceFactor_;
-                const double plannedLamps = static_cast<double>(plannedReplaced - plannedBefore_) *
-                                            plannedPrice * priceFactor_;
+                    static_cast<double>(existingReplaced - existingBefore) * existingPrice * pf;
+                const double plannedLamps =
+                    static_cast<double>(plannedReplaced - plannedBefore) * plannedPrice * pf;
                 flow += existingLamps - plannedLamps;
-                flowScale_ += std::abs(existingLamps) + std::abs(plannedLamps);
+                flowScale += std::abs(existingLamps) + std::abs(plannedLamps);
             }
-            memory_.NetFlows.push_back(flow);
+            flows[day] = flow;
             if (day == horizonLastDay_) {
                 horizonSums_ = sums;
             }
         }
-        existingBefore_ = existingReplaced;
-        plannedBefore_ = plannedReplaced;
-        if (existingCosts_ != nullptr || !firstDearerDay_) {
+        existingBefore = existingReplaced;
+        plannedBefore = plannedReplaced;
+        if (existingCosts_ != nullptr || !dearerFound) {
             const double existingCost = sums.ExistingEnergy + sums.ExistingLamps * existingPrice;
             const double plannedCost = sums.PlannedEnergy + sums.PlannedLamps * plannedPrice;
             if (existingCosts_ != nullptr) {
                 existingCosts_->push_back(existingCost);
                 plannedCosts_->push_back(plannedCost);
             }
-            if (!firstDearerDay_ && existingCost > plannedCost) {
+            if (!dearerFound && existingCost > plannedCost) {
                 firstDearerDay_ = day;
+                dearerFound = true;
             }
         }
     }
@@ -316,8 +333,9 @@ bool EconomicsRun::AddDays(int lastDay) {
     existingLamps_ = sums.ExistingLamps;
     plannedEnergy_ = sums.PlannedEnergy;
     plannedLamps_ = sums.PlannedLamps;
-    lastDay_ = std::max(lastDay_, lastDay);
-    return lastDay_ < horizonLastDay_ || !firstDearerDay_;
+    existingBefore_ = existingBefore;
+    plannedBefore_ = plannedBefore;
+    flowScale_ = flowScale;
 }
 
 EconomicsFigures EconomicsRun::Figures() const {

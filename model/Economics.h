@@ -75,12 +75,8 @@ int HorizonLastDay(std::int32_t horizonYears);
 class DiscountFactors {
 public:
     void UseRate(double ratePercent);
-    double OfDay(int day) {
-        if (static_cast<std::size_t>(day) >= factors_.size()) {
-            Extend(day);
-        }
-        return factors_[static_cast<std::size_t>(day)];
-    }
+    // The factors of days 0 .. at least `day`, indexed by day.
+    const double* Through(int day);
 
 private:
     void Extend(int day);
@@ -128,21 +124,18 @@ private:
     int horizonLastDay_;
     double tariffBase_;
     double priceBase_;
-    double tariffFactor_ = 1;
-    double priceFactor_ = 1;
     double existingEnergy_ = 0; // roubles, installation included
     double plannedEnergy_ = 0;
     double existingLamps_ = 0; // lamps, discounted and indexed
     double plannedLamps_ = 0;
     std::int32_t existingBefore_ = 0;
     std::int32_t plannedBefore_ = 0;
-    void StartYear(int year);
+    // Prices days from .. to, all of year `year`.
+    void AddDaysOfYear(int year, int from, int to);
 
     std::optional<int> firstDearerDay_;
     int lastDay_ = -1;
-    double flowScale_ = 0;   // roubles: both schemes' undiscounted costs over the horizon
-    double energyFlow_ = 0;  // roubles a day the planned scheme saves on energy this year
-    double energyScale_ = 0; // roubles a day both schemes spend on energy this year
+    double flowScale_ = 0; // roubles: both schemes' undiscounted costs over the horizon
     struct RunningSums {
         double ExistingEnergy, ExistingLamps, PlannedEnergy, PlannedLamps;
     };
