@@ -1,0 +1,443 @@
+#include "StockModel.h"
+
+#include "HouseInput.h"
+#include "ResultFigures.h"
+
+#include <QCollator>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+constexpr double None = std::numeric_limits<double>::quiet_NaN();
+
+// A figure column: its title, its rounding and its value (NaN: "нет").
+struct FigureColumn {
+    const char* Title;
+    model::Figure Rounding;
+    bool Economics; // shown when the file has economics inputs
+    double (*Value)(const model::HouseFigures&);
+};
+
+double EconomicsValue(const model::HouseFigures& f, double model::EconomicsFigures::*field) {
+    return f.Economics ? (*f.Economics).*field : None;
+}
+
+const std::array<FigureColumn, 10> FigureColumns = {{
+    {"Стоимость установки, руб.", model::Figure::Cost, false,
+     [](const model::HouseFigures& f) { return f.Result.InstallCostPlanned; }},
+    {"Окупаемость, мес.", model::Figure::PaybackMonths, false,
+     [](const model::HouseFigures& f) {
+         return f.Result.PaybackFound ? model::PaybackMonths(f.Result) : None;
+     }},
+    {"Затраты до окупаемости, сущ. схема, руб.", model::Figure::Cost, false,
+     [](const model::HouseFigures& f) {
+         return f.Result.PaybackFound ? f.Result.PaybackCostExisting : None;
+     }},
+    {"Затраты до окупаемости, план. схема, руб.", model::Figure::Cost, false,
+     [](const model::HouseFigures& f) {
+         return f.Result.PaybackFound ? f.Result.PaybackCostPlanned : None;
+     }},
+    {"Экономия энергии, кВт·ч в год", model::Figure::YearlyEnergy, false,
+     [](const model::HouseFigures& f) {
+         return EconomicsValue(f, &model::EconomicsFigures::EnergySavedPerYear);
+     }},
+    {"Экономия в первый год, руб.", model::Figure::Money, false,
+     [](const model::HouseFigures& f) {
+         return EconomicsValue(f, &model::EconomicsFigures::MoneySavedFirstYear);
+     }},
+    {"Дисконтированная окупаемость, мес.", model::Figure::PaybackMonths, true,
+     [](const model::HouseFigures& f) {
+         return f.Economics && f.Economics->DiscountedPaybackFound
+                    ? f.Economics->DiscountedPaybackDay / model::DaysPerMonth
+                    : None;
+     }},
+    {"Чистая приведённая стоимость, руб.", model::Figure::Money, true,
+     [](const model::HouseFigures& f) {
+         return EconomicsValue(f, &model::EconomicsFigures::NetPresentValue);
+     }},
+    {"Внутренняя норма доходности, % в год", model::Figure::ReturnRate, true,
+     [](const model::HouseFigures& f) {
+         if (!f.Economics) {
+             return None;
+         }
+         switch (f.Economics->InternalRateOfReturn.Found) {
+         case model::ReturnRate::Kind::None:
+             return None;
+         case model::ReturnRate::Kind::AboveHighest:
+             return std::numeric_limits<double>::infinity();
+         case model::ReturnRate::Kind::Found:
+             break;
+         }
+         return f.Economics->InternalRateOfReturn.Percent;
+     }},
+    {"Сокращение выбросов CO₂, т в год", model::Figure::Emissions, true,
+     [](const model::HouseFigures& f) {
+         return EconomicsValue(f, &model::EconomicsFigures::CO2AvoidedPerYear);
+     }},
+}};
+
+std::size_t FigureColumnCount(bool economics) {
+    return economics ? FigureColumns.size() : 6;
+}
+
+// A text cell's number, when the whole cell reads as one (a register number), for sorting.
+double CellNumber(const std::string& text) {
+    if (text.empty()) {
+        return None;
+    }
+    bool ok = false;
+    const double value = QString::fromStdString(text).trimmed().replace(',', '.').toDouble(&ok);
+    return ok ? value : None;
+}
+
+} // namespace
+
+StockModel::StockModel(const model::NumberLocale& locale, QObject* parent)
+    : QAbstractTableModel(parent), locale_(locale) {}
+
+void StockModel::Reset(std::vector<std::string> carriedColumns, bool economicsColumns) {
+    beginResetModel();
+    carried_ = std::move(carriedColumns);
+    economics_ = economicsColumns;
+    houses_.clear();
+    calculated_.clear();
+    shown_.clear();
+    sortColumn_ = -1;
+    endResetModel();
+}
+
+StockModel::ColumnInfo StockModel::Info(int column) const {
+    const int carried = static_cast<int>(carried_.size());
+    if (column == 0) {
+        return {Kind::Line};
+    }
+    if (column <= carried) {
+        return {Kind::Carried, column - 1};
+    }
+    if (column == carried + 1) {
+        return {Kind::Address};
+    }
+    return {Kind::Figure, column - carried - 2};
+}
+
+bool StockModel::Passes(const cli::BatchHouse& house) const {
+    if (filter_.isEmpty()) {
+        return true;
+    }
+    const auto holds = [&](const std::string& text) {
+        return QString::fromStdString(text).contains(filter_, Qt::CaseInsensitive);
+    };
+    return holds(house.Source.Address) ||
+           std::any_of(house.Carried.begin(), house.Carried.end(), holds);
+}
+
+void StockModel::Append(std::vector<cli::BatchHouse>& houses) {
+    const std::size_t first = houses_.size();
+    houses_.reserve(first + houses.size());
+    std::vector<std::size_t> added;
+    for (cli::BatchHouse& house : houses) {
+        if (house.Figures) {
+            calculated_.push_back(houses_.size());
+            if (Passes(house)) {
+                added.push_back(houses_.size());
+            }
+        }
+        houses_.push_back(std::move(house));
+    }
+    (void)first;
+    if (added.empty()) {
+        return;
+    }
+    if (sortColumn_ < 0) {
+        // In input order the new houses come last: the rows before them stay as they are.
+        const int row = static_cast<int>(shown_.size());
+        beginInsertRows({}, row, row + static_cast<int>(added.size()) - 1);
+        shown_.insert(shown_.end(), added.begin(), added.end());
+        endInsertRows();
+    } else {
+        Rebuild();
+    }
+}
+
+void StockModel::SetFilter(const QString& text) {
+    filter_ = text.trimmed();
+    Rebuild();
+}
+
+void StockModel::sort(int column, Qt::SortOrder order) {
+    sortColumn_ = column;
+    sortOrder_ = order;
+    Rebuild();
+}
+
+void StockModel::Order(std::vector<std::size_t>& rows) const {
+    if (sortColumn_ < 0) {
+        return; // input order
+    }
+    const ColumnInfo info = Info(sortColumn_);
+    const bool descending = sortOrder_ == Qt::DescendingOrder;
+    if (info.What == Kind::Address) {
+        QCollator collator(QLocale(QLocale::Russian, QLocale::Russia));
+        collator.setNumericMode(true);
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(rows.size());
+        for (const std::size_t row : rows) {
+            keys.push_back(collator.sortKey(QString::fromStdString(houses_[row].Source.Address)));
+        }
+        std::vector<std::size_t> order(rows.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const int compared = keys[a].compare(keys[b]);
+            return descending ? compared > 0 : compared < 0;
+        });
+        std::vector<std::size_t> sorted;
+        sorted.reserve(rows.size());
+        for (const std::size_t i : order) {
+            sorted.push_back(rows[i]);
+        }
+        rows = std::move(sorted);
+        return;
+    }
+    std::vector<std::pair<double, std::size_t>> keyed;
+    keyed.reserve(rows.size());
+    for (const std::size_t row : rows) {
+        keyed.emplace_back(SortValue(houses_[row], sortColumn_), row);
+    }
+    // "нет" (NaN) last whichever the direction; equal values in input order.
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
+        if (std::isnan(a.first) || std::isnan(b.first)) {
+            return !std::isnan(a.first) && std::isnan(b.first);
+        }
+        return descending ? a.first > b.first : a.first < b.first;
+    });
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i] = keyed[i].second;
+    }
+}
+
+double StockModel::SortValue(const cli::BatchHouse& house, int column) const {
+    const ColumnInfo info = Info(column);
+    switch (info.What) {
+    case Kind::Line:
+        return static_cast<double>(house.Source.Line);
+    case Kind::Carried:
+        return CellNumber(house.Carried[static_cast<std::size_t>(info.Index)]);
+    case Kind::Address:
+        return None;
+    case Kind::Figure:
+        break;
+    }
+    return FigureColumns[static_cast<std::size_t>(info.Index)].Value(*house.Figures);
+}
+
+void StockModel::Rebuild() {
+    // The current and selected rows keep their houses: persistent indexes follow them.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::size_t> houseOf;
+    for (const QModelIndex& index : before) {
+        houseOf.push_back(index.row() < static_cast<int>(shown_.size()) ? shown_[index.row()]
+                                                                        : houses_.size());
+    }
+    std::vector<std::size_t> rows;
+    for (const std::size_t i : calculated_) {
+        if (Passes(houses_[i])) {
+            rows.push_back(i);
+        }
+    }
+    Order(rows);
+    std::vector<int> rowOf(houses_.size() + 1, -1);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        rowOf[rows[r]] = static_cast<int>(r);
+    }
+    QModelIndexList after;
+    for (std::size_t i = 0; i < houseOf.size(); ++i) {
+        const int row = rowOf[houseOf[i]];
+        after.append(row < 0 ? QModelIndex() : index(row, before[i].column()));
+    }
+    shown_ = std::move(rows);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<report::StockHouse> StockModel::ShownHouses() const {
+    std::vector<report::StockHouse> shown;
+    shown.reserve(shown_.size());
+    for (const std::size_t i : shown_) {
+        shown.push_back(report::StockHouseOf(houses_[i].Source.Line, houses_[i].Source.Address,
+                                             *houses_[i].Figures));
+    }
+    return shown;
+}
+
+int StockModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(shown_.size());
+}
+
+int StockModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0
+                            : static_cast<int>(2 + carried_.size() + FigureColumnCount(economics_));
+}
+
+QString StockModel::CellText(const cli::BatchHouse& house, int column) const {
+    const ColumnInfo info = Info(column);
+    switch (info.What) {
+    case Kind::Line:
+        return QString::number(static_cast<unsigned long long>(house.Source.Line));
+    case Kind::Carried:
+        return QString::fromStdString(house.Carried[static_cast<std::size_t>(info.Index)]);
+    case Kind::Address:
+        return QString::fromStdString(house.Source.Address);
+    case Kind::Figure:
+        break;
+    }
+    const FigureColumn& figure = FigureColumns[static_cast<std::size_t>(info.Index)];
+    const double value = figure.Value(*house.Figures);
+    if (std::isnan(value)) {
+        return QStringLiteral("нет");
+    }
+    if (std::isinf(value)) {
+        return QStringLiteral("> 1000");
+    }
+    return QString::fromStdString(model::ShownFigure(figure.Rounding, value, locale_));
+}
+
+QVariant StockModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(shown_.size())) {
+        return {};
+    }
+    const Kind what = Info(index.column()).What;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return CellText(houses_[shown_[index.row()]], index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(
+            Qt::AlignVCenter |
+            (what == Kind::Figure || what == Kind::Line ? Qt::AlignRight : Qt::AlignLeft));
+    default:
+        return {};
+    }
+}
+
+QVariant StockModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
+        return {};
+    }
+    const ColumnInfo info = Info(section);
+    switch (info.What) {
+    case Kind::Line:
+        return QStringLiteral("Строка");
+    case Kind::Carried:
+        return QString::fromStdString(carried_[static_cast<std::size_t>(info.Index)]);
+    case Kind::Address:
+        return QStringLiteral("Адрес");
+    case Kind::Figure:
+        break;
+    }
+    return QString::fromUtf8(FigureColumns[static_cast<std::size_t>(info.Index)].Title);
+}
+
+// --- Rejected rows ---
+
+void RejectedModel::Reset() {
+    beginResetModel();
+    entries_.clear();
+    rows_ = 0;
+    endResetModel();
+}
+
+RejectedModel::Entry RejectedModel::EntryOf(std::size_t line, const std::string& message) {
+    Entry entry;
+    entry.Line = line;
+    entry.Message = QString::fromStdString(message);
+    // "file:line: Column: value — what is wrong": the part after the place.
+    std::string place(1, ':');
+    place.append(std::to_string(line)).append(": ");
+    const std::size_t at = message.find(place);
+    const std::string rest = at == std::string::npos ? message : message.substr(at + place.size());
+    const std::size_t colon = rest.find(": ");
+    if (colon == std::string::npos) {
+        return entry;
+    }
+    const std::string name = rest.substr(0, colon);
+    const auto fields = model::HouseFields();
+    if (std::none_of(fields.begin(), fields.end(),
+                     [&](const model::HouseField& field) { return field.Name == name; })) {
+        return entry;
+    }
+    entry.Column = QString::fromStdString(name);
+    QString value = QString::fromStdString(rest.substr(colon + 2));
+    value = value.left(value.indexOf(QStringLiteral(" — ")));
+    if (value.startsWith(QStringLiteral("«")) && value.endsWith(QStringLiteral("»"))) {
+        value = value.mid(1, value.size() - 2);
+    }
+    entry.Value = value;
+    return entry;
+}
+
+void RejectedModel::Append(const std::vector<cli::BatchHouse>& houses) {
+    std::vector<Entry> added;
+    for (const cli::BatchHouse& house : houses) {
+        if (!house.Figures) {
+            ++rows_;
+            for (const std::string& message : house.Messages) {
+                added.push_back(EntryOf(house.Source.Line, message));
+            }
+        }
+    }
+    if (added.empty()) {
+        return;
+    }
+    const int first = static_cast<int>(entries_.size());
+    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+    std::move(added.begin(), added.end(), std::back_inserter(entries_));
+    endInsertRows();
+}
+
+void RejectedModel::AddFileMessage(const QString& message) {
+    const int row = static_cast<int>(entries_.size());
+    beginInsertRows({}, row, row);
+    entries_.push_back({0, {}, {}, message});
+    endInsertRows();
+}
+
+int RejectedModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+}
+
+int RejectedModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 4;
+}
+
+QVariant RejectedModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+        return {};
+    }
+    const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+    case 0:
+        return entry.Line == 0 ? QString() : QString::number(static_cast<qulonglong>(entry.Line));
+    case 1:
+        return entry.Column;
+    case 2:
+        return entry.Value;
+    default:
+        return entry.Message;
+    }
+}
+
+QVariant RejectedModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return {};
+    }
+    static const std::array<QString, 4> titles = {
+        QStringLiteral("Строка"), QStringLiteral("Столбец"), QStringLiteral("Значение"),
+        QStringLiteral("Сообщение")};
+    return titles[static_cast<std::size_t>(section)];
+}
