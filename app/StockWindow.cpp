@@ -138,6 +138,9 @@ StockWindow::StockWindow(const QString& fileName, std::uint32_t seed,
     rejectedView->setAccessibleName(QStringLiteral("Отклонённые строки"));
     rejectedView->horizontalHeader()->setStretchLastSection(true);
     rejectedView->verticalHeader()->hide();
+    rejectedView->setColumnWidth(0, 70);
+    rejectedView->setColumnWidth(1, 220);
+    rejectedView->setColumnWidth(2, 140);
     tabs_->addTab(rejectedView, QStringLiteral("Отклонённые строки (0)"));
     tabs_->addTab(MakeChartsPage(), QStringLiteral("Графики"));
     layout->addWidget(tabs_, 1);

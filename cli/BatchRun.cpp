@@ -46,6 +46,13 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     if (row.House) {
         house.Figures = model::CalculateFigures(*row.House, options.Seed, days,
                                                 options.Economics || options.EconomicsFigures);
+        if (house.Figures->Economics) {
+            // The discounted costs of every day price no result cell: a block of houses, or a
+            // window's whole stock, holds its figures without their memory (160 KB a house;
+            // assigning {} would keep it).
+            std::vector<double>().swap(house.Figures->Economics->ExistingCosts);
+            std::vector<double>().swap(house.Figures->Economics->PlannedCosts);
+        }
         if (!sheet::FiguresAreFinite(*house.Figures)) {
             house.Messages.push_back(
                 house.Source.File + ":" + std::to_string(house.Source.Line) +

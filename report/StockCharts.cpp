@@ -32,14 +32,16 @@ double NiceStep(double highest, int most) {
     return 10 * power;
 }
 
+// An axis label: whole and grouped by thousands; "0,0" alone would write zero as "00".
 QString Number(double value, const model::NumberLocale& locale) {
-    return QString::fromStdString(model::FormatNumber(value, "0,0", locale));
+    return value == 0 ? QStringLiteral("0")
+                      : QString::fromStdString(model::FormatNumber(value, "0,0", locale));
 }
 
 // The plot within a chart's area: room for the value labels on the left and the axis labels
 // below.
 QRectF PlotOf(const QRectF& area, double textSize) {
-    return area.adjusted(textSize * 7, textSize * 1.5, -textSize, -textSize * 3.2);
+    return area.adjusted(textSize * 7, textSize * 2.4, -textSize * 4, -textSize * 3.2);
 }
 
 struct Scale {
@@ -76,7 +78,7 @@ void DrawValueAxis(QPainter& painter, const QRectF& plot, double step, double hi
             QRectF(plot.left() - textSize * 7, y - textSize, textSize * 6.6, textSize * 2),
             Qt::AlignRight | Qt::AlignVCenter, Number(value, locale));
     }
-    painter.drawText(QRectF(plot.left() - textSize * 7, plot.top() - textSize * 1.5,
+    painter.drawText(QRectF(plot.left() - textSize * 7, plot.top() - textSize * 2.4,
                             plot.width() + textSize * 7, textSize * 1.3),
                      Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
