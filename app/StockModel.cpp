@@ -3,9 +3,8 @@
 #include "HouseInput.h"
 #include "ResultFigures.h"
 
-#include <QCollator>
-
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -84,14 +83,73 @@ std::size_t FigureColumnCount(bool economics) {
     return economics ? FigureColumns.size() : 6;
 }
 
-// A text cell's number, when the whole cell reads as one (a register number), for sorting.
-double CellNumber(const std::string& text) {
-    if (text.empty()) {
-        return None;
+// A text cell's number, when the whole cell reads as one (a register number); NaN otherwise.
+double CellNumber(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
     }
-    bool ok = false;
-    const double value = QString::fromStdString(text).trimmed().replace(',', '.').toDouble(&ok);
-    return ok ? value : None;
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    std::string plain(text);
+    std::replace(plain.begin(), plain.end(), ',', '.');
+    double value = 0;
+    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    return error == std::errc() && end == plain.data() + plain.size() && !plain.empty() ? value
+                                                                                        : None;
+}
+
+// The next code point of UTF-8 text, as a key that sorts letters alphabetically whatever their
+// case (Latin and Cyrillic, "ё" right after "е").
+std::uint32_t NextKey(std::string_view text, std::size_t& at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::uint32_t code = byte(at);
+    std::size_t length = code < 0x80 ? 1 : code < 0xE0 ? 2 : code < 0xF0 ? 3 : 4;
+    length = std::min(length, text.size() - at);
+    if (length > 1) {
+        code &= 0xFFu >> (length + 1);
+        for (std::size_t i = 1; i < length; ++i) {
+            code = (code << 6) | (byte(at + i) & 0x3Fu);
+        }
+    }
+    at += length;
+    if (code >= 'A' && code <= 'Z') {
+        code += 'a' - 'A';
+    } else if (code >= 0x410 && code <= 0x42F) {
+        code += 0x20;
+    } else if (code == 0x401) {
+        code = 0x451;
+    }
+    return code == 0x451 ? 0x435 * 2 + 1 : code * 2;
+}
+
+// Appends a text's sort key: compared byte by byte, keys order texts as a reader expects, letters
+// whatever their case and runs of digits by their value ("д. 2" before "д. 10").
+void AppendSortKey(std::string_view text, std::string& key) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto put = [&](std::uint32_t code) {
+        key.push_back(static_cast<char>(code >> 16));
+        key.push_back(static_cast<char>((code >> 8) & 0xFF));
+        key.push_back(static_cast<char>(code & 0xFF));
+    };
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (!digit(text[at])) {
+            put(NextKey(text, at));
+            continue;
+        }
+        while (at + 1 < text.size() && text[at] == '0' && digit(text[at + 1])) {
+            ++at;
+        }
+        std::size_t end = at;
+        while (end < text.size() && digit(text[end])) {
+            ++end;
+        }
+        put('0' * 2); // a number sorts where its first digit would
+        key.push_back(static_cast<char>(std::min<std::size_t>(end - at, 255)));
+        key.append(text.substr(at, end - at));
+        at = end;
+    }
 }
 
 } // namespace
@@ -180,27 +238,8 @@ void StockModel::Order(std::vector<std::size_t>& rows) const {
     }
     const ColumnInfo info = Info(sortColumn_);
     const bool descending = sortOrder_ == Qt::DescendingOrder;
-    if (info.What == Kind::Address) {
-        QCollator collator(QLocale(QLocale::Russian, QLocale::Russia));
-        collator.setNumericMode(true);
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(rows.size());
-        for (const std::size_t row : rows) {
-            keys.push_back(collator.sortKey(QString::fromStdString(houses_[row].Source.Address)));
-        }
-        std::vector<std::size_t> order(rows.size());
-        std::iota(order.begin(), order.end(), std::size_t{0});
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            const int compared = keys[a].compare(keys[b]);
-            return descending ? compared > 0 : compared < 0;
-        });
-        std::vector<std::size_t> sorted;
-        sorted.reserve(rows.size());
-        for (const std::size_t i : order) {
-            sorted.push_back(rows[i]);
-        }
-        rows = std::move(sorted);
+    if (info.What == Kind::Address || info.What == Kind::Carried) {
+        OrderByText(rows, info, descending);
         return;
     }
     std::vector<std::pair<double, std::size_t>> keyed;
@@ -220,15 +259,61 @@ void StockModel::Order(std::vector<std::size_t>& rows) const {
     }
 }
 
+void StockModel::OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& info,
+                             bool descending) const {
+    // The keys side by side in one buffer: a sort compares them far more often than it makes them.
+    struct Key {
+        double Number; // NaN: the cell is no number
+        std::size_t Begin;
+        std::size_t End; // Begin == End: an empty cell
+        std::size_t Row;
+    };
+    std::string buffer;
+    std::vector<Key> keys;
+    keys.reserve(rows.size());
+    for (const std::size_t row : rows) {
+        const cli::BatchHouse& house = houses_[row];
+        const std::string& text = info.What == Kind::Address
+                                      ? house.Source.Address
+                                      : house.Carried[static_cast<std::size_t>(info.Index)];
+        const std::size_t begin = buffer.size();
+        AppendSortKey(text, buffer);
+        keys.push_back({CellNumber(text), begin, buffer.size(), row});
+    }
+    const std::string_view all(buffer);
+    const auto textOf = [&](const Key& k) { return all.substr(k.Begin, k.End - k.Begin); };
+    // Numbers by value, then texts, empty cells last whichever the direction.
+    const auto rank = [](const Key& k) {
+        return k.Begin == k.End ? 2 : std::isnan(k.Number) ? 1 : 0;
+    };
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (rank(a) != rank(b)) {
+            return rank(a) < rank(b);
+        }
+        const Key& first = descending ? b : a;
+        const Key& second = descending ? a : b;
+        switch (rank(a)) {
+        case 0:
+            return first.Number < second.Number;
+        case 1:
+            return textOf(first) < textOf(second);
+        default:
+            return false;
+        }
+    });
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i] = keys[i].Row;
+    }
+}
+
 double StockModel::SortValue(const cli::BatchHouse& house, int column) const {
     const ColumnInfo info = Info(column);
     switch (info.What) {
     case Kind::Line:
         return static_cast<double>(house.Source.Line);
     case Kind::Carried:
-        return CellNumber(house.Carried[static_cast<std::size_t>(info.Index)]);
     case Kind::Address:
-        return None;
+        return None; // ordered by OrderByText
     case Kind::Figure:
         break;
     }

@@ -59,6 +59,8 @@ private:
     // Shows the houses passing the filter in the current order; the current rows stay current.
     void Rebuild();
     void Order(std::vector<std::size_t>& rows) const;
+    void OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& info,
+                     bool descending) const;
 
     model::NumberLocale locale_;
     std::vector<std::string> carried_;
