@@ -198,7 +198,7 @@ void MainWindow::connectHandlers() {
     connect(ui_->saveButton, &QPushButton::clicked, this, on(&MainWindow::saveResults));
     connect(ui_->openHouseAction, &QAction::triggered, this, on(&MainWindow::openHouse));
     connect(ui_->saveHouseAction, &QAction::triggered, this, on(&MainWindow::saveHouse));
-    auto* stockAction = new QAction(QStringLiteral("Открыть жилой фонд…"), this);
+    auto* stockAction = new QAction(QStringLiteral("Открыть &жилой фонд…"), this);
     stockAction->setObjectName(QStringLiteral("openStockAction"));
     ui_->fileMenu->insertAction(ui_->saveHouseAction, stockAction);
     connect(stockAction, &QAction::triggered, this, on(&MainWindow::openStock));
