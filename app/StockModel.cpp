@@ -485,13 +485,6 @@ void RejectedModel::Append(const std::vector<cli::BatchHouse>& houses) {
     endInsertRows();
 }
 
-void RejectedModel::AddFileMessage(const QString& message) {
-    const int row = static_cast<int>(entries_.size());
-    beginInsertRows({}, row, row);
-    entries_.push_back({0, {}, {}, message});
-    endInsertRows();
-}
-
 int RejectedModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(entries_.size());
 }
@@ -507,7 +500,7 @@ QVariant RejectedModel::data(const QModelIndex& index, int role) const {
     const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
     switch (index.column()) {
     case 0:
-        return entry.Line == 0 ? QString() : QString::number(static_cast<qulonglong>(entry.Line));
+        return QString::number(static_cast<qulonglong>(entry.Line));
     case 1:
         return entry.Column;
     case 2:

@@ -82,7 +82,6 @@ public:
 
     void Reset();
     void Append(const std::vector<cli::BatchHouse>& houses);
-    void AddFileMessage(const QString& message);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -91,7 +90,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     struct Entry {
-        std::size_t Line = 0; // 0: a message about the whole file
+        std::size_t Line = 0;
         QString Column;
         QString Value;
         QString Message;

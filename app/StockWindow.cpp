@@ -303,10 +303,7 @@ void StockWindow::Start() {
     options.FirstBlock = 32;         // the first rows show at once
     StockRun::Handlers handlers;
     handlers.Opened = [this](bool usable) { Opened(usable); };
-    handlers.Message = [this](const QString& message) {
-        rejected_->AddFileMessage(message);
-        ShowNotice(message);
-    };
+    handlers.Message = [this](const QString& message) { ShowNotice(message); };
     handlers.Houses = [this](std::vector<cli::BatchHouse>& houses) { Arrived(houses); };
     handlers.Ended = [this](cli::BatchEnd end, const QString& failure) { Ended(end, failure); };
     running_ = true;
