@@ -186,7 +186,7 @@ QWidget* StockWindow::MakeTop() {
     progress_->setAccessibleName(QStringLiteral("Ход расчёта"));
     progressText_ = new QLabel(top);
     progressText_->setMinimumWidth(360);
-    progressText_->setAccessibleName(QStringLiteral("Ход расчёта"));
+    progressText_->setAccessibleName(QStringLiteral("Состояние расчёта"));
     stopButton_ = new QPushButton(QStringLiteral("Остановить"), top);
     stopButton_->setAccessibleName(stopButton_->text());
     connect(stopButton_, &QPushButton::clicked, this, [this] { Stop(); });
