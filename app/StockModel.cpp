@@ -3,6 +3,8 @@
 #include "HouseInput.h"
 #include "ResultFigures.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -165,6 +167,7 @@ void StockModel::Reset(std::vector<std::string> carriedColumns, bool economicsCo
     calculated_.clear();
     shown_.clear();
     sortColumn_ = -1;
+    rebuildPending_ = false;
     endResetModel();
 }
 
@@ -194,8 +197,6 @@ bool StockModel::Passes(const cli::BatchHouse& house) const {
 }
 
 void StockModel::Append(std::vector<cli::BatchHouse>& houses) {
-    const std::size_t first = houses_.size();
-    houses_.reserve(first + houses.size());
     std::vector<std::size_t> added;
     for (cli::BatchHouse& house : houses) {
         if (house.Figures) {
@@ -206,7 +207,6 @@ void StockModel::Append(std::vector<cli::BatchHouse>& houses) {
         }
         houses_.push_back(std::move(house));
     }
-    (void)first;
     if (added.empty()) {
         return;
     }
@@ -216,8 +216,11 @@ void StockModel::Append(std::vector<cli::BatchHouse>& houses) {
         beginInsertRows({}, row, row + static_cast<int>(added.size()) - 1);
         shown_.insert(shown_.end(), added.begin(), added.end());
         endInsertRows();
-    } else {
-        Rebuild();
+    } else if (!rebuildPending_) {
+        // Sorted, the new houses go among the others: one sort for the blocks of half a second,
+        // so that a long run does not sort a growing table for every block.
+        rebuildPending_ = true;
+        QTimer::singleShot(500, this, [this] { ShowWaiting(); });
     }
 }
 
@@ -321,6 +324,7 @@ double StockModel::SortValue(const cli::BatchHouse& house, int column) const {
 }
 
 void StockModel::Rebuild() {
+    rebuildPending_ = false;
     // The current and selected rows keep their houses: persistent indexes follow them.
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();

@@ -25,6 +25,12 @@ public:
     void Append(std::vector<cli::BatchHouse>& houses);
     // Shows only the houses whose address or a carried cell holds the text (any case).
     void SetFilter(const QString& text);
+    // Shows at once the houses a sorted table holds back for its next sort.
+    void ShowWaiting() {
+        if (rebuildPending_) {
+            Rebuild();
+        }
+    }
 
     // Every row of the run in input order, rejected ones too.
     const std::vector<cli::BatchHouse>& Houses() const { return houses_; }
@@ -59,8 +65,7 @@ private:
     // Shows the houses passing the filter in the current order; the current rows stay current.
     void Rebuild();
     void Order(std::vector<std::size_t>& rows) const;
-    void OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& info,
-                     bool descending) const;
+    void OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& info, bool descending) const;
 
     model::NumberLocale locale_;
     std::vector<std::string> carried_;
@@ -71,6 +76,7 @@ private:
     QString filter_;
     int sortColumn_ = -1; // none: input order
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    bool rebuildPending_ = false; // houses have come that a sorted table does not show yet
 };
 
 // The rejected rows: one row per message, with the line, the column, the value and the message

@@ -408,6 +408,7 @@ void StockWindow::ShowProgress() {
 }
 
 void StockWindow::Refresh() {
+    model_->ShowWaiting();
     std::vector<report::StockHouse> shown = model_->ShownHouses();
     totals_ = report::TotalsOf(shown, model_->RejectedCount());
     QString text;

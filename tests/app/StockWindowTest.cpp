@@ -45,6 +45,7 @@ private slots:
     void smallStockShowsPinnedFiguresRejectedRowAndTotals();
     void columnsSortByValueWithNoneLast();
     void filterNarrowsRowsAndTotals();
+    void sortedWhileCalculatingShowsEveryHouseInOrder();
     void savedTableIsTheProgramsBytes();
     void reportHasTextAndTheRightPageCount();
     void stopKeepsTheRowsFinishedInInputOrder();
@@ -248,6 +249,29 @@ void StockWindowTest::filterNarrowsRowsAndTotals() {
     QCOMPARE(window->Table()->verticalHeader()->count(), 1);
     window->FilterBox()->clear();
     QCOMPARE(window->Model().rowCount(), 4);
+}
+
+void StockWindowTest::sortedWhileCalculatingShowsEveryHouseInOrder() {
+    QByteArray sheet = "Address;EntranceCount;FloorCount;TariffGrowth\r\n";
+    for (int i = 1; i <= 400; ++i) {
+        sheet += "дом " + QByteArray::number(i) + ";" + QByteArray::number(1 + i % 12) + ";" +
+                 QByteArray::number(2 + i % 20) + ";1\r\n";
+    }
+    const auto window = Open(Write(QStringLiteral("sorted.csv"), sheet));
+    QTRY_VERIFY_WITH_TIMEOUT(!window->Houses().empty(), 60000);
+    QVERIFY(window->Running()); // the rest come into a sorted table
+    window->Table()->sortByColumn(Column(*window, QStringLiteral("Окупаемость, мес.")),
+                                  Qt::AscendingOrder);
+    WaitForEnd(*window);
+    QCOMPARE(window->Model().rowCount(), 400);
+    QCOMPARE(window->Totals().Calculated, std::size_t{400});
+    double before = -1;
+    for (int row = 0; row < 400; ++row) {
+        const model::SimulationResult& r = window->Model().HouseAt(row).Figures->Result;
+        const double months = r.PaybackFound ? r.PaybackDay / 30.0 : 1e9;
+        QVERIFY(months >= before);
+        before = months;
+    }
 }
 
 void StockWindowTest::savedTableIsTheProgramsBytes() {
