@@ -30,7 +30,7 @@ constexpr std::size_t Block = 4096;
 // reading's work.
 BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& record,
                         std::size_t carriedColumns, const BatchOptions& options,
-                        model::SimulationResult& days) {
+                        model::CalculationMemory& memory) {
     const std::size_t columns = input.Sheet->Header().size();
     const char delimiter = input.Sheet->Delimiter().value_or(';'); // a workbook splits no number
     sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name);
@@ -44,15 +44,8 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     }
     house.Messages = std::move(row.Messages);
     if (row.House) {
-        house.Figures = model::CalculateFigures(*row.House, options.Seed, days,
+        house.Figures = model::CalculateFigures(*row.House, options.Seed, memory,
                                                 options.Economics || options.EconomicsFigures);
-        if (house.Figures->Economics) {
-            // The discounted costs of every day price no result cell: a block of houses, or a
-            // window's whole stock, holds its figures without their memory (160 KB a house;
-            // assigning {} would keep it).
-            std::vector<double>().swap(house.Figures->Economics->ExistingCosts);
-            std::vector<double>().swap(house.Figures->Economics->PlannedCosts);
-        }
         if (!sheet::FiguresAreFinite(*house.Figures)) {
             house.Messages.push_back(
                 house.Source.File + ":" + std::to_string(house.Source.Line) +
@@ -75,8 +68,8 @@ std::vector<BatchHouse> CalculateBlock(const BatchRun::Input& input,
     std::vector<char> finished(records.size(), 0);
     ForEachOnThreads(
         records.size(), options.Jobs,
-        [&](std::size_t i, model::SimulationResult& days) {
-            houses[i] = CalculateRow(input, records[i], carriedColumns, options, days);
+        [&](std::size_t i, model::CalculationMemory& memory) {
+            houses[i] = CalculateRow(input, records[i], carriedColumns, options, memory);
             finished[i] = 1;
             ++done;
         },

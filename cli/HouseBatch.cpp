@@ -8,19 +8,19 @@
 namespace cli {
 
 void ForEachOnThreads(std::size_t count, unsigned jobs,
-                      const std::function<void(std::size_t, model::SimulationResult&)>& work,
+                      const std::function<void(std::size_t, model::CalculationMemory&)>& work,
                       const std::atomic<bool>* stop) {
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureLock;
     const auto run = [&] {
         try {
-            model::SimulationResult days; // its day series are reused from house to house
+            model::CalculationMemory memory; // day series and discount factors reused
             for (std::size_t i = next++; i < count; i = next++) {
                 if (stop != nullptr && *stop) {
                     break;
                 }
-                work(i, days);
+                work(i, memory);
             }
         } catch (...) {
             next = count; // the other threads stop after their current item
@@ -49,8 +49,8 @@ std::vector<model::HouseFigures> CalculateHouses(std::span<const model::ProjectP
                                                  std::uint32_t seed, unsigned jobs,
                                                  std::atomic<std::size_t>* done, bool economics) {
     std::vector<model::HouseFigures> figures(houses.size());
-    ForEachOnThreads(houses.size(), jobs, [&](std::size_t i, model::SimulationResult& days) {
-        figures[i] = model::CalculateFigures(houses[i], seed, days, economics);
+    ForEachOnThreads(houses.size(), jobs, [&](std::size_t i, model::CalculationMemory& memory) {
+        figures[i] = model::CalculateFigures(houses[i], seed, memory, economics);
         if (done != nullptr) {
             ++*done;
         }

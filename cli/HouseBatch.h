@@ -17,7 +17,7 @@ namespace cli {
 // Once `stop` is set no item is started (items run in about increasing order, so the items done
 // are the first ones but for those the threads had started).
 void ForEachOnThreads(std::size_t count, unsigned jobs,
-                      const std::function<void(std::size_t, model::SimulationResult&)>& work,
+                      const std::function<void(std::size_t, model::CalculationMemory&)>& work,
                       const std::atomic<bool>* stop = nullptr);
 
 // Calculates every house with the same seed on `jobs` threads; figures[i] belongs to houses[i],

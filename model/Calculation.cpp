@@ -15,15 +15,38 @@ void Calculate(const ProjectParameters& p, std::uint32_t seed, SimulatedDays day
     }
 }
 
+namespace {
+
+// Goes on until both the report's and the economics' figures are found.
+class FiguresObserver final : public DayObserver {
+public:
+    FiguresObserver(EconomicsRun& economics, const SimulationResult& run)
+        : economics_(economics), run_(run) {}
+    int FirstDayToAsk() const override { return economics_.HorizonLastDay(); }
+    int AfterDay(int day) override {
+        const bool economicsGoOn = economics_.AddDays(day);
+        return economicsGoOn || !run_.PaybackFound ? day + 1 : -1;
+    }
+
+private:
+    EconomicsRun& economics_;
+    const SimulationResult& run_;
+};
+
+} // namespace
+
 HouseFigures CalculateFigures(const ProjectParameters& p, std::uint32_t seed,
-                              SimulationResult& days, bool economics) {
-    // The days after payback change none of the report's figures; the economics price them all.
-    Calculate(p, seed, economics ? SimulatedDays::All : SimulatedDays::UntilPayback, days);
+                              CalculationMemory& memory, bool economics) {
+    SimulationResult& days = memory.Days;
     std::optional<EconomicsFigures> economicsFigures;
     if (economics) {
-        economicsFigures = CalculateEconomics(p, days, EconomicsInputsOf(p));
-        economicsFigures->ExistingCosts = {};
-        economicsFigures->PlannedCosts = {};
+        ComputeDailyEnergy(p, days);
+        EconomicsRun run(p, days, EconomicsInputsOf(p), memory.Economics);
+        FiguresObserver observer(run, days);
+        RunSimulationWhile(p, days, seed, observer);
+        economicsFigures = run.Figures();
+    } else {
+        Calculate(p, seed, SimulatedDays::UntilPayback, days);
     }
     std::vector<DayRecord> existingDays = std::move(days.ExistingDays);
     std::vector<DayRecord> plannedDays = std::move(days.PlannedDays);

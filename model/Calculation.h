@@ -31,10 +31,16 @@ struct HouseFigures {
     std::optional<EconomicsFigures> Economics;
 };
 
+// Working memory of the calculations of one thread, kept from house to house.
+struct CalculationMemory {
+    SimulationResult Days;
+    EconomicsMemory Economics;
+};
+
 // Calculates a house, all its report's figures out, and its economics when `economics` is set.
-// Without the economics the simulation stops after the payback day. `days` is working memory whose
-// day series are kept for the next house.
+// The simulation stops after the last day the figures need: the payback day, and with the
+// economics also the horizon's last day and the discounted payback day. No day series is kept.
 HouseFigures CalculateFigures(const ProjectParameters& p, std::uint32_t seed,
-                              SimulationResult& days, bool economics = false);
+                              CalculationMemory& memory, bool economics = false);
 
 } // namespace model

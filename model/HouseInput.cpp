@@ -1,6 +1,5 @@
 #include "HouseInput.h"
 
-#include "InputReading.h"
 #include "Saturate.h"
 #include "TrafficEstimate.h"
 

@@ -13,6 +13,11 @@
 
 namespace model {
 
+// The page's message for a value outside its field's range.
+inline constexpr std::string_view OutOfRangeMessage =
+    "Изменяемое значение вышло за допустимые пределы.\n"
+    "Пожалуйста, иземеняйте параметры только в допустымых пределах.";
+
 // How a text of the input page (or of a spreadsheet cell) becomes a field of the project.
 enum class FieldKind {
     Text,    // taken as it stands

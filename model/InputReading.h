@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HouseInput.h"
 #include "NumberFormat.h"
 #include "ProjectParameters.h"
 
@@ -23,9 +24,6 @@ public:
     virtual void ShowMessage(const std::string& message) = 0;
 };
 
-inline constexpr std::string_view OutOfRangeMessage =
-    "Изменяемое значение вышло за допустимые пределы.\n"
-    "Пожалуйста, иземеняйте параметры только в допустымых пределах.";
 inline constexpr std::string_view FillInMessage =
     "Необходимо заполнить все поля.\n"
     "В поля должны быть внесены значения соответствующих типов.";

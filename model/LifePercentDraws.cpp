@@ -22,8 +22,11 @@ inline std::uint32_t Mix(std::uint32_t current, std::uint32_t following, std::ui
 // release target does not assume them, so where the platform can choose at load time there is also
 // an AVX2 variant, taken only on processors that have it. The work is on integers only: every
 // variant gives the same draws. Clang takes the variants only on a function's first declaration,
-// which is inline in the header here; its builds (the fuzz targets) go without.
-#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__) && !defined(__clang__)
+// which is inline in the header here; its builds (the fuzz targets) go without. So do sanitizer
+// builds: the variant is chosen by a loader hook that runs before a sanitizer's runtime is ready.
+#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__) && !defined(__clang__) &&       \
+    !defined(VIRASVET_NO_CPU_VARIANTS) && !defined(__SANITIZE_ADDRESS__) &&                        \
+    !defined(__SANITIZE_THREAD__)
 #define WITH_AVX2_VARIANT __attribute__((target_clones("avx2", "default")))
 #else
 #define WITH_AVX2_VARIANT

@@ -80,6 +80,7 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
     const std::uint32_t rows = std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
     going_.assign(static_cast<std::size_t>(rows) * groups_.size(), 0);
+    goingOnDay_.assign(rows, 0);
 }
 
 void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
@@ -92,14 +93,18 @@ void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t 
         draws.Skip(count);
         const std::int32_t goes = day + lives[0];
         if (goes < SimulationDays) {
-            going[(static_cast<std::uint32_t>(goes) & dayMask_) * stride] += count;
+            const std::uint32_t row = static_cast<std::uint32_t>(goes) & dayMask_;
+            going[row * stride] += count;
+            goingOnDay_[row] += count;
         }
         return;
     }
     for (std::int64_t i = 0; i < count; ++i) {
         const std::int32_t goes = day + lives[draws.Next()];
         if (goes < SimulationDays) {
-            ++going[(static_cast<std::uint32_t>(goes) & dayMask_) * stride];
+            const std::uint32_t row = static_cast<std::uint32_t>(goes) & dayMask_;
+            ++going[row * stride];
+            ++goingOnDay_[row];
         }
     }
 }
@@ -112,8 +117,12 @@ void ReplacementCalendar::Fill(LifePercentDraws& draws) {
 }
 
 std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
-    std::int64_t* const today =
-        going_.data() + (static_cast<std::uint32_t>(day) & dayMask_) * groups_.size();
+    const std::uint32_t row = static_cast<std::uint32_t>(day) & dayMask_;
+    if (goingOnDay_[row] == 0) {
+        return 0;
+    }
+    goingOnDay_[row] = 0;
+    std::int64_t* const today = going_.data() + row * groups_.size();
     std::int64_t replaced = 0;
     for (std::size_t g = 0; g < groups_.size(); ++g) {
         const std::int64_t count = today[g];

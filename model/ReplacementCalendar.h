@@ -44,6 +44,8 @@ private:
     // Lamps going, by day and group: going_[(day & dayMask_) * groups_.size() + g]. No lamp goes
     // more than the longest life ahead, so the rows of that many days are used round and round.
     std::vector<std::int64_t> going_;
+    // Lamps going by day, all groups together, so that a day on which none goes costs one look.
+    std::vector<std::int64_t> goingOnDay_;
     std::uint32_t dayMask_ = 0;
 };
 

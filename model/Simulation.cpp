@@ -25,8 +25,9 @@ void ComputeDailyEnergy(const ProjectParameters& p, SimulationResult& r) {
 
 namespace {
 
-void Simulate(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed,
-              bool untilPayback) {
+// Simulates day after day while goOn(day) holds for the day just simulated.
+template <typename GoOn>
+void Simulate(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed, GoOn goOn) {
     PrepareResult(p, r);
     // The draws come in the order of a day loop that visits every lamp every day: the existing
     // pools, the planned pools, then day by day the existing and the planned replacements.
@@ -51,7 +52,7 @@ void Simulate(const ProjectParameters& p, SimulationResult& r, std::uint32_t see
         plannedSum += planned.DailyEnergyCost;
         RecordDay(r, day, existingSum, existingReplaced, existing.LampPrice, plannedSum,
                   plannedReplaced, planned.LampPrice);
-        if (untilPayback && r.PaybackFound) {
+        if (!goOn(day)) {
             break;
         }
     }
@@ -60,12 +61,24 @@ void Simulate(const ProjectParameters& p, SimulationResult& r, std::uint32_t see
 } // namespace
 
 void RunSimulation(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed) {
-    Simulate(p, r, seed, false);
+    Simulate(p, r, seed, [](int) { return true; });
 }
 
 void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& r,
                                std::uint32_t seed) {
-    Simulate(p, r, seed, true);
+    Simulate(p, r, seed, [&r](int) { return !r.PaybackFound; });
+}
+
+void RunSimulationWhile(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed,
+                        DayObserver& observer) {
+    int askAfter = observer.FirstDayToAsk();
+    Simulate(p, r, seed, [&](int day) {
+        if (day < askAfter) {
+            return true;
+        }
+        askAfter = observer.AfterDay(day);
+        return askAfter >= 0;
+    });
 }
 
 } // namespace model

@@ -20,4 +20,20 @@ void RunSimulation(const ProjectParameters& p, SimulationResult& result, std::ui
 void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& result,
                                std::uint32_t seed);
 
+// Asked, on the days it names, whether a run should go on.
+class DayObserver {
+public:
+    virtual ~DayObserver() = default;
+    // The first day after whose simulation the observer is asked.
+    virtual int FirstDayToAsk() const = 0;
+    // Days up to `day` are in the result's day series. Returns the next day to be asked after,
+    // or a negative number to stop the run here.
+    virtual int AfterDay(int day) = 0;
+};
+
+// RunSimulation stopped after the day on which `observer` says so: the figures of the days
+// simulated are RunSimulation's, the day series are filled up to that day.
+void RunSimulationWhile(const ProjectParameters& p, SimulationResult& result, std::uint32_t seed,
+                        DayObserver& observer);
+
 } // namespace model

@@ -1,5 +1,7 @@
 #include "SimulationPlan.h"
 
+#include "TrafficEstimate.h"
+
 #include <algorithm>
 
 namespace model {
@@ -63,8 +65,7 @@ SchemePlan PlanPlannedScheme(const ProjectParameters& p, const SimulationResult&
     // Passages per day that the residents of one floor make; a landing is passed by its own floor
     // and all floors above, a flight by the floors above it. The integer switch-on count of the
     // floor above is added to the real passages and truncated, floor by floor.
-    const double passages =
-        p.ResidentsPerFlat * p.FlatsPerFloor * p.IndividualityCoefficient * p.PassagesPerResident;
+    const double passages = PassagesPerFloor(p);
     const auto stack = [passages](std::int32_t count, double holdTime) {
         std::vector<ZoneWear> wear(std::max(count, 0));
         for (std::int32_t i = count - 1; i >= 0; --i) {

@@ -34,14 +34,15 @@ double LandingWeightSum(std::int32_t floorCount, bool hasLift, std::uint8_t lift
     return sum;
 }
 
+double PassagesPerFloor(const ProjectParameters& p) {
+    const double passages =
+        p.ResidentsPerFlat * p.FlatsPerFloor * p.IndividualityCoefficient * p.PassagesPerResident;
+    return std::isnan(passages) ? 0 : passages;
+}
+
 void EstimatePlannedBurnHours(ProjectParameters& p, const std::function<void()>& refreshPage) {
     const std::int32_t n = std::max<std::int32_t>(p.FloorCount, 1);
-    double passagesPerFloor =
-        p.ResidentsPerFlat * p.FlatsPerFloor * p.IndividualityCoefficient * p.PassagesPerResident;
-    // Not a number only where a zero factor met an overflowed product: there is no traffic.
-    if (std::isnan(passagesPerFloor)) {
-        passagesPerFloor = 0;
-    }
+    const double passagesPerFloor = PassagesPerFloor(p);
     const double weightSum = LandingWeightSum(n, p.HasLift, p.LiftModel);
     const double vestibulePassages = n * passagesPerFloor;
     const double landingPassages = (weightSum / n) * passagesPerFloor;

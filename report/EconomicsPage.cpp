@@ -19,8 +19,6 @@
 namespace report {
 namespace {
 
-constexpr int DaysPerYear = 365;
-
 QString Number(double value, const char* pattern, const model::NumberLocale& locale) {
     return QString::fromStdString(model::FormatNumber(value, pattern, locale));
 }
@@ -105,10 +103,10 @@ void DrawSavingChart(QPainter& painter, const QRectF& area, const model::Economi
 
     painter.setFont(PictureFont(8));
     // Years along the bottom, the saving's range along the left.
-    const int years = (lastDay + 1 + DaysPerYear - 1) / DaysPerYear;
+    const int years = (lastDay + 1 + model::DaysPerYear - 1) / model::DaysPerYear;
     const int yearStep = std::max(1, years / 10);
     for (int year = 0; year <= years; year += yearStep) {
-        const double at = x(std::min(year * DaysPerYear, lastDay + 1));
+        const double at = x(std::min(year * model::DaysPerYear, lastDay + 1));
         painter.setPen(QPen(QColor(220, 220, 220), 1));
         painter.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom()));
         painter.setPen(Qt::black);

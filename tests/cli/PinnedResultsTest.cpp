@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -49,6 +50,20 @@ const std::array<std::string, 3> ExpectedRows = {
     "2227,32;158,64;;;20261207",
 };
 
+// The same houses with economics inputs of their own, pinned from the day-by-day valuation:
+// 1: tariff +5 %, lamps +3 %, 8 %, one year: discounted payback on day 376, after the horizon's
+//    last day 364, and a return rate barely above 0;
+// 2: tariff +10 %, lamps -5 %, 12 %, three years, 0,4 kg CO2 a kWh;
+// 3: 5 % over ten years without any payback: no return rate.
+const std::string EconomicsColumns =
+    ";TariffGrowth;LampPriceGrowth;DiscountRate;HorizonYears;EmissionFactor";
+const std::array<std::string, 3> EconomicsInputs = {"5;3;8;1;0", "10;-5;12;3;0,4", "0;0;5;10;0,5"};
+const std::array<std::string, 3> ExpectedEconomics = {
+    "1;376;12,5;-1698,43;1,11;21077,76;45738,75;0,000",
+    "1;827;27,6;24791,24;34,87;17062,07;33441,66;6,825",
+    "0;;;-7878145,46;;18238,32;25168,88;9,119",
+};
+
 using cli_test::Outcome;
 
 class PinnedResults : public cli_test::ProgramRun {
@@ -72,6 +87,29 @@ TEST_F(PinnedResults, EveryCellOfHousesWithDistinctInputs) {
     ASSERT_EQ(rows.size(), 4u) << run.Out;
     for (std::size_t i = 0; i < ExpectedRows.size(); ++i) {
         EXPECT_EQ(rows[i + 1], ExpectedRows[i]);
+    }
+}
+
+TEST_F(PinnedResults, EconomicsOfHousesWithDistinctInputs) {
+    std::string houses = Header.substr(0, Header.size() - 1) + EconomicsColumns + "\n";
+    std::size_t start = 0;
+    for (const std::string& inputs : EconomicsInputs) {
+        const std::size_t end = Houses.find('\n', start);
+        houses += Houses.substr(start, end - start) + ";" + inputs + "\n";
+        start = end + 1;
+    }
+    Write("houses.csv", houses);
+    const Outcome run = Calc("--seed 20261207 houses.csv");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::vector<std::string> rows = Rows(run.Out);
+    ASSERT_EQ(rows.size(), 4u) << run.Out;
+    EXPECT_TRUE(rows[0].ends_with(";Seed;DiscountedPaybackFound;DiscountedPaybackDay;"
+                                  "DiscountedPaybackMonths;NetPresentValue;InternalRateOfReturn;"
+                                  "EnergySavedPerYear;MoneySavedFirstYear;CO2AvoidedPerYear"))
+        << rows[0];
+    for (std::size_t i = 0; i < ExpectedRows.size(); ++i) {
+        // The report's own cells do not change with the economics.
+        EXPECT_EQ(rows[i + 1], ExpectedRows[i] + ";" + ExpectedEconomics[i]);
     }
 }
 

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace model;
 
@@ -136,4 +139,83 @@ TEST(Economics, YearlySavingsAndEmissions) {
     EXPECT_DOUBLE_EQ(f.EnergySavedPerYear, 3650);
     EXPECT_DOUBLE_EQ(f.MoneySavedFirstYear, 5475);
     EXPECT_DOUBLE_EQ(f.CO2AvoidedPerYear, 1.825);
+}
+
+namespace {
+
+struct RatesCase {
+    double TariffGrowth, LampPriceGrowth, DiscountRate;
+    std::int32_t HorizonYears;
+    double BlockPrice; // roubles: moves the payback from days to never
+};
+
+} // namespace
+
+// The calculation of a house's figures stops its simulation as soon as the economics have what
+// they need; its figures must be those of the whole run priced day by day, bit for bit, whether
+// the discounted payback falls before the horizon's end, after it, or never.
+TEST(Economics, FiguresOfAShortenedRunEqualThoseOfTheWholeRun) {
+    const RatesCase cases[] = {
+        {0, 0, 0, 10, 350},   {5, 3, 8, 10, 350},       {5, 3, 8, 1, 350},
+        {0, 0, 30, 1, 2000},  {-20, 10, 0, 2, 350},     {10, -5, 12, 3, 5000},
+        {0, 0, 5, 10, 90000}, {100, 100, 100, 27, 350}, {0, 0, 100, 27, 9000},
+    };
+    CalculationMemory memory; // kept from case to case, as the batch keeps it
+    for (const RatesCase& c : cases) {
+        ProjectParameters p = test_support::StartUpCalculation();
+        p.TariffGrowth = c.TariffGrowth;
+        p.LampPriceGrowth = c.LampPriceGrowth;
+        p.DiscountRate = c.DiscountRate;
+        p.HorizonYears = c.HorizonYears;
+        p.BlockPrice = c.BlockPrice;
+        SimulationResult whole;
+        Calculate(p, 2718, SimulatedDays::All, whole);
+        const EconomicsFigures expected = CalculateEconomics(p, whole, EconomicsInputsOf(p));
+        const HouseFigures figures = CalculateFigures(p, 2718, memory, true);
+        ASSERT_TRUE(figures.Economics);
+        const EconomicsFigures& f = *figures.Economics;
+        const std::string label = std::to_string(c.DiscountRate) + "% " +
+                                  std::to_string(c.HorizonYears) + " years, block " +
+                                  std::to_string(c.BlockPrice);
+        EXPECT_EQ(f.DiscountedPaybackFound, expected.DiscountedPaybackFound) << label;
+        EXPECT_EQ(f.DiscountedPaybackDay, expected.DiscountedPaybackDay) << label;
+        EXPECT_EQ(f.NetPresentValue, expected.NetPresentValue) << label;
+        EXPECT_EQ(f.InternalRateOfReturn.Found, expected.InternalRateOfReturn.Found) << label;
+        EXPECT_EQ(f.InternalRateOfReturn.Percent, expected.InternalRateOfReturn.Percent) << label;
+        EXPECT_EQ(figures.Result.PaybackDay, whole.PaybackDay) << label;
+        EXPECT_EQ(figures.Result.PaybackCostExisting, whole.PaybackCostExisting) << label;
+        EXPECT_TRUE(f.ExistingCosts.empty()) << "the batch keeps no day series";
+        // The chart's series end where the run ends, with the horizon's value on its last day.
+        const int horizon = HorizonLastDay(c.HorizonYears);
+        EXPECT_EQ(expected.NetPresentValue,
+                  expected.ExistingCosts[horizon] - expected.PlannedCosts[horizon]);
+    }
+}
+
+// The value of the house with its tariff scaled by a and its prices by b, from one run, against
+// a whole calculation of the house scaled by hand.
+TEST(Economics, ValueWithScaledTariffAndPricesFollowsFromOneRun) {
+    ProjectParameters p = test_support::StartUpCalculation();
+    p.TariffGrowth = 4;
+    p.LampPriceGrowth = 6;
+    p.DiscountRate = 9;
+    p.HorizonYears = 7;
+    CalculationMemory memory;
+    const NetPresentValueParts parts = CalculateFigures(p, 99, memory, true).Economics->ValueParts;
+    EXPECT_NEAR(parts.At(1, 1), CalculateFigures(p, 99, memory, true).Economics->NetPresentValue,
+                1e-6);
+    for (const auto& [tariff, prices] :
+         std::vector<std::pair<double, double>>{{1.04, 1.06}, {1.2167, 1.4185}, {0.5, 2}}) {
+        ProjectParameters scaled = p;
+        scaled.Tariff *= tariff;
+        for (double* price :
+             {&scaled.ExistingLampPrice, &scaled.PlannedLampPrice, &scaled.ExistingFittingPrice,
+              &scaled.ExistingFittingInstallPrice, &scaled.PlannedFittingPrice,
+              &scaled.PlannedFittingInstallPrice, &scaled.BlockPrice, &scaled.BlockInstallPrice}) {
+            *price *= prices;
+        }
+        const double whole = CalculateFigures(scaled, 99, memory, true).Economics->NetPresentValue;
+        EXPECT_NEAR(parts.At(tariff, prices), whole, 1e-9 * std::abs(whole) + 1e-6)
+            << tariff << " " << prices;
+    }
 }
