@@ -152,7 +152,8 @@ StockWindow::StockWindow(const QString& fileName, std::uint32_t seed,
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setSingleShot(true);
     refreshTimer_->setInterval(300);
-    connect(refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });
+    connect(refreshTimer_, &QTimer::timeout, this,
+            [this] { RunGuarded(this, [this] { Refresh(); }); });
     resize(1100, 700);
     Start();
 }
@@ -210,8 +211,10 @@ QWidget* StockWindow::MakeHousesPage() {
     filter_->setAccessibleName(filterLabel->text());
     filterLabel->setBuddy(filter_);
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        model_->SetFilter(text);
-        refreshTimer_->start(0);
+        RunGuarded(this, [&] {
+            model_->SetFilter(text);
+            refreshTimer_->start(0);
+        });
     });
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filter_, 1);
@@ -233,7 +236,7 @@ QWidget* StockWindow::MakeHousesPage() {
     table_->setAccessibleDescription(
         QStringLiteral("Enter или двойной щелчок открывает дом в главном окне"));
     connect(table_, &QTableView::activated, this,
-            [this](const QModelIndex& index) { OpenRow(index.row()); });
+            [this](const QModelIndex& index) { RunGuarded(this, [&] { OpenRow(index.row()); }); });
     totalsText_ = new QLabel(splitter);
     totalsText_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     totalsText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -301,11 +304,18 @@ void StockWindow::Start() {
     options.Jobs = std::max(1u, std::thread::hardware_concurrency());
     options.EconomicsFigures = true; // the yearly savings of every house
     options.FirstBlock = 32;         // the first rows show at once
+    // Every handler runs guarded: no exception crosses the event loop.
     StockRun::Handlers handlers;
-    handlers.Opened = [this](bool usable) { Opened(usable); };
-    handlers.Message = [this](const QString& message) { ShowNotice(message); };
-    handlers.Houses = [this](std::vector<cli::BatchHouse>& houses) { Arrived(houses); };
-    handlers.Ended = [this](cli::BatchEnd end, const QString& failure) { Ended(end, failure); };
+    handlers.Opened = [this](bool usable) { RunGuarded(this, [&] { Opened(usable); }); };
+    handlers.Message = [this](const QString& message) {
+        RunGuarded(this, [&] { ShowNotice(message); });
+    };
+    handlers.Houses = [this](std::vector<cli::BatchHouse>& houses) {
+        RunGuarded(this, [&] { Arrived(houses); });
+    };
+    handlers.Ended = [this](cli::BatchEnd end, const QString& failure) {
+        RunGuarded(this, [&] { Ended(end, failure); });
+    };
     running_ = true;
     stopButton_->setEnabled(true);
     progress_->setValue(0);
