@@ -15,7 +15,7 @@ namespace {
 QString AskStockFile(QWidget* parent, const QString& previous) {
     return QFileDialog::getOpenFileName(
         parent, QStringLiteral("Открыть жилой фонд"), previous,
-        QStringLiteral("Таблицы домов (*.csv *.xlsx);;Все файлы (*)"));
+        QStringLiteral("Таблицы домов (*.csv *.xlsx *.ods);;Все файлы (*)"));
 }
 
 // A file the stock may read: a regular file (a pipe would keep the reading waiting for ever).

@@ -54,9 +54,10 @@ QString SaveName(QWidget* parent, const QString& title, const QString& suggested
 StockWindow::Questions Dialogs() {
     StockWindow::Questions questions;
     questions.TableFileName = [](QWidget* parent, const QString& suggested) {
-        return SaveName(
-            parent, QStringLiteral("Сохранить таблицу"), suggested,
-            {QStringLiteral("Книга Excel (*.xlsx)"), QStringLiteral("Таблица CSV (*.csv)")});
+        return SaveName(parent, QStringLiteral("Сохранить таблицу"), suggested,
+                        {QStringLiteral("Книга Excel (*.xlsx)"),
+                         QStringLiteral("Таблица OpenDocument (*.ods)"),
+                         QStringLiteral("Таблица CSV (*.csv)")});
     };
     questions.ReportFileName = [](QWidget* parent, const QString& suggested) {
         return SaveName(parent, QStringLiteral("Сохранить отчёт"), suggested,

@@ -1,6 +1,7 @@
 #include "BatchResults.h"
 
 #include "InputSheet.h"
+#include "ResultOutput.h"
 
 namespace cli {
 
@@ -8,10 +9,12 @@ ResultWriter::ResultWriter(const QString& fileName, const ResultFormat& format,
                            const std::vector<std::string>& carriedColumns, bool economics,
                            std::uint32_t seed)
     : economics_(economics), seed_(seed) {
-    const bool workbook = IsWorkbookName(fileName.toStdString());
-    locale_ = sheet::CellLocale(workbook ? ',' : format.Delimiter);
-    output_ = workbook ? WorkbookResults(fileName)
-                       : CsvResults(fileName, {format.Delimiter, format.ByteOrderMark});
+    const ResultKind kind = ResultKindOf(fileName);
+    locale_ = sheet::CellLocale(kind == ResultKind::Csv ? format.Delimiter : ',');
+    output_ = kind == ResultKind::Workbook ? WorkbookResults(fileName)
+              : kind == ResultKind::OpenDocument
+                  ? OdsResults(fileName)
+                  : CsvResults(fileName, {format.Delimiter, format.ByteOrderMark});
     std::vector<std::string> names = carriedColumns;
     const std::vector<std::string> resultNames = sheet::ResultColumns(economics);
     names.insert(names.end(), resultNames.begin(), resultNames.end());

@@ -22,8 +22,9 @@ struct ResultFormat {
 // columns, one row a house (a rejected one without figures) in the order given.
 class ResultWriter {
 public:
-    // Opens the results (a workbook when the name ends in ".xlsx", CSV to standard output when it
-    // is empty) and writes the header. Throws std::runtime_error with the message.
+    // Opens the results (a workbook when the name ends in ".xlsx", an OpenDocument spreadsheet in
+    // ".ods", CSV to standard output when it is empty; an extension nothing here writes is
+    // refused) and writes the header. Throws std::runtime_error with the message.
     ResultWriter(const QString& fileName, const ResultFormat& format,
                  const std::vector<std::string>& carriedColumns, bool economics,
                  std::uint32_t seed);

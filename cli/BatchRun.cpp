@@ -149,6 +149,9 @@ void BatchRun::MapCarriedColumns() {
         if (const std::string note = input->Sheet->Note(); !note.empty()) {
             receiver_->FileMessage(input->Name + ": " + note);
         }
+        if (const std::string note = sheet::KeyFieldsNote(input->Fields); !note.empty()) {
+            receiver_->FileMessage(input->Name + ": " + note);
+        }
     }
 }
 

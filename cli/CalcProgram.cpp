@@ -104,7 +104,7 @@ void DeclareOptions(QCommandLineParser& parser, const Options& o) {
                        o.Encoding, o.NoBom, o.MaxErrors, o.Economics});
     parser.addPositionalArgument(
         QStringLiteral("файлы"),
-        QStringLiteral("Таблицы домов CSV или книги .xlsx (первый лист); '-' — стандартный ввод."),
+        QStringLiteral("Таблицы домов CSV, книги .xlsx или таблицы .ods; '-' — стандартный ввод."),
         QStringLiteral("файл..."));
 }
 

@@ -11,8 +11,8 @@
 
 namespace cli {
 
-// Runs work(i, days) for every i below count on `jobs` threads, in no particular order; `days` is
-// the thread's working memory for calculations, kept from item to item. An exception of an item
+// Runs work(i, memory) for every i below count on `jobs` threads, in no particular order; `memory`
+// is the thread's working memory for calculations, kept from item to item. An exception of an item
 // stops the others after their current item and is raised again here once every thread has ended.
 // Once `stop` is set no item is started (items run in about increasing order, so the items done
 // are the first ones but for those the threads had started).

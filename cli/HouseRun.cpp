@@ -8,6 +8,9 @@
 #include <iostream>
 #include <optional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace cli {
 namespace {
 
@@ -86,12 +89,23 @@ private:
     std::optional<Progress> progress_;
 };
 
+// Whether standard input is redirected from the file the results would replace.
+bool StandardInputIs(const QString& output) {
+    struct stat in {};
+    struct stat out {};
+    return ::fstat(STDIN_FILENO, &in) == 0 && S_ISREG(in.st_mode) &&
+           ::stat(output.toStdString().c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+           in.st_ino == out.st_ino;
+}
+
 // An input that -o names: results written over it would destroy it before it is read.
 const std::string* InputNamedAsOutput(const RunOptions& options) {
     for (const std::string& name : options.Files) {
         std::error_code code;
-        if (!options.OutputFile.isEmpty() && name != "-" &&
-            std::filesystem::equivalent(name, options.OutputFile.toStdString(), code)) {
+        if (!options.OutputFile.isEmpty() &&
+            (name == "-"
+                 ? StandardInputIs(options.OutputFile)
+                 : std::filesystem::equivalent(name, options.OutputFile.toStdString(), code))) {
             return &name;
         }
     }

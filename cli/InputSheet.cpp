@@ -1,5 +1,7 @@
 #include "InputSheet.h"
 
+#include "OdsSheet.h"
+#include "WorkbookParts.h"
 #include "XlsxSheet.h"
 
 #include <algorithm>
@@ -28,7 +30,7 @@ public:
         }
         file_ = std::fopen(name.c_str(), "rb");
         if (file_ == nullptr) {
-            throw sheet::SheetError(std::string("не удаётся открыть: ") + std::strerror(errno));
+            throw sheet::SheetError("не удаётся открыть: " + sheet::SystemMessage(errno));
         }
     }
     ~CsvInput() override {
@@ -76,7 +78,7 @@ private:
             return true;
         }
         if (std::ferror(file_)) {
-            throw sheet::SheetError(std::string("ошибка чтения: ") + std::strerror(errno));
+            throw sheet::SheetError("ошибка чтения: " + sheet::SystemMessage(errno));
         }
         ended_ = true;
         reader_.Finish();
@@ -91,37 +93,71 @@ private:
     std::uint64_t bytesRead_ = 0;
 };
 
-class WorkbookInput : public InputSheet {
+// A workbook, .xlsx or .ods.
+template <class Book> class WorkbookInput : public InputSheet {
 public:
     explicit WorkbookInput(const std::string& name) : reader_(name) {}
 
-    void ReadHeader() override { reader_.ReadHeader(); }
+    void ReadHeader() override {}
     bool ReadRecords(std::size_t wanted, std::vector<sheet::SheetRecord>& records) override {
         return reader_.ReadRecords(wanted, records);
     }
     const std::vector<std::string>& Header() const override { return reader_.Header(); }
     std::size_t HeaderLine() const override { return reader_.HeaderLine(); }
     std::optional<char> Delimiter() const override { return std::nullopt; }
-    std::string Note() const override { return {}; }
+    std::string Note() const override { return reader_.Note(); }
     std::uint64_t BytesRead() const override { return reader_.BytesRead(); }
 
 private:
-    sheet::XlsxSheet reader_;
+    Book reader_;
 };
 
-} // namespace
-
-bool IsWorkbookName(const std::string& name) {
-    constexpr std::string_view extension = ".xlsx";
+bool EndsWith(const std::string& name, std::string_view extension) {
     return name.size() > extension.size() &&
            std::equal(
                extension.begin(), extension.end(), name.end() - extension.size(),
                [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
+// The first bytes of a file; empty when it cannot be read (opening it says why).
+std::string FirstBytes(const std::string& name) {
+    std::string bytes(8, '\0');
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    if (file == nullptr) {
+        return {};
+    }
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    std::fclose(file);
+    return bytes;
+}
+
+} // namespace
+
+bool IsWorkbookName(const std::string& name) {
+    return EndsWith(name, ".xlsx");
+}
+
 std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding) {
-    if (IsWorkbookName(name)) {
-        return std::make_unique<WorkbookInput>(name);
+    std::error_code code;
+    if (name == "-" || !std::filesystem::is_regular_file(name, code)) {
+        return std::make_unique<CsvInput>(name, encoding);
+    }
+    // The content decides, not the name: a legacy workbook saved as .csv or .xlsx is refused in
+    // words, a workbook under another name read as what it is.
+    const std::string start = FirstBytes(name);
+    const bool workbookName = EndsWith(name, ".xlsx") || EndsWith(name, ".ods");
+    if (sheet::IsZipArchive(start) || (start.empty() && workbookName)) {
+        if (EndsWith(name, ".ods") || (!EndsWith(name, ".xlsx") && sheet::IsOpenDocument(name))) {
+            return std::make_unique<WorkbookInput<sheet::OdsSheet>>(name);
+        }
+        return std::make_unique<WorkbookInput<sheet::XlsxSheet>>(name);
+    }
+    if (const std::optional<std::string> why = sheet::NotATextSheet(start)) {
+        throw sheet::SheetError(*why);
+    }
+    if (workbookName && !start.empty()) {
+        throw sheet::SheetError("это не книга " + name.substr(name.rfind('.')) +
+                                ": файл не архив zip (повреждён или это другой формат)");
     }
     return std::make_unique<CsvInput>(name, encoding);
 }

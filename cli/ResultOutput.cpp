@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include <xlsxwriter.h>
+#include <zip.h>
 
 #include <cerrno>
 #include <charconv>
@@ -101,8 +102,10 @@ private:
     std::string text_;
 };
 
-// A workbook is written by the library under a temporary name beside the target, which it takes
-// once complete and on the disk.
+// A workbook is written by the library into an unnamed file beside the target (nothing is left
+// behind, whatever stops the program), with its own temporary files there too (a full disk
+// there is the output's, and is seen). The file takes the target's name once complete, checked
+// and on the disk, with the mode of the file it replaces.
 class WorkbookOutput : public ResultOutput {
 public:
     explicit WorkbookOutput(const QString& fileName) : fileName_(fileName) {
@@ -111,22 +114,28 @@ public:
         if (target.isSymLink()) {
             target = QFileInfo(target.symLinkTarget()); // the link stays, its target is replaced
         }
+        if (target.isDir()) {
+            throw WriteError(fileName, QStringLiteral("это каталог"));
+        }
         target_ = target.absoluteFilePath();
-        std::string pattern = (target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                               QStringLiteral(".XXXXXX"))
-                                  .toStdString();
-        const int handle = ::mkstemp(pattern.data());
-        if (handle < 0) {
+        folder_ = target.absolutePath().toStdString();
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        struct stat old {};
+        mode_ = ::stat(target_.toStdString().c_str(), &old) == 0 ? (old.st_mode & 07777)
+                                                                 : (0666 & ~mask);
+        handle_ = ::open(folder_.c_str(), O_TMPFILE | O_RDWR, 0600);
+        if (handle_ < 0) {
             throw WriteError(fileName, SystemReason(errno));
         }
-        ::close(handle);
-        temporary_ = pattern;
+        const std::string unnamed = "/proc/self/fd/" + std::to_string(handle_);
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
         options.use_zip64 = LXW_TRUE;
-        workbook_ = workbook_new_opt(temporary_.c_str(), &options);
+        options.tmpdir = folder_.data();
+        workbook_ = workbook_new_opt(unnamed.c_str(), &options);
         if (workbook_ == nullptr) {
-            ::unlink(temporary_.c_str());
+            ::close(handle_);
             throw WriteError(fileName, QStringLiteral("не удаётся создать книгу"));
         }
         bold_ = workbook_add_format(workbook_);
@@ -135,9 +144,10 @@ public:
 
     ~WorkbookOutput() override {
         if (workbook_ != nullptr) {
-            // Closing writes the file, which is then thrown away: the run has failed.
-            workbook_close(workbook_);
-            ::unlink(temporary_.c_str());
+            workbook_close(workbook_); // into the unnamed file, which goes with its handle
+        }
+        if (handle_ >= 0) {
+            ::close(handle_);
         }
     }
 
@@ -172,33 +182,41 @@ public:
     void Flush() override {}
 
     void Finish() override {
+        // The rows went to the library's temporary files, whose write errors it does not check.
+        for (lxw_worksheet* sheet : sheets_) {
+            if (sheet->optimize_tmpfile != nullptr && (std::fflush(sheet->optimize_tmpfile) != 0 ||
+                                                       std::ferror(sheet->optimize_tmpfile))) {
+                throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
+            }
+        }
         const lxw_error error = workbook_close(workbook_);
         workbook_ = nullptr;
         if (error != LXW_NO_ERROR) {
-            ::unlink(temporary_.c_str());
-            throw WriteError(fileName_, QString::fromUtf8(lxw_strerror(error)));
+            throw WriteError(fileName_, WorkbookReason(error));
         }
-        const int handle = ::open(temporary_.c_str(), O_RDONLY);
-        if (handle < 0) {
+        SyncToDisk(handle_, fileName_);
+        if (::fchmod(handle_, mode_) != 0) {
+            throw WriteError(fileName_, SystemReason(errno));
+        }
+        // A name of its own beside the target, then the target's name in one step.
+        const std::string unnamed = "/proc/self/fd/" + std::to_string(handle_);
+        const std::string base = (QFileInfo(target_).absolutePath() + QStringLiteral("/.") +
+                                  QFileInfo(target_).fileName())
+                                     .toStdString();
+        std::string named;
+        for (unsigned attempt = 0; named.empty(); ++attempt) {
+            const std::string candidate =
+                base + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+            if (::linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, candidate.c_str(),
+                         AT_SYMLINK_FOLLOW) == 0) {
+                named = candidate;
+            } else if (errno != EEXIST || attempt > 100) {
+                throw WriteError(fileName_, SystemReason(errno));
+            }
+        }
+        if (std::rename(named.c_str(), target_.toStdString().c_str()) != 0) {
             const int reason = errno;
-            ::unlink(temporary_.c_str());
-            throw WriteError(fileName_, SystemReason(reason));
-        }
-        try {
-            SyncToDisk(handle, fileName_);
-        } catch (...) {
-            ::close(handle);
-            ::unlink(temporary_.c_str());
-            throw;
-        }
-        ::close(handle);
-        // The permissions a new file gets (mkstemp gives the owner's only).
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(temporary_.c_str(), 0666 & ~mask);
-        if (std::rename(temporary_.c_str(), target_.toStdString().c_str()) != 0) {
-            const int reason = errno;
-            ::unlink(temporary_.c_str());
+            ::unlink(named.c_str());
             throw WriteError(fileName_, SystemReason(reason));
         }
     }
@@ -206,18 +224,40 @@ public:
 private:
     void Check(lxw_error error) {
         if (error != LXW_NO_ERROR) {
-            throw WriteError(fileName_, QString::fromUtf8(lxw_strerror(error)));
+            throw WriteError(fileName_, WorkbookReason(error));
+        }
+    }
+
+    // The library's error in the program's words: most are a file that could not be written.
+    static QString WorkbookReason(lxw_error error) {
+        switch (error) {
+        case LXW_ERROR_MEMORY_MALLOC_FAILED:
+            return QStringLiteral("не хватает памяти");
+        case LXW_ERROR_CREATING_XLSX_FILE:
+        case LXW_ERROR_CREATING_TMPFILE:
+        case LXW_ERROR_READING_TMPFILE:
+        case LXW_ERROR_ZIP_FILE_OPERATION:
+        case LXW_ERROR_ZIP_PARAMETER_ERROR:
+        case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+        case LXW_ERROR_ZIP_INTERNAL_ERROR:
+        case LXW_ERROR_ZIP_FILE_ADD:
+        case LXW_ERROR_ZIP_CLOSE:
+            return QStringLiteral("книга не записана целиком (нет места на диске или нет прав "
+                                  "на запись в папку)");
+        default:
+            return QStringLiteral("ошибка библиотеки записи книг: ") +
+                   QString::fromUtf8(lxw_strerror(error));
         }
     }
 
     void NewSheet() {
-        ++sheets_;
         const std::string name =
-            sheets_ == 1 ? "Результаты" : "Результаты " + std::to_string(sheets_);
+            sheets_.empty() ? "Результаты" : "Результаты " + std::to_string(sheets_.size() + 1);
         sheet_ = workbook_add_worksheet(workbook_, name.c_str());
         if (sheet_ == nullptr) {
             throw WriteError(fileName_, QStringLiteral("не удаётся добавить лист"));
         }
+        sheets_.push_back(sheet_);
         for (std::size_t i = 0; i < names_.size(); ++i) {
             const auto column = static_cast<lxw_col_t>(i);
             const double width = names_[i] == "Address"
@@ -242,10 +282,237 @@ private:
     std::vector<std::string> names_;
     std::vector<bool> numbers_;
     lxw_row_t row_ = 0;
+    std::vector<lxw_worksheet*> sheets_;
+    std::string folder_;
+    int handle_ = -1;
+    mode_t mode_ = 0644;
+};
+
+// An OpenDocument spreadsheet: the sheet's XML goes row by row to an unnamed file beside the
+// target, and is packed with the parts around it once complete.
+class OdsOutput : public ResultOutput {
+public:
+    explicit OdsOutput(const QString& fileName) : fileName_(fileName) {
+        CheckOutputName(fileName);
+        QFileInfo target(fileName);
+        if (target.isSymLink()) {
+            target = QFileInfo(target.symLinkTarget());
+        }
+        if (target.isDir()) {
+            throw WriteError(fileName, QStringLiteral("это каталог"));
+        }
+        target_ = target.absoluteFilePath().toStdString();
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        struct stat old {};
+        mode_ = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
+        const int handle =
+            ::open(target.absolutePath().toStdString().c_str(), O_TMPFILE | O_RDWR, 0600);
+        if (handle < 0 || (content_ = ::fdopen(handle, "w+b")) == nullptr) {
+            const int reason = errno;
+            if (handle >= 0) {
+                ::close(handle);
+            }
+            throw WriteError(fileName, SystemReason(reason));
+        }
+    }
+
+    ~OdsOutput() override {
+        if (content_ != nullptr) {
+            std::fclose(content_);
+        }
+    }
+
+    void Header(const std::vector<std::string>& names, const std::vector<bool>& numbers) override {
+        names_ = names;
+        numbers_ = numbers;
+        Put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content "
+            "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+            "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+            "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+            "office:version=\"1.2\"><office:body><office:spreadsheet>");
+        NewSheet();
+    }
+
+    void Row(const std::vector<std::string>& cells) override {
+        if (rows_ == MostRows) {
+            Put("</table:table>");
+            NewSheet();
+        }
+        Put("<table:table-row>");
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            double value = 0;
+            const std::string& cell = cells[i];
+            if (cell.empty()) {
+                Put("<table:table-cell/>");
+            } else if (i < numbers_.size() && numbers_[i] &&
+                       std::from_chars(cell.data(), cell.data() + cell.size(), value).ec ==
+                           std::errc()) {
+                Put("<table:table-cell office:value-type=\"float\" office:value=\"" + cell +
+                    "\"><text:p>" + cell + "</text:p></table:table-cell>");
+            } else {
+                Put("<table:table-cell office:value-type=\"string\"><text:p>" + Escaped(cell) +
+                    "</text:p></table:table-cell>");
+            }
+        }
+        Put("</table:table-row>");
+        ++rows_;
+    }
+
+    void Flush() override {}
+
+    void Finish() override {
+        Put("</table:table></office:spreadsheet></office:body></office:document-content>");
+        if (std::fflush(content_) != 0 || std::ferror(content_)) {
+            throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
+        }
+        std::rewind(content_);
+        const std::string named = target_ + "." + std::to_string(::getpid()) + ".part";
+        int code = 0;
+        zip_t* archive = zip_open(named.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+        if (archive == nullptr) {
+            throw WriteError(fileName_, QStringLiteral("не удаётся создать архив"));
+        }
+        static const std::string type = "application/vnd.oasis.opendocument.spreadsheet";
+        static const std::string manifest =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
+            "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
+            "manifest:version=\"1.2\"><manifest:file-entry manifest:full-path=\"/\" "
+            "manifest:version=\"1.2\" manifest:media-type=\"" +
+            type +
+            "\"/><manifest:file-entry manifest:full-path=\"content.xml\" "
+            "manifest:media-type=\"text/xml\"/></manifest:manifest>";
+        const auto add = [&](const char* name, zip_source_t* source, bool stored) {
+            const zip_int64_t index =
+                source == nullptr ? -1 : zip_file_add(archive, name, source, ZIP_FL_OVERWRITE);
+            if (index < 0 ||
+                zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
+                                         stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0) != 0) {
+                if (source != nullptr && index < 0) {
+                    zip_source_free(source);
+                }
+                zip_discard(archive);
+                throw WriteError(fileName_, QStringLiteral("не удаётся собрать архив"));
+            }
+        };
+        add("mimetype", zip_source_buffer(archive, type.data(), type.size(), 0), true);
+        add("META-INF/manifest.xml",
+            zip_source_buffer(archive, manifest.data(), manifest.size(), 0), false);
+        // The archive reads the content while it is written, and closes it.
+        add("content.xml", zip_source_filep(archive, content_, 0, -1), false);
+        content_ = nullptr;
+        if (zip_close(archive) != 0) {
+            const QString reason = QString::fromUtf8(zip_strerror(archive));
+            zip_discard(archive);
+            ::unlink(named.c_str());
+            throw WriteError(fileName_, QStringLiteral("архив не записан целиком (") + reason +
+                                            QStringLiteral(")"));
+        }
+        const int handle = ::open(named.c_str(), O_RDONLY);
+        if (handle < 0 || ::fchmod(handle, mode_) != 0) {
+            const int reason = errno;
+            if (handle >= 0) {
+                ::close(handle);
+            }
+            ::unlink(named.c_str());
+            throw WriteError(fileName_, SystemReason(reason));
+        }
+        try {
+            SyncToDisk(handle, fileName_);
+        } catch (...) {
+            ::close(handle);
+            ::unlink(named.c_str());
+            throw;
+        }
+        ::close(handle);
+        if (std::rename(named.c_str(), target_.c_str()) != 0) {
+            const int reason = errno;
+            ::unlink(named.c_str());
+            throw WriteError(fileName_, SystemReason(reason));
+        }
+    }
+
+private:
+    static constexpr std::size_t MostRows = 1048576;
+
+    void Put(const std::string& text) {
+        if (std::fwrite(text.data(), 1, text.size(), content_) != text.size()) {
+            throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
+        }
+    }
+
+    // Text as XML holds it: markup escaped, control characters (which XML cannot hold) as
+    // blanks, a line break as a new paragraph.
+    static std::string Escaped(const std::string& text) {
+        std::string escaped;
+        for (const char c : text) {
+            switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\n':
+                escaped += "</text:p><text:p>";
+                break;
+            default:
+                escaped += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+            }
+        }
+        return escaped;
+    }
+
+    void NewSheet() {
+        ++sheets_;
+        Put("<table:table table:name=\"" +
+            std::string(sheets_ == 1 ? "Результаты" : "Результаты " + std::to_string(sheets_)) +
+            "\"><table:table-header-rows><table:table-row>");
+        for (const std::string& name : names_) {
+            Put("<table:table-cell office:value-type=\"string\"><text:p>" + Escaped(name) +
+                "</text:p></table:table-cell>");
+        }
+        Put("</table:table-row></table:table-header-rows>");
+        rows_ = 1;
+    }
+
+    QString fileName_;
+    std::string target_;
+    std::FILE* content_ = nullptr;
+    mode_t mode_ = 0644;
+    std::vector<std::string> names_;
+    std::vector<bool> numbers_;
+    std::size_t rows_ = 0;
     int sheets_ = 0;
 };
 
 } // namespace
+
+std::unique_ptr<ResultOutput> OdsResults(const QString& fileName) {
+    return std::make_unique<OdsOutput>(fileName);
+}
+
+ResultKind ResultKindOf(const QString& fileName) {
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (fileName.isEmpty() || suffix.isEmpty() || suffix == QLatin1String("csv") ||
+        suffix == QLatin1String("txt")) {
+        return ResultKind::Csv;
+    }
+    if (suffix == QLatin1String("xlsx")) {
+        return ResultKind::Workbook;
+    }
+    if (suffix == QLatin1String("ods")) {
+        return ResultKind::OpenDocument;
+    }
+    throw std::runtime_error(fileName.toStdString() + ": файл ." + suffix.toStdString() +
+                             " не записывается: результат пишется в .csv, .xlsx или .ods");
+}
 
 void CheckOutputName(const QString& fileName) {
     report::RefuseSpecialFile(fileName);

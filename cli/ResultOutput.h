@@ -36,6 +36,14 @@ std::unique_ptr<ResultOutput> CsvResults(const QString& fileName, const CsvOptio
 // their names. Written in the library's constant-memory mode.
 std::unique_ptr<ResultOutput> WorkbookResults(const QString& fileName);
 
+// An OpenDocument spreadsheet (.ods) of one sheet a million rows: numbers as numbers.
+std::unique_ptr<ResultOutput> OdsResults(const QString& fileName);
+
+// What a results file is written as, by its extension: CSV (none, .csv, .txt), .xlsx or .ods.
+// Throws std::runtime_error for another extension (.xls, .pdf), which nothing here writes.
+enum class ResultKind { Csv, Workbook, OpenDocument };
+ResultKind ResultKindOf(const QString& fileName);
+
 // Refuses a name that exists and is neither a regular file nor a folder (a device, a pipe, a
 // socket, or a link to one): a file put in its place would replace it.
 void CheckOutputName(const QString& fileName);

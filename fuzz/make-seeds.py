@@ -239,10 +239,29 @@ def sheet():
         write("fuzz_sheet", name, text.encode("utf-8"))
 
 
-def workbook(sheet_xml, shared=None, sheet_path="xl/worksheets/sheet1.xml"):
-    """An .xlsx archive of one sheet, as office programs write it (fixed dates: same bytes)."""
+def archive(parts, stored=()):
+    """A zip archive of the parts, the named ones stored rather than deflated, so that mutations
+    reach their XML (fixed dates: same bytes)."""
     import io
     import zipfile
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as book:
+        for name, text in parts.items():
+            info = zipfile.ZipInfo(name, date_time=(2020, 1, 1, 0, 0, 0))
+            info.compress_type = zipfile.ZIP_STORED if name in stored else zipfile.ZIP_DEFLATED
+            book.writestr(info, text.encode("utf-8"))
+    return out.getvalue()
+
+
+def workbook(sheet_xml, shared=None, sheet_path="xl/worksheets/sheet1.xml", stored=False,
+             styles=None, sheets=None):
+    """An .xlsx archive, as office programs write it: one sheet, or `sheets` as (name, state,
+    xml)."""
+    if sheets is None:
+        sheets = [("Дома", None, sheet_xml)]
+        paths = [sheet_path]
+    else:
+        paths = ["xl/worksheets/sheet%d.xml" % (i + 1) for i in range(len(sheets))]
     parts = {
         "[Content_Types].xml":
             '<?xml version="1.0" encoding="UTF-8"?><Types xmlns="http://schemas.openxmlformats.org/'
@@ -250,25 +269,26 @@ def workbook(sheet_xml, shared=None, sheet_path="xl/worksheets/sheet1.xml"):
         "xl/workbook.xml":
             '<?xml version="1.0" encoding="UTF-8"?><workbook xmlns="http://schemas.openxmlformats.'
             'org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/'
-            'officeDocument/2006/relationships"><sheets><sheet name="Дома" sheetId="1" '
-            'r:id="rId1"/></sheets></workbook>',
+            'officeDocument/2006/relationships"><sheets>' + "".join(
+                '<sheet name="%s" sheetId="%d" %sr:id="rId%d"/>'
+                % (name, i + 1, 'state="%s" ' % state if state else "", i + 1)
+                for i, (name, state, _) in enumerate(sheets)) + '</sheets></workbook>',
         "xl/_rels/workbook.xml.rels":
             '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.'
-            'openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="ws" '
-            'Target="' + sheet_path[len("xl/"):] + '"/></Relationships>',
-        sheet_path: sheet_xml,
+            'openxmlformats.org/package/2006/relationships">' + "".join(
+                '<Relationship Id="rId%d" Type="ws" Target="%s"/>'
+                % (i + 1, path[len("xl/"):]) for i, path in enumerate(paths)) +
+            '</Relationships>',
     }
+    for path, (_, _, xml) in zip(paths, sheets):
+        parts[path] = xml
+    if styles is not None:
+        parts["xl/styles.xml"] = styles
     if shared is not None:
         parts["xl/sharedStrings.xml"] = (
             '<?xml version="1.0" encoding="UTF-8"?><sst xmlns="http://schemas.openxmlformats.org/'
             'spreadsheetml/2006/main">' + "".join(shared) + "</sst>")
-    out = io.BytesIO()
-    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as archive:
-        for name, text in parts.items():
-            info = zipfile.ZipInfo(name, date_time=(2020, 1, 1, 0, 0, 0))
-            info.compress_type = zipfile.ZIP_DEFLATED
-            archive.writestr(info, text.encode("utf-8"))
-    return out.getvalue()
+    return archive(parts, parts.keys() if stored else ())
 
 
 def xlsx():
@@ -298,6 +318,74 @@ def xlsx():
         head + '<row r="1"><c r="C1"><v>1</v></c><c r="A1"><v>2</v></c></row>' + tail))
     write("fuzz_xlsx", "broken-xml", workbook(head + '<row r="1"><c r="A1"><v>1</c>' + tail))
     write("fuzz_xlsx", "no-sheet", workbook(head + tail)[:200])
+    # Stored parts, so that mutations reach the XML: formats, sheets, the reader's bounds.
+    styles = ('<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
+              '<numFmts count="1"><numFmt numFmtId="164" formatCode="0.0%"/></numFmts>'
+              '<cellXfs count="4"><xf numFmtId="0"/><xf numFmtId="9"/><xf numFmtId="14"/>'
+              '<xf numFmtId="164"/></cellXfs></styleSheet>')
+    inline = '<c r="%s" t="inlineStr"><is><t>%s</t></is></c>'
+    header = '<row r="1">' + inline % ("A1", "Адрес") + inline % ("B1", "TariffGrowth") + '</row>'
+    write("fuzz_xlsx", "stored-formats", workbook(
+        head + header + '<row r="2">' + inline % ("A2", "a") + '<c r="B2" s="1"><v>0.05</v></c>'
+        '</row><row r="3"><c r="B3" s="2"><v>45000</v></c><c r="C3" s="3"><v>0.125</v></c>'
+        '</row><row r="4"><c r="B4"><f>1+1</f></c></row>' + tail, stored=True, styles=styles))
+    write("fuzz_xlsx", "stored-sheets", workbook(None, stored=True, sheets=[
+        ("Скрытый", "hidden", head + '<row r="1">' + inline % ("A1", "x") + '</row>' + tail),
+        ("Дома", None, head + header + '<row r="2">' + inline % ("A2", "a") + '</row>' + tail),
+        ("Дома 2", None, head + header + '<row r="2">' + inline % ("A2", "b") + '</row>' + tail),
+        ("Прочее", None, head + '<row r="1">' + inline % ("A1", "y") + '</row>' + tail)]))
+    write("fuzz_xlsx", "stored-bounds", workbook(
+        head + header + '<!-- a comment -->  <row r="2"><c r="A2" t="inlineStr"><is><t>'
+        '<![CDATA[a<b]]></t></is></c><c r="XFD2"><v>1</v></c></row>'
+        '<row r="18446744073709551615"><c><v>1</v></c></row>' + tail, stored=True))
+
+
+def ods():
+    """OpenDocument spreadsheets: strings, numbers, percentages, dates, repeats, hidden sheets."""
+    ns = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+          'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
+          'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
+          'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"')
+
+    def text(value):
+        return ('<table:table-cell office:value-type="string"><text:p>%s</text:p>'
+                '</table:table-cell>' % value)
+
+    def table(name, rows, style=""):
+        return ('<table:table table:name="%s"%s>' % (name, style) + "".join(
+            "<table:table-row%s>%s</table:table-row>" % row for row in rows) + "</table:table>")
+
+    def spreadsheet(tables):
+        content = ('<?xml version="1.0" encoding="UTF-8"?><office:document-content ' + ns +
+                   '><office:automatic-styles><style:style style:name="ta2" '
+                   'style:family="table"><style:table-properties table:display="false"/>'
+                   '</style:style></office:automatic-styles><office:body><office:spreadsheet>' +
+                   "".join(tables) + "</office:spreadsheet></office:body>"
+                   "</office:document-content>")
+        return archive({"mimetype": "application/vnd.oasis.opendocument.spreadsheet",
+                        "content.xml": content}, ("mimetype", "content.xml"))
+
+    header = ("", text("Адрес") + text("Тариф") + text("DiscountRate") +
+              '<table:table-cell table:number-columns-repeated="1021"/>')
+    write("fuzz_ods", "values", spreadsheet([table("Дома", [
+        header,
+        (' table:number-rows-repeated="2"', text('ул.<text:s text:c="2"/>Мира') +
+         '<table:table-cell office:value-type="float" office:value="5.65"/>'
+         '<table:table-cell office:value-type="percentage" office:value="0.08"/>'),
+        ("", text("b") + '<table:table-cell office:value-type="date" '
+         'office:date-value="2024-01-05"/><table:table-cell table:formula="of:=1+1"/>'),
+        (' table:number-rows-repeated="1048570"',
+         '<table:table-cell table:number-columns-repeated="1024"/>')])]))
+    write("fuzz_ods", "sheets", spreadsheet([
+        table("Скрытый", [("", text("x"))], ' table:style-name="ta2"'),
+        table("Дома", [header, ("", text("a"))]),
+        table("Дома 2", [header, ("", text("b") + '<table:table-cell office:value-type='
+                                  '"boolean" office:boolean-value="true"/>')]),
+        table("Прочее", [("", text("y"))])]))
+    write("fuzz_ods", "wide-repeats", spreadsheet([table("Дома", [
+        header, (' table:number-rows-repeated="3"',
+                 '<table:table-cell table:number-columns-repeated="16384" '
+                 'office:value-type="float" office:value="1"/>')])]))
 
 
 if __name__ == "__main__":
@@ -308,4 +396,5 @@ if __name__ == "__main__":
     jpeg()
     sheet()
     xlsx()
+    ods()
     sys.exit(0)

@@ -531,4 +531,164 @@ std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string
     return errors;
 }
 
+namespace {
+
+constexpr auto Shorts = std::to_array<ShortLabel>({
+    {"Адрес", "Address"},
+    {"Управляющая компания", "ManagementCompany"},
+    {"УК", "ManagementCompany"},
+    {"Количество подъездов", "EntranceCount"},
+    {"Количество этажей", "FloorCount"},
+    {"Этажность", "FloorCount"},
+    {"Лифт", "HasLift"},
+    {"Жильцов в квартире", "ResidentsPerFlat"},
+    {"Квартир на этаже", "FlatsPerFloor"},
+    {"Тариф", "Tariff"},
+    {"Стоимость кВт·ч", "Tariff"},
+    {"Рост тарифа", "TariffGrowth"},
+    {"Рост цен на лампы", "LampPriceGrowth"},
+    {"Ставка дисконтирования", "DiscountRate"},
+    {"Горизонт расчёта", "HorizonYears"},
+    {"Коэффициент выбросов", "EmissionFactor"},
+});
+
+// A heading as headings are compared: code points, letters in lower case ("ё" as "е"), blanks,
+// no-break spaces and underscores out. Bytes that are no UTF-8 stay as they are.
+std::u32string HeadingKey(std::string_view text) {
+    std::u32string key;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        char32_t code = c;
+        std::size_t length = 1;
+        if (c >= 0xC0 && c < 0xE0 && i + 1 < text.size()) {
+            code = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
+            length = 2;
+        } else if (c >= 0xE0 && c < 0xF0 && i + 2 < text.size()) {
+            code = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) |
+                   (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
+            length = 3;
+        }
+        i += length;
+        if (code == U' ' || code == U'_' || code == U'\t' || code == 0xA0 || code == 0x202F) {
+            continue;
+        }
+        if ((code >= U'A' && code <= U'Z') || (code >= 0x410 && code <= 0x42F)) {
+            code += 0x20;
+        } else if (code == 0x401 || code == 0x451) {
+            code = 0x435;
+        }
+        key.push_back(code);
+    }
+    return key;
+}
+
+// The letters to insert, delete or replace to make one key the other, counted up to `most` + 1.
+std::size_t EditDistance(std::u32string_view a, std::u32string_view b, std::size_t most) {
+    if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > most) {
+        return most + 1;
+    }
+    std::vector<std::size_t> previous(b.size() + 1);
+    std::vector<std::size_t> current(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        previous[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1,
+                                   previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        }
+        std::swap(previous, current);
+    }
+    return previous[b.size()];
+}
+
+struct HeadingKeys {
+    std::vector<std::u32string> Names;                         // per field
+    std::vector<std::pair<std::u32string, std::size_t>> Words; // labels and short forms
+};
+
+HeadingKeys MakeHeadingKeys() {
+    HeadingKeys keys;
+    std::vector<std::pair<std::u32string, std::size_t>> labels;
+    for (std::size_t i = 0; i < Fields.size(); ++i) {
+        keys.Names.push_back(HeadingKey(Fields[i].Name));
+        labels.emplace_back(HeadingKey(Fields[i].Label), i);
+    }
+    for (const ShortLabel& word : Shorts) {
+        const HouseField* field = FieldNamed(word.Field);
+        labels.emplace_back(HeadingKey(word.Label),
+                            static_cast<std::size_t>(field - Fields.data()));
+    }
+    for (const auto& label : labels) {
+        const auto same = std::count_if(labels.begin(), labels.end(), [&](const auto& other) {
+            return other.first == label.first;
+        });
+        if (same == 1) {
+            keys.Words.push_back(label);
+        }
+    }
+    return keys;
+}
+
+constexpr std::size_t MostMisspelt = 2;
+
+HeadingMatch MatchKey(const HeadingKeys& keys, const std::u32string& key) {
+    HeadingMatch match;
+    for (std::size_t i = 0; i < keys.Names.size() && !match.Field; ++i) {
+        if (keys.Names[i] == key) {
+            match.Field = i;
+        }
+    }
+    for (const auto& [word, field] : keys.Words) {
+        if (!match.Field && word == key) {
+            match.Field = field;
+        }
+    }
+    if (match.Field) {
+        return match;
+    }
+    // Short headings ("№", "id", "Этаж") are more than two letters from no field: they are
+    // carried.
+    if (key.size() > MostMisspelt + 1) {
+        for (std::size_t i = 0; i < keys.Names.size() && !match.Near; ++i) {
+            if (EditDistance(key, keys.Names[i], MostMisspelt) <= MostMisspelt) {
+                match.Near = i;
+            }
+        }
+    }
+    if (key.size() >= 6) {
+        for (const auto& [word, field] : keys.Words) {
+            if (!match.Near && EditDistance(key, word, MostMisspelt) <= MostMisspelt) {
+                match.Near = field;
+            }
+        }
+    }
+    return match;
+}
+
+} // namespace
+
+std::span<const ShortLabel> ShortLabels() {
+    return Shorts;
+}
+
+HeadingMatch MatchHeading(std::string_view heading) {
+    static const HeadingKeys keys = MakeHeadingKeys();
+    const std::u32string key = HeadingKey(heading);
+    if (key.empty()) {
+        return {};
+    }
+    HeadingMatch match = MatchKey(keys, key);
+    const std::size_t comma = key.rfind(U',');
+    if (!match.Field && comma != std::u32string::npos && comma > 0) {
+        const HeadingMatch withoutUnit = MatchKey(keys, key.substr(0, comma));
+        if (withoutUnit.Field) {
+            return withoutUnit;
+        }
+        match.Near = match.Near ? match.Near : withoutUnit.Near;
+    }
+    return match;
+}
+
 } // namespace model

@@ -154,4 +154,23 @@ std::string ConversionMessage(std::string_view text);
 // A text as a one-line message quotes it: control characters as blanks, cut after 60 bytes.
 std::string Shortened(std::string_view text);
 
+// The field a spreadsheet's column heading names: its record name ("EntranceCount", "entrance
+// count"), the label the page shows for it ("Подъездов", "Стоимость кВт электроэнергии") or a
+// short form ("Тариф", "Адрес"), case and blanks aside, "ё" as "е", a unit after the last comma
+// ignored ("Подъездов, шт."). A heading one or two letters from a name (two from a label or short
+// form of six letters or more) is Near that field: a misspelling, not a column of its own. A
+// label two fields share names neither.
+struct HeadingMatch {
+    std::optional<std::size_t> Field; // index into HouseFields()
+    std::optional<std::size_t> Near;
+};
+HeadingMatch MatchHeading(std::string_view heading);
+
+// The short forms of labels a heading may use, with the name of the field each stands for.
+struct ShortLabel {
+    std::string_view Label;
+    std::string_view Field;
+};
+std::span<const ShortLabel> ShortLabels();
+
 } // namespace model

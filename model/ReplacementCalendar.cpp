@@ -99,12 +99,15 @@ void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t 
         }
         return;
     }
+    // Locals, so that the loop keeps them in registers across the generator's refills.
+    std::int64_t* const onDay = goingOnDay_.data();
+    const std::uint32_t mask = dayMask_;
     for (std::int64_t i = 0; i < count; ++i) {
         const std::int32_t goes = day + lives[draws.Next()];
         if (goes < SimulationDays) {
-            const std::uint32_t row = static_cast<std::uint32_t>(goes) & dayMask_;
+            const std::uint32_t row = static_cast<std::uint32_t>(goes) & mask;
             ++going[row * stride];
-            ++goingOnDay_[row];
+            ++onDay[row];
         }
     }
 }
@@ -116,15 +119,13 @@ void ReplacementCalendar::Fill(LifePercentDraws& draws) {
     }
 }
 
-std::int64_t ReplacementCalendar::ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
-    const std::uint32_t row = static_cast<std::uint32_t>(day) & dayMask_;
-    if (goingOnDay_[row] == 0) {
-        return 0;
-    }
+std::int64_t ReplacementCalendar::ReplaceBusyDay(std::int32_t day, std::uint32_t row,
+                                                 LifePercentDraws& draws) {
     goingOnDay_[row] = 0;
-    std::int64_t* const today = going_.data() + row * groups_.size();
+    const std::size_t groups = groups_.size();
+    std::int64_t* const today = going_.data() + row * groups;
     std::int64_t replaced = 0;
-    for (std::size_t g = 0; g < groups_.size(); ++g) {
+    for (std::size_t g = 0; g < groups; ++g) {
         const std::int64_t count = today[g];
         if (count != 0) {
             // Emptied first: the row serves a later day once this one is over.

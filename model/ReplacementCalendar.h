@@ -24,9 +24,15 @@ public:
     void Fill(LifePercentDraws& draws);
 
     // Replaces the lamps that burn out on `day` (days in ascending order) and returns how many.
-    std::int64_t ReplaceDay(std::int32_t day, LifePercentDraws& draws);
+    std::int64_t ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
+        const std::uint32_t row = static_cast<std::uint32_t>(day) & dayMask_;
+        return goingOnDay_[row] == 0 ? 0 : ReplaceBusyDay(day, row, draws);
+    }
 
 private:
+    // ReplaceDay on a day on which some lamp goes; `row` is the day's row.
+    std::int64_t ReplaceBusyDay(std::int32_t day, std::uint32_t row, LifePercentDraws& draws);
+
     // Neighbouring zones with the same wear.
     struct Group {
         std::int64_t LampCount = 0;

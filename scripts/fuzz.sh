@@ -19,7 +19,7 @@ elif [[ "${1:-}" =~ ^[0-9]+$ ]]; then
   seconds=$1
   shift
 fi
-all_targets=(fuzz_parse_real fuzz_format_number fuzz_read_input fuzz_simulation fuzz_jpeg fuzz_sheet fuzz_xlsx)
+all_targets=(fuzz_parse_real fuzz_format_number fuzz_read_input fuzz_simulation fuzz_jpeg fuzz_sheet fuzz_xlsx fuzz_ods)
 targets=("$@")
 if ((${#targets[@]} == 0)); then targets=("${all_targets[@]}"); fi
 

@@ -3,12 +3,40 @@
 #include "HouseInput.h"
 
 #include <algorithm>
+#include <cctype>
 #include <span>
 
 namespace sheet {
 namespace {
 
 constexpr std::size_t AddressField = 0;
+
+// A number followed by a percent sign ("5%", "5 %", "12.5%"), without the sign; none for any
+// other text.
+std::optional<std::string_view> PercentFree(std::string_view cell) {
+    const std::size_t last = cell.find_last_not_of(' ');
+    if (last == std::string_view::npos || cell[last] != '%' || last == 0) {
+        return std::nullopt;
+    }
+    const std::string_view number = cell.substr(0, last);
+    const std::size_t end = number.find_last_not_of(' ');
+    if (end == std::string_view::npos || !std::isdigit(static_cast<unsigned char>(number[end]))) {
+        return std::nullopt;
+    }
+    return number.substr(0, end + 1);
+}
+
+// A date as a sheet shows one: "05.01.2024", "2024-01-05".
+bool IsDate(std::string_view cell) {
+    const auto digits = [&](std::size_t from, std::size_t count) {
+        return std::all_of(cell.begin() + static_cast<std::ptrdiff_t>(from),
+                           cell.begin() + static_cast<std::ptrdiff_t>(from + count),
+                           [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    };
+    return cell.size() == 10 &&
+           ((cell[2] == '.' && cell[5] == '.' && digits(0, 2) && digits(3, 2) && digits(6, 4)) ||
+            (cell[4] == '-' && cell[7] == '-' && digits(0, 4) && digits(5, 2) && digits(8, 2)));
+}
 
 } // namespace
 
@@ -43,11 +71,33 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     for (const std::size_t column : header.CarriedColumns) {
         row.Carried.push_back(column < record.Cells.size() ? record.Cells[column] : std::string());
     }
+    for (const RecordProblem& problem : record.Problems) {
+        const std::optional<std::size_t> field =
+            problem.Column && *problem.Column < header.FieldOfColumn.size()
+                ? header.FieldOfColumn[*problem.Column]
+                : std::nullopt;
+        const std::string where = field ? std::string(fields[*field].Name) + ": "
+                                  : problem.Column
+                                      ? "столбец " + std::to_string(*problem.Column + 1) + ": "
+                                      : "";
+        row.Messages.push_back(whereText() + where + problem.What);
+    }
+    const bool wholeRowSpoilt = std::any_of(record.Problems.begin(), record.Problems.end(),
+                                            [](const RecordProblem& p) { return !p.Column; });
+    // A rejected row keeps its own address, whatever else is wrong with it.
+    const auto addressColumn = std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
+                                         std::optional<std::size_t>(AddressField));
+    const auto addressAt = static_cast<std::size_t>(addressColumn - header.FieldOfColumn.begin());
+    row.Address = addressAt < record.Cells.size() ? record.Cells[addressAt]
+                                                  : std::string(fields[AddressField].StartText);
     // A short row is a truncated line and a long one a decimal comma that split a number: either
     // way a cell would go to the wrong field.
-    if (record.Cells.size() != headerColumns) {
+    if (wholeRowSpoilt) {
+        return row;
+    }
+    if (CellCount(record) != headerColumns) {
         row.Messages.push_back(
-            whereText() + "ячеек в строке: " + std::to_string(record.Cells.size()) +
+            whereText() + "ячеек в строке: " + std::to_string(CellCount(record)) +
             ", столбцов в заголовке: " + std::to_string(headerColumns) +
             (delimiter == ','
                  ? " (при разделителе ',' число с десятичной запятой берётся в кавычки, "
@@ -57,11 +107,28 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     }
     for (std::size_t column = 0; column < std::min(record.Cells.size(), headerColumns); ++column) {
         if (const std::optional<std::size_t> field = header.FieldOfColumn[column]) {
-            if (record.Cells[column].size() > LongestCell) {
+            const std::string& cell = record.Cells[column];
+            if (cell.size() > LongestCell) {
                 row.Messages.push_back(whereText() + std::string(fields[*field].Name) +
                                        ": ячейка длиннее " + std::to_string(LongestCell) + " байт");
+            } else if (const std::optional<std::string_view> number =
+                           fields[*field].Kind == model::FieldKind::Text ? std::nullopt
+                                                                         : PercentFree(cell)) {
+                if (fields[*field].Unit.starts_with("%")) {
+                    row.Texts[*field] = *number;
+                } else {
+                    row.Messages.push_back(whereText() + std::string(fields[*field].Name) + ": «" +
+                                           model::Shortened(cell) +
+                                           "» — процент, а величина не в процентах (единица: " +
+                                           std::string(fields[*field].Unit) + ")");
+                }
+            } else if (fields[*field].Kind != model::FieldKind::Text && IsDate(cell)) {
+                row.Messages.push_back(whereText() + std::string(fields[*field].Name) + ": «" +
+                                       cell +
+                                       "» — дата, а ожидается число (ячейка в формате "
+                                       "даты?)");
             } else {
-                row.Texts[*field] = record.Cells[column];
+                row.Texts[*field] = cell;
             }
         } else if (column < header.Nameless.size() && header.Nameless[column] &&
                    !record.Cells[column].empty()) {

@@ -6,7 +6,9 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <deque>
 #include <memory>
 
 namespace sheet {
@@ -94,6 +96,8 @@ struct SheetReader::State {
     Encoding Wanted = Encoding::Detect;
     std::optional<Encoding> Decided;
     bool ByteOrderMarkChecked = false;
+    bool SignatureChecked = false;
+    std::string Start;   // the first bytes, which tell a file that is no text
     std::string Raw;     // bytes whose encoding is not decided yet, or a cut UTF-8 sequence
     std::string Waiting; // text up to the end of the header's first line: the delimiter is unknown
     std::unique_ptr<iconv_t, IconvCloser> Converter;
@@ -105,6 +109,14 @@ struct SheetReader::State {
     std::size_t HeaderLine = 1;
 
     std::vector<std::string> Cells;
+    std::size_t Extra = 0;           // cells of the open record past the header's width, not held
+    bool ExtraFilled = false;        // one of them is not empty
+    bool TooWide = false;            // the header has more than MostColumns cells
+    bool SpoiltHeader = false;       // the header has bytes that are no UTF-8
+    std::string Held;                // the open record's text while it spans lines
+    bool LineMode = false;           // after a quote left open: every line a record of its own
+    bool SkipLine = false;           // the rest of a line a stray quote spoilt is passed over
+    std::deque<std::size_t> Damaged; // lines with bytes that are no UTF-8, in order
     std::vector<SheetRecord> Records;
     std::size_t Line = 1;       // the physical line being read
     std::size_t RecordLine = 1; // where the open record started
@@ -119,31 +131,63 @@ struct SheetReader::State {
     void Decode(std::string_view bytes, bool last);
     void Text(std::string_view text);
     void Lines(std::string_view text);
-    void Parse(std::string_view segment);
+    bool Parse(std::string_view segment);
+    void RejectOpen(const std::string& what);
+    void Resynchronise(bool atEnd);
     void StartParser(std::string_view headerLine);
 };
 
 namespace {
 
 void EndOfField(void* data, std::size_t size, void* state) {
-    static_cast<SheetReader::State*>(state)->Cells.emplace_back(static_cast<const char*>(data),
-                                                                size);
+    auto* s = static_cast<SheetReader::State*>(state);
+    // Past the header's width a cell is only counted: a line of a million delimiters holds no
+    // million cells.
+    const std::size_t most = s->HeaderDone ? s->Header.size() + 1 : MostColumns;
+    if (s->Cells.size() < most) {
+        s->Cells.emplace_back(static_cast<const char*>(data), size);
+    } else {
+        ++s->Extra;
+        s->ExtraFilled = s->ExtraFilled || size > 0;
+        s->TooWide = !s->HeaderDone;
+    }
 }
 
 void EndOfRecord(int, void* data) {
     auto* state = static_cast<SheetReader::State*>(data);
-    const bool blank = std::all_of(state->Cells.begin(), state->Cells.end(),
-                                   [](const std::string& cell) { return cell.empty(); });
+    const bool blank =
+        !state->ExtraFilled && std::all_of(state->Cells.begin(), state->Cells.end(),
+                                           [](const std::string& cell) { return cell.empty(); });
+    std::deque<std::size_t>& damaged = state->Damaged;
+    while (!damaged.empty() && damaged.front() < state->RecordLine) {
+        damaged.pop_front();
+    }
+    const bool spoilt = !damaged.empty() && damaged.front() <= state->Line;
     if (!blank) {
         if (!state->HeaderDone) {
+            if (spoilt) {
+                state->SpoiltHeader = true;
+            }
             state->HeaderDone = true;
             state->HeaderLine = state->RecordLine;
             state->Header = std::move(state->Cells);
         } else {
-            state->Records.push_back({state->RecordLine, std::move(state->Cells)});
+            SheetRecord record;
+            record.Line = state->RecordLine;
+            record.Cells = std::move(state->Cells);
+            record.Width = state->Extra == 0 ? 0 : record.Cells.size() + state->Extra;
+            if (spoilt) {
+                record.Problems.push_back({std::nullopt,
+                                           "байты не в кодировке UTF-8 (буква повреждена или "
+                                           "обрезана; файл в Windows-1251 читается с "
+                                           "--encoding windows-1251)"});
+            }
+            state->Records.push_back(std::move(record));
         }
     }
     state->Cells.clear();
+    state->Extra = 0;
+    state->ExtraFilled = false;
     ++state->RecordEnds;
     state->RecordBytes = 0;
 }
@@ -162,17 +206,79 @@ void SheetReader::State::StartParser(std::string_view headerLine) {
     csv_set_blk_size(Parser.get(), 1 << 16);
 }
 
-void SheetReader::State::Parse(std::string_view segment) {
+// Parses a segment of text; false when a quote stands where none may (the parser is then to be
+// started afresh).
+bool SheetReader::State::Parse(std::string_view segment) {
     if (csv_parse(Parser.get(), segment.data(), segment.size(), EndOfField, EndOfRecord, this) !=
         segment.size()) {
-        throw SheetError(ParseFailure(csv_error(Parser.get()), Line));
+        if (csv_error(Parser.get()) != CSV_EPARSE) {
+            throw SheetError(ParseFailure(csv_error(Parser.get()), Line));
+        }
+        return false;
+    }
+    if (TooWide) {
+        throw SheetError("строка " + std::to_string(RecordLine) + ": в заголовке больше " +
+                         std::to_string(MostColumns) + " столбцов");
+    }
+    if (SpoiltHeader) {
+        throw SheetError("строка " + std::to_string(HeaderLine) +
+                         ": заголовок не в кодировке UTF-8 (файл в Windows-1251 читается с "
+                         "--encoding windows-1251)");
     }
     RecordBytes += segment.size();
-    if (RecordBytes > LongestRecord) {
+    return true;
+}
+
+// The open record is rejected with this problem, and the parser starts afresh.
+void SheetReader::State::RejectOpen(const std::string& what) {
+    if (!HeaderDone) {
+        throw SheetError("строка " + std::to_string(RecordLine) + ": " + what);
+    }
+    SheetRecord record;
+    record.Line = RecordLine;
+    record.Cells = std::move(Cells);
+    record.Problems.push_back({std::nullopt, what});
+    Records.push_back(std::move(record));
+    Cells.clear();
+    Extra = 0;
+    ExtraFilled = false;
+    csv_free(Parser.get());
+    if (csv_init(Parser.get(), CSV_STRICT | CSV_STRICT_FINI) != 0) {
+        throw SheetError("не хватает памяти");
+    }
+    csv_set_delim(Parser.get(), static_cast<unsigned char>(Delimiter));
+    csv_set_blk_size(Parser.get(), 1 << 16);
+    RecordBytes = 0;
+}
+
+// A quote left open: the record from its line is rejected, and the lines after its first are
+// read again one by one (a line break in a quoted cell no longer joins lines), so that one stray
+// quote does not take the rest of the file with it.
+void SheetReader::State::Resynchronise(bool atEnd) {
+    const std::size_t firstEnd = Held.find_first_of("\r\n");
+    if (firstEnd == std::string::npos && atEnd) {
+        RejectOpen("кавычка не закрыта до конца файла");
+        return;
+    }
+    if (firstEnd == std::string::npos) {
+        // One line without an end: there is nothing to read again.
         throw SheetError("строка " + std::to_string(RecordLine) + ": запись длиннее " +
                          std::to_string(LongestRecord >> 20) +
                          " МБ (кавычка, не закрытая в конце ячейки, или файл — не таблица)");
     }
+    const std::size_t after = Held.compare(firstEnd, 2, "\r\n") == 0 ? firstEnd + 2 : firstEnd + 1;
+    const std::string rest = Held.substr(after);
+    RejectOpen("кавычка не закрыта (ячейка с кавычкой в начале тянется на следующие строки); "
+               "строки после неё прочитаны заново по одной");
+    Held.clear();
+    LineMode = true;
+    AfterCarriageReturn = false;
+    Line = RecordLine + 1;
+    RecordLine = Line;
+    RecordOpen = false;
+    LineHasText = false;
+    EndsAtLineStart = RecordEnds;
+    Lines(rest);
 }
 
 // Feeds the parser a physical line at a time, so that each record knows the line it starts on: a
@@ -182,6 +288,7 @@ void SheetReader::State::Lines(std::string_view text) {
         if (AfterCarriageReturn) {
             AfterCarriageReturn = false;
             if (text.front() == '\n') {
+                Held += '\n';
                 Parse(text.substr(0, 1)); // the LF of a CR LF cut between two pieces
                 text.remove_prefix(1);
                 continue;
@@ -202,19 +309,48 @@ void SheetReader::State::Lines(std::string_view text) {
             }
         }
         const std::string_view segment = text.substr(0, end);
-        if (segment.find_first_not_of(Blank) != std::string_view::npos) {
-            LineHasText = true;
-        }
-        Parse(segment);
         text.remove_prefix(end);
+        if (SkipLine) {
+            SkipLine = lineEnd == std::string_view::npos;
+        } else {
+            if (segment.find_first_not_of(Blank) != std::string_view::npos) {
+                LineHasText = true;
+            }
+            if (!LineMode) {
+                Held += segment;
+            }
+            if (!Parse(segment)) {
+                RejectOpen("кавычка внутри поля (поле с кавычками целиком берётся в кавычки, а "
+                           "кавычки в нём удваиваются)");
+                Held.clear();
+                LineHasText = false;
+                RecordOpen = false;
+                SkipLine = lineEnd == std::string_view::npos;
+            } else if (RecordBytes > LongestRecord) {
+                if (LineMode || !HeaderDone) {
+                    throw SheetError("строка " + std::to_string(RecordLine) + ": запись длиннее " +
+                                     std::to_string(LongestRecord >> 20) +
+                                     " МБ (кавычка, не закрытая в конце ячейки, или файл — не "
+                                     "таблица)");
+                }
+                Resynchronise(false);
+                Lines(text);
+                return;
+            }
+        }
         if (lineEnd != std::string_view::npos) {
             RecordOpen = RecordEnds == EndsAtLineStart && (RecordOpen || LineHasText);
+            if (RecordOpen && LineMode) {
+                RejectOpen("кавычка не закрыта в конце строки");
+                RecordOpen = false;
+            }
             EndsAtLineStart = RecordEnds;
             LineHasText = false;
             ++Line;
             if (!RecordOpen) {
                 RecordLine = Line;
                 RecordBytes = 0;
+                Held.clear();
             }
         }
     }
@@ -254,6 +390,15 @@ void SheetReader::State::Text(std::string_view text) {
 
 void SheetReader::State::Decode(std::string_view bytes, bool last) {
     Raw += bytes;
+    if (!SignatureChecked) {
+        Start += bytes.substr(0, 8 - std::min<std::size_t>(Start.size(), 8));
+        if (Start.size() >= 8 || last) {
+            SignatureChecked = true;
+            if (const std::optional<std::string> why = NotATextSheet(Start)) {
+                throw SheetError(*why);
+            }
+        }
+    }
     if (!Decided) {
         if (!ByteOrderMarkChecked && (Raw.size() >= 3 || last)) {
             ByteOrderMarkChecked = true;
@@ -268,8 +413,8 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
             Decided = Wanted;
         } else if (Raw.size() >= EncodingSample || last) {
             const Utf8Scan scan = ScanUtf8(Raw);
-            Decided = !scan.Bad && (scan.Valid == Raw.size() || !last) ? Encoding::Utf8
-                                                                       : Encoding::Windows1251;
+            // A letter cut by the end of the sample, or of the file, is no other encoding.
+            Decided = scan.Bad ? Encoding::Windows1251 : Encoding::Utf8;
         } else {
             return;
         }
@@ -282,24 +427,25 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
         }
     }
     if (*Decided == Encoding::Utf8) {
-        const Utf8Scan scan = ScanUtf8(Raw);
-        if (scan.Bad || (last && scan.Valid != Raw.size())) {
-            const auto line =
-                TextLine +
-                static_cast<std::size_t>(std::count(
-                    Raw.begin(), Raw.begin() + static_cast<std::ptrdiff_t>(scan.Valid), '\n'));
-            throw SheetError("строка " + std::to_string(line) +
-                             ": текст не в кодировке UTF-8 (файл в Windows-1251 читается с "
-                             "--encoding windows-1251)");
+        // Bytes that are no UTF-8 (or a letter cut by the end of the file) spoil their line only:
+        // they become U+FFFD and the line's record is rejected.
+        std::string text;
+        std::string_view rest = Raw;
+        for (;;) {
+            const Utf8Scan scan = ScanUtf8(rest);
+            const std::string_view whole = rest.substr(0, scan.Valid);
+            text += whole;
+            rest.remove_prefix(scan.Valid);
+            if (!scan.Bad && !(last && !rest.empty())) {
+                break;
+            }
+            Damaged.push_back(TextLine +
+                              static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+            text += "\xEF\xBF\xBD";
+            rest.remove_prefix(1);
         }
-        if (scan.Valid == Raw.size()) {
-            Text(Raw);
-            Raw.clear();
-        } else {
-            const std::string text = Raw.substr(0, scan.Valid);
-            Raw.erase(0, scan.Valid);
-            Text(text);
-        }
+        Raw.erase(0, Raw.size() - rest.size());
+        Text(text);
         return;
     }
     // Windows-1251 has one byte a character: every piece converts whole.
@@ -343,9 +489,19 @@ void SheetReader::Finish() {
     }
     if (csv_fini(s.Parser.get(), EndOfField, EndOfRecord, &s) != 0) {
         const int code = csv_error(s.Parser.get());
-        throw SheetError(code == CSV_EPARSE ? "строка " + std::to_string(s.RecordLine) +
-                                                  ": кавычки поля не закрыты до конца файла"
-                                            : ParseFailure(code, s.RecordLine));
+        if (code != CSV_EPARSE || !s.HeaderDone) {
+            throw SheetError(code == CSV_EPARSE ? "строка " + std::to_string(s.RecordLine) +
+                                                      ": кавычки поля не закрыты до конца файла"
+                                                : ParseFailure(code, s.RecordLine));
+        }
+        if (s.LineMode) {
+            s.RejectOpen("кавычка не закрыта в конце строки");
+        } else {
+            s.Resynchronise(true);
+        }
+        if (csv_fini(s.Parser.get(), EndOfField, EndOfRecord, &s) != 0) {
+            s.RejectOpen("кавычка не закрыта в конце строки");
+        }
     }
     if (!s.HeaderDone) {
         throw SheetError("нет строки заголовка с именами столбцов");
@@ -380,6 +536,76 @@ std::vector<SheetRecord> SheetReader::TakeRecords() {
 
 std::size_t SheetReader::WaitingRecords() const {
     return state_->Records.size();
+}
+
+bool IsZipArchive(std::string_view firstBytes) {
+    return firstBytes.starts_with("PK\x03\x04") || firstBytes.starts_with("PK\x05\x06");
+}
+
+std::optional<std::string> NotATextSheet(std::string_view firstBytes) {
+    if (firstBytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+        return "формат .xls не читается: сохраните файл как .xlsx, .ods или .csv";
+    }
+    if (IsZipArchive(firstBytes)) {
+        return "это архив zip (книга .xlsx или .ods?): книга читается из файла с расширением "
+               ".xlsx или .ods, не со стандартного ввода";
+    }
+    struct Signature {
+        std::string_view Start;
+        std::string_view What;
+    };
+    constexpr Signature others[] = {
+        {"%PDF", "документ PDF"},   {"\x89PNG", "рисунок PNG"}, {"\xFF\xD8\xFF", "рисунок JPEG"},
+        {"\x1F\x8B", "архив gzip"}, {"7z\xBC\xAF", "архив 7z"}, {"Rar!", "архив RAR"},
+        {"{\\rtf", "документ RTF"},
+    };
+    for (const Signature& signature : others) {
+        if (firstBytes.starts_with(signature.Start)) {
+            return "это " + std::string(signature.What) +
+                   ", а не таблица: нужен файл .csv, .xlsx или .ods";
+        }
+    }
+    return std::nullopt;
+}
+
+std::string SystemMessage(int code) {
+    switch (code) {
+    case ENOENT:
+        return "нет такого файла";
+    case EACCES:
+    case EPERM:
+        return "нет прав доступа к файлу";
+    case EISDIR:
+        return "это каталог, а не файл";
+    case ENOTDIR:
+        return "часть пути — не каталог";
+    case ENOMEM:
+        return "не хватает памяти";
+    case ENOSPC:
+        return "на диске нет места";
+    case EDQUOT:
+        return "превышена квота диска";
+    case EROFS:
+        return "диск только для чтения";
+    case EIO:
+        return "ошибка ввода-вывода (диск или сеть)";
+    case EFBIG:
+        return "файл слишком велик";
+    case ENAMETOOLONG:
+        return "слишком длинное имя файла";
+    case ELOOP:
+        return "слишком много символических ссылок";
+    case EMFILE:
+    case ENFILE:
+        return "открыто слишком много файлов";
+    case EPIPE:
+        return "канал закрыт читающей стороной";
+    case EBUSY:
+    case ETXTBSY:
+        return "файл занят";
+    default:
+        return "системная ошибка " + std::to_string(code);
+    }
 }
 
 std::string EncodingNote(Encoding encoding) {
@@ -447,7 +673,15 @@ std::vector<std::string> HeaderMessages(const std::vector<std::string>& headerCe
     const std::string where = std::string(fileName) + ":" + std::to_string(headerLine) + ": ";
     std::vector<std::string> messages;
     for (const HeaderProblem& problem : header.Problems) {
-        if (problem.RepeatedField) {
+        if (problem.NoField) {
+            std::string names;
+            for (const model::HouseField& field : fields) {
+                names += std::string(names.empty() ? "" : ", ") + std::string(field.Name);
+            }
+            messages.push_back(where +
+                               "нет ни одного столбца с параметрами дома; ожидаются столбцы " +
+                               names + " или их русские названия (virasvet-calc --help)");
+        } else if (problem.RepeatedField) {
             messages.push_back(where + std::string(fields[*problem.RepeatedField].Name) +
                                ": столбец повторяется");
         } else if (problem.SuggestedField) {
@@ -460,87 +694,53 @@ std::vector<std::string> HeaderMessages(const std::vector<std::string>& headerCe
     return messages;
 }
 
-namespace {
-
-// A column name as names are compared: ASCII letters in lower case, blanks and underscores out.
-std::string NameKey(std::string_view name) {
-    std::string key;
-    for (const char c : name) {
-        if (c != ' ' && c != '_' && c != '\t') {
-            key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-        }
-    }
-    return key;
-}
-
-// The number of letters to insert, delete or replace to make one name the other, counted up to
-// `most` + 1.
-std::size_t EditDistance(std::string_view a, std::string_view b, std::size_t most) {
-    if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > most) {
-        return most + 1;
-    }
-    std::vector<std::size_t> previous(b.size() + 1);
-    std::vector<std::size_t> current(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) {
-        previous[j] = j;
-    }
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        current[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1,
-                                   previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-        }
-        std::swap(previous, current);
-    }
-    return previous[b.size()];
-}
-
-} // namespace
-
 HeaderFields MapHeader(const std::vector<std::string>& header) {
-    const std::span<const model::HouseField> fields = model::HouseFields();
-    std::vector<std::string> keys;
-    for (const model::HouseField& field : fields) {
-        keys.push_back(NameKey(field.Name));
-    }
     HeaderFields mapped;
     mapped.FieldOfColumn.resize(header.size());
     mapped.Nameless.resize(header.size());
-    std::vector<bool> taken(fields.size());
+    std::vector<bool> taken(model::HouseFields().size());
+    bool anyField = false;
     for (std::size_t column = 0; column < header.size(); ++column) {
-        const std::string key = NameKey(header[column]);
-        if (key.empty()) {
+        if (header[column].find_first_not_of(" \t_") == std::string::npos) {
             mapped.Nameless[column] = true;
             continue; // a column without a name holds nothing (HouseRow refuses a value in it)
         }
-        const auto field = std::find(keys.begin(), keys.end(), key);
-        const auto index = static_cast<std::size_t>(field - keys.begin());
-        if (field != keys.end()) {
-            if (taken[index]) {
+        const model::HeadingMatch match = model::MatchHeading(header[column]);
+        if (const std::optional<std::size_t> index = match.Field) {
+            anyField = true;
+            if (taken[*index]) {
                 mapped.Problems.push_back({column, index, std::nullopt});
             } else {
-                taken[index] = true;
+                taken[*index] = true;
                 mapped.FieldOfColumn[column] = index;
             }
-            continue;
-        }
-        constexpr std::size_t closest = 2;
-        std::optional<std::size_t> suggested;
-        // Short names ("№", "id") are more than two letters from no field: they are carried.
-        if (key.size() > closest + 1) {
-            for (std::size_t i = 0; i < keys.size() && !suggested; ++i) {
-                if (EditDistance(key, keys[i], closest) <= closest) {
-                    suggested = i;
-                }
-            }
-        }
-        if (suggested) {
-            mapped.Problems.push_back({column, std::nullopt, suggested});
+        } else if (match.Near) {
+            mapped.Problems.push_back({column, std::nullopt, match.Near});
         } else {
             mapped.CarriedColumns.push_back(column);
         }
     }
+    if (!anyField && mapped.Problems.empty()) {
+        HeaderProblem none;
+        none.NoField = true;
+        mapped.Problems.push_back(none);
+    }
     return mapped;
+}
+
+std::string KeyFieldsNote(const HeaderFields& header) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    std::string missing;
+    for (const std::string_view name : {"EntranceCount", "FloorCount", "Tariff"}) {
+        const auto index = static_cast<std::size_t>(model::FieldNamed(name) - fields.data());
+        if (std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
+                      std::optional(index)) != header.FieldOfColumn.end()) {
+            return ""; // one key field given: the sheet means the others to stay as they start
+        }
+        missing += std::string(missing.empty() ? "" : ", ") + std::string(name) + " (" +
+                   std::string(fields[index].Label) + ") = " + std::string(fields[index].StartText);
+    }
+    return "нет столбцов " + missing + ": для всех домов берутся эти значения при запуске";
 }
 
 std::vector<model::NumberLocale> NumberLocalesOf(char) {

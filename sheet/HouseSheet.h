@@ -2,6 +2,7 @@
 
 #include "NumberFormat.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -25,10 +26,32 @@ enum class Encoding {
     Windows1251, // what office programs on a Russian desktop save as "CSV"
 };
 
+// Why a record cannot be read as it stands (a formula saved without its value, bytes that are no
+// text): the row is rejected with this message.
+struct RecordProblem {
+    std::optional<std::size_t> Column; // none: the whole row
+    std::string What;
+};
+
 struct SheetRecord {
     std::size_t Line = 0; // physical line (from 1) on which the record starts
     std::vector<std::string> Cells;
+    // The record's cell count when it has more than Cells keeps (cells past the header's width
+    // are counted, not held), else 0.
+    std::size_t Width = 0;
+    std::vector<RecordProblem> Problems;
 };
+
+// The number of cells a record has.
+inline std::size_t CellCount(const SheetRecord& record) {
+    return std::max(record.Width, record.Cells.size());
+}
+
+// The most columns a sheet may have: A to XFD. A wider header is refused.
+inline constexpr std::size_t MostColumns = 16384;
+
+// A system error (errno) in the program's words.
+std::string SystemMessage(int code);
 
 // A CSV file as office spreadsheets save it: a header row of column names, then one record a row.
 struct Sheet {
@@ -80,6 +103,13 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// Why a file is no text sheet, judged by its first bytes (a legacy .xls, a zip workbook given as
+// text, a PDF or a picture), in the program's words; none when it may be one.
+std::optional<std::string> NotATextSheet(std::string_view firstBytes);
+
+// Whether the first bytes are those of a zip archive (.xlsx and .ods are).
+bool IsZipArchive(std::string_view firstBytes);
+
 // The one-line note of a sheet read in another encoding than UTF-8, or empty.
 std::string EncodingNote(Encoding encoding);
 
@@ -94,16 +124,17 @@ char DetectDelimiter(std::string_view headerLine);
 // a record longer than LongestRecord.
 Sheet ParseSheet(std::string_view content, Encoding encoding = Encoding::Detect);
 
-// The house field of each column of a header, as an index into model::HouseFields(), the names
-// matched without regard to ASCII case; none for a column that is no field. A column that is no
-// field is carried: its cells go into the results unchanged; a column without a name is neither. A
-// name one or two letters away from a field's name (case, blanks and underscores ignored) is taken
-// for a misspelt field and is a problem, as is a field an earlier column took; problems are listed
-// in column order.
+// The house field of each column of a header, as an index into model::HouseFields(), the headings
+// matched by model::MatchHeading (names and the page's labels); none for a column that is no field.
+// A column that is no field is carried: its cells go into the results unchanged; a column without
+// a name is neither. A heading near a field's is taken for a misspelt field and is a problem, as is
+// a field an earlier column took; problems are listed in column order. A header without any field
+// column is a problem too (every column carried: every house would be the start-up one).
 struct HeaderProblem {
     std::size_t Column = 0;
     std::optional<std::size_t> RepeatedField;  // none: the name is misspelt
     std::optional<std::size_t> SuggestedField; // the field a misspelt name is close to
+    bool NoField = false;                      // no column of the header is a field
 };
 struct HeaderFields {
     std::vector<std::optional<std::size_t>> FieldOfColumn;
@@ -112,6 +143,10 @@ struct HeaderFields {
     std::vector<HeaderProblem> Problems;
 };
 HeaderFields MapHeader(const std::vector<std::string>& header);
+
+// A note when the header has no column for any of the key fields (entrances, floors, tariff):
+// every house takes their start-up values, which the note names. Empty when it has one of them.
+std::string KeyFieldsNote(const HeaderFields& header);
 
 // How the numbers of a sheet are read: with a decimal comma or point, whatever the delimiter (with
 // ',' between cells a decimal comma needs a quoted cell, "2,5").

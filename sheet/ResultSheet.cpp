@@ -133,7 +133,7 @@ std::vector<std::string> ResultCells(const HouseRowSource& source,
         cells.push_back(ifPayback(number(Figure::ReplacedLamps, r.PaybackReplacedPlanned)));
     }
     cells.resize(ReportColumns.size() - 1);
-    cells.push_back(std::to_string(seed));
+    cells.push_back(figures ? std::to_string(seed) : std::string()); // a rejected row: all empty
     if (figures && figures->Economics) {
         using model::Figure;
         const model::EconomicsFigures& e = *figures->Economics;

@@ -1,10 +1,8 @@
 #include "XlsxSheet.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QXmlStreamReader>
+#include "WorkbookParts.h"
 
-#include <zip.h>
+#include <QString>
 
 #include <algorithm>
 #include <limits>
@@ -12,128 +10,16 @@
 namespace sheet {
 namespace {
 
-// A workbook's parts are read this much at a time.
-constexpr std::size_t PieceSize = 1 << 16;
+constexpr std::string_view Kind = ".xlsx";
 // The shared strings of a workbook are held whole: beyond this it is refused.
-constexpr std::size_t LongestSharedStrings = 256u << 20;
-// The columns of a sheet: A to XFD.
-constexpr std::size_t MostColumns = 16384;
-
-struct ArchiveCloser {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct EntryCloser {
-    void operator()(zip_file_t* entry) const { zip_fclose(entry); }
-};
+constexpr std::size_t LongestSharedStrings = 64u << 20;
+// The rows of a sheet.
+constexpr std::size_t MostRows = 1048576;
+// Cell formats a workbook may declare.
+constexpr std::size_t MostFormats = 65536;
 
 [[noreturn]] void Refuse(const std::string& why) {
-    throw SheetError("это не книга .xlsx, которую можно прочитать: " + why);
-}
-
-// One part of the archive read piece by piece.
-class Part {
-public:
-    Part(zip_t* archive, const std::string& name) {
-        zip_stat_t stat;
-        zip_stat_init(&stat);
-        if (zip_stat(archive, name.c_str(), 0, &stat) != 0) {
-            return;
-        }
-        entry_.reset(zip_fopen(archive, name.c_str(), 0));
-        if (!entry_) {
-            Refuse("часть " + name + " не читается");
-        }
-        size_ = (stat.valid & ZIP_STAT_SIZE) != 0 ? stat.size : 0;
-        compressed_ = (stat.valid & ZIP_STAT_COMP_SIZE) != 0 ? stat.comp_size : 0;
-    }
-    bool Exists() const { return entry_ != nullptr; }
-
-    // The next piece; empty at the end.
-    QByteArray Next() {
-        QByteArray piece(static_cast<qsizetype>(PieceSize), Qt::Uninitialized);
-        const zip_int64_t count = zip_fread(entry_.get(), piece.data(), PieceSize);
-        if (count < 0) {
-            Refuse(std::string("повреждённый архив (") + zip_file_strerror(entry_.get()) + ")");
-        }
-        read_ += static_cast<std::uint64_t>(count);
-        piece.resize(static_cast<qsizetype>(count));
-        return piece;
-    }
-    // Bytes of the archive's file behind what has been read.
-    std::uint64_t CompressedRead() const {
-        return size_ == 0
-                   ? 0
-                   : static_cast<std::uint64_t>(static_cast<double>(read_) * compressed_ / size_);
-    }
-
-private:
-    std::unique_ptr<zip_file_t, EntryCloser> entry_;
-    std::uint64_t size_ = 0;
-    std::uint64_t compressed_ = 0;
-    std::uint64_t read_ = 0;
-};
-
-// Reads the next token of a part, feeding the reader as it needs: false at the end of the part.
-bool NextToken(QXmlStreamReader& xml, Part& part) {
-    for (;;) {
-        xml.readNext();
-        if (xml.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
-            const QByteArray piece = part.Next();
-            if (piece.isEmpty()) {
-                Refuse("XML обрывается");
-            }
-            xml.addData(piece);
-            continue;
-        }
-        if (xml.hasError()) {
-            Refuse("ошибка XML: " + xml.errorString().toStdString());
-        }
-        return !xml.atEnd() && xml.tokenType() != QXmlStreamReader::EndDocument;
-    }
-}
-
-// The text of every <t> inside the current element (a rich text's runs, an inline string),
-// without phonetic hints; the reader ends on the element's end.
-std::string TextOf(QXmlStreamReader& xml, Part& part, std::size_t longest) {
-    std::string text;
-    int depth = 1;
-    bool inText = false;
-    int phonetic = 0;
-    while (depth > 0 && NextToken(xml, part)) {
-        if (xml.isStartElement()) {
-            ++depth;
-            if (xml.name() == QLatin1String("rPh")) {
-                ++phonetic;
-            }
-            inText = xml.name() == QLatin1String("t") && phonetic == 0;
-        } else if (xml.isEndElement()) {
-            --depth;
-            if (xml.name() == QLatin1String("rPh")) {
-                --phonetic;
-            }
-            inText = false;
-        } else if (xml.isCharacters() && inText) {
-            text += xml.text().toString().toStdString();
-            if (text.size() > longest) {
-                Refuse("ячейка длиннее " + std::to_string(longest) + " байт");
-            }
-        }
-    }
-    return text;
-}
-
-// A whole small part (the workbook, its relationships), as XML events handed to `visit`.
-template <class Visit> void ReadSmallPart(zip_t* archive, const std::string& name, Visit visit) {
-    Part part(archive, name);
-    if (!part.Exists()) {
-        return;
-    }
-    QXmlStreamReader xml;
-    while (NextToken(xml, part)) {
-        if (xml.isStartElement() && !visit(xml)) {
-            return;
-        }
-    }
+    RefuseWorkbook(Kind, why);
 }
 
 // "BC12" -> column 54 (from 0); nullopt for a reference without letters.
@@ -156,161 +42,164 @@ std::optional<std::size_t> ColumnOf(QStringView reference) {
     return column - 1;
 }
 
-} // namespace
+// How a number format code shows its number: a percent when it has '%', a date or time when it
+// has a date or time letter, outside quoted text, escaped characters and colours.
+NumberShape ShapeOfCode(QStringView code) {
+    bool quoted = false;
+    bool bracket = false;
+    bool percent = false;
+    bool date = false;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code[i].toLower();
+        if (quoted) {
+            quoted = c != QLatin1Char('"');
+        } else if (bracket) {
+            // [h], [mm], [ss]: elapsed time; [Red], [$-419]: colours and locales.
+            date = date || c == QLatin1Char('h') || c == QLatin1Char('s');
+            bracket = c != QLatin1Char(']');
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char('[')) {
+            bracket = true;
+        } else if (c == QLatin1Char('\\') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
+            ++i;
+        } else if (c == QLatin1Char('%')) {
+            percent = true;
+        } else if (c == QLatin1Char('d') || c == QLatin1Char('m') || c == QLatin1Char('y') ||
+                   c == QLatin1Char('h') || c == QLatin1Char('s')) {
+            date = true;
+        }
+    }
+    return percent ? NumberShape::Percent : date ? NumberShape::Date : NumberShape::Plain;
+}
 
-struct XlsxSheet::State {
-    std::unique_ptr<zip_t, ArchiveCloser> Archive;
-    std::vector<std::string> Shared;
-    std::unique_ptr<Part> Sheet;
-    QXmlStreamReader Xml;
-    bool Ended = false;
-    bool HeaderDone = false;
-    std::vector<std::string> Header;
-    std::size_t HeaderLine = 1;
-    std::size_t LastRow = 0;
+// The built-in number formats every workbook has without declaring them.
+NumberShape ShapeOfBuiltIn(unsigned id) {
+    if (id == 9 || id == 10) {
+        return NumberShape::Percent;
+    }
+    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+        (id >= 50 && id <= 58)) {
+        return NumberShape::Date;
+    }
+    return NumberShape::Plain;
+}
 
-    void Open();
-    void ReadShared();
-    std::string FirstSheetName();
-    // The next row that is not empty; false at the end of the sheet.
-    bool NextRow(SheetRecord& record);
-    std::string CellValue(const QString& type);
+struct SheetEntry {
+    std::string Name;
+    std::string Part;
+    bool Hidden = false;
 };
 
-std::string XlsxSheet::State::FirstSheetName() {
-    std::string relation;
-    ReadSmallPart(Archive.get(), "xl/workbook.xml", [&](QXmlStreamReader& xml) {
-        if (xml.name() != QLatin1String("sheet")) {
-            return true;
+} // namespace
+
+// What turns a cell into its text: the shared strings (one buffer, an offset a string) and the
+// shape of each cell format's numbers.
+struct CellTexts {
+    std::string Shared;
+    std::vector<std::size_t> SharedEnds;
+    std::vector<NumberShape> Formats;
+
+    std::string SharedString(const std::string& index) const {
+        bool ok = false;
+        const qulonglong number = QString::fromStdString(index).toULongLong(&ok);
+        if (!ok || number >= SharedEnds.size()) {
+            Refuse("ссылка на общую строку, которой нет");
         }
-        for (const QXmlStreamAttribute& attribute : xml.attributes()) {
-            if (attribute.name() == QLatin1String("id") && !attribute.namespaceUri().isEmpty()) {
-                relation = attribute.value().toString().toStdString();
+        const std::size_t begin = number == 0 ? 0 : SharedEnds[number - 1];
+        return Shared.substr(begin, SharedEnds[number] - begin);
+    }
+    NumberShape Shape(QStringView style) const {
+        bool ok = false;
+        const qulonglong index = style.toULongLong(&ok);
+        return ok && index < Formats.size() ? Formats[index] : NumberShape::Plain;
+    }
+};
+
+namespace {
+
+// One sheet of the workbook, read row by row.
+class SheetCursor {
+public:
+    SheetCursor(zip_t* archive, const SheetEntry& entry, const CellTexts& texts)
+        : part_(archive, entry.Part), texts_(texts) {
+        if (!part_.Exists()) {
+            Refuse("нет листа " + entry.Part);
+        }
+    }
+
+    // The next row that is not empty, with at most `keep` cells; false at the end of the sheet.
+    bool NextRow(SheetRecord& record, std::size_t keep) {
+        QXmlStreamReader& xml = part_.Xml();
+        while (!ended_) {
+            if (!part_.Next()) {
+                ended_ = true;
+                break;
+            }
+            if (!xml.isStartElement() || xml.name() != QLatin1String("row")) {
+                continue;
+            }
+            bool ok = false;
+            const qulonglong number = xml.attributes().value(QLatin1String("r")).toULongLong(&ok);
+            record.Line = ok && number > lastRow_ ? number : lastRow_ + 1;
+            if (record.Line > MostRows) {
+                Refuse("номер строки " + std::to_string(record.Line) + " больше " +
+                       std::to_string(MostRows));
+            }
+            lastRow_ = record.Line;
+            ReadCells(record, keep);
+            if (record.Width > 0 || !record.Problems.empty() ||
+                std::any_of(record.Cells.begin(), record.Cells.end(),
+                            [](const std::string& cell) { return !cell.empty(); })) {
+                return true;
             }
         }
         return false;
-    });
-    std::string target;
-    if (!relation.empty()) {
-        ReadSmallPart(Archive.get(), "xl/_rels/workbook.xml.rels", [&](QXmlStreamReader& xml) {
-            if (xml.name() == QLatin1String("Relationship") &&
-                xml.attributes().value(QLatin1String("Id")).toString().toStdString() == relation) {
-                target = xml.attributes().value(QLatin1String("Target")).toString().toStdString();
-                return false;
-            }
-            return true;
-        });
     }
-    if (target.empty()) {
-        return "xl/worksheets/sheet1.xml";
-    }
-    return target.front() == '/' ? target.substr(1) : "xl/" + target;
-}
 
-void XlsxSheet::State::ReadShared() {
-    Part part(Archive.get(), "xl/sharedStrings.xml");
-    if (!part.Exists()) {
-        return;
-    }
-    QXmlStreamReader xml;
-    std::size_t total = 0;
-    while (NextToken(xml, part)) {
-        if (xml.isStartElement() && xml.name() == QLatin1String("si")) {
-            Shared.push_back(TextOf(xml, part, LongestSharedStrings));
-            total += Shared.back().size() + sizeof(std::string);
-            if (total > LongestSharedStrings) {
-                Refuse("общих строк больше " + std::to_string(LongestSharedStrings >> 20) + " МБ");
-            }
-        }
-    }
-}
+    std::uint64_t PackedRead() const { return part_.PackedRead(); }
 
-void XlsxSheet::State::Open() {
-    ReadShared();
-    const std::string name = FirstSheetName();
-    Sheet = std::make_unique<Part>(Archive.get(), name);
-    if (!Sheet->Exists()) {
-        Refuse("нет листа " + name);
-    }
-}
-
-std::string XlsxSheet::State::CellValue(const QString& type) {
-    std::string value;
-    if (type == QLatin1String("inlineStr")) {
-        return TextOf(Xml, *Sheet, LongestRecord);
-    }
-    // <v> (and <f>, which is skipped) inside the cell.
-    int depth = 1;
-    bool inValue = false;
-    while (depth > 0 && NextToken(Xml, *Sheet)) {
-        if (Xml.isStartElement()) {
-            ++depth;
-            inValue = Xml.name() == QLatin1String("v");
-        } else if (Xml.isEndElement()) {
-            --depth;
-            inValue = false;
-        } else if (Xml.isCharacters() && inValue) {
-            value += Xml.text().toString().toStdString();
-            if (value.size() > LongestRecord) {
-                Refuse("ячейка длиннее " + std::to_string(LongestRecord) + " байт");
-            }
-        }
-    }
-    if (type == QLatin1String("s")) {
-        std::size_t index = std::numeric_limits<std::size_t>::max();
-        bool ok = false;
-        const qulonglong number = QString::fromStdString(value).toULongLong(&ok);
-        if (ok) {
-            index = static_cast<std::size_t>(number);
-        }
-        if (index >= Shared.size()) {
-            Refuse("ссылка на общую строку, которой нет");
-        }
-        return Shared[index];
-    }
-    if (type == QLatin1String("b")) {
-        return value == "1" ? "1" : "0";
-    }
-    return value;
-}
-
-bool XlsxSheet::State::NextRow(SheetRecord& record) {
-    while (!Ended) {
-        if (!NextToken(Xml, *Sheet)) {
-            Ended = true;
-            break;
-        }
-        if (!Xml.isStartElement() || Xml.name() != QLatin1String("row")) {
-            continue;
-        }
-        bool ok = false;
-        const std::size_t number = Xml.attributes().value(QLatin1String("r")).toULongLong(&ok);
-        record.Line = ok && number > LastRow ? number : LastRow + 1;
-        LastRow = record.Line;
+private:
+    void ReadCells(SheetRecord& record, std::size_t keep) {
+        QXmlStreamReader& xml = part_.Xml();
         record.Cells.clear();
+        record.Width = 0;
+        record.Problems.clear();
         std::size_t bytes = 0;
+        std::size_t next = 0; // the column after the last cell read
         int depth = 1;
-        while (depth > 0 && NextToken(Xml, *Sheet)) {
-            if (Xml.isEndElement()) {
+        while (depth > 0 && part_.Next()) {
+            if (xml.isEndElement()) {
                 --depth;
                 continue;
             }
-            if (!Xml.isStartElement()) {
+            if (!xml.isStartElement()) {
                 continue;
             }
-            if (Xml.name() != QLatin1String("c")) {
+            if (xml.name() != QLatin1String("c")) {
                 ++depth;
                 continue;
             }
             const std::optional<std::size_t> column =
-                ColumnOf(Xml.attributes().value(QLatin1String("r")));
-            const std::size_t at = column.value_or(record.Cells.size());
-            if (at >= MostColumns || at < record.Cells.size()) {
+                ColumnOf(xml.attributes().value(QLatin1String("r")));
+            const std::size_t at = column.value_or(next);
+            if (at >= MostColumns || at < next) {
                 Refuse("строка " + std::to_string(record.Line) + ": ячейки не по порядку");
             }
-            const QString type = Xml.attributes().value(QLatin1String("t")).toString();
-            std::string value = CellValue(type);
-            bytes += value.size() + (at - record.Cells.size());
+            next = at + 1;
+            const QString type = xml.attributes().value(QLatin1String("t")).toString();
+            const NumberShape shape = texts_.Shape(xml.attributes().value(QLatin1String("s")));
+            bool formulaWithoutValue = false;
+            std::string value = CellValue(type, shape, formulaWithoutValue);
+            if (formulaWithoutValue) {
+                record.Problems.push_back(
+                    {at, "формула без значения — откройте и сохраните файл в табличном редакторе"});
+            }
+            if (at >= keep) {
+                record.Width = value.empty() ? record.Width : at + 1;
+                continue;
+            }
+            bytes += value.size();
             if (bytes > LongestRecord) {
                 throw SheetError("строка " + std::to_string(record.Line) + ": запись длиннее " +
                                  std::to_string(LongestRecord >> 20) + " МБ");
@@ -318,76 +207,265 @@ bool XlsxSheet::State::NextRow(SheetRecord& record) {
             record.Cells.resize(at);
             record.Cells.push_back(std::move(value));
         }
-        if (std::any_of(record.Cells.begin(), record.Cells.end(),
-                        [](const std::string& cell) { return !cell.empty(); })) {
-            return true;
+    }
+
+    std::string CellValue(const QString& type, NumberShape shape, bool& formulaWithoutValue) {
+        if (type == QLatin1String("inlineStr")) {
+            return TextOf(part_, "t", "rPh", LongestRecord);
+        }
+        QXmlStreamReader& xml = part_.Xml();
+        std::string value;
+        int depth = 1;
+        bool inValue = false;
+        bool formula = false;
+        bool hasValue = false;
+        while (depth > 0 && part_.Next()) {
+            if (xml.isStartElement()) {
+                ++depth;
+                inValue = xml.name() == QLatin1String("v");
+                hasValue = hasValue || inValue;
+                formula = formula || xml.name() == QLatin1String("f");
+            } else if (xml.isEndElement()) {
+                --depth;
+                inValue = false;
+            } else if (xml.isCharacters() && inValue) {
+                value += xml.text().toUtf8().toStdString();
+                if (value.size() > LongestRecord) {
+                    Refuse("ячейка длиннее " + std::to_string(LongestRecord) + " байт");
+                }
+            }
+        }
+        formulaWithoutValue = formula && !hasValue;
+        if (type == QLatin1String("s")) {
+            return texts_.SharedString(value);
+        }
+        if (type == QLatin1String("b")) {
+            return value == "1" ? "1" : "0";
+        }
+        if (type.isEmpty() || type == QLatin1String("n")) {
+            return ShownNumber(value, shape);
+        }
+        return value;
+    }
+
+    Part part_;
+    const CellTexts& texts_;
+    bool ended_ = false;
+    std::size_t lastRow_ = 0;
+};
+
+// A header row as compared with another: without empty cells at its end.
+std::vector<std::string> Trimmed(std::vector<std::string> cells) {
+    while (!cells.empty() && cells.back().empty()) {
+        cells.pop_back();
+    }
+    return cells;
+}
+
+} // namespace
+
+struct XlsxSheet::State {
+    Archive Book;
+    CellTexts Texts;
+    std::vector<SheetEntry> Sheets; // the header's sheet, then the continuations
+    std::size_t Current = 0;
+    std::unique_ptr<SheetCursor> Cursor;
+    std::uint64_t PackedBefore = 0; // of the sheets finished
+    std::string Note;
+    std::vector<std::string> Header;
+    std::size_t HeaderLine = 1;
+
+    void Open();
+    void ReadShared();
+    void ReadStyles();
+    std::vector<SheetEntry> ListSheets();
+    bool NextRecord(SheetRecord& record);
+};
+
+std::vector<SheetEntry> XlsxSheet::State::ListSheets() {
+    std::vector<SheetEntry> sheets;
+    std::vector<std::string> relations;
+    {
+        Part part(Book.get(), "xl/workbook.xml");
+        while (part.Exists() && part.Next()) {
+            QXmlStreamReader& xml = part.Xml();
+            if (!xml.isStartElement() || xml.name() != QLatin1String("sheet")) {
+                continue;
+            }
+            SheetEntry entry;
+            entry.Name = xml.attributes().value(QLatin1String("name")).toUtf8().toStdString();
+            const QStringView state = xml.attributes().value(QLatin1String("state"));
+            entry.Hidden = state == QLatin1String("hidden") || state == QLatin1String("veryHidden");
+            std::string relation;
+            for (const QXmlStreamAttribute& attribute : xml.attributes()) {
+                if (attribute.name() == QLatin1String("id") &&
+                    !attribute.namespaceUri().isEmpty()) {
+                    relation = attribute.value().toUtf8().toStdString();
+                }
+            }
+            if (sheets.size() < MostColumns) {
+                sheets.push_back(entry);
+                relations.push_back(relation);
+            }
         }
     }
-    return false;
+    Part part(Book.get(), "xl/_rels/workbook.xml.rels");
+    while (part.Exists() && part.Next()) {
+        QXmlStreamReader& xml = part.Xml();
+        if (!xml.isStartElement() || xml.name() != QLatin1String("Relationship")) {
+            continue;
+        }
+        const std::string id = xml.attributes().value(QLatin1String("Id")).toUtf8().toStdString();
+        const std::string target =
+            xml.attributes().value(QLatin1String("Target")).toUtf8().toStdString();
+        for (std::size_t i = 0; i < sheets.size(); ++i) {
+            if (!target.empty() && relations[i] == id && sheets[i].Part.empty()) {
+                sheets[i].Part = target.front() == '/' ? target.substr(1) : "xl/" + target;
+            }
+        }
+    }
+    std::erase_if(sheets, [](const SheetEntry& entry) { return entry.Part.empty(); });
+    if (sheets.empty()) {
+        sheets.push_back({"", "xl/worksheets/sheet1.xml", false});
+    }
+    return sheets;
+}
+
+void XlsxSheet::State::ReadShared() {
+    Part part(Book.get(), "xl/sharedStrings.xml");
+    while (part.Exists() && part.Next()) {
+        if (part.Xml().isStartElement() && part.Xml().name() == QLatin1String("si")) {
+            Texts.Shared += TextOf(part, "t", "rPh", LongestRecord);
+            Texts.SharedEnds.push_back(Texts.Shared.size());
+            if (Texts.Shared.size() + Texts.SharedEnds.size() * sizeof(std::size_t) >
+                LongestSharedStrings) {
+                Refuse("общих строк больше " + std::to_string(LongestSharedStrings >> 20) + " МБ");
+            }
+        }
+    }
+}
+
+void XlsxSheet::State::ReadStyles() {
+    Part part(Book.get(), "xl/styles.xml");
+    std::vector<std::pair<unsigned, NumberShape>> declared;
+    int inCellFormats = 0;
+    while (part.Exists() && part.Next()) {
+        QXmlStreamReader& xml = part.Xml();
+        if (xml.isEndElement() && xml.name() == QLatin1String("cellXfs")) {
+            --inCellFormats;
+        }
+        if (!xml.isStartElement()) {
+            continue;
+        }
+        const QStringView name = xml.name();
+        const unsigned id = xml.attributes().value(QLatin1String("numFmtId")).toUInt();
+        if (name == QLatin1String("cellXfs")) {
+            ++inCellFormats;
+        } else if (name == QLatin1String("numFmt") && declared.size() < MostFormats) {
+            declared.emplace_back(id,
+                                  ShapeOfCode(xml.attributes().value(QLatin1String("formatCode"))));
+        } else if (name == QLatin1String("xf") && inCellFormats > 0) {
+            if (Texts.Formats.size() >= MostFormats) {
+                Refuse("форматов ячеек больше " + std::to_string(MostFormats));
+            }
+            NumberShape shape = ShapeOfBuiltIn(id);
+            for (const auto& [code, codeShape] : declared) {
+                shape = code == id ? codeShape : shape;
+            }
+            Texts.Formats.push_back(shape);
+        }
+    }
+}
+
+void XlsxSheet::State::Open() {
+    ReadShared();
+    ReadStyles();
+    std::vector<SheetEntry> sheets = ListSheets();
+    const auto first = std::find_if(sheets.begin(), sheets.end(),
+                                    [](const SheetEntry& entry) { return !entry.Hidden; });
+    if (first == sheets.end()) {
+        Refuse("все листы скрыты");
+    }
+    std::vector<std::string> notRead;
+    for (auto sheet = sheets.begin(); sheet != first; ++sheet) {
+        notRead.push_back("«" + sheet->Name + "» (скрыт)");
+    }
+    Sheets.push_back(*first);
+    Cursor = std::make_unique<SheetCursor>(Book.get(), *first, Texts);
+    SheetRecord header;
+    do {
+        if (!Cursor->NextRow(header, MostColumns)) {
+            throw SheetError("на листе «" + first->Name +
+                             "» нет строки заголовка с именами столбцов");
+        }
+    } while (Trimmed(header.Cells).empty());
+    Header = std::move(header.Cells);
+    HeaderLine = header.Line;
+    const std::vector<std::string> trimmed = Trimmed(Header);
+    for (auto sheet = first + 1; sheet != sheets.end(); ++sheet) {
+        if (sheet->Hidden) {
+            notRead.push_back("«" + sheet->Name + "» (скрыт)");
+            continue;
+        }
+        SheetCursor cursor(Book.get(), *sheet, Texts);
+        SheetRecord other;
+        if (!cursor.NextRow(other, MostColumns)) {
+            continue; // an empty sheet holds no houses
+        }
+        if (Trimmed(std::move(other.Cells)) == trimmed) {
+            Sheets.push_back(*sheet);
+        } else {
+            notRead.push_back("«" + sheet->Name + "» (другой заголовок)");
+        }
+    }
+    for (const std::string& name : notRead) {
+        Note += (Note.empty() ? "не прочитаны листы: " : ", ") + name;
+    }
+}
+
+bool XlsxSheet::State::NextRecord(SheetRecord& record) {
+    for (;;) {
+        if (Cursor->NextRow(record, Header.size() + 1)) {
+            return true;
+        }
+        if (++Current >= Sheets.size()) {
+            return false;
+        }
+        PackedBefore += Cursor->PackedRead();
+        Cursor.reset(); // an open part before the next
+        Cursor = std::make_unique<SheetCursor>(Book.get(), Sheets[Current], Texts);
+        SheetRecord header;
+        Cursor->NextRow(header, MostColumns); // the same header again
+    }
 }
 
 XlsxSheet::XlsxSheet() : state_(std::make_unique<State>()) {}
 
 XlsxSheet::XlsxSheet(const std::string& fileName) : XlsxSheet() {
-    int error = 0;
-    state_->Archive.reset(zip_open(fileName.c_str(), ZIP_RDONLY, &error));
-    if (!state_->Archive) {
-        zip_error_t reason;
-        zip_error_init_with_code(&reason, error);
-        const std::string why = zip_error_strerror(&reason);
-        zip_error_fini(&reason);
-        throw SheetError("не удаётся открыть книгу .xlsx: " + why);
-    }
+    state_->Book = OpenArchive(fileName, Kind);
     state_->Open();
 }
 
 std::unique_ptr<XlsxSheet> XlsxSheet::FromBytes(std::string_view bytes) {
     std::unique_ptr<XlsxSheet> sheet(new XlsxSheet());
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    if (source == nullptr) {
-        zip_error_fini(&error);
-        Refuse("не хватает памяти");
-    }
-    sheet->state_->Archive.reset(zip_open_from_source(source, ZIP_RDONLY, &error));
-    if (!sheet->state_->Archive) {
-        zip_source_free(source);
-        const std::string why = zip_error_strerror(&error);
-        zip_error_fini(&error);
-        Refuse(why);
-    }
-    zip_error_fini(&error);
+    sheet->state_->Book = OpenArchive(bytes, Kind);
     sheet->state_->Open();
     return sheet;
 }
 
 XlsxSheet::~XlsxSheet() {
     if (state_) {
-        state_->Sheet.reset(); // an open part before its archive
+        state_->Cursor.reset(); // an open part before its archive
     }
 }
 
-void XlsxSheet::ReadHeader() {
-    State& s = *state_;
-    if (s.HeaderDone) {
-        return;
-    }
-    SheetRecord record;
-    if (!s.NextRow(record)) {
-        throw SheetError("на первом листе нет строки заголовка с именами столбцов");
-    }
-    s.HeaderDone = true;
-    s.Header = std::move(record.Cells);
-    s.HeaderLine = record.Line;
-}
+void XlsxSheet::ReadHeader() {}
 
 bool XlsxSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records) {
-    ReadHeader();
     const std::size_t columns = state_->Header.size();
     for (std::size_t i = 0; i < wanted; ++i) {
         SheetRecord record;
-        if (!state_->NextRow(record)) {
+        if (!state_->NextRecord(record)) {
             return false;
         }
         // A workbook leaves out empty cells at the end of a row: the row has the header's width
@@ -395,10 +473,13 @@ bool XlsxSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& record
         while (record.Cells.size() > columns && record.Cells.back().empty()) {
             record.Cells.pop_back();
         }
-        record.Cells.resize(std::max(record.Cells.size(), columns));
+        if (record.Cells.size() > columns) {
+            record.Width = std::max(record.Width, record.Cells.size());
+        }
+        record.Cells.resize(columns);
         records.push_back(std::move(record));
     }
-    return !state_->Ended;
+    return true;
 }
 
 const std::vector<std::string>& XlsxSheet::Header() const {
@@ -410,7 +491,11 @@ std::size_t XlsxSheet::HeaderLine() const {
 }
 
 std::uint64_t XlsxSheet::BytesRead() const {
-    return state_->Sheet ? state_->Sheet->CompressedRead() : 0;
+    return state_->PackedBefore + (state_->Cursor ? state_->Cursor->PackedRead() : 0);
+}
+
+std::string XlsxSheet::Note() const {
+    return state_->Note;
 }
 
 } // namespace sheet

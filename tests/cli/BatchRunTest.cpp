@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -106,8 +107,8 @@ TEST_F(BatchRunTest, StopKeepsTheRowsBeforeItAndNoneAfter) {
 }
 
 TEST_F(BatchRunTest, ReadingFailureKeepsTheRowsCalculatedBeforeIt) {
-    // A quote never closed ends the file: the rows before it are out, then the failure.
-    const std::string file = Register("a.csv", 5000, "5001;\"дом без конца;1\n");
+    // A quote that opens a cell of more than a megabyte: the reading stops there.
+    const std::string file = Register("a.csv", 5000, "5001;\"" + std::string(1100000, 'x') + "\n");
     cli::BatchRun run(Options({file}));
     Collector collector;
     ASSERT_TRUE(run.Open(collector)) << testing::PrintToString(collector.messages);
@@ -124,9 +125,11 @@ TEST_F(BatchRunTest, SecondInputsCarriedColumnsGoByName) {
     cli::BatchRun run(Options({first, second}));
     Collector collector;
     ASSERT_TRUE(run.Open(collector));
-    ASSERT_EQ(collector.messages.size(), 1u);
-    EXPECT_EQ(collector.messages[0],
-              second + ": столбец Note не переносится в результат: его нет в первом файле");
+    const std::string notCarried =
+        second + ": столбец Note не переносится в результат: его нет в первом файле";
+    EXPECT_NE(std::find(collector.messages.begin(), collector.messages.end(), notCarried),
+              collector.messages.end())
+        << testing::PrintToString(collector.messages);
     EXPECT_EQ(run.Run(collector), cli::BatchEnd::Complete);
     ASSERT_EQ(collector.houses.size(), 4u);
     EXPECT_EQ(collector.houses[3].Carried, std::vector<std::string>{"42"});

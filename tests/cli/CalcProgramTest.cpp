@@ -117,7 +117,7 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
     const std::vector<std::string> rows = Lines(Read(dir_ / "result.csv"));
     ASSERT_EQ(rows.size(), 5u); // header, three houses, the second over two lines
     EXPECT_TRUE(rows[1].starts_with(houses + ";2;first;1;")) << rows[1];
-    const std::string noFigures = std::string(22, ';') + "3";
+    const std::string noFigures = std::string(22, ';'); // the seed too: nothing was calculated
     EXPECT_EQ(rows[3], "lines\"" + noFigures);
     EXPECT_EQ(rows[4], houses + ";5;third" + noFigures);
 
@@ -142,8 +142,9 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
         {"Tariff\r\n", 1, "нет домов"},
         {std::string("Tariff\n1\x00\xff\xfe", 11), 2, "строка 2: это не текст"},
         {"Tariff\n\x01\n", 2, "строка 2: это не текст"},
-        {"Address\n\"open", 2, "строка 2: кавычки"},
-        {"Address\nул. \"Мира\"\n", 2, "строка 2: кавычка внутри"},
+        // A quote spoils its row only.
+        {"Address\n\"open", 1, "e.csv:2: кавычка не закрыта до конца файла"},
+        {"Address\nул. \"Мира\"\n", 1, "e.csv:2: кавычка внутри поля"},
     };
     for (const Case& c : cases) {
         const std::string previous = Read(dir_ / "result.csv");
@@ -154,7 +155,14 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
             EXPECT_EQ(Read(dir_ / "result.csv"), previous);
         }
     }
-    EXPECT_EQ(Calc("--jobs 0 e.csv").Status, 2);
+    // No jobs is refused on a file that would be calculated, for its own reason.
+    File("good.csv", "Address;Tariff\na;1\n");
+    ASSERT_EQ(Calc("--jobs 1 good.csv").Status, 0);
+    const Outcome noJobs = Calc("--jobs 0 good.csv");
+    EXPECT_EQ(noJobs.Status, 2);
+    EXPECT_NE(noJobs.Err.find("--jobs: нужно целое число от 1 до 1024"), std::string::npos)
+        << noJobs.Err;
+    EXPECT_EQ(noJobs.Out, "");
     const Outcome twice = Calc("- - <e.csv");
     EXPECT_EQ(twice.Status, 2);
     EXPECT_NE(twice.Err.find("только один раз"), std::string::npos) << twice.Err;

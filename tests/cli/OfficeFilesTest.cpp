@@ -205,7 +205,9 @@ TEST_F(OfficeFiles, WindowsCyrillicIsReadAndResultsCarryAByteOrderMark) {
                                     "File;Line;Address;"))
         << run.Out;
     EXPECT_TRUE(Lines(run.Out)[1].starts_with("w.csv;2;Гагарина 5;1;")) << run.Out;
-    EXPECT_EQ(Calc("--encoding utf-8 w.csv").Status, 2);
+    const Outcome utf8 = Calc("--encoding utf-8 w.csv");
+    EXPECT_EQ(utf8.Status, 1);
+    EXPECT_NE(utf8.Err.find("w.csv:2: байты не в кодировке UTF-8"), std::string::npos) << utf8.Err;
     EXPECT_EQ(Calc("--encoding cp866 w.csv").Status, 2);
     // UTF-8 text read as Windows-1251 when told so.
     const Outcome forced =
@@ -319,6 +321,64 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
         << broken.Err;
 }
 
+TEST_F(OfficeFiles, ResultsGoWhereTheirNameSays) {
+    const std::string houses = "Address;Tariff\na;1,5\n";
+    File("x.csv", houses);
+    // Standard input read from the file -o names.
+    const Outcome over = Calc("-o x.csv - <x.csv");
+    EXPECT_EQ(over.Status, 2);
+    EXPECT_NE(over.Err.find("-: это исходный файл"), std::string::npos) << over.Err;
+    EXPECT_EQ(Read("x.csv"), houses);
+    // An extension nothing here writes is refused before anything is written.
+    for (const std::string name : {"r.xls", "r.pdf"}) {
+        const Outcome refused = Calc("-o " + name + " x.csv");
+        EXPECT_EQ(refused.Status, 2) << name;
+        EXPECT_NE(refused.Err.find("результат пишется в .csv, .xlsx или .ods"), std::string::npos)
+            << refused.Err;
+        EXPECT_FALSE(fs::exists(dir_ / name));
+    }
+    // An .ods is written as one, numbers as numbers, and reads back.
+    const Outcome ods = Calc("--seed 1 -o r.ods x.csv");
+    ASSERT_EQ(ods.Status, 0) << ods.Err;
+    const std::string path = (dir_ / "r.ods").string();
+    EXPECT_EQ(WorkbookPart(path, "mimetype"), "application/vnd.oasis.opendocument.spreadsheet");
+    EXPECT_NE(WorkbookPart(path, "content.xml")
+                  .find("<table:table-cell office:value-type=\"float\" office:value=\"40500\">"),
+              std::string::npos);
+    const Outcome back = Calc("--seed 1 --no-bom r.ods");
+    EXPECT_EQ(back.Status, 0) << back.Err;
+    EXPECT_TRUE(Lines(back.Out).at(1).starts_with("x.csv;2;")) << back.Out;
+}
+
+TEST_F(OfficeFiles, AWorkbookIsWrittenWholeOrNotAtAll) {
+    File("h.csv", "Address;Tariff\na;1\n");
+    File("old.xlsx", "old");
+    const fs::perms own = fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions(dir_ / "old.xlsx", own);
+    const Outcome replaced = Calc("--seed 1 -o old.xlsx h.csv");
+    EXPECT_EQ(replaced.Status, 0) << replaced.Err;
+    EXPECT_EQ(fs::status(dir_ / "old.xlsx").permissions() & fs::perms::all, own);
+    EXPECT_NE(WorkbookPart((dir_ / "old.xlsx").string(), "xl/worksheets/sheet1.xml"), "");
+
+    // A folder is refused before the first house (the input never ends).
+    fs::create_directory(dir_ / "folder.xlsx");
+    const std::string endless = "(echo 'Address;Tariff'; yes 'x;1') | timeout 20 '" +
+                                std::string(VIRASVET_CALC) + "' --jobs 1 ";
+    const Outcome folder = Shell(endless + "-o folder.xlsx - 2>err.txt");
+    EXPECT_EQ(folder.Status, 2);
+    EXPECT_NE(folder.Err.find("folder.xlsx: это каталог"), std::string::npos) << folder.Err;
+
+    // Killed part way, the program leaves nothing beside its output.
+    Shell(endless + "-o killed.xlsx - 2>err.txt & sleep 1; kill -9 $!; wait");
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"err.txt", "folder.xlsx", "h.csv", "old.xlsx", "out.txt"}));
+}
+
 TEST_F(OfficeFiles, MemoryStaysBoundedWhateverTheFileSize) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizers' shadow memory is no measure of the program's";
@@ -333,8 +393,22 @@ TEST_F(OfficeFiles, MemoryStaysBoundedWhateverTheFileSize) {
     rusage usage{};
     ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
     EXPECT_LT(usage.ru_maxrss, 100 * 1024) << "peak resident kilobytes";
-    // Nor does a record that never ends grow: it is refused past its limit.
-    const Outcome endless = Shell("(printf 'Address\\n\"'; yes 'x') | '" +
+    // Rows made from the template ask for the economics: two blocks of them calculated (a house's
+    // discounted costs of every day once took 160 kB while its block waited), then rejected rows.
+    const std::string calc = "'" + std::string(VIRASVET_CALC) + "'";
+    const Outcome economics = Shell(
+        "(" + calc + " --template | head -n 1; " + calc + " --template | tail -n 1 > row.csv; " +
+        "yes \"$(cat row.csv)\" | head -n 8192; yes 'x;0' | head -n 391808) | " + calc +
+        " --seed 1 --max-errors 0 --jobs 2 - >/dev/null 2>err.txt");
+    EXPECT_EQ(economics.Status, 1);
+    EXPECT_NE(economics.Err.find("посчитано домов: 8192, отклонено строк: 391808\n"),
+              std::string::npos)
+        << economics.Err;
+    ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 100 * 1024) << "peak resident kilobytes with the economics";
+    // Nor does a record that never ends grow: it is refused past its limit (a line that never
+    // ends: lines after a quote left open are read again one by one).
+    const Outcome endless = Shell("(printf 'Address\\n\"'; yes 'x' | tr -d '\\n') | '" +
                                   std::string(VIRASVET_CALC) + "' - >/dev/null 2>err.txt");
     EXPECT_EQ(endless.Status, 2);
     EXPECT_NE(endless.Err.find("-: строка 2: запись длиннее 1 МБ"), std::string::npos)

@@ -90,6 +90,24 @@ TEST_F(PinnedResults, EveryCellOfHousesWithDistinctInputs) {
     }
 }
 
+TEST_F(PinnedResults, TheWholeResultHeader) {
+    // Every column by name, in order: two columns swapped would go unnoticed by a row check of
+    // equal figures.
+    Write("houses.csv", Header + Houses);
+    const std::string report =
+        "File;Line;Address;PaybackFound;PaybackDay;PaybackMonths;PaybackCostExisting;"
+        "PaybackCostPlanned;InstallCostExisting;InstallCostPlanned;InstallCostPerFlatExisting;"
+        "InstallCostPerFlatPlanned;FittingCountExisting;FittingCountPlanned;BlockCountExisting;"
+        "BlockCountPlanned;DailyEnergyExisting;DailyEnergyPlanned;MonthlyEnergyExisting;"
+        "MonthlyEnergyPlanned;MonthlyEnergyCostExisting;MonthlyEnergyCostPlanned;"
+        "PaybackReplacedExisting;PaybackReplacedPlanned;Seed";
+    EXPECT_EQ(Rows(Calc("--seed 1 houses.csv").Out).at(0), report);
+    EXPECT_EQ(Rows(Calc("--seed 1 --economics houses.csv").Out).at(0),
+              report + ";DiscountedPaybackFound;DiscountedPaybackDay;DiscountedPaybackMonths;"
+                       "NetPresentValue;InternalRateOfReturn;EnergySavedPerYear;"
+                       "MoneySavedFirstYear;CO2AvoidedPerYear");
+}
+
 TEST_F(PinnedResults, EconomicsOfHousesWithDistinctInputs) {
     std::string houses = Header.substr(0, Header.size() - 1) + EconomicsColumns + "\n";
     std::size_t start = 0;

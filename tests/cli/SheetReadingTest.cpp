@@ -70,23 +70,26 @@ TEST(SheetReading, TheEncodingIsDecidedOnTheStartOfTheText) {
     }
     EXPECT_EQ(sheet::ParseSheet(windows).TextEncoding, Encoding::Windows1251);
     EXPECT_EQ(sheet::ParseSheet("Address\nМир\n").TextEncoding, Encoding::Utf8);
-    EXPECT_THROW(sheet::ParseSheet(windows, Encoding::Utf8), SheetError);
+    // Told UTF-8, the row with bytes that are not is spoilt, not the file.
+    const sheet::Sheet forced = sheet::ParseSheet(windows, Encoding::Utf8);
+    ASSERT_EQ(forced.Records.size(), 1u);
+    EXPECT_EQ(forced.Records[0].Problems.size(), 1u);
 
-    // UTF-8 for the whole sample, then a byte that is not: refused, with the line.
+    // UTF-8 for the whole sample, then a byte that is not: that row is spoilt, with its line;
+    // the rows after it are read.
     std::string late = "Address\n";
     while (late.size() <= sheet::EncodingSample) {
         late += "ул. Мира\n";
     }
     const std::size_t lines = static_cast<std::size_t>(std::count(late.begin(), late.end(), '\n'));
-    late += "\xCC\xE8\xF0\n";
-    try {
-        InPieces(late, 4096);
-        FAIL() << "a text that stops being UTF-8 is read";
-    } catch (const SheetError& e) {
-        EXPECT_NE(std::string(e.what()).find("строка " + std::to_string(lines + 1)),
-                  std::string::npos)
-            << e.what();
-    }
+    late += "\xCC\xE8\xF0\nул. Мира\n";
+    const Read spoilt = InPieces(late, 4096);
+    ASSERT_EQ(spoilt.Records.size(), lines + 1);
+    EXPECT_EQ(spoilt.Records[lines - 1].Line, lines + 1);
+    EXPECT_EQ(spoilt.Records[lines - 1].Problems.size(), 1u);
+    EXPECT_EQ(spoilt.Records[lines - 2].Problems.size(), 0u);
+    EXPECT_EQ(spoilt.Records[lines].Problems.size(), 0u);
+    EXPECT_EQ(spoilt.Records[lines].Cells[0], "ул. Мира");
     EXPECT_NO_THROW(InPieces(late, 4096, Encoding::Windows1251));
 }
 

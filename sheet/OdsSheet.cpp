@@ -1,0 +1,418 @@
+#include "OdsSheet.h"
+
+#include "WorkbookParts.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <set>
+
+namespace sheet {
+namespace {
+
+constexpr std::string_view Kind = ".ods";
+constexpr std::size_t MostRows = 1048576;
+
+const QString TableNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
+const QString OfficeNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+const QString TextNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+const QString StyleNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+
+[[noreturn]] void Refuse(const std::string& why) {
+    RefuseWorkbook(Kind, why);
+}
+
+bool Is(const QXmlStreamReader& xml, const QString& ns, QLatin1StringView name) {
+    return xml.name() == name && xml.namespaceUri() == ns;
+}
+
+// A repeat count: 1 when absent or unreadable, at most `most`.
+std::size_t Repeats(const QXmlStreamReader& xml, QLatin1StringView name, std::size_t most) {
+    bool ok = false;
+    const qulonglong count = xml.attributes().value(TableNs, name).toULongLong(&ok);
+    return !ok || count == 0 ? 1 : static_cast<std::size_t>(std::min<qulonglong>(count, most));
+}
+
+// "2024-01-05" or "2024-01-05T10:00:00" as a sheet shows the date: "05.01.2024".
+std::string ShownDate(const std::string& iso) {
+    if (iso.size() < 10 || iso[4] != '-' || iso[7] != '-') {
+        return iso;
+    }
+    return iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
+}
+
+struct TableEntry {
+    std::string Name;
+    bool Hidden = false;
+};
+
+// The spreadsheet's content read as sheets of rows.
+class OdsCursor {
+public:
+    explicit OdsCursor(zip_t* archive) : part_(archive, "content.xml") {
+        if (!part_.Exists()) {
+            Refuse("нет части content.xml");
+        }
+    }
+
+    // Moves to the start of the next sheet; false at the end of the document.
+    bool NextTable(TableEntry& table) {
+        QXmlStreamReader& xml = part_.Xml();
+        repeatLeft_ = 0;
+        while (part_.Next()) {
+            if (!xml.isStartElement()) {
+                continue;
+            }
+            if (Is(xml, StyleNs, QLatin1StringView("style"))) {
+                style_ = xml.attributes().value(StyleNs, QLatin1StringView("name")).toString();
+            } else if (Is(xml, StyleNs, QLatin1StringView("table-properties")) &&
+                       xml.attributes().value(TableNs, QLatin1StringView("display")) ==
+                           QLatin1StringView("false") &&
+                       hiddenStyles_.size() < MostColumns) {
+                hiddenStyles_.insert(style_);
+            } else if (Is(xml, TableNs, QLatin1StringView("table"))) {
+                table.Name = xml.attributes()
+                                 .value(TableNs, QLatin1StringView("name"))
+                                 .toUtf8()
+                                 .toStdString();
+                table.Hidden =
+                    hiddenStyles_.count(xml.attributes()
+                                            .value(TableNs, QLatin1StringView("style-name"))
+                                            .toString()) > 0;
+                row_ = 0;
+                inTable_ = true;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The next row of the sheet that is not empty, with at most `keep` cells; false at the end of
+    // the sheet.
+    bool NextRow(SheetRecord& record, std::size_t keep) {
+        if (repeatLeft_ > 0) {
+            --repeatLeft_;
+            record = repeated_;
+            record.Line = ++row_;
+            return true;
+        }
+        QXmlStreamReader& xml = part_.Xml();
+        while (inTable_ && part_.Next()) {
+            if (xml.isEndElement() && Is(xml, TableNs, QLatin1StringView("table"))) {
+                inTable_ = false;
+                break;
+            }
+            if (!xml.isStartElement() || !Is(xml, TableNs, QLatin1StringView("table-row"))) {
+                continue;
+            }
+            const std::size_t repeats =
+                Repeats(xml, QLatin1StringView("number-rows-repeated"), MostRows);
+            ReadCells(record, keep);
+            const bool empty = record.Width == 0 && record.Problems.empty() &&
+                               std::none_of(record.Cells.begin(), record.Cells.end(),
+                                            [](const std::string& cell) { return !cell.empty(); });
+            if (empty) {
+                row_ += repeats; // empty rows (a sheet's end) are only counted
+                continue;
+            }
+            if (row_ + repeats > MostRows) {
+                Refuse("строк на листе больше " + std::to_string(MostRows));
+            }
+            record.Line = ++row_;
+            if (repeats > 1) {
+                repeated_ = record;
+                repeatLeft_ = repeats - 1;
+            }
+            return true;
+        }
+        return false;
+    }
+
+    std::uint64_t PackedRead() const { return part_.PackedRead(); }
+
+private:
+    void ReadCells(SheetRecord& record, std::size_t keep) {
+        QXmlStreamReader& xml = part_.Xml();
+        record.Cells.clear();
+        record.Width = 0;
+        record.Problems.clear();
+        std::size_t column = 0;
+        std::size_t bytes = 0;
+        int depth = 1;
+        while (depth > 0 && part_.Next()) {
+            if (xml.isEndElement()) {
+                --depth;
+                continue;
+            }
+            if (!xml.isStartElement()) {
+                continue;
+            }
+            if (!Is(xml, TableNs, QLatin1StringView("table-cell")) &&
+                !Is(xml, TableNs, QLatin1StringView("covered-table-cell"))) {
+                ++depth;
+                continue;
+            }
+            const std::size_t repeats =
+                Repeats(xml, QLatin1StringView("number-columns-repeated"), MostColumns);
+            bool formulaWithoutValue = false;
+            const std::string value = CellValue(formulaWithoutValue);
+            if (formulaWithoutValue && column < MostColumns) {
+                record.Problems.push_back(
+                    {column,
+                     "формула без значения — откройте и сохраните файл в табличном редакторе"});
+            }
+            if (!value.empty()) {
+                if (column + repeats > MostColumns) {
+                    Refuse("строка " + std::to_string(row_ + 1) + ": больше " +
+                           std::to_string(MostColumns) + " столбцов");
+                }
+                for (std::size_t i = 0; i < repeats && column + i < keep; ++i) {
+                    bytes += value.size();
+                    if (bytes > LongestRecord) {
+                        throw SheetError("строка " + std::to_string(row_ + 1) +
+                                         ": запись длиннее " + std::to_string(LongestRecord >> 20) +
+                                         " МБ");
+                    }
+                    record.Cells.resize(column + i);
+                    record.Cells.push_back(value);
+                }
+                if (column + repeats > keep) {
+                    record.Width = column + repeats;
+                }
+            }
+            column = std::min(column + repeats, MostColumns + 1);
+        }
+    }
+
+    // The value of the cell the reader is on; the reader ends on the cell's end.
+    std::string CellValue(bool& formulaWithoutValue) {
+        QXmlStreamReader& xml = part_.Xml();
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QStringView type = attributes.value(OfficeNs, QLatin1StringView("value-type"));
+        const bool formula = attributes.hasAttribute(TableNs, QLatin1StringView("formula"));
+        const auto attribute = [&](const char* name) {
+            return attributes.value(OfficeNs, QLatin1StringView(name)).toUtf8().toStdString();
+        };
+        std::string text = Text();
+        formulaWithoutValue = formula && type.isEmpty();
+        if (type == QLatin1StringView("float") || type == QLatin1StringView("currency")) {
+            return ShownNumber(attribute("value"), NumberShape::Plain);
+        }
+        if (type == QLatin1StringView("percentage")) {
+            return ShownNumber(attribute("value"), NumberShape::Percent);
+        }
+        if (type == QLatin1StringView("date")) {
+            return ShownDate(attribute("date-value"));
+        }
+        if (type == QLatin1StringView("boolean")) {
+            return attribute("boolean-value") == "true" ? "1" : "0";
+        }
+        if (type == QLatin1StringView("string") &&
+            attributes.hasAttribute(OfficeNs, QLatin1StringView("string-value"))) {
+            return attribute("string-value");
+        }
+        return text;
+    }
+
+    // The paragraphs of the cell, a line each, with their spaces, tabs and line breaks.
+    std::string Text() {
+        QXmlStreamReader& xml = part_.Xml();
+        std::string text;
+        int depth = 1;
+        int paragraphs = 0;
+        int inParagraph = 0;
+        while (depth > 0 && part_.Next()) {
+            if (xml.isStartElement()) {
+                ++depth;
+                if (Is(xml, TextNs, QLatin1StringView("p")) ||
+                    Is(xml, TextNs, QLatin1StringView("h"))) {
+                    text += paragraphs++ > 0 ? "\n" : "";
+                    ++inParagraph;
+                } else if (inParagraph > 0 && Is(xml, TextNs, QLatin1StringView("s"))) {
+                    bool ok = false;
+                    const unsigned count =
+                        xml.attributes().value(TextNs, QLatin1StringView("c")).toUInt(&ok);
+                    text.append(ok ? std::min<unsigned>(count, LongestRecord) : 1, ' ');
+                } else if (inParagraph > 0 && Is(xml, TextNs, QLatin1StringView("tab"))) {
+                    text += '\t';
+                } else if (inParagraph > 0 && Is(xml, TextNs, QLatin1StringView("line-break"))) {
+                    text += '\n';
+                }
+            } else if (xml.isEndElement()) {
+                --depth;
+                if (Is(xml, TextNs, QLatin1StringView("p")) ||
+                    Is(xml, TextNs, QLatin1StringView("h"))) {
+                    --inParagraph;
+                }
+            } else if (xml.isCharacters() && inParagraph > 0) {
+                text += xml.text().toUtf8().toStdString();
+            }
+            if (text.size() > LongestRecord) {
+                Refuse("ячейка длиннее " + std::to_string(LongestRecord) + " байт");
+            }
+        }
+        return text;
+    }
+
+    Part part_;
+    std::set<QString> hiddenStyles_;
+    QString style_;
+    bool inTable_ = false;
+    std::size_t row_ = 0;
+    SheetRecord repeated_;
+    std::size_t repeatLeft_ = 0;
+};
+
+std::vector<std::string> Trimmed(std::vector<std::string> cells) {
+    while (!cells.empty() && cells.back().empty()) {
+        cells.pop_back();
+    }
+    return cells;
+}
+
+} // namespace
+
+struct OdsSheet::State {
+    Archive Book;
+    std::unique_ptr<OdsCursor> Cursor;
+    std::vector<bool> ReadTable; // per sheet of the document: its rows are houses
+    std::size_t Table = 0;       // the sheet being read, from 0
+    std::vector<std::string> Header;
+    std::size_t HeaderLine = 1;
+    std::string Note;
+
+    void Open();
+    bool NextRecord(SheetRecord& record);
+};
+
+// A first pass over the sheets finds the header and the continuations; the second reads them.
+void OdsSheet::State::Open() {
+    const std::string type = SmallPartText(Book.get(), "mimetype", 128);
+    if (!type.empty() && type != "application/vnd.oasis.opendocument.spreadsheet") {
+        Refuse("это документ OpenDocument, но не таблица (" + type + ")");
+    }
+    std::vector<std::string> notRead;
+    {
+        OdsCursor survey(Book.get());
+        TableEntry table;
+        bool found = false;
+        std::vector<std::string> trimmed;
+        while (survey.NextTable(table)) {
+            SheetRecord first;
+            bool any = !table.Hidden && survey.NextRow(first, MostColumns);
+            while (any && Trimmed(first.Cells).empty()) {
+                any = survey.NextRow(first, MostColumns);
+            }
+            bool read = false;
+            if (table.Hidden) {
+                notRead.push_back("«" + table.Name + "» (скрыт)");
+            } else if (any && !found) {
+                found = true;
+                read = true;
+                Header = std::move(first.Cells);
+                HeaderLine = first.Line;
+                trimmed = Trimmed(Header);
+            } else if (any) {
+                read = Trimmed(std::move(first.Cells)) == trimmed;
+                if (!read) {
+                    notRead.push_back("«" + table.Name + "» (другой заголовок)");
+                }
+            }
+            ReadTable.push_back(read);
+            if (ReadTable.size() > MostColumns) {
+                Refuse("листов больше " + std::to_string(MostColumns));
+            }
+        }
+        if (!found) {
+            throw SheetError("ни на одном видимом листе нет строки заголовка с именами столбцов");
+        }
+    }
+    for (const std::string& name : notRead) {
+        Note += (Note.empty() ? "не прочитаны листы: " : ", ") + name;
+    }
+    Cursor = std::make_unique<OdsCursor>(Book.get());
+    Table = 0;
+    TableEntry table;
+    while (Cursor->NextTable(table) && !ReadTable[Table]) {
+        ++Table;
+    }
+    SheetRecord header;
+    while (Cursor->NextRow(header, MostColumns) && Trimmed(header.Cells).empty()) {
+    }
+}
+
+bool OdsSheet::State::NextRecord(SheetRecord& record) {
+    for (;;) {
+        if (Cursor->NextRow(record, Header.size() + 1)) {
+            return true;
+        }
+        TableEntry table;
+        bool next = false;
+        while (!next && Cursor->NextTable(table)) {
+            next = ++Table < ReadTable.size() && ReadTable[Table];
+        }
+        if (!next) {
+            return false;
+        }
+        SheetRecord header; // the same header again
+        while (Cursor->NextRow(header, MostColumns) && Trimmed(header.Cells).empty()) {
+        }
+    }
+}
+
+OdsSheet::OdsSheet() : state_(std::make_unique<State>()) {}
+
+OdsSheet::OdsSheet(const std::string& fileName) : OdsSheet() {
+    state_->Book = OpenArchive(fileName, Kind);
+    state_->Open();
+}
+
+std::unique_ptr<OdsSheet> OdsSheet::FromBytes(std::string_view bytes) {
+    std::unique_ptr<OdsSheet> sheet(new OdsSheet());
+    sheet->state_->Book = OpenArchive(bytes, Kind);
+    sheet->state_->Open();
+    return sheet;
+}
+
+OdsSheet::~OdsSheet() {
+    if (state_) {
+        state_->Cursor.reset(); // an open part before its archive
+    }
+}
+
+bool OdsSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records) {
+    const std::size_t columns = state_->Header.size();
+    for (std::size_t i = 0; i < wanted; ++i) {
+        SheetRecord record;
+        if (!state_->NextRecord(record)) {
+            return false;
+        }
+        while (record.Cells.size() > columns && record.Cells.back().empty()) {
+            record.Cells.pop_back();
+        }
+        if (record.Cells.size() > columns) {
+            record.Width = std::max(record.Width, record.Cells.size());
+        }
+        record.Cells.resize(columns);
+        records.push_back(std::move(record));
+    }
+    return true;
+}
+
+const std::vector<std::string>& OdsSheet::Header() const {
+    return state_->Header;
+}
+
+std::size_t OdsSheet::HeaderLine() const {
+    return state_->HeaderLine;
+}
+
+std::uint64_t OdsSheet::BytesRead() const {
+    return state_->Cursor ? state_->Cursor->PackedRead() : 0;
+}
+
+std::string OdsSheet::Note() const {
+    return state_->Note;
+}
+
+} // namespace sheet
