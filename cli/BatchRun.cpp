@@ -33,7 +33,8 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
                         model::CalculationMemory& memory) {
     const std::size_t columns = input.Sheet->Header().size();
     const char delimiter = input.Sheet->Delimiter().value_or(';'); // a workbook splits no number
-    sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name);
+    sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name,
+                                              &options.Defaults);
     BatchHouse house;
     house.Source = {input.Name, row.Line, std::move(row.Address)};
     house.Carried.resize(carriedColumns);
@@ -46,6 +47,7 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     if (row.House) {
         house.Figures = model::CalculateFigures(*row.House, options.Seed, memory,
                                                 options.Economics || options.EconomicsFigures);
+        house.EconomicsInputs = model::EconomicsInputsOf(*row.House);
         if (!sheet::FiguresAreFinite(*house.Figures)) {
             house.Messages.push_back(
                 house.Source.File + ":" + std::to_string(house.Source.Line) +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Calculation.h"
+#include "HouseRows.h"
 #include "HouseSheet.h"
 #include "ResultSheet.h"
 
@@ -21,10 +22,12 @@ struct BatchOptions {
     sheet::Encoding InputEncoding = sheet::Encoding::Detect;
     // The economics columns; also when an input has a column of the economics inputs.
     bool Economics = false;
-    // The economics figures even without their columns (the window's yearly savings).
+    // The economics figures even without their columns (the window's yearly savings, the plan).
     bool EconomicsFigures = false;
     // Rows of the first block: the first results come once it is calculated.
     std::size_t FirstBlock = 256;
+    // Values for every row whose cell is empty or whose sheet lacks the column.
+    sheet::FieldDefaults Defaults;
 };
 
 // One row of the inputs once checked and calculated.
@@ -33,6 +36,7 @@ struct BatchHouse {
     std::vector<std::string> Carried;  // in the run's carried columns (BatchRun::CarriedColumns)
     std::vector<std::string> Messages; // why the row is rejected, as "file:line: Column: ..."
     std::optional<model::HouseFigures> Figures; // none for a rejected row
+    model::EconomicsInputs EconomicsInputs;     // of a calculated row
 };
 
 // What a run hands out, on the thread that runs it, in the order of the inputs.

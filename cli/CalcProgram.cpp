@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "HelpText.h"
 #include "HouseRun.h"
+#include "PlanOptions.h"
 #include "ResultOutput.h"
 #include "ResultSheet.h"
 
@@ -94,6 +95,7 @@ struct Options {
         QStringLiteral("economics"),
         QStringLiteral("Добавить столбцы экономики (дисконтированный срок окупаемости, ЧПС, ВНД, "
                        "годовая экономия и выбросы) и без её столбцов во входном файле.")};
+    cli::PlanCommandOptions Plan;
 };
 
 void DeclareOptions(QCommandLineParser& parser, const Options& o) {
@@ -102,6 +104,7 @@ void DeclareOptions(QCommandLineParser& parser, const Options& o) {
         "результатов на дом, те же цифры, что показывает окно программы."));
     parser.addOptions({o.Help, o.Version, o.Output, o.Seed, o.Jobs, o.Delimiter, o.Template,
                        o.Encoding, o.NoBom, o.MaxErrors, o.Economics});
+    parser.addOptions(o.Plan.All());
     parser.addPositionalArgument(
         QStringLiteral("файлы"),
         QStringLiteral("Таблицы домов CSV, книги .xlsx или таблицы .ods; '-' — стандартный ввод."),
@@ -165,6 +168,9 @@ cli::RunOptions RunOptionsOf(const QCommandLineParser& parser, const Options& o)
     options.ByteOrderMark = !parser.isSet(o.NoBom);
     options.OutputFile = parser.value(o.Output);
     options.Economics = parser.isSet(o.Economics);
+    if (const std::optional<QString> error = cli::ReadPlanOptions(parser, o.Plan, options)) {
+        throw UsageError{*error};
+    }
     return options;
 }
 

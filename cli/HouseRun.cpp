@@ -2,6 +2,8 @@
 
 #include "BatchResults.h"
 #include "BatchRun.h"
+#include "HouseInput.h"
+#include "HouseOffer.h"
 #include "Progress.h"
 
 #include <filesystem>
@@ -22,7 +24,8 @@ void Report(const std::string& message) {
 // counted; the results written as the rows come.
 class Terminal : public BatchReceiver {
 public:
-    Terminal(std::size_t mostMessages, const BatchRun& run) : most_(mostMessages), run_(run) {}
+    Terminal(std::size_t mostMessages, const BatchRun& run, PlanCollector* plan)
+        : most_(mostMessages), run_(run), plan_(plan) {}
 
     void FileMessage(const std::string& message) override { Report(message); }
     void HeaderMessage(const std::string& message) override { Row(message); }
@@ -34,6 +37,10 @@ public:
             }
             for (const std::string& message : house.Messages) {
                 Row(message);
+            }
+            if (plan_ != nullptr && house.Figures) {
+                plan_->Add(plan::OfferOf(house.EconomicsInputs, *house.Figures),
+                           {house.Source.Line, house.Carried, house.Source.Address});
             }
         }
         results_->Write(houses);
@@ -85,6 +92,7 @@ private:
     const BatchRun& run_;
     std::size_t shown_ = 0;
     std::size_t left_ = 0;
+    PlanCollector* plan_;
     std::unique_ptr<ResultWriter> results_;
     std::optional<Progress> progress_;
 };
@@ -112,13 +120,48 @@ const std::string* InputNamedAsOutput(const RunOptions& options) {
     return nullptr;
 }
 
+// Whether --set gives one of the economics inputs: their columns are shown then too.
+bool SetsEconomics(const sheet::FieldDefaults& defaults) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    for (std::size_t f = 0; f < std::min(defaults.size(), fields.size()); ++f) {
+        if (defaults[f] && model::IsEconomicsInput(fields[f])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A plan file that would replace an input or the results.
+std::optional<std::string> PlanFileClash(const RunOptions& options) {
+    if (!options.Plan || options.Plan->File.isEmpty()) {
+        return std::nullopt;
+    }
+    const QString& file = options.Plan->File;
+    std::error_code code;
+    for (const std::string& name : options.Files) {
+        if (name != "-" && std::filesystem::equivalent(name, file.toStdString(), code)) {
+            return name + ": это исходный файл, план в него не записывается (--plan задаёт "
+                          "другое имя)";
+        }
+    }
+    if (!options.OutputFile.isEmpty() &&
+        (file == options.OutputFile ||
+         std::filesystem::equivalent(options.OutputFile.toStdString(), file.toStdString(), code))) {
+        return file.toStdString() + ": в этот файл пишутся результаты (-o), план — в другой";
+    }
+    return std::nullopt;
+}
+
 BatchOptions BatchOptionsOf(const RunOptions& options) {
     BatchOptions batch;
     batch.Files = options.Files;
     batch.Seed = options.Seed;
     batch.Jobs = options.Jobs;
     batch.InputEncoding = options.InputEncoding;
-    batch.Economics = options.Economics;
+    batch.Economics = options.Economics || SetsEconomics(options.Defaults);
+    // The plan values every house by its economics, with their columns or without.
+    batch.EconomicsFigures = options.Plan.has_value();
+    batch.Defaults = options.Defaults;
     return batch;
 }
 
@@ -130,8 +173,13 @@ int RunHouses(const RunOptions& options) {
                        "другое имя)");
         return UsageOrUnreadable;
     }
+    if (const std::optional<std::string> clash = PlanFileClash(options)) {
+        Report(*clash);
+        return UsageOrUnreadable;
+    }
     BatchRun run(BatchOptionsOf(options));
-    Terminal terminal(options.MaxErrors, run);
+    PlanCollector plan;
+    Terminal terminal(options.MaxErrors, run, options.Plan ? &plan : nullptr);
     if (!run.Open(terminal)) {
         terminal.Left();
         return UsageOrUnreadable;
@@ -153,6 +201,10 @@ int RunHouses(const RunOptions& options) {
             return UsageOrUnreadable;
         }
         terminal.Finish();
+        if (options.Plan) {
+            terminal.ClearProgress();
+            std::cerr << plan.Finish(*options.Plan, run.CarriedColumns());
+        }
     } catch (const std::runtime_error& e) {
         terminal.ClearProgress();
         Report(e.what());

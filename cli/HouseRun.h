@@ -1,6 +1,8 @@
 #pragma once
 
+#include "HouseRows.h"
 #include "HouseSheet.h"
+#include "PlanRun.h"
 
 #include <QString>
 
@@ -25,6 +27,10 @@ struct RunOptions {
     std::size_t MaxErrors = 100; // row messages shown; the rest are counted
     // The economics columns; also when an input has a column of the economics inputs.
     bool Economics = false;
+    // Values for every row whose cell is empty or whose sheet lacks the column (--set).
+    sheet::FieldDefaults Defaults;
+    // The capital plan of the calculated houses (--budget), its file when one is named.
+    std::optional<PlanRequest> Plan;
 };
 
 // Calculates every house of the inputs and writes the results, block after block of rows: rows

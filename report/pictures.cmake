@@ -4,6 +4,7 @@ target_sources(report PRIVATE
     EconomicsPage.cpp
     Fonts.cpp
     MonthlyChart.cpp
+    PlanChart.cpp
     Rendering.cpp
     ReportTable.cpp
     ResultPictures.cpp

@@ -16,6 +16,7 @@ packages=(
   libcsv-dev
   libxlsxwriter-dev
   libzip-dev
+  coinor-libcbc-dev
 )
 
 missing=()

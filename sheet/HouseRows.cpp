@@ -58,8 +58,46 @@ std::string FieldMessage(const model::HouseFieldError& error) {
     return name + ": " + error.Message;
 }
 
+std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaults& defaults) {
+    const std::size_t equals = setting.find('=');
+    if (equals == std::string_view::npos) {
+        return "«" + model::Shortened(setting) + "»: ожидается ПОЛЕ=ЗНАЧЕНИЕ";
+    }
+    const std::string name(setting.substr(0, equals));
+    const std::string value(setting.substr(equals + 1));
+    const HeaderFields mapped = MapHeader({name});
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    if (mapped.FieldOfColumn.empty() || !mapped.FieldOfColumn[0]) {
+        std::string message = "«" + model::Shortened(name) + "»: нет такого поля";
+        if (!mapped.Problems.empty() && mapped.Problems[0].SuggestedField) {
+            message +=
+                " (возможно, " + std::string(fields[*mapped.Problems[0].SuggestedField].Name) + ")";
+        }
+        return message;
+    }
+    const std::size_t field = *mapped.FieldOfColumn[0];
+    if (value.size() > LongestCell) {
+        return std::string(fields[field].Name) + ": значение длиннее " +
+               std::to_string(LongestCell) + " байт";
+    }
+    std::vector<std::optional<std::string_view>> texts(fields.size());
+    texts[field] = value;
+    model::ProjectParameters p;
+    static const std::vector<model::NumberLocale> locales = NumberLocalesOf(';');
+    for (const model::HouseFieldError& error :
+         model::ReadHouse(texts, locales, p, model::ReadingRules::Sheet)) {
+        if (error.Field == &fields[field]) {
+            return FieldMessage(error);
+        }
+    }
+    defaults.resize(fields.size());
+    defaults[field] = value;
+    return std::nullopt;
+}
+
 HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFields& header,
-                      const SheetRecord& record, std::string_view fileName) {
+                      const SheetRecord& record, std::string_view fileName,
+                      const FieldDefaults* defaults) {
     const std::span<const model::HouseField> fields = model::HouseFields();
     const auto whereText = [&] {
         return std::string(fileName) + ":" + std::to_string(record.Line) + ": ";
@@ -134,6 +172,14 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                    !record.Cells[column].empty()) {
             row.Messages.push_back(whereText() + "значение в столбце без имени (столбец " +
                                    std::to_string(column + 1) + ")");
+        }
+    }
+    if (defaults != nullptr) {
+        for (std::size_t field = 0; field < std::min(defaults->size(), fields.size()); ++field) {
+            const std::optional<std::string_view>& text = row.Texts[field];
+            if ((*defaults)[field] && (!text || text->find_first_not_of(" \t") == text->npos)) {
+                row.Texts[field] = *(*defaults)[field];
+            }
         }
     }
     row.Address = row.Texts[AddressField] ? std::string(*row.Texts[AddressField])

@@ -31,6 +31,16 @@ struct HouseRow {
     std::vector<std::string> Messages;
 };
 
+// Values given once for every row (virasvet-calc --set): one entry a field of model::HouseFields(),
+// none for a field not given. A row whose sheet lacks the field's column, or whose cell is empty,
+// takes the value; a row's own value wins.
+using FieldDefaults = std::vector<std::optional<std::string>>;
+
+// Reads "FIELD=VALUE" into `defaults`: the field by its column name (any case, blanks and
+// underscores aside), the value checked as a cell of a row is checked. The Russian message when it
+// cannot be taken, nothing when it was.
+std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaults& defaults);
+
 // Reads one record of a sheet whose header has no problems. The record must have as many cells as
 // the header; every text goes through the input page's checks and the house bounds
 // (model::ReadingRules::Sheet); planned burn hours the row does not give come from the estimate.
@@ -38,7 +48,8 @@ HouseRow ReadHouseRow(const Sheet& sheet, const HeaderFields& header, const Shee
                       std::string_view fileName);
 // The same for a sheet read piece by piece: its header's cell count and delimiter.
 HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFields& header,
-                      const SheetRecord& record, std::string_view fileName);
+                      const SheetRecord& record, std::string_view fileName,
+                      const FieldDefaults* defaults = nullptr);
 
 // The message of a field that cannot be read, in the program's words: the value and what is
 // allowed ("Tariff: 0 — вне допустимых пределов (больше 0)").

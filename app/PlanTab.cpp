@@ -1,0 +1,439 @@
+#include "PlanTab.h"
+
+#include "HouseOffer.h"
+#include "PlanSheet.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTableWidget>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace app {
+namespace {
+
+constexpr int SortRole = Qt::UserRole;
+constexpr int HouseRole = Qt::UserRole + 1;
+
+QString Text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+// Draws the plan's chart as large as the widget.
+class PlanChartView : public QWidget {
+public:
+    PlanChartView(const PlanTab& tab, const model::NumberLocale& locale, QWidget* parent)
+        : QWidget(parent), tab_(tab), locale_(locale) {
+        setMinimumSize(320, 220);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        report::DrawPlanChart(painter, rect(), tab_.ChartData(), locale_);
+    }
+
+private:
+    const PlanTab& tab_;
+    model::NumberLocale locale_;
+};
+
+QStandardItem* Cell(const QString& text, const QVariant& sortKey) {
+    auto* item = new QStandardItem(text);
+    item->setData(sortKey, SortRole);
+    item->setEditable(false);
+    return item;
+}
+
+QTableWidgetItem* ReadOnly(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
+// A budget as typed: blanks and no-break spaces between thousands are allowed.
+bool ReadAmount(QString text, const model::NumberLocale& locale, double& value) {
+    text.remove(QChar(' ')).remove(QChar(0x00A0)).remove(QChar(0x202F));
+    return model::TryParseReal(text.toStdString(), locale, value);
+}
+
+} // namespace
+
+std::optional<PlanTabHouse> PlanHouseOf(const cli::BatchHouse& house) {
+    if (!house.Figures || !house.Figures->Economics) {
+        return std::nullopt;
+    }
+    return PlanTabHouse{plan::OfferOf(house.EconomicsInputs, *house.Figures), house.Source.Line,
+                        house.Source.Address, house.Carried};
+}
+
+PlanTab::PlanTab(const model::NumberLocale& locale, QWidget* parent)
+    : QWidget(parent), locale_(locale) {
+    BuildControls();
+    SetYears(1);
+    ShowPlan();
+}
+
+PlanTab::~PlanTab() {
+    StopWorker();
+}
+
+void PlanTab::BuildControls() {
+    years_ = new QSpinBox(this);
+    years_->setRange(1, plan::MaxYears);
+    years_->setAccessibleName(QStringLiteral("Лет в плане"));
+    connect(years_, &QSpinBox::valueChanged, this, &PlanTab::SetYears);
+
+    budgets_ = new QTableWidget(0, 1, this);
+    budgets_->setHorizontalHeaderLabels({QStringLiteral("Бюджет, руб.")});
+    budgets_->horizontalHeader()->setStretchLastSection(true);
+    budgets_->setAccessibleName(QStringLiteral("Бюджеты по годам"));
+    budgets_->setMinimumWidth(200);
+
+    objective_ = new QComboBox(this);
+    objective_->addItem(QStringLiteral("Чистая приведённая стоимость"),
+                        static_cast<int>(plan::Objective::NetPresentValue));
+    objective_->addItem(QStringLiteral("Сэкономленная энергия"),
+                        static_cast<int>(plan::Objective::Energy));
+    objective_->addItem(QStringLiteral("Предотвращённые выбросы CO₂"),
+                        static_cast<int>(plan::Objective::CO2));
+    objective_->setAccessibleName(QStringLiteral("Цель плана"));
+
+    solve_ = new QPushButton(QStringLiteral("Составить план"), this);
+    solve_->setAccessibleName(solve_->text());
+    connect(solve_, &QPushButton::clicked, this, &PlanTab::Solve);
+    stop_ = new QPushButton(QStringLiteral("Остановить"), this);
+    stop_->setAccessibleName(QStringLiteral("Остановить поиск плана"));
+    stop_->setEnabled(false);
+    connect(stop_, &QPushButton::clicked, this, [this] {
+        if (stopFlag_) {
+            *stopFlag_ = true;
+        }
+    });
+    save_ = new QPushButton(QStringLiteral("Сохранить план…"), this);
+    save_->setAccessibleName(QStringLiteral("Сохранить план"));
+    connect(save_, &QPushButton::clicked, this, &PlanTab::SavePlanFile);
+
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 0);
+    progress_->setVisible(false);
+    progress_->setAccessibleName(QStringLiteral("Ход поиска плана"));
+    status_ = new QLabel(this);
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setAccessibleName(QStringLiteral("Итог плана"));
+
+    planModel_ = new QStandardItemModel(this);
+    planSorted_ = new QSortFilterProxyModel(this);
+    planSorted_->setSourceModel(planModel_);
+    planSorted_->setSortRole(SortRole);
+    planTable_ = new QTableView(this);
+    planTable_->setModel(planSorted_);
+    planTable_->setSortingEnabled(true);
+    planTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    planTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    planTable_->setAccessibleName(QStringLiteral("План: дома по годам"));
+    connect(planTable_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        const QModelIndex source = planSorted_->mapToSource(index);
+        const QVariant house = planModel_->item(source.row(), 0)->data(HouseRole);
+        emit houseRequested(static_cast<std::size_t>(house.toULongLong()));
+    });
+
+    totals_ = new QTableWidget(this);
+    totals_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    totals_->setAccessibleName(QStringLiteral("Итоги по годам"));
+    chart_ = new PlanChartView(*this, locale_, this);
+    chart_->setAccessibleName(QStringLiteral("График расходов и бюджета по годам"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Лет в плане:"), years_);
+    form->addRow(QStringLiteral("Цель:"), objective_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(solve_);
+    buttons->addWidget(stop_);
+    auto* left = new QVBoxLayout;
+    left->addLayout(form);
+    left->addWidget(budgets_, 1);
+    left->addLayout(buttons);
+    left->addWidget(progress_);
+    left->addWidget(save_);
+
+    auto* lower = new QSplitter(Qt::Horizontal, this);
+    lower->addWidget(totals_);
+    lower->addWidget(chart_);
+    auto* right = new QSplitter(Qt::Vertical, this);
+    right->addWidget(planTable_);
+    right->addWidget(lower);
+
+    auto* rightBox = new QVBoxLayout;
+    rightBox->addWidget(status_);
+    rightBox->addWidget(right, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(rightBox, 1);
+}
+
+void PlanTab::SetYears(int years) {
+    const int old = budgets_->rowCount();
+    budgets_->setRowCount(years);
+    for (int k = old; k < years; ++k) {
+        budgets_->setItem(k, 0, new QTableWidgetItem(QStringLiteral("0")));
+    }
+    QStringList names;
+    for (int k = 0; k < years; ++k) {
+        names << QStringLiteral("Год %1").arg(k + 1);
+    }
+    budgets_->setVerticalHeaderLabels(names);
+    if (years_->value() != years) {
+        years_->setValue(years);
+    }
+}
+
+void PlanTab::SetHouses(PlanTabInput input) {
+    StopWorker();
+    input_ = std::move(input);
+    solution_.reset();
+    problem_ = {};
+    ShowPlan();
+}
+
+plan::Objective PlanTab::CurrentObjective() const {
+    return static_cast<plan::Objective>(objective_->currentData().toInt());
+}
+
+std::optional<std::vector<double>> PlanTab::ReadBudgets() {
+    std::vector<double> budgets;
+    for (int k = 0; k < budgets_->rowCount(); ++k) {
+        const QTableWidgetItem* item = budgets_->item(k, 0);
+        double value = 0;
+        if (item == nullptr || !ReadAmount(item->text(), locale_, value) || value < 0) {
+            status_->setText(
+                QStringLiteral("Бюджет года %1 должен быть числом не меньше 0.").arg(k + 1));
+            budgets_->setCurrentCell(k, 0);
+            budgets_->setFocus();
+            return std::nullopt;
+        }
+        budgets.push_back(value);
+    }
+    if (const auto error = plan::BudgetsError(budgets)) {
+        status_->setText(Text(*error));
+        return std::nullopt;
+    }
+    return budgets;
+}
+
+void PlanTab::Solve() {
+    if (worker_ != nullptr) {
+        return;
+    }
+    const std::optional<std::vector<double>> budgets = ReadBudgets();
+    if (!budgets) {
+        return;
+    }
+    std::vector<plan::HouseOffer> offers;
+    offers.reserve(input_.Houses.size());
+    for (const PlanTabHouse& h : input_.Houses) {
+        offers.push_back(h.Offer);
+    }
+    solvingObjective_ = CurrentObjective();
+    auto problem = std::make_shared<const plan::Problem>(
+        plan::MakeProblem(offers, *budgets, solvingObjective_));
+    stopFlag_ = std::make_shared<std::atomic<bool>>(false);
+    plan::SolveOptions options;
+    options.TimeLimitSeconds = timeLimit_;
+    options.Stop = stopFlag_.get();
+    options.Progress = [this](const plan::SolveProgress& p) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, p] {
+                const double gap = p.Bound > 0 ? (p.Bound - p.BestValue) / p.Bound * 100 : 0;
+                status_->setText(
+                    QStringLiteral(
+                        "Идёт поиск: %1 с, лучший возможный план может быть ценнее на %2 %")
+                        .arg(std::lround(p.Seconds))
+                        .arg(Text(model::FormatNumber(gap, "0.000", locale_))));
+            },
+            Qt::QueuedConnection);
+    };
+    const int generation = ++generation_;
+    worker_ = QThread::create([this, problem, options, generation, flag = stopFlag_] {
+        std::shared_ptr<plan::Solution> solution;
+        QString error;
+        try {
+            solution = std::make_shared<plan::Solution>(plan::SolvePlan(*problem, options));
+        } catch (const std::exception& e) {
+            error = QStringLiteral("План не составлен: %1").arg(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            error = QStringLiteral("План не составлен: ошибка решателя.");
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, problem, solution, error, generation] {
+                if (generation == generation_) {
+                    Finish(*problem, solution, error);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    solve_->setEnabled(false);
+    stop_->setEnabled(true);
+    save_->setEnabled(false);
+    progress_->setVisible(true);
+    status_->setText(QStringLiteral("Идёт поиск плана…"));
+    worker_->start();
+}
+
+void PlanTab::Finish(const plan::Problem& problem, std::shared_ptr<plan::Solution> solution,
+                     QString error) {
+    if (worker_ != nullptr) {
+        worker_->wait();
+        delete worker_;
+        worker_ = nullptr;
+    }
+    stopFlag_.reset();
+    solve_->setEnabled(true);
+    stop_->setEnabled(false);
+    progress_->setVisible(false);
+    if (solution) {
+        problem_ = problem;
+        solvedObjective_ = solvingObjective_;
+        solution_ = std::move(*solution);
+    }
+    ShowPlan();
+    if (!error.isEmpty()) {
+        status_->setText(error);
+    }
+    emit solvingFinished();
+}
+
+void PlanTab::StopWorker() {
+    ++generation_; // a result still on its way belongs to the search stopped here
+    if (worker_ == nullptr) {
+        return;
+    }
+    *stopFlag_ = true;
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    stopFlag_.reset();
+    solve_->setEnabled(true);
+    stop_->setEnabled(false);
+    progress_->setVisible(false);
+}
+
+void PlanTab::ShowPlan() {
+    planModel_->clear();
+    totals_->clear();
+    save_->setEnabled(solution_.has_value());
+    const QString unit = Text(cli::ObjectiveUnit(solvedObjective_));
+    QStringList headers{QStringLiteral("Год плана"), QStringLiteral("Строка")};
+    for (const std::string& name : input_.CarriedNames) {
+        headers << Text(name);
+    }
+    headers << QStringLiteral("Адрес") << QStringLiteral("Расходы, руб.")
+            << QStringLiteral("Ценность, ") + unit;
+    planModel_->setHorizontalHeaderLabels(headers);
+    const QStringList totalsHeaders{QStringLiteral("Домов"), QStringLiteral("Расходы, руб."),
+                                    QStringLiteral("Бюджет, руб."), QStringLiteral("Остаток, руб."),
+                                    QStringLiteral("Ценность, ") + unit};
+    totals_->setColumnCount(static_cast<int>(totalsHeaders.size()));
+    totals_->setHorizontalHeaderLabels(totalsHeaders);
+    totals_->setRowCount(0);
+    if (!solution_) {
+        status_->setText(
+            input_.Houses.empty()
+                ? QStringLiteral("Нет рассчитанных домов для плана.")
+                : QStringLiteral("Задайте бюджеты по годам и нажмите «Составить план»."));
+        chart_->update();
+        return;
+    }
+    const auto money = [this](double v) { return Text(model::FormatNumber(v, ",0.00", locale_)); };
+    const char* valuePattern = solvedObjective_ == plan::Objective::CO2 ? ",0.000" : ",0.00";
+    for (const plan::Choice& c : solution_->Best.Choices) {
+        const PlanTabHouse& house = input_.Houses[c.House];
+        QList<QStandardItem*> row;
+        row << Cell(QString::number(c.Year + 1), c.Year)
+            << Cell(QString::number(house.Line), static_cast<qulonglong>(house.Line));
+        row.front()->setData(static_cast<qulonglong>(c.House), HouseRole);
+        for (const std::string& cell : house.Carried) {
+            row << Cell(Text(cell), Text(cell));
+        }
+        const double spend = problem_.SpendOf(c.House, c.Year);
+        const double value = problem_.ValueOf(c.House, c.Year);
+        row << Cell(Text(house.Address), Text(house.Address)) << Cell(money(spend), spend)
+            << Cell(Text(model::FormatNumber(value, valuePattern, locale_)), value);
+        planModel_->appendRow(row);
+    }
+    const std::vector<plan::YearTotals> totals = plan::TotalsByYear(problem_, solution_->Best);
+    totals_->setRowCount(static_cast<int>(totals.size()));
+    QStringList years;
+    for (std::size_t k = 0; k < totals.size(); ++k) {
+        const int r = static_cast<int>(k);
+        const plan::YearTotals& t = totals[k];
+        years << QStringLiteral("Год %1").arg(r + 1);
+        totals_->setItem(r, 0, ReadOnly(QString::number(t.Houses)));
+        totals_->setItem(r, 1, ReadOnly(money(t.Spend)));
+        totals_->setItem(r, 2, ReadOnly(money(t.Budget)));
+        totals_->setItem(r, 3, ReadOnly(money(t.Left)));
+        totals_->setItem(r, 4, ReadOnly(Text(model::FormatNumber(t.Value, valuePattern, locale_))));
+    }
+    totals_->setVerticalHeaderLabels(years);
+    status_->setText(
+        Text(cli::PlanSummary(problem_, *solution_, solvedObjective_, locale_)).trimmed());
+    chart_->update();
+}
+
+report::PlanChartData PlanTab::ChartData() const {
+    report::PlanChartData data;
+    data.ValueUnit = Text(cli::ObjectiveUnit(solvedObjective_));
+    if (!solution_) {
+        return data;
+    }
+    double cumulative = 0;
+    for (const plan::YearTotals& t : plan::TotalsByYear(problem_, solution_->Best)) {
+        cumulative += t.Value;
+        data.Years.push_back({t.Budget, t.Spend, cumulative});
+    }
+    return data;
+}
+
+void PlanTab::SavePlanFile() {
+    if (!solution_) {
+        return;
+    }
+    const QString fileName =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить план"), QString(),
+                                     QStringLiteral("Книга Excel (*.xlsx);;Таблица CSV (*.csv)"));
+    if (fileName.isEmpty()) {
+        return;
+    }
+    std::vector<cli::PlanHouseSource> sources;
+    sources.reserve(input_.Houses.size());
+    for (const PlanTabHouse& h : input_.Houses) {
+        sources.push_back({h.Line, h.Carried, h.Address});
+    }
+    try {
+        cli::SavePlan(fileName, problem_, solution_->Best, solvedObjective_, sources,
+                      input_.CarriedNames);
+    } catch (const std::exception& e) {
+        QMessageBox::warning(this, QStringLiteral("План не сохранён"),
+                             QString::fromStdString(e.what()));
+    }
+}
+
+} // namespace app

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "BatchRun.h"
+#include "NumberFormat.h"
+#include "PlanChart.h"
+#include "PlanSolver.h"
+
+#include <QWidget>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSortFilterProxyModel;
+class QSpinBox;
+class QStandardItemModel;
+class QTableView;
+class QTableWidget;
+class QThread;
+
+namespace app {
+
+// A calculated house the plan may fit, and what identifies it in the stock.
+struct PlanTabHouse {
+    plan::HouseOffer Offer;
+    std::size_t Line = 0;             // its line in the input
+    std::string Address;              // UTF-8
+    std::vector<std::string> Carried; // its carried cells, UTF-8
+};
+
+struct PlanTabInput {
+    std::vector<std::string> CarriedNames; // the carried columns' names
+    std::vector<PlanTabHouse> Houses;
+};
+
+// A row of a batch run as the plan takes it; none for a rejected row or one calculated without
+// its economics figures (BatchOptions::EconomicsFigures).
+std::optional<PlanTabHouse> PlanHouseOf(const cli::BatchHouse& house);
+
+// The tab "План": budgets by year, the objective, the plan solved off the interface thread with
+// its table, totals by year and chart, saved as .xlsx or .csv.
+class PlanTab : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PlanTab(const model::NumberLocale& locale, QWidget* parent = nullptr);
+    ~PlanTab() override;
+
+    // New houses: the plan made for the old ones is dropped (a search under way is stopped).
+    void SetHouses(PlanTabInput input);
+    void SetTimeLimit(double seconds) { timeLimit_ = seconds; }
+    bool HasPlan() const { return solution_.has_value(); }
+    bool IsSolving() const { return worker_ != nullptr; }
+    // The chart of the current plan, for a page of the stock report.
+    report::PlanChartData ChartData() const;
+
+signals:
+    // A row of the plan was double-clicked: the house's index in the input.
+    void houseRequested(std::size_t house);
+    // A search ended, with a plan or with its error shown.
+    void solvingFinished();
+
+private:
+    void BuildControls();
+    void SetYears(int years);
+    std::optional<std::vector<double>> ReadBudgets();
+    void Solve();
+    void Finish(const plan::Problem& problem, std::shared_ptr<plan::Solution> solution,
+                QString error);
+    void ShowPlan();
+    void SavePlanFile();
+    plan::Objective CurrentObjective() const;
+    void StopWorker();
+
+    model::NumberLocale locale_;
+    PlanTabInput input_;
+    double timeLimit_ = 60;
+
+    QSpinBox* years_ = nullptr;
+    QTableWidget* budgets_ = nullptr;
+    QComboBox* objective_ = nullptr;
+    QPushButton* solve_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QStandardItemModel* planModel_ = nullptr;
+    QSortFilterProxyModel* planSorted_ = nullptr;
+    QTableView* planTable_ = nullptr;
+    QTableWidget* totals_ = nullptr;
+    QWidget* chart_ = nullptr;
+
+    // The problem and objective of the plan shown (or being made).
+    plan::Problem problem_;
+    plan::Objective solvedObjective_ = plan::Objective::NetPresentValue;
+    plan::Objective solvingObjective_ = plan::Objective::NetPresentValue;
+    std::optional<plan::Solution> solution_;
+    QThread* worker_ = nullptr;
+    std::shared_ptr<std::atomic<bool>> stopFlag_;
+    int generation_ = 0; // of the search whose result is awaited
+};
+
+} // namespace app

@@ -1,0 +1,62 @@
+// The capital plan of a large stock: houses of random size and worth, five plan years whose
+// budgets pay for about a fifth of the stock, solved within a relative gap.
+#include "PlanSolver.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+std::vector<plan::HouseOffer> RandomStock(std::size_t houses) {
+    std::mt19937 random(20261207);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<plan::HouseOffer> stock(houses);
+    for (plan::HouseOffer& h : stock) {
+        // 1 to 12 entrances of 5 to 25 floors: installations of about 20,000 to 600,000 roubles.
+        const double size = (1 + 11 * unit(random)) * (5 + 20 * unit(random));
+        h.InstallCost = 200 * size * (0.8 + 0.4 * unit(random));
+        h.TariffGrowth = 2 + 8 * unit(random);
+        h.LampPriceGrowth = 1 + 6 * unit(random);
+        h.DiscountRate = 4 + 8 * unit(random);
+        h.ValueEnergy = h.InstallCost * (0.5 + 3 * unit(random));
+        h.ValuePrices = -h.InstallCost * (0.9 + 0.3 * unit(random));
+        h.EnergySavedPerYear = size * 30 * (0.5 + unit(random));
+        h.CO2AvoidedPerYear = h.EnergySavedPerYear * 0.4 / 1000;
+    }
+    return stock;
+}
+
+void SolveStock(benchmark::State& state) {
+    const auto houses = static_cast<std::size_t>(state.range(0));
+    const double gap = static_cast<double>(state.range(1)) / 1e6;
+    const std::vector<plan::HouseOffer> stock = RandomStock(houses);
+    double total = 0;
+    for (const plan::HouseOffer& h : stock) {
+        total += h.InstallCost;
+    }
+    const std::vector<double> budgets = {0.06 * total, 0.04 * total, 0.04 * total, 0.03 * total,
+                                         0.03 * total};
+    const plan::Problem problem =
+        plan::MakeProblem(stock, budgets, plan::Objective::NetPresentValue);
+    plan::SolveOptions options;
+    options.RelativeGap = gap;
+    plan::Solution solution;
+    for (auto _ : state) {
+        solution = plan::SolvePlan(problem, options);
+        benchmark::DoNotOptimize(solution.Best.Value);
+    }
+    state.counters["gap_percent"] = solution.Gap * 100;
+    state.counters["optimal"] = solution.Status == plan::SolveStatus::Optimal ? 1 : 0;
+    state.counters["gain_over_ranking_percent"] =
+        (solution.Best.Value / solution.Ranking.Value - 1) * 100;
+    state.counters["houses_chosen"] = static_cast<double>(solution.Best.Choices.size());
+}
+
+} // namespace
+
+// Houses, relative gap in millionths.
+BENCHMARK(SolveStock)->Args({10000, 100})->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(SolveStock)->Args({100000, 1000})->Unit(benchmark::kSecond)->Iterations(1);
+
+BENCHMARK_MAIN();

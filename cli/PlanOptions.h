@@ -1,0 +1,44 @@
+#pragma once
+
+#include "HouseRun.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+#include <optional>
+
+namespace cli {
+
+// The options of the capital plan and of values for the whole stock.
+struct PlanCommandOptions {
+    QCommandLineOption Budget{
+        QStringLiteral("budget"),
+        QStringLiteral("Бюджет года плана, руб.; повторяется для каждого следующего года (не более "
+                       "10): --budget 5000000 --budget 3000000. Составляет план: какие дома и в "
+                       "каком году оснастить."),
+        QStringLiteral("сумма")};
+    QCommandLineOption Objective{
+        QStringLiteral("objective"),
+        QStringLiteral("Цель плана: npv (чистая приведённая стоимость, по умолчанию), energy "
+                       "(сэкономленная энергия) или co2 (предотвращённые выбросы)."),
+        QStringLiteral("цель")};
+    QCommandLineOption Plan{
+        QStringLiteral("plan"),
+        QStringLiteral("Записать план в файл .csv или .xlsx: год плана, строка, переносимые "
+                       "столбцы, адрес, расходы и ценность каждого выбранного дома."),
+        QStringLiteral("файл")};
+    QCommandLineOption Set{
+        QStringLiteral("set"),
+        QStringLiteral("Значение поля для всех домов (ПОЛЕ=ЗНАЧЕНИЕ, повторяется): заполняет "
+                       "пустые ячейки и недостающий столбец; значение в строке важнее."),
+        QStringLiteral("поле=значение")};
+
+    QList<QCommandLineOption> All() const { return {Budget, Objective, Plan, Set}; }
+};
+
+// Reads the plan's options and the values for the whole stock into the run's options; the Russian
+// message of a usage error.
+std::optional<QString> ReadPlanOptions(const QCommandLineParser& parser,
+                                       const PlanCommandOptions& o, RunOptions& options);
+
+} // namespace cli

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "NumberFormat.h"
+
+#include <QPainter>
+#include <QRectF>
+#include <QString>
+
+#include <vector>
+
+namespace report {
+
+// One plan year of the capital plan's chart.
+struct PlanChartYear {
+    double Budget = 0;          // roubles, the year's own
+    double Spend = 0;           // roubles
+    double CumulativeValue = 0; // the plan's value up to this year, in `ValueUnit`
+};
+
+struct PlanChartData {
+    std::vector<PlanChartYear> Years;
+    QString ValueUnit; // "руб.", "кВт·ч" or "т"
+};
+
+// Spend against budget by year as bars, roubles on the left axis, and the plan's cumulative value
+// as a line on the right axis, drawn into `area` (device units) of any painter: a widget, a
+// picture or a page of a PDF.
+void DrawPlanChart(QPainter& painter, const QRectF& area, const PlanChartData& data,
+                   const model::NumberLocale& locale);
+
+} // namespace report

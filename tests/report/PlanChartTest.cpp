@@ -1,0 +1,58 @@
+#include "PlanChart.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+namespace {
+
+// The height in pixels of the run of `color` in column x, from the bottom up.
+int ColumnHeight(const QImage& image, int x, QRgb color) {
+    int height = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        height += image.pixel(x, y) == color ? 1 : 0;
+    }
+    return height;
+}
+
+int TallestBar(const QImage& image, int from, int to, QRgb color) {
+    int tallest = 0;
+    for (int x = from; x < to; ++x) {
+        tallest = std::max(tallest, ColumnHeight(image, x, color));
+    }
+    return tallest;
+}
+
+} // namespace
+
+// Budget and spend bars in proportion within each year's slot, spend beside the budget: year 1
+// spends its whole budget of 100, year 2 half of its 100, year 3 nothing of its 50.
+TEST(PlanChart, BarsInProportion) {
+    QImage image(600, 400, QImage::Format_RGB32);
+    QPainter painter(&image);
+    report::PlanChartData data;
+    data.ValueUnit = QStringLiteral("руб.");
+    data.Years = {{100, 100, 10}, {100, 50, 15}, {50, 0, 15}};
+    report::DrawPlanChart(painter, QRectF(0, 0, 600, 400), data, model::NumberLocale{",", " "});
+    painter.end();
+    const QRgb budget = qRgb(200, 200, 200);
+    const QRgb spend = qRgb(40, 110, 190);
+    // Find the plot's slots from the budget bars: three runs of budget-coloured columns.
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < image.width(); ++x) {
+        if (ColumnHeight(image, x, budget) > 20) {
+            if (runs.empty() || runs.back().second != x - 1) {
+                runs.push_back({x, x});
+            }
+            runs.back().second = x;
+        }
+    }
+    ASSERT_EQ(runs.size(), 3u);
+    const int full = TallestBar(image, runs[0].first, runs[0].second, budget);
+    EXPECT_NEAR(TallestBar(image, runs[2].first, runs[2].second, budget), full / 2, 8);
+    const int slot = runs[1].first - runs[0].first;
+    EXPECT_NEAR(TallestBar(image, runs[0].second, runs[0].first + slot, spend), full,
+                8); // the value line crosses it
+    EXPECT_NEAR(TallestBar(image, runs[1].second, runs[1].first + slot, spend), full / 2, 8);
+    EXPECT_EQ(TallestBar(image, runs[2].second, runs[2].first + slot - 2, spend), 0);
+}
