@@ -199,6 +199,10 @@ void MainWindow::connectHandlers() {
     connect(ui_->saveButton, &QPushButton::clicked, this, on(&MainWindow::saveResults));
     connect(ui_->openHouseAction, &QAction::triggered, this, on(&MainWindow::openHouse));
     connect(ui_->saveHouseAction, &QAction::triggered, this, on(&MainWindow::saveHouse));
+    auto* stockAction = new QAction(QStringLiteral("Открыть &жилой фонд…"), this);
+    stockAction->setObjectName(QStringLiteral("openStockAction"));
+    ui_->fileMenu->insertAction(ui_->saveHouseAction, stockAction);
+    connect(stockAction, &QAction::triggered, this, on(&MainWindow::openStock));
     connect(ui_->economicsAction, &QAction::triggered, this, on(&MainWindow::openEconomics));
     connect(ui_->settingsAction, &QAction::triggered, this, on(&MainWindow::openSettings));
     connect(ui_->helpAction, &QAction::triggered, this, on(&MainWindow::openHelp));
@@ -384,7 +388,9 @@ void MainWindow::estimatePlannedBurnHours() {
 }
 
 void MainWindow::runCalculation() {
-    seed_ = seedSource_ ? seedSource_() : static_cast<std::uint32_t>(std::time(nullptr));
+    seed_ = stockSeed_    ? *stockSeed_
+            : seedSource_ ? seedSource_()
+                          : static_cast<std::uint32_t>(std::time(nullptr));
     model::Calculate(parameters_, seed_, model::SimulatedDays::All, result_);
     calculated_ = parameters_;
 }

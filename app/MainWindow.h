@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -28,6 +29,7 @@ class QPainter;
 class ResultsReadout;
 class AboutDialog;
 class SettingsDialog;
+class StockWindow;
 class UpDownStepper;
 
 namespace Ui {
@@ -68,6 +70,18 @@ public:
     // The file dialogs of "Файл"; tests answer them without dialogs.
     void SetHouseFileQuestions(HouseFileQuestions questions) {
         houseQuestions_ = std::move(questions);
+    }
+    // Opens a file given to the program: a file of one house into the input page, as "Открыть
+    // дом…" does, a file of several as the housing stock. Errors are shown in the error box.
+    void OpenFile(const QString& fileName);
+    // Opens a register of houses in a housing stock window, calculated with a seed of the seed
+    // source; nullptr when the file cannot be opened (the error box has said why).
+    StockWindow* OpenStock(const QString& fileName);
+    // Fills the input page with a house of the stock and shows its results with the stock's seed.
+    void OpenStockHouse(const OpenedHouse& house, std::uint32_t seed);
+    // The file dialog of "Открыть жилой фонд…"; tests answer it without a dialog.
+    void SetStockFileQuestion(std::function<QString(QWidget*, const QString&)> question) {
+        stockFileQuestion_ = std::move(question);
     }
     // The page's control that shows a field of the house (model::HouseFields() names), or nullptr
     // for a field edited in the settings dialog.
@@ -111,6 +125,7 @@ private:
     // Page flow and menu
     void openEconomics();
     void openHouse();
+    void openStock();
     void saveHouse();
     void fillPage(const OpenedHouse& house);
     void calculate();
@@ -172,4 +187,8 @@ private:
     std::set<IntSpinEdit*> unfinishedPowers_; // typed since they were last snapped
     bool paintErrorPending_ = false;
     std::function<std::uint32_t()> seedSource_;
+    // The housing stock: the file last opened, its dialog, the seed of a house opened from it.
+    QString stockFileName_;
+    std::function<QString(QWidget*, const QString&)> stockFileQuestion_;
+    std::optional<std::uint32_t> stockSeed_;
 };

@@ -58,6 +58,17 @@ std::optional<QString> CommandLineAnswer(int& argc, char* argv[]) {
     return std::nullopt;
 }
 
+// The files named on the command line: the words after the program's name that are not options.
+QStringList FilesToOpen(const QStringList& arguments) {
+    QStringList files;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (!arguments[i].startsWith(QLatin1Char('-'))) {
+            files.append(arguments[i]);
+        }
+    }
+    return files;
+}
+
 } // namespace
 
 namespace {
@@ -105,6 +116,11 @@ int main(int argc, char* argv[]) {
                 new SettingsDialog(mainWindow->ProjectParameters(), locale, mainWindow.get());
             mainWindow->SetDialogs(about, settings);
             mainWindow->show();
+            // A file given on the command line or by "Open with": one house or a register.
+            const QStringList files = FilesToOpen(QApplication::arguments());
+            for (const QString& file : files) {
+                mainWindow->OpenFile(file);
+            }
             return application.exec();
         } catch (...) {
             // A window that could not be made: the box says why, and the program fails.

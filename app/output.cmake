@@ -2,3 +2,16 @@ target_sources(appwindows PRIVATE
     ResultsOutput.cpp
     SavePictureDialog.cpp
 )
+# The housing stock's window: the batch run of virasvet-calc on background threads.
+target_sources(appwindows PRIVATE
+    MainWindowStock.cpp
+    StockChartView.cpp
+    StockChartView.h
+    StockModel.cpp
+    StockModel.h
+    StockRun.cpp
+    StockRun.h
+    StockWindow.cpp
+    StockWindow.h
+)
+target_link_libraries(appwindows PUBLIC batchrun)

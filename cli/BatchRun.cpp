@@ -22,9 +22,8 @@ struct BatchRun::Input {
 
 namespace {
 
-// Rows read and calculated at a time: the first block is small, so that results start flowing at
-// once; the others amortise starting the threads.
-constexpr std::size_t FirstBlock = 256;
+// Rows read and calculated at a time after the first block (BatchOptions::FirstBlock, small, so
+// that results start flowing at once): they amortise starting the threads.
 constexpr std::size_t Block = 4096;
 
 // Reads and calculates one house of a block; the row is read on the thread, which is most of the
@@ -197,19 +196,37 @@ BatchEnd BatchRun::Run(BatchReceiver& receiver) {
     return BatchEnd::Complete;
 }
 
+// The next `wanted` records (fewer at the end of the input): the reader may give more, which wait
+// for the next block. False once the input has ended and nothing waits.
+bool BatchRun::Read(Input& input, std::size_t wanted, std::vector<sheet::SheetRecord>& records) {
+    records = std::move(ahead_);
+    ahead_.clear();
+    bool more = true;
+    if (records.size() < wanted) {
+        const std::size_t waiting = records.size();
+        more = input.Sheet->ReadRecords(wanted - waiting, records);
+        rowsRead_ += records.size() - waiting;
+    }
+    if (records.size() > wanted) {
+        const auto beyond = records.begin() + static_cast<std::ptrdiff_t>(wanted);
+        ahead_.assign(std::make_move_iterator(beyond), std::make_move_iterator(records.end()));
+        records.erase(beyond, records.end());
+    }
+    return more || !ahead_.empty();
+}
+
 // Runs the rows of one input, three blocks at a time: one being read, one calculated on the
 // threads, one handed out. False when stopped. A reading failure hands out the block being
 // calculated before it is raised again.
 bool BatchRun::RunInput(Input& input) {
     const std::uint64_t before = bytesRead_;
     const auto read = [&](std::size_t wanted, std::vector<sheet::SheetRecord>& records) {
-        const bool more = input.Sheet->ReadRecords(wanted, records);
-        rowsRead_ += records.size();
+        const bool more = Read(input, wanted, records);
         bytesRead_ = before + input.Sheet->BytesRead();
         return more;
     };
     std::vector<sheet::SheetRecord> calculating;
-    bool more = read(FirstBlock, calculating);
+    bool more = read(std::max<std::size_t>(1, options_.FirstBlock), calculating);
     if (calculating.empty()) {
         receiver_->FileMessage(input.Name + ": в файле нет домов, только строка заголовка");
         ++rejected_;

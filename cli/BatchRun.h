@@ -24,6 +24,8 @@ struct BatchOptions {
     bool Economics = false;
     // The economics figures even without their columns (the window's yearly savings, the plan).
     bool EconomicsFigures = false;
+    // Rows of the first block: the first results come once it is calculated.
+    std::size_t FirstBlock = 256;
     // Values for every row whose cell is empty or whose sheet lacks the column.
     sheet::FieldDefaults Defaults;
 };
@@ -102,12 +104,14 @@ public:
 private:
     void MapCarriedColumns();
     bool RunInput(Input& input);
+    bool Read(Input& input, std::size_t wanted, std::vector<sheet::SheetRecord>& records);
     void HandOut(std::vector<BatchHouse>& houses);
 
     BatchOptions options_;
     BatchReceiver* receiver_ = nullptr;
     std::vector<std::unique_ptr<Input>> inputs_;
     std::vector<std::string> carriedNames_;
+    std::vector<sheet::SheetRecord> ahead_; // read beyond the last block of the input read
     std::string failure_;
     std::atomic<bool> stop_{false};
     std::atomic<std::size_t> calculated_{0};

@@ -5,3 +5,9 @@ target_sources(report PRIVATE
     Printing.cpp
     ResultsPage.cpp
 )
+# The housing stock's figures, charts and report pages.
+target_sources(report PRIVATE
+    StockCharts.cpp
+    StockFigures.cpp
+    StockReport.cpp
+)

@@ -154,9 +154,10 @@ void MainWindowTest::startsOnTheInputPageWithTheEstimate() {
     QCOMPARE(menu[3]->text(), QStringLiteral("&Помощь"));
     QCOMPARE(menu[4]->text(), QStringLiteral("&О программе"));
     const QList<QAction*> file = menu[0]->menu()->actions();
-    QCOMPARE(file.size(), 2);
+    QCOMPARE(file.size(), 3);
     QCOMPARE(file[0]->text(), QStringLiteral("&Открыть дом…"));
-    QCOMPARE(file[1]->text(), QStringLiteral("&Сохранить дом…"));
+    QCOMPARE(file[1]->text(), QStringLiteral("Открыть &жилой фонд…"));
+    QCOMPARE(file[2]->text(), QStringLiteral("&Сохранить дом…"));
 
     QVERIFY(Ui().inputPage->isVisible());
     QVERIFY(!Ui().backButton->isEnabled());

@@ -1,0 +1,114 @@
+// The main window's side of the housing stock: opening a register file and a house of it.
+
+#include "MainWindow.h"
+
+#include "InputSheet.h"
+#include "MessageBoxes.h"
+#include "StockWindow.h"
+#include "ui_MainWindow.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+QString AskStockFile(QWidget* parent, const QString& previous) {
+    return QFileDialog::getOpenFileName(
+        parent, QStringLiteral("Открыть жилой фонд"), previous,
+        QStringLiteral("Таблицы домов (*.csv *.xlsx *.ods);;Все файлы (*)"));
+}
+
+// A file the stock may read: a regular file (a pipe would keep the reading waiting for ever).
+void RefuseNoRegularFile(const QString& fileName) {
+    const QFileInfo file(fileName);
+    if (!file.exists()) {
+        throw std::runtime_error(
+            QStringLiteral("Файл %1 не найден").arg(QFileInfo(fileName).fileName()).toStdString());
+    }
+    if (!file.isFile()) {
+        throw std::runtime_error(QStringLiteral("%1 — не обычный файл, таблица домов из него не "
+                                                "читается")
+                                     .arg(fileName)
+                                     .toStdString());
+    }
+}
+
+// The first records of a sheet, at most `most`. Throws sheet::SheetError.
+std::vector<sheet::SheetRecord> FirstRecords(const QString& fileName, std::size_t most) {
+    const auto input = cli::OpenInput(fileName.toStdString(), sheet::Encoding::Detect);
+    input->ReadHeader();
+    std::vector<sheet::SheetRecord> records;
+    input->ReadRecords(most, records);
+    return records;
+}
+
+} // namespace
+
+void MainWindow::openStock() {
+    const QString name = stockFileQuestion_ ? stockFileQuestion_(this, stockFileName_)
+                                            : AskStockFile(this, stockFileName_);
+    if (!name.isEmpty()) {
+        OpenStock(name);
+    }
+}
+
+StockWindow* MainWindow::OpenStock(const QString& fileName) {
+    StockWindow* window = nullptr;
+    RunGuarded(this, [&] {
+        RefuseNoRegularFile(fileName);
+        stockFileName_ = fileName;
+        const std::uint32_t seed =
+            seedSource_ ? seedSource_() : static_cast<std::uint32_t>(std::time(nullptr));
+        window = new StockWindow(fileName, seed, locale_, this);
+        // Closing the main window ends the program, and with it every stock's run.
+        window->setAttribute(Qt::WA_QuitOnClose, false);
+        window->SetHouseOpener([this](const OpenedHouse& house, std::uint32_t houseSeed) {
+            OpenStockHouse(house, houseSeed);
+        });
+        window->show();
+    });
+    return window;
+}
+
+void MainWindow::OpenFile(const QString& fileName) {
+    RunGuarded(this, [&] {
+        RefuseNoRegularFile(fileName);
+        std::vector<sheet::SheetRecord> records;
+        try {
+            records = FirstRecords(fileName, 2);
+        } catch (const sheet::SheetError& e) {
+            throw std::runtime_error(QFileInfo(fileName).fileName().toStdString() + ": " +
+                                     e.what());
+        }
+        if (records.size() > 1) {
+            OpenStock(fileName);
+            return;
+        }
+        if (records.empty()) {
+            throw std::runtime_error(QFileInfo(fileName).fileName().toStdString() +
+                                     ": в файле нет домов, только строка заголовка");
+        }
+        const std::atomic<bool> never{false};
+        if (const std::optional<OpenedHouse> house =
+                ReadSheetRow(fileName.toStdString(), records.front().Line, never)) {
+            houseFileName_ = fileName;
+            showInputPage();
+            fillPage(*house);
+        }
+    });
+}
+
+void MainWindow::OpenStockHouse(const OpenedHouse& house, std::uint32_t seed) {
+    showInputPage();
+    fillPage(house);
+    stockSeed_ = seed;
+    try {
+        calculate();
+    } catch (...) {
+        stockSeed_.reset();
+        throw;
+    }
+    stockSeed_.reset();
+    raise();
+    activateWindow();
+}

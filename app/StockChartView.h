@@ -1,0 +1,46 @@
+#pragma once
+
+#include "NumberFormat.h"
+#include "StockFigures.h"
+
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+// One chart of the housing stock on the screen, drawn by the report's vector drawing (sharp at
+// any pixel ratio). On the investment curve the pointer, or the arrow keys, Home and End, move a
+// tracer whose house is named in a tool tip and read by a screen reader; on the bars the tool tip
+// gives the bar's houses.
+class StockChartView : public QWidget {
+    Q_OBJECT
+public:
+    enum class Chart { PaybackBars, InvestmentCurve };
+    StockChartView(Chart chart, const model::NumberLocale& locale, QWidget* parent = nullptr);
+
+    void SetHouses(std::vector<report::StockHouse> houses);
+    // The tracer's point on the curve, an index into the curve.
+    std::optional<std::size_t> Tracer() const { return tracer_; }
+    void SetTracer(std::optional<std::size_t> point);
+    // What the tracer's point says: the house, its payback and the sums up to it.
+    QString TracerText() const;
+    const std::vector<report::InvestmentPoint>& Curve() const { return curve_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    double TextSize() const;
+    QString Summary() const;
+    QString BarText(double x) const;
+
+    Chart chart_;
+    model::NumberLocale locale_;
+    std::vector<report::StockHouse> houses_;
+    report::PaybackBars bars_;
+    std::vector<report::InvestmentPoint> curve_;
+    std::optional<std::size_t> tracer_;
+};

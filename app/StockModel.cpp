@@ -1,0 +1,525 @@
+#include "StockModel.h"
+
+#include "HouseInput.h"
+#include "ResultFigures.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+constexpr double None = std::numeric_limits<double>::quiet_NaN();
+
+// A figure column: its title, its rounding and its value (NaN: "нет").
+struct FigureColumn {
+    const char* Title;
+    model::Figure Rounding;
+    bool Economics; // shown when the file has economics inputs
+    double (*Value)(const model::HouseFigures&);
+};
+
+double EconomicsValue(const model::HouseFigures& f, double model::EconomicsFigures::*field) {
+    return f.Economics ? (*f.Economics).*field : None;
+}
+
+const std::array<FigureColumn, 10> FigureColumns = {{
+    {"Стоимость установки, руб.", model::Figure::Cost, false,
+     [](const model::HouseFigures& f) { return f.Result.InstallCostPlanned; }},
+    {"Окупаемость, мес.", model::Figure::PaybackMonths, false,
+     [](const model::HouseFigures& f) {
+         return f.Result.PaybackFound ? model::PaybackMonths(f.Result) : None;
+     }},
+    {"Затраты до окупаемости, сущ. схема, руб.", model::Figure::Cost, false,
+     [](const model::HouseFigures& f) {
+         return f.Result.PaybackFound ? f.Result.PaybackCostExisting : None;
+     }},
+    {"Затраты до окупаемости, план. схема, руб.", model::Figure::Cost, false,
+     [](const model::HouseFigures& f) {
+         return f.Result.PaybackFound ? f.Result.PaybackCostPlanned : None;
+     }},
+    {"Экономия энергии, кВт·ч в год", model::Figure::YearlyEnergy, false,
+     [](const model::HouseFigures& f) {
+         return EconomicsValue(f, &model::EconomicsFigures::EnergySavedPerYear);
+     }},
+    {"Экономия в первый год, руб.", model::Figure::Money, false,
+     [](const model::HouseFigures& f) {
+         return EconomicsValue(f, &model::EconomicsFigures::MoneySavedFirstYear);
+     }},
+    {"Дисконтированная окупаемость, мес.", model::Figure::PaybackMonths, true,
+     [](const model::HouseFigures& f) {
+         return f.Economics && f.Economics->DiscountedPaybackFound
+                    ? f.Economics->DiscountedPaybackDay / model::DaysPerMonth
+                    : None;
+     }},
+    {"Чистая приведённая стоимость, руб.", model::Figure::Money, true,
+     [](const model::HouseFigures& f) {
+         return EconomicsValue(f, &model::EconomicsFigures::NetPresentValue);
+     }},
+    {"Внутренняя норма доходности, % в год", model::Figure::ReturnRate, true,
+     [](const model::HouseFigures& f) {
+         if (!f.Economics) {
+             return None;
+         }
+         switch (f.Economics->InternalRateOfReturn.Found) {
+         case model::ReturnRate::Kind::None:
+             return None;
+         case model::ReturnRate::Kind::AboveHighest:
+             return std::numeric_limits<double>::infinity();
+         case model::ReturnRate::Kind::Found:
+             break;
+         }
+         return f.Economics->InternalRateOfReturn.Percent;
+     }},
+    {"Сокращение выбросов CO₂, т в год", model::Figure::Emissions, true,
+     [](const model::HouseFigures& f) {
+         return EconomicsValue(f, &model::EconomicsFigures::CO2AvoidedPerYear);
+     }},
+}};
+
+std::size_t FigureColumnCount(bool economics) {
+    return economics ? FigureColumns.size() : 6;
+}
+
+// A text cell's number, when the whole cell reads as one (a register number); NaN otherwise.
+double CellNumber(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    std::string plain(text);
+    std::replace(plain.begin(), plain.end(), ',', '.');
+    double value = 0;
+    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    return error == std::errc() && end == plain.data() + plain.size() && !plain.empty() ? value
+                                                                                        : None;
+}
+
+// The next code point of UTF-8 text, as a key that sorts letters alphabetically whatever their
+// case (Latin and Cyrillic, "ё" right after "е").
+std::uint32_t NextKey(std::string_view text, std::size_t& at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::uint32_t code = byte(at);
+    std::size_t length = code < 0x80 ? 1 : code < 0xE0 ? 2 : code < 0xF0 ? 3 : 4;
+    length = std::min(length, text.size() - at);
+    if (length > 1) {
+        code &= 0xFFu >> (length + 1);
+        for (std::size_t i = 1; i < length; ++i) {
+            code = (code << 6) | (byte(at + i) & 0x3Fu);
+        }
+    }
+    at += length;
+    if (code >= 'A' && code <= 'Z') {
+        code += 'a' - 'A';
+    } else if (code >= 0x410 && code <= 0x42F) {
+        code += 0x20;
+    } else if (code == 0x401) {
+        code = 0x451;
+    }
+    return code == 0x451 ? 0x435 * 2 + 1 : code * 2;
+}
+
+// Appends a text's sort key: compared byte by byte, keys order texts as a reader expects, letters
+// whatever their case and runs of digits by their value ("д. 2" before "д. 10").
+void AppendSortKey(std::string_view text, std::string& key) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto put = [&](std::uint32_t code) {
+        key.push_back(static_cast<char>(code >> 16));
+        key.push_back(static_cast<char>((code >> 8) & 0xFF));
+        key.push_back(static_cast<char>(code & 0xFF));
+    };
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (!digit(text[at])) {
+            put(NextKey(text, at));
+            continue;
+        }
+        while (at + 1 < text.size() && text[at] == '0' && digit(text[at + 1])) {
+            ++at;
+        }
+        std::size_t end = at;
+        while (end < text.size() && digit(text[end])) {
+            ++end;
+        }
+        put('0' * 2); // a number sorts where its first digit would
+        key.push_back(static_cast<char>(std::min<std::size_t>(end - at, 255)));
+        key.append(text.substr(at, end - at));
+        at = end;
+    }
+}
+
+} // namespace
+
+StockModel::StockModel(const model::NumberLocale& locale, QObject* parent)
+    : QAbstractTableModel(parent), locale_(locale) {}
+
+void StockModel::Reset(std::vector<std::string> carriedColumns, bool economicsColumns) {
+    beginResetModel();
+    carried_ = std::move(carriedColumns);
+    economics_ = economicsColumns;
+    houses_.clear();
+    calculated_.clear();
+    shown_.clear();
+    sortColumn_ = -1;
+    rebuildPending_ = false;
+    endResetModel();
+}
+
+StockModel::ColumnInfo StockModel::Info(int column) const {
+    const int carried = static_cast<int>(carried_.size());
+    if (column == 0) {
+        return {Kind::Line};
+    }
+    if (column <= carried) {
+        return {Kind::Carried, column - 1};
+    }
+    if (column == carried + 1) {
+        return {Kind::Address};
+    }
+    return {Kind::Figure, column - carried - 2};
+}
+
+bool StockModel::Passes(const cli::BatchHouse& house) const {
+    if (filter_.isEmpty()) {
+        return true;
+    }
+    const auto holds = [&](const std::string& text) {
+        return QString::fromStdString(text).contains(filter_, Qt::CaseInsensitive);
+    };
+    return holds(house.Source.Address) ||
+           std::any_of(house.Carried.begin(), house.Carried.end(), holds);
+}
+
+void StockModel::Append(std::vector<cli::BatchHouse>& houses) {
+    std::vector<std::size_t> added;
+    for (cli::BatchHouse& house : houses) {
+        if (house.Figures) {
+            calculated_.push_back(houses_.size());
+            if (Passes(house)) {
+                added.push_back(houses_.size());
+            }
+        }
+        houses_.push_back(std::move(house));
+    }
+    if (added.empty()) {
+        return;
+    }
+    if (sortColumn_ < 0) {
+        // In input order the new houses come last: the rows before them stay as they are.
+        const int row = static_cast<int>(shown_.size());
+        beginInsertRows({}, row, row + static_cast<int>(added.size()) - 1);
+        shown_.insert(shown_.end(), added.begin(), added.end());
+        endInsertRows();
+    } else if (!rebuildPending_) {
+        // Sorted, the new houses go among the others: one sort for the blocks of half a second,
+        // so that a long run does not sort a growing table for every block.
+        rebuildPending_ = true;
+        QTimer::singleShot(500, this, [this] { ShowWaiting(); });
+    }
+}
+
+void StockModel::SetFilter(const QString& text) {
+    filter_ = text.trimmed();
+    Rebuild();
+}
+
+void StockModel::sort(int column, Qt::SortOrder order) {
+    sortColumn_ = column;
+    sortOrder_ = order;
+    Rebuild();
+}
+
+void StockModel::Order(std::vector<std::size_t>& rows) const {
+    if (sortColumn_ < 0) {
+        return; // input order
+    }
+    const ColumnInfo info = Info(sortColumn_);
+    const bool descending = sortOrder_ == Qt::DescendingOrder;
+    if (info.What == Kind::Address || info.What == Kind::Carried) {
+        OrderByText(rows, info, descending);
+        return;
+    }
+    std::vector<std::pair<double, std::size_t>> keyed;
+    keyed.reserve(rows.size());
+    for (const std::size_t row : rows) {
+        keyed.emplace_back(SortValue(houses_[row], sortColumn_), row);
+    }
+    // "нет" (NaN) last whichever the direction; equal values in input order.
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
+        if (std::isnan(a.first) || std::isnan(b.first)) {
+            return !std::isnan(a.first) && std::isnan(b.first);
+        }
+        return descending ? a.first > b.first : a.first < b.first;
+    });
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i] = keyed[i].second;
+    }
+}
+
+void StockModel::OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& info,
+                             bool descending) const {
+    // The keys side by side in one buffer: a sort compares them far more often than it makes them.
+    struct Key {
+        double Number; // NaN: the cell is no number
+        std::size_t Begin;
+        std::size_t End; // Begin == End: an empty cell
+        std::size_t Row;
+    };
+    std::string buffer;
+    std::vector<Key> keys;
+    keys.reserve(rows.size());
+    for (const std::size_t row : rows) {
+        const cli::BatchHouse& house = houses_[row];
+        const std::string& text = info.What == Kind::Address
+                                      ? house.Source.Address
+                                      : house.Carried[static_cast<std::size_t>(info.Index)];
+        const std::size_t begin = buffer.size();
+        AppendSortKey(text, buffer);
+        keys.push_back({CellNumber(text), begin, buffer.size(), row});
+    }
+    const std::string_view all(buffer);
+    const auto textOf = [&](const Key& k) { return all.substr(k.Begin, k.End - k.Begin); };
+    // Numbers by value, then texts, empty cells last whichever the direction.
+    const auto rank = [](const Key& k) {
+        return k.Begin == k.End ? 2 : std::isnan(k.Number) ? 1 : 0;
+    };
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (rank(a) != rank(b)) {
+            return rank(a) < rank(b);
+        }
+        const Key& first = descending ? b : a;
+        const Key& second = descending ? a : b;
+        switch (rank(a)) {
+        case 0:
+            return first.Number < second.Number;
+        case 1:
+            return textOf(first) < textOf(second);
+        default:
+            return false;
+        }
+    });
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i] = keys[i].Row;
+    }
+}
+
+double StockModel::SortValue(const cli::BatchHouse& house, int column) const {
+    const ColumnInfo info = Info(column);
+    switch (info.What) {
+    case Kind::Line:
+        return static_cast<double>(house.Source.Line);
+    case Kind::Carried:
+    case Kind::Address:
+        return None; // ordered by OrderByText
+    case Kind::Figure:
+        break;
+    }
+    return FigureColumns[static_cast<std::size_t>(info.Index)].Value(*house.Figures);
+}
+
+void StockModel::Rebuild() {
+    rebuildPending_ = false;
+    // The current and selected rows keep their houses: persistent indexes follow them.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::size_t> houseOf;
+    for (const QModelIndex& index : before) {
+        houseOf.push_back(index.row() < static_cast<int>(shown_.size()) ? shown_[index.row()]
+                                                                        : houses_.size());
+    }
+    std::vector<std::size_t> rows;
+    for (const std::size_t i : calculated_) {
+        if (Passes(houses_[i])) {
+            rows.push_back(i);
+        }
+    }
+    Order(rows);
+    std::vector<int> rowOf(houses_.size() + 1, -1);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        rowOf[rows[r]] = static_cast<int>(r);
+    }
+    QModelIndexList after;
+    for (std::size_t i = 0; i < houseOf.size(); ++i) {
+        const int row = rowOf[houseOf[i]];
+        after.append(row < 0 ? QModelIndex() : index(row, before[i].column()));
+    }
+    shown_ = std::move(rows);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<report::StockHouse> StockModel::ShownHouses() const {
+    std::vector<report::StockHouse> shown;
+    shown.reserve(shown_.size());
+    for (const std::size_t i : shown_) {
+        shown.push_back(report::StockHouseOf(houses_[i].Source.Line, houses_[i].Source.Address,
+                                             *houses_[i].Figures));
+    }
+    return shown;
+}
+
+int StockModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(shown_.size());
+}
+
+int StockModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0
+                            : static_cast<int>(2 + carried_.size() + FigureColumnCount(economics_));
+}
+
+QString StockModel::CellText(const cli::BatchHouse& house, int column) const {
+    const ColumnInfo info = Info(column);
+    switch (info.What) {
+    case Kind::Line:
+        return QString::number(static_cast<unsigned long long>(house.Source.Line));
+    case Kind::Carried:
+        return QString::fromStdString(house.Carried[static_cast<std::size_t>(info.Index)]);
+    case Kind::Address:
+        return QString::fromStdString(house.Source.Address);
+    case Kind::Figure:
+        break;
+    }
+    const FigureColumn& figure = FigureColumns[static_cast<std::size_t>(info.Index)];
+    const double value = figure.Value(*house.Figures);
+    if (std::isnan(value)) {
+        return QStringLiteral("нет");
+    }
+    if (std::isinf(value)) {
+        return QStringLiteral("> 1000");
+    }
+    return QString::fromStdString(model::ShownFigure(figure.Rounding, value, locale_));
+}
+
+QVariant StockModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(shown_.size())) {
+        return {};
+    }
+    const Kind what = Info(index.column()).What;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return CellText(houses_[shown_[index.row()]], index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(
+            Qt::AlignVCenter |
+            (what == Kind::Figure || what == Kind::Line ? Qt::AlignRight : Qt::AlignLeft));
+    default:
+        return {};
+    }
+}
+
+QVariant StockModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
+        return {};
+    }
+    const ColumnInfo info = Info(section);
+    switch (info.What) {
+    case Kind::Line:
+        return QStringLiteral("Строка");
+    case Kind::Carried:
+        return QString::fromStdString(carried_[static_cast<std::size_t>(info.Index)]);
+    case Kind::Address:
+        return QStringLiteral("Адрес");
+    case Kind::Figure:
+        break;
+    }
+    return QString::fromUtf8(FigureColumns[static_cast<std::size_t>(info.Index)].Title);
+}
+
+// --- Rejected rows ---
+
+void RejectedModel::Reset() {
+    beginResetModel();
+    entries_.clear();
+    rows_ = 0;
+    endResetModel();
+}
+
+RejectedModel::Entry RejectedModel::EntryOf(std::size_t line, const std::string& message) {
+    Entry entry;
+    entry.Line = line;
+    entry.Message = QString::fromStdString(message);
+    // "file:line: Column: value — what is wrong": the part after the place.
+    std::string place(1, ':');
+    place.append(std::to_string(line)).append(": ");
+    const std::size_t at = message.find(place);
+    const std::string rest = at == std::string::npos ? message : message.substr(at + place.size());
+    const std::size_t colon = rest.find(": ");
+    if (colon == std::string::npos) {
+        return entry;
+    }
+    const std::string name = rest.substr(0, colon);
+    const auto fields = model::HouseFields();
+    if (std::none_of(fields.begin(), fields.end(),
+                     [&](const model::HouseField& field) { return field.Name == name; })) {
+        return entry;
+    }
+    entry.Column = QString::fromStdString(name);
+    QString value = QString::fromStdString(rest.substr(colon + 2));
+    value = value.left(value.indexOf(QStringLiteral(" — ")));
+    if (value.startsWith(QStringLiteral("«")) && value.endsWith(QStringLiteral("»"))) {
+        value = value.mid(1, value.size() - 2);
+    }
+    entry.Value = value;
+    return entry;
+}
+
+void RejectedModel::Append(const std::vector<cli::BatchHouse>& houses) {
+    std::vector<Entry> added;
+    for (const cli::BatchHouse& house : houses) {
+        if (!house.Figures) {
+            ++rows_;
+            for (const std::string& message : house.Messages) {
+                added.push_back(EntryOf(house.Source.Line, message));
+            }
+        }
+    }
+    if (added.empty()) {
+        return;
+    }
+    const int first = static_cast<int>(entries_.size());
+    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+    std::move(added.begin(), added.end(), std::back_inserter(entries_));
+    endInsertRows();
+}
+
+int RejectedModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+}
+
+int RejectedModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 4;
+}
+
+QVariant RejectedModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+        return {};
+    }
+    const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+    case 0:
+        return QString::number(static_cast<qulonglong>(entry.Line));
+    case 1:
+        return entry.Column;
+    case 2:
+        return entry.Value;
+    default:
+        return entry.Message;
+    }
+}
+
+QVariant RejectedModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return {};
+    }
+    static const std::array<QString, 4> titles = {
+        QStringLiteral("Строка"), QStringLiteral("Столбец"), QStringLiteral("Значение"),
+        QStringLiteral("Сообщение")};
+    return titles[static_cast<std::size_t>(section)];
+}

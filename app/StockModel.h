@@ -1,0 +1,111 @@
+#pragma once
+
+#include "BatchRun.h"
+#include "NumberFormat.h"
+#include "StockFigures.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <span>
+#include <string>
+#include <vector>
+
+// The housing stock's table: one row per calculated house shown (the filter narrows them), with
+// the input line, the carried columns, the address and the figures. Sorting and filtering work on
+// a list of row numbers, so 100,000 houses sort in a few milliseconds.
+class StockModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    StockModel(const model::NumberLocale& locale, QObject* parent = nullptr);
+
+    // A new run: no rows, its carried columns and whether the economics columns show.
+    void Reset(std::vector<std::string> carriedColumns, bool economicsColumns);
+    // The next rows of the run, calculated or rejected, in input order.
+    void Append(std::vector<cli::BatchHouse>& houses);
+    // Shows only the houses whose address or a carried cell holds the text (any case).
+    void SetFilter(const QString& text);
+    // Shows at once the houses a sorted table holds back for its next sort.
+    void ShowWaiting() {
+        if (rebuildPending_) {
+            Rebuild();
+        }
+    }
+
+    // Every row of the run in input order, rejected ones too.
+    const std::vector<cli::BatchHouse>& Houses() const { return houses_; }
+    const std::vector<std::string>& CarriedColumns() const { return carried_; }
+    bool EconomicsColumns() const { return economics_; }
+    std::size_t RejectedCount() const { return houses_.size() - calculated_.size(); }
+    // The house of a shown row.
+    const cli::BatchHouse& HouseAt(int row) const { return houses_[shown_[row]]; }
+    // The houses shown, in the order shown, for the totals, charts and report.
+    std::vector<report::StockHouse> ShownHouses() const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // The text of a cell as the table shows it.
+    QString CellText(const cli::BatchHouse& house, int column) const;
+
+private:
+    enum class Kind { Line, Carried, Address, Figure };
+    struct ColumnInfo {
+        Kind What;
+        int Index = 0; // of the carried column or the figure
+    };
+    ColumnInfo Info(int column) const;
+    // The value a figure column sorts by; NaN for "нет".
+    double SortValue(const cli::BatchHouse& house, int column) const;
+    bool Passes(const cli::BatchHouse& house) const;
+    // Shows the houses passing the filter in the current order; the current rows stay current.
+    void Rebuild();
+    void Order(std::vector<std::size_t>& rows) const;
+    void OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& info, bool descending) const;
+
+    model::NumberLocale locale_;
+    std::vector<std::string> carried_;
+    bool economics_ = false;
+    std::vector<cli::BatchHouse> houses_;
+    std::vector<std::size_t> calculated_; // indexes of houses_ with figures
+    std::vector<std::size_t> shown_;      // indexes of houses_, in the order shown
+    QString filter_;
+    int sortColumn_ = -1; // none: input order
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    bool rebuildPending_ = false; // houses have come that a sorted table does not show yet
+};
+
+// The rejected rows: one row per message, with the line, the column, the value and the message
+// as virasvet-calc gives it.
+class RejectedModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void Reset();
+    void Append(const std::vector<cli::BatchHouse>& houses);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    struct Entry {
+        std::size_t Line = 0;
+        QString Column;
+        QString Value;
+        QString Message;
+    };
+    // The column and value a row message names, when it names them.
+    static Entry EntryOf(std::size_t line, const std::string& message);
+    std::size_t RowsRejected() const { return rows_; }
+
+private:
+    std::vector<Entry> entries_;
+    std::size_t rows_ = 0;
+};

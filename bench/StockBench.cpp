@@ -1,0 +1,199 @@
+// The housing stock window's batch path against virasvet-calc's on the same houses, sorting and
+// filtering its table, and how soon a stock shows its first rows.
+//
+//   build/bench/stock_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+//
+// The houses come from scripts/make-houses.py mix; VIRASVET_STOCK_HOUSES sets how many (100,000).
+
+#include "BatchResults.h"
+#include "BatchRun.h"
+#include "StockModel.h"
+#include "StockRun.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+
+namespace {
+
+constexpr unsigned Jobs = 2;
+
+std::size_t StockHouses() {
+    const char* count = std::getenv("VIRASVET_STOCK_HOUSES");
+    return count != nullptr ? std::strtoul(count, nullptr, 10) : 100000;
+}
+
+// A register of `houses` rows of the realistic mix, made once per size.
+std::string MixFile(std::size_t houses) {
+    static QTemporaryDir dir;
+    const std::string name = dir.filePath(QStringLiteral("mix-%1.csv").arg(houses)).toStdString();
+    if (std::FILE* exists = std::fopen(name.c_str(), "rb")) {
+        std::fclose(exists);
+        return name;
+    }
+    const std::string command = std::string("python3 '") + VIRASVET_SOURCE_DIR +
+                                "/scripts/make-houses.py' mix " + std::to_string(houses) + " > '" +
+                                name + "'";
+    if (std::system(command.c_str()) != 0) {
+        throw std::runtime_error("make-houses.py failed");
+    }
+    return name;
+}
+
+// virasvet-calc's path: every row written as the program writes it, to a file.
+class ProgramReceiver : public cli::BatchReceiver {
+public:
+    void FileMessage(const std::string&) override {}
+    void HeaderMessage(const std::string&) override {}
+    void Houses(std::vector<cli::BatchHouse>& houses) override { writer->Write(houses); }
+    std::unique_ptr<cli::ResultWriter> writer;
+};
+
+void Program(benchmark::State& state, bool economics) {
+    const std::string file = MixFile(StockHouses());
+    QTemporaryDir out;
+    for (auto _ : state) {
+        cli::BatchOptions options;
+        options.Files = {file};
+        options.Seed = 1;
+        options.Jobs = Jobs;
+        options.Economics = economics;
+        cli::BatchRun run(options);
+        ProgramReceiver receiver;
+        run.Open(receiver);
+        receiver.writer = std::make_unique<cli::ResultWriter>(
+            out.filePath(QStringLiteral("results.csv")), cli::ResultFormat{}, run.CarriedColumns(),
+            run.Economics(), 1);
+        run.Run(receiver);
+        receiver.writer->Finish();
+    }
+    state.counters["houses_per_s"] = benchmark::Counter(
+        static_cast<double>(StockHouses() * state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The window's path: the run on its own thread, every block handed to the window's thread and
+// added to the table's model and the rejected rows' model.
+void Window(benchmark::State& state) {
+    const std::string file = MixFile(StockHouses());
+    for (auto _ : state) {
+        StockModel model(model::NumberLocale{",", " "});
+        RejectedModel rejected;
+        QEventLoop loop;
+        cli::BatchOptions options;
+        options.Files = {file};
+        options.Seed = 1;
+        options.Jobs = Jobs;
+        options.EconomicsFigures = true;
+        options.FirstBlock = 32;
+        StockRun::Handlers handlers;
+        handlers.Opened = [&](bool) {};
+        handlers.Message = [](const QString&) {};
+        handlers.Houses = [&](std::vector<cli::BatchHouse>& houses) {
+            rejected.Append(houses);
+            model.Append(houses);
+        };
+        handlers.Ended = [&](cli::BatchEnd, const QString&) { loop.quit(); };
+        StockRun run(options, handlers);
+        loop.exec();
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+    state.counters["houses_per_s"] = benchmark::Counter(
+        static_cast<double>(StockHouses() * state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// A table of 100,000 calculated houses with figures drawn at random.
+StockModel& Table() {
+    static StockModel model(model::NumberLocale{",", " "});
+    if (model.rowCount() == 0) {
+        model.Reset({"№"}, true);
+        std::mt19937 random(7);
+        std::vector<cli::BatchHouse> houses(100000);
+        for (std::size_t i = 0; i < houses.size(); ++i) {
+            cli::BatchHouse& house = houses[i];
+            house.Source = {"mix.csv", i + 2, "ул. Тестовая д. " + std::to_string(random() % 5000)};
+            house.Carried = {std::to_string(i + 1)};
+            model::HouseFigures figures;
+            figures.Result.PaybackFound = random() % 10 != 0;
+            figures.Result.PaybackDay = static_cast<std::int32_t>(random() % 3000);
+            figures.Result.InstallCostPlanned = random() % 300000;
+            figures.Economics.emplace();
+            figures.Economics->MoneySavedFirstYear = random() % 100000;
+            house.Figures = figures;
+        }
+        model.Append(houses);
+    }
+    return model;
+}
+
+void SortBy(benchmark::State& state) {
+    StockModel& model = Table();
+    const int column = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        model.sort(column, Qt::AscendingOrder);
+        model.sort(column, Qt::DescendingOrder);
+    }
+    state.SetItemsProcessed(2 * state.iterations());
+}
+
+void Filter(benchmark::State& state) {
+    StockModel& model = Table();
+    model.sort(-1);
+    for (auto _ : state) {
+        model.SetFilter(QStringLiteral("д. 12"));
+        model.SetFilter(QString());
+    }
+    state.SetItemsProcessed(2 * state.iterations());
+}
+
+// From opening a register of 1,000 houses to its first rows in the table.
+void FirstRows(benchmark::State& state) {
+    const std::string file = MixFile(1000);
+    for (auto _ : state) {
+        StockModel model(model::NumberLocale{",", " "});
+        QEventLoop loop;
+        cli::BatchOptions options;
+        options.Files = {file};
+        options.Seed = 1;
+        options.Jobs = Jobs;
+        options.EconomicsFigures = true;
+        options.FirstBlock = 32;
+        StockRun::Handlers handlers;
+        handlers.Opened = [](bool) {};
+        handlers.Message = [](const QString&) {};
+        handlers.Houses = [&](std::vector<cli::BatchHouse>& houses) {
+            model.Append(houses);
+            loop.quit();
+        };
+        handlers.Ended = [&](cli::BatchEnd, const QString&) { loop.quit(); };
+        StockRun run(options, handlers);
+        loop.exec();
+        state.PauseTiming(); // the rest of the run is stopped, not timed
+        run.Stop();
+        state.ResumeTiming();
+    }
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(Program, Economics, true)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK(Window)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(Program, Plain, false)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+// Columns: 0 the line, 1 the carried "№", 2 the address, 4 the payback.
+BENCHMARK(SortBy)->Arg(4)->Arg(2)->Arg(1)->ArgName("column")->Unit(benchmark::kMillisecond);
+BENCHMARK(Filter)->Unit(benchmark::kMillisecond);
+BENCHMARK(FirstRows)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,413 @@
+// The housing stock window: a small register with pinned figures (a rejected row, a carried column,
+// a house without payback), sorting, filtering and totals, a stop that keeps the finished rows, a
+// row opened into the main window, the saved table against virasvet-calc's bytes and the PDF.
+#include "StockWindow.h"
+#include "MainWindow.h"
+#include "MessageBoxes.h"
+#include "StockChartView.h"
+#include "StockModel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// Five houses of distinct inputs: line 4 is rejected, line 6 never pays back; "№" is carried.
+const QByteArray SmallStock =
+    "\xEF\xBB\xBF№;Address;EntranceCount;FloorCount;FlatsPerFloor;Tariff;BlockPrice;"
+    "TariffGrowth;DiscountRate\r\n"
+    "7;ул. Мира 1;5;9;3;1,38;;5;8\r\n"
+    "8;ул. Ленина 2;2;5;4;4,5;;5;8\r\n"
+    "9;ул. Плохая 3;0;5;4;1,38;;5;8\r\n"
+    "10;ул. Садовая 10;12;16;4;2,1;;5;8\r\n"
+    "11;пр. Дорогой 5;1;2;1;0,5;90000;5;8\r\n";
+
+constexpr std::uint32_t Seed = 1;
+
+} // namespace
+
+class StockWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void smallStockShowsPinnedFiguresRejectedRowAndTotals();
+    void columnsSortByValueWithNoneLast();
+    void filterNarrowsRowsAndTotals();
+    void sortedWhileCalculatingShowsEveryHouseInOrder();
+    void savedTableIsTheProgramsBytes();
+    void reportHasTextAndTheRightPageCount();
+    void stopKeepsTheRowsFinishedInInputOrder();
+    void closingDuringACalculationStopsCleanly();
+    void openedRowShowsItsFiguresInTheMainWindow();
+    void unusableHeaderIsToldAndNothingShown();
+
+private:
+    QString Write(const QString& name, const QByteArray& content);
+    std::unique_ptr<StockWindow> Open(const QString& name, std::uint32_t seed = Seed);
+    static void WaitForEnd(StockWindow& window);
+    static QString Cell(StockWindow& window, int row, const QString& column);
+    static int Column(StockWindow& window, const QString& title);
+    static QStringList ColumnTexts(StockWindow& window, const QString& column);
+
+    model::NumberLocale locale_{",", " "};
+    QTemporaryDir dir_;
+    MessageBoxes savedBoxes_;
+    QStringList boxes_;
+};
+
+void StockWindowTest::init() {
+    savedBoxes_ = MessageBoxes::Current();
+    MessageBoxes::Current().ShowError = [this](QWidget*, const QString& m) { boxes_.append(m); };
+    MessageBoxes::Current().ShowInformation = MessageBoxes::Current().ShowError;
+    MessageBoxes::Current().Confirm = [](QWidget*, const QString&) { return true; };
+}
+
+void StockWindowTest::cleanup() {
+    MessageBoxes::Current() = savedBoxes_;
+    boxes_.clear();
+}
+
+QString StockWindowTest::Write(const QString& name, const QByteArray& content) {
+    const QString path = dir_.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+        qFatal("cannot write the test file");
+    }
+    return path;
+}
+
+std::unique_ptr<StockWindow> StockWindowTest::Open(const QString& name, std::uint32_t seed) {
+    auto window = std::make_unique<StockWindow>(name, seed, locale_);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    return window;
+}
+
+void StockWindowTest::WaitForEnd(StockWindow& window) {
+    QSignalSpy ended(&window, &StockWindow::runEnded);
+    QVERIFY(ended.count() > 0 || !window.Running() || ended.wait(60000));
+    QCoreApplication::processEvents();
+}
+
+int StockWindowTest::Column(StockWindow& window, const QString& title) {
+    for (int c = 0; c < window.Model().columnCount(); ++c) {
+        if (window.Model().headerData(c, Qt::Horizontal).toString() == title) {
+            return c;
+        }
+    }
+    qFatal("no such column");
+}
+
+QString StockWindowTest::Cell(StockWindow& window, int row, const QString& column) {
+    return window.Model().index(row, Column(window, column)).data().toString();
+}
+
+QStringList StockWindowTest::ColumnTexts(StockWindow& window, const QString& column) {
+    QStringList texts;
+    for (int row = 0; row < window.Model().rowCount(); ++row) {
+        texts << Cell(window, row, column);
+    }
+    return texts;
+}
+
+void StockWindowTest::smallStockShowsPinnedFiguresRejectedRowAndTotals() {
+    const auto window = Open(Write(QStringLiteral("stock.csv"), SmallStock));
+    QVERIFY(window->windowTitle() == QStringLiteral("Жилой фонд — stock.csv"));
+    WaitForEnd(*window);
+    // The figures virasvet-calc gives for the same file and seed, as the report rounds them.
+    struct Row {
+        const char* line;
+        const char* number;
+        const char* address;
+        const char* cost;
+        const char* payback;
+        const char* energy;
+        const char* money;
+        const char* npv;
+    };
+    const Row expected[] = {
+        {"2", "7", "ул. Мира 1", "40 500", "16,8", "18 238,32", "25 168,88", "201 446,24"},
+        {"3", "8", "ул. Ленина 2", "9 000", "5,2", "4 415,92", "19 871,62", "167 194,90"},
+        {"5", "10", "ул. Садовая 10", "172 800", "12,9", "70 996,30", "149 092,22", "1 185 944,78"},
+        {"6", "11", "пр. Дорогой 5", "360 400", "нет", "1 251,80", "625,90", "-352 948,20"},
+    };
+    QCOMPARE(window->Model().rowCount(), 4);
+    for (int row = 0; row < 4; ++row) {
+        const Row& e = expected[row];
+        QCOMPARE(Cell(*window, row, QStringLiteral("Строка")), QString::fromUtf8(e.line));
+        QCOMPARE(Cell(*window, row, QStringLiteral("№")), QString::fromUtf8(e.number));
+        QCOMPARE(Cell(*window, row, QStringLiteral("Адрес")), QString::fromUtf8(e.address));
+        QCOMPARE(Cell(*window, row, QStringLiteral("Стоимость установки, руб.")),
+                 QString::fromUtf8(e.cost));
+        QCOMPARE(Cell(*window, row, QStringLiteral("Окупаемость, мес.")),
+                 QString::fromUtf8(e.payback));
+        QCOMPARE(Cell(*window, row, QStringLiteral("Экономия энергии, кВт·ч в год")),
+                 QString::fromUtf8(e.energy));
+        QCOMPARE(Cell(*window, row, QStringLiteral("Экономия в первый год, руб.")),
+                 QString::fromUtf8(e.money));
+        QCOMPARE(Cell(*window, row, QStringLiteral("Чистая приведённая стоимость, руб.")),
+                 QString::fromUtf8(e.npv));
+    }
+    QCOMPARE(Cell(*window, 1, QStringLiteral("Внутренняя норма доходности, % в год")),
+             QStringLiteral("925,16"));
+    QCOMPARE(Cell(*window, 0, QStringLiteral("Дисконтированная окупаемость, мес.")),
+             QStringLiteral("17,6"));
+
+    // The rejected row with its line, column, value and virasvet-calc's message.
+    QCOMPARE(window->Tabs()->tabText(1), QStringLiteral("Отклонённые строки (1)"));
+    QCOMPARE(window->Rejected().rowCount(), 1);
+    const auto rejected = [&](int column) {
+        return window->Rejected().index(0, column).data().toString();
+    };
+    QCOMPARE(rejected(0), QStringLiteral("4"));
+    QCOMPARE(rejected(1), QStringLiteral("EntranceCount"));
+    QCOMPARE(rejected(2), QStringLiteral("0"));
+    QCOMPARE(rejected(3),
+             window->FileName() + QStringLiteral(":4: EntranceCount: 0 — вне допустимых пределов "
+                                                 "(1..40)"));
+
+    // Totals of the shown houses, and the ranking by payback ("нет" last).
+    const report::StockTotals& totals = window->Totals();
+    QCOMPARE(totals.Calculated, std::size_t{4});
+    QCOMPARE(totals.Rejected, std::size_t{1});
+    const auto lines = report::TotalsLines(totals, locale_);
+    const QStringList values = [&] {
+        QStringList v;
+        for (const auto& line : lines) {
+            v << line.second;
+        }
+        return v;
+    }();
+    QCOMPARE(values, (QStringList{"4", "1", "582 700", "94 902,34", "194 758,63", "0,000",
+                                  "1 201 637,72", "1", "3", "3", "3"}));
+    const report::StockReportContent content = window->ReportContent();
+    QStringList ranked;
+    for (const std::size_t i : report::PaybackRanking(content.Houses)) {
+        ranked << QString::number(content.Houses[i].Line);
+    }
+    QCOMPARE(ranked, (QStringList{"3", "5", "2", "6"}));
+    // The investment curve: houses that pay back, soonest first, sums as they go.
+    const auto& curve = window->CurveChart()->Curve();
+    QCOMPARE(curve.size(), std::size_t{3});
+    QCOMPARE(curve.back().Cost, 9000.0 + 172800 + 40500);
+    window->CurveChart()->SetTracer(1);
+    QVERIFY(
+        window->CurveChart()->TracerText().startsWith(QStringLiteral("ул. Садовая 10 (строка 5)")));
+}
+
+void StockWindowTest::columnsSortByValueWithNoneLast() {
+    const auto window = Open(Write(QStringLiteral("stock.csv"), SmallStock));
+    WaitForEnd(*window);
+    QTableView* table = window->Table();
+    const int payback = Column(*window, QStringLiteral("Окупаемость, мес."));
+    table->sortByColumn(payback, Qt::AscendingOrder);
+    QCOMPARE(ColumnTexts(*window, QStringLiteral("Окупаемость, мес.")),
+             (QStringList{"5,2", "12,9", "16,8", "нет"}));
+    table->sortByColumn(payback, Qt::DescendingOrder);
+    QCOMPARE(ColumnTexts(*window, QStringLiteral("Окупаемость, мес.")),
+             (QStringList{"16,8", "12,9", "5,2", "нет"}));
+    // By value, not by text: "9 000" < "40 500" < "172 800" < "360 400".
+    table->sortByColumn(Column(*window, QStringLiteral("Стоимость установки, руб.")),
+                        Qt::AscendingOrder);
+    QCOMPARE(ColumnTexts(*window, QStringLiteral("Стоимость установки, руб.")),
+             (QStringList{"9 000", "40 500", "172 800", "360 400"}));
+    // A carried column of numbers sorts as numbers: 7, 8, 10, 11, not 10, 11, 7, 8.
+    table->sortByColumn(Column(*window, QStringLiteral("№")), Qt::DescendingOrder);
+    QCOMPARE(ColumnTexts(*window, QStringLiteral("№")), (QStringList{"11", "10", "8", "7"}));
+    table->sortByColumn(Column(*window, QStringLiteral("Адрес")), Qt::AscendingOrder);
+    QCOMPARE(ColumnTexts(*window, QStringLiteral("Адрес")),
+             (QStringList{"пр. Дорогой 5", "ул. Ленина 2", "ул. Мира 1", "ул. Садовая 10"}));
+    // The current row keeps its house through a sort.
+    table->setCurrentIndex(window->Model().index(2, 0));
+    table->sortByColumn(payback, Qt::AscendingOrder);
+    QCOMPARE(Cell(*window, table->currentIndex().row(), QStringLiteral("Адрес")),
+             QStringLiteral("ул. Мира 1"));
+}
+
+void StockWindowTest::filterNarrowsRowsAndTotals() {
+    const auto window = Open(Write(QStringLiteral("stock.csv"), SmallStock));
+    WaitForEnd(*window);
+    window->FilterBox()->setText(QStringLiteral("УЛ."));
+    QCOMPARE(window->Model().rowCount(), 3);
+    QTRY_COMPARE(window->Totals().Calculated, std::size_t{3});
+    QCOMPARE(window->Totals().InstallCost, 40500.0 + 9000 + 172800);
+    window->FilterBox()->setText(QStringLiteral("11")); // the carried "№" of the last house
+    QCOMPARE(window->Model().rowCount(), 1);
+    QCOMPARE(Cell(*window, 0, QStringLiteral("Адрес")), QStringLiteral("пр. Дорогой 5"));
+    QTRY_COMPARE(window->Totals().Calculated, std::size_t{1});
+    QCOMPARE(window->Table()->verticalHeader()->count(), 1);
+    window->FilterBox()->clear();
+    QCOMPARE(window->Model().rowCount(), 4);
+}
+
+void StockWindowTest::sortedWhileCalculatingShowsEveryHouseInOrder() {
+    QByteArray sheet = "Address;EntranceCount;FloorCount;TariffGrowth\r\n";
+    for (int i = 1; i <= 400; ++i) {
+        sheet += "дом " + QByteArray::number(i) + ";" + QByteArray::number(1 + i % 12) + ";" +
+                 QByteArray::number(2 + i % 20) + ";1\r\n";
+    }
+    const auto window = Open(Write(QStringLiteral("sorted.csv"), sheet));
+    QTRY_VERIFY_WITH_TIMEOUT(!window->Houses().empty(), 60000);
+    QVERIFY(window->Running()); // the rest come into a sorted table
+    window->Table()->sortByColumn(Column(*window, QStringLiteral("Окупаемость, мес.")),
+                                  Qt::AscendingOrder);
+    WaitForEnd(*window);
+    QCOMPARE(window->Model().rowCount(), 400);
+    QCOMPARE(window->Totals().Calculated, std::size_t{400});
+    double before = -1;
+    for (int row = 0; row < 400; ++row) {
+        const model::SimulationResult& r = window->Model().HouseAt(row).Figures->Result;
+        const double months = r.PaybackFound ? r.PaybackDay / 30.0 : 1e9;
+        QVERIFY(months >= before);
+        before = months;
+    }
+}
+
+void StockWindowTest::savedTableIsTheProgramsBytes() {
+    const QString input = Write(QStringLiteral("stock.csv"), SmallStock);
+    const auto window = Open(input);
+    WaitForEnd(*window);
+    const QString saved = dir_.filePath(QStringLiteral("window.csv"));
+    const QString program = dir_.filePath(QStringLiteral("program.csv"));
+    Write(QStringLiteral("window.csv"), "an older file");
+    int asked = 0;
+    StockWindow::Questions questions;
+    questions.TableFileName = [&](QWidget*, const QString&) { return saved; };
+    window->SetQuestions(questions);
+    MessageBoxes::Current().Confirm = [&](QWidget*, const QString&) { return ++asked, true; };
+    window->SaveTable();
+    QCOMPARE(asked, 1); // the replace question
+    QCOMPARE(QProcess::execute(QStringLiteral(VIRASVET_CALC),
+                               {QStringLiteral("--seed"), QString::number(Seed), input,
+                                QStringLiteral("-o"), program}),
+             1); // a row is rejected
+    QFile a(saved);
+    QFile b(program);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray windowBytes = a.readAll();
+    QCOMPARE(windowBytes, b.readAll());
+    QVERIFY(windowBytes.contains("ул. Плохая 3")); // the rejected row is there, without figures
+    QVERIFY(boxes_.isEmpty());
+}
+
+void StockWindowTest::reportHasTextAndTheRightPageCount() {
+    // 130 houses: the summary page, then the ranking over as many pages as its rows need.
+    QByteArray sheet = "Address;EntranceCount;TariffGrowth\r\n";
+    for (int i = 1; i <= 130; ++i) {
+        sheet += "ул. Длинная д. " + QByteArray::number(i) + ";" + QByteArray::number(1 + i % 12) +
+                 ";3\r\n";
+    }
+    const auto window = Open(Write(QStringLiteral("many.csv"), sheet));
+    WaitForEnd(*window);
+    QCOMPARE(window->Model().rowCount(), 130);
+    const QString pdf = dir_.filePath(QStringLiteral("отчёт.pdf"));
+    StockWindow::Questions questions;
+    questions.ReportFileName = [&](QWidget*, const QString&) { return pdf; };
+    window->SetQuestions(questions);
+    window->SaveReport();
+    const int rowsPerPage = report::RankingRowsPerPage(841.89);
+    const int pages = 1 + (130 + rowsPerPage - 1) / rowsPerPage;
+    QVERIFY(pages >= 3);
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(info.waitForFinished());
+    const QByteArray infoText = info.readAllStandardOutput();
+    QVERIFY2(infoText.simplified().contains(QStringLiteral("Pages: %1 ").arg(pages).toUtf8()),
+             infoText.constData());
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished());
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY(words.contains(QStringLiteral("Зерно расчёта: 1")));
+    QVERIFY(words.contains(QStringLiteral("стр. %1 из %1").arg(pages)));
+    QVERIFY(words.contains(QStringLiteral("ул. Длинная д. 130")));
+    // The ranking's header on every page after the summary.
+    QCOMPARE(words.count(QStringLiteral("Строка")), pages - 1);
+}
+
+void StockWindowTest::stopKeepsTheRowsFinishedInInputOrder() {
+    QByteArray sheet = "Address;TariffGrowth\r\n";
+    constexpr int Houses = 3000;
+    for (int i = 1; i <= Houses; ++i) {
+        sheet += "дом " + QByteArray::number(i) + ";2\r\n";
+    }
+    const auto window = Open(Write(QStringLiteral("big.csv"), sheet));
+    QTRY_VERIFY_WITH_TIMEOUT(!window->Houses().empty(), 60000);
+    window->Stop();
+    WaitForEnd(*window);
+    const std::vector<cli::BatchHouse>& houses = window->Houses();
+    QVERIFY2(houses.size() >= 32 && houses.size() < std::size_t{Houses},
+             qPrintable(QString::number(houses.size())));
+    for (std::size_t i = 0; i < houses.size(); ++i) {
+        QCOMPARE(houses[i].Source.Line, i + 2); // no gap: the rows before the stop, all of them
+        QVERIFY(houses[i].Figures.has_value());
+        QCOMPARE(houses[i].Figures->Result.PaybackDay, houses[0].Figures->Result.PaybackDay);
+    }
+    QCOMPARE(window->Model().rowCount(), static_cast<int>(houses.size()));
+    QVERIFY(window->Notice()->text().contains(QStringLiteral("Расчёт остановлен")));
+}
+
+void StockWindowTest::closingDuringACalculationStopsCleanly() {
+    QByteArray sheet = "Address;TariffGrowth\r\n";
+    for (int i = 1; i <= 3000; ++i) {
+        sheet += "дом " + QByteArray::number(i) + ";2\r\n";
+    }
+    auto window = Open(Write(QStringLiteral("big.csv"), sheet));
+    QTest::qWait(50);
+    QVERIFY(window->Running());
+    window->close();
+    window.reset(); // waits for the threads; no handler runs after this
+    QTest::qWait(50);
+}
+
+void StockWindowTest::openedRowShowsItsFiguresInTheMainWindow() {
+    MainWindow main(locale_);
+    main.SetSeedSource([] { return 99u; }); // the stock's seed, not this one, must be used
+    StockWindow* window = main.OpenStock(Write(QStringLiteral("stock.csv"), SmallStock));
+    QVERIFY(window != nullptr);
+    QCOMPARE(window->Seed(), 99u);
+    WaitForEnd(*window);
+    window->Table()->sortByColumn(Column(*window, QStringLiteral("Стоимость установки, руб.")),
+                                  Qt::DescendingOrder);
+    const int row = 1; // ул. Садовая 10
+    const cli::BatchHouse& house = window->Model().HouseAt(row);
+    QCOMPARE(house.Source.Line, std::size_t{5});
+    window->Table()->setCurrentIndex(window->Model().index(row, 0));
+    window->Table()->setFocus();
+    QSignalSpy activated(window->Table(), &QTableView::activated);
+    QTest::keyClick(window->Table(), Qt::Key_Return);
+    QCOMPARE(activated.count(), 1);
+    QTRY_COMPARE(main.ResultsShown(), 1);
+    QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join('\n')));
+    const model::SimulationResult& shown = main.SimulationResult();
+    QCOMPARE(shown.PaybackDay, house.Figures->Result.PaybackDay);
+    QCOMPARE(shown.InstallCostPlanned, house.Figures->Result.InstallCostPlanned);
+    QCOMPARE(shown.PaybackCostExisting, house.Figures->Result.PaybackCostExisting);
+    QCOMPARE(shown.DailyEnergyCostPlanned, house.Figures->Result.DailyEnergyCostPlanned);
+    QCOMPARE(main.ProjectParameters().EntranceCount, 12);
+    QVERIFY(boxes_.isEmpty());
+}
+
+void StockWindowTest::unusableHeaderIsToldAndNothingShown() {
+    const auto window =
+        Open(Write(QStringLiteral("typo.csv"), "Adress;EntranceCount\r\nул. Мира 1;5\r\n"));
+    WaitForEnd(*window);
+    QCOMPARE(window->Model().rowCount(), 0);
+    QVERIFY(window->Notice()->isVisibleTo(window.get()));
+    QVERIFY(window->Notice()->text().contains(QStringLiteral("Adress")));
+    QVERIFY(window->Houses().empty());
+}
+
+QTEST_MAIN(StockWindowTest)
+#include "StockWindowTest.moc"

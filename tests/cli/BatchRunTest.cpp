@@ -1,0 +1,139 @@
+// The batch run as a library: rows handed out in input order with their counts, a stop that keeps
+// the rows before it, a reading failure that keeps the rows calculated before it, and carried
+// columns of a second input matched by name.
+#include "BatchRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Collector : public cli::BatchReceiver {
+public:
+    void FileMessage(const std::string& message) override { messages.push_back(message); }
+    void HeaderMessage(const std::string& message) override { messages.push_back(message); }
+    void Houses(std::vector<cli::BatchHouse>& block) override {
+        blocks.push_back(block.size());
+        for (cli::BatchHouse& house : block) {
+            houses.push_back(std::move(house));
+        }
+        if (afterBlock) {
+            afterBlock();
+        }
+    }
+    std::vector<std::string> messages;
+    std::vector<std::size_t> blocks;
+    std::vector<cli::BatchHouse> houses;
+    std::function<void()> afterBlock;
+};
+
+class BatchRunTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("batch-run-" +
+                std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // A register of `rows` houses: every seventh has no entrances and is rejected.
+    std::string Register(const std::string& name, int rows, const std::string& tail = "") {
+        const std::string path = (dir_ / name).string();
+        std::ofstream out(path, std::ios::binary);
+        out << "№;Address;EntranceCount\n";
+        for (int i = 1; i <= rows; ++i) {
+            out << i << ";дом " << i << ";" << (i % 7 == 0 ? 0 : 1 + i % 5) << "\n";
+        }
+        out << tail;
+        return path;
+    }
+
+    cli::BatchOptions Options(std::vector<std::string> files) {
+        cli::BatchOptions options;
+        options.Files = std::move(files);
+        options.Seed = 3;
+        options.Jobs = 2;
+        options.FirstBlock = 16;
+        return options;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(BatchRunTest, EveryRowIsHandedOutInInputOrderAndCounted) {
+    const std::string file = Register("a.csv", 600);
+    cli::BatchRun run(Options({file}));
+    Collector collector;
+    ASSERT_TRUE(run.Open(collector));
+    EXPECT_EQ(run.CarriedColumns(), std::vector<std::string>{"№"});
+    EXPECT_EQ(run.Run(collector), cli::BatchEnd::Complete);
+    ASSERT_EQ(collector.houses.size(), 600u);
+    EXPECT_EQ(collector.blocks.front(), 16u); // the first block as asked, the rest after it
+    for (std::size_t i = 0; i < 600; ++i) {
+        const cli::BatchHouse& house = collector.houses[i];
+        EXPECT_EQ(house.Source.Line, i + 2);
+        EXPECT_EQ(house.Carried, std::vector<std::string>{std::to_string(i + 1)});
+        EXPECT_EQ(house.Figures.has_value(), (i + 1) % 7 != 0) << i;
+        EXPECT_EQ(house.Messages.empty(), house.Figures.has_value());
+    }
+    EXPECT_EQ(run.Calculated(), 515u);
+    EXPECT_EQ(run.Rejected(), 85u);
+    EXPECT_EQ(run.RowsRead(), 600u);
+    EXPECT_EQ(run.HousesDone(), 600u);
+    EXPECT_EQ(run.BytesRead(), run.TotalBytes());
+}
+
+TEST_F(BatchRunTest, StopKeepsTheRowsBeforeItAndNoneAfter) {
+    const std::string file = Register("a.csv", 5000);
+    cli::BatchRun run(Options({file}));
+    Collector collector;
+    collector.afterBlock = [&] { run.Stop(); }; // once the first block is out
+    ASSERT_TRUE(run.Open(collector));
+    EXPECT_EQ(run.Run(collector), cli::BatchEnd::Stopped);
+    ASSERT_GE(collector.houses.size(), 16u);
+    EXPECT_LT(collector.houses.size(), 5000u);
+    for (std::size_t i = 0; i < collector.houses.size(); ++i) {
+        EXPECT_EQ(collector.houses[i].Source.Line, i + 2); // no gap
+    }
+    EXPECT_EQ(run.Calculated() + run.Rejected(), collector.houses.size());
+}
+
+TEST_F(BatchRunTest, ReadingFailureKeepsTheRowsCalculatedBeforeIt) {
+    // A quote that opens a cell of more than a megabyte: the reading stops there.
+    const std::string file = Register("a.csv", 5000, "5001;\"" + std::string(1100000, 'x') + "\n");
+    cli::BatchRun run(Options({file}));
+    Collector collector;
+    ASSERT_TRUE(run.Open(collector)) << testing::PrintToString(collector.messages);
+    EXPECT_EQ(run.Run(collector), cli::BatchEnd::ReadingFailed);
+    EXPECT_EQ(run.Failure().rfind(file + ": ", 0), 0u) << run.Failure();
+    ASSERT_GE(collector.houses.size(), 16u);
+    EXPECT_EQ(collector.houses.front().Source.Line, 2u);
+}
+
+TEST_F(BatchRunTest, SecondInputsCarriedColumnsGoByName) {
+    const std::string first = Register("a.csv", 3);
+    const std::string second = (dir_ / "b.csv").string();
+    std::ofstream(second, std::ios::binary) << "Note;Address;№\nx;дом;42\n";
+    cli::BatchRun run(Options({first, second}));
+    Collector collector;
+    ASSERT_TRUE(run.Open(collector));
+    const std::string notCarried =
+        second + ": столбец Note не переносится в результат: его нет в первом файле";
+    EXPECT_NE(std::find(collector.messages.begin(), collector.messages.end(), notCarried),
+              collector.messages.end())
+        << testing::PrintToString(collector.messages);
+    EXPECT_EQ(run.Run(collector), cli::BatchEnd::Complete);
+    ASSERT_EQ(collector.houses.size(), 4u);
+    EXPECT_EQ(collector.houses[3].Carried, std::vector<std::string>{"42"});
+    EXPECT_EQ(collector.houses[3].Source.File, second);
+}
+
+} // namespace

@@ -1,0 +1,123 @@
+// The housing stock's totals, ranking, payback bars and investment curve on hand-made houses whose
+// expected values are worked out here, at the bounds where a house counts or not.
+#include "StockFigures.h"
+#include "StockCharts.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+using report::StockHouse;
+
+namespace {
+
+StockHouse House(std::size_t line, std::optional<int> paybackDay, double cost, double money) {
+    StockHouse house;
+    house.Line = line;
+    house.Address = "дом " + std::to_string(line);
+    if (paybackDay) {
+        house.PaybackDay = *paybackDay;
+        house.PaybackMonths = *paybackDay / 30.0;
+    }
+    house.InstallCost = cost;
+    house.MoneySaved = money;
+    house.EnergySaved = money * 2;
+    house.NetPresentValue = money * 10 - cost;
+    house.Emissions = money / 1000;
+    return house;
+}
+
+} // namespace
+
+TEST(StockFigures, TotalsCountPaybackWithinWholeYearsOf365Days) {
+    const std::vector<StockHouse> houses = {
+        House(2, 364, 100, 10),  // the last day of the first year
+        House(3, 365, 200, 20),  // the first day of the second
+        House(4, 1094, 300, 30), // within 3 years
+        House(5, 1825, 400, 40), // the first day of the sixth year
+        House(6, std::nullopt, 500, 50),
+    };
+    const report::StockTotals totals = report::TotalsOf(houses, 7);
+    EXPECT_EQ(totals.Calculated, 5u);
+    EXPECT_EQ(totals.Rejected, 7u);
+    EXPECT_EQ(totals.InstallCost, 1500);
+    EXPECT_EQ(totals.MoneySaved, 150);
+    EXPECT_EQ(totals.EnergySaved, 300);
+    EXPECT_EQ(totals.NetPresentValue, 0);
+    EXPECT_DOUBLE_EQ(totals.Emissions, 0.15);
+    const std::array<std::size_t, 4> within = {1, 2, 3, 3};
+    EXPECT_EQ(totals.PaybackWithin, within);
+}
+
+TEST(StockFigures, RankingPutsSoonestFirstAndNoPaybackLastKeepingInputOrderOfEquals) {
+    const std::vector<StockHouse> houses = {
+        House(2, std::nullopt, 1, 1), House(3, 500, 1, 1), House(4, 20, 1, 1),
+        House(5, 500, 1, 1),          House(6, 0, 1, 1),   House(7, std::nullopt, 1, 1),
+    };
+    const std::vector<std::size_t> expected = {4, 2, 1, 3, 0, 5};
+    EXPECT_EQ(report::PaybackRanking(houses), expected);
+}
+
+TEST(StockFigures, BarsWidenToStayFewAndCountEveryHouse) {
+    struct Case {
+        std::vector<int> days;
+        int monthsPerBar;
+        std::vector<std::size_t> counts;
+    };
+    const Case cases[] = {
+        {{0, 29, 30, 89}, 1, {2, 1, 1}},                // months 0, 0.97, 1, 2.97
+        {{0, 870}, 1, std::vector<std::size_t>(30, 0)}, // 29 months: 30 bars of one month
+        {{0, 900}, 2, std::vector<std::size_t>(16, 0)}, // 30 months: bars of two
+    };
+    for (const Case& c : cases) {
+        std::vector<StockHouse> houses;
+        for (const int day : c.days) {
+            houses.push_back(House(houses.size() + 2, day, 1, 1));
+        }
+        houses.push_back(House(99, std::nullopt, 1, 1));
+        const report::PaybackBars bars = report::BarsOf(houses, 30);
+        EXPECT_EQ(bars.MonthsPerBar, c.monthsPerBar);
+        EXPECT_EQ(bars.WithoutPayback, 1u);
+        std::size_t counted = 0;
+        for (const std::size_t count : bars.Counts) {
+            counted += count;
+        }
+        EXPECT_EQ(counted, c.days.size());
+        if (c.days.size() == 4) {
+            EXPECT_EQ(bars.Counts, c.counts);
+        } else {
+            EXPECT_EQ(bars.Counts.size(), c.counts.size());
+        }
+    }
+}
+
+TEST(StockFigures, InvestmentCurveSumsHousesInPaybackOrderAndFindsThePointNearest) {
+    const std::vector<StockHouse> houses = {
+        House(2, 300, 1000, 100), House(3, std::nullopt, 5000, 1), House(4, 100, 3000, 900)};
+    const std::vector<report::InvestmentPoint> curve = report::InvestmentCurveOf(houses);
+    ASSERT_EQ(curve.size(), 2u);
+    EXPECT_EQ(curve[0].House, 2u);
+    EXPECT_EQ(curve[0].Cost, 3000);
+    EXPECT_EQ(curve[0].Saving, 900);
+    EXPECT_EQ(curve[1].House, 0u);
+    EXPECT_EQ(curve[1].Cost, 4000);
+    EXPECT_EQ(curve[1].Saving, 1000);
+    // The tracer: the point under the pointer, left or right of the plot nothing.
+    const QRectF area(0, 0, 600, 300);
+    const double at0 = report::CurvePointPosition(area, curve, 10, 0).x();
+    const double at1 = report::CurvePointPosition(area, curve, 10, 1).x();
+    EXPECT_LT(at0, at1);
+    EXPECT_EQ(report::CurvePointAt(area, curve, 10, at0 + 1), std::optional<std::size_t>(0));
+    EXPECT_EQ(report::CurvePointAt(area, curve, 10, at1 - 1), std::optional<std::size_t>(1));
+    EXPECT_EQ(report::CurvePointAt(area, curve, 10, 0), std::nullopt);
+    EXPECT_EQ(report::CurvePointAt(area, {}, 10, at0), std::nullopt);
+    // Both charts draw, empty or not.
+    QImage image(600, 300, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    const model::NumberLocale locale{",", " "};
+    report::DrawInvestmentCurve(painter, area, curve, 10, locale, 1);
+    report::DrawInvestmentCurve(painter, area, {}, 10, locale);
+    report::DrawPaybackBars(painter, area, report::BarsOf(houses), 10, locale);
+    report::DrawPaybackBars(painter, area, report::BarsOf({}), 10, locale);
+}
