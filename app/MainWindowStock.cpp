@@ -4,6 +4,7 @@
 
 #include "InputSheet.h"
 #include "MessageBoxes.h"
+#include "StockPlan.h"
 #include "StockWindow.h"
 #include "ui_MainWindow.h"
 
@@ -65,6 +66,7 @@ StockWindow* MainWindow::OpenStock(const QString& fileName) {
         window->SetHouseOpener([this](const OpenedHouse& house, std::uint32_t houseSeed) {
             OpenStockHouse(house, houseSeed);
         });
+        app::AttachPlanTab(*window, locale_);
         window->show();
     });
     return window;

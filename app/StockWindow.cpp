@@ -458,10 +458,16 @@ void StockWindow::closeEvent(QCloseEvent* event) {
 }
 
 void StockWindow::OpenRow(int row) {
-    if (row < 0 || row >= model_->rowCount() || !opener_ || rowReader_.joinable()) {
+    if (row < 0 || row >= model_->rowCount()) {
         return;
     }
-    const std::size_t line = model_->HouseAt(row).Source.Line;
+    OpenLine(model_->HouseAt(row).Source.Line);
+}
+
+void StockWindow::OpenLine(std::size_t line) {
+    if (!opener_ || rowReader_.joinable()) {
+        return;
+    }
     const std::string fileName = fileName_.toStdString();
     stopRowReader_ = false;
     setCursor(Qt::BusyCursor);

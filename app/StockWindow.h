@@ -67,6 +67,8 @@ public:
     void Recalculate();
     void Stop();
     void OpenRow(int row);
+    // Opens the house of input line `line` as a row of the table is opened.
+    void OpenLine(std::size_t line);
     void SaveTable();
     void SaveReport();
     void Print();

@@ -13,5 +13,7 @@ target_sources(appwindows PRIVATE
     StockRun.h
     StockWindow.cpp
     StockWindow.h
+    StockPlan.cpp
+    StockPlan.h
 )
-target_link_libraries(appwindows PUBLIC batchrun)
+target_link_libraries(appwindows PUBLIC batchrun plantab)

@@ -378,6 +378,8 @@ void StockWindowTest::openedRowShowsItsFiguresInTheMainWindow() {
     QVERIFY(window != nullptr);
     QCOMPARE(window->Seed(), 99u);
     WaitForEnd(*window);
+    // The stock opened from the main window plans its houses in a tab of its own.
+    QCOMPARE(window->Tabs()->tabText(window->Tabs()->count() - 1), QStringLiteral("План"));
     window->Table()->sortByColumn(Column(*window, QStringLiteral("Стоимость установки, руб.")),
                                   Qt::DescendingOrder);
     const int row = 1; // ул. Садовая 10
