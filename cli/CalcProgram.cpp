@@ -196,7 +196,8 @@ int WriteTemplate(const cli::RunOptions& options) {
 
 int RunParsed(const QCommandLineParser& parser, const Options& o) {
     if (parser.isSet(o.Help)) {
-        return Print(parser.helpText().toStdString() + cli::ColumnsHelp());
+        return Print(
+            cli::WrapText(parser.helpText().toStdString() + cli::ColumnsHelp(), cli::HelpWidth()));
     }
     if (parser.isSet(o.Version)) {
         return Print(std::string(ProgramName) + " " + VIRASVET_VERSION + "\n");

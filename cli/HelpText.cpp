@@ -2,7 +2,13 @@
 
 #include "HouseInput.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <sstream>
+#include <string_view>
 
 namespace cli {
 namespace {
@@ -36,21 +42,119 @@ std::string ShortForms() {
     return forms;
 }
 
+// Characters, not bytes: every byte but a UTF-8 continuation byte starts one.
+std::size_t Characters(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// Where a too long line's next lines start: under the text column of an option or table row
+// ("  name   text"), else under the line's own indent.
+std::size_t HangingIndent(std::string_view line, std::size_t width) {
+    const std::size_t indent = std::min(line.find_first_not_of(' '), line.size());
+    const std::size_t gap = line.find("  ", indent);
+    if (indent > 0 && gap != std::string_view::npos) {
+        const std::size_t column = line.find_first_not_of(' ', gap);
+        if (column != std::string_view::npos && Characters(line.substr(0, column)) <= width / 2) {
+            return Characters(line.substr(0, column));
+        }
+    }
+    return indent;
+}
+
+// One line broken at blanks into lines of at most `width` characters (a longer word stays whole).
+void WrapLine(std::string_view line, std::size_t width, std::string& out) {
+    const std::size_t hanging = HangingIndent(line, width);
+    std::string current(line.substr(0, std::min(line.find_first_not_of(' '), line.size())));
+    std::size_t length = current.size();
+    bool startOfLine = true;
+    std::size_t at = current.size();
+    while (at < line.size()) {
+        const std::size_t end = std::min(line.find(' ', at), line.size());
+        const std::string_view word = line.substr(at, end - at);
+        const std::size_t wordLength = Characters(word);
+        if (!startOfLine && length + 1 + wordLength > width) {
+            out += current + '\n';
+            current.assign(hanging, ' ');
+            length = hanging;
+        } else if (!startOfLine) {
+            current += ' ';
+            ++length;
+        }
+        current += word;
+        length += wordLength;
+        startOfLine = false;
+        // Runs of blanks inside a line (a table's columns) are kept when they fit.
+        at = end;
+        if (at < line.size()) {
+            const std::size_t next = std::min(line.find_first_not_of(' ', at), line.size());
+            if (next - at > 1 && length + (next - at) < width) {
+                current.append(next - at - 1, ' ');
+                length += next - at - 1;
+            }
+            at = next;
+        }
+    }
+    out += current + '\n';
+}
+
 } // namespace
+
+std::string WrapText(std::string_view text, std::size_t width) {
+    std::string out;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        if (Characters(line) <= width) {
+            out.append(line) += '\n';
+        } else {
+            WrapLine(line, width, out);
+        }
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return out;
+}
+
+std::size_t HelpWidth() {
+    constexpr std::size_t Narrowest = 40;
+    constexpr std::size_t Piped = 80;
+    if (isatty(STDOUT_FILENO) == 0) {
+        return Piped;
+    }
+    if (const char* columns = std::getenv("COLUMNS")) {
+        const long value = std::strtol(columns, nullptr, 10);
+        if (value > 0) {
+            return std::max<std::size_t>(Narrowest, static_cast<std::size_t>(value));
+        }
+    }
+    winsize size{};
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return std::max<std::size_t>(Narrowest, size.ws_col);
+    }
+    return Piped;
+}
 
 std::string ColumnsHelp() {
     std::string help =
-        "\nСтолбцы исходной таблицы (имена без учёта регистра; любой столбец можно опустить —\n"
-        "тогда, как и пустая ячейка числа, он берёт значение страницы ввода при запуске).\n"
+        "\nСтолбцы исходной таблицы (имена без учёта регистра; любой столбец можно опустить\n"
+        "— тогда, как и пустая ячейка числа, он берёт значение страницы ввода при запуске).\n"
         "Вместо имени годится русское название поля, как на странице ввода (\"ё\" как \"е\",\n"
         "единица после запятой не мешает: \"Подъездов, шт.\"), или краткое: " +
         ShortForms() +
         ".\nТаблица без единого столбца дома не считается; без столбцов подъездов, этажей\n"
         "или тарифа сообщается, какие значения при запуске взяты для всех домов.\n";
+    std::size_t nameWidth = 0;
+    for (const model::HouseField& field : model::HouseFields()) {
+        nameWidth = std::max(nameWidth, std::string_view(field.Name).size());
+    }
+    help += "\n  " + std::string("Столбец") + std::string(nameWidth - 5, ' ') +
+            "Поле; единица; допустимо; по умолчанию\n";
     for (const model::HouseField& field : model::HouseFields()) {
         std::ostringstream line;
-        line << "  " << field.Name << " — " << field.Label << "; " << field.Unit
-             << "; допустимо: " << RangeText(field) << "; по умолчанию ";
+        line << "  " << field.Name
+             << std::string(nameWidth + 2 - std::string_view(field.Name).size(), ' ') << field.Label
+             << "; " << field.Unit << "; " << RangeText(field) << "; ";
         if (field.PlannedHours) {
             line << "оценка по движению жильцов, как на странице";
         } else {

@@ -203,7 +203,55 @@ TEST_F(CalcProgram, TemplateHoldsTheStartUpHouse) {
               Figures(Lines(fromNothing.Out).at(1), ','));
     const Outcome help = Calc("--help");
     EXPECT_EQ(help.Status, 0);
-    EXPECT_NE(help.Out.find("  BlockInstallPrice — "), std::string::npos);
+    EXPECT_NE(help.Out.find("\n  BlockInstallPrice "), std::string::npos);
+}
+
+// Characters of a UTF-8 line: every byte but a continuation byte starts one.
+std::size_t Characters(const std::string& line) {
+    return static_cast<std::size_t>(std::count_if(line.begin(), line.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// The words of a text, whatever the breaks between them.
+std::string Words(const std::string& text) {
+    std::istringstream in(text);
+    std::string words;
+    for (std::string word; in >> word;) {
+        words += word + ' ';
+    }
+    return words;
+}
+
+TEST_F(CalcProgram, HelpFitsTheTerminal) {
+    // Piped, as help2man reads it: 80 columns whatever COLUMNS says; on a terminal its width.
+    const struct {
+        std::string Command;
+        std::size_t Width;
+    } cases[] = {
+        {"COLUMNS=200 '" + std::string(VIRASVET_CALC) + "' --help >out.txt 2>err.txt", 80},
+        {"script -qec \"COLUMNS=60 '" + std::string(VIRASVET_CALC) +
+             "' --help\" /dev/null >out.txt 2>err.txt",
+         60},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Command);
+        const Outcome help = Shell(c.Command);
+        ASSERT_EQ(help.Status, 0) << help.Err;
+        const std::vector<std::string> lines = Lines(help.Out);
+        ASSERT_GT(lines.size(), 100u);
+        for (const std::string& line : lines) {
+            EXPECT_LE(Characters(line), c.Width) << line;
+        }
+        // Nothing lost in the wrapping: a long line's words all there, in order; every column's
+        // row of the table.
+        EXPECT_NE(Words(help.Out).find("Горизонт расчёта (HorizonYears), Коэффициент выбросов "
+                                       "(EmissionFactor)."),
+                  std::string::npos);
+        for (const char* row : {"\n  Address ", "\n  EmissionFactor ", "\n  HoldTimeLanding "}) {
+            EXPECT_NE(help.Out.find(row), std::string::npos) << row;
+        }
+    }
 }
 
 } // namespace
