@@ -46,7 +46,9 @@ public:
         results_->Write(houses);
     }
 
-    void Waiting() override { progress_->Update(run_.BytesRead(), run_.HousesDone()); }
+    void Waiting() override {
+        progress_->Update(run_.BytesRead(), run_.RowsRead(), run_.HousesDone());
+    }
 
     void Start(std::unique_ptr<ResultWriter> results) {
         results_ = std::move(results);
