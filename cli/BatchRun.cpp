@@ -172,7 +172,14 @@ void BatchRun::HandOut(std::vector<BatchHouse>& houses) {
                       [](const BatchHouse& house) { return house.Figures.has_value(); }));
     calculated_ += calculated;
     rejected_ += houses.size() - calculated;
-    receiver_->Houses(houses);
+    try {
+        receiver_->Houses(houses);
+    } catch (...) {
+        // The block already on the threads is of no use now: unwinding waits for it, so it ends at
+        // its next house instead of after thousands (a closed pipe, a full disk).
+        Stop();
+        throw;
+    }
 }
 
 BatchEnd BatchRun::Run(BatchReceiver& receiver) {

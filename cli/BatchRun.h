@@ -47,7 +47,8 @@ public:
     virtual void FileMessage(const std::string& message) = 0;
     // A problem of a header, counted with the rows' messages.
     virtual void HeaderMessage(const std::string& message) = 0;
-    // The next rows, calculated or rejected, in input order. May throw to end the run.
+    // The next rows, calculated or rejected, in input order. May throw to end the run: the houses
+    // being calculated are then finished and no new one is started, as after BatchRun::Stop().
     virtual void Houses(std::vector<BatchHouse>& houses) = 0;
     // About five times a second while the threads calculate, for a progress display.
     virtual void Waiting() {}

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -104,6 +105,21 @@ TEST_F(BatchRunTest, StopKeepsTheRowsBeforeItAndNoneAfter) {
         EXPECT_EQ(collector.houses[i].Source.Line, i + 2); // no gap
     }
     EXPECT_EQ(run.Calculated() + run.Rejected(), collector.houses.size());
+}
+
+TEST_F(BatchRunTest, ReceiverFailureStopsTheBlockBeingCalculated) {
+    // A results writer that fails (a closed pipe) on the first block: the next block, already on
+    // the threads, must not be calculated to its end before the failure comes out.
+    const std::string file = Register("a.csv", 5000);
+    cli::BatchOptions options = Options({file});
+    options.Jobs = 1;
+    cli::BatchRun run(options);
+    Collector collector;
+    collector.afterBlock = [] { throw std::runtime_error("write failed"); };
+    ASSERT_TRUE(run.Open(collector));
+    EXPECT_THROW(run.Run(collector), std::runtime_error);
+    EXPECT_EQ(collector.houses.size(), 16u);
+    EXPECT_LT(run.HousesDone(), 16u + 1000u); // the second block holds 4096 rows
 }
 
 TEST_F(BatchRunTest, ReadingFailureKeepsTheRowsCalculatedBeforeIt) {

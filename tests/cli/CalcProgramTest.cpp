@@ -223,6 +223,22 @@ std::string Words(const std::string& text) {
     return words;
 }
 
+TEST_F(CalcProgram, ClosedPipeWithSigpipeIgnoredEndsTheRun) {
+    // SIGPIPE ignored, as some shells and services run programs: the failed write is the only
+    // sign, and the run must end on it with the message and status 2 (bounded by `timeout`).
+    std::string houses = "Address;EntranceCount\n";
+    for (int i = 0; i < 6000; ++i) {
+        houses += "дом " + std::to_string(i) + ";" + std::to_string(1 + i % 5) + "\n";
+    }
+    File("many.csv", houses);
+    const Outcome run = Shell("(trap '' PIPE; timeout 60 '" + std::string(VIRASVET_CALC) +
+                              "' --seed 1 --jobs 1 many.csv 2>err.txt; echo $? >status.txt) | "
+                              "head -c 1 >out.txt");
+    EXPECT_EQ(Read(dir_ / "status.txt"), "2\n") << run.Err;
+    EXPECT_NE(run.Err.find("стандартный вывод"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Out.size(), 1u);
+}
+
 TEST_F(CalcProgram, HelpFitsTheTerminal) {
     // Piped, as help2man reads it: 80 columns whatever COLUMNS says; on a terminal its width.
     const struct {
