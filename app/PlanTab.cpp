@@ -412,6 +412,17 @@ report::PlanChartData PlanTab::ChartData() const {
     return data;
 }
 
+std::optional<report::StockPlanPage> PlanTab::ReportPage() const {
+    if (!solution_) {
+        return std::nullopt;
+    }
+    report::StockPlanPage page;
+    page.Lines = Text(cli::PlanSummary(problem_, *solution_, solvedObjective_, locale_))
+                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    page.Chart = ChartData();
+    return page;
+}
+
 void PlanTab::SavePlanFile() {
     if (!solution_) {
         return;

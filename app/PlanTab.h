@@ -4,6 +4,7 @@
 #include "NumberFormat.h"
 #include "PlanChart.h"
 #include "PlanSolver.h"
+#include "StockReport.h"
 
 #include <QWidget>
 
@@ -59,6 +60,8 @@ public:
     bool IsSolving() const { return worker_ != nullptr; }
     // The chart of the current plan, for a page of the stock report.
     report::PlanChartData ChartData() const;
+    // The plan's page of the stock report: its summary and chart; none while no plan is made.
+    std::optional<report::StockPlanPage> ReportPage() const;
 
 signals:
     // A row of the plan was double-clicked: the house's index in the input.

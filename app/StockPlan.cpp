@@ -13,6 +13,7 @@ void AttachPlanTab(StockWindow& window, const model::NumberLocale& locale) {
     auto* tab = new PlanTab(locale, &window);
     tab->setAccessibleName(QStringLiteral("План"));
     window.AddTab(tab, QStringLiteral("План"));
+    window.SetPlanPageSource([tab] { return tab->ReportPage(); });
     // The stock lines of the plan's houses, in the order the plan was given them.
     auto lines = std::make_shared<std::vector<std::size_t>>();
     QObject::connect(&window, &StockWindow::runEnded, tab, [&window, tab, lines] {

@@ -528,6 +528,9 @@ report::StockReportContent StockWindow::ReportContent() const {
     content.Houses = model_->ShownHouses();
     content.Totals = report::TotalsOf(content.Houses, model_->RejectedCount());
     content.Locale = locale_;
+    if (planPage_) {
+        content.Plan = planPage_();
+    }
     return content;
 }
 

@@ -46,6 +46,8 @@ public:
     };
     // Opens a house in the main window and calculates it with the stock's seed.
     using HouseOpener = std::function<void(const OpenedHouse& house, std::uint32_t seed)>;
+    // The capital plan's page of the report, none while no plan is made.
+    using PlanPageSource = std::function<std::optional<report::StockPlanPage>()>;
 
     // Starts calculating the file at once with the seed.
     StockWindow(const QString& fileName, std::uint32_t seed, const model::NumberLocale& locale,
@@ -54,6 +56,7 @@ public:
 
     void SetHouseOpener(HouseOpener opener) { opener_ = std::move(opener); }
     void SetQuestions(Questions questions) { questions_ = std::move(questions); }
+    void SetPlanPageSource(PlanPageSource source) { planPage_ = std::move(source); }
     // Another page beside the table, charts and rejected rows (the capital plan).
     void AddTab(QWidget* page, const QString& title);
 
@@ -116,6 +119,7 @@ private:
     model::NumberLocale locale_;
     HouseOpener opener_;
     Questions questions_;
+    PlanPageSource planPage_;
     StockModel* model_;
     RejectedModel* rejected_;
     std::unique_ptr<StockRun> run_;

@@ -153,6 +153,32 @@ void DrawRankingPage(QPainter& painter, const QSizeF& page, const StockReportCon
     }
 }
 
+// The plan's page: its title, the summary's lines wrapped to the page, the chart below them.
+void DrawPlanPage(QPainter& painter, const QSizeF& page, const StockPlanPage& plan,
+                  const model::NumberLocale& locale) {
+    const double width = page.width() - 2 * Margin;
+    double y = Margin;
+    painter.setFont(ReportFont(16, true));
+    painter.drawText(QRectF(Margin, y, width, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("План"));
+    y += 30;
+    const QFont font = ReportFont(TextSize + 1);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font);
+    constexpr int Flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    for (const QString& line : plan.Lines) {
+        const double height = metrics.boundingRect(QRectF(0, 0, width, 1000), Flags, line).height();
+        painter.drawText(QRectF(Margin, y, width, height), Flags, line);
+        y += height + 2;
+    }
+    y += 10;
+    const double bottom = page.height() - Margin - FooterHeight;
+    if (bottom - y > 60) {
+        DrawPlanChart(painter, QRectF(Margin, y, width, std::min(bottom - y, width * 0.7)),
+                      plan.Chart, locale);
+    }
+}
+
 } // namespace
 
 std::vector<std::pair<QString, QString>> TotalsLines(const StockTotals& totals,
@@ -187,7 +213,7 @@ int RankingRowsPerPage(double pageHeight) {
 
 int StockReportPageCount(const StockReportContent& content, double pageHeight) {
     const std::size_t rows = static_cast<std::size_t>(RankingRowsPerPage(pageHeight));
-    return 1 + static_cast<int>((content.Houses.size() + rows - 1) / rows);
+    return 1 + static_cast<int>((content.Houses.size() + rows - 1) / rows) + (content.Plan ? 1 : 0);
 }
 
 void PaintStockReport(QPagedPaintDevice& device, const StockReportContent& content) {
@@ -202,12 +228,18 @@ void PaintStockReport(QPagedPaintDevice& device, const StockReportContent& conte
     DrawFooter(painter, page, 1, pages);
     const std::vector<std::size_t> ranking = PaybackRanking(content.Houses);
     const std::size_t rows = static_cast<std::size_t>(RankingRowsPerPage(page.height()));
-    for (int number = 2; number <= pages; ++number) {
+    const int rankingPages = pages - (content.Plan ? 1 : 0);
+    for (int number = 2; number <= rankingPages; ++number) {
         device.newPage();
         const std::size_t first = static_cast<std::size_t>(number - 2) * rows;
         DrawRankingPage(painter, page, content, ranking, first,
                         std::min(rows, ranking.size() - first));
         DrawFooter(painter, page, number, pages);
+    }
+    if (content.Plan) {
+        device.newPage();
+        DrawPlanPage(painter, page, *content.Plan, content.Locale);
+        DrawFooter(painter, page, pages, pages);
     }
     painter.end();
 }

@@ -1,20 +1,31 @@
 #pragma once
 
 #include "NumberFormat.h"
+#include "PlanChart.h"
 #include "StockFigures.h"
 
 #include <QByteArray>
 #include <QPagedPaintDevice>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
 namespace report {
 
+// The capital plan's page of the report: its summary as shown beside the plan (the objective, each
+// year's houses, spend, budget and money left, the plan's value and how it was proven) and its
+// chart.
+struct StockPlanPage {
+    QStringList Lines;
+    PlanChartData Chart;
+};
+
 // What a housing stock's report shows: where the houses come from, the calculation's seed, the
-// totals, both charts and the ranking of every calculated house.
+// totals, both charts, the ranking of every calculated house and, when one is made, the plan.
 struct StockReportContent {
     QString FileName; // as shown: the file's name without its folder
     QString Date;     // as shown
@@ -22,6 +33,7 @@ struct StockReportContent {
     StockTotals Totals;
     std::vector<StockHouse> Houses; // calculated, in input order
     model::NumberLocale Locale;
+    std::optional<StockPlanPage> Plan; // its page comes last
 };
 
 // The totals as captions and values, as the window and the report show them.
@@ -31,7 +43,8 @@ std::vector<std::pair<QString, QString>> TotalsLines(const StockTotals& totals,
 // The ranking's rows a page holds on a page of `pageHeight` points.
 int RankingRowsPerPage(double pageHeight);
 
-// The pages the report takes: the summary with the totals and the charts, then the ranking.
+// The pages the report takes: the summary with the totals and the charts, then the ranking, then
+// the plan's page when there is a plan.
 int StockReportPageCount(const StockReportContent& content, double pageHeight);
 
 // Paints every page of the report onto a device (a printer, a PDF writer), A4 or whatever page the

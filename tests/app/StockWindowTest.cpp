@@ -4,8 +4,10 @@
 #include "StockWindow.h"
 #include "MainWindow.h"
 #include "MessageBoxes.h"
+#include "PlanTab.h"
 #include "StockChartView.h"
 #include "StockModel.h"
+#include "StockPlan.h"
 
 #include <QApplication>
 #include <QFile>
@@ -13,9 +15,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +52,7 @@ private slots:
     void sortedWhileCalculatingShowsEveryHouseInOrder();
     void savedTableIsTheProgramsBytes();
     void reportHasTextAndTheRightPageCount();
+    void reportGainsThePlansPageOnceAPlanIsMade();
     void stopKeepsTheRowsFinishedInInputOrder();
     void closingDuringACalculationStopsCleanly();
     void openedRowShowsItsFiguresInTheMainWindow();
@@ -60,6 +65,8 @@ private:
     static QString Cell(StockWindow& window, int row, const QString& column);
     static int Column(StockWindow& window, const QString& title);
     static QStringList ColumnTexts(StockWindow& window, const QString& column);
+    // The saved report's page count (pdfinfo) and text (pdftotext).
+    QString SaveReportText(StockWindow& window, int& pages);
 
     model::NumberLocale locale_{",", " "};
     QTemporaryDir dir_;
@@ -334,6 +341,55 @@ void StockWindowTest::reportHasTextAndTheRightPageCount() {
     QVERIFY(words.contains(QStringLiteral("ул. Длинная д. 130")));
     // The ranking's header on every page after the summary.
     QCOMPARE(words.count(QStringLiteral("Строка")), pages - 1);
+}
+
+QString StockWindowTest::SaveReportText(StockWindow& window, int& pages) {
+    const QString pdf = dir_.filePath(QStringLiteral("план.pdf"));
+    StockWindow::Questions questions;
+    questions.ReportFileName = [&](QWidget*, const QString&) { return pdf; };
+    window.SetQuestions(questions);
+    window.SaveReport();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished();
+    const QString infoText = QString::fromUtf8(info.readAllStandardOutput()).simplified();
+    const qsizetype at = infoText.indexOf(QStringLiteral("Pages: "));
+    pages = at < 0 ? -1 : infoText.mid(at + 7).section(QLatin1Char(' '), 0, 0).toInt();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    text.waitForFinished();
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+void StockWindowTest::reportGainsThePlansPageOnceAPlanIsMade() {
+    const auto window = Open(Write(QStringLiteral("stock.csv"), SmallStock));
+    app::AttachPlanTab(*window, locale_);
+    WaitForEnd(*window);
+    int before = 0;
+    const QString without = SaveReportText(*window, before);
+    QCOMPARE(before, 2); // the summary and one page of the ranking
+    QVERIFY(!without.contains(QStringLiteral("План на 1 г.")));
+
+    auto* tab = window->findChild<app::PlanTab*>();
+    QVERIFY(tab);
+    auto* budgets = tab->findChild<QTableWidget*>();
+    budgets->item(0, 0)->setText(QStringLiteral("10000000"));
+    QSignalSpy finished(tab, &app::PlanTab::solvingFinished);
+    for (auto* button : tab->findChildren<QPushButton*>()) {
+        if (button->text() == QStringLiteral("Составить план")) {
+            button->click();
+        }
+    }
+    QVERIFY(finished.wait(20000));
+    QVERIFY(tab->HasPlan());
+    int after = 0;
+    const QString with = SaveReportText(*window, after);
+    QCOMPARE(after, before + 1);
+    QVERIFY(with.contains(QStringLiteral("План на 1 г.")));
+    QVERIFY(with.contains(QStringLiteral("Год 1: домов")));
+    QVERIFY(with.contains(QStringLiteral("стр. 3 из 3")));
+    QVERIFY(!with.contains(QStringLiteral("стр. 3 из 2")));
+    QVERIFY(boxes_.isEmpty());
 }
 
 void StockWindowTest::stopKeepsTheRowsFinishedInInputOrder() {
