@@ -79,35 +79,42 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
     }
     const std::uint32_t rows = std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
-    going_.assign(static_cast<std::size_t>(rows) * groups_.size(), 0);
-    goingOnDay_.assign(rows, 0);
+    words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
+    goingGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
+    going_ = std::make_unique_for_overwrite<std::int64_t[]>(static_cast<std::size_t>(rows) *
+                                                            groups_.size());
 }
 
 void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
                                 LifePercentDraws& draws) {
     const Group& group = groups_[g];
     const std::int16_t* const lives = lives_.data() + group.LivesRow;
-    std::int64_t* const going = going_.data() + g;
+    // Locals, so that the loop keeps them in registers across the generator's refills.
+    std::int64_t* const going = going_.get() + g;
     const std::size_t stride = groups_.size();
+    std::uint64_t* const marks = goingGroups_.data() + g / 64;
+    const std::uint32_t words = words_;
+    const std::uint64_t bit = std::uint64_t{1} << (g % 64);
+    const std::uint32_t mask = dayMask_;
+    const auto add = [&](std::int32_t goes, std::int64_t lamps) {
+        const std::uint32_t row = static_cast<std::uint32_t>(goes) & mask;
+        std::uint64_t& mark = marks[row * words];
+        std::int64_t& slot = going[row * stride];
+        slot = ((mark & bit) != 0 ? slot : 0) + lamps;
+        mark |= bit;
+    };
     if (group.SameLifeForEveryDraw) {
         draws.Skip(count);
         const std::int32_t goes = day + lives[0];
         if (goes < SimulationDays) {
-            const std::uint32_t row = static_cast<std::uint32_t>(goes) & dayMask_;
-            going[row * stride] += count;
-            goingOnDay_[row] += count;
+            add(goes, count);
         }
         return;
     }
-    // Locals, so that the loop keeps them in registers across the generator's refills.
-    std::int64_t* const onDay = goingOnDay_.data();
-    const std::uint32_t mask = dayMask_;
     for (std::int64_t i = 0; i < count; ++i) {
         const std::int32_t goes = day + lives[draws.Next()];
         if (goes < SimulationDays) {
-            const std::uint32_t row = static_cast<std::uint32_t>(goes) & mask;
-            ++going[row * stride];
-            ++onDay[row];
+            add(goes, 1);
         }
     }
 }
@@ -121,15 +128,17 @@ void ReplacementCalendar::Fill(LifePercentDraws& draws) {
 
 std::int64_t ReplacementCalendar::ReplaceBusyDay(std::int32_t day, std::uint32_t row,
                                                  LifePercentDraws& draws) {
-    goingOnDay_[row] = 0;
-    const std::size_t groups = groups_.size();
-    std::int64_t* const today = going_.data() + row * groups;
+    const std::int64_t* const today = going_.get() + static_cast<std::size_t>(row) * groups_.size();
+    std::uint64_t* const marks = goingGroups_.data() + static_cast<std::size_t>(row) * words_;
     std::int64_t replaced = 0;
-    for (std::size_t g = 0; g < groups; ++g) {
-        const std::int64_t count = today[g];
-        if (count != 0) {
-            // Emptied first: the row serves a later day once this one is over.
-            today[g] = 0;
+    // Groups in ascending order, as the lamps are visited; a mark is cleared before its lamps are
+    // put in again, since the row serves a later day once this one is over.
+    for (std::uint32_t w = 0; w < words_; ++w) {
+        while (marks[w] != 0) {
+            const int bit = std::countr_zero(marks[w]);
+            marks[w] &= marks[w] - 1;
+            const std::size_t g = std::size_t{w} * 64 + static_cast<std::size_t>(bit);
+            const std::int64_t count = today[g];
             replaced += count;
             PutIn(g, count, day, draws);
         }

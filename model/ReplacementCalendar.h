@@ -4,6 +4,7 @@
 #include "SimulationPlan.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace model {
@@ -26,7 +27,13 @@ public:
     // Replaces the lamps that burn out on `day` (days in ascending order) and returns how many.
     std::int64_t ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
         const std::uint32_t row = static_cast<std::uint32_t>(day) & dayMask_;
-        return goingOnDay_[row] == 0 ? 0 : ReplaceBusyDay(day, row, draws);
+        const std::uint64_t* const marks = goingGroups_.data() + row * words_;
+        for (std::uint32_t w = 0; w < words_; ++w) {
+            if (marks[w] != 0) {
+                return ReplaceBusyDay(day, row, draws);
+            }
+        }
+        return 0;
     }
 
 private:
@@ -47,12 +54,16 @@ private:
     std::vector<Group> groups_;
     // Per group, 100 draws: the days a new lamp lasts (at least 1), or beyond the horizon.
     std::vector<std::int16_t> lives_;
-    // Lamps going, by day and group: going_[(day & dayMask_) * groups_.size() + g]. No lamp goes
-    // more than the longest life ahead, so the rows of that many days are used round and round.
-    std::vector<std::int64_t> going_;
-    // Lamps going by day, all groups together, so that a day on which none goes costs one look.
-    std::vector<std::int64_t> goingOnDay_;
+    // No lamp goes more than the longest life ahead, so the rows of that many days are used round
+    // and round: a day's row is (day & dayMask_).
     std::uint32_t dayMask_ = 0;
+    // Per row, a bit for each group with lamps going that day, in words of 64 groups:
+    // goingGroups_[row * words_ + g / 64]. Only the marked counts below are meaningful, so that
+    // a calendar with many groups and long lives clears a bit per count, not the counts.
+    std::uint32_t words_ = 1;
+    std::vector<std::uint64_t> goingGroups_;
+    // Lamps going, by day and group: going_[row * groups_.size() + g], where marked.
+    std::unique_ptr<std::int64_t[]> going_;
 };
 
 } // namespace model
