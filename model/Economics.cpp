@@ -320,26 +320,29 @@ void EconomicsRun::AddDaysOfYear(int year, int from, int to) {
         const std::int32_t plannedReplaced = plannedDays[day].ReplacedLamps;
         sums.ExistingEnergy += existingDaily * tf * v;
         sums.PlannedEnergy += plannedDaily * tf * v;
-        sums.ExistingLamps += static_cast<double>(existingReplaced - existingBefore) * pf * v;
-        sums.PlannedLamps += static_cast<double>(plannedReplaced - plannedBefore) * pf * v;
+        double flow = energyFlow;
+        double lampScale = 0;
+        // A day without replacements would add +0 to the lamps' sums, which are never -0.
+        if (existingReplaced != existingBefore || plannedReplaced != plannedBefore) {
+            const double existingNew = static_cast<double>(existingReplaced - existingBefore);
+            const double plannedNew = static_cast<double>(plannedReplaced - plannedBefore);
+            sums.ExistingLamps += existingNew * pf * v;
+            sums.PlannedLamps += plannedNew * pf * v;
+            const double existingLamps = existingNew * existingPrice * pf;
+            const double plannedLamps = plannedNew * plannedPrice * pf;
+            flow += existingLamps - plannedLamps;
+            lampScale = std::abs(existingLamps) + std::abs(plannedLamps);
+            existingBefore = existingReplaced;
+            plannedBefore = plannedReplaced;
+        }
         if (day <= horizonLastDay_) {
-            double flow = energyFlow;
             flowScale += energyScale;
-            if (existingReplaced != existingBefore || plannedReplaced != plannedBefore) {
-                const double existingLamps =
-                    static_cast<double>(existingReplaced - existingBefore) * existingPrice * pf;
-                const double plannedLamps =
-                    static_cast<double>(plannedReplaced - plannedBefore) * plannedPrice * pf;
-                flow += existingLamps - plannedLamps;
-                flowScale += std::abs(existingLamps) + std::abs(plannedLamps);
-            }
+            flowScale += lampScale;
             flows[day] = flow;
             if (day == horizonLastDay_) {
                 horizonSums_ = sums;
             }
         }
-        existingBefore = existingReplaced;
-        plannedBefore = plannedReplaced;
         if (existingCosts_ != nullptr || !dearerFound) {
             const double existingCost = sums.ExistingEnergy + sums.ExistingLamps * existingPrice;
             const double plannedCost = sums.PlannedEnergy + sums.PlannedLamps * plannedPrice;

@@ -85,25 +85,31 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
                                                             groups_.size());
 }
 
-void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
-                                LifePercentDraws& draws) {
-    const Group& group = groups_[g];
-    const std::int16_t* const lives = lives_.data() + group.LivesRow;
-    // Locals, so that the loop keeps them in registers across the generator's refills.
-    std::int64_t* const going = going_.get() + g;
-    const std::size_t stride = groups_.size();
-    std::uint64_t* const marks = goingGroups_.data() + g / 64;
-    const std::uint32_t words = words_;
+namespace {
+
+// Where put-in lamps are counted: the calendar's rows, taken into locals once a day.
+struct Rows {
+    std::uint64_t* Marks;
+    std::int64_t* Going;
+    std::size_t Groups;
+    std::uint32_t Words;
+    std::uint32_t DayMask;
+};
+
+// `count` lamps of group g, whose 100 lives are `lives`, put in on `day`, taking their draws.
+inline void PutIn(const Rows& rows, std::size_t g, const std::int16_t* lives, bool sameLife,
+                  std::int64_t count, std::int32_t day, LifePercentDraws& draws) {
+    std::uint64_t* const marks = rows.Marks + g / 64;
+    std::int64_t* const going = rows.Going + g;
     const std::uint64_t bit = std::uint64_t{1} << (g % 64);
-    const std::uint32_t mask = dayMask_;
     const auto add = [&](std::int32_t goes, std::int64_t lamps) {
-        const std::uint32_t row = static_cast<std::uint32_t>(goes) & mask;
-        std::uint64_t& mark = marks[row * words];
-        std::int64_t& slot = going[row * stride];
+        const std::uint32_t row = static_cast<std::uint32_t>(goes) & rows.DayMask;
+        std::uint64_t& mark = marks[std::size_t{row} * rows.Words];
+        std::int64_t& slot = going[std::size_t{row} * rows.Groups];
         slot = ((mark & bit) != 0 ? slot : 0) + lamps;
         mark |= bit;
     };
-    if (group.SameLifeForEveryDraw) {
+    if (sameLife) {
         draws.Skip(count);
         const std::int32_t goes = day + lives[0];
         if (goes < SimulationDays) {
@@ -119,28 +125,39 @@ void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t 
     }
 }
 
+} // namespace
+
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
+    const Rows rows{goingGroups_.data(), going_.get(), groups_.size(), words_, dayMask_};
     // As if put in the day before the first day.
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        PutIn(g, groups_[g].LampCount, -1, draws);
+        const Group& group = groups_[g];
+        PutIn(rows, g, lives_.data() + group.LivesRow, group.SameLifeForEveryDraw, group.LampCount,
+              -1, draws);
     }
 }
 
 std::int64_t ReplacementCalendar::ReplaceBusyDay(std::int32_t day, std::uint32_t row,
                                                  LifePercentDraws& draws) {
-    const std::int64_t* const today = going_.get() + static_cast<std::size_t>(row) * groups_.size();
-    std::uint64_t* const marks = goingGroups_.data() + static_cast<std::size_t>(row) * words_;
+    const Rows rows{goingGroups_.data(), going_.get(), groups_.size(), words_, dayMask_};
+    const Group* const groups = groups_.data();
+    const std::int16_t* const lives = lives_.data();
+    const std::int64_t* const today = rows.Going + std::size_t{row} * rows.Groups;
+    std::uint64_t* const todayMarks = rows.Marks + std::size_t{row} * rows.Words;
     std::int64_t replaced = 0;
-    // Groups in ascending order, as the lamps are visited; a mark is cleared before its lamps are
-    // put in again, since the row serves a later day once this one is over.
-    for (std::uint32_t w = 0; w < words_; ++w) {
-        while (marks[w] != 0) {
-            const int bit = std::countr_zero(marks[w]);
-            marks[w] &= marks[w] - 1;
-            const std::size_t g = std::size_t{w} * 64 + static_cast<std::size_t>(bit);
+    // The row serves a later day once this one is over; no lamp put in today goes today, so its
+    // marks are cleared at once. Groups in ascending order, as the lamps are visited.
+    for (std::uint32_t w = 0; w < rows.Words; ++w) {
+        std::uint64_t marked = todayMarks[w];
+        todayMarks[w] = 0;
+        while (marked != 0) {
+            const std::size_t g =
+                std::size_t{w} * 64 + static_cast<std::size_t>(std::countr_zero(marked));
+            marked &= marked - 1;
             const std::int64_t count = today[g];
             replaced += count;
-            PutIn(g, count, day, draws);
+            PutIn(rows, g, lives + groups[g].LivesRow, groups[g].SameLifeForEveryDraw, count, day,
+                  draws);
         }
     }
     return replaced;

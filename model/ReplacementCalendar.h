@@ -27,6 +27,9 @@ public:
     // Replaces the lamps that burn out on `day` (days in ascending order) and returns how many.
     std::int64_t ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
         const std::uint32_t row = static_cast<std::uint32_t>(day) & dayMask_;
+        if (words_ == 1) {
+            return goingGroups_[row] == 0 ? 0 : ReplaceBusyDay(day, row, draws);
+        }
         const std::uint64_t* const marks = goingGroups_.data() + row * words_;
         for (std::uint32_t w = 0; w < words_; ++w) {
             if (marks[w] != 0) {
@@ -47,9 +50,6 @@ private:
         // Every draw gives the same life (life 0, no wear): the draws are only skipped.
         bool SameLifeForEveryDraw = false;
     };
-
-    // `count` lamps of group g put in on `day`, taking their draws.
-    void PutIn(std::size_t g, std::int64_t count, std::int32_t day, LifePercentDraws& draws);
 
     std::vector<Group> groups_;
     // Per group, 100 draws: the days a new lamp lasts (at least 1), or beyond the horizon.
