@@ -85,82 +85,15 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
                                                             groups_.size());
 }
 
-namespace {
-
-// Where put-in lamps are counted: the calendar's rows, taken into locals once a day.
-struct Rows {
-    std::uint64_t* Marks;
-    std::int64_t* Going;
-    std::size_t Groups;
-    std::uint32_t Words;
-    std::uint32_t DayMask;
-};
-
-// `count` lamps of group g, whose 100 lives are `lives`, put in on `day`, taking their draws.
-inline void PutIn(const Rows& rows, std::size_t g, const std::int16_t* lives, bool sameLife,
-                  std::int64_t count, std::int32_t day, LifePercentDraws& draws) {
-    std::uint64_t* const marks = rows.Marks + g / 64;
-    std::int64_t* const going = rows.Going + g;
-    const std::uint64_t bit = std::uint64_t{1} << (g % 64);
-    const auto add = [&](std::int32_t goes, std::int64_t lamps) {
-        const std::uint32_t row = static_cast<std::uint32_t>(goes) & rows.DayMask;
-        std::uint64_t& mark = marks[std::size_t{row} * rows.Words];
-        std::int64_t& slot = going[std::size_t{row} * rows.Groups];
-        slot = ((mark & bit) != 0 ? slot : 0) + lamps;
-        mark |= bit;
-    };
-    if (sameLife) {
-        draws.Skip(count);
-        const std::int32_t goes = day + lives[0];
-        if (goes < SimulationDays) {
-            add(goes, count);
-        }
-        return;
-    }
-    for (std::int64_t i = 0; i < count; ++i) {
-        const std::int32_t goes = day + lives[draws.Next()];
-        if (goes < SimulationDays) {
-            add(goes, 1);
-        }
-    }
-}
-
-} // namespace
-
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
-    const Rows rows{goingGroups_.data(), going_.get(), groups_.size(), words_, dayMask_};
+    const calendar_detail::Rows rows{goingGroups_.data(), going_.get(), groups_.size(), words_,
+                                     dayMask_};
     // As if put in the day before the first day.
     for (std::size_t g = 0; g < groups_.size(); ++g) {
         const Group& group = groups_[g];
-        PutIn(rows, g, lives_.data() + group.LivesRow, group.SameLifeForEveryDraw, group.LampCount,
-              -1, draws);
+        calendar_detail::PutIn(rows, g, lives_.data() + group.LivesRow, group.SameLifeForEveryDraw,
+                               group.LampCount, -1, draws);
     }
-}
-
-std::int64_t ReplacementCalendar::ReplaceBusyDay(std::int32_t day, std::uint32_t row,
-                                                 LifePercentDraws& draws) {
-    const Rows rows{goingGroups_.data(), going_.get(), groups_.size(), words_, dayMask_};
-    const Group* const groups = groups_.data();
-    const std::int16_t* const lives = lives_.data();
-    const std::int64_t* const today = rows.Going + std::size_t{row} * rows.Groups;
-    std::uint64_t* const todayMarks = rows.Marks + std::size_t{row} * rows.Words;
-    std::int64_t replaced = 0;
-    // The row serves a later day once this one is over; no lamp put in today goes today, so its
-    // marks are cleared at once. Groups in ascending order, as the lamps are visited.
-    for (std::uint32_t w = 0; w < rows.Words; ++w) {
-        std::uint64_t marked = todayMarks[w];
-        todayMarks[w] = 0;
-        while (marked != 0) {
-            const std::size_t g =
-                std::size_t{w} * 64 + static_cast<std::size_t>(std::countr_zero(marked));
-            marked &= marked - 1;
-            const std::int64_t count = today[g];
-            replaced += count;
-            PutIn(rows, g, lives + groups[g].LivesRow, groups[g].SameLifeForEveryDraw, count, day,
-                  draws);
-        }
-    }
-    return replaced;
 }
 
 } // namespace model
