@@ -72,7 +72,7 @@ StockWindow::Questions Dialogs() {
 }
 
 QString Grouped(double value, const model::NumberLocale& locale) {
-    return QString::fromStdString(model::FormatNumber(value, "0,0", locale));
+    return QString::fromStdString(model::FormatNumber(value, ",0", locale)); // "0,0" gives "03"
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -504,6 +505,8 @@ void StockWindowTest::stockWideValuesFillWhatRowsLackAndBadOnesAreRefused() {
     QCOMPARE(inputs(&model::EconomicsInputs::DiscountRate), (QList<double>{12, 5, 12}));
     QCOMPARE(inputs(&model::EconomicsInputs::TariffGrowth), (QList<double>{4, 4, 4}));
     QCOMPARE(window->Model().rowCount(), 3);
+    QCOMPARE(window->ProgressBar()->accessibleDescription(),
+             QStringLiteral("посчитано 3 домов, отклонено строк: 0")); // not "03"
     // The house opened from the table has the values it was calculated with.
     window->OpenLine(2);
     QTRY_COMPARE(main.ResultsShown(), 1);
