@@ -79,62 +79,21 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
     }
     const std::uint32_t rows = std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
-    going_.assign(static_cast<std::size_t>(rows) * groups_.size(), 0);
-    goingOnDay_.assign(rows, 0);
-}
-
-void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
-                                LifePercentDraws& draws) {
-    const Group& group = groups_[g];
-    const std::int16_t* const lives = lives_.data() + group.LivesRow;
-    std::int64_t* const going = going_.data() + g;
-    const std::size_t stride = groups_.size();
-    if (group.SameLifeForEveryDraw) {
-        draws.Skip(count);
-        const std::int32_t goes = day + lives[0];
-        if (goes < SimulationDays) {
-            const std::uint32_t row = static_cast<std::uint32_t>(goes) & dayMask_;
-            going[row * stride] += count;
-            goingOnDay_[row] += count;
-        }
-        return;
-    }
-    // Locals, so that the loop keeps them in registers across the generator's refills.
-    std::int64_t* const onDay = goingOnDay_.data();
-    const std::uint32_t mask = dayMask_;
-    for (std::int64_t i = 0; i < count; ++i) {
-        const std::int32_t goes = day + lives[draws.Next()];
-        if (goes < SimulationDays) {
-            const std::uint32_t row = static_cast<std::uint32_t>(goes) & mask;
-            ++going[row * stride];
-            ++onDay[row];
-        }
-    }
+    words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
+    goingGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
+    going_ = std::make_unique_for_overwrite<std::int64_t[]>(static_cast<std::size_t>(rows) *
+                                                            groups_.size());
 }
 
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
+    const calendar_detail::Rows rows{goingGroups_.data(), going_.get(), groups_.size(), words_,
+                                     dayMask_};
     // As if put in the day before the first day.
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        PutIn(g, groups_[g].LampCount, -1, draws);
+        const Group& group = groups_[g];
+        calendar_detail::PutIn(rows, g, lives_.data() + group.LivesRow, group.SameLifeForEveryDraw,
+                               group.LampCount, -1, draws);
     }
-}
-
-std::int64_t ReplacementCalendar::ReplaceBusyDay(std::int32_t day, std::uint32_t row,
-                                                 LifePercentDraws& draws) {
-    goingOnDay_[row] = 0;
-    const std::size_t groups = groups_.size();
-    std::int64_t* const today = going_.data() + row * groups;
-    std::int64_t replaced = 0;
-    for (std::size_t g = 0; g < groups; ++g) {
-        const std::int64_t count = today[g];
-        if (count != 0) {
-            // Emptied first: the row serves a later day once this one is over.
-            today[g] = 0;
-            replaced += count;
-            PutIn(g, count, day, draws);
-        }
-    }
-    return replaced;
 }
 
 } // namespace model
