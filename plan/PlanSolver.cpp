@@ -248,9 +248,10 @@ void RunSolver(CbcModel& model, double relativeGap, double seconds) {
     CbcMain0(model, data);
     const std::string gap = OptionNumber(relativeGap);
     const std::string time = OptionNumber(seconds);
-    const std::array<const char*, 11> arguments = {
-        "plan",       "-log",      "0",         "-timeMode", "elapsed", "-seconds",
-        time.c_str(), "-ratioGap", gap.c_str(), "-solve",    "-quit"};
+    // Silent: virasvet-calc's results go to standard output.
+    const std::array<const char*, 13> arguments = {
+        "plan",     "-log",       "0",         "-slog",     "0",      "-timeMode", "elapsed",
+        "-seconds", time.c_str(), "-ratioGap", gap.c_str(), "-solve", "-quit"};
     CbcMain1(
         static_cast<int>(arguments.size()), const_cast<const char**>(arguments.data()), model,
         [](CbcModel*, int) { return 0; }, data);
