@@ -1,7 +1,6 @@
 #include "PlanSolver.h"
 
 #include <CbcEventHandler.hpp>
-#include <CbcHeuristic.hpp>
 #include <CbcModel.hpp>
 #include <CbcSolver.hpp>
 #include <OsiClpSolverInterface.hpp>
@@ -12,8 +11,10 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <numeric>
 #include <string>
+#include <thread>
 
 namespace plan {
 namespace {
@@ -282,6 +283,20 @@ void Search(const Problem& problem, const std::vector<Column>& columns,
                           false);
     SearchEvents events(options, start);
     model.passInEventHandler(&events);
+    // The solver's program reads its arguments through globals of its library: one search at a
+    // time (two stock windows may plan at once); a search waiting for its turn can still be
+    // stopped or run out of time.
+    static std::mutex turns;
+    std::unique_lock<std::mutex> turn(turns, std::defer_lock);
+    while (!turn.try_lock()) {
+        const bool stopped = options.Stop != nullptr && options.Stop->load();
+        if (stopped ||
+            Clock::now() - start > std::chrono::duration<double>(options.TimeLimitSeconds)) {
+            solution.Status = stopped ? SolveStatus::Stopped : SolveStatus::TimeLimit;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     RunSolver(model, options.RelativeGap, std::max(options.TimeLimitSeconds - elapsed, 0.01));
 
