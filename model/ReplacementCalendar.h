@@ -20,9 +20,14 @@ struct Rows {
     std::uint32_t DayMask;
 };
 
+// A life not yet worked out; every life is at least a day.
+inline constexpr std::int16_t UnknownLife = 0;
+
 // `count` lamps of group g, whose 100 lives are `lives`, put in on `day`, taking their draws.
+// A life still unknown is worked out by lifeOf(r) when a draw first asks for it.
+template <typename LifeOf>
 inline void PutIn(const Rows& rows, std::size_t g, const std::int16_t* lives, bool sameLife,
-                  std::int64_t count, std::int32_t day, LifePercentDraws& draws) {
+                  std::int64_t count, std::int32_t day, LifePercentDraws& draws, LifeOf&& lifeOf) {
     std::uint64_t* const marks = rows.Marks + g / 64;
     std::int64_t* const going = rows.Going + g;
     const std::uint64_t bit = std::uint64_t{1} << (g % 64);
@@ -42,7 +47,12 @@ inline void PutIn(const Rows& rows, std::size_t g, const std::int16_t* lives, bo
         return;
     }
     for (std::int64_t i = 0; i < count; ++i) {
-        const std::int32_t goes = day + lives[draws.Next()];
+        const std::int32_t r = draws.Next();
+        std::int16_t life = lives[r];
+        if (life == UnknownLife) [[unlikely]] {
+            life = lifeOf(g, r);
+        }
+        const std::int32_t goes = day + life;
         if (goes < SimulationDays) {
             add(goes, 1);
         }
@@ -59,6 +69,10 @@ inline void PutIn(const Rows& rows, std::size_t g, const std::int16_t* lives, bo
 // day the draws go to the zones in that order, as many to a zone as it has lamps going. It is
 // enough to count, per zone and day, the lamps that go; neighbouring zones that wear alike are
 // counted together. All memory is taken when the calendar is made.
+//
+// A lamp lives no shorter for a higher draw: its hours and switch-ons grow with the draw (or all
+// fall, with a negative lamp life, when they all give the same day). So the longest life and
+// whether all are alike follow from a few draws, and the other lives are worked out when asked.
 class ReplacementCalendar {
 public:
     explicit ReplacementCalendar(const SchemePlan& scheme);
@@ -91,10 +105,19 @@ private:
         std::int32_t LivesRow = 0; // offset of its 100 lives in lives_
         // Every draw gives the same life (life 0, no wear): the draws are only skipped.
         bool SameLifeForEveryDraw = false;
+        ZonePlan Zone; // the first of its zones: they all wear alike
     };
 
+    // Works out and keeps the life of draw r in group g.
+    std::int16_t LifeOf(std::size_t g, std::int32_t r);
+    // Works out the lives a group's rows and its one-life shortcut need (see the constructor);
+    // returns its longest life within the horizon, 0 when none is.
+    std::uint32_t PrepareLives(Group& group);
+
+    SchemePlan lamps_; // the scheme's lamp life and switching factor, its zones left out
     std::vector<Group> groups_;
-    // Per group, 100 draws: the days a new lamp lasts (at least 1), or beyond the horizon.
+    // Per group, 100 draws: the days a new lamp lasts (at least 1), or beyond the horizon;
+    // UnknownLife until a draw asks for it. A house's sensor lamps draw few of their lives.
     std::vector<std::int16_t> lives_;
     // No lamp goes more than the longest life ahead, so the rows of that many days are used round
     // and round: a day's row is (day & dayMask_).
@@ -129,8 +152,9 @@ inline std::int64_t ReplacementCalendar::ReplaceBusyDay(std::int32_t day, std::u
             marked &= marked - 1;
             const std::int64_t count = today[g];
             replaced += count;
-            calendar_detail::PutIn(rows, g, lives + groups[g].LivesRow,
-                                   groups[g].SameLifeForEveryDraw, count, day, draws);
+            calendar_detail::PutIn(
+                rows, g, lives + groups[g].LivesRow, groups[g].SameLifeForEveryDraw, count, day,
+                draws, [this](std::size_t group, std::int32_t r) { return LifeOf(group, r); });
         }
     }
     return replaced;
