@@ -92,7 +92,7 @@ void MainWindow::OpenFile(const QString& fileName) {
         }
         const std::atomic<bool> never{false};
         if (const std::optional<OpenedHouse> house =
-                ReadSheetRow(fileName.toStdString(), records.front().Line, never)) {
+                ReadSheetRow(fileName.toStdString(), records.front().Line, {}, never)) {
             houseFileName_ = fileName;
             showInputPage();
             fillPage(*house);

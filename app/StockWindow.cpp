@@ -6,6 +6,7 @@
 #include "InputSheet.h"
 #include "MessageBoxes.h"
 #include "StockChartView.h"
+#include "StockDefaultsPanel.h"
 #include "StockModel.h"
 #include "StockRun.h"
 
@@ -71,12 +72,13 @@ StockWindow::Questions Dialogs() {
 }
 
 QString Grouped(double value, const model::NumberLocale& locale) {
-    return QString::fromStdString(model::FormatNumber(value, "0,0", locale));
+    return QString::fromStdString(model::FormatNumber(value, ",0", locale)); // "0,0" gives "03"
 }
 
 } // namespace
 
 std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t line,
+                                        const sheet::FieldDefaults& defaults,
                                         const std::atomic<bool>& stop) {
     const std::unique_ptr<cli::InputSheet> input =
         cli::OpenInput(fileName, sheet::Encoding::Detect);
@@ -92,8 +94,9 @@ std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t
             }
             const std::string name =
                 QFileInfo(QString::fromStdString(fileName)).fileName().toStdString();
-            const sheet::HouseRow row = sheet::ReadHouseRow(
-                input->Header().size(), input->Delimiter().value_or(';'), header, record, name);
+            const sheet::HouseRow row =
+                sheet::ReadHouseRow(input->Header().size(), input->Delimiter().value_or(';'),
+                                    header, record, name, &defaults);
             if (!row.House) {
                 std::string messages;
                 for (const std::string& message : row.Messages) {
@@ -125,6 +128,10 @@ StockWindow::StockWindow(const QString& fileName, std::uint32_t seed,
     setAccessibleName(windowTitle());
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeTop());
+    defaultsPanel_ = new StockDefaultsPanel(this);
+    connect(defaultsPanel_, &StockDefaultsPanel::recalculateRequested, this,
+            [this] { RunGuarded(this, [this] { Recalculate(); }); });
+    layout->addWidget(defaultsPanel_);
     notice_ = new QLabel(this);
     notice_->setWordWrap(true);
     notice_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -305,6 +312,7 @@ void StockWindow::Start() {
     options.Jobs = std::max(1u, std::thread::hardware_concurrency());
     options.EconomicsFigures = true; // the yearly savings of every house
     options.FirstBlock = 32;         // the first rows show at once
+    options.Defaults = defaults_;
     // Every handler runs guarded: no exception crosses the event loop.
     StockRun::Handlers handlers;
     handlers.Opened = [this](bool usable) { RunGuarded(this, [&] { Opened(usable); }); };
@@ -448,6 +456,7 @@ void StockWindow::Recalculate() {
         seedBox_->selectAll();
         throw std::runtime_error("Зерно расчёта — целое число от 0 до 4294967295");
     }
+    defaults_ = defaultsPanel_->Read();
     seed_ = static_cast<std::uint32_t>(seed);
     Start();
 }
@@ -471,11 +480,11 @@ void StockWindow::OpenLine(std::size_t line) {
     const std::string fileName = fileName_.toStdString();
     stopRowReader_ = false;
     setCursor(Qt::BusyCursor);
-    rowReader_ = std::thread([this, fileName, line] {
+    rowReader_ = std::thread([this, fileName, line, defaults = defaults_] {
         std::optional<OpenedHouse> house;
         QString failure;
         try {
-            house = ReadSheetRow(fileName, line, stopRowReader_);
+            house = ReadSheetRow(fileName, line, defaults, stopRowReader_);
             if (!house && !stopRowReader_) {
                 failure = QStringLiteral("Строка %1 больше не читается из файла").arg(line);
             }

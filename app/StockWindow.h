@@ -27,6 +27,7 @@ class QTableView;
 class QTimer;
 class RejectedModel;
 class StockChartView;
+class StockDefaultsPanel;
 class StockModel;
 class StockRun;
 
@@ -66,7 +67,8 @@ public:
     bool Running() const { return run_ != nullptr && running_; }
     QString FileName() const { return fileName_; }
 
-    // Calculates the file again with the seed typed in "Зерно расчёта".
+    // Calculates the file again with the seed typed in "Зерно расчёта" and the stock-wide values
+    // of the panel. Throws std::runtime_error, the field focused, when one cannot be taken.
     void Recalculate();
     void Stop();
     void OpenRow(int row);
@@ -86,6 +88,7 @@ public:
     QLineEdit* FilterBox() const { return filter_; }
     QLineEdit* SeedBox() const { return seedBox_; }
     QLabel* Notice() const { return notice_; }
+    StockDefaultsPanel* DefaultsPanel() const { return defaultsPanel_; }
     QProgressBar* ProgressBar() const { return progress_; }
     StockChartView* BarsChart() const { return bars_; }
     StockChartView* CurveChart() const { return curve_; }
@@ -130,7 +133,11 @@ private:
     QString lastTable_;
     QString lastReport_;
 
+    // The stock-wide values the houses shown were calculated with.
+    sheet::FieldDefaults defaults_;
+
     QLineEdit* seedBox_ = nullptr;
+    StockDefaultsPanel* defaultsPanel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* progressText_ = nullptr;
     QPushButton* stopButton_ = nullptr;
@@ -149,8 +156,10 @@ private:
     std::atomic<bool> stopRowReader_{false};
 };
 
-// The row of a sheet at an input line, read as "Открыть дом…" reads a house; none when the file
-// has no such row. Stops early, with none, once `stop` is set. Throws std::runtime_error with the
-// row's messages when it is rejected, and sheet::SheetError when the file cannot be read.
+// The row of a sheet at an input line, read as "Открыть дом…" reads a house, the stock-wide
+// values filling what it lacks; none when the file has no such row. Stops early, with none, once
+// `stop` is set. Throws std::runtime_error with the row's messages when it is rejected, and
+// sheet::SheetError when the file cannot be read.
 std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t line,
+                                        const sheet::FieldDefaults& defaults,
                                         const std::atomic<bool>& stop);

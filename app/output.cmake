@@ -7,6 +7,8 @@ target_sources(appwindows PRIVATE
     MainWindowStock.cpp
     StockChartView.cpp
     StockChartView.h
+    StockDefaultsPanel.cpp
+    StockDefaultsPanel.h
     StockModel.cpp
     StockModel.h
     StockRun.cpp

@@ -91,6 +91,16 @@ bool HasEconomicsColumn(const sheet::HeaderFields& header) {
                        });
 }
 
+bool SetsEconomics(const sheet::FieldDefaults& defaults) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    for (std::size_t f = 0; f < std::min(defaults.size(), fields.size()); ++f) {
+        if (defaults[f] && model::IsEconomicsInput(fields[f])) {
+            return true;
+        }
+    }
+    return false;
+}
+
 BatchRun::BatchRun(BatchOptions options) : options_(std::move(options)) {}
 
 BatchRun::~BatchRun() = default;
@@ -115,7 +125,8 @@ bool BatchRun::Open(BatchReceiver& receiver) {
             receiver_->HeaderMessage(message);
         }
         usable = usable && input->Fields.Problems.empty();
-        options_.Economics = options_.Economics || HasEconomicsColumn(input->Fields);
+        options_.Economics = options_.Economics || HasEconomicsColumn(input->Fields) ||
+                             SetsEconomics(options_.Defaults);
         totalBytes_ += InputSize(name);
         inputs_.push_back(std::move(input));
     }

@@ -20,7 +20,8 @@ struct BatchOptions {
     std::uint32_t Seed = 0;
     unsigned Jobs = 1;
     sheet::Encoding InputEncoding = sheet::Encoding::Detect;
-    // The economics columns; also when an input has a column of the economics inputs.
+    // The economics columns; also when an input has a column of the economics inputs or the
+    // Defaults give one.
     bool Economics = false;
     // The economics figures even without their columns (the window's yearly savings, the plan).
     bool EconomicsFigures = false;
@@ -125,5 +126,7 @@ private:
 
 // Whether a header gives one of the economics inputs.
 bool HasEconomicsColumn(const sheet::HeaderFields& header);
+// Whether stock-wide values give one of the economics inputs: their columns are shown then too.
+bool SetsEconomics(const sheet::FieldDefaults& defaults);
 
 } // namespace cli

@@ -122,17 +122,6 @@ const std::string* InputNamedAsOutput(const RunOptions& options) {
     return nullptr;
 }
 
-// Whether --set gives one of the economics inputs: their columns are shown then too.
-bool SetsEconomics(const sheet::FieldDefaults& defaults) {
-    const std::span<const model::HouseField> fields = model::HouseFields();
-    for (std::size_t f = 0; f < std::min(defaults.size(), fields.size()); ++f) {
-        if (defaults[f] && model::IsEconomicsInput(fields[f])) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // A plan file that would replace an input or the results.
 std::optional<std::string> PlanFileClash(const RunOptions& options) {
     if (!options.Plan || options.Plan->File.isEmpty()) {
@@ -160,7 +149,7 @@ BatchOptions BatchOptionsOf(const RunOptions& options) {
     batch.Seed = options.Seed;
     batch.Jobs = options.Jobs;
     batch.InputEncoding = options.InputEncoding;
-    batch.Economics = options.Economics || SetsEconomics(options.Defaults);
+    batch.Economics = options.Economics; // or a column or --set of the economics inputs
     // The plan values every house by its economics, with their columns or without.
     batch.EconomicsFigures = options.Plan.has_value();
     batch.Defaults = options.Defaults;

@@ -1,17 +1,20 @@
 #include "PlanSolver.h"
 
 #include <CbcEventHandler.hpp>
-#include <CbcHeuristic.hpp>
 #include <CbcModel.hpp>
-#include <CglKnapsackCover.hpp>
+#include <CbcSolver.hpp>
 #include <OsiClpSolverInterface.hpp>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <numeric>
 #include <string>
+#include <thread>
 
 namespace plan {
 namespace {
@@ -231,6 +234,30 @@ Plan FilledPlan(const Problem& problem, const std::vector<Column>& columns, cons
     return plan;
 }
 
+// A number as the solver's options read it, whatever the program's locale.
+std::string OptionNumber(double value) {
+    std::array<char, 64> text{};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    return std::string(text.data(), end);
+}
+
+// The solver's standard branch and cut, as its own program runs it: preprocessing, its cut
+// generators and heuristics. Plain branch and bound with cover cuts took the whole time limit on
+// stocks of 1,000 to 4,000 houses, whose budgets only a few houses fill exactly enough.
+void RunSolver(CbcModel& model, double relativeGap, double seconds) {
+    CbcSolverUsefulData data; // the solver's settings of this run only
+    CbcMain0(model, data);
+    const std::string gap = OptionNumber(relativeGap);
+    const std::string time = OptionNumber(seconds);
+    // Silent: virasvet-calc's results go to standard output.
+    const std::array<const char*, 13> arguments = {
+        "plan",     "-log",       "0",         "-slog",     "0",      "-timeMode", "elapsed",
+        "-seconds", time.c_str(), "-ratioGap", gap.c_str(), "-solve", "-quit"};
+    CbcMain1(
+        static_cast<int>(arguments.size()), const_cast<const char**>(arguments.data()), model,
+        [](CbcModel*, int) { return 0; }, data);
+}
+
 // Branch and bound from the best plan so far, within the time left; keeps what it improves.
 void Search(const Problem& problem, const std::vector<Column>& columns,
             OsiClpSolverInterface& solver, const SolveOptions& options, Clock::time_point start,
@@ -238,10 +265,6 @@ void Search(const Problem& problem, const std::vector<Column>& columns,
     CbcModel model(solver);
     model.setLogLevel(0);
     model.messageHandler()->setLogLevel(0);
-    CglKnapsackCover covers;
-    model.addCutGenerator(&covers, -1, "Covers");
-    CbcRounding rounding(model);
-    model.addHeuristic(&rounding);
 
     std::vector<double> first(columns.size(), 0);
     {
@@ -260,11 +283,22 @@ void Search(const Problem& problem, const std::vector<Column>& columns,
                           false);
     SearchEvents events(options, start);
     model.passInEventHandler(&events);
-    model.setUseElapsedTime(true);
+    // The solver's program reads its arguments through globals of its library: one search at a
+    // time (two stock windows may plan at once); a search waiting for its turn can still be
+    // stopped or run out of time.
+    static std::mutex turns;
+    std::unique_lock<std::mutex> turn(turns, std::defer_lock);
+    while (!turn.try_lock()) {
+        const bool stopped = options.Stop != nullptr && options.Stop->load();
+        if (stopped ||
+            Clock::now() - start > std::chrono::duration<double>(options.TimeLimitSeconds)) {
+            solution.Status = stopped ? SolveStatus::Stopped : SolveStatus::TimeLimit;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    model.setMaximumSeconds(std::max(options.TimeLimitSeconds - elapsed, 0.01));
-    model.setAllowableFractionGap(options.RelativeGap);
-    model.branchAndBound();
+    RunSolver(model, options.RelativeGap, std::max(options.TimeLimitSeconds - elapsed, 0.01));
 
     if (const double* x = model.bestSolution(); x != nullptr) {
         Plan found;

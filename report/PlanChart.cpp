@@ -1,6 +1,8 @@
 #include "PlanChart.h"
 
+#include "EconomicsPage.h"
 #include "Fonts.h"
+#include "Saturate.h"
 
 #include <QFontMetricsF>
 #include <QPainterPath>
@@ -14,20 +16,7 @@ namespace {
 const QColor BudgetColor(200, 200, 200);
 const QColor SpendColor(40, 110, 190);
 const QColor ValueColor(200, 60, 30);
-
-// A round top for an axis: 1, 2 or 5 × 10^n at or above `value`.
-double AxisTop(double value) {
-    if (!(value > 0)) {
-        return 1;
-    }
-    const double power = std::pow(10.0, std::floor(std::log10(value)));
-    for (double step : {1.0, 2.0, 5.0, 10.0}) {
-        if (step * power >= value) {
-            return step * power;
-        }
-    }
-    return 10 * power;
-}
+constexpr int AxisIntervals = 5;
 
 QString Amount(double value, const model::NumberLocale& locale) {
     return QString::fromStdString(model::FormatNumber(value, ",0", locale));
@@ -58,6 +47,17 @@ void DrawLegend(QPainter& painter, QPointF at, const QString& valueUnit, double 
 
 } // namespace
 
+QStringList PlanAxisLabels(double top, const model::NumberLocale& locale) {
+    const AxisSteps axis = RoundedAxis(0, top, AxisIntervals);
+    QStringList labels;
+    const int steps =
+        std::clamp(model::SaturatingTrunc(std::round(axis.High / axis.Step)), 1, AxisIntervals);
+    for (int i = 0; i <= steps; ++i) {
+        labels.append(Amount(axis.Step * i, locale));
+    }
+    return labels;
+}
+
 void DrawPlanChart(QPainter& painter, const QRectF& area, const PlanChartData& data,
                    const model::NumberLocale& locale) {
     painter.save();
@@ -72,33 +72,42 @@ void DrawPlanChart(QPainter& painter, const QRectF& area, const PlanChartData& d
         moneyTop = std::max({moneyTop, y.Budget, y.Spend});
         valueTop = std::max(valueTop, y.CumulativeValue);
     }
-    moneyTop = AxisTop(moneyTop);
-    valueTop = AxisTop(valueTop);
-    const double leftLabels = metrics.horizontalAdvance(Amount(moneyTop, locale)) + line;
-    const double rightLabels = metrics.horizontalAdvance(Amount(valueTop, locale)) + line;
+    const AxisSteps money = RoundedAxis(0, moneyTop, AxisIntervals);
+    const AxisSteps value = RoundedAxis(0, valueTop, AxisIntervals);
+    moneyTop = money.High;
+    valueTop = value.High;
+    const QStringList moneyLabels = PlanAxisLabels(moneyTop, locale);
+    const QStringList valueLabels = PlanAxisLabels(valueTop, locale);
+    const double leftLabels = metrics.horizontalAdvance(moneyLabels.back()) + line;
+    const double rightLabels = metrics.horizontalAdvance(valueLabels.back()) + line;
     const QRectF plot(area.left() + leftLabels, area.top() + line * 4,
                       std::max(area.width() - leftLabels - rightLabels, 1.0),
                       std::max(area.height() - line * 6, 1.0));
 
-    // Axes with five ticks each side.
+    // Axes in rounded steps, the grid at the roubles' steps.
     painter.setPen(Qt::black);
     painter.drawRect(plot);
-    for (int i = 0; i <= 5; ++i) {
-        const double y = plot.bottom() - plot.height() * i / 5;
+    const auto heightAt = [&](qsizetype i, const QStringList& labels) {
+        return plot.bottom() - plot.height() * static_cast<double>(i) /
+                                   static_cast<double>(std::max<qsizetype>(labels.size() - 1, 1));
+    };
+    for (qsizetype i = 0; i < moneyLabels.size(); ++i) {
+        const double y = heightAt(i, moneyLabels);
         painter.setPen(QColor(230, 230, 230));
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter.setPen(Qt::black);
-        const QString money = Amount(moneyTop * i / 5, locale);
-        painter.drawText(
-            QPointF(plot.left() - line / 3 - metrics.horizontalAdvance(money), y + line / 3),
-            money);
-        painter.drawText(QPointF(plot.right() + line / 3, y + line / 3),
-                         Amount(valueTop * i / 5, locale));
+        painter.drawText(QPointF(plot.left() - line / 3 - metrics.horizontalAdvance(moneyLabels[i]),
+                                 y + line / 3),
+                         moneyLabels[i]);
+    }
+    for (qsizetype i = 0; i < valueLabels.size(); ++i) {
+        painter.drawText(QPointF(plot.right() + line / 3, heightAt(i, valueLabels) + line / 3),
+                         valueLabels[i]);
     }
 
     const auto years = static_cast<double>(std::max<std::size_t>(data.Years.size(), 1));
     const double slot = plot.width() / years;
-    QPainterPath value;
+    QPainterPath valueLine;
     for (std::size_t k = 0; k < data.Years.size(); ++k) {
         const PlanChartYear& y = data.Years[k];
         const double left = plot.left() + slot * static_cast<double>(k);
@@ -111,7 +120,7 @@ void DrawPlanChart(QPainter& painter, const QRectF& area, const PlanChartData& d
         bar(y.Spend, 0.53, SpendColor);
         const QPointF point(left + slot / 2,
                             plot.bottom() - plot.height() * y.CumulativeValue / valueTop);
-        k == 0 ? value.moveTo(point) : value.lineTo(point);
+        k == 0 ? valueLine.moveTo(point) : valueLine.lineTo(point);
         painter.setPen(Qt::black);
         const QString label = QString::number(k + 1);
         painter.drawText(
@@ -119,10 +128,10 @@ void DrawPlanChart(QPainter& painter, const QRectF& area, const PlanChartData& d
             label);
     }
     painter.setPen(QPen(ValueColor, 2));
-    painter.drawPath(value);
-    for (int i = 0; i < value.elementCount(); ++i) {
+    painter.drawPath(valueLine);
+    for (int i = 0; i < valueLine.elementCount(); ++i) {
         painter.setBrush(ValueColor);
-        painter.drawEllipse(QPointF(value.elementAt(i)), 3, 3);
+        painter.drawEllipse(QPointF(valueLine.elementAt(i)), 3, 3);
     }
     painter.setPen(Qt::black);
     const QString title = QStringLiteral("Расходы и бюджет по годам плана");

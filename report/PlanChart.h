@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -21,6 +22,10 @@ struct PlanChartData {
     std::vector<PlanChartYear> Years;
     QString ValueUnit; // "руб.", "кВт·ч" or "т"
 };
+
+// The labels of an axis from 0 to `top` or a little beyond, bottom up: at most five rounded steps
+// of one, two or five times a power of ten (at least 1), digits grouped.
+QStringList PlanAxisLabels(double top, const model::NumberLocale& locale);
 
 // Spend against budget by year as bars, roubles on the left axis, and the plan's cumulative value
 // as a line on the right axis, drawn into `area` (device units) of any painter: a widget, a

@@ -40,8 +40,8 @@ bool IsDate(std::string_view cell) {
 
 } // namespace
 
-std::string FieldMessage(const model::HouseFieldError& error) {
-    const std::string name(error.Field->Name);
+std::string FieldMessage(const model::HouseFieldError& error, std::string_view caption) {
+    const std::string name(caption.empty() ? error.Field->Name : caption);
     const std::string value = model::Shortened(error.Text);
     switch (error.Problem) {
     case model::FieldProblem::NotANumber:
@@ -56,6 +56,21 @@ std::string FieldMessage(const model::HouseFieldError& error) {
                model::AllowedRange(error.Range);
     }
     return name + ": " + error.Message;
+}
+
+std::optional<model::HouseFieldError> CellProblem(std::size_t field, std::string_view value) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    std::vector<std::optional<std::string_view>> texts(fields.size());
+    texts[field] = value;
+    model::ProjectParameters p;
+    static const std::vector<model::NumberLocale> locales = NumberLocalesOf(';');
+    for (const model::HouseFieldError& error :
+         model::ReadHouse(texts, locales, p, model::ReadingRules::Sheet)) {
+        if (error.Field == &fields[field]) {
+            return error;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaults& defaults) {
@@ -80,15 +95,8 @@ std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaul
         return std::string(fields[field].Name) + ": значение длиннее " +
                std::to_string(LongestCell) + " байт";
     }
-    std::vector<std::optional<std::string_view>> texts(fields.size());
-    texts[field] = value;
-    model::ProjectParameters p;
-    static const std::vector<model::NumberLocale> locales = NumberLocalesOf(';');
-    for (const model::HouseFieldError& error :
-         model::ReadHouse(texts, locales, p, model::ReadingRules::Sheet)) {
-        if (error.Field == &fields[field]) {
-            return FieldMessage(error);
-        }
+    if (const std::optional<model::HouseFieldError> error = CellProblem(field, value)) {
+        return FieldMessage(*error);
     }
     defaults.resize(fields.size());
     defaults[field] = value;

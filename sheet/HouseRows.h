@@ -52,7 +52,12 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                       const FieldDefaults* defaults = nullptr);
 
 // The message of a field that cannot be read, in the program's words: the value and what is
-// allowed ("Tariff: 0 — вне допустимых пределов (больше 0)").
-std::string FieldMessage(const model::HouseFieldError& error);
+// allowed ("Tariff: 0 — вне допустимых пределов (больше 0)"), the field named by `caption` when
+// one is given, else by its column name.
+std::string FieldMessage(const model::HouseFieldError& error, std::string_view caption = {});
+
+// Why `value` cannot stand in a cell of field `field` (an index into model::HouseFields()), read
+// and checked as a row's cell is; none when it can.
+std::optional<model::HouseFieldError> CellProblem(std::size_t field, std::string_view value);
 
 } // namespace sheet

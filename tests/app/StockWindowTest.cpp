@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "PlanTab.h"
 #include "StockChartView.h"
+#include "StockDefaultsPanel.h"
 #include "StockModel.h"
 #include "StockPlan.h"
 
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -57,6 +59,7 @@ private slots:
     void closingDuringACalculationStopsCleanly();
     void openedRowShowsItsFiguresInTheMainWindow();
     void unusableHeaderIsToldAndNothingShown();
+    void stockWideValuesFillWhatRowsLackAndBadOnesAreRefused();
 
 private:
     QString Write(const QString& name, const QByteArray& content);
@@ -465,6 +468,82 @@ void StockWindowTest::unusableHeaderIsToldAndNothingShown() {
     QVERIFY(window->Notice()->isVisibleTo(window.get()));
     QVERIFY(window->Notice()->text().contains(QStringLiteral("Adress")));
     QVERIFY(window->Houses().empty());
+}
+
+void StockWindowTest::stockWideValuesFillWhatRowsLackAndBadOnesAreRefused() {
+    MainWindow main(locale_);
+    StockWindow* window = main.OpenStock(Write(QStringLiteral("rates.csv"),
+                                               "Address;EntranceCount;Tariff;DiscountRate\r\n"
+                                               "ул. Мира 1;5;;\r\n"
+                                               "ул. Ленина 2;2;4,5;5\r\n"
+                                               "ул. Садовая 10;12;1,38; \r\n"));
+    QVERIFY(window != nullptr);
+    WaitForEnd(*window);
+    const auto inputs = [&](double model::EconomicsInputs::*input) {
+        QList<double> values;
+        for (const cli::BatchHouse& house : window->Houses()) {
+            values << house.EconomicsInputs.*input;
+        }
+        return values;
+    };
+    QCOMPARE(inputs(&model::EconomicsInputs::DiscountRate), (QList<double>{0, 5, 0}));
+    StockDefaultsPanel& panel = *window->DefaultsPanel();
+    auto* again = panel.findChild<QPushButton*>();
+    QVERIFY(!again->accessibleName().isEmpty());
+    for (QLineEdit* edit : panel.findChildren<QLineEdit*>()) {
+        QVERIFY(!edit->accessibleName().isEmpty());
+    }
+    panel.Edit("Tariff")->setText(QStringLiteral("2,5"));
+    panel.Edit("DiscountRate")->setText(QStringLiteral("12"));
+    panel.Edit("TariffGrowth")->setText(QStringLiteral(" 4 "));
+    QSignalSpy ended(window, &StockWindow::runEnded);
+    again->click();
+    QVERIFY(ended.wait(60000));
+    QCoreApplication::processEvents();
+    QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join('\n')));
+    // A row's own value wins; an empty cell or a missing column takes the panel's.
+    QCOMPARE(inputs(&model::EconomicsInputs::DiscountRate), (QList<double>{12, 5, 12}));
+    QCOMPARE(inputs(&model::EconomicsInputs::TariffGrowth), (QList<double>{4, 4, 4}));
+    QCOMPARE(window->Model().rowCount(), 3);
+    QCOMPARE(window->ProgressBar()->accessibleDescription(),
+             QStringLiteral("посчитано 3 домов, отклонено строк: 0")); // not "03"
+    // The house opened from the table has the values it was calculated with.
+    window->OpenLine(2);
+    QTRY_COMPARE(main.ResultsShown(), 1);
+    QCOMPARE(main.ProjectParameters().Tariff, 2.5);
+    QCOMPARE(main.ProjectParameters().DiscountRate, 12.0);
+
+    // A value a cell could not have is refused as a cell is, its field focused, nothing run.
+    struct Bad {
+        const char* field;
+        const char* text;
+        const char* message;
+    };
+    const Bad bad[] = {
+        {"DiscountRate", "101", "Ставка дисконтирования: 101 — вне допустимых пределов (0..100)"},
+        {"Tariff", "0", "Стоимость кВт электроэнергии: 0 — вне допустимых пределов (больше 0)"},
+        {"TariffGrowth", "много", "Рост тарифа: «много» — не число"},
+        {"HorizonYears", "28",
+         "Горизонт расчёта: 28 — вне допустимых пределов (1..27, целое число)"},
+        {"EmissionFactor", "-0,1", "Коэффициент выбросов сети: -0,1 — вне допустимых пределов"},
+    };
+    for (const Bad& b : bad) {
+        QLineEdit* edit = panel.Edit(b.field);
+        const QString kept = edit->text();
+        edit->setText(QString::fromUtf8(b.text));
+        boxes_.clear();
+        ended.clear();
+        again->click();
+        QCOMPARE(boxes_.size(), 1);
+        QVERIFY2(boxes_.front().contains(QString::fromUtf8(b.message)), qPrintable(boxes_.front()));
+        QCOMPARE(window->focusWidget(), edit);
+        QVERIFY(!window->Running());
+        QCOMPARE(window->Model().rowCount(), 3);
+        QCOMPARE(inputs(&model::EconomicsInputs::DiscountRate), (QList<double>{12, 5, 12}));
+        edit->setText(kept);
+    }
+    boxes_.clear();
+    window->close();
 }
 
 QTEST_MAIN(StockWindowTest)

@@ -5,6 +5,7 @@
 
 #include <random>
 #include <string>
+#include <thread>
 
 using namespace plan;
 
@@ -67,7 +68,10 @@ TEST(PlanSolver, KnownOptima) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        // The search says nothing: virasvet-calc writes its results to standard output.
+        testing::internal::CaptureStdout();
         const Solution s = SolvePlan(c.problem);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         EXPECT_DOUBLE_EQ(plan_test::Enumeration(c.problem).BestValue(), c.optimum);
         EXPECT_DOUBLE_EQ(s.Best.Value, c.optimum);
         EXPECT_EQ(ChoicesText(s.Best), c.choices);
@@ -240,4 +244,36 @@ TEST(PlanSolver, StopKeepsTheBestPlanSoFar) {
     EXPECT_EQ(finished.Status, SolveStatus::Optimal);
     EXPECT_LE(finished.Gap, 1e-4);
     EXPECT_GE(finished.Best.Value, s.Best.Value);
+}
+
+// Two stock windows may plan at once: searches on two threads each reach the plan one search
+// alone reaches.
+TEST(PlanSolver, SearchesOnTwoThreadsAgree) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> money(1, 100);
+    std::vector<HouseOffer> offers(200);
+    for (HouseOffer& o : offers) {
+        o.InstallCost = money(random);
+        o.ValueEnergy = money(random) * 3;
+        o.ValuePrices = -o.InstallCost;
+    }
+    const Problem problem = MakeProblem(offers, {400, 500, 300}, Objective::NetPresentValue);
+    const Solution alone = SolvePlan(problem);
+    ASSERT_EQ(alone.Status, SolveStatus::Optimal);
+    std::vector<Solution> together(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < 2; ++t) {
+        threads.emplace_back([&, t] {
+            together[t] = SolvePlan(problem);
+            together[t + 2] = SolvePlan(problem);
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    for (const Solution& s : together) {
+        EXPECT_EQ(s.Status, SolveStatus::Optimal);
+        EXPECT_NEAR(s.Best.Value, alone.Best.Value, 1e-4 * alone.Best.Value);
+        EXPECT_TRUE(Fits(problem, s.Best));
+    }
 }

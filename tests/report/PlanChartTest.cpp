@@ -56,3 +56,25 @@ TEST(PlanChart, BarsInProportion) {
     EXPECT_NEAR(TallestBar(image, runs[1].second, runs[1].first + slot, spend), full / 2, 8);
     EXPECT_EQ(TallestBar(image, runs[2].second, runs[2].first + slot - 2, spend), 0);
 }
+
+// Axis labels in distinct rounded steps, an empty plan's axis included (not "0, 0, 0, 1, 1, 1").
+TEST(PlanChart, AxisLabelsInDistinctRoundedSteps) {
+    struct Case {
+        double top;
+        const char* labels; // bottom up, "|" between them
+    };
+    const Case cases[] = {
+        {0, "0|1"},
+        {0.4, "0|1"},
+        {3, "0|1|2|3"},
+        {7, "0|2|4|6|8"},
+        {12345678, "0|5 000 000|10 000 000|15 000 000"},
+        {20000000, "0|5 000 000|10 000 000|15 000 000|20 000 000"},
+        {999, "0|200|400|600|800|1 000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.top);
+        const QStringList labels = report::PlanAxisLabels(c.top, model::NumberLocale{",", " "});
+        EXPECT_EQ(labels.join(QLatin1Char('|')).toStdString(), c.labels);
+    }
+}
