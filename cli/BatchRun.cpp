@@ -36,7 +36,7 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name,
                                               &options.Defaults);
     BatchHouse house;
-    house.Source = {input.Name, row.Line, std::move(row.Address)};
+    house.Source = {input.Name, row.Line, std::move(row.Address), std::move(row.ManagementCompany)};
     house.Carried.resize(carriedColumns);
     for (std::size_t c = 0; c < row.Carried.size(); ++c) {
         if (input.CarriedPlace[c]) {

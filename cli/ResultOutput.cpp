@@ -260,8 +260,9 @@ private:
         sheets_.push_back(sheet_);
         for (std::size_t i = 0; i < names_.size(); ++i) {
             const auto column = static_cast<lxw_col_t>(i);
-            const double width = names_[i] == "Address"
-                                     ? 40.0
+            const double width = names_[i] == "Address" ? 40.0
+                                 : names_[i] == "ManagementCompany"
+                                     ? 30.0
                                      : std::max(10.0, static_cast<double>(names_[i].size()) + 2);
             Check(worksheet_set_column(sheet_, column, column, width, nullptr));
         }

@@ -10,6 +10,7 @@ namespace sheet {
 namespace {
 
 constexpr std::size_t AddressField = 0;
+constexpr std::size_t CompanyField = 1;
 
 // A number followed by a percent sign ("5%", "5 %", "12.5%"), without the sign; none for any
 // other text.
@@ -122,12 +123,15 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     }
     const bool wholeRowSpoilt = std::any_of(record.Problems.begin(), record.Problems.end(),
                                             [](const RecordProblem& p) { return !p.Column; });
-    // A rejected row keeps its own address, whatever else is wrong with it.
-    const auto addressColumn = std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
-                                         std::optional<std::size_t>(AddressField));
-    const auto addressAt = static_cast<std::size_t>(addressColumn - header.FieldOfColumn.begin());
-    row.Address = addressAt < record.Cells.size() ? record.Cells[addressAt]
-                                                  : std::string(fields[AddressField].StartText);
+    // A rejected row keeps its own address and company, whatever else is wrong with it.
+    const auto ownText = [&](std::size_t field) {
+        const auto column = std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
+                                      std::optional<std::size_t>(field));
+        const auto at = static_cast<std::size_t>(column - header.FieldOfColumn.begin());
+        return at < record.Cells.size() ? record.Cells[at] : std::string(fields[field].StartText);
+    };
+    row.Address = ownText(AddressField);
+    row.ManagementCompany = ownText(CompanyField);
     // A short row is a truncated line and a long one a decimal comma that split a number: either
     // way a cell would go to the wrong field.
     if (wholeRowSpoilt) {
@@ -182,8 +186,12 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
             }
         }
     }
-    row.Address = row.Texts[AddressField] ? std::string(*row.Texts[AddressField])
-                                          : std::string(fields[AddressField].StartText);
+    const auto givenText = [&](std::size_t field) {
+        return row.Texts[field] ? std::string(*row.Texts[field])
+                                : std::string(fields[field].StartText);
+    };
+    row.Address = givenText(AddressField);
+    row.ManagementCompany = givenText(CompanyField);
     model::ProjectParameters p;
     static const std::vector<model::NumberLocale> locales =
         NumberLocalesOf(delimiter); // alike for both

@@ -20,6 +20,8 @@ struct HouseRow {
     std::size_t Line = 0;
     // The address the row gives, or the page's start text when it gives none.
     std::string Address;
+    // The management company the row gives, or the page's start text (empty) when it gives none.
+    std::string ManagementCompany;
     // The row's text for each field of model::HouseFields(); none where the sheet has no column
     // for the field. Views into the record's cells.
     std::vector<std::optional<std::string_view>> Texts;

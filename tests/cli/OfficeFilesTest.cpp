@@ -12,10 +12,11 @@ namespace {
 
 using namespace cli_test;
 
-// Result columns after File, Line and Address (no carried columns).
-constexpr std::size_t InstallCostPlanned = 9;
-constexpr std::size_t FittingCountPlanned = 13;
-constexpr std::size_t BlockCountPlanned = 15;
+// Result columns after File, Line, Address and ManagementCompany (no carried columns).
+constexpr std::size_t PaybackFound = 4;
+constexpr std::size_t InstallCostPlanned = 10;
+constexpr std::size_t FittingCountPlanned = 14;
+constexpr std::size_t BlockCountPlanned = 16;
 
 class OfficeFiles : public ProgramRun {
 protected:
@@ -35,14 +36,20 @@ TEST_F(OfficeFiles, RowsWithTheWrongNumberOfCellsAreRejected) {
                              "разделителе ',' число с десятичной запятой берётся в кавычки"),
               std::string::npos)
         << comma.Err;
-    const Outcome cut = Calc(File("cut.csv", "Address;Tariff;EntranceCount\na;1,5;4\nb;1,5\n"));
+    const Outcome cut = Calc(File("cut.csv", "Address;ManagementCompany;Tariff;EntranceCount\n"
+                                             "a;ТСЖ;1,5;4\nb;УК;1,5\n"));
     EXPECT_EQ(cut.Status, 1);
-    EXPECT_NE(cut.Err.find("cut.csv:3: ячеек в строке: 2, столбцов в заголовке: 3\n"),
+    EXPECT_NE(cut.Err.find("cut.csv:3: ячеек в строке: 3, столбцов в заголовке: 4\n"),
               std::string::npos)
         << cut.Err;
-    EXPECT_EQ(Row(cut, 1, ';').size(), 25u);
-    EXPECT_EQ(Row(cut, 1)[3], "1");
-    EXPECT_EQ(Row(cut, 2)[3], ""); // no figures
+    EXPECT_EQ(Row(cut, 1, ';').size(), 26u);
+    EXPECT_EQ(Row(cut, 1)[PaybackFound], "1");
+    // The rejected row keeps its own address and company, and has no figures.
+    const std::vector<std::string> rejected = Row(cut, 2);
+    EXPECT_EQ(std::vector<std::string>(rejected.begin() + 2, rejected.begin() + 4),
+              (std::vector<std::string>{"b", "УК"}));
+    EXPECT_EQ(std::count(rejected.begin() + 4, rejected.end(), ""),
+              rejected.end() - rejected.begin() - 4);
     EXPECT_NE(cut.Err.find("посчитано домов: 1, отклонено строк: 1"), std::string::npos);
 }
 
@@ -112,8 +119,8 @@ TEST_F(OfficeFiles, ValuesNoHouseCanHaveAreRejectedWithTheirRange) {
                            "посчитано домов: 1, отклонено строк: 3\n");
     EXPECT_EQ(run.Out.find("INF"), std::string::npos);
     EXPECT_EQ(run.Out.find("NAN"), std::string::npos);
-    EXPECT_EQ(Row(run, 4).size(), 25u); // the house of zeros is calculated
-    EXPECT_NE(Row(run, 4)[4], "");
+    EXPECT_EQ(Row(run, 4).size(), 26u); // the house of zeros is calculated
+    EXPECT_NE(Row(run, 4)[PaybackFound + 1], "");
 }
 
 TEST_F(OfficeFiles, ALampCountOfZeroInAnySpellingSwitchesTheZoneOff) {
@@ -160,10 +167,10 @@ TEST_F(OfficeFiles, TextThatASpreadsheetTakesForAFormulaIsWrittenAsText) {
     ASSERT_EQ(run.Status, 0) << run.Err;
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_TRUE(lines[1].starts_with("'+cmd;-5;'=2+2.csv;2;'=1+2;1;")) << lines[1];
+    EXPECT_TRUE(lines[1].starts_with("'+cmd;-5;'=2+2.csv;2;'=1+2;;1;")) << lines[1];
     EXPECT_TRUE(lines[2].starts_with("'@SUM(A1);-1,5e3;'=2+2.csv;3;\"'=HYPERLINK(")) << lines[2];
-    EXPECT_TRUE(lines[3].starts_with("'-x;+7;'=2+2.csv;4;'\tx;1;")) << lines[3];
-    EXPECT_TRUE(lines[4].starts_with("'=;;'=2+2.csv;5;ул. Мира;1;")) << lines[4];
+    EXPECT_TRUE(lines[3].starts_with("'-x;+7;'=2+2.csv;4;'\tx;;1;")) << lines[3];
+    EXPECT_TRUE(lines[4].starts_with("'=;;'=2+2.csv;5;ул. Мира;;1;")) << lines[4];
 }
 
 TEST_F(OfficeFiles, ColumnsThatAreNoFieldAreCarried) {
@@ -173,9 +180,9 @@ TEST_F(OfficeFiles, ColumnsThatAreNoFieldAreCarried) {
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_TRUE(Lines(run.Out)[0].starts_with("\xEF\xBB\xBF№;Примечание;ID;File;Line;Address;"))
         << run.Out;
-    EXPECT_TRUE(Lines(run.Out)[1].starts_with("1;без лифта;00017;c.csv;2;a;1;")) << run.Out;
-    EXPECT_TRUE(Lines(run.Out)[2].starts_with("2;;;c.csv;3;b;1;")) << run.Out;
-    EXPECT_EQ(Row(run, 1).size(), 28u);
+    EXPECT_TRUE(Lines(run.Out)[1].starts_with("1;без лифта;00017;c.csv;2;a;;1;")) << run.Out;
+    EXPECT_TRUE(Lines(run.Out)[2].starts_with("2;;;c.csv;3;b;;1;")) << run.Out;
+    EXPECT_EQ(Row(run, 1).size(), 29u);
 
     // A name one or two letters from a field's stops the run, naming the field.
     for (const std::string name : {"Adress", "Entrance Cont", "TARIF_", "Floor_Cnt"}) {
@@ -204,7 +211,7 @@ TEST_F(OfficeFiles, WindowsCyrillicIsReadAndResultsCarryAByteOrderMark) {
     EXPECT_TRUE(run.Out.starts_with("\xEF\xBB\xBF"
                                     "File;Line;Address;"))
         << run.Out;
-    EXPECT_TRUE(Lines(run.Out)[1].starts_with("w.csv;2;Гагарина 5;1;")) << run.Out;
+    EXPECT_TRUE(Lines(run.Out)[1].starts_with("w.csv;2;Гагарина 5;;1;")) << run.Out;
     const Outcome utf8 = Calc("--encoding utf-8 w.csv");
     EXPECT_EQ(utf8.Status, 1);
     EXPECT_NE(utf8.Err.find("w.csv:2: байты не в кодировке UTF-8"), std::string::npos) << utf8.Err;
@@ -295,8 +302,8 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
     ASSERT_EQ(run.Status, 0) << run.Err;
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 3u) << run.Out;
-    EXPECT_TRUE(lines[1].starts_with("17;houses.xlsx;3;'=1+2;1;")) << lines[1];
-    EXPECT_TRUE(lines[2].starts_with(";houses.xlsx;5;ул. Мира;1;")) << lines[2];
+    EXPECT_TRUE(lines[1].starts_with("17;houses.xlsx;3;'=1+2;;1;")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with(";houses.xlsx;5;ул. Мира;;1;")) << lines[2];
     EXPECT_EQ(Cells(lines[1], ';')[1 + InstallCostPlanned], "121500");
     EXPECT_EQ(Cells(lines[2], ';')[1 + InstallCostPlanned], "9090");
 
@@ -306,8 +313,8 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
     const std::string results =
         WorkbookPart((dir_ / "results.xlsx").string(), "xl/worksheets/sheet1.xml");
     EXPECT_NE(results.find("<pane ySplit=\"1\""), std::string::npos);
-    EXPECT_NE(results.find("<c r=\"K2\"><v>121500</v></c>"), std::string::npos) << results;
-    EXPECT_NE(results.find("<c r=\"G3\"><v>2.3</v></c>"), std::string::npos); // payback months
+    EXPECT_NE(results.find("<c r=\"L2\"><v>121500</v></c>"), std::string::npos) << results;
+    EXPECT_NE(results.find("<c r=\"H3\"><v>2.3</v></c>"), std::string::npos); // payback months
     EXPECT_NE(results.find("<c r=\"D2\" t=\"inlineStr\"><is><t>=1+2</t>"), std::string::npos);
     const Outcome back = Calc("--seed 7 --no-bom results.xlsx");
     EXPECT_EQ(back.Status, 0) << back.Err;

@@ -13,9 +13,9 @@ namespace {
 
 using namespace cli_test;
 
-// Result columns after File, Line and Address (no carried columns).
-constexpr std::size_t InstallCostPlanned = 9;
-constexpr std::size_t NetPresentValue = 28;
+// Result columns after File, Line, Address and ManagementCompany (no carried columns).
+constexpr std::size_t InstallCostPlanned = 10;
+constexpr std::size_t NetPresentValue = 29;
 
 struct Part {
     std::string Name;
@@ -341,7 +341,7 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
     ASSERT_EQ(lines.size(), 5u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.ods;2;a 1;")) << lines[1];
     EXPECT_TRUE(lines[2].starts_with("x.ods;3;a 1;")) << lines[2];
-    EXPECT_TRUE(lines[3].starts_with("x.ods;4;b;;")) << lines[3];
+    EXPECT_TRUE(lines[3].starts_with("x.ods;4;b;;;")) << lines[3];
     EXPECT_TRUE(lines[4].starts_with("x.ods;2;c;")) << lines[4];
     EXPECT_EQ(Cells(lines[1], ';')[NetPresentValue], "201446,24");
 }
