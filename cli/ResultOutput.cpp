@@ -51,15 +51,14 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names, const std::vector<bool>& numbers) override {
-        numbers_ = numbers;
+    void Header(const std::vector<std::string>& names) override {
         text_ += sheet::CsvRow(names, options_.Delimiter);
     }
 
-    void Row(const std::vector<std::string>& cells) override {
+    void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) override {
         safe_.clear();
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            const bool number = i < numbers_.size() && numbers_[i];
+            const bool number = i < numbers.size() && numbers[i];
             safe_.push_back(number ? cells[i] : sheet::SafeText(cells[i]));
         }
         text_ += sheet::CsvRow(safe_, options_.Delimiter);
@@ -97,7 +96,6 @@ private:
     QString fileName_;
     CsvOptions options_;
     std::unique_ptr<QSaveFile> file_;
-    std::vector<bool> numbers_;
     std::vector<std::string> safe_;
     std::string text_;
 };
@@ -151,13 +149,12 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names, const std::vector<bool>& numbers) override {
+    void Header(const std::vector<std::string>& names) override {
         names_ = names;
-        numbers_ = numbers;
         NewSheet();
     }
 
-    void Row(const std::vector<std::string>& cells) override {
+    void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) override {
         if (row_ == LXW_ROW_MAX) {
             NewSheet(); // a sheet holds 1,048,576 rows: the results go on in the next
         }
@@ -169,7 +166,7 @@ public:
             const auto column = static_cast<lxw_col_t>(i);
             double value = 0;
             const bool number =
-                i < numbers_.size() && numbers_[i] &&
+                i < numbers.size() && numbers[i] &&
                 std::from_chars(cell.data(), cell.data() + cell.size(), value).ec == std::errc();
             const lxw_error error =
                 number ? worksheet_write_number(sheet_, row_, column, value, nullptr)
@@ -281,7 +278,6 @@ private:
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* bold_ = nullptr;
     std::vector<std::string> names_;
-    std::vector<bool> numbers_;
     lxw_row_t row_ = 0;
     std::vector<lxw_worksheet*> sheets_;
     std::string folder_;
@@ -324,9 +320,8 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names, const std::vector<bool>& numbers) override {
+    void Header(const std::vector<std::string>& names) override {
         names_ = names;
-        numbers_ = numbers;
         Put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content "
             "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
@@ -335,7 +330,7 @@ public:
         NewSheet();
     }
 
-    void Row(const std::vector<std::string>& cells) override {
+    void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) override {
         if (rows_ == MostRows) {
             Put("</table:table>");
             NewSheet();
@@ -346,7 +341,7 @@ public:
             const std::string& cell = cells[i];
             if (cell.empty()) {
                 Put("<table:table-cell/>");
-            } else if (i < numbers_.size() && numbers_[i] &&
+            } else if (i < numbers.size() && numbers[i] &&
                        std::from_chars(cell.data(), cell.data() + cell.size(), value).ec ==
                            std::errc()) {
                 Put("<table:table-cell office:value-type=\"float\" office:value=\"" + cell +
@@ -488,7 +483,6 @@ private:
     std::FILE* content_ = nullptr;
     mode_t mode_ = 0644;
     std::vector<std::string> names_;
-    std::vector<bool> numbers_;
     std::size_t rows_ = 0;
     int sheets_ = 0;
 };

@@ -39,6 +39,18 @@ bool IsDate(std::string_view cell) {
             (cell[4] == '-' && cell[7] == '-' && digits(0, 4) && digits(5, 2) && digits(8, 2)));
 }
 
+// The decimal mark of a number cell: the one ',' or '.' between digits; none for a whole number
+// or a text that is no number.
+std::optional<char> DecimalMark(std::string_view cell) {
+    const std::size_t at = cell.find_first_of(",.");
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (at == std::string_view::npos || at == 0 || at + 1 >= cell.size() || !digit(cell[at - 1]) ||
+        !digit(cell[at + 1]) || cell.find_first_of(",.", at + 1) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return cell[at];
+}
+
 } // namespace
 
 std::string FieldMessage(const model::HouseFieldError& error) {
@@ -109,6 +121,8 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     row.Carried.reserve(header.CarriedColumns.size());
     for (const std::size_t column : header.CarriedColumns) {
         row.Carried.push_back(column < record.Cells.size() ? record.Cells[column] : std::string());
+        row.CarriedNumbers.push_back(
+            std::binary_search(record.NumberColumns.begin(), record.NumberColumns.end(), column));
     }
     for (const RecordProblem& problem : record.Problems) {
         const std::optional<std::size_t> field =
@@ -171,6 +185,9 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                                        "даты?)");
             } else {
                 row.Texts[*field] = cell;
+                if (!row.DecimalMark && fields[*field].Kind != model::FieldKind::Text) {
+                    row.DecimalMark = DecimalMark(cell);
+                }
             }
         } else if (column < header.Nameless.size() && header.Nameless[column] &&
                    !record.Cells[column].empty()) {

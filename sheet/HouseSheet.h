@@ -40,6 +40,9 @@ struct SheetRecord {
     // are counted, not held), else 0.
     std::size_t Width = 0;
     std::vector<RecordProblem> Problems;
+    // The columns, in order, whose cells a workbook stored as numbers: written plainly, with a
+    // decimal point, they take the decimal mark of the results they are carried into.
+    std::vector<std::size_t> NumberColumns;
 };
 
 // The number of cells a record has.

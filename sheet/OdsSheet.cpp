@@ -136,6 +136,7 @@ private:
         record.Cells.clear();
         record.Width = 0;
         record.Problems.clear();
+        record.NumberColumns.clear();
         std::size_t column = 0;
         std::size_t bytes = 0;
         int depth = 1;
@@ -155,7 +156,8 @@ private:
             const std::size_t repeats =
                 Repeats(xml, QLatin1StringView("number-columns-repeated"), MostColumns);
             bool formulaWithoutValue = false;
-            const std::string value = CellValue(formulaWithoutValue);
+            bool number = false;
+            const std::string value = CellValue(formulaWithoutValue, number);
             if (formulaWithoutValue && column < MostColumns) {
                 record.Problems.push_back(
                     {column,
@@ -175,6 +177,9 @@ private:
                     }
                     record.Cells.resize(column + i);
                     record.Cells.push_back(value);
+                    if (number) {
+                        record.NumberColumns.push_back(column + i);
+                    }
                 }
                 if (column + repeats > keep) {
                     record.Width = column + repeats;
@@ -185,7 +190,7 @@ private:
     }
 
     // The value of the cell the reader is on; the reader ends on the cell's end.
-    std::string CellValue(bool& formulaWithoutValue) {
+    std::string CellValue(bool& formulaWithoutValue, bool& number) {
         QXmlStreamReader& xml = part_.Xml();
         const QXmlStreamAttributes attributes = xml.attributes();
         const QStringView type = attributes.value(OfficeNs, QLatin1StringView("value-type"));
@@ -196,7 +201,10 @@ private:
         std::string text = Text();
         formulaWithoutValue = formula && type.isEmpty();
         if (type == QLatin1StringView("float") || type == QLatin1StringView("currency")) {
-            return ShownNumber(attribute("value"), NumberShape::Plain);
+            const std::string stored = attribute("value");
+            std::optional<std::string> plain = PlainNumber(stored);
+            number = plain.has_value();
+            return plain ? std::move(*plain) : stored;
         }
         if (type == QLatin1StringView("percentage")) {
             return ShownNumber(attribute("value"), NumberShape::Percent);

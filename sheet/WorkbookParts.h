@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -110,6 +111,11 @@ std::string TextOf(Part& part, std::string_view text, std::string_view skipped,
 // The common shapes of numbers an office shows: a percent cell holds 0.05 and shows 5 %, a date
 // cell a day count.
 enum class NumberShape { Plain, Percent, Date };
+
+// A stored number written plainly as a sheet shows it in its general format: fifteen significant
+// digits, no exponent (1E+20 as 100000000000000000000), a decimal point; none when the text is
+// no finite number.
+std::optional<std::string> PlainNumber(const std::string& stored);
 
 // A stored number as the cell shows it: a percent as "5%", a date as "05.01.2024" (day counts
 // from 1899-12-30), anything else as stored.

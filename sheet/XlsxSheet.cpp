@@ -165,6 +165,7 @@ private:
         record.Cells.clear();
         record.Width = 0;
         record.Problems.clear();
+        record.NumberColumns.clear();
         std::size_t bytes = 0;
         std::size_t next = 0; // the column after the last cell read
         int depth = 1;
@@ -190,7 +191,8 @@ private:
             const QString type = xml.attributes().value(QLatin1String("t")).toString();
             const NumberShape shape = texts_.Shape(xml.attributes().value(QLatin1String("s")));
             bool formulaWithoutValue = false;
-            std::string value = CellValue(type, shape, formulaWithoutValue);
+            bool number = false;
+            std::string value = CellValue(type, shape, formulaWithoutValue, number);
             if (formulaWithoutValue) {
                 record.Problems.push_back(
                     {at, "формула без значения — откройте и сохраните файл в табличном редакторе"});
@@ -206,10 +208,14 @@ private:
             }
             record.Cells.resize(at);
             record.Cells.push_back(std::move(value));
+            if (number) {
+                record.NumberColumns.push_back(at);
+            }
         }
     }
 
-    std::string CellValue(const QString& type, NumberShape shape, bool& formulaWithoutValue) {
+    std::string CellValue(const QString& type, NumberShape shape, bool& formulaWithoutValue,
+                          bool& number) {
         if (type == QLatin1String("inlineStr")) {
             return TextOf(part_, "t", "rPh", LongestRecord);
         }
@@ -243,6 +249,11 @@ private:
             return value == "1" ? "1" : "0";
         }
         if (type.isEmpty() || type == QLatin1String("n")) {
+            if (shape == NumberShape::Plain) {
+                std::optional<std::string> plain = PlainNumber(value);
+                number = plain.has_value();
+                return plain ? std::move(*plain) : value;
+            }
             return ShownNumber(value, shape);
         }
         return value;

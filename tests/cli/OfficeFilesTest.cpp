@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <clocale>
 
 namespace {
 
@@ -20,10 +21,22 @@ constexpr std::size_t BlockCountPlanned = 16;
 
 class OfficeFiles : public ProgramRun {
 protected:
-    // The cells of the results' row for the house on `line` of the input.
+    // The cells of the results' row for the house on `line` of the input, quotes taken off
+    // (no row here holds a doubled quote or a line break).
     std::vector<std::string> Row(const Outcome& run, std::size_t row, char delimiter = ';') {
         const std::vector<std::string> lines = Lines(run.Out);
-        return row < lines.size() ? Cells(lines[row], delimiter) : std::vector<std::string>{};
+        std::vector<std::string> cells(1);
+        bool quoted = false;
+        for (const char c : row < lines.size() ? lines[row] : std::string()) {
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (c == delimiter && !quoted) {
+                cells.emplace_back();
+            } else {
+                cells.back() += c;
+            }
+        }
+        return row < lines.size() ? cells : std::vector<std::string>{};
     }
 };
 
@@ -68,6 +81,8 @@ TEST_F(OfficeFiles, QuotedDecimalCommasAndThousandsAreRead) {
         EXPECT_EQ(Row(run, row, ',')[InstallCostPlanned], "121500") << row; // 90 × (1250 + 100)
     }
     EXPECT_EQ(Row(run, 4, ',')[InstallCostPlanned], "9090");
+    // Its decimal commas are the results' too.
+    EXPECT_EQ(Row(run, 1, ',')[InstallCostPlanned + 7], "53,80"); // daily energy, existing
     // Groups must be of three digits.
     const Outcome groups =
         Calc(File("g.csv", "Address;BlockPrice\na;12 50\nb;1 2500\nc; 1 250 \n"));
@@ -355,6 +370,90 @@ TEST_F(OfficeFiles, ResultsGoWhereTheirNameSays) {
     const Outcome back = Calc("--seed 1 --no-bom r.ods");
     EXPECT_EQ(back.Status, 0) << back.Err;
     EXPECT_TRUE(Lines(back.Out).at(1).starts_with("x.csv;2;")) << back.Out;
+}
+
+TEST_F(OfficeFiles, NumbersAreWrittenInTheConventionOfTheResults) {
+    // The default house pays back in 16,8 months; "Площадь" is carried.
+    const std::string input = (dir_ / "carried.xlsx").string();
+    lxw_workbook* book = workbook_new(input.c_str());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "Дома");
+    worksheet_write_string(sheet, 0, 0, "Площадь", nullptr);
+    worksheet_write_string(sheet, 0, 1, "Address", nullptr);
+    worksheet_write_number(sheet, 1, 0, 1234.5, nullptr);
+    worksheet_write_number(sheet, 2, 0, 1e20, nullptr);
+    worksheet_write_number(sheet, 3, 0, 65.04000000000001, nullptr); // stored so
+    worksheet_write_string(sheet, 4, 0, "12.5", nullptr);            // text stays as written
+    for (lxw_row_t row = 1; row <= 4; ++row) {
+        worksheet_write_string(sheet, row, 1, "a", nullptr);
+    }
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+    struct Case {
+        const char* Name;
+        std::string Content; // a CSV input; empty: the workbook
+        std::string Options;
+        std::vector<std::string> Rows; // how the rows of results begin, after the header
+    };
+    const std::vector<Case> cases = {
+        {"',' and quoted decimal commas",
+         "Address,Tariff\na,\"1,38\"\n",
+         "",
+         {"x.csv,2,a,,1,505,\"16,8\","}},
+        {"',' and decimal points", "Address,Tariff\na,1.38\n", "", {"x.csv,2,a,,1,505,16.8,"}},
+        {"',' and whole numbers", "Address,EntranceCount\na,5\n", "", {"x.csv,2,a,,1,505,16.8,"}},
+        {"the first row with a fraction decides",
+         "Address,Tariff\na,\nb,\"1,38\"\n",
+         "",
+         {"x.csv,2,a,,1,505,\"16,8\",", "x.csv,3,b,,1,505,\"16,8\","}},
+        {"';' and decimal points", "Address;Tariff\na;1.38\n", "", {"x.csv;2;a;;1;505;16,8;"}},
+        {"',' asked for a ';' file",
+         "Address;Tariff\na;1,38\n",
+         "--delimiter ,",
+         {"x.csv,2,a,,1,505,16.8,"}},
+        {"workbook numbers carried",
+         "",
+         "",
+         {"1234,5;carried.xlsx", "100000000000000000000;carried.xlsx", "65,04;carried.xlsx",
+          "12.5;carried.xlsx"}},
+        {"workbook numbers carried into ','",
+         "",
+         "--delimiter ,",
+         {"1234.5,carried.xlsx", "100000000000000000000,carried.xlsx", "65.04,carried.xlsx",
+          "12.5,carried.xlsx"}},
+    };
+    for (const Case& c : cases) {
+        const std::string file = c.Content.empty() ? "carried.xlsx" : File("x.csv", c.Content);
+        const Outcome run = Calc("--seed 1 --no-bom " + c.Options + " " + file);
+        EXPECT_EQ(run.Status, 0) << c.Name << "\n" << run.Err;
+        const std::vector<std::string> lines = Lines(run.Out);
+        ASSERT_EQ(lines.size(), c.Rows.size() + 1) << c.Name << "\n" << run.Out;
+        for (std::size_t i = 0; i < c.Rows.size(); ++i) {
+            EXPECT_TRUE(lines[i + 1].starts_with(c.Rows[i])) << c.Name << "\n" << lines[i + 1];
+        }
+    }
+    // Into a workbook a carried number goes as a number, a text as text.
+    ASSERT_EQ(Calc("--seed 1 -o r.xlsx carried.xlsx").Status, 0);
+    const std::string results =
+        WorkbookPart((dir_ / "r.xlsx").string(), "xl/worksheets/sheet1.xml");
+    EXPECT_NE(results.find("<c r=\"A2\"><v>1234.5</v></c>"), std::string::npos) << results;
+    // 65.04 as a double: the library writes sixteen digits of it, which spreadsheets show as 65.04.
+    EXPECT_NE(results.find("<c r=\"A4\"><v>65.04"), std::string::npos) << results;
+    EXPECT_NE(results.find("<c r=\"A5\" t=\"inlineStr\"><is><t>12.5</t>"), std::string::npos);
+}
+
+TEST_F(OfficeFiles, AWorkbookHasDecimalPointsUnderARussianLocale) {
+    // The C library's number formatting follows the locale Qt takes from the environment.
+    if (std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no ru_RU.UTF-8 locale here";
+    }
+    std::setlocale(LC_NUMERIC, "C");
+    File("h.csv", "Address;Tariff\nx;1,38\n");
+    ASSERT_EQ(Shell("LC_ALL=ru_RU.UTF-8 '" + std::string(VIRASVET_CALC) +
+                    "' --seed 1 -o r.xlsx h.csv 2>err.txt")
+                  .Status,
+              0);
+    const std::string results =
+        WorkbookPart((dir_ / "r.xlsx").string(), "xl/worksheets/sheet1.xml");
+    EXPECT_NE(results.find("<c r=\"G2\"><v>16.8</v></c>"), std::string::npos) << results;
 }
 
 TEST_F(OfficeFiles, AWorkbookIsWrittenWholeOrNotAtAll) {
