@@ -30,7 +30,7 @@ public:
         }
         file_ = std::fopen(name.c_str(), "rb");
         if (file_ == nullptr) {
-            throw sheet::SheetError("не удаётся открыть: " + sheet::SystemMessage(errno));
+            throw sheet::SheetError("не удаётся открыть: " + model::SystemMessage(errno));
         }
     }
     ~CsvInput() override {
@@ -78,7 +78,7 @@ private:
             return true;
         }
         if (std::ferror(file_)) {
-            throw sheet::SheetError("ошибка чтения: " + sheet::SystemMessage(errno));
+            throw sheet::SheetError("ошибка чтения: " + model::SystemMessage(errno));
         }
         ended_ = true;
         reader_.Finish();

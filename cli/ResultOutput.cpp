@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "HouseSheet.h"
+#include "SystemMessage.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,6 +26,7 @@ namespace cli {
 namespace {
 
 const auto WriteError = report::FileWriteError;
+using report::DeviceReason;
 using report::SystemReason;
 
 // Some file systems (network ones, quotas) report a full disk only when the data go to the disk.
@@ -43,7 +45,7 @@ public:
             file_ = std::make_unique<QSaveFile>(fileName);
             // Unbuffered: a buffered write would fail only on closing, which loses the reason.
             if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-                throw WriteError(fileName, file_->errorString());
+                throw WriteError(fileName, DeviceReason(*file_));
             }
         }
         if (options.ByteOrderMark) {
@@ -72,7 +74,7 @@ public:
                 const qint64 count = file_->write(text_.data() + written,
                                                   static_cast<qint64>(text_.size()) - written);
                 if (count <= 0) {
-                    throw WriteError(fileName_, file_->errorString());
+                    throw WriteError(fileName_, DeviceReason(*file_));
                 }
                 written += count;
             }
@@ -87,7 +89,7 @@ public:
         if (file_) {
             SyncToDisk(file_->handle(), fileName_);
             if (!file_->commit()) {
-                throw WriteError(fileName_, file_->errorString());
+                throw WriteError(fileName_, DeviceReason(*file_));
             }
         }
     }
@@ -242,8 +244,7 @@ private:
             return QStringLiteral("книга не записана целиком (нет места на диске или нет прав "
                                   "на запись в папку)");
         default:
-            return QStringLiteral("ошибка библиотеки записи книг: ") +
-                   QString::fromUtf8(lxw_strerror(error));
+            return QStringLiteral("ошибка библиотеки записи книг (код %1)").arg(error);
         }
     }
 
@@ -398,11 +399,13 @@ public:
         add("content.xml", zip_source_filep(archive, content_, 0, -1), false);
         content_ = nullptr;
         if (zip_close(archive) != 0) {
-            const QString reason = QString::fromUtf8(zip_strerror(archive));
+            const int system = zip_error_code_system(zip_get_error(archive));
+            const bool fromSystem = zip_error_system_type(zip_get_error(archive)) == ZIP_ET_SYS;
             zip_discard(archive);
             ::unlink(named.c_str());
-            throw WriteError(fileName_, QStringLiteral("архив не записан целиком (") + reason +
-                                            QStringLiteral(")"));
+            throw WriteError(fileName_, fromSystem && system != 0
+                                            ? SystemReason(system)
+                                            : QStringLiteral("архив не записан целиком"));
         }
         const int handle = ::open(named.c_str(), O_RDONLY);
         if (handle < 0 || ::fchmod(handle, mode_) != 0) {
@@ -516,9 +519,8 @@ void CheckOutputName(const QString& fileName) {
 void WriteStandardOutput(std::string_view text) {
     if ((!text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) ||
         std::fflush(stdout) != 0) {
-        throw std::runtime_error(
-            std::string("не удаётся записать результат в стандартный вывод: ") +
-            std::strerror(errno));
+        throw std::runtime_error("не удаётся записать результат в стандартный вывод: " +
+                                 model::SystemMessage(errno));
     }
 }
 

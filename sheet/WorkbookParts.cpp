@@ -23,7 +23,7 @@ std::string ArchiveMessage(zip_error_t* error) {
     case ZIP_ER_OPEN:
     case ZIP_ER_READ:
     case ZIP_ER_SEEK:
-        return SystemMessage(zip_error_code_system(error));
+        return model::SystemMessage(zip_error_code_system(error));
     case ZIP_ER_MEMORY:
         return "не хватает памяти";
     case ZIP_ER_NOENT:
