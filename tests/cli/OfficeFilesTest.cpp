@@ -488,6 +488,32 @@ TEST_F(OfficeFiles, AWorkbookIsWrittenWholeOrNotAtAll) {
               (std::vector<std::string>{"err.txt", "folder.xlsx", "h.csv", "old.xlsx", "out.txt"}));
 }
 
+TEST_F(OfficeFiles, AFullDiskLeavesTheOldWorkbookWhole) {
+    // Files may grow to 64 KiB only, as on a disk that fills up part way: the writer's own
+    // temporary files and the packed workbook run into it, whoever runs the test (root too).
+    std::string houses = "Address;EntranceCount\n";
+    for (int i = 0; i < 2000; ++i) {
+        houses += "дом " + std::to_string(i) + ";" + std::to_string(1 + i % 5) + "\n";
+    }
+    File("many.csv", houses);
+    for (const std::string name : {"old.xlsx", "old.ods"}) {
+        File(name, "the old results");
+        const Outcome full = Shell("(trap '' XFSZ; ulimit -f 64; '" + std::string(VIRASVET_CALC) +
+                                   "' --seed 1 --jobs 1 -o " + name + " many.csv 2>err.txt)");
+        EXPECT_EQ(full.Status, 2) << name << "\n" << full.Err;
+        EXPECT_NE(full.Err.find("Не удалось записать файл " + name + ": "), std::string::npos)
+            << full.Err;
+        EXPECT_EQ(Read(name), "the old results") << name;
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"err.txt", "many.csv", name})) << name;
+        fs::remove(dir_ / name);
+    }
+}
+
 TEST_F(OfficeFiles, MemoryStaysBoundedWhateverTheFileSize) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizers' shadow memory is no measure of the program's";
