@@ -2,6 +2,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -47,6 +48,33 @@ std::string ArchiveMessage(zip_error_t* error) {
 }
 
 } // namespace
+
+void ClearCells(SheetRecord& record) {
+    record.Cells.clear();
+    record.Width = 0;
+    record.Problems.clear();
+    record.NumberColumns.clear();
+}
+
+bool HoldsAnything(const SheetRecord& record) {
+    return record.Width > 0 || !record.Problems.empty() ||
+           std::any_of(record.Cells.begin(), record.Cells.end(),
+                       [](const std::string& cell) { return !cell.empty(); });
+}
+
+void PutCell(SheetRecord& record, std::size_t column, std::string value, bool number,
+             std::size_t& bytes, std::size_t row) {
+    bytes += value.size();
+    if (bytes > LongestRecord) {
+        throw SheetError("строка " + std::to_string(row) + ": запись длиннее " +
+                         std::to_string(LongestRecord >> 20) + " МБ");
+    }
+    record.Cells.resize(column);
+    record.Cells.push_back(std::move(value));
+    if (number) {
+        record.NumberColumns.push_back(column);
+    }
+}
 
 void ArchiveCloser::operator()(zip_t* archive) const {
     zip_discard(archive);
