@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <QToolButton>
@@ -86,6 +87,13 @@ QAccessibleInterface* MakeInterface(const QString&, QObject* object) {
     }
     if (auto* link = qobject_cast<LinkLabel*>(object)) {
         return new LinkAccessible(link);
+    }
+    // A window of its own made of a plain widget (the stock window) is read as a window, as the
+    // main window is, not as a pane.
+    if (auto* widget = qobject_cast<QWidget*>(object);
+        widget != nullptr && widget->windowType() == Qt::Window &&
+        qobject_cast<QMainWindow*>(widget) == nullptr) {
+        return new QAccessibleWidget(widget, QAccessible::Window);
     }
     return nullptr;
 }

@@ -49,6 +49,33 @@ constexpr int ClientHeight = 642;
 const QString ElectricCookerTariff = QStringLiteral("1,38");
 const QString GasCookerTariff = QStringLiteral("1,97");
 
+// A field's value in the record as a number; 0 for a text.
+double NumberOf(const model::ProjectParameters& p, const model::HouseField& field) {
+    return std::visit(
+        [&p](auto member) -> double {
+            if constexpr (std::is_same_v<decltype(member),
+                                         std::string model::ProjectParameters::*>) {
+                return 0;
+            } else {
+                return static_cast<double>(p.*member);
+            }
+        },
+        field.Target);
+}
+
+// Shows a field in its control: the text in an edit, the number in a check box or a selector.
+void ShowInControl(QWidget* control, const QString& text, double number) {
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+        box->setChecked(number != 0);
+    } else if (auto* selector = qobject_cast<QComboBox*>(control)) {
+        selector->setCurrentIndex(model::SaturatingTrunc(number));
+    } else if (auto* spin = qobject_cast<IntSpinEdit*>(control)) {
+        spin->setText(text);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(text);
+    }
+}
+
 QFont PageFont(int pixelSize, bool bold = false) {
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(pixelSize);
@@ -67,7 +94,6 @@ MainWindow::MainWindow(const model::NumberLocale& locale, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     applyFonts();
-    writeDefaultsWithDecimalSeparator();
 
     QPalette toolPanel = ui_->zoomPanel->palette();
     toolPanel.setColor(QPalette::Window, Qt::white);
@@ -95,6 +121,7 @@ MainWindow::MainWindow(const model::NumberLocale& locale, QWidget* parent)
         PageControls(), ui_->backButton, ui_->nextButton,
         [this](const QString& message) { MessageBoxes::Current().ShowInformation(this, message); });
 
+    writeStartTexts();
     connectHandlers();
     SetUpMainWindowAccess(*this, *ui_);
     resultsReadout_ = std::make_unique<ResultsReadout>(*ui_->clientArea);
@@ -275,11 +302,14 @@ void MainWindow::applyFonts() {
     }
 }
 
-void MainWindow::writeDefaultsWithDecimalSeparator() {
-    for (QLineEdit* edit : {ui_->tariff, ui_->existingLandingHours, ui_->existingFlightHours,
-                            ui_->existingVestibuleHours, ui_->plannedLandingHours,
-                            ui_->plannedFlightHours, ui_->plannedVestibuleHours}) {
-        edit->setText(WithDecimalSeparator(edit->text(), locale_));
+void MainWindow::writeStartTexts() {
+    // Before the handlers are connected: nothing has been typed.
+    for (const model::HouseField& field : model::HouseFields()) {
+        const QString text = QString::fromStdString(field.StartText);
+        ShowInControl(page_->Control(field.Name),
+                      field.Kind == model::FieldKind::Text ? text
+                                                           : WithDecimalSeparator(text, locale_),
+                      field.Start.value_or(0));
     }
 }
 
@@ -508,16 +538,7 @@ void MainWindow::fillPage(const OpenedHouse& house) {
             text = QString::fromStdString(model::BurnHoursText(
                 p.*std::get<double model::ProjectParameters::*>(field.Target), locale_));
         }
-        if (auto* box = qobject_cast<QCheckBox*>(control)) {
-            box->setChecked(p.*std::get<bool model::ProjectParameters::*>(field.Target));
-        } else if (auto* selector = qobject_cast<QComboBox*>(control)) {
-            selector->setCurrentIndex(
-                p.*std::get<std::int32_t model::ProjectParameters::*>(field.Target));
-        } else if (auto* spin = qobject_cast<IntSpinEdit*>(control)) {
-            spin->setText(text);
-        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            edit->setText(text);
-        }
+        ShowInControl(control, text, NumberOf(p, field));
     }
     for (std::array<Zone, 3>* zones : {&existingZones_, &plannedZones_}) {
         for (const Zone& zone : *zones) {

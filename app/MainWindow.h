@@ -105,7 +105,7 @@ private:
     QHash<QString, QWidget*> PageControls() const;
     void connectHandlers();
     void applyFonts();
-    void writeDefaultsWithDecimalSeparator();
+    void writeStartTexts(); // the field table's, in the user's decimal separator
     QString format(double value, const char* pattern) const;
     QImage logo() const;
     void showPageBackground(const QColor& colour);

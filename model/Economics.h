@@ -13,16 +13,6 @@ namespace model {
 // The economics count years of 365 days.
 inline constexpr int DaysPerYear = 365;
 
-// The project's money over time: tariffs and lamp prices indexed every year, money discounted
-// to day 0. Rates in percent a year.
-struct EconomicsInputs {
-    double TariffGrowth = 0;        // -50 .. 100
-    double LampPriceGrowth = 0;     // -50 .. 100
-    double DiscountRate = 0;        // 0 .. 100
-    std::int32_t HorizonYears = 10; // 1 .. 27
-    double EmissionFactor = 0;      // kg CO2 per kWh, 0 .. 2
-};
-
 // The internal rate of return when it exists within 0 .. 1000 % a year.
 struct ReturnRate {
     enum class Kind {

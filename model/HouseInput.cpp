@@ -20,18 +20,57 @@ constexpr RangeCheck PositiveTariff{0, std::numeric_limits<double>::infinity(), 
 constexpr RangeCheck NotNegative{0, std::numeric_limits<double>::infinity()};
 constexpr RangeCheck DayHours{0, 24};
 
-HouseField Make(std::string_view name, std::string_view label, FieldKind kind, FieldTarget target,
-                std::string_view startText, std::string_view unit,
-                std::optional<RangeCheck> check = std::nullopt, bool plannedHours = false) {
+const NumberLocale StartTextLocale{",", " "};
+
+constexpr EconomicsInputs StartEconomics{};
+
+// A field's start on the page: a number in the field's unit and the pattern the page writes it
+// with.
+struct StartValue {
+    double Value = 0;
+    std::string_view Pattern = "0";
+};
+
+// A field without a start: the callers give it one.
+HouseField Field(std::string_view name, std::string_view label, FieldKind kind, FieldTarget target,
+                 std::string_view unit, std::optional<RangeCheck> check = std::nullopt) {
     HouseField field{};
     field.Name = name;
     field.Label = label;
     field.Kind = kind;
     field.Target = target;
-    field.StartText = startText;
     field.Unit = unit;
     field.Check = check;
-    field.PlannedHours = plannedHours;
+    return field;
+}
+
+HouseField Make(std::string_view name, std::string_view label, FieldKind kind, FieldTarget target,
+                StartValue start, std::string_view unit,
+                std::optional<RangeCheck> check = std::nullopt) {
+    HouseField field = Field(name, label, kind, target, unit, check);
+    field.Start = start.Value;
+    field.StartText = FormatNumber(start.Value, start.Pattern, StartTextLocale);
+    return field;
+}
+
+HouseField MakeText(std::string_view name, std::string_view label,
+                    std::string ProjectParameters::*target, std::string_view startText) {
+    HouseField field = Field(name, label, FieldKind::Text, target, "текст");
+    field.StartText = startText;
+    return field;
+}
+
+// The page shows no start text for a planned burn-hour field: the traffic estimate fills it in.
+HouseField MakePlannedHours(std::string_view name, std::string_view label,
+                            double ProjectParameters::*target, double recordStart) {
+    HouseField field = Field(name, label, FieldKind::Real, target, "ч/сут.");
+    field.PlannedHours = true;
+    field.RecordStart = recordStart;
+    return field;
+}
+
+HouseField WithRecordStart(double recordStart, HouseField field) {
+    field.RecordStart = recordStart;
     return field;
 }
 
@@ -75,131 +114,132 @@ std::array<HouseField, N> WithHouseBounds(std::array<HouseField, N> fields) {
     return fields;
 }
 
-// Start texts are those the page shows after start-up: the defaults of SetDefaultParameters
-// written back by the page refresh (whole numbers, burn hours with two decimals) and the page's
-// own texts for the house. A test compares them with the running window.
+// The start of every field, once: the texts the page shows after start-up (numbers as its refresh
+// writes them: whole, burn hours with two decimals) and, through SetDefaultParameters, the
+// record's start-up values. A test compares the texts with the running window.
 const auto Fields = WithHouseBounds(std::to_array<HouseField>({
-    Make("Address", "Адрес дома", FieldKind::Text, &P::Address, "ул.   д. ", "текст"),
-    Make("ManagementCompany", "ЖЭУ / УК / ТСЖ", FieldKind::Text, &P::ManagementCompany, "",
-         "текст"),
-    Make("EntranceCount", "Подъездов", FieldKind::Count, &P::EntranceCount, "5", "шт.", HouseCount),
-    Make("FloorCount", "Этажей", FieldKind::Count, &P::FloorCount, "9", "шт.", HouseCount),
-    Make("HasLift", "Наличие лифта", FieldKind::Flag, &P::HasLift, "1", "1 да, 0 нет"),
+    MakeText("Address", "Адрес дома", &P::Address, "ул.   д. "),
+    MakeText("ManagementCompany", "ЖЭУ / УК / ТСЖ", &P::ManagementCompany, ""),
+    Make("EntranceCount", "Подъездов", FieldKind::Count, &P::EntranceCount, {5}, "шт.", HouseCount),
+    Make("FloorCount", "Этажей", FieldKind::Count, &P::FloorCount, {9}, "шт.", HouseCount),
+    Make("HasLift", "Наличие лифта", FieldKind::Flag, &P::HasLift, {1}, "1 да, 0 нет"),
     Make("ResidentsPerFlat", "Среднее количество жильцов в квартире", FieldKind::Real,
-         &P::ResidentsPerFlat, "4", "чел.", HouseCount),
+         &P::ResidentsPerFlat, {4}, "чел.", HouseCount),
     Make("FlatsPerFloor", "Среднее количество квартир на этаже", FieldKind::Real, &P::FlatsPerFloor,
-         "3", "шт.", HouseCount),
-    Make("Tariff", "Стоимость кВт электроэнергии", FieldKind::Real, &P::Tariff, "1,38",
+         {3}, "шт.", HouseCount),
+    Make("Tariff", "Стоимость кВт электроэнергии", FieldKind::Real, &P::Tariff, {1.38, "0.00"},
          "руб./кВт·ч", PositiveTariff),
 
     Make("ExistingSchemeType", "Тип схемы освещения (не входит в расчёт)", FieldKind::Code,
-         &P::ExistingSchemeType, "0", "0 лампы накаливания, 1 внешний блок с датчиком"),
+         &P::ExistingSchemeType, {0}, "0 лампы накаливания, 1 внешний блок с датчиком"),
     Make("ExistingLampsLanding", "Существующая, этаж: количество ламп", FieldKind::Count,
-         &P::ExistingLampsLanding, "1", "шт.", ZoneCount),
+         &P::ExistingLampsLanding, {1}, "шт.", ZoneCount),
     Make("ExistingLampsBetween", "Существующая, пролёт: количество ламп", FieldKind::Count,
-         &P::ExistingLampsBetween, "1", "шт.", ZoneCount),
+         &P::ExistingLampsBetween, {1}, "шт.", ZoneCount),
     Make("ExistingLampsVestibule", "Существующая, тамбур: количество ламп", FieldKind::Count,
-         &P::ExistingLampsVestibule, "2", "шт.", ZoneCount),
+         &P::ExistingLampsVestibule, {2}, "шт.", ZoneCount),
     Make("ExistingLampLife", "Существующая: средний срок жизни лампы", FieldKind::Real,
-         &P::ExistingLampLife, "6", "мес."),
+         &P::ExistingLampLife, {6}, "мес."),
     Make("ExistingLampPrice", "Существующая: стоимость лампы при замене", FieldKind::Real,
-         &P::ExistingLampPrice, "10", "руб."),
+         &P::ExistingLampPrice, {10}, "руб."),
     Make("ExistingPowerLanding", "Существующая, этаж: мощность ламп", FieldKind::Real,
-         &P::ExistingPowerLanding, "40", "Вт"),
+         &P::ExistingPowerLanding, {40}, "Вт"),
     Make("ExistingPowerBetween", "Существующая, пролёт: мощность ламп", FieldKind::Real,
-         &P::ExistingPowerBetween, "40", "Вт"),
+         &P::ExistingPowerBetween, {40}, "Вт"),
     Make("ExistingPowerVestibule", "Существующая, тамбур: мощность ламп", FieldKind::Real,
-         &P::ExistingPowerVestibule, "40", "Вт"),
+         &P::ExistingPowerVestibule, {40}, "Вт"),
     Make("ExistingHoursLanding", "Существующая, этаж: время горения лампы в сутки", FieldKind::Real,
-         &P::ExistingHoursLanding, "13,00", "ч/сут."),
+         &P::ExistingHoursLanding, {13, "0.00"}, "ч/сут."),
     Make("ExistingHoursBetween", "Существующая, пролёт: время горения лампы в сутки",
-         FieldKind::Real, &P::ExistingHoursBetween, "13,00", "ч/сут."),
+         FieldKind::Real, &P::ExistingHoursBetween, {13, "0.00"}, "ч/сут."),
     Make("ExistingHoursVestibule", "Существующая, тамбур: время горения лампы в сутки",
-         FieldKind::Real, &P::ExistingHoursVestibule, "24,00", "ч/сут."),
+         FieldKind::Real, &P::ExistingHoursVestibule, {24, "0.00"}, "ч/сут."),
 
-    Make("PlannedSchemeType", "Тип схемы освещения (не входит в расчёт)", FieldKind::Code,
-         &P::PlannedSchemeType, "1", "0 лампы накаливания, 1 внешний блок с датчиком"),
+    // The record starts with 0: the page's selector, on 1, reaches it at the first refresh.
+    WithRecordStart(0, Make("PlannedSchemeType", "Тип схемы освещения (не входит в расчёт)",
+                            FieldKind::Code, &P::PlannedSchemeType, {1},
+                            "0 лампы накаливания, 1 внешний блок с датчиком")),
     Make("PlannedLampsLanding", "Планируемая, этаж: количество ламп", FieldKind::Count,
-         &P::PlannedLampsLanding, "1", "шт.", ZoneCount),
+         &P::PlannedLampsLanding, {1}, "шт.", ZoneCount),
     Make("PlannedLampsBetween", "Планируемая, пролёт: количество ламп", FieldKind::Count,
-         &P::PlannedLampsBetween, "1", "шт.", ZoneCount),
+         &P::PlannedLampsBetween, {1}, "шт.", ZoneCount),
     Make("PlannedLampsVestibule", "Планируемая, тамбур: количество ламп", FieldKind::Count,
-         &P::PlannedLampsVestibule, "2", "шт.", ZoneCount),
-    Make("PlannedBlocksLanding", "Планируемая, этаж: количество блоков", FieldKind::Count,
-         &P::PlannedBlocksLanding, "1", "шт.", ZoneCount),
-    Make("PlannedBlocksBetween", "Планируемая, пролёт: количество блоков", FieldKind::Count,
-         &P::PlannedBlocksBetween, "1", "шт.", ZoneCount),
-    Make("PlannedBlocksVestibule", "Планируемая, тамбур: количество блоков", FieldKind::Count,
-         &P::PlannedBlocksVestibule, "1", "шт.", ZoneCount),
+         &P::PlannedLampsVestibule, {2}, "шт.", ZoneCount),
+    // The record starts without blocks: they reach it with the first reading of the whole page.
+    WithRecordStart(0, Make("PlannedBlocksLanding", "Планируемая, этаж: количество блоков",
+                            FieldKind::Count, &P::PlannedBlocksLanding, {1}, "шт.", ZoneCount)),
+    WithRecordStart(0, Make("PlannedBlocksBetween", "Планируемая, пролёт: количество блоков",
+                            FieldKind::Count, &P::PlannedBlocksBetween, {1}, "шт.", ZoneCount)),
+    WithRecordStart(0, Make("PlannedBlocksVestibule", "Планируемая, тамбур: количество блоков",
+                            FieldKind::Count, &P::PlannedBlocksVestibule, {1}, "шт.", ZoneCount)),
     Make("PlannedLampLife", "Планируемая: средний срок жизни лампы", FieldKind::Real,
-         &P::PlannedLampLife, "18", "мес."),
+         &P::PlannedLampLife, {18}, "мес."),
     Make("PlannedLampPrice", "Планируемая: стоимость лампы при замене", FieldKind::Real,
-         &P::PlannedLampPrice, "10", "руб."),
+         &P::PlannedLampPrice, {10}, "руб."),
     Make("PlannedPowerLanding", "Планируемая, этаж: мощность ламп", FieldKind::Real,
-         &P::PlannedPowerLanding, "40", "Вт"),
+         &P::PlannedPowerLanding, {40}, "Вт"),
     Make("PlannedPowerBetween", "Планируемая, пролёт: мощность ламп", FieldKind::Real,
-         &P::PlannedPowerBetween, "40", "Вт"),
+         &P::PlannedPowerBetween, {40}, "Вт"),
     Make("PlannedPowerVestibule", "Планируемая, тамбур: мощность ламп", FieldKind::Real,
-         &P::PlannedPowerVestibule, "40", "Вт"),
-    Make("PlannedHoursLanding", "Планируемая, этаж: время горения лампы в сутки", FieldKind::Real,
-         &P::PlannedHoursLanding, "", "ч/сут.", std::nullopt, true),
-    Make("PlannedHoursBetween", "Планируемая, пролёт: время горения лампы в сутки", FieldKind::Real,
-         &P::PlannedHoursBetween, "", "ч/сут.", std::nullopt, true),
-    Make("PlannedHoursVestibule", "Планируемая, тамбур: время горения лампы в сутки",
-         FieldKind::Real, &P::PlannedHoursVestibule, "", "ч/сут.", std::nullopt, true),
+         &P::PlannedPowerVestibule, {40}, "Вт"),
+    // The record's stand-ins until the start-up estimate replaces them.
+    MakePlannedHours("PlannedHoursLanding", "Планируемая, этаж: время горения лампы в сутки",
+                     &P::PlannedHoursLanding, 1),
+    MakePlannedHours("PlannedHoursBetween", "Планируемая, пролёт: время горения лампы в сутки",
+                     &P::PlannedHoursBetween, 1),
+    MakePlannedHours("PlannedHoursVestibule", "Планируемая, тамбур: время горения лампы в сутки",
+                     &P::PlannedHoursVestibule, 6),
 
     Make("ExistingFittingPrice", "Существующая: стоимость светильника", FieldKind::Real,
-         &P::ExistingFittingPrice, "0", "руб."),
+         &P::ExistingFittingPrice, {0}, "руб."),
     Make("ExistingFittingInstallPrice", "Существующая: стоимость установки светильника",
-         FieldKind::Real, &P::ExistingFittingInstallPrice, "0", "руб."),
+         FieldKind::Real, &P::ExistingFittingInstallPrice, {0}, "руб."),
     Make("PlannedFittingPrice", "Планируемая: стоимость светильника", FieldKind::Real,
-         &P::PlannedFittingPrice, "0", "руб."),
+         &P::PlannedFittingPrice, {0}, "руб."),
     Make("PlannedFittingInstallPrice", "Планируемая: стоимость установки светильника",
-         FieldKind::Real, &P::PlannedFittingInstallPrice, "0", "руб."),
-    Make("BlockPrice", "Стоимость блока", FieldKind::Real, &P::BlockPrice, "350", "руб."),
+         FieldKind::Real, &P::PlannedFittingInstallPrice, {0}, "руб."),
+    Make("BlockPrice", "Стоимость блока", FieldKind::Real, &P::BlockPrice, {350}, "руб."),
     Make("BlockInstallPrice", "Стоимость установки блока", FieldKind::Real, &P::BlockInstallPrice,
-         "100", "руб."),
+         {100}, "руб."),
 
     Make("HoldTimeLanding", "Время горения на этажах (датчик)", FieldKind::Seconds,
-         &P::HoldTimeLanding, "60", "с"),
+         &P::HoldTimeLanding, {60}, "с"),
     Make("HoldTimeBetween", "Время горения между этажей (датчик)", FieldKind::Seconds,
-         &P::HoldTimeBetween, "20", "с"),
+         &P::HoldTimeBetween, {20}, "с"),
     Make("HoldTimeVestibule", "Время горения в тамбуре (датчик)", FieldKind::Seconds,
-         &P::HoldTimeVestibule, "10", "с"),
+         &P::HoldTimeVestibule, {10}, "с"),
     Make("LiftFromFloor", "Лифт с этажа (не входит в расчёт)", FieldKind::Count, &P::LiftFromFloor,
-         "1", "этаж"),
-    Make("LiftModel", "Модель лифта", FieldKind::Code, &P::LiftModel, "1",
+         {1}, "этаж"),
+    Make("LiftModel", "Модель лифта", FieldKind::Code, &P::LiftModel, {LiftModelExponential},
          "0 линейная, 1 экспоненциальная"),
     Make("IndividualityCoefficient", "Коэффициент индивидуальности", FieldKind::Real,
-         &P::IndividualityCoefficient, "1,00", "-"),
+         &P::IndividualityCoefficient, {1, "0.00"}, "-"),
     Make("PassagesPerResident", "Проходов на жильца в сутки", FieldKind::Real,
-         &P::PassagesPerResident, "3,50", "раз/сут."),
+         &P::PassagesPerResident, {3.5, "0.00"}, "раз/сут."),
     Make("CountLampTheft", "Учитывать кражу ламп (не входит в расчёт)", FieldKind::Flag,
-         &P::CountLampTheft, "1", "1 да, 0 нет"),
+         &P::CountLampTheft, {1}, "1 да, 0 нет"),
     Make("TheftRateIncandescent", "Кражи: лампы накаливания (не входит в расчёт)", FieldKind::Real,
-         &P::TheftRateIncandescent, "10,0", "-"),
+         &P::TheftRateIncandescent, {10, "0.0"}, "-"),
     Make("TheftRateEnergySaving", "Кражи: энергосберегающие (не входит в расчёт)", FieldKind::Real,
-         &P::TheftRateEnergySaving, "4,0", "-"),
+         &P::TheftRateEnergySaving, {4, "0.0"}, "-"),
     Make("TheftRateSoundSensor", "Кражи: звуковой датчик (не входит в расчёт)", FieldKind::Real,
-         &P::TheftRateSoundSensor, "1,5", "-"),
+         &P::TheftRateSoundSensor, {1.5, "0.0"}, "-"),
     Make("TheftRateExternalBlock", "Кражи: внешний блок (не входит в расчёт)", FieldKind::Real,
-         &P::TheftRateExternalBlock, "1,5", "-"),
+         &P::TheftRateExternalBlock, {1.5, "0.0"}, "-"),
     Make("BurnOutGamma", "Гамма перегорания (не входит в расчёт)", FieldKind::Real,
-         &P::BurnOutGamma, "0,10", "-"),
+         &P::BurnOutGamma, {0.1, "0.00"}, "-"),
 
-    Make("TariffGrowth", "Экономика: рост тарифа", FieldKind::Real, &P::TariffGrowth, "0",
-         "% в год"),
+    Make("TariffGrowth", "Экономика: рост тарифа", FieldKind::Real, &P::TariffGrowth,
+         {StartEconomics.TariffGrowth}, "% в год"),
     Make("LampPriceGrowth", "Экономика: рост цен на лампы", FieldKind::Real, &P::LampPriceGrowth,
-         "0", "% в год"),
+         {StartEconomics.LampPriceGrowth}, "% в год"),
     Make("DiscountRate", "Экономика: ставка дисконтирования", FieldKind::Real, &P::DiscountRate,
-         "0", "% в год"),
-    Make("HorizonYears", "Экономика: горизонт расчёта", FieldKind::Count, &P::HorizonYears, "10",
-         "лет"),
+         {StartEconomics.DiscountRate}, "% в год"),
+    Make("HorizonYears", "Экономика: горизонт расчёта", FieldKind::Count, &P::HorizonYears,
+         {StartEconomics.HorizonYears}, "лет"),
     Make("EmissionFactor", "Экономика: коэффициент выбросов сети", FieldKind::Real,
-         &P::EmissionFactor, "0", "кг CO₂/кВт·ч"),
+         &P::EmissionFactor, {StartEconomics.EmissionFactor}, "кг CO₂/кВт·ч"),
 }));
-
-const NumberLocale StartTextLocale{",", " "};
 
 // Scheme types and the lift model are 0 or 1.
 constexpr std::int32_t HighestCode = 1;

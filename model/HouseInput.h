@@ -47,16 +47,21 @@ using FieldTarget = std::variant<std::string ProjectParameters::*, double Projec
                                  std::int32_t ProjectParameters::*, bool ProjectParameters::*,
                                  std::uint8_t ProjectParameters::*>;
 
-// One input of a house: a field of ProjectParameters and the text the window shows for it once the
-// program has started.
+// One input of a house: a field of ProjectParameters, the value it starts with and the text the
+// window shows for it once the program has started.
 struct HouseField {
     std::string_view Name;  // the record field's name, also the spreadsheet column
     std::string_view Label; // what the field is, in the window's words
     FieldKind Kind = FieldKind::Text;
     FieldTarget Target;
-    // The control's text after start-up, decimal comma. Empty for the planned burn hours, which
-    // the traffic estimate fills in.
-    std::string_view StartText;
+    // The number the field starts with, in the unit its text is written in (seconds for hold
+    // times, 1 for yes); none for texts and for the planned burn hours.
+    std::optional<double> Start;
+    // The control's text after start-up, decimal comma: Start as the page writes it, or the text
+    // itself. Empty for the planned burn hours, which the traffic estimate fills in.
+    std::string StartText;
+    // What SetDefaultParameters gives the record where it is not Start, in the same unit.
+    std::optional<double> RecordStart;
     std::string_view Unit;
     std::optional<RangeCheck> Check; // the page's range check, when it has one
     bool PlannedHours = false;       // one of the three planned burn-hour fields

@@ -5,6 +5,16 @@
 
 namespace model {
 
+// The project's money over time: tariffs and lamp prices indexed every year, money discounted
+// to day 0. Rates in percent a year. The values given here are those a house starts with.
+struct EconomicsInputs {
+    double TariffGrowth = 0;        // -50 .. 100
+    double LampPriceGrowth = 0;     // -50 .. 100
+    double DiscountRate = 0;        // 0 .. 100
+    std::int32_t HorizonYears = 10; // 1 .. 27
+    double EmissionFactor = 0;      // kg CO2 per kWh, 0 .. 2
+};
+
 // Every input of one calculation. Money in roubles, power in watts, the tariff in roubles per kWh,
 // lamp lives in 30-day months, burn times in hours per day, hold times in hours (entered in
 // seconds and divided by 3600). Texts hold UTF-8.
@@ -73,19 +83,20 @@ struct ProjectParameters {
     double BurnOutGamma = 0;
 
     // Economics: what the money of the schemes is worth over the years. No figure of the report
-    // depends on them. Rates in percent a year.
-    double TariffGrowth = 0;        // yearly indexation of the tariff, -50 .. 100
-    double LampPriceGrowth = 0;     // yearly rise of lamp prices, -50 .. 100
-    double DiscountRate = 0;        // 0 .. 100
-    std::int32_t HorizonYears = 10; // whole years, 1 .. 27
-    double EmissionFactor = 0;      // kg CO2 per kWh of the grid, 0 .. 2
+    // depends on them. Rates in percent a year. A house starts with EconomicsInputs' values.
+    double TariffGrowth = EconomicsInputs{}.TariffGrowth;       // yearly indexation of the tariff
+    double LampPriceGrowth = EconomicsInputs{}.LampPriceGrowth; // yearly rise of lamp prices
+    double DiscountRate = EconomicsInputs{}.DiscountRate;
+    std::int32_t HorizonYears = EconomicsInputs{}.HorizonYears; // whole years
+    double EmissionFactor = EconomicsInputs{}.EmissionFactor;   // kg CO2 per kWh of the grid
 };
 
 inline constexpr std::uint8_t LiftModelLinear = 0;
 inline constexpr std::uint8_t LiftModelExponential = 1;
 
-// Sets the scheme and settings fields to their start-up values. House fields and the tariff are
-// left alone: they come from the input page.
+// Sets the scheme and settings fields to their start-up values, as the table of house fields
+// (HouseFields) gives them. House fields and the tariff are left alone: they come from the input
+// page.
 void SetDefaultParameters(ProjectParameters& p);
 
 } // namespace model

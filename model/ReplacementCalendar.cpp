@@ -49,7 +49,8 @@ std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int
 
 } // namespace
 
-ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
+ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
+    : lamps_{.Zones = {}, .LampLife = scheme.LampLife, .SwitchingFactor = scheme.SwitchingFactor} {
     const ZonePlan* previous = nullptr;
     for (const ZonePlan& zone : scheme.Zones) {
         if (zone.LampCount <= 0) {
@@ -62,79 +63,72 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme) {
         Group group;
         group.LampCount = zone.LampCount;
         group.LivesRow = static_cast<std::int32_t>(lives_.size());
-        for (std::int32_t r = 0; r < DrawCount; ++r) {
-            lives_.push_back(LifeInDays(scheme, zone, r));
-        }
-        group.SameLifeForEveryDraw =
-            std::all_of(lives_.end() - DrawCount, lives_.end(),
-                        [&](std::int16_t life) { return life == lives_[group.LivesRow]; });
+        group.Zone = zone;
+        lives_.resize(lives_.size() + DrawCount, calendar_detail::UnknownLife);
         groups_.push_back(group);
         previous = &zone;
     }
     std::uint32_t longestLife = 1;
-    for (const std::int16_t life : lives_) {
-        if (life <= SimulationDays) {
-            longestLife = std::max(longestLife, static_cast<std::uint32_t>(life));
-        }
+    for (Group& group : groups_) {
+        longestLife = std::max(longestLife, PrepareLives(group));
     }
     const std::uint32_t rows = std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
-    going_.assign(static_cast<std::size_t>(rows) * groups_.size(), 0);
-    goingOnDay_.assign(rows, 0);
+    words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
+    goingGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
+    going_ = std::make_unique_for_overwrite<std::int64_t[]>(static_cast<std::size_t>(rows) *
+                                                            groups_.size());
 }
 
-void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
-                                LifePercentDraws& draws) {
-    const Group& group = groups_[g];
-    const std::int16_t* const lives = lives_.data() + group.LivesRow;
-    std::int64_t* const going = going_.data() + g;
-    const std::size_t stride = groups_.size();
-    if (group.SameLifeForEveryDraw) {
-        draws.Skip(count);
-        const std::int32_t goes = day + lives[0];
-        if (goes < SimulationDays) {
-            const std::uint32_t row = static_cast<std::uint32_t>(goes) & dayMask_;
-            going[row * stride] += count;
-            goingOnDay_[row] += count;
-        }
-        return;
+std::int16_t ReplacementCalendar::LifeOf(std::size_t g, std::int32_t r) {
+    std::int16_t& life = lives_[static_cast<std::size_t>(groups_[g].LivesRow + r)];
+    if (life == calendar_detail::UnknownLife) {
+        life = LifeInDays(lamps_, groups_[g].Zone, r);
     }
-    // Locals, so that the loop keeps them in registers across the generator's refills.
-    std::int64_t* const onDay = goingOnDay_.data();
-    const std::uint32_t mask = dayMask_;
-    for (std::int64_t i = 0; i < count; ++i) {
-        const std::int32_t goes = day + lives[draws.Next()];
-        if (goes < SimulationDays) {
-            const std::uint32_t row = static_cast<std::uint32_t>(goes) & mask;
-            ++going[row * stride];
-            ++onDay[row];
+    return life;
+}
+
+std::uint32_t ReplacementCalendar::PrepareLives(Group& group) {
+    const std::size_t g = static_cast<std::size_t>(&group - groups_.data());
+    const std::int16_t lowest = LifeOf(g, 0);
+    const std::int16_t highest = LifeOf(g, DrawCount - 1);
+    const auto within = [](std::int16_t life) {
+        return life <= SimulationDays ? static_cast<std::uint32_t>(life) : 0u;
+    };
+    if (lowest > highest) {
+        // Lives that fall with the draw: every one is worked out (the inputs of such a lamp are
+        // refused before a calculation; this keeps the calendar right whatever it is given).
+        std::uint32_t longest = 0;
+        for (std::int32_t r = 0; r < DrawCount; ++r) {
+            longest = std::max(longest, within(LifeOf(g, r)));
         }
+        group.SameLifeForEveryDraw = false;
+        return longest;
     }
+    group.SameLifeForEveryDraw = lowest == highest;
+    if (highest <= SimulationDays || lowest > SimulationDays) {
+        return within(highest);
+    }
+    // The longest life within the horizon: the last draw before the lives go beyond it.
+    std::int32_t low = 0;              // its life is within the horizon
+    std::int32_t high = DrawCount - 1; // its life is beyond
+    while (high - low > 1) {
+        const std::int32_t middle = (low + high) / 2;
+        (LifeOf(g, middle) <= SimulationDays ? low : high) = middle;
+    }
+    return within(LifeOf(g, low));
 }
 
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
+    const calendar_detail::Rows rows{goingGroups_.data(), going_.get(), groups_.size(), words_,
+                                     dayMask_};
     // As if put in the day before the first day.
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        PutIn(g, groups_[g].LampCount, -1, draws);
+        const Group& group = groups_[g];
+        calendar_detail::PutIn(rows, g, lives_.data() + group.LivesRow, group.SameLifeForEveryDraw,
+                               group.LampCount, -1, draws,
+                               [this](std::size_t in, std::int32_t r) { return LifeOf(in, r); });
     }
-}
-
-std::int64_t ReplacementCalendar::ReplaceBusyDay(std::int32_t day, std::uint32_t row,
-                                                 LifePercentDraws& draws) {
-    goingOnDay_[row] = 0;
-    const std::size_t groups = groups_.size();
-    std::int64_t* const today = going_.data() + row * groups;
-    std::int64_t replaced = 0;
-    for (std::size_t g = 0; g < groups; ++g) {
-        const std::int64_t count = today[g];
-        if (count != 0) {
-            // Emptied first: the row serves a later day once this one is over.
-            today[g] = 0;
-            replaced += count;
-            PutIn(g, count, day, draws);
-        }
-    }
-    return replaced;
 }
 
 } // namespace model

@@ -16,7 +16,8 @@ void ComputeDailyEnergy(const ProjectParameters& p, SimulationResult& result);
 void RunSimulation(const ProjectParameters& p, SimulationResult& result, std::uint32_t seed);
 
 // RunSimulation stopped at the end of the payback day: every figure but the day series is the
-// same, and the day series are filled up to that day only (all days when there is no payback).
+// same, and the day series are written up to that day only (all days when there is no payback):
+// later days keep what `result` held.
 void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& result,
                                std::uint32_t seed);
 
@@ -32,7 +33,7 @@ public:
 };
 
 // RunSimulation stopped after the day on which `observer` says so: the figures of the days
-// simulated are RunSimulation's, the day series are filled up to that day.
+// simulated are RunSimulation's, the day series are written up to that day.
 void RunSimulationWhile(const ProjectParameters& p, SimulationResult& result, std::uint32_t seed,
                         DayObserver& observer);
 

@@ -108,35 +108,16 @@ void PrepareResult(const ProjectParameters& p, SimulationResult& r) {
     r.FittingCountPlanned = SaturateToInt32(plannedFittings * p.EntranceCount);
     r.BlockCount = SaturateToInt32(blocks * p.EntranceCount);
 
-    r.ExistingDays.assign(SimulationDays, DayRecord{});
-    r.PlannedDays.assign(SimulationDays, DayRecord{});
+    // Every day a run simulates is written; the days after a run that stops early keep what an
+    // earlier run left, so that a thread's series are not cleared house after house.
+    r.ExistingDays.resize(SimulationDays);
+    r.PlannedDays.resize(SimulationDays);
     r.PaybackFound = false;
     r.PaybackDay = 0;
     r.PaybackCostExisting = 0;
     r.PaybackCostPlanned = 0;
     r.PaybackReplacedExisting = 0;
     r.PaybackReplacedPlanned = 0;
-}
-
-void RecordDay(SimulationResult& r, int day, double existingSum, std::int32_t existingReplaced,
-               double existingLampPrice, double plannedSum, std::int32_t plannedReplaced,
-               double plannedLampPrice) {
-    DayRecord& existing = r.ExistingDays[day];
-    DayRecord& planned = r.PlannedDays[day];
-    existing.CumulativeCost = existingSum + existingReplaced * existingLampPrice;
-    existing.ReplacedLamps = existingReplaced;
-    planned.CumulativeCost = plannedSum + plannedReplaced * plannedLampPrice;
-    planned.ReplacedLamps = plannedReplaced;
-    if (!r.PaybackFound && existing.CumulativeCost > planned.CumulativeCost) {
-        r.PaybackFound = true;
-        // The day before the first dearer day; when that is the very first day, the payback day
-        // is that day itself, not one before the calculation starts.
-        r.PaybackDay = std::max(day - 1, 0);
-        r.PaybackCostExisting = existing.CumulativeCost;
-        r.PaybackCostPlanned = planned.CumulativeCost;
-        r.PaybackReplacedExisting = existingReplaced;
-        r.PaybackReplacedPlanned = plannedReplaced;
-    }
 }
 
 } // namespace model

@@ -4,6 +4,7 @@
 #include "Saturate.h"
 #include "SimulationResult.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -55,12 +56,31 @@ inline NewLamp MakeNewLamp(const SchemePlan& scheme, bool vestibule, std::int32_
 SchemePlan PlanExistingScheme(const ProjectParameters& p, const SimulationResult& energy);
 SchemePlan PlanPlannedScheme(const ProjectParameters& p, const SimulationResult& energy);
 
-// Installation costs and counts of both schemes; clears the day series and the payback fields.
+// Installation costs and counts of both schemes; sizes the day series (not cleared) and clears
+// the payback fields.
 void PrepareResult(const ProjectParameters& p, SimulationResult& result);
 
 // Records day d of both series and checks for payback; the counters and sums are after day d.
-void RecordDay(SimulationResult& result, int day, double existingSum, std::int32_t existingReplaced,
-               double existingLampPrice, double plannedSum, std::int32_t plannedReplaced,
-               double plannedLampPrice);
+// Inline: it runs every day of every house.
+inline void RecordDay(SimulationResult& r, int day, double existingSum,
+                      std::int32_t existingReplaced, double existingLampPrice, double plannedSum,
+                      std::int32_t plannedReplaced, double plannedLampPrice) {
+    DayRecord& existing = r.ExistingDays[day];
+    DayRecord& planned = r.PlannedDays[day];
+    existing.CumulativeCost = existingSum + existingReplaced * existingLampPrice;
+    existing.ReplacedLamps = existingReplaced;
+    planned.CumulativeCost = plannedSum + plannedReplaced * plannedLampPrice;
+    planned.ReplacedLamps = plannedReplaced;
+    if (!r.PaybackFound && existing.CumulativeCost > planned.CumulativeCost) {
+        r.PaybackFound = true;
+        // The day before the first dearer day; when that is the very first day, the payback day
+        // is that day itself, not one before the calculation starts.
+        r.PaybackDay = std::max(day - 1, 0);
+        r.PaybackCostExisting = existing.CumulativeCost;
+        r.PaybackCostPlanned = planned.CumulativeCost;
+        r.PaybackReplacedExisting = existingReplaced;
+        r.PaybackReplacedPlanned = plannedReplaced;
+    }
+}
 
 } // namespace model

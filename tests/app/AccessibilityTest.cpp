@@ -124,6 +124,16 @@ private slots:
         QCOMPARE(boxes_, QStringList());
     }
 
+    void aWindowOfItsOwnIsReadAsAWindow() {
+        QWidget own(window_.get(), Qt::Window);
+        own.show();
+        QCOMPARE(QAccessible::queryAccessibleInterface(&own)->role(), QAccessible::Window);
+        QCOMPARE(QAccessible::queryAccessibleInterface(window_.get())->role(),
+                 QAccessible::Window);
+        QWidget pane(window_.get());
+        QCOMPARE(QAccessible::queryAccessibleInterface(&pane)->role(), QAccessible::Client);
+    }
+
     void everyShownControlIsNamedAfterItsLabel() {
         const QList<Seen> page = ShowingTree(*window_);
         QCOMPARE(UnnamedControls(page), QStringList());

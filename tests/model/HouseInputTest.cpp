@@ -1,9 +1,11 @@
 #include "HouseInput.h"
+#include "Economics.h"
 #include "InputReading.h"
 #include "StartUpProject.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 
 using namespace model;
@@ -161,5 +163,66 @@ TEST(HouseInput, HorizonYearsAreWholeYearsInARow) {
         const auto [years, errors] = sheetRow(accepted);
         EXPECT_TRUE(errors.empty()) << accepted;
         EXPECT_EQ(years, expected) << accepted;
+    }
+}
+
+TEST(HouseInput, EveryStartReadsBackFromItsTextWithinItsRanges) {
+    for (const HouseField& field : HouseFields()) {
+        SCOPED_TRACE(std::string(field.Name));
+        // Only texts and the estimated burn hours start without a number.
+        ASSERT_EQ(field.Start.has_value(), field.Kind != FieldKind::Text && !field.PlannedHours);
+        if (!field.Start) {
+            EXPECT_EQ(field.StartText.empty(), field.PlannedHours || field.Name != "Address");
+            continue;
+        }
+        double read = 0;
+        ASSERT_TRUE(TryParseReal(field.StartText, Comma, read)) << field.StartText;
+        EXPECT_EQ(read, *field.Start) << field.StartText;
+        for (const std::optional<RangeCheck>& range : {field.Check, field.Bounds}) {
+            EXPECT_TRUE(!range || range->Accepts(*field.Start));
+        }
+        if (field.Kind == FieldKind::Code || field.Kind == FieldKind::Flag) {
+            EXPECT_TRUE(*field.Start == 0 || *field.Start == 1);
+        }
+    }
+}
+
+TEST(HouseInput, RecordStartsAsThePageButWhereThePageFillsItLater) {
+    // Where the record's start-up values differ from what the start-up page reads into it.
+    const std::map<std::string_view, double> waiting = {
+        {"PlannedSchemeType", 0},      {"PlannedBlocksLanding", 0}, {"PlannedBlocksBetween", 0},
+        {"PlannedBlocksVestibule", 0}, {"PlannedHoursLanding", 1},  {"PlannedHoursBetween", 1},
+        {"PlannedHoursVestibule", 6},
+    };
+    ProjectParameters p;
+    p.EntranceCount = 17; // the house is the page's: left alone
+    p.Tariff = 7.5;
+    p.HasLift = false;
+    SetDefaultParameters(p);
+    EXPECT_EQ(p.EntranceCount, 17);
+    EXPECT_EQ(p.Tariff, 7.5);
+    EXPECT_FALSE(p.HasLift);
+    const ProjectParameters startUp = StartUpProject();
+    const std::span<const HouseField> house = PageSectionFields(PageSection::House);
+    for (const HouseField& field : HouseFields()) {
+        if (field.Kind == FieldKind::Text ||
+            (&field >= &house.front() && &field <= &house.back())) {
+            continue;
+        }
+        const auto wait = waiting.find(field.Name);
+        EXPECT_EQ(Value(p, field), wait == waiting.end() ? Value(startUp, field) : wait->second)
+            << field.Name;
+        EXPECT_EQ(wait != waiting.end(), Value(p, field) != Value(startUp, field)) << field.Name;
+    }
+
+    // The economics start alike wherever they are held.
+    const std::array<EconomicsInputs, 3> held = {EconomicsInputsOf(p), EconomicsInputsOf({}),
+                                                 EconomicsInputsOf(startUp)};
+    for (const EconomicsInputs& inputs : held) {
+        EXPECT_EQ(inputs.TariffGrowth, EconomicsInputs{}.TariffGrowth);
+        EXPECT_EQ(inputs.LampPriceGrowth, EconomicsInputs{}.LampPriceGrowth);
+        EXPECT_EQ(inputs.DiscountRate, EconomicsInputs{}.DiscountRate);
+        EXPECT_EQ(inputs.HorizonYears, 10);
+        EXPECT_EQ(inputs.EmissionFactor, EconomicsInputs{}.EmissionFactor);
     }
 }

@@ -354,6 +354,13 @@ std::vector<std::pair<std::string, ProjectParameters>> FixedProjects() {
     add("thousands of lamps going on the same day", p);
     p.ExistingLampsVestibule = 0;
     add("thousands of lamps going on the same day, none every day", p);
+    // A negative life worn by negative traffic: a higher draw means fewer switch-ons, so some
+    // sensor lamps' lives fall with the draw, from never going to going the next day.
+    p = House(3, 2);
+    p.PlannedSchemeType = 1; // sensor blocks
+    p.PlannedLampLife = -6;
+    p.PassagesPerResident = -1000;
+    add("lives falling with the draw", p);
     return projects;
 }
 
