@@ -278,6 +278,22 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
     }
 }
 
+TEST_F(SheetShapes, CarriedWorkbookNumbersAreWrittenAsTheSheetShowsThem) {
+    // Stored as another program wrote them: binary noise past fifteen digits, an exponent.
+    const std::string rows =
+        Row(1, Text("A1", "Площадь") + Text("B1", "Address")) +
+        Row(2, "<c r=\"A2\"><v>0.30000000000000004</v></c>" + Text("B2", "a")) +
+        Row(3, "<c r=\"A3\"><v>1.2E+20</v></c>" + Text("B3", "b")) +
+        Row(4, "<c r=\"A4\"><v>-2.5E-3</v></c>" + Text("B4", "c"));
+    const Outcome run = Calc("--seed 1 --no-bom " + Book("x.xlsx", {{"Дома", "", rows}}));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::vector<std::string> lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), 4u) << run.Out;
+    EXPECT_TRUE(lines[1].starts_with("0,3;x.xlsx;2;a;")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("120000000000000000000;x.xlsx;3;b;")) << lines[2];
+    EXPECT_TRUE(lines[3].starts_with("-0,0025;x.xlsx;4;c;")) << lines[3];
+}
+
 TEST_F(SheetShapes, EveryContinuationSheetIsReadAndTheOthersNamed) {
     const std::string header = Row(1, Text("A1", "Address") + Text("B1", "EntranceCount"));
     Book("x.xlsx", {{"Старое", "hidden", Row(1, Text("A1", "Address")) + Row(2, Text("A2", "no"))},
