@@ -6,6 +6,7 @@
 #include "IntSpinEdit.h"
 #include "ResultFigures.h"
 #include "ResultSheet.h"
+#include "SystemMessage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -129,7 +130,8 @@ sheet::Sheet ReadSheetOfHouses(QFile& file, const QString& fileName) {
         for (;;) {
             const qint64 count = file.read(piece.data(), static_cast<qint64>(piece.size()));
             if (count < 0) {
-                throw OpenError(fileName, file.errorString());
+                throw OpenError(fileName, QString::fromStdString(model::SystemMessageOf(
+                                              file.errorString().toStdString())));
             }
             if (count == 0) {
                 break;
@@ -208,7 +210,8 @@ std::optional<OpenedHouse> OpenHouseFile(const QString& fileName,
     }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw OpenError(fileName, file.errorString());
+        throw OpenError(fileName, QString::fromStdString(
+                                      model::SystemMessageOf(file.errorString().toStdString())));
     }
     return ChooseHouse(ReadSheetOfHouses(file, fileName), fileName, chooseRow);
 }

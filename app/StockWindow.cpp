@@ -521,7 +521,7 @@ void StockWindow::SaveTable() {
         return;
     }
     const cli::BatchRun& run = run_->Run();
-    cli::ResultWriter writer(name, {run.FirstDelimiter().value_or(';'), true},
+    cli::ResultWriter writer(name, {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
                              model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
     writer.Write(model_->Houses());
     writer.Finish();

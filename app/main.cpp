@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 
+#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -99,6 +100,9 @@ int main(int argc, char* argv[]) {
     }
     try {
         QApplication application(argc, argv);
+        // Qt takes the user's locale for the C library too; numbers in files (the workbook
+        // writer's among them) need the decimal point whatever the desktop's language.
+        std::setlocale(LC_NUMERIC, "C");
         Q_INIT_RESOURCE(mainwindow);
         InstallQtTranslations(application);
         try {

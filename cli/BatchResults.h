@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ namespace cli {
 struct ResultFormat {
     char Delimiter = ';';      // of CSV results; ';' writes decimal commas, ',' points
     bool ByteOrderMark = true; // of CSV results
+    // The delimiter of the first input when it is CSV. Results with ',' between cells, as it has,
+    // write decimal commas (quoted) when its first rows' numbers have them.
+    std::optional<char> InputDelimiter;
 };
 
 // The rows of a run written as virasvet-calc writes them: the carried columns, then the result
@@ -36,11 +40,17 @@ public:
     void Finish();
 
 private:
+    // Takes the input's decimal comma from the first of these houses whose numbers show a mark.
+    void FollowInputNumbers(std::span<const BatchHouse> houses);
+
     std::unique_ptr<ResultOutput> output_;
     model::NumberLocale locale_;
+    bool followInput_ = false; // until the first rows are written
     bool economics_;
     std::uint32_t seed_;
     std::vector<std::string> cells_;
+    std::vector<bool> numbers_;
+    std::vector<bool> resultNumbers_;
 };
 
 } // namespace cli

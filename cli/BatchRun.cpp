@@ -36,13 +36,16 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name,
                                               &options.Defaults);
     BatchHouse house;
-    house.Source = {input.Name, row.Line, std::move(row.Address)};
+    house.Source = {input.Name, row.Line, std::move(row.Address), std::move(row.ManagementCompany)};
     house.Carried.resize(carriedColumns);
+    house.CarriedNumbers.resize(carriedColumns);
     for (std::size_t c = 0; c < row.Carried.size(); ++c) {
         if (input.CarriedPlace[c]) {
             house.Carried[*input.CarriedPlace[c]] = std::move(row.Carried[c]);
+            house.CarriedNumbers[*input.CarriedPlace[c]] = row.CarriedNumbers[c];
         }
     }
+    house.DecimalMark = row.DecimalMark;
     house.Messages = std::move(row.Messages);
     if (row.House) {
         house.Figures = model::CalculateFigures(*row.House, options.Seed, memory,

@@ -35,6 +35,8 @@ struct BatchOptions {
 struct BatchHouse {
     sheet::HouseRowSource Source;
     std::vector<std::string> Carried;  // in the run's carried columns (BatchRun::CarriedColumns)
+    std::vector<bool> CarriedNumbers;  // which carried cells a workbook stored as numbers
+    std::optional<char> DecimalMark;   // of the row's numbers (sheet::HouseRow::DecimalMark)
     std::vector<std::string> Messages; // why the row is rejected, as "file:line: Column: ..."
     std::optional<model::HouseFigures> Figures; // none for a rejected row
     model::EconomicsInputs EconomicsInputs;     // of a calculated row

@@ -13,6 +13,7 @@
 #include <QTranslator>
 
 #include <algorithm>
+#include <clocale>
 #include <ctime>
 #include <iostream>
 #include <thread>
@@ -72,7 +73,9 @@ struct Options {
     QCommandLineOption Delimiter{
         QStringLiteral("delimiter"),
         QStringLiteral("Разделитель столбцов результата: ';' (десятичная запятая) или ',' "
-                       "(десятичная точка); по умолчанию — как в первом исходном файле."),
+                       "(десятичная точка, а если числа исходного файла с ',' записаны с "
+                       "запятой — запятая в кавычках); по умолчанию — как в первом исходном "
+                       "файле."),
         QStringLiteral("знак")};
     QCommandLineOption Template{
         QStringLiteral("template"),
@@ -225,6 +228,9 @@ int RunParsed(const QCommandLineParser& parser, const Options& o) {
 
 int Run(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
+    // Qt takes the user's locale for the C library too; numbers in files (the workbook writer's
+    // among them) need the decimal point whatever the desktop's language.
+    std::setlocale(LC_NUMERIC, "C");
     // Qt's own texts of the help and the usage errors ("Usage", "Options") in Russian.
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_ru"),

@@ -191,6 +191,7 @@ std::string ColumnsHelp() {
         "(--no-bom — без неё); -o файл.xlsx записывает книгу Excel, -o файл.ods — таблицу\n"
         "OpenDocument; другие расширения, кроме .csv и .txt, не записываются.\n"
         "\nСтолбцы результата: File, Line (строка файла, где начинается запись дома), Address,\n"
+        "ManagementCompany (адрес и ЖЭУ / УК / ТСЖ строки, также у отклонённой),\n"
         "PaybackFound (1 — окупается за 10 000 дней, 0 — нет), PaybackDay, PaybackMonths,\n"
         "PaybackCostExisting/Planned (затраты до окупаемости, руб.), InstallCostExisting/Planned\n"
         "(начальные затраты, руб.), InstallCostPerFlatExisting/Planned (на одну квартиру, руб.),\n"

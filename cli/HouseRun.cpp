@@ -177,7 +177,7 @@ int RunHouses(const RunOptions& options) {
     }
     try {
         const ResultFormat format{options.Delimiter.value_or(run.FirstDelimiter().value_or(';')),
-                                  options.ByteOrderMark};
+                                  options.ByteOrderMark, run.FirstDelimiter()};
         terminal.Start(std::make_unique<ResultWriter>(
             options.OutputFile, format, run.CarriedColumns(), run.Economics(), options.Seed));
     } catch (const std::runtime_error& e) {

@@ -1,8 +1,7 @@
 #include "InputSheet.h"
 
-#include "OdsSheet.h"
 #include "WorkbookParts.h"
-#include "XlsxSheet.h"
+#include "WorkbookSheet.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,7 +29,7 @@ public:
         }
         file_ = std::fopen(name.c_str(), "rb");
         if (file_ == nullptr) {
-            throw sheet::SheetError("не удаётся открыть: " + sheet::SystemMessage(errno));
+            throw sheet::SheetError("не удаётся открыть: " + model::SystemMessage(errno));
         }
     }
     ~CsvInput() override {
@@ -78,7 +77,7 @@ private:
             return true;
         }
         if (std::ferror(file_)) {
-            throw sheet::SheetError("ошибка чтения: " + sheet::SystemMessage(errno));
+            throw sheet::SheetError("ошибка чтения: " + model::SystemMessage(errno));
         }
         ended_ = true;
         reader_.Finish();
@@ -94,22 +93,23 @@ private:
 };
 
 // A workbook, .xlsx or .ods.
-template <class Book> class WorkbookInput : public InputSheet {
+class WorkbookInput : public InputSheet {
 public:
-    explicit WorkbookInput(const std::string& name) : reader_(name) {}
+    WorkbookInput(const std::string& name, sheet::WorkbookFormat format)
+        : reader_(sheet::OpenWorkbook(name, format)) {}
 
     void ReadHeader() override {}
     bool ReadRecords(std::size_t wanted, std::vector<sheet::SheetRecord>& records) override {
-        return reader_.ReadRecords(wanted, records);
+        return reader_->ReadRecords(wanted, records);
     }
-    const std::vector<std::string>& Header() const override { return reader_.Header(); }
-    std::size_t HeaderLine() const override { return reader_.HeaderLine(); }
+    const std::vector<std::string>& Header() const override { return reader_->Header(); }
+    std::size_t HeaderLine() const override { return reader_->HeaderLine(); }
     std::optional<char> Delimiter() const override { return std::nullopt; }
-    std::string Note() const override { return reader_.Note(); }
-    std::uint64_t BytesRead() const override { return reader_.BytesRead(); }
+    std::string Note() const override { return reader_->Note(); }
+    std::uint64_t BytesRead() const override { return reader_->BytesRead(); }
 
 private:
-    Book reader_;
+    std::unique_ptr<sheet::WorkbookSheet> reader_;
 };
 
 bool EndsWith(const std::string& name, std::string_view extension) {
@@ -148,9 +148,9 @@ std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding e
     const bool workbookName = EndsWith(name, ".xlsx") || EndsWith(name, ".ods");
     if (sheet::IsZipArchive(start) || (start.empty() && workbookName)) {
         if (EndsWith(name, ".ods") || (!EndsWith(name, ".xlsx") && sheet::IsOpenDocument(name))) {
-            return std::make_unique<WorkbookInput<sheet::OdsSheet>>(name);
+            return std::make_unique<WorkbookInput>(name, sheet::WorkbookFormat::OpenDocument);
         }
-        return std::make_unique<WorkbookInput<sheet::XlsxSheet>>(name);
+        return std::make_unique<WorkbookInput>(name, sheet::WorkbookFormat::Xlsx);
     }
     if (const std::optional<std::string> why = sheet::NotATextSheet(start)) {
         throw sheet::SheetError(*why);

@@ -65,12 +65,12 @@ void SavePlan(const QString& fileName, const plan::Problem& problem, const plan:
     std::vector<bool> numbers(names.size(), false);
     numbers[0] = numbers[1] = true;
     numbers[names.size() - 2] = numbers[names.size() - 1] = true;
-    output->Header(names, numbers);
+    output->Header(names);
     // A workbook takes numbers with a decimal point, CSV with ';' a decimal comma.
     const model::NumberLocale locale{workbook ? "." : ",", ""};
     for (const std::vector<std::string>& row :
          PlanRows(problem, plan, objective, sources, locale)) {
-        output->Row(row);
+        output->Row(row, numbers);
     }
     output->Finish();
 }

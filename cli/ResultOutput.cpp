@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "HouseSheet.h"
+#include "SystemMessage.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,6 +26,7 @@ namespace cli {
 namespace {
 
 const auto WriteError = report::FileWriteError;
+using report::DeviceReason;
 using report::SystemReason;
 
 // Some file systems (network ones, quotas) report a full disk only when the data go to the disk.
@@ -43,7 +45,7 @@ public:
             file_ = std::make_unique<QSaveFile>(fileName);
             // Unbuffered: a buffered write would fail only on closing, which loses the reason.
             if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-                throw WriteError(fileName, file_->errorString());
+                throw WriteError(fileName, DeviceReason(*file_));
             }
         }
         if (options.ByteOrderMark) {
@@ -51,15 +53,14 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names, const std::vector<bool>& numbers) override {
-        numbers_ = numbers;
+    void Header(const std::vector<std::string>& names) override {
         text_ += sheet::CsvRow(names, options_.Delimiter);
     }
 
-    void Row(const std::vector<std::string>& cells) override {
+    void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) override {
         safe_.clear();
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            const bool number = i < numbers_.size() && numbers_[i];
+            const bool number = i < numbers.size() && numbers[i];
             safe_.push_back(number ? cells[i] : sheet::SafeText(cells[i]));
         }
         text_ += sheet::CsvRow(safe_, options_.Delimiter);
@@ -73,7 +74,7 @@ public:
                 const qint64 count = file_->write(text_.data() + written,
                                                   static_cast<qint64>(text_.size()) - written);
                 if (count <= 0) {
-                    throw WriteError(fileName_, file_->errorString());
+                    throw WriteError(fileName_, DeviceReason(*file_));
                 }
                 written += count;
             }
@@ -88,7 +89,7 @@ public:
         if (file_) {
             SyncToDisk(file_->handle(), fileName_);
             if (!file_->commit()) {
-                throw WriteError(fileName_, file_->errorString());
+                throw WriteError(fileName_, DeviceReason(*file_));
             }
         }
     }
@@ -97,7 +98,6 @@ private:
     QString fileName_;
     CsvOptions options_;
     std::unique_ptr<QSaveFile> file_;
-    std::vector<bool> numbers_;
     std::vector<std::string> safe_;
     std::string text_;
 };
@@ -151,13 +151,12 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names, const std::vector<bool>& numbers) override {
+    void Header(const std::vector<std::string>& names) override {
         names_ = names;
-        numbers_ = numbers;
         NewSheet();
     }
 
-    void Row(const std::vector<std::string>& cells) override {
+    void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) override {
         if (row_ == LXW_ROW_MAX) {
             NewSheet(); // a sheet holds 1,048,576 rows: the results go on in the next
         }
@@ -169,7 +168,7 @@ public:
             const auto column = static_cast<lxw_col_t>(i);
             double value = 0;
             const bool number =
-                i < numbers_.size() && numbers_[i] &&
+                i < numbers.size() && numbers[i] &&
                 std::from_chars(cell.data(), cell.data() + cell.size(), value).ec == std::errc();
             const lxw_error error =
                 number ? worksheet_write_number(sheet_, row_, column, value, nullptr)
@@ -245,8 +244,7 @@ private:
             return QStringLiteral("книга не записана целиком (нет места на диске или нет прав "
                                   "на запись в папку)");
         default:
-            return QStringLiteral("ошибка библиотеки записи книг: ") +
-                   QString::fromUtf8(lxw_strerror(error));
+            return QStringLiteral("ошибка библиотеки записи книг (код %1)").arg(error);
         }
     }
 
@@ -260,8 +258,9 @@ private:
         sheets_.push_back(sheet_);
         for (std::size_t i = 0; i < names_.size(); ++i) {
             const auto column = static_cast<lxw_col_t>(i);
-            const double width = names_[i] == "Address"
-                                     ? 40.0
+            const double width = names_[i] == "Address" ? 40.0
+                                 : names_[i] == "ManagementCompany"
+                                     ? 30.0
                                      : std::max(10.0, static_cast<double>(names_[i].size()) + 2);
             Check(worksheet_set_column(sheet_, column, column, width, nullptr));
         }
@@ -280,7 +279,6 @@ private:
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* bold_ = nullptr;
     std::vector<std::string> names_;
-    std::vector<bool> numbers_;
     lxw_row_t row_ = 0;
     std::vector<lxw_worksheet*> sheets_;
     std::string folder_;
@@ -323,9 +321,8 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names, const std::vector<bool>& numbers) override {
+    void Header(const std::vector<std::string>& names) override {
         names_ = names;
-        numbers_ = numbers;
         Put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content "
             "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
@@ -334,7 +331,7 @@ public:
         NewSheet();
     }
 
-    void Row(const std::vector<std::string>& cells) override {
+    void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) override {
         if (rows_ == MostRows) {
             Put("</table:table>");
             NewSheet();
@@ -345,7 +342,7 @@ public:
             const std::string& cell = cells[i];
             if (cell.empty()) {
                 Put("<table:table-cell/>");
-            } else if (i < numbers_.size() && numbers_[i] &&
+            } else if (i < numbers.size() && numbers[i] &&
                        std::from_chars(cell.data(), cell.data() + cell.size(), value).ec ==
                            std::errc()) {
                 Put("<table:table-cell office:value-type=\"float\" office:value=\"" + cell +
@@ -402,11 +399,13 @@ public:
         add("content.xml", zip_source_filep(archive, content_, 0, -1), false);
         content_ = nullptr;
         if (zip_close(archive) != 0) {
-            const QString reason = QString::fromUtf8(zip_strerror(archive));
+            const int system = zip_error_code_system(zip_get_error(archive));
+            const bool fromSystem = zip_error_system_type(zip_get_error(archive)) == ZIP_ET_SYS;
             zip_discard(archive);
             ::unlink(named.c_str());
-            throw WriteError(fileName_, QStringLiteral("архив не записан целиком (") + reason +
-                                            QStringLiteral(")"));
+            throw WriteError(fileName_, fromSystem && system != 0
+                                            ? SystemReason(system)
+                                            : QStringLiteral("архив не записан целиком"));
         }
         const int handle = ::open(named.c_str(), O_RDONLY);
         if (handle < 0 || ::fchmod(handle, mode_) != 0) {
@@ -487,7 +486,6 @@ private:
     std::FILE* content_ = nullptr;
     mode_t mode_ = 0644;
     std::vector<std::string> names_;
-    std::vector<bool> numbers_;
     std::size_t rows_ = 0;
     int sheets_ = 0;
 };
@@ -521,9 +519,8 @@ void CheckOutputName(const QString& fileName) {
 void WriteStandardOutput(std::string_view text) {
     if ((!text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) ||
         std::fflush(stdout) != 0) {
-        throw std::runtime_error(
-            std::string("не удаётся записать результат в стандартный вывод: ") +
-            std::strerror(errno));
+        throw std::runtime_error("не удаётся записать результат в стандартный вывод: " +
+                                 model::SystemMessage(errno));
     }
 }
 

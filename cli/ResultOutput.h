@@ -14,10 +14,10 @@ namespace cli {
 class ResultOutput {
 public:
     virtual ~ResultOutput() = default;
-    // numbers[i]: column i holds numbers, written as numbers; the others are text.
-    virtual void Header(const std::vector<std::string>& names,
-                        const std::vector<bool>& numbers) = 0;
-    virtual void Row(const std::vector<std::string>& cells) = 0;
+    virtual void Header(const std::vector<std::string>& names) = 0;
+    // numbers[i]: cell i holds a number with a decimal point (or comma, in CSV), written as a
+    // number; the others are text.
+    virtual void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) = 0;
     // What is written so far goes out (standard output flows as the run goes).
     virtual void Flush() = 0;
     virtual void Finish() = 0;

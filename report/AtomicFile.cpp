@@ -1,11 +1,12 @@
 #include "AtomicFile.h"
 
+#include "SystemMessage.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <stdexcept>
-#include <system_error>
 
 #include <unistd.h>
 
@@ -17,7 +18,11 @@ std::runtime_error FileWriteError(const QString& fileName, const QString& reason
 }
 
 QString SystemReason(int error) {
-    return QString::fromStdString(std::system_category().message(error));
+    return QString::fromStdString(model::SystemMessage(error));
+}
+
+QString DeviceReason(const QIODevice& device) {
+    return QString::fromStdString(model::SystemMessageOf(device.errorString().toStdString()));
 }
 
 namespace {
@@ -31,7 +36,7 @@ void WriteAll(QIODevice& device, const QByteArray& bytes, const QString& fileNam
     while (written < bytes.size()) {
         const qint64 count = device.write(bytes.constData() + written, bytes.size() - written);
         if (count <= 0) {
-            throw WriteError(fileName, device.errorString());
+            throw WriteError(fileName, DeviceReason(device));
         }
         written += count;
     }
@@ -56,7 +61,7 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
     // Unbuffered: a buffered write would fail only on closing, which loses the reason.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        throw WriteError(fileName, file.errorString());
+        throw WriteError(fileName, DeviceReason(file));
     }
     WriteAll(file, bytes, fileName);
     // Some file systems (network ones, quotas) report a full disk only when the data go to the
@@ -69,7 +74,7 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
         }
     }
     if (!file.commit()) {
-        throw WriteError(fileName, file.errorString());
+        throw WriteError(fileName, DeviceReason(file));
     }
 }
 

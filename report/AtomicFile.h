@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <stdexcept>
@@ -22,7 +23,11 @@ void RefuseSpecialFile(const QString& fileName);
 // The error of a file that could not be written, naming it and saying why.
 std::runtime_error FileWriteError(const QString& fileName, const QString& reason);
 
-// The system's words for an errno value.
+// An errno value in the program's words: what happened and what to do.
 QString SystemReason(int error);
+
+// The reason a Qt file or device gives for its last error, in the program's words when it is a
+// common one.
+QString DeviceReason(const QIODevice& device);
 
 } // namespace report

@@ -10,6 +10,7 @@ namespace sheet {
 namespace {
 
 constexpr std::size_t AddressField = 0;
+constexpr std::size_t CompanyField = 1;
 
 // A number followed by a percent sign ("5%", "5 %", "12.5%"), without the sign; none for any
 // other text.
@@ -36,6 +37,18 @@ bool IsDate(std::string_view cell) {
     return cell.size() == 10 &&
            ((cell[2] == '.' && cell[5] == '.' && digits(0, 2) && digits(3, 2) && digits(6, 4)) ||
             (cell[4] == '-' && cell[7] == '-' && digits(0, 4) && digits(5, 2) && digits(8, 2)));
+}
+
+// The decimal mark of a number cell: the one ',' or '.' between digits; none for a whole number
+// or a text that is no number.
+std::optional<char> DecimalMark(std::string_view cell) {
+    const std::size_t at = cell.find_first_of(",.");
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (at == std::string_view::npos || at == 0 || at + 1 >= cell.size() || !digit(cell[at - 1]) ||
+        !digit(cell[at + 1]) || cell.find_first_of(",.", at + 1) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return cell[at];
 }
 
 } // namespace
@@ -116,6 +129,8 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     row.Carried.reserve(header.CarriedColumns.size());
     for (const std::size_t column : header.CarriedColumns) {
         row.Carried.push_back(column < record.Cells.size() ? record.Cells[column] : std::string());
+        row.CarriedNumbers.push_back(
+            std::binary_search(record.NumberColumns.begin(), record.NumberColumns.end(), column));
     }
     for (const RecordProblem& problem : record.Problems) {
         const std::optional<std::size_t> field =
@@ -130,12 +145,15 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     }
     const bool wholeRowSpoilt = std::any_of(record.Problems.begin(), record.Problems.end(),
                                             [](const RecordProblem& p) { return !p.Column; });
-    // A rejected row keeps its own address, whatever else is wrong with it.
-    const auto addressColumn = std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
-                                         std::optional<std::size_t>(AddressField));
-    const auto addressAt = static_cast<std::size_t>(addressColumn - header.FieldOfColumn.begin());
-    row.Address = addressAt < record.Cells.size() ? record.Cells[addressAt]
-                                                  : std::string(fields[AddressField].StartText);
+    // A rejected row keeps its own address and company, whatever else is wrong with it.
+    const auto ownText = [&](std::size_t field) {
+        const auto column = std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
+                                      std::optional<std::size_t>(field));
+        const auto at = static_cast<std::size_t>(column - header.FieldOfColumn.begin());
+        return at < record.Cells.size() ? record.Cells[at] : std::string(fields[field].StartText);
+    };
+    row.Address = ownText(AddressField);
+    row.ManagementCompany = ownText(CompanyField);
     // A short row is a truncated line and a long one a decimal comma that split a number: either
     // way a cell would go to the wrong field.
     if (wholeRowSpoilt) {
@@ -175,6 +193,9 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                                        "даты?)");
             } else {
                 row.Texts[*field] = cell;
+                if (!row.DecimalMark && fields[*field].Kind != model::FieldKind::Text) {
+                    row.DecimalMark = DecimalMark(cell);
+                }
             }
         } else if (column < header.Nameless.size() && header.Nameless[column] &&
                    !record.Cells[column].empty()) {
@@ -190,8 +211,12 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
             }
         }
     }
-    row.Address = row.Texts[AddressField] ? std::string(*row.Texts[AddressField])
-                                          : std::string(fields[AddressField].StartText);
+    const auto givenText = [&](std::size_t field) {
+        return row.Texts[field] ? std::string(*row.Texts[field])
+                                : std::string(fields[field].StartText);
+    };
+    row.Address = givenText(AddressField);
+    row.ManagementCompany = givenText(CompanyField);
     model::ProjectParameters p;
     static const std::vector<model::NumberLocale> locales =
         NumberLocalesOf(delimiter); // alike for both

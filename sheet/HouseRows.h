@@ -20,11 +20,18 @@ struct HouseRow {
     std::size_t Line = 0;
     // The address the row gives, or the page's start text when it gives none.
     std::string Address;
+    // The management company the row gives, or the page's start text (empty) when it gives none.
+    std::string ManagementCompany;
     // The row's text for each field of model::HouseFields(); none where the sheet has no column
     // for the field. Views into the record's cells.
     std::vector<std::optional<std::string_view>> Texts;
-    // The cells of the header's carried columns (HeaderFields::CarriedColumns), in order.
+    // The cells of the header's carried columns (HeaderFields::CarriedColumns), in order, and
+    // which of them a workbook stored as numbers (SheetRecord::NumberColumns).
     std::vector<std::string> Carried;
+    std::vector<bool> CarriedNumbers;
+    // The decimal mark (',' or '.') of the first number with a fraction the row gives for a field;
+    // none when it gives none.
+    std::optional<char> DecimalMark;
     // The house; none when the row is rejected.
     std::optional<model::ProjectParameters> House;
     // Why the row is rejected, as "file:line: Column: what is wrong".

@@ -568,46 +568,6 @@ std::optional<std::string> NotATextSheet(std::string_view firstBytes) {
     return std::nullopt;
 }
 
-std::string SystemMessage(int code) {
-    switch (code) {
-    case ENOENT:
-        return "нет такого файла";
-    case EACCES:
-    case EPERM:
-        return "нет прав доступа к файлу";
-    case EISDIR:
-        return "это каталог, а не файл";
-    case ENOTDIR:
-        return "часть пути — не каталог";
-    case ENOMEM:
-        return "не хватает памяти";
-    case ENOSPC:
-        return "на диске нет места";
-    case EDQUOT:
-        return "превышена квота диска";
-    case EROFS:
-        return "диск только для чтения";
-    case EIO:
-        return "ошибка ввода-вывода (диск или сеть)";
-    case EFBIG:
-        return "файл слишком велик";
-    case ENAMETOOLONG:
-        return "слишком длинное имя файла";
-    case ELOOP:
-        return "слишком много символических ссылок";
-    case EMFILE:
-    case ENFILE:
-        return "открыто слишком много файлов";
-    case EPIPE:
-        return "канал закрыт читающей стороной";
-    case EBUSY:
-    case ETXTBSY:
-        return "файл занят";
-    default:
-        return "системная ошибка " + std::to_string(code);
-    }
-}
-
 std::string EncodingNote(Encoding encoding) {
     return encoding == Encoding::Windows1251
                ? "текст не в UTF-8, прочитан как Windows-1251 (кодировку задаёт --encoding)"

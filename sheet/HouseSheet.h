@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NumberFormat.h"
+#include "SystemMessage.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -40,6 +41,9 @@ struct SheetRecord {
     // are counted, not held), else 0.
     std::size_t Width = 0;
     std::vector<RecordProblem> Problems;
+    // The columns, in order, whose cells a workbook stored as numbers: written plainly, with a
+    // decimal point, they take the decimal mark of the results they are carried into.
+    std::vector<std::size_t> NumberColumns;
 };
 
 // The number of cells a record has.
@@ -49,9 +53,6 @@ inline std::size_t CellCount(const SheetRecord& record) {
 
 // The most columns a sheet may have: A to XFD. A wider header is refused.
 inline constexpr std::size_t MostColumns = 16384;
-
-// A system error (errno) in the program's words.
-std::string SystemMessage(int code);
 
 // A CSV file as office spreadsheets save it: a header row of column names, then one record a row.
 struct Sheet {

@@ -1,6 +1,5 @@
-#include "OdsSheet.h"
-
 #include "WorkbookParts.h"
+#include "WorkbookSheet.h"
 
 #include <QString>
 
@@ -108,10 +107,7 @@ public:
             const std::size_t repeats =
                 Repeats(xml, QLatin1StringView("number-rows-repeated"), MostRows);
             ReadCells(record, keep);
-            const bool empty = record.Width == 0 && record.Problems.empty() &&
-                               std::none_of(record.Cells.begin(), record.Cells.end(),
-                                            [](const std::string& cell) { return !cell.empty(); });
-            if (empty) {
+            if (!HoldsAnything(record)) {
                 row_ += repeats; // empty rows (a sheet's end) are only counted
                 continue;
             }
@@ -133,9 +129,7 @@ public:
 private:
     void ReadCells(SheetRecord& record, std::size_t keep) {
         QXmlStreamReader& xml = part_.Xml();
-        record.Cells.clear();
-        record.Width = 0;
-        record.Problems.clear();
+        ClearCells(record);
         std::size_t column = 0;
         std::size_t bytes = 0;
         int depth = 1;
@@ -155,11 +149,10 @@ private:
             const std::size_t repeats =
                 Repeats(xml, QLatin1StringView("number-columns-repeated"), MostColumns);
             bool formulaWithoutValue = false;
-            const std::string value = CellValue(formulaWithoutValue);
+            bool number = false;
+            const std::string value = CellValue(formulaWithoutValue, number);
             if (formulaWithoutValue && column < MostColumns) {
-                record.Problems.push_back(
-                    {column,
-                     "формула без значения — откройте и сохраните файл в табличном редакторе"});
+                record.Problems.push_back({column, FormulaWithoutValue});
             }
             if (!value.empty()) {
                 if (column + repeats > MostColumns) {
@@ -167,14 +160,7 @@ private:
                            std::to_string(MostColumns) + " столбцов");
                 }
                 for (std::size_t i = 0; i < repeats && column + i < keep; ++i) {
-                    bytes += value.size();
-                    if (bytes > LongestRecord) {
-                        throw SheetError("строка " + std::to_string(row_ + 1) +
-                                         ": запись длиннее " + std::to_string(LongestRecord >> 20) +
-                                         " МБ");
-                    }
-                    record.Cells.resize(column + i);
-                    record.Cells.push_back(value);
+                    PutCell(record, column + i, value, number, bytes, row_ + 1);
                 }
                 if (column + repeats > keep) {
                     record.Width = column + repeats;
@@ -185,7 +171,7 @@ private:
     }
 
     // The value of the cell the reader is on; the reader ends on the cell's end.
-    std::string CellValue(bool& formulaWithoutValue) {
+    std::string CellValue(bool& formulaWithoutValue, bool& number) {
         QXmlStreamReader& xml = part_.Xml();
         const QXmlStreamAttributes attributes = xml.attributes();
         const QStringView type = attributes.value(OfficeNs, QLatin1StringView("value-type"));
@@ -196,7 +182,10 @@ private:
         std::string text = Text();
         formulaWithoutValue = formula && type.isEmpty();
         if (type == QLatin1StringView("float") || type == QLatin1StringView("currency")) {
-            return ShownNumber(attribute("value"), NumberShape::Plain);
+            const std::string stored = attribute("value");
+            std::optional<std::string> plain = PlainNumber(stored);
+            number = plain.has_value();
+            return plain ? std::move(*plain) : stored;
         }
         if (type == QLatin1StringView("percentage")) {
             return ShownNumber(attribute("value"), NumberShape::Percent);
@@ -263,30 +252,27 @@ private:
     std::size_t repeatLeft_ = 0;
 };
 
-std::vector<std::string> Trimmed(std::vector<std::string> cells) {
-    while (!cells.empty() && cells.back().empty()) {
-        cells.pop_back();
-    }
-    return cells;
-}
+// The spreadsheet's sheets read one after the other; the archive outlives the open part.
+class OdsSheet final : public WorkbookSheet {
+public:
+    explicit OdsSheet(Archive book) : Book(std::move(book)) { Open(); }
 
-} // namespace
+    std::uint64_t BytesRead() const override { return Cursor ? Cursor->PackedRead() : 0; }
 
-struct OdsSheet::State {
+protected:
+    bool NextRecord(SheetRecord& record) override;
+
+private:
+    void Open();
+
     Archive Book;
     std::unique_ptr<OdsCursor> Cursor;
     std::vector<bool> ReadTable; // per sheet of the document: its rows are houses
     std::size_t Table = 0;       // the sheet being read, from 0
-    std::vector<std::string> Header;
-    std::size_t HeaderLine = 1;
-    std::string Note;
-
-    void Open();
-    bool NextRecord(SheetRecord& record);
 };
 
 // A first pass over the sheets finds the header and the continuations; the second reads them.
-void OdsSheet::State::Open() {
+void OdsSheet::Open() {
     const std::string type = SmallPartText(Book.get(), "mimetype", 128);
     if (!type.empty() && type != "application/vnd.oasis.opendocument.spreadsheet") {
         Refuse("это документ OpenDocument, но не таблица (" + type + ")");
@@ -296,11 +282,12 @@ void OdsSheet::State::Open() {
         OdsCursor survey(Book.get());
         TableEntry table;
         bool found = false;
+        SheetRecord header;
         std::vector<std::string> trimmed;
         while (survey.NextTable(table)) {
             SheetRecord first;
             bool any = !table.Hidden && survey.NextRow(first, MostColumns);
-            while (any && Trimmed(first.Cells).empty()) {
+            while (any && TrimmedHeader(first.Cells).empty()) {
                 any = survey.NextRow(first, MostColumns);
             }
             bool read = false;
@@ -309,11 +296,10 @@ void OdsSheet::State::Open() {
             } else if (any && !found) {
                 found = true;
                 read = true;
-                Header = std::move(first.Cells);
-                HeaderLine = first.Line;
-                trimmed = Trimmed(Header);
+                header = std::move(first);
+                trimmed = TrimmedHeader(header.Cells);
             } else if (any) {
-                read = Trimmed(std::move(first.Cells)) == trimmed;
+                read = TrimmedHeader(std::move(first.Cells)) == trimmed;
                 if (!read) {
                     notRead.push_back("«" + table.Name + "» (другой заголовок)");
                 }
@@ -326,9 +312,7 @@ void OdsSheet::State::Open() {
         if (!found) {
             throw SheetError("ни на одном видимом листе нет строки заголовка с именами столбцов");
         }
-    }
-    for (const std::string& name : notRead) {
-        Note += (Note.empty() ? "не прочитаны листы: " : ", ") + name;
+        SetHeader(std::move(header.Cells), header.Line, notRead);
     }
     Cursor = std::make_unique<OdsCursor>(Book.get());
     Table = 0;
@@ -337,13 +321,13 @@ void OdsSheet::State::Open() {
         ++Table;
     }
     SheetRecord header;
-    while (Cursor->NextRow(header, MostColumns) && Trimmed(header.Cells).empty()) {
+    while (Cursor->NextRow(header, MostColumns) && TrimmedHeader(header.Cells).empty()) {
     }
 }
 
-bool OdsSheet::State::NextRecord(SheetRecord& record) {
+bool OdsSheet::NextRecord(SheetRecord& record) {
     for (;;) {
-        if (Cursor->NextRow(record, Header.size() + 1)) {
+        if (Cursor->NextRow(record, Header().size() + 1)) {
             return true;
         }
         TableEntry table;
@@ -355,64 +339,15 @@ bool OdsSheet::State::NextRecord(SheetRecord& record) {
             return false;
         }
         SheetRecord header; // the same header again
-        while (Cursor->NextRow(header, MostColumns) && Trimmed(header.Cells).empty()) {
+        while (Cursor->NextRow(header, MostColumns) && TrimmedHeader(header.Cells).empty()) {
         }
     }
 }
 
-OdsSheet::OdsSheet() : state_(std::make_unique<State>()) {}
+} // namespace
 
-OdsSheet::OdsSheet(const std::string& fileName) : OdsSheet() {
-    state_->Book = OpenArchive(fileName, Kind);
-    state_->Open();
-}
-
-std::unique_ptr<OdsSheet> OdsSheet::FromBytes(std::string_view bytes) {
-    std::unique_ptr<OdsSheet> sheet(new OdsSheet());
-    sheet->state_->Book = OpenArchive(bytes, Kind);
-    sheet->state_->Open();
-    return sheet;
-}
-
-OdsSheet::~OdsSheet() {
-    if (state_) {
-        state_->Cursor.reset(); // an open part before its archive
-    }
-}
-
-bool OdsSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records) {
-    const std::size_t columns = state_->Header.size();
-    for (std::size_t i = 0; i < wanted; ++i) {
-        SheetRecord record;
-        if (!state_->NextRecord(record)) {
-            return false;
-        }
-        while (record.Cells.size() > columns && record.Cells.back().empty()) {
-            record.Cells.pop_back();
-        }
-        if (record.Cells.size() > columns) {
-            record.Width = std::max(record.Width, record.Cells.size());
-        }
-        record.Cells.resize(columns);
-        records.push_back(std::move(record));
-    }
-    return true;
-}
-
-const std::vector<std::string>& OdsSheet::Header() const {
-    return state_->Header;
-}
-
-std::size_t OdsSheet::HeaderLine() const {
-    return state_->HeaderLine;
-}
-
-std::uint64_t OdsSheet::BytesRead() const {
-    return state_->Cursor ? state_->Cursor->PackedRead() : 0;
-}
-
-std::string OdsSheet::Note() const {
-    return state_->Note;
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book) {
+    return std::make_unique<OdsSheet>(std::move(book));
 }
 
 } // namespace sheet

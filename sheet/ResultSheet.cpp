@@ -17,9 +17,10 @@ model::NumberLocale CellLocale(char delimiter) {
 
 namespace {
 
-constexpr std::array<std::string_view, 25> ReportColumns = {"File",
+constexpr std::array<std::string_view, 26> ReportColumns = {"File",
                                                             "Line",
                                                             "Address",
+                                                            "ManagementCompany",
                                                             "PaybackFound",
                                                             "PaybackDay",
                                                             "PaybackMonths",
@@ -66,6 +67,7 @@ std::vector<bool> NumberResultColumns(bool economics) {
     std::vector<bool> numbers(ColumnCount(economics), true);
     numbers[0] = false; // File
     numbers[2] = false; // Address
+    numbers[3] = false; // ManagementCompany
     return numbers;
 }
 
@@ -98,7 +100,8 @@ std::vector<std::string> ResultCells(const HouseRowSource& source,
                                      const std::optional<model::HouseFigures>& figures,
                                      std::uint32_t seed, const model::NumberLocale& locale,
                                      bool economics) {
-    std::vector<std::string> cells = {source.File, std::to_string(source.Line), source.Address};
+    std::vector<std::string> cells = {source.File, std::to_string(source.Line), source.Address,
+                                      source.ManagementCompany};
     cells.reserve(ColumnCount(economics));
     const auto number = [&](model::Figure figure, double value) {
         return model::CellFigure(figure, value, locale);

@@ -18,6 +18,7 @@ struct HouseRowSource {
     std::string File;
     std::size_t Line = 0;
     std::string Address;
+    std::string ManagementCompany;
 };
 
 // Which result columns hold numbers (the others hold text), in the order of ResultColumns().

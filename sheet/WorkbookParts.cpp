@@ -2,6 +2,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -23,7 +24,7 @@ std::string ArchiveMessage(zip_error_t* error) {
     case ZIP_ER_OPEN:
     case ZIP_ER_READ:
     case ZIP_ER_SEEK:
-        return SystemMessage(zip_error_code_system(error));
+        return model::SystemMessage(zip_error_code_system(error));
     case ZIP_ER_MEMORY:
         return "не хватает памяти";
     case ZIP_ER_NOENT:
@@ -47,6 +48,33 @@ std::string ArchiveMessage(zip_error_t* error) {
 }
 
 } // namespace
+
+void ClearCells(SheetRecord& record) {
+    record.Cells.clear();
+    record.Width = 0;
+    record.Problems.clear();
+    record.NumberColumns.clear();
+}
+
+bool HoldsAnything(const SheetRecord& record) {
+    return record.Width > 0 || !record.Problems.empty() ||
+           std::any_of(record.Cells.begin(), record.Cells.end(),
+                       [](const std::string& cell) { return !cell.empty(); });
+}
+
+void PutCell(SheetRecord& record, std::size_t column, std::string value, bool number,
+             std::size_t& bytes, std::size_t row) {
+    bytes += value.size();
+    if (bytes > LongestRecord) {
+        throw SheetError("строка " + std::to_string(row) + ": запись длиннее " +
+                         std::to_string(LongestRecord >> 20) + " МБ");
+    }
+    record.Cells.resize(column);
+    record.Cells.push_back(std::move(value));
+    if (number) {
+        record.NumberColumns.push_back(column);
+    }
+}
 
 void ArchiveCloser::operator()(zip_t* archive) const {
     zip_discard(archive);
@@ -359,10 +387,28 @@ void CivilFromDays(std::int64_t days, std::int64_t& year, unsigned& month, unsig
 
 } // namespace
 
+std::optional<std::string> PlainNumber(const std::string& stored) {
+    // Not strtod and printf: they follow the process's locale, which may want decimal commas.
+    double value = 0;
+    const char* const last = stored.data() + stored.size();
+    const std::from_chars_result read = std::from_chars(stored.data(), last, value);
+    if (stored.empty() || read.ec != std::errc() || read.ptr != last || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    // Binary noise past fifteen digits (0.30000000000000004) is not shown, nor an exponent.
+    char text[400];
+    const std::to_chars_result digits =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+    double shown = value;
+    std::from_chars(text, digits.ptr, shown);
+    const std::to_chars_result fixed =
+        std::to_chars(text, text + sizeof text, shown, std::chars_format::fixed);
+    return fixed.ec == std::errc() ? std::string(text, fixed.ptr) : stored;
+}
+
 std::string ShownNumber(const std::string& stored, NumberShape shape) {
-    const bool exponent = stored.find_first_of("eE") != std::string::npos;
-    if (shape == NumberShape::Plain && !exponent) {
-        return stored;
+    if (shape == NumberShape::Plain) {
+        return PlainNumber(stored).value_or(stored);
     }
     char* end = nullptr;
     const double value = std::strtod(stored.c_str(), &end);
@@ -370,12 +416,6 @@ std::string ShownNumber(const std::string& stored, NumberShape shape) {
         return stored;
     }
     char text[400];
-    if (shape == NumberShape::Plain) {
-        // A sheet shows 1E+20 as 100000000000000000000: so do the results it is carried into.
-        const std::to_chars_result fixed =
-            std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-        return fixed.ec == std::errc() ? std::string(text, fixed.ptr) : stored;
-    }
     if (shape == NumberShape::Percent) {
         std::snprintf(text, sizeof text, "%.15g%%", value * 100);
         return text;

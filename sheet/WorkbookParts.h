@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -104,12 +105,38 @@ private:
 std::string TextOf(Part& part, std::string_view text, std::string_view skipped,
                    std::size_t longest);
 
+// The problem of a cell whose formula was saved without its value.
+inline constexpr const char* FormulaWithoutValue =
+    "формула без значения — откройте и сохраните файл в табличном редакторе";
+
+// Empties a record for the cells of its next row.
+void ClearCells(SheetRecord& record);
+
+// Whether a row read holds anything: a cell that is not empty, one past the kept ones, a problem.
+bool HoldsAnything(const SheetRecord& record);
+
+// Puts a cell's text at its column of the record being read, after empty cells up to it; a
+// number is marked in NumberColumns. `bytes` counts the record's text, refused past
+// LongestRecord with the row's number `row`.
+void PutCell(SheetRecord& record, std::size_t column, std::string value, bool number,
+             std::size_t& bytes, std::size_t row);
+
+class WorkbookSheet;
+// The readers of each format over an open archive (OpenWorkbook chooses): they read the header.
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book);
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book);
+
 // Refuses a workbook: "это не книга <kind>, которую можно прочитать: why".
 [[noreturn]] void RefuseWorkbook(std::string_view kind, const std::string& why);
 
 // The common shapes of numbers an office shows: a percent cell holds 0.05 and shows 5 %, a date
 // cell a day count.
 enum class NumberShape { Plain, Percent, Date };
+
+// A stored number written plainly as a sheet shows it in its general format: fifteen significant
+// digits, no exponent (1E+20 as 100000000000000000000), a decimal point; none when the text is
+// no finite number.
+std::optional<std::string> PlainNumber(const std::string& stored);
 
 // A stored number as the cell shows it: a percent as "5%", a date as "05.01.2024" (day counts
 // from 1899-12-30), anything else as stored.

@@ -1,6 +1,5 @@
-#include "XlsxSheet.h"
-
 #include "WorkbookParts.h"
+#include "WorkbookSheet.h"
 
 #include <QString>
 
@@ -148,9 +147,7 @@ public:
             }
             lastRow_ = record.Line;
             ReadCells(record, keep);
-            if (record.Width > 0 || !record.Problems.empty() ||
-                std::any_of(record.Cells.begin(), record.Cells.end(),
-                            [](const std::string& cell) { return !cell.empty(); })) {
+            if (HoldsAnything(record)) {
                 return true;
             }
         }
@@ -162,9 +159,7 @@ public:
 private:
     void ReadCells(SheetRecord& record, std::size_t keep) {
         QXmlStreamReader& xml = part_.Xml();
-        record.Cells.clear();
-        record.Width = 0;
-        record.Problems.clear();
+        ClearCells(record);
         std::size_t bytes = 0;
         std::size_t next = 0; // the column after the last cell read
         int depth = 1;
@@ -190,26 +185,21 @@ private:
             const QString type = xml.attributes().value(QLatin1String("t")).toString();
             const NumberShape shape = texts_.Shape(xml.attributes().value(QLatin1String("s")));
             bool formulaWithoutValue = false;
-            std::string value = CellValue(type, shape, formulaWithoutValue);
+            bool number = false;
+            std::string value = CellValue(type, shape, formulaWithoutValue, number);
             if (formulaWithoutValue) {
-                record.Problems.push_back(
-                    {at, "формула без значения — откройте и сохраните файл в табличном редакторе"});
+                record.Problems.push_back({at, FormulaWithoutValue});
             }
             if (at >= keep) {
                 record.Width = value.empty() ? record.Width : at + 1;
                 continue;
             }
-            bytes += value.size();
-            if (bytes > LongestRecord) {
-                throw SheetError("строка " + std::to_string(record.Line) + ": запись длиннее " +
-                                 std::to_string(LongestRecord >> 20) + " МБ");
-            }
-            record.Cells.resize(at);
-            record.Cells.push_back(std::move(value));
+            PutCell(record, at, std::move(value), number, bytes, record.Line);
         }
     }
 
-    std::string CellValue(const QString& type, NumberShape shape, bool& formulaWithoutValue) {
+    std::string CellValue(const QString& type, NumberShape shape, bool& formulaWithoutValue,
+                          bool& number) {
         if (type == QLatin1String("inlineStr")) {
             return TextOf(part_, "t", "rPh", LongestRecord);
         }
@@ -243,6 +233,11 @@ private:
             return value == "1" ? "1" : "0";
         }
         if (type.isEmpty() || type == QLatin1String("n")) {
+            if (shape == NumberShape::Plain) {
+                std::optional<std::string> plain = PlainNumber(value);
+                number = plain.has_value();
+                return plain ? std::move(*plain) : value;
+            }
             return ShownNumber(value, shape);
         }
         return value;
@@ -254,35 +249,33 @@ private:
     std::size_t lastRow_ = 0;
 };
 
-// A header row as compared with another: without empty cells at its end.
-std::vector<std::string> Trimmed(std::vector<std::string> cells) {
-    while (!cells.empty() && cells.back().empty()) {
-        cells.pop_back();
+// The workbook's sheets read one after the other; the archive outlives the open part.
+class XlsxSheet final : public WorkbookSheet {
+public:
+    explicit XlsxSheet(Archive book) : Book(std::move(book)) { Open(); }
+
+    std::uint64_t BytesRead() const override {
+        return PackedBefore + (Cursor ? Cursor->PackedRead() : 0);
     }
-    return cells;
-}
 
-} // namespace
+protected:
+    bool NextRecord(SheetRecord& record) override;
 
-struct XlsxSheet::State {
+private:
+    void Open();
+    void ReadShared();
+    void ReadStyles();
+    std::vector<SheetEntry> ListSheets();
+
     Archive Book;
     CellTexts Texts;
     std::vector<SheetEntry> Sheets; // the header's sheet, then the continuations
     std::size_t Current = 0;
     std::unique_ptr<SheetCursor> Cursor;
     std::uint64_t PackedBefore = 0; // of the sheets finished
-    std::string Note;
-    std::vector<std::string> Header;
-    std::size_t HeaderLine = 1;
-
-    void Open();
-    void ReadShared();
-    void ReadStyles();
-    std::vector<SheetEntry> ListSheets();
-    bool NextRecord(SheetRecord& record);
 };
 
-std::vector<SheetEntry> XlsxSheet::State::ListSheets() {
+std::vector<SheetEntry> XlsxSheet::ListSheets() {
     std::vector<SheetEntry> sheets;
     std::vector<std::string> relations;
     {
@@ -331,7 +324,7 @@ std::vector<SheetEntry> XlsxSheet::State::ListSheets() {
     return sheets;
 }
 
-void XlsxSheet::State::ReadShared() {
+void XlsxSheet::ReadShared() {
     Part part(Book.get(), "xl/sharedStrings.xml");
     while (part.Exists() && part.Next()) {
         if (part.Xml().isStartElement() && part.Xml().name() == QLatin1String("si")) {
@@ -345,7 +338,7 @@ void XlsxSheet::State::ReadShared() {
     }
 }
 
-void XlsxSheet::State::ReadStyles() {
+void XlsxSheet::ReadStyles() {
     Part part(Book.get(), "xl/styles.xml");
     std::vector<std::pair<unsigned, NumberShape>> declared;
     int inCellFormats = 0;
@@ -377,7 +370,7 @@ void XlsxSheet::State::ReadStyles() {
     }
 }
 
-void XlsxSheet::State::Open() {
+void XlsxSheet::Open() {
     ReadShared();
     ReadStyles();
     std::vector<SheetEntry> sheets = ListSheets();
@@ -398,10 +391,8 @@ void XlsxSheet::State::Open() {
             throw SheetError("на листе «" + first->Name +
                              "» нет строки заголовка с именами столбцов");
         }
-    } while (Trimmed(header.Cells).empty());
-    Header = std::move(header.Cells);
-    HeaderLine = header.Line;
-    const std::vector<std::string> trimmed = Trimmed(Header);
+    } while (TrimmedHeader(header.Cells).empty());
+    const std::vector<std::string> trimmed = TrimmedHeader(header.Cells);
     for (auto sheet = first + 1; sheet != sheets.end(); ++sheet) {
         if (sheet->Hidden) {
             notRead.push_back("«" + sheet->Name + "» (скрыт)");
@@ -412,20 +403,18 @@ void XlsxSheet::State::Open() {
         if (!cursor.NextRow(other, MostColumns)) {
             continue; // an empty sheet holds no houses
         }
-        if (Trimmed(std::move(other.Cells)) == trimmed) {
+        if (TrimmedHeader(std::move(other.Cells)) == trimmed) {
             Sheets.push_back(*sheet);
         } else {
             notRead.push_back("«" + sheet->Name + "» (другой заголовок)");
         }
     }
-    for (const std::string& name : notRead) {
-        Note += (Note.empty() ? "не прочитаны листы: " : ", ") + name;
-    }
+    SetHeader(std::move(header.Cells), header.Line, notRead);
 }
 
-bool XlsxSheet::State::NextRecord(SheetRecord& record) {
+bool XlsxSheet::NextRecord(SheetRecord& record) {
     for (;;) {
-        if (Cursor->NextRow(record, Header.size() + 1)) {
+        if (Cursor->NextRow(record, Header().size() + 1)) {
             return true;
         }
         if (++Current >= Sheets.size()) {
@@ -439,63 +428,10 @@ bool XlsxSheet::State::NextRecord(SheetRecord& record) {
     }
 }
 
-XlsxSheet::XlsxSheet() : state_(std::make_unique<State>()) {}
+} // namespace
 
-XlsxSheet::XlsxSheet(const std::string& fileName) : XlsxSheet() {
-    state_->Book = OpenArchive(fileName, Kind);
-    state_->Open();
-}
-
-std::unique_ptr<XlsxSheet> XlsxSheet::FromBytes(std::string_view bytes) {
-    std::unique_ptr<XlsxSheet> sheet(new XlsxSheet());
-    sheet->state_->Book = OpenArchive(bytes, Kind);
-    sheet->state_->Open();
-    return sheet;
-}
-
-XlsxSheet::~XlsxSheet() {
-    if (state_) {
-        state_->Cursor.reset(); // an open part before its archive
-    }
-}
-
-void XlsxSheet::ReadHeader() {}
-
-bool XlsxSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records) {
-    const std::size_t columns = state_->Header.size();
-    for (std::size_t i = 0; i < wanted; ++i) {
-        SheetRecord record;
-        if (!state_->NextRecord(record)) {
-            return false;
-        }
-        // A workbook leaves out empty cells at the end of a row: the row has the header's width
-        // unless it holds something past it.
-        while (record.Cells.size() > columns && record.Cells.back().empty()) {
-            record.Cells.pop_back();
-        }
-        if (record.Cells.size() > columns) {
-            record.Width = std::max(record.Width, record.Cells.size());
-        }
-        record.Cells.resize(columns);
-        records.push_back(std::move(record));
-    }
-    return true;
-}
-
-const std::vector<std::string>& XlsxSheet::Header() const {
-    return state_->Header;
-}
-
-std::size_t XlsxSheet::HeaderLine() const {
-    return state_->HeaderLine;
-}
-
-std::uint64_t XlsxSheet::BytesRead() const {
-    return state_->PackedBefore + (state_->Cursor ? state_->Cursor->PackedRead() : 0);
-}
-
-std::string XlsxSheet::Note() const {
-    return state_->Note;
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book) {
+    return std::make_unique<XlsxSheet>(std::move(book));
 }
 
 } // namespace sheet

@@ -7,22 +7,36 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <clocale>
 
 namespace {
 
 using namespace cli_test;
 
-// Result columns after File, Line and Address (no carried columns).
-constexpr std::size_t InstallCostPlanned = 9;
-constexpr std::size_t FittingCountPlanned = 13;
-constexpr std::size_t BlockCountPlanned = 15;
+// Result columns after File, Line, Address and ManagementCompany (no carried columns).
+constexpr std::size_t PaybackFound = 4;
+constexpr std::size_t InstallCostPlanned = 10;
+constexpr std::size_t FittingCountPlanned = 14;
+constexpr std::size_t BlockCountPlanned = 16;
 
 class OfficeFiles : public ProgramRun {
 protected:
-    // The cells of the results' row for the house on `line` of the input.
+    // The cells of the results' row for the house on `line` of the input, quotes taken off
+    // (no row here holds a doubled quote or a line break).
     std::vector<std::string> Row(const Outcome& run, std::size_t row, char delimiter = ';') {
         const std::vector<std::string> lines = Lines(run.Out);
-        return row < lines.size() ? Cells(lines[row], delimiter) : std::vector<std::string>{};
+        std::vector<std::string> cells(1);
+        bool quoted = false;
+        for (const char c : row < lines.size() ? lines[row] : std::string()) {
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (c == delimiter && !quoted) {
+                cells.emplace_back();
+            } else {
+                cells.back() += c;
+            }
+        }
+        return row < lines.size() ? cells : std::vector<std::string>{};
     }
 };
 
@@ -35,14 +49,20 @@ TEST_F(OfficeFiles, RowsWithTheWrongNumberOfCellsAreRejected) {
                              "разделителе ',' число с десятичной запятой берётся в кавычки"),
               std::string::npos)
         << comma.Err;
-    const Outcome cut = Calc(File("cut.csv", "Address;Tariff;EntranceCount\na;1,5;4\nb;1,5\n"));
+    const Outcome cut = Calc(File("cut.csv", "Address;ManagementCompany;Tariff;EntranceCount\n"
+                                             "a;ТСЖ;1,5;4\nb;УК;1,5\n"));
     EXPECT_EQ(cut.Status, 1);
-    EXPECT_NE(cut.Err.find("cut.csv:3: ячеек в строке: 2, столбцов в заголовке: 3\n"),
+    EXPECT_NE(cut.Err.find("cut.csv:3: ячеек в строке: 3, столбцов в заголовке: 4\n"),
               std::string::npos)
         << cut.Err;
-    EXPECT_EQ(Row(cut, 1, ';').size(), 25u);
-    EXPECT_EQ(Row(cut, 1)[3], "1");
-    EXPECT_EQ(Row(cut, 2)[3], ""); // no figures
+    EXPECT_EQ(Row(cut, 1, ';').size(), 26u);
+    EXPECT_EQ(Row(cut, 1)[PaybackFound], "1");
+    // The rejected row keeps its own address and company, and has no figures.
+    const std::vector<std::string> rejected = Row(cut, 2);
+    EXPECT_EQ(std::vector<std::string>(rejected.begin() + 2, rejected.begin() + 4),
+              (std::vector<std::string>{"b", "УК"}));
+    EXPECT_EQ(std::count(rejected.begin() + 4, rejected.end(), ""),
+              rejected.end() - rejected.begin() - 4);
     EXPECT_NE(cut.Err.find("посчитано домов: 1, отклонено строк: 1"), std::string::npos);
 }
 
@@ -61,6 +81,8 @@ TEST_F(OfficeFiles, QuotedDecimalCommasAndThousandsAreRead) {
         EXPECT_EQ(Row(run, row, ',')[InstallCostPlanned], "121500") << row; // 90 × (1250 + 100)
     }
     EXPECT_EQ(Row(run, 4, ',')[InstallCostPlanned], "9090");
+    // Its decimal commas are the results' too.
+    EXPECT_EQ(Row(run, 1, ',')[InstallCostPlanned + 7], "53,80"); // daily energy, existing
     // Groups must be of three digits.
     const Outcome groups =
         Calc(File("g.csv", "Address;BlockPrice\na;12 50\nb;1 2500\nc; 1 250 \n"));
@@ -112,8 +134,8 @@ TEST_F(OfficeFiles, ValuesNoHouseCanHaveAreRejectedWithTheirRange) {
                            "посчитано домов: 1, отклонено строк: 3\n");
     EXPECT_EQ(run.Out.find("INF"), std::string::npos);
     EXPECT_EQ(run.Out.find("NAN"), std::string::npos);
-    EXPECT_EQ(Row(run, 4).size(), 25u); // the house of zeros is calculated
-    EXPECT_NE(Row(run, 4)[4], "");
+    EXPECT_EQ(Row(run, 4).size(), 26u); // the house of zeros is calculated
+    EXPECT_NE(Row(run, 4)[PaybackFound + 1], "");
 }
 
 TEST_F(OfficeFiles, ALampCountOfZeroInAnySpellingSwitchesTheZoneOff) {
@@ -145,7 +167,10 @@ TEST_F(OfficeFiles, FailedWritesOfHelpVersionAndTemplateFail) {
         const Outcome full =
             Shell(std::string("'") + VIRASVET_CALC + "' " + option + " >/dev/full 2>err.txt");
         EXPECT_EQ(full.Status, 2) << option;
-        EXPECT_NE(full.Err.find("не удаётся записать результат"), std::string::npos) << full.Err;
+        EXPECT_NE(full.Err.find("не удаётся записать результат в стандартный вывод: на диске "
+                                "нет места; освободите место"),
+                  std::string::npos)
+            << full.Err;
     }
 }
 
@@ -160,10 +185,10 @@ TEST_F(OfficeFiles, TextThatASpreadsheetTakesForAFormulaIsWrittenAsText) {
     ASSERT_EQ(run.Status, 0) << run.Err;
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_TRUE(lines[1].starts_with("'+cmd;-5;'=2+2.csv;2;'=1+2;1;")) << lines[1];
+    EXPECT_TRUE(lines[1].starts_with("'+cmd;-5;'=2+2.csv;2;'=1+2;;1;")) << lines[1];
     EXPECT_TRUE(lines[2].starts_with("'@SUM(A1);-1,5e3;'=2+2.csv;3;\"'=HYPERLINK(")) << lines[2];
-    EXPECT_TRUE(lines[3].starts_with("'-x;+7;'=2+2.csv;4;'\tx;1;")) << lines[3];
-    EXPECT_TRUE(lines[4].starts_with("'=;;'=2+2.csv;5;ул. Мира;1;")) << lines[4];
+    EXPECT_TRUE(lines[3].starts_with("'-x;+7;'=2+2.csv;4;'\tx;;1;")) << lines[3];
+    EXPECT_TRUE(lines[4].starts_with("'=;;'=2+2.csv;5;ул. Мира;;1;")) << lines[4];
 }
 
 TEST_F(OfficeFiles, ColumnsThatAreNoFieldAreCarried) {
@@ -173,9 +198,9 @@ TEST_F(OfficeFiles, ColumnsThatAreNoFieldAreCarried) {
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_TRUE(Lines(run.Out)[0].starts_with("\xEF\xBB\xBF№;Примечание;ID;File;Line;Address;"))
         << run.Out;
-    EXPECT_TRUE(Lines(run.Out)[1].starts_with("1;без лифта;00017;c.csv;2;a;1;")) << run.Out;
-    EXPECT_TRUE(Lines(run.Out)[2].starts_with("2;;;c.csv;3;b;1;")) << run.Out;
-    EXPECT_EQ(Row(run, 1).size(), 28u);
+    EXPECT_TRUE(Lines(run.Out)[1].starts_with("1;без лифта;00017;c.csv;2;a;;1;")) << run.Out;
+    EXPECT_TRUE(Lines(run.Out)[2].starts_with("2;;;c.csv;3;b;;1;")) << run.Out;
+    EXPECT_EQ(Row(run, 1).size(), 29u);
 
     // A name one or two letters from a field's stops the run, naming the field.
     for (const std::string name : {"Adress", "Entrance Cont", "TARIF_", "Floor_Cnt"}) {
@@ -204,7 +229,7 @@ TEST_F(OfficeFiles, WindowsCyrillicIsReadAndResultsCarryAByteOrderMark) {
     EXPECT_TRUE(run.Out.starts_with("\xEF\xBB\xBF"
                                     "File;Line;Address;"))
         << run.Out;
-    EXPECT_TRUE(Lines(run.Out)[1].starts_with("w.csv;2;Гагарина 5;1;")) << run.Out;
+    EXPECT_TRUE(Lines(run.Out)[1].starts_with("w.csv;2;Гагарина 5;;1;")) << run.Out;
     const Outcome utf8 = Calc("--encoding utf-8 w.csv");
     EXPECT_EQ(utf8.Status, 1);
     EXPECT_NE(utf8.Err.find("w.csv:2: байты не в кодировке UTF-8"), std::string::npos) << utf8.Err;
@@ -295,8 +320,8 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
     ASSERT_EQ(run.Status, 0) << run.Err;
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 3u) << run.Out;
-    EXPECT_TRUE(lines[1].starts_with("17;houses.xlsx;3;'=1+2;1;")) << lines[1];
-    EXPECT_TRUE(lines[2].starts_with(";houses.xlsx;5;ул. Мира;1;")) << lines[2];
+    EXPECT_TRUE(lines[1].starts_with("17;houses.xlsx;3;'=1+2;;1;")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with(";houses.xlsx;5;ул. Мира;;1;")) << lines[2];
     EXPECT_EQ(Cells(lines[1], ';')[1 + InstallCostPlanned], "121500");
     EXPECT_EQ(Cells(lines[2], ';')[1 + InstallCostPlanned], "9090");
 
@@ -306,8 +331,8 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
     const std::string results =
         WorkbookPart((dir_ / "results.xlsx").string(), "xl/worksheets/sheet1.xml");
     EXPECT_NE(results.find("<pane ySplit=\"1\""), std::string::npos);
-    EXPECT_NE(results.find("<c r=\"K2\"><v>121500</v></c>"), std::string::npos) << results;
-    EXPECT_NE(results.find("<c r=\"G3\"><v>2.3</v></c>"), std::string::npos); // payback months
+    EXPECT_NE(results.find("<c r=\"L2\"><v>121500</v></c>"), std::string::npos) << results;
+    EXPECT_NE(results.find("<c r=\"H3\"><v>2.3</v></c>"), std::string::npos); // payback months
     EXPECT_NE(results.find("<c r=\"D2\" t=\"inlineStr\"><is><t>=1+2</t>"), std::string::npos);
     const Outcome back = Calc("--seed 7 --no-bom results.xlsx");
     EXPECT_EQ(back.Status, 0) << back.Err;
@@ -350,6 +375,90 @@ TEST_F(OfficeFiles, ResultsGoWhereTheirNameSays) {
     EXPECT_TRUE(Lines(back.Out).at(1).starts_with("x.csv;2;")) << back.Out;
 }
 
+TEST_F(OfficeFiles, NumbersAreWrittenInTheConventionOfTheResults) {
+    // The default house pays back in 16,8 months; "Площадь" is carried.
+    const std::string input = (dir_ / "carried.xlsx").string();
+    lxw_workbook* book = workbook_new(input.c_str());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "Дома");
+    worksheet_write_string(sheet, 0, 0, "Площадь", nullptr);
+    worksheet_write_string(sheet, 0, 1, "Address", nullptr);
+    worksheet_write_number(sheet, 1, 0, 1234.5, nullptr);
+    worksheet_write_number(sheet, 2, 0, 1e20, nullptr);
+    worksheet_write_number(sheet, 3, 0, 65.04000000000001, nullptr); // stored so
+    worksheet_write_string(sheet, 4, 0, "12.5", nullptr);            // text stays as written
+    for (lxw_row_t row = 1; row <= 4; ++row) {
+        worksheet_write_string(sheet, row, 1, "a", nullptr);
+    }
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+    struct Case {
+        const char* Name;
+        std::string Content; // a CSV input; empty: the workbook
+        std::string Options;
+        std::vector<std::string> Rows; // how the rows of results begin, after the header
+    };
+    const std::vector<Case> cases = {
+        {"',' and quoted decimal commas",
+         "Address,Tariff\na,\"1,38\"\n",
+         "",
+         {"x.csv,2,a,,1,505,\"16,8\","}},
+        {"',' and decimal points", "Address,Tariff\na,1.38\n", "", {"x.csv,2,a,,1,505,16.8,"}},
+        {"',' and whole numbers", "Address,EntranceCount\na,5\n", "", {"x.csv,2,a,,1,505,16.8,"}},
+        {"the first row with a fraction decides",
+         "Address,Tariff\na,\nb,\"1,38\"\n",
+         "",
+         {"x.csv,2,a,,1,505,\"16,8\",", "x.csv,3,b,,1,505,\"16,8\","}},
+        {"';' and decimal points", "Address;Tariff\na;1.38\n", "", {"x.csv;2;a;;1;505;16,8;"}},
+        {"',' asked for a ';' file",
+         "Address;Tariff\na;1,38\n",
+         "--delimiter ,",
+         {"x.csv,2,a,,1,505,16.8,"}},
+        {"workbook numbers carried",
+         "",
+         "",
+         {"1234,5;carried.xlsx", "100000000000000000000;carried.xlsx", "65,04;carried.xlsx",
+          "12.5;carried.xlsx"}},
+        {"workbook numbers carried into ','",
+         "",
+         "--delimiter ,",
+         {"1234.5,carried.xlsx", "100000000000000000000,carried.xlsx", "65.04,carried.xlsx",
+          "12.5,carried.xlsx"}},
+    };
+    for (const Case& c : cases) {
+        const std::string file = c.Content.empty() ? "carried.xlsx" : File("x.csv", c.Content);
+        const Outcome run = Calc("--seed 1 --no-bom " + c.Options + " " + file);
+        EXPECT_EQ(run.Status, 0) << c.Name << "\n" << run.Err;
+        const std::vector<std::string> lines = Lines(run.Out);
+        ASSERT_EQ(lines.size(), c.Rows.size() + 1) << c.Name << "\n" << run.Out;
+        for (std::size_t i = 0; i < c.Rows.size(); ++i) {
+            EXPECT_TRUE(lines[i + 1].starts_with(c.Rows[i])) << c.Name << "\n" << lines[i + 1];
+        }
+    }
+    // Into a workbook a carried number goes as a number, a text as text.
+    ASSERT_EQ(Calc("--seed 1 -o r.xlsx carried.xlsx").Status, 0);
+    const std::string results =
+        WorkbookPart((dir_ / "r.xlsx").string(), "xl/worksheets/sheet1.xml");
+    EXPECT_NE(results.find("<c r=\"A2\"><v>1234.5</v></c>"), std::string::npos) << results;
+    // 65.04 as a double: the library writes sixteen digits of it, which spreadsheets show as 65.04.
+    EXPECT_NE(results.find("<c r=\"A4\"><v>65.04"), std::string::npos) << results;
+    EXPECT_NE(results.find("<c r=\"A5\" t=\"inlineStr\"><is><t>12.5</t>"), std::string::npos);
+}
+
+TEST_F(OfficeFiles, AWorkbookHasDecimalPointsUnderARussianLocale) {
+    // The C library's number formatting follows the locale Qt takes from the environment.
+    if (std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no ru_RU.UTF-8 locale here";
+    }
+    std::setlocale(LC_NUMERIC, "C");
+    File("h.csv", "Address;Tariff\nx;1,38\n");
+    ASSERT_EQ(Shell("LC_ALL=ru_RU.UTF-8 '" + std::string(VIRASVET_CALC) +
+                    "' --seed 1 -o r.xlsx h.csv 2>err.txt")
+                  .Status,
+              0);
+    const std::string results =
+        WorkbookPart((dir_ / "r.xlsx").string(), "xl/worksheets/sheet1.xml");
+    EXPECT_NE(results.find("<c r=\"G2\"><v>16.8</v></c>"), std::string::npos) << results;
+}
+
 TEST_F(OfficeFiles, AWorkbookIsWrittenWholeOrNotAtAll) {
     File("h.csv", "Address;Tariff\na;1\n");
     File("old.xlsx", "old");
@@ -378,6 +487,32 @@ TEST_F(OfficeFiles, AWorkbookIsWrittenWholeOrNotAtAll) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names,
               (std::vector<std::string>{"err.txt", "folder.xlsx", "h.csv", "old.xlsx", "out.txt"}));
+}
+
+TEST_F(OfficeFiles, AFullDiskLeavesTheOldWorkbookWhole) {
+    // Files may grow to 64 KiB only, as on a disk that fills up part way: the writer's own
+    // temporary files and the packed workbook run into it, whoever runs the test (root too).
+    std::string houses = "Address;EntranceCount\n";
+    for (int i = 0; i < 2000; ++i) {
+        houses += "дом " + std::to_string(i) + ";" + std::to_string(1 + i % 5) + "\n";
+    }
+    File("many.csv", houses);
+    for (const std::string name : {"old.xlsx", "old.ods"}) {
+        File(name, "the old results");
+        const Outcome full = Shell("(trap '' XFSZ; ulimit -f 64; '" + std::string(VIRASVET_CALC) +
+                                   "' --seed 1 --jobs 1 -o " + name + " many.csv 2>err.txt)");
+        EXPECT_EQ(full.Status, 2) << name << "\n" << full.Err;
+        EXPECT_NE(full.Err.find("Не удалось записать файл " + name + ": "), std::string::npos)
+            << full.Err;
+        EXPECT_EQ(Read(name), "the old results") << name;
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"err.txt", "many.csv", name})) << name;
+        fs::remove(dir_ / name);
+    }
 }
 
 TEST_F(OfficeFiles, MemoryStaysBoundedWhateverTheFileSize) {

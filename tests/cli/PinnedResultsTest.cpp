@@ -42,11 +42,12 @@ const std::string Houses =
     "40;;;;0;0;0;0;90000;100;60;20;10;1;1;3,5\n";
 
 const std::array<std::string, 3> ExpectedRows = {
-    "houses.csv;2;\" ул. Мира 5 \";1;362;12,1;65489;65368;12075;64515;144;768;69;69;0;69;58,57;"
+    "houses.csv;2;\" ул. Мира 5 \";ТСЖ "
+    "Заря;1;362;12,1;65489;65368;12075;64515;144;768;69;69;0;69;58,57;"
     "0,82;1757,03;24,61;3812,74;53,40;311;5;20261207",
-    "houses.csv;3;Садовая 3;1;766;25,5;103567;103516;16200;99400;225;1381;108;116;0;104;49,48;"
+    "houses.csv;3;Садовая 3;;1;766;25,5;103567;103516;16200;99400;225;1381;108;116;0;104;49,48;"
     "2,73;1484,40;82,04;2909,42;160,79;758;0;20261207",
-    "houses.csv;4;без окупаемости;0;;;;;0;8109000;0;60067;95;95;0;90;53,80;3,83;1614,00;114,96;"
+    "houses.csv;4;без окупаемости;УК;0;;;;;0;8109000;0;60067;95;95;0;90;53,80;3,83;1614,00;114,96;"
     "2227,32;158,64;;;20261207",
 };
 
@@ -95,7 +96,8 @@ TEST_F(PinnedResults, TheWholeResultHeader) {
     // equal figures.
     Write("houses.csv", Header + Houses);
     const std::string report =
-        "File;Line;Address;PaybackFound;PaybackDay;PaybackMonths;PaybackCostExisting;"
+        "File;Line;Address;ManagementCompany;PaybackFound;PaybackDay;PaybackMonths;"
+        "PaybackCostExisting;"
         "PaybackCostPlanned;InstallCostExisting;InstallCostPlanned;InstallCostPerFlatExisting;"
         "InstallCostPerFlatPlanned;FittingCountExisting;FittingCountPlanned;BlockCountExisting;"
         "BlockCountPlanned;DailyEnergyExisting;DailyEnergyPlanned;MonthlyEnergyExisting;"
@@ -152,11 +154,11 @@ TEST_F(PinnedResults, DelimiterOfTheOptionTheFileAndTheTemplate) {
     // The option wins over the file's ';', and numbers follow it with a decimal point.
     const std::vector<std::string> comma =
         Rows(Calc("--seed 20261207 --delimiter , houses.csv").Out);
-    EXPECT_TRUE(comma.at(1).starts_with("houses.csv,2,\" ул. Мира 5 \",1,362,12.1,65489,"))
+    EXPECT_TRUE(comma.at(1).starts_with("houses.csv,2,\" ул. Мира 5 \",ТСЖ Заря,1,362,12.1,65489,"))
         << comma.at(1);
     // Without the option, the first file's delimiter.
     Write("comma.csv", "Address,EntranceCount,Tariff\nx,3,2.5\n");
-    EXPECT_TRUE(Rows(Calc("--seed 1 comma.csv").Out).at(1).starts_with("comma.csv,2,x,1,"));
+    EXPECT_TRUE(Rows(Calc("--seed 1 comma.csv").Out).at(1).starts_with("comma.csv,2,x,,1,"));
 
     const std::vector<std::string> pointTemplate = Rows(Calc("--template --delimiter ,").Out);
     EXPECT_NE(pointTemplate.at(1).find(",1.38,"), std::string::npos) << pointTemplate.at(1);

@@ -13,9 +13,9 @@ namespace {
 
 using namespace cli_test;
 
-// Result columns after File, Line and Address (no carried columns).
-constexpr std::size_t InstallCostPlanned = 9;
-constexpr std::size_t NetPresentValue = 28;
+// Result columns after File, Line, Address and ManagementCompany (no carried columns).
+constexpr std::size_t InstallCostPlanned = 10;
+constexpr std::size_t NetPresentValue = 29;
 
 struct Part {
     std::string Name;
@@ -278,6 +278,22 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
     }
 }
 
+TEST_F(SheetShapes, CarriedWorkbookNumbersAreWrittenAsTheSheetShowsThem) {
+    // Stored as another program wrote them: binary noise past fifteen digits, an exponent.
+    const std::string rows =
+        Row(1, Text("A1", "Площадь") + Text("B1", "Address")) +
+        Row(2, "<c r=\"A2\"><v>0.30000000000000004</v></c>" + Text("B2", "a")) +
+        Row(3, "<c r=\"A3\"><v>1.2E+20</v></c>" + Text("B3", "b")) +
+        Row(4, "<c r=\"A4\"><v>-2.5E-3</v></c>" + Text("B4", "c"));
+    const Outcome run = Calc("--seed 1 --no-bom " + Book("x.xlsx", {{"Дома", "", rows}}));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::vector<std::string> lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), 4u) << run.Out;
+    EXPECT_TRUE(lines[1].starts_with("0,3;x.xlsx;2;a;")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("120000000000000000000;x.xlsx;3;b;")) << lines[2];
+    EXPECT_TRUE(lines[3].starts_with("-0,0025;x.xlsx;4;c;")) << lines[3];
+}
+
 TEST_F(SheetShapes, EveryContinuationSheetIsReadAndTheOthersNamed) {
     const std::string header = Row(1, Text("A1", "Address") + Text("B1", "EntranceCount"));
     Book("x.xlsx", {{"Старое", "hidden", Row(1, Text("A1", "Address")) + Row(2, Text("A2", "no"))},
@@ -341,7 +357,7 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
     ASSERT_EQ(lines.size(), 5u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.ods;2;a 1;")) << lines[1];
     EXPECT_TRUE(lines[2].starts_with("x.ods;3;a 1;")) << lines[2];
-    EXPECT_TRUE(lines[3].starts_with("x.ods;4;b;;")) << lines[3];
+    EXPECT_TRUE(lines[3].starts_with("x.ods;4;b;;;")) << lines[3];
     EXPECT_TRUE(lines[4].starts_with("x.ods;2;c;")) << lines[4];
     EXPECT_EQ(Cells(lines[1], ';')[NetPresentValue], "201446,24");
 }

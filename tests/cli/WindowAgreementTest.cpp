@@ -3,6 +3,7 @@
 #include "EconomicsDialog.h"
 #include "HouseFile.h"
 #include "HouseInput.h"
+#include "HouseSheet.h"
 #include "IntSpinEdit.h"
 #include "MainWindow.h"
 #include "MessageBoxes.h"
@@ -211,7 +212,7 @@ void WindowAgreementTest::programWritesTheReportsFigures() {
 
 void WindowAgreementTest::CompareWithReport(const QStringList& cells) {
     // The economics columns follow when the sheet gives the economics inputs.
-    QVERIFY(cells.size() == 25 || cells.size() == 33);
+    QVERIFY(cells.size() == 26 || cells.size() == 34);
     const model::SimulationResult& result = window_->SimulationResult();
     const std::vector<report::ReportRow> rows =
         report::ReportRows(window_->ProjectParameters(), result, locale_);
@@ -221,39 +222,42 @@ void WindowAgreementTest::CompareWithReport(const QStringList& cells) {
     });
     QVERIFY(rows.end() - first == 9);
     const report::ReportRow* row = &*first;
+    // The company as a CSV cell: quoted when it holds quotes.
+    QCOMPARE(cells[3], QString::fromStdString(
+                           sheet::CsvField(window_->ProjectParameters().ManagementCompany, ';')));
     const bool payback = result.PaybackFound;
-    QCOMPARE(cells[3], payback ? QStringLiteral("1") : QStringLiteral("0"));
+    QCOMPARE(cells[4], payback ? QStringLiteral("1") : QStringLiteral("0"));
     if (payback) {
         const QStringList time = row[0].ExistingValue.split(QStringLiteral("/ "));
-        QCOMPARE(cells[5] + QStringLiteral("|") + cells[4],
+        QCOMPARE(cells[6] + QStringLiteral("|") + cells[5],
                  time[0] + QStringLiteral("|") + time[1]);
-        QCOMPARE(cells[6], Plain(row[1].ExistingValue));
-        QCOMPARE(cells[7], Plain(row[1].PlannedValue));
-        QCOMPARE(cells[22], row[8].ExistingValue);
-        QCOMPARE(cells[23], row[8].PlannedValue);
+        QCOMPARE(cells[7], Plain(row[1].ExistingValue));
+        QCOMPARE(cells[8], Plain(row[1].PlannedValue));
+        QCOMPARE(cells[23], row[8].ExistingValue);
+        QCOMPARE(cells[24], row[8].PlannedValue);
     } else {
         QCOMPARE(row[0].ExistingValue, QStringLiteral("нет"));
-        for (int empty : {4, 5, 6, 7, 22, 23}) {
+        for (int empty : {5, 6, 7, 8, 23, 24}) {
             QCOMPARE(cells[empty], QString());
         }
     }
-    QCOMPARE(cells[8], Plain(row[2].ExistingValue));
-    QCOMPARE(cells[9], Plain(row[2].PlannedValue));
-    QCOMPARE(cells[10], Plain(row[3].ExistingValue));
-    QCOMPARE(cells[11], Plain(row[3].PlannedValue));
-    QCOMPARE(cells[12], Plain(row[4].ExistingValue));
-    QCOMPARE(cells[13], Plain(row[4].PlannedValue));
-    QCOMPARE(cells[14], Plain(row[5].ExistingValue));
-    QCOMPARE(cells[15], Plain(row[5].PlannedValue));
+    QCOMPARE(cells[9], Plain(row[2].ExistingValue));
+    QCOMPARE(cells[10], Plain(row[2].PlannedValue));
+    QCOMPARE(cells[11], Plain(row[3].ExistingValue));
+    QCOMPARE(cells[12], Plain(row[3].PlannedValue));
+    QCOMPARE(cells[13], Plain(row[4].ExistingValue));
+    QCOMPARE(cells[14], Plain(row[4].PlannedValue));
+    QCOMPARE(cells[15], Plain(row[5].ExistingValue));
+    QCOMPARE(cells[16], Plain(row[5].PlannedValue));
     // The monthly chart's figures.
     const auto monthly = [this](double daily) {
         return QString::fromStdString(model::FormatNumber(daily * 30, "0.00", locale_));
     };
-    QCOMPARE(cells[18], monthly(result.DailyEnergyExisting));
-    QCOMPARE(cells[19], monthly(result.DailyEnergyPlanned));
-    QCOMPARE(cells[20], monthly(result.DailyEnergyCostExisting));
-    QCOMPARE(cells[21], monthly(result.DailyEnergyCostPlanned));
-    QCOMPARE(cells[24], QString::number(Seed));
+    QCOMPARE(cells[19], monthly(result.DailyEnergyExisting));
+    QCOMPARE(cells[20], monthly(result.DailyEnergyPlanned));
+    QCOMPARE(cells[21], monthly(result.DailyEnergyCostExisting));
+    QCOMPARE(cells[22], monthly(result.DailyEnergyCostPlanned));
+    QCOMPARE(cells[25], QString::number(Seed));
 }
 
 QStringList WindowAgreementTest::PageTexts() {
@@ -335,17 +339,17 @@ void WindowAgreementTest::savedHouseOpensToTheSamePageAndCalculatesAsTheProgram(
         const model::EconomicsFigures& f = dialog.Page().Figures;
         // The texts pinned, the window's figures within their rounding: a wrong entry of the
         // rounding table, which both would share, changes a text.
-        QCOMPARE(cells.size(), 33);
-        QCOMPARE(cells[25], QStringLiteral("1"));
+        QCOMPARE(cells.size(), 34);
+        QCOMPARE(cells[26], QStringLiteral("1"));
         QVERIFY(f.DiscountedPaybackFound);
-        QCOMPARE(cells[26], QStringLiteral("721"));
+        QCOMPARE(cells[27], QStringLiteral("721"));
         QCOMPARE(f.DiscountedPaybackDay, 721);
-        QCOMPARE(cells[28], QStringLiteral("832643,70"));
+        QCOMPARE(cells[29], QStringLiteral("832643,70"));
         QVERIFY(std::abs(f.NetPresentValue - 832643.70) <= 0.005);
         QCOMPARE(f.InternalRateOfReturn.Found, model::ReturnRate::Kind::Found);
-        QCOMPARE(cells[29], QStringLiteral("78,00"));
+        QCOMPARE(cells[30], QStringLiteral("78,00"));
         QVERIFY(std::abs(f.InternalRateOfReturn.Percent - 78.00) <= 0.005);
-        QCOMPARE(cells[32], QStringLiteral("14,495"));
+        QCOMPARE(cells[33], QStringLiteral("14,495"));
         QVERIFY(std::abs(f.CO2AvoidedPerYear - 14.495) <= 0.0005);
         QVERIFY(f.DiscountedPaybackDay != window_->SimulationResult().PaybackDay);
     }

@@ -240,7 +240,7 @@ TEST(PictureFile, DevicesAndPipesAreRefusedLinksToFilesWrittenThrough) {
               (QStringList{"link.png", "pipe.png", "target.png", "to-pipe.png"}));
 }
 
-TEST(PictureFile, AShortWriteGivesTheSystemsReasonAndKeepsTheOldFile) {
+TEST(PictureFile, AShortWriteGivesTheReasonAndKeepsTheOldFile) {
     // A file allowed to grow to 64 KiB only: the system takes part of the data, as a disk that
     // fills up does, and refuses the rest.
     QTemporaryDir folder;
@@ -253,7 +253,9 @@ TEST(PictureFile, AShortWriteGivesTheSystemsReasonAndKeepsTheOldFile) {
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
             return 2;
         }
-        const QString reason = QString::fromStdString(std::system_category().message(EFBIG));
+        // The system's reason in the program's words, as every message of the program.
+        const QString reason =
+            QStringLiteral("файл слишком велик для этого диска; выберите другой диск");
         const QString error = ErrorOf([&] { report::WriteBitmapFile(existing, Noise(1000, 600)); });
         return error == "Не удалось записать файл " + existing + ": " + reason ? 0 : 1;
     });

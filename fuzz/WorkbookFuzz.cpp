@@ -1,8 +1,10 @@
-// The sheets of an OpenDocument spreadsheet (.ods) as virasvet-calc reads them: any bytes given as
-// the file. Only SheetError leaves the reading; rows are numbered within a sheet's bounds, none
-// holds more cells than its header (their count past it is only counted), none is empty.
+// The sheets of a workbook as virasvet-calc reads them: any bytes given as the file, read as an
+// .xlsx workbook (fuzz_xlsx) or an OpenDocument spreadsheet (fuzz_ods, built with
+// FUZZ_OPEN_DOCUMENT). Only SheetError leaves the reading; rows are numbered within a sheet's
+// bounds, none holds more cells than its header (their count past it is only counted), none is
+// empty.
 #include "FuzzCheck.h"
-#include "OdsSheet.h"
+#include "WorkbookSheet.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,10 +14,18 @@
 
 using fuzz::Require;
 
+namespace {
+#ifdef FUZZ_OPEN_DOCUMENT
+constexpr sheet::WorkbookFormat Format = sheet::WorkbookFormat::OpenDocument;
+#else
+constexpr sheet::WorkbookFormat Format = sheet::WorkbookFormat::Xlsx;
+#endif
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     try {
-        const std::unique_ptr<sheet::OdsSheet> book = sheet::OdsSheet::FromBytes(bytes);
+        const std::unique_ptr<sheet::WorkbookSheet> book = sheet::WorkbookFromBytes(bytes, Format);
         Require(std::any_of(book->Header().begin(), book->Header().end(),
                             [](const std::string& cell) { return !cell.empty(); }),
                 "the header has a cell that is not empty");
@@ -37,10 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     } catch (const sheet::SheetError& e) {
-        Require(std::string_view(e.what()).size() > 0, "a refused spreadsheet says why");
+        Require(std::string_view(e.what()).size() > 0, "a refused workbook says why");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
-        Require(false, "reading a spreadsheet raises only SheetError");
+        Require(false, "reading a workbook raises only SheetError");
     }
     return 0;
 }

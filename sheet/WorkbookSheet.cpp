@@ -1,0 +1,59 @@
+#include "WorkbookSheet.h"
+
+#include "WorkbookParts.h"
+
+#include <algorithm>
+
+namespace sheet {
+
+bool WorkbookSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records) {
+    const std::size_t columns = header_.size();
+    for (std::size_t i = 0; i < wanted; ++i) {
+        SheetRecord record;
+        if (!NextRecord(record)) {
+            return false;
+        }
+        // A workbook leaves out empty cells at the end of a row: the row has the header's width
+        // unless it holds something past it.
+        while (record.Cells.size() > columns && record.Cells.back().empty()) {
+            record.Cells.pop_back();
+        }
+        if (record.Cells.size() > columns) {
+            record.Width = std::max(record.Width, record.Cells.size());
+        }
+        record.Cells.resize(columns);
+        records.push_back(std::move(record));
+    }
+    return true;
+}
+
+void WorkbookSheet::SetHeader(std::vector<std::string> header, std::size_t line,
+                              const std::vector<std::string>& notRead) {
+    header_ = std::move(header);
+    headerLine_ = line;
+    note_.clear();
+    for (const std::string& name : notRead) {
+        note_ += (note_.empty() ? "не прочитаны листы: " : ", ") + name;
+    }
+}
+
+std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format) {
+    const bool xlsx = format == WorkbookFormat::Xlsx;
+    Archive book = OpenArchive(fileName, xlsx ? ".xlsx" : ".ods");
+    return xlsx ? XlsxSheetOf(std::move(book)) : OdsSheetOf(std::move(book));
+}
+
+std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format) {
+    const bool xlsx = format == WorkbookFormat::Xlsx;
+    Archive book = OpenArchive(bytes, xlsx ? ".xlsx" : ".ods");
+    return xlsx ? XlsxSheetOf(std::move(book)) : OdsSheetOf(std::move(book));
+}
+
+std::vector<std::string> TrimmedHeader(std::vector<std::string> cells) {
+    while (!cells.empty() && cells.back().empty()) {
+        cells.pop_back();
+    }
+    return cells;
+}
+
+} // namespace sheet

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "HouseSheet.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sheet {
+
+// The houses of an office workbook, read row by row: the first visible sheet, then every later
+// visible sheet whose header is the same (a continuation, as virasvet-calc writes a million rows
+// and more); a note names the others. A sheet's first row that is not empty is its header, each
+// later one a record whose Line is the row's number. Cells hold text as written, numbers with a
+// decimal point (SheetRecord::NumberColumns), percentages as shown ("5%"), dates as "05.01.2024",
+// true and false as 1 and 0; a formula saved without a value is a problem of its record. A record
+// has the header's number of cells, unless it holds a value past the header (its Width says how
+// many). An .xlsx workbook's cells are read as its styles show them, an .ods spreadsheet's rows
+// and cells marked as repeated as often as they repeat (a sheet holds at most 1,048,576 rows).
+class WorkbookSheet {
+public:
+    virtual ~WorkbookSheet() = default;
+    WorkbookSheet(const WorkbookSheet&) = delete;
+    WorkbookSheet& operator=(const WorkbookSheet&) = delete;
+
+    // Adds the next records, at least `wanted` unless the sheets end first; false once they have.
+    bool ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records);
+
+    const std::vector<std::string>& Header() const { return header_; }
+    std::size_t HeaderLine() const { return headerLine_; }
+    // Bytes of the file behind what has been read.
+    virtual std::uint64_t BytesRead() const = 0;
+    // The sheets not read and why (hidden, another header), or empty.
+    const std::string& Note() const { return note_; }
+
+protected:
+    WorkbookSheet() = default;
+    // The next row of the sheets read that is not empty, with at most the header's cells and
+    // one; false after the last.
+    virtual bool NextRecord(SheetRecord& record) = 0;
+    // Once the file is open: its header, the header's row and the sheets not read with why.
+    void SetHeader(std::vector<std::string> header, std::size_t line,
+                   const std::vector<std::string>& notRead);
+
+private:
+    std::vector<std::string> header_;
+    std::size_t headerLine_ = 1;
+    std::string note_;
+};
+
+enum class WorkbookFormat { Xlsx, OpenDocument };
+
+// Opens a workbook file, or one held in memory (tests, fuzzing), in its format and reads its
+// header. Throws SheetError for a file that is not such a workbook.
+std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format);
+std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format);
+
+// A header row as compared with another sheet's: without empty cells at its end.
+std::vector<std::string> TrimmedHeader(std::vector<std::string> cells);
+
+} // namespace sheet
