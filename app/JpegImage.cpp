@@ -85,7 +85,7 @@ JpegDecoding DecodeJpeg(const QByteArray& data) {
     jpeg_destroy_decompress(&info); // frees everything, also after a failure or before creation
     if (!decoded) {
         result.Image = QImage();
-        result.Error = QStringLiteral("Not a readable JPEG picture: %1")
+        result.Error = QStringLiteral("картинка JPEG не читается: %1")
                            .arg(QString::fromLocal8Bit(errors.message));
     }
     return result;
@@ -94,7 +94,8 @@ JpegDecoding DecodeJpeg(const QByteArray& data) {
 JpegDecoding LoadJpeg(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {QImage(), QStringLiteral("Cannot read %1: %2").arg(path, file.errorString())};
+        return {QImage(),
+                QStringLiteral("%1: не удалось прочитать: %2").arg(path, file.errorString())};
     }
     JpegDecoding result = DecodeJpeg(file.readAll());
     if (!result.Error.isEmpty()) {

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-liberation fontconfig
   xvfb xauth
+  locales
   cups cups-bsd printer-driver-cups-pdf poppler-utils
   desktop-file-utils appstream dpkg-dev file
   help2man lintian devscripts

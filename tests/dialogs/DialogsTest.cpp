@@ -318,7 +318,7 @@ private slots:
         for (const auto& [what, data] : damaged) {
             const JpegDecoding result = DecodeJpeg(data);
             QVERIFY2(result.Image.isNull(), what);
-            QVERIFY2(result.Error.startsWith(QStringLiteral("Not a readable JPEG picture: ")),
+            QVERIFY2(result.Error.startsWith(QStringLiteral("картинка JPEG не читается: ")),
                      what);
             QVERIFY2(result.Error.size() > 30, qPrintable(result.Error));
         }
