@@ -32,6 +32,19 @@ std::string ChoicesText(const Plan& plan) {
     return text;
 }
 
+// `count` houses of random costs between 1 and 100 whose value is about three times their cost.
+std::vector<HouseOffer> RandomOffers(std::uint32_t seed, std::size_t count) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> money(1, 100);
+    std::vector<HouseOffer> offers(count);
+    for (HouseOffer& o : offers) {
+        o.InstallCost = money(random);
+        o.ValueEnergy = money(random) * 3;
+        o.ValuePrices = -o.InstallCost;
+    }
+    return offers;
+}
+
 } // namespace
 
 // Small problems whose best plans are known by hand and by enumeration.
@@ -213,15 +226,8 @@ TEST(PlanProblem, TotalsByYear) {
 // A stop asked for before the search keeps the best plan found so far, which fits and is worth at
 // least the ranking plan; progress reports never claim more than the bound.
 TEST(PlanSolver, StopKeepsTheBestPlanSoFar) {
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> money(1, 100);
-    std::vector<HouseOffer> offers(300);
-    for (HouseOffer& o : offers) {
-        o.InstallCost = money(random);
-        o.ValueEnergy = money(random) * 3;
-        o.ValuePrices = -o.InstallCost;
-    }
-    const Problem problem = MakeProblem(offers, {500, 700, 300}, Objective::NetPresentValue);
+    const Problem problem =
+        MakeProblem(RandomOffers(7, 300), {500, 700, 300}, Objective::NetPresentValue);
     std::atomic<bool> stop{true};
     SolveOptions options;
     options.RelativeGap = 0;
@@ -249,15 +255,8 @@ TEST(PlanSolver, StopKeepsTheBestPlanSoFar) {
 // Two stock windows may plan at once: searches on two threads each reach the plan one search
 // alone reaches.
 TEST(PlanSolver, SearchesOnTwoThreadsAgree) {
-    std::mt19937 random(11);
-    std::uniform_real_distribution<double> money(1, 100);
-    std::vector<HouseOffer> offers(200);
-    for (HouseOffer& o : offers) {
-        o.InstallCost = money(random);
-        o.ValueEnergy = money(random) * 3;
-        o.ValuePrices = -o.InstallCost;
-    }
-    const Problem problem = MakeProblem(offers, {400, 500, 300}, Objective::NetPresentValue);
+    const Problem problem =
+        MakeProblem(RandomOffers(11, 200), {400, 500, 300}, Objective::NetPresentValue);
     const Solution alone = SolvePlan(problem);
     ASSERT_EQ(alone.Status, SolveStatus::Optimal);
     std::vector<Solution> together(4);
