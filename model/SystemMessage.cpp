@@ -2,10 +2,9 @@
 
 #include <array>
 #include <cerrno>
-#include <clocale>
-#include <cstring>
 #include <system_error>
 
+// POSIX: newlocale and strerror_l.
 #include <locale.h>
 #include <string.h>
 

@@ -76,13 +76,18 @@ void DrawFooter(QPainter& painter, const QSizeF& page, int number, int pages) {
         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("стр. %1 из %2").arg(number).arg(pages));
 }
 
+// A page's title at its top; returns where the page's text goes on below it.
+double DrawPageTitle(QPainter& painter, const QSizeF& page, const QString& title) {
+    painter.setFont(ReportFont(16, true));
+    painter.drawText(QRectF(Margin, Margin, page.width() - 2 * Margin, 24),
+                     Qt::AlignLeft | Qt::AlignVCenter, title);
+    return Margin + 30;
+}
+
 void DrawSummary(QPainter& painter, const QSizeF& page, const StockReportContent& content) {
     const double width = page.width() - 2 * Margin;
-    double y = Margin;
-    painter.setFont(ReportFont(16, true));
-    painter.drawText(QRectF(Margin, y, width, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Жилой фонд: освещение мест общего пользования"));
-    y += 30;
+    double y = DrawPageTitle(painter, page,
+                             QStringLiteral("Жилой фонд: освещение мест общего пользования"));
     painter.setFont(ReportFont(TextSize + 1));
     for (const QString& line :
          {QStringLiteral("Файл: ") + content.FileName, QStringLiteral("Дата: ") + content.Date,
@@ -157,11 +162,7 @@ void DrawRankingPage(QPainter& painter, const QSizeF& page, const StockReportCon
 void DrawPlanPage(QPainter& painter, const QSizeF& page, const StockPlanPage& plan,
                   const model::NumberLocale& locale) {
     const double width = page.width() - 2 * Margin;
-    double y = Margin;
-    painter.setFont(ReportFont(16, true));
-    painter.drawText(QRectF(Margin, y, width, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("План"));
-    y += 30;
+    double y = DrawPageTitle(painter, page, QStringLiteral("План"));
     const QFont font = ReportFont(TextSize + 1);
     painter.setFont(font);
     const QFontMetricsF metrics(font);
