@@ -36,7 +36,7 @@ void RefuseNoRegularFile(const QString& fileName) {
 
 // The first records of a sheet, at most `most`. Throws sheet::SheetError.
 std::vector<sheet::SheetRecord> FirstRecords(const QString& fileName, std::size_t most) {
-    const auto input = cli::OpenInput(fileName.toStdString(), sheet::Encoding::Detect);
+    const auto input = stock::OpenInput(fileName.toStdString(), sheet::Encoding::Detect);
     input->ReadHeader();
     std::vector<sheet::SheetRecord> records;
     input->ReadRecords(most, records);

@@ -74,7 +74,7 @@ bool ReadAmount(QString text, const model::NumberLocale& locale, double& value) 
 
 } // namespace
 
-std::optional<PlanTabHouse> PlanHouseOf(const cli::BatchHouse& house) {
+std::optional<PlanTabHouse> PlanHouseOf(const stock::BatchHouse& house) {
     if (!house.Figures || !house.Figures->Economics) {
         return std::nullopt;
     }
@@ -340,7 +340,7 @@ void PlanTab::ShowPlan() {
     planModel_->clear();
     totals_->clear();
     save_->setEnabled(solution_.has_value());
-    const QString unit = Text(cli::ObjectiveUnit(solvedObjective_));
+    const QString unit = Text(stock::ObjectiveUnit(solvedObjective_));
     QStringList headers{QStringLiteral("Год плана"), QStringLiteral("Строка")};
     for (const std::string& name : input_.CarriedNames) {
         headers << Text(name);
@@ -394,13 +394,13 @@ void PlanTab::ShowPlan() {
     }
     totals_->setVerticalHeaderLabels(years);
     status_->setText(
-        Text(cli::PlanSummary(problem_, *solution_, solvedObjective_, locale_)).trimmed());
+        Text(stock::PlanSummary(problem_, *solution_, solvedObjective_, locale_)).trimmed());
     chart_->update();
 }
 
 report::PlanChartData PlanTab::ChartData() const {
     report::PlanChartData data;
-    data.ValueUnit = Text(cli::ObjectiveUnit(solvedObjective_));
+    data.ValueUnit = Text(stock::ObjectiveUnit(solvedObjective_));
     if (!solution_) {
         return data;
     }
@@ -417,7 +417,7 @@ std::optional<report::StockPlanPage> PlanTab::ReportPage() const {
         return std::nullopt;
     }
     report::StockPlanPage page;
-    page.Lines = Text(cli::PlanSummary(problem_, *solution_, solvedObjective_, locale_))
+    page.Lines = Text(stock::PlanSummary(problem_, *solution_, solvedObjective_, locale_))
                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     page.Chart = ChartData();
     return page;
@@ -433,13 +433,13 @@ void PlanTab::SavePlanFile() {
     if (fileName.isEmpty()) {
         return;
     }
-    std::vector<cli::PlanHouseSource> sources;
+    std::vector<stock::PlanHouseSource> sources;
     sources.reserve(input_.Houses.size());
     for (const PlanTabHouse& h : input_.Houses) {
         sources.push_back({h.Line, h.Carried, h.Address});
     }
     try {
-        cli::SavePlan(fileName, problem_, solution_->Best, solvedObjective_, sources,
+        stock::SavePlan(fileName, problem_, solution_->Best, solvedObjective_, sources,
                       input_.CarriedNames);
     } catch (const std::exception& e) {
         QMessageBox::warning(this, QStringLiteral("План не сохранён"),

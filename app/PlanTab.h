@@ -42,7 +42,7 @@ struct PlanTabInput {
 
 // A row of a batch run as the plan takes it; none for a rejected row or one calculated without
 // its economics figures (BatchOptions::EconomicsFigures).
-std::optional<PlanTabHouse> PlanHouseOf(const cli::BatchHouse& house);
+std::optional<PlanTabHouse> PlanHouseOf(const stock::BatchHouse& house);
 
 // The tab "План": budgets by year, the objective, the plan solved off the interface thread with
 // its table, totals by year and chart, saved as .xlsx or .csv.

@@ -185,7 +185,7 @@ StockModel::ColumnInfo StockModel::Info(int column) const {
     return {Kind::Figure, column - carried - 2};
 }
 
-bool StockModel::Passes(const cli::BatchHouse& house) const {
+bool StockModel::Passes(const stock::BatchHouse& house) const {
     if (filter_.isEmpty()) {
         return true;
     }
@@ -196,9 +196,9 @@ bool StockModel::Passes(const cli::BatchHouse& house) const {
            std::any_of(house.Carried.begin(), house.Carried.end(), holds);
 }
 
-void StockModel::Append(std::vector<cli::BatchHouse>& houses) {
+void StockModel::Append(std::vector<stock::BatchHouse>& houses) {
     std::vector<std::size_t> added;
-    for (cli::BatchHouse& house : houses) {
+    for (stock::BatchHouse& house : houses) {
         if (house.Figures) {
             calculated_.push_back(houses_.size());
             if (Passes(house)) {
@@ -275,7 +275,7 @@ void StockModel::OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& i
     std::vector<Key> keys;
     keys.reserve(rows.size());
     for (const std::size_t row : rows) {
-        const cli::BatchHouse& house = houses_[row];
+        const stock::BatchHouse& house = houses_[row];
         const std::string& text = info.What == Kind::Address
                                       ? house.Source.Address
                                       : house.Carried[static_cast<std::size_t>(info.Index)];
@@ -309,7 +309,7 @@ void StockModel::OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& i
     }
 }
 
-double StockModel::SortValue(const cli::BatchHouse& house, int column) const {
+double StockModel::SortValue(const stock::BatchHouse& house, int column) const {
     const ColumnInfo info = Info(column);
     switch (info.What) {
     case Kind::Line:
@@ -373,7 +373,7 @@ int StockModel::columnCount(const QModelIndex& parent) const {
                             : static_cast<int>(2 + carried_.size() + FigureColumnCount(economics_));
 }
 
-QString StockModel::CellText(const cli::BatchHouse& house, int column) const {
+QString StockModel::CellText(const stock::BatchHouse& house, int column) const {
     const ColumnInfo info = Info(column);
     switch (info.What) {
     case Kind::Line:
@@ -470,9 +470,9 @@ RejectedModel::Entry RejectedModel::EntryOf(std::size_t line, const std::string&
     return entry;
 }
 
-void RejectedModel::Append(const std::vector<cli::BatchHouse>& houses) {
+void RejectedModel::Append(const std::vector<stock::BatchHouse>& houses) {
     std::vector<Entry> added;
-    for (const cli::BatchHouse& house : houses) {
+    for (const stock::BatchHouse& house : houses) {
         if (!house.Figures) {
             ++rows_;
             for (const std::string& message : house.Messages) {

@@ -22,7 +22,7 @@ public:
     // A new run: no rows, its carried columns and whether the economics columns show.
     void Reset(std::vector<std::string> carriedColumns, bool economicsColumns);
     // The next rows of the run, calculated or rejected, in input order.
-    void Append(std::vector<cli::BatchHouse>& houses);
+    void Append(std::vector<stock::BatchHouse>& houses);
     // Shows only the houses whose address or a carried cell holds the text (any case).
     void SetFilter(const QString& text);
     // Shows at once the houses a sorted table holds back for its next sort.
@@ -33,12 +33,12 @@ public:
     }
 
     // Every row of the run in input order, rejected ones too.
-    const std::vector<cli::BatchHouse>& Houses() const { return houses_; }
+    const std::vector<stock::BatchHouse>& Houses() const { return houses_; }
     const std::vector<std::string>& CarriedColumns() const { return carried_; }
     bool EconomicsColumns() const { return economics_; }
     std::size_t RejectedCount() const { return houses_.size() - calculated_.size(); }
     // The house of a shown row.
-    const cli::BatchHouse& HouseAt(int row) const { return houses_[shown_[row]]; }
+    const stock::BatchHouse& HouseAt(int row) const { return houses_[shown_[row]]; }
     // The houses shown, in the order shown, for the totals, charts and report.
     std::vector<report::StockHouse> ShownHouses() const;
 
@@ -50,7 +50,7 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // The text of a cell as the table shows it.
-    QString CellText(const cli::BatchHouse& house, int column) const;
+    QString CellText(const stock::BatchHouse& house, int column) const;
 
 private:
     enum class Kind { Line, Carried, Address, Figure };
@@ -60,8 +60,8 @@ private:
     };
     ColumnInfo Info(int column) const;
     // The value a figure column sorts by; NaN for "нет".
-    double SortValue(const cli::BatchHouse& house, int column) const;
-    bool Passes(const cli::BatchHouse& house) const;
+    double SortValue(const stock::BatchHouse& house, int column) const;
+    bool Passes(const stock::BatchHouse& house) const;
     // Shows the houses passing the filter in the current order; the current rows stay current.
     void Rebuild();
     void Order(std::vector<std::size_t>& rows) const;
@@ -70,7 +70,7 @@ private:
     model::NumberLocale locale_;
     std::vector<std::string> carried_;
     bool economics_ = false;
-    std::vector<cli::BatchHouse> houses_;
+    std::vector<stock::BatchHouse> houses_;
     std::vector<std::size_t> calculated_; // indexes of houses_ with figures
     std::vector<std::size_t> shown_;      // indexes of houses_, in the order shown
     QString filter_;
@@ -87,7 +87,7 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void Reset();
-    void Append(const std::vector<cli::BatchHouse>& houses);
+    void Append(const std::vector<stock::BatchHouse>& houses);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

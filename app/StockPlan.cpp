@@ -20,7 +20,7 @@ void AttachPlanTab(StockWindow& window, const model::NumberLocale& locale) {
         PlanTabInput input;
         input.CarriedNames = window.Model().CarriedColumns();
         lines->clear();
-        for (const cli::BatchHouse& house : window.Houses()) {
+        for (const stock::BatchHouse& house : window.Houses()) {
             if (std::optional<PlanTabHouse> planned = PlanHouseOf(house)) {
                 input.Houses.push_back(std::move(*planned));
                 lines->push_back(house.Source.Line);

@@ -4,14 +4,14 @@
 
 #include <exception>
 
-class StockRun::Receiver : public cli::BatchReceiver {
+class StockRun::Receiver : public stock::BatchReceiver {
 public:
     explicit Receiver(StockRun& owner) : owner_(owner) {}
 
     void FileMessage(const std::string& message) override { Tell(message); }
     void HeaderMessage(const std::string& message) override { Tell(message); }
-    void Houses(std::vector<cli::BatchHouse>& houses) override {
-        auto block = std::make_shared<std::vector<cli::BatchHouse>>(std::move(houses));
+    void Houses(std::vector<stock::BatchHouse>& houses) override {
+        auto block = std::make_shared<std::vector<stock::BatchHouse>>(std::move(houses));
         StockRun* owner = &owner_;
         owner_.Post([owner, block] { owner->handlers_.Houses(*block); });
     }
@@ -26,7 +26,7 @@ private:
     StockRun& owner_;
 };
 
-StockRun::StockRun(cli::BatchOptions options, Handlers handlers, QObject* parent)
+StockRun::StockRun(stock::BatchOptions options, Handlers handlers, QObject* parent)
     : QObject(parent), run_(std::move(options)), handlers_(std::move(handlers)) {
     thread_ = std::thread([this] { Work(); });
 }
@@ -50,15 +50,15 @@ void StockRun::Work() {
         if (!usable) {
             return;
         }
-        const cli::BatchEnd end = run_.Run(receiver);
+        const stock::BatchEnd end = run_.Run(receiver);
         const QString failure = QString::fromStdString(run_.Failure());
         Post([this, end, failure] { handlers_.Ended(end, failure); });
     } catch (const std::exception& e) {
         const QString failure = QString::fromUtf8(e.what());
-        Post([this, failure] { handlers_.Ended(cli::BatchEnd::ReadingFailed, failure); });
+        Post([this, failure] { handlers_.Ended(stock::BatchEnd::ReadingFailed, failure); });
     } catch (...) {
         Post([this] {
-            handlers_.Ended(cli::BatchEnd::ReadingFailed,
+            handlers_.Ended(stock::BatchEnd::ReadingFailed,
                             QStringLiteral("непредвиденная ошибка расчёта"));
         });
     }

@@ -22,20 +22,20 @@ public:
         // A message about the file or its header.
         std::function<void(const QString& message)> Message;
         // The next rows, calculated or rejected, in input order.
-        std::function<void(std::vector<cli::BatchHouse>& houses)> Houses;
+        std::function<void(std::vector<stock::BatchHouse>& houses)> Houses;
         // The run is over; `failure` says why when it ended early for another reason than a stop.
-        std::function<void(cli::BatchEnd end, const QString& failure)> Ended;
+        std::function<void(stock::BatchEnd end, const QString& failure)> Ended;
     };
 
     // Starts reading and calculating at once.
-    StockRun(cli::BatchOptions options, Handlers handlers, QObject* parent = nullptr);
+    StockRun(stock::BatchOptions options, Handlers handlers, QObject* parent = nullptr);
     // Stops the run and waits for its threads: each finishes the house it calculates.
     ~StockRun() override;
 
     // Ends the run soon, keeping the rows finished; Ended follows.
     void Stop() { run_.Stop(); }
     // The run's counters and layout (carried columns, economics), once Opened has arrived.
-    const cli::BatchRun& Run() const { return run_; }
+    const stock::BatchRun& Run() const { return run_; }
 
 private:
     class Receiver;
@@ -43,7 +43,7 @@ private:
     // Runs `what` on the window's thread, unless this object is gone by then.
     void Post(std::function<void()> what);
 
-    cli::BatchRun run_;
+    stock::BatchRun run_;
     Handlers handlers_;
     std::thread thread_;
 };

@@ -80,8 +80,8 @@ QString Grouped(double value, const model::NumberLocale& locale) {
 std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t line,
                                         const sheet::FieldDefaults& defaults,
                                         const std::atomic<bool>& stop) {
-    const std::unique_ptr<cli::InputSheet> input =
-        cli::OpenInput(fileName, sheet::Encoding::Detect);
+    const std::unique_ptr<stock::InputSheet> input =
+        stock::OpenInput(fileName, sheet::Encoding::Detect);
     input->ReadHeader();
     const sheet::HeaderFields header = sheet::MapHeader(input->Header());
     bool more = true;
@@ -295,7 +295,7 @@ void StockWindow::AddTab(QWidget* page, const QString& title) {
     tabs_->addTab(page, title);
 }
 
-const std::vector<cli::BatchHouse>& StockWindow::Houses() const {
+const std::vector<stock::BatchHouse>& StockWindow::Houses() const {
     return model_->Houses();
 }
 
@@ -306,7 +306,7 @@ void StockWindow::Start() {
     rejected_->Reset();
     model_->Reset({}, false);
     tabs_->setTabText(1, QStringLiteral("Отклонённые строки (0)"));
-    cli::BatchOptions options;
+    stock::BatchOptions options;
     options.Files = {fileName_.toStdString()};
     options.Seed = seed_;
     options.Jobs = std::max(1u, std::thread::hardware_concurrency());
@@ -319,10 +319,10 @@ void StockWindow::Start() {
     handlers.Message = [this](const QString& message) {
         RunGuarded(this, [&] { ShowNotice(message); });
     };
-    handlers.Houses = [this](std::vector<cli::BatchHouse>& houses) {
+    handlers.Houses = [this](std::vector<stock::BatchHouse>& houses) {
         RunGuarded(this, [&] { Arrived(houses); });
     };
-    handlers.Ended = [this](cli::BatchEnd end, const QString& failure) {
+    handlers.Ended = [this](stock::BatchEnd end, const QString& failure) {
         RunGuarded(this, [&] { Ended(end, failure); });
     };
     running_ = true;
@@ -355,7 +355,7 @@ void StockWindow::Opened(bool usable) {
     }
 }
 
-void StockWindow::Arrived(std::vector<cli::BatchHouse>& houses) {
+void StockWindow::Arrived(std::vector<stock::BatchHouse>& houses) {
     rejected_->Append(houses);
     model_->Append(houses);
     tabs_->setTabText(1, QStringLiteral("Отклонённые строки (%1)")
@@ -365,15 +365,15 @@ void StockWindow::Arrived(std::vector<cli::BatchHouse>& houses) {
     }
 }
 
-void StockWindow::Ended(cli::BatchEnd end, const QString& failure) {
+void StockWindow::Ended(stock::BatchEnd end, const QString& failure) {
     running_ = false;
     progressTimer_->stop();
     stopButton_->setEnabled(false);
     ShowProgress();
-    if (end == cli::BatchEnd::ReadingFailed) {
+    if (end == stock::BatchEnd::ReadingFailed) {
         ShowNotice(failure +
                    QStringLiteral(" — расчёт прерван; показано прочитанное до этого места"));
-    } else if (end == cli::BatchEnd::Stopped) {
+    } else if (end == stock::BatchEnd::Stopped) {
         ShowNotice(QStringLiteral("Расчёт остановлен: показаны посчитанные дома"));
     }
     Refresh();
@@ -396,7 +396,7 @@ void StockWindow::ShowProgress() {
     if (!run_) {
         return;
     }
-    const cli::BatchRun& run = run_->Run();
+    const stock::BatchRun& run = run_->Run();
     const std::size_t done = run.HousesDone();
     const double seconds = std::max(1e-3, clock_.elapsed() / 1000.0);
     const double rate = done / seconds;
@@ -520,8 +520,8 @@ void StockWindow::SaveTable() {
     if (!run_) {
         return;
     }
-    const cli::BatchRun& run = run_->Run();
-    cli::ResultWriter writer(name, {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
+    const stock::BatchRun& run = run_->Run();
+    stock::ResultWriter writer(name, {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
                              model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
     writer.Write(model_->Houses());
     writer.Finish();

@@ -62,7 +62,7 @@ public:
     void AddTab(QWidget* page, const QString& title);
 
     // Every row of the file in input order, as calculated so far; a rejected row has no figures.
-    const std::vector<cli::BatchHouse>& Houses() const;
+    const std::vector<stock::BatchHouse>& Houses() const;
     std::uint32_t Seed() const { return seed_; }
     bool Running() const { return run_ != nullptr && running_; }
     QString FileName() const { return fileName_; }
@@ -110,8 +110,8 @@ private:
     QWidget* MakeButtons();
     void Start();
     void Opened(bool usable);
-    void Arrived(std::vector<cli::BatchHouse>& houses);
-    void Ended(cli::BatchEnd end, const QString& failure);
+    void Arrived(std::vector<stock::BatchHouse>& houses);
+    void Ended(stock::BatchEnd end, const QString& failure);
     void ShowProgress();
     void Refresh();
     void ShowNotice(const QString& text);

@@ -18,4 +18,4 @@ target_sources(appwindows PRIVATE
     StockPlan.cpp
     StockPlan.h
 )
-target_link_libraries(appwindows PUBLIC batchrun plantab)
+target_link_libraries(appwindows PUBLIC stock plantab)

@@ -93,7 +93,7 @@ void Batch(benchmark::State& state, std::vector<ProjectParameters> (*make)()) {
     std::uint32_t seed = 1;
     for (auto _ : state) {
         std::vector<model::HouseFigures> figures =
-            cli::CalculateHouses(houses, seed++, jobs, nullptr, economics);
+            stock::CalculateHouses(houses, seed++, jobs, nullptr, economics);
         benchmark::DoNotOptimize(figures.data());
     }
     state.counters["houses_per_s"] = benchmark::Counter(

@@ -42,7 +42,7 @@ void ReadAndCheck(benchmark::State& state) {
                 header = sheet::MapHeader(reader.Header());
             }
             const std::vector<sheet::SheetRecord> records = reader.TakeRecords();
-            cli::ForEachOnThreads(records.size(), jobs, [&](std::size_t i, auto&) {
+            stock::ForEachOnThreads(records.size(), jobs, [&](std::size_t i, auto&) {
                 const sheet::HouseRow row = sheet::ReadHouseRow(
                     reader.Header().size(), reader.Delimiter(), *header, records[i], "f");
                 houses += row.House ? 1 : 0;

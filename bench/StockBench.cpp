@@ -48,28 +48,28 @@ std::string MixFile(std::size_t houses) {
 }
 
 // virasvet-calc's path: every row written as the program writes it, to a file.
-class ProgramReceiver : public cli::BatchReceiver {
+class ProgramReceiver : public stock::BatchReceiver {
 public:
     void FileMessage(const std::string&) override {}
     void HeaderMessage(const std::string&) override {}
-    void Houses(std::vector<cli::BatchHouse>& houses) override { writer->Write(houses); }
-    std::unique_ptr<cli::ResultWriter> writer;
+    void Houses(std::vector<stock::BatchHouse>& houses) override { writer->Write(houses); }
+    std::unique_ptr<stock::ResultWriter> writer;
 };
 
 void Program(benchmark::State& state, bool economics) {
     const std::string file = MixFile(StockHouses());
     QTemporaryDir out;
     for (auto _ : state) {
-        cli::BatchOptions options;
+        stock::BatchOptions options;
         options.Files = {file};
         options.Seed = 1;
         options.Jobs = Jobs;
         options.Economics = economics;
-        cli::BatchRun run(options);
+        stock::BatchRun run(options);
         ProgramReceiver receiver;
         run.Open(receiver);
-        receiver.writer = std::make_unique<cli::ResultWriter>(
-            out.filePath(QStringLiteral("results.csv")), cli::ResultFormat{}, run.CarriedColumns(),
+        receiver.writer = std::make_unique<stock::ResultWriter>(
+            out.filePath(QStringLiteral("results.csv")), stock::ResultFormat{}, run.CarriedColumns(),
             run.Economics(), 1);
         run.Run(receiver);
         receiver.writer->Finish();
@@ -86,7 +86,7 @@ void Window(benchmark::State& state) {
         StockModel model(model::NumberLocale{",", " "});
         RejectedModel rejected;
         QEventLoop loop;
-        cli::BatchOptions options;
+        stock::BatchOptions options;
         options.Files = {file};
         options.Seed = 1;
         options.Jobs = Jobs;
@@ -95,11 +95,11 @@ void Window(benchmark::State& state) {
         StockRun::Handlers handlers;
         handlers.Opened = [&](bool) {};
         handlers.Message = [](const QString&) {};
-        handlers.Houses = [&](std::vector<cli::BatchHouse>& houses) {
+        handlers.Houses = [&](std::vector<stock::BatchHouse>& houses) {
             rejected.Append(houses);
             model.Append(houses);
         };
-        handlers.Ended = [&](cli::BatchEnd, const QString&) { loop.quit(); };
+        handlers.Ended = [&](stock::BatchEnd, const QString&) { loop.quit(); };
         StockRun run(options, handlers);
         loop.exec();
         benchmark::DoNotOptimize(model.rowCount());
@@ -114,9 +114,9 @@ StockModel& Table() {
     if (model.rowCount() == 0) {
         model.Reset({"№"}, true);
         std::mt19937 random(7);
-        std::vector<cli::BatchHouse> houses(100000);
+        std::vector<stock::BatchHouse> houses(100000);
         for (std::size_t i = 0; i < houses.size(); ++i) {
-            cli::BatchHouse& house = houses[i];
+            stock::BatchHouse& house = houses[i];
             house.Source = {"mix.csv", i + 2, "ул. Тестовая д. " + std::to_string(random() % 5000),
                             ""};
             house.Carried = {std::to_string(i + 1)};
@@ -159,7 +159,7 @@ void FirstRows(benchmark::State& state) {
     for (auto _ : state) {
         StockModel model(model::NumberLocale{",", " "});
         QEventLoop loop;
-        cli::BatchOptions options;
+        stock::BatchOptions options;
         options.Files = {file};
         options.Seed = 1;
         options.Jobs = Jobs;
@@ -168,11 +168,11 @@ void FirstRows(benchmark::State& state) {
         StockRun::Handlers handlers;
         handlers.Opened = [](bool) {};
         handlers.Message = [](const QString&) {};
-        handlers.Houses = [&](std::vector<cli::BatchHouse>& houses) {
+        handlers.Houses = [&](std::vector<stock::BatchHouse>& houses) {
             model.Append(houses);
             loop.quit();
         };
-        handlers.Ended = [&](cli::BatchEnd, const QString&) { loop.quit(); };
+        handlers.Ended = [&](stock::BatchEnd, const QString&) { loop.quit(); };
         StockRun run(options, handlers);
         loop.exec();
         state.PauseTiming(); // the rest of the run is stopped, not timed

@@ -1,6 +1,5 @@
 // virasvet-calc: the calculation of the input page for every house of a spreadsheet.
 
-#include "AtomicFile.h"
 #include "HelpText.h"
 #include "HouseRun.h"
 #include "PlanOptions.h"
@@ -33,7 +32,7 @@ void Report(const std::string& message) {
 // Standard output, or the exit status of a failed write (a full disk, a closed pipe).
 int Print(std::string_view text) {
     try {
-        cli::WriteStandardOutput(text);
+        stock::WriteStandardOutput(text);
     } catch (const std::runtime_error& e) {
         Report(std::string(ProgramName) + ": " + e.what());
         return UsageOrUnreadable;
@@ -188,8 +187,7 @@ int WriteTemplate(const cli::RunOptions& options) {
         return Print(text);
     }
     try {
-        report::WriteFileAtomically(options.OutputFile,
-                                    QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+        stock::WriteTextFile(options.OutputFile, text);
     } catch (const std::runtime_error& e) {
         Report(e.what());
         return UsageOrUnreadable;

@@ -22,16 +22,16 @@ void Report(const std::string& message) {
 
 // The run's messages on standard error: those of rows and headers up to a number, the others
 // counted; the results written as the rows come.
-class Terminal : public BatchReceiver {
+class Terminal : public stock::BatchReceiver {
 public:
-    Terminal(std::size_t mostMessages, const BatchRun& run, PlanCollector* plan)
+    Terminal(std::size_t mostMessages, const stock::BatchRun& run, stock::PlanCollector* plan)
         : most_(mostMessages), run_(run), plan_(plan) {}
 
     void FileMessage(const std::string& message) override { Report(message); }
     void HeaderMessage(const std::string& message) override { Row(message); }
 
-    void Houses(std::vector<BatchHouse>& houses) override {
-        for (const BatchHouse& house : houses) {
+    void Houses(std::vector<stock::BatchHouse>& houses) override {
+        for (const stock::BatchHouse& house : houses) {
             if (!house.Messages.empty()) {
                 ClearProgress();
             }
@@ -50,7 +50,7 @@ public:
         progress_->Update(run_.BytesRead(), run_.RowsRead(), run_.HousesDone());
     }
 
-    void Start(std::unique_ptr<ResultWriter> results) {
+    void Start(std::unique_ptr<stock::ResultWriter> results) {
         results_ = std::move(results);
         progress_.emplace(run_.TotalBytes());
     }
@@ -91,11 +91,11 @@ private:
     }
 
     std::size_t most_;
-    const BatchRun& run_;
+    const stock::BatchRun& run_;
     std::size_t shown_ = 0;
     std::size_t left_ = 0;
-    PlanCollector* plan_;
-    std::unique_ptr<ResultWriter> results_;
+    stock::PlanCollector* plan_;
+    std::unique_ptr<stock::ResultWriter> results_;
     std::optional<Progress> progress_;
 };
 
@@ -143,8 +143,8 @@ std::optional<std::string> PlanFileClash(const RunOptions& options) {
     return std::nullopt;
 }
 
-BatchOptions BatchOptionsOf(const RunOptions& options) {
-    BatchOptions batch;
+stock::BatchOptions BatchOptionsOf(const RunOptions& options) {
+    stock::BatchOptions batch;
     batch.Files = options.Files;
     batch.Seed = options.Seed;
     batch.Jobs = options.Jobs;
@@ -168,24 +168,25 @@ int RunHouses(const RunOptions& options) {
         Report(*clash);
         return UsageOrUnreadable;
     }
-    BatchRun run(BatchOptionsOf(options));
-    PlanCollector plan;
+    stock::BatchRun run(BatchOptionsOf(options));
+    stock::PlanCollector plan;
     Terminal terminal(options.MaxErrors, run, options.Plan ? &plan : nullptr);
     if (!run.Open(terminal)) {
         terminal.Left();
         return UsageOrUnreadable;
     }
     try {
-        const ResultFormat format{options.Delimiter.value_or(run.FirstDelimiter().value_or(';')),
-                                  options.ByteOrderMark, run.FirstDelimiter()};
-        terminal.Start(std::make_unique<ResultWriter>(
+        const stock::ResultFormat format{
+            options.Delimiter.value_or(run.FirstDelimiter().value_or(';')), options.ByteOrderMark,
+            run.FirstDelimiter()};
+        terminal.Start(std::make_unique<stock::ResultWriter>(
             options.OutputFile, format, run.CarriedColumns(), run.Economics(), options.Seed));
     } catch (const std::runtime_error& e) {
         Report(e.what());
         return UsageOrUnreadable;
     }
     try {
-        if (run.Run(terminal) == BatchEnd::ReadingFailed) {
+        if (run.Run(terminal) == stock::BatchEnd::ReadingFailed) {
             terminal.ClearProgress();
             Report(run.Failure() + " — расчёт прерван");
             terminal.Summary();

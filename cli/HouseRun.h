@@ -30,7 +30,7 @@ struct RunOptions {
     // Values for every row whose cell is empty or whose sheet lacks the column (--set).
     sheet::FieldDefaults Defaults;
     // The capital plan of the calculated houses (--budget), its file when one is named.
-    std::optional<PlanRequest> Plan;
+    std::optional<stock::PlanRequest> Plan;
 };
 
 // Calculates every house of the inputs and writes the results, block after block of rows: rows

@@ -18,10 +18,10 @@ std::optional<QString> ReadPlanOptions(const QCommandLineParser& parser,
         }
         return std::nullopt;
     }
-    PlanRequest request;
+    stock::PlanRequest request;
     for (const QString& text : budgets) {
         double amount = 0;
-        if (const auto message = ReadBudget(text.toStdString(), amount)) {
+        if (const auto message = stock::ReadBudget(text.toStdString(), amount)) {
             return QStringLiteral("--budget: ") + QString::fromStdString(*message);
         }
         request.Budgets.push_back(amount);
@@ -30,7 +30,7 @@ std::optional<QString> ReadPlanOptions(const QCommandLineParser& parser,
         return QStringLiteral("--budget: ") + QString::fromStdString(*message);
     }
     if (parser.isSet(o.Objective)) {
-        const auto objective = ObjectiveNamed(parser.value(o.Objective).toStdString());
+        const auto objective = stock::ObjectiveNamed(parser.value(o.Objective).toStdString());
         if (!objective) {
             return QStringLiteral("--objective: цель может быть только npv, energy или co2");
         }

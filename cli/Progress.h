@@ -7,7 +7,7 @@
 
 namespace cli {
 
-// The counters of a run at one moment, as BatchRun gives them.
+// The counters of a run at one moment, as the batch run gives them.
 struct ProgressCounts {
     std::uint64_t BytesRead = 0;
     std::uint64_t TotalBytes = 0; // 0 when unknown (standard input)

@@ -405,7 +405,7 @@ void StockWindowTest::stopKeepsTheRowsFinishedInInputOrder() {
     QTRY_VERIFY_WITH_TIMEOUT(!window->Houses().empty(), 60000);
     window->Stop();
     WaitForEnd(*window);
-    const std::vector<cli::BatchHouse>& houses = window->Houses();
+    const std::vector<stock::BatchHouse>& houses = window->Houses();
     QVERIFY2(houses.size() >= 32 && houses.size() < std::size_t{Houses},
              qPrintable(QString::number(houses.size())));
     for (std::size_t i = 0; i < houses.size(); ++i) {
@@ -442,7 +442,7 @@ void StockWindowTest::openedRowShowsItsFiguresInTheMainWindow() {
     window->Table()->sortByColumn(Column(*window, QStringLiteral("Стоимость установки, руб.")),
                                   Qt::DescendingOrder);
     const int row = 1; // ул. Садовая 10
-    const cli::BatchHouse& house = window->Model().HouseAt(row);
+    const stock::BatchHouse& house = window->Model().HouseAt(row);
     QCOMPARE(house.Source.Line, std::size_t{5});
     window->Table()->setCurrentIndex(window->Model().index(row, 0));
     window->Table()->setFocus();
@@ -481,7 +481,7 @@ void StockWindowTest::stockWideValuesFillWhatRowsLackAndBadOnesAreRefused() {
     WaitForEnd(*window);
     const auto inputs = [&](double model::EconomicsInputs::*input) {
         QList<double> values;
-        for (const cli::BatchHouse& house : window->Houses()) {
+        for (const stock::BatchHouse& house : window->Houses()) {
             values << house.EconomicsInputs.*input;
         }
         return values;

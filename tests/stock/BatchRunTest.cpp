@@ -16,13 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Collector : public cli::BatchReceiver {
+class Collector : public stock::BatchReceiver {
 public:
     void FileMessage(const std::string& message) override { messages.push_back(message); }
     void HeaderMessage(const std::string& message) override { messages.push_back(message); }
-    void Houses(std::vector<cli::BatchHouse>& block) override {
+    void Houses(std::vector<stock::BatchHouse>& block) override {
         blocks.push_back(block.size());
-        for (cli::BatchHouse& house : block) {
+        for (stock::BatchHouse& house : block) {
             houses.push_back(std::move(house));
         }
         if (afterBlock) {
@@ -31,7 +31,7 @@ public:
     }
     std::vector<std::string> messages;
     std::vector<std::size_t> blocks;
-    std::vector<cli::BatchHouse> houses;
+    std::vector<stock::BatchHouse> houses;
     std::function<void()> afterBlock;
 };
 
@@ -57,8 +57,8 @@ protected:
         return path;
     }
 
-    cli::BatchOptions Options(std::vector<std::string> files) {
-        cli::BatchOptions options;
+    stock::BatchOptions Options(std::vector<std::string> files) {
+        stock::BatchOptions options;
         options.Files = std::move(files);
         options.Seed = 3;
         options.Jobs = 2;
@@ -71,15 +71,15 @@ protected:
 
 TEST_F(BatchRunTest, EveryRowIsHandedOutInInputOrderAndCounted) {
     const std::string file = Register("a.csv", 600);
-    cli::BatchRun run(Options({file}));
+    stock::BatchRun run(Options({file}));
     Collector collector;
     ASSERT_TRUE(run.Open(collector));
     EXPECT_EQ(run.CarriedColumns(), std::vector<std::string>{"№"});
-    EXPECT_EQ(run.Run(collector), cli::BatchEnd::Complete);
+    EXPECT_EQ(run.Run(collector), stock::BatchEnd::Complete);
     ASSERT_EQ(collector.houses.size(), 600u);
     EXPECT_EQ(collector.blocks.front(), 16u); // the first block as asked, the rest after it
     for (std::size_t i = 0; i < 600; ++i) {
-        const cli::BatchHouse& house = collector.houses[i];
+        const stock::BatchHouse& house = collector.houses[i];
         EXPECT_EQ(house.Source.Line, i + 2);
         EXPECT_EQ(house.Carried, std::vector<std::string>{std::to_string(i + 1)});
         EXPECT_EQ(house.Figures.has_value(), (i + 1) % 7 != 0) << i;
@@ -94,11 +94,11 @@ TEST_F(BatchRunTest, EveryRowIsHandedOutInInputOrderAndCounted) {
 
 TEST_F(BatchRunTest, StopKeepsTheRowsBeforeItAndNoneAfter) {
     const std::string file = Register("a.csv", 5000);
-    cli::BatchRun run(Options({file}));
+    stock::BatchRun run(Options({file}));
     Collector collector;
     collector.afterBlock = [&] { run.Stop(); }; // once the first block is out
     ASSERT_TRUE(run.Open(collector));
-    EXPECT_EQ(run.Run(collector), cli::BatchEnd::Stopped);
+    EXPECT_EQ(run.Run(collector), stock::BatchEnd::Stopped);
     ASSERT_GE(collector.houses.size(), 16u);
     EXPECT_LT(collector.houses.size(), 5000u);
     for (std::size_t i = 0; i < collector.houses.size(); ++i) {
@@ -111,9 +111,9 @@ TEST_F(BatchRunTest, ReceiverFailureStopsTheBlockBeingCalculated) {
     // A results writer that fails (a closed pipe) on the first block: the next block, already on
     // the threads, must not be calculated to its end before the failure comes out.
     const std::string file = Register("a.csv", 5000);
-    cli::BatchOptions options = Options({file});
+    stock::BatchOptions options = Options({file});
     options.Jobs = 1;
-    cli::BatchRun run(options);
+    stock::BatchRun run(options);
     Collector collector;
     collector.afterBlock = [] { throw std::runtime_error("write failed"); };
     ASSERT_TRUE(run.Open(collector));
@@ -125,10 +125,10 @@ TEST_F(BatchRunTest, ReceiverFailureStopsTheBlockBeingCalculated) {
 TEST_F(BatchRunTest, ReadingFailureKeepsTheRowsCalculatedBeforeIt) {
     // A quote that opens a cell of more than a megabyte: the reading stops there.
     const std::string file = Register("a.csv", 5000, "5001;\"" + std::string(1100000, 'x') + "\n");
-    cli::BatchRun run(Options({file}));
+    stock::BatchRun run(Options({file}));
     Collector collector;
     ASSERT_TRUE(run.Open(collector)) << testing::PrintToString(collector.messages);
-    EXPECT_EQ(run.Run(collector), cli::BatchEnd::ReadingFailed);
+    EXPECT_EQ(run.Run(collector), stock::BatchEnd::ReadingFailed);
     EXPECT_EQ(run.Failure().rfind(file + ": ", 0), 0u) << run.Failure();
     ASSERT_GE(collector.houses.size(), 16u);
     EXPECT_EQ(collector.houses.front().Source.Line, 2u);
@@ -138,7 +138,7 @@ TEST_F(BatchRunTest, SecondInputsCarriedColumnsGoByName) {
     const std::string first = Register("a.csv", 3);
     const std::string second = (dir_ / "b.csv").string();
     std::ofstream(second, std::ios::binary) << "Note;Address;№\nx;дом;42\n";
-    cli::BatchRun run(Options({first, second}));
+    stock::BatchRun run(Options({first, second}));
     Collector collector;
     ASSERT_TRUE(run.Open(collector));
     const std::string notCarried =
@@ -146,7 +146,7 @@ TEST_F(BatchRunTest, SecondInputsCarriedColumnsGoByName) {
     EXPECT_NE(std::find(collector.messages.begin(), collector.messages.end(), notCarried),
               collector.messages.end())
         << testing::PrintToString(collector.messages);
-    EXPECT_EQ(run.Run(collector), cli::BatchEnd::Complete);
+    EXPECT_EQ(run.Run(collector), stock::BatchEnd::Complete);
     ASSERT_EQ(collector.houses.size(), 4u);
     EXPECT_EQ(collector.houses[3].Carried, std::vector<std::string>{"42"});
     EXPECT_EQ(collector.houses[3].Source.File, second);

@@ -7,7 +7,7 @@
 #include <cctype>
 #include <cmath>
 
-namespace cli {
+namespace stock {
 
 std::optional<std::string> ReadBudget(std::string_view text, double& amount) {
     const std::optional<std::string> ungrouped = model::Ungrouped(text);
@@ -58,4 +58,4 @@ std::string PlanCollector::Finish(const PlanRequest& request,
     return PlanSummary(problem, solution, request.Objective, model::NumberLocale{",", " "});
 }
 
-} // namespace cli
+} // namespace stock

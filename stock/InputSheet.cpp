@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
-namespace cli {
+namespace stock {
 namespace {
 
 constexpr std::size_t PieceSize = 1 << 16;
@@ -171,4 +171,4 @@ std::uint64_t InputSize(const std::string& name) {
     return code ? 0 : size;
 }
 
-} // namespace cli
+} // namespace stock

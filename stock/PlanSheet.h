@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace stock {
 
 class ResultOutput;
 
@@ -45,4 +45,4 @@ std::string ObjectiveUnit(plan::Objective objective);
 std::string PlanSummary(const plan::Problem& problem, const plan::Solution& solution,
                         plan::Objective objective, const model::NumberLocale& locale);
 
-} // namespace cli
+} // namespace stock

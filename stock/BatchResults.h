@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace stock {
 
 struct ResultFormat {
     char Delimiter = ';';      // of CSV results; ';' writes decimal commas, ',' points
@@ -53,4 +53,4 @@ private:
     std::vector<bool> resultNumbers_;
 };
 
-} // namespace cli
+} // namespace stock

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace stock {
 
 // Where the rows of results go, row after row as they are ready: CSV to standard output or to a
 // file, or an .xlsx workbook. A file is written atomically: it takes its name only at Finish, so a
@@ -51,4 +51,7 @@ void CheckOutputName(const QString& fileName);
 // Writes text to standard output whole; throws std::runtime_error when it cannot.
 void WriteStandardOutput(std::string_view text);
 
-} // namespace cli
+// Writes text to a file atomically; throws std::runtime_error naming the file and the reason.
+void WriteTextFile(const QString& fileName, std::string_view text);
+
+} // namespace stock

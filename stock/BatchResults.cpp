@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace cli {
+namespace stock {
 
 ResultWriter::ResultWriter(const QString& fileName, const ResultFormat& format,
                            const std::vector<std::string>& carriedColumns, bool economics,
@@ -65,4 +65,4 @@ void ResultWriter::Finish() {
     output_->Finish();
 }
 
-} // namespace cli
+} // namespace stock

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <future>
 
-namespace cli {
+namespace stock {
 
 struct BatchRun::Input {
     std::string Name;
@@ -288,4 +288,4 @@ bool BatchRun::RunInput(Input& input) {
     return true;
 }
 
-} // namespace cli
+} // namespace stock

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cli {
+namespace stock {
 
 // What --budget, --objective and --plan ask for.
 struct PlanRequest {
@@ -40,4 +40,4 @@ private:
     std::vector<PlanHouseSource> sources_;
 };
 
-} // namespace cli
+} // namespace stock

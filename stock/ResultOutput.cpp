@@ -22,7 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace cli {
+namespace stock {
 namespace {
 
 const auto WriteError = report::FileWriteError;
@@ -524,6 +524,11 @@ void WriteStandardOutput(std::string_view text) {
     }
 }
 
+void WriteTextFile(const QString& fileName, std::string_view text) {
+    report::WriteFileAtomically(fileName,
+                                QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 std::unique_ptr<ResultOutput> CsvResults(const QString& fileName, const CsvOptions& options) {
     return std::make_unique<CsvOutput>(fileName, options);
 }
@@ -532,4 +537,4 @@ std::unique_ptr<ResultOutput> WorkbookResults(const QString& fileName) {
     return std::make_unique<WorkbookOutput>(fileName);
 }
 
-} // namespace cli
+} // namespace stock

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-using namespace cli;
+using namespace stock;
 
 TEST(PlanOutput, BudgetsReadAsCells) {
     struct Case {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace stock {
 
 // One input of a run, read piece by piece: a CSV file, standard input ("-") or an .xlsx workbook
 // (its first sheet).
@@ -41,4 +41,4 @@ bool IsWorkbookName(const std::string& name);
 // The size of a regular file, or 0 (standard input, a pipe, a file that cannot be seen).
 std::uint64_t InputSize(const std::string& name);
 
-} // namespace cli
+} // namespace stock

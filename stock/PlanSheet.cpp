@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace cli {
+namespace stock {
 namespace {
 
 std::string Money(double value, const model::NumberLocale& locale) {
@@ -142,4 +142,4 @@ std::string PlanSummary(const plan::Problem& problem, const plan::Solution& solu
     return text;
 }
 
-} // namespace cli
+} // namespace stock

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <thread>
 
-namespace cli {
+namespace stock {
 
 void ForEachOnThreads(std::size_t count, unsigned jobs,
                       const std::function<void(std::size_t, model::CalculationMemory&)>& work,
@@ -58,4 +58,4 @@ std::vector<model::HouseFigures> CalculateHouses(std::span<const model::ProjectP
     return figures;
 }
 
-} // namespace cli
+} // namespace stock

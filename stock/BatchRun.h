@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace stock {
 
 struct BatchOptions {
     std::vector<std::string> Files; // "-" for standard input
@@ -131,4 +131,4 @@ bool HasEconomicsColumn(const sheet::HeaderFields& header);
 // Whether stock-wide values give one of the economics inputs: their columns are shown then too.
 bool SetsEconomics(const sheet::FieldDefaults& defaults);
 
-} // namespace cli
+} // namespace stock

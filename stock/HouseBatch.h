@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-namespace cli {
+namespace stock {
 
 // Runs work(i, memory) for every i below count on `jobs` threads, in no particular order; `memory`
 // is the thread's working memory for calculations, kept from item to item. An exception of an item
@@ -28,4 +28,4 @@ std::vector<model::HouseFigures> CalculateHouses(std::span<const model::ProjectP
                                                  std::atomic<std::size_t>* done = nullptr,
                                                  bool economics = false);
 
-} // namespace cli
+} // namespace stock
