@@ -76,7 +76,7 @@ TEST(PlanSolver, KnownOptima) {
         // The best ratio of this year fits only next year, where it is worth nothing: ranking
         // leaves it out and keeps the money for a house worth something.
         {"ranking skips a year worth nothing",
-         TableProblem({5, 5}, {{10, 10}, {5, 5}}, {{30, 0}, {2, 2}}), 2, "1@1 ", 2},
+         TableProblem({5, 5}, {{10, 10}, {5, 5}}, {{30, 0}, {2, 1}}), 2, "1@1 ", 2},
         // Prices that rise make the same house cheaper this year.
         {"a rising price chooses the earlier year",
          TableProblem({10, 0}, {{10, 11}, {1, 1.1}}, {{5, 6}, {1, 1}}), 5, "0@1 ", 1},
