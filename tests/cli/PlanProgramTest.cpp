@@ -31,9 +31,12 @@ TEST_F(PlanProgram, UsageErrors) {
          "--budget 1 --budget 1 --budget 1 --budget 1 h.csv",
          "не более 10"},
         {"--plan p.csv h.csv", "нужен бюджет"},
+        {"--objective energy h.csv", "нужен бюджет"},
         {"--budget 1 --objective payback h.csv", "npv, energy или co2"},
         {"--budget 1 --plan h.csv h.csv", "это исходный файл"},
         {"--budget 1 --plan r.csv -o r.csv h.csv", "пишутся результаты"},
+        {"--budget 1 --plan ./r.csv -o r.csv h.csv", "пишутся результаты"},
+        {"--budget 1 --plan ./h.csv h.csv", "это исходный файл"},
         {"--set DiscountRate=101 h.csv", "DiscountRate: 101"},
         {"--set Colour=1 h.csv", "нет такого поля"},
     };
