@@ -83,3 +83,29 @@ TEST_F(PlanProgram, NoHouseChosen) {
     EXPECT_NE(run.Err.find("Ни один дом не выбран"), std::string::npos) << run.Err;
     EXPECT_TRUE(cli_test::fs::exists(dir_ / "p.xlsx"));
 }
+
+// The plan takes the options' objective and values for the whole stock, and only houses that were
+// calculated: 9 000 roubles pay for the first house alone, the last row is rejected.
+TEST_F(PlanProgram, PlanFollowsTheOptions) {
+    File("h.csv", std::string(Houses) + "x;ул. Мира 5;0;9;\n");
+    struct Case {
+        const char* arguments;
+        const char* value; // of the first house, the plan's only one
+    };
+    const Case cases[] = {
+        {"", "50227,76"},
+        {"--set DiscountRate=50", "6040,14"},
+        {"--objective energy", "3647,66"},
+        {"--objective CO2 --set EmissionFactor=0,5", "1,824"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const auto run =
+            Calc(std::string("--seed 1 ") + c.arguments + " --budget 9000 --plan p.csv h.csv");
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("h.csv:6: EntranceCount"), std::string::npos) << run.Err;
+        EXPECT_EQ(Lines(Read("p.csv")),
+                  (std::vector<std::string>{"\xEF\xBB\xBFPlanYear;Line;№;Address;Spend;Value",
+                                            std::string("1;2;a;ул. Мира 1;8100,00;") + c.value}));
+    }
+}
