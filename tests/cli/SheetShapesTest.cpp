@@ -224,7 +224,7 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         Row(1, Text("A1", "Address") + Text("B1", "TariffGrowth") + Text("C1", "DiscountRate") +
                    Text("D1", "Tariff") + Text("E1", "EntranceCount") + Text("F1", "FloorCount"));
     const std::string formats = "<xf numFmtId=\"0\"/><xf numFmtId=\"9\"/><xf numFmtId=\"14\"/>"
-                                "<xf numFmtId=\"164\"/><xf numFmtId=\"165\"/>";
+                                "<xf numFmtId=\"164\"/><xf numFmtId=\"165\"/><xf numFmtId=\"10\"/>";
     const auto house = [](const std::string& cells) {
         return Row(2, Text("A2", "a") + cells + "<c r=\"D2\"><v>1.38</v></c>" +
                           "<c r=\"E2\"><v>5</v></c><c r=\"F2\"><v>9</v></c>");
@@ -233,6 +233,8 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
     const std::vector<std::pair<Case, std::string>> cases = {
         {{"percent format", "", 0, "", NetPresentValue, "201446,24"},
          house("<c r=\"B2\" s=\"1\"><v>0.05</v></c><c r=\"C2\" s=\"1\"><v>0.08</v></c>")},
+        {{"built-in percent format with decimals", "", 0, "", NetPresentValue, "201446,24"},
+         house("<c r=\"B2\" s=\"5\"><v>0.05</v></c><c r=\"C2\" s=\"5\"><v>0.08</v></c>")},
         {{"own percent format", "", 0, "", NetPresentValue, "201446,24"},
          house("<c r=\"B2\" s=\"3\"><v>0.05</v></c><c r=\"C2\"><v>8</v></c>")},
         {{"a text cell with a percent sign", "", 0, "", NetPresentValue, "201446,24"},
@@ -243,6 +245,8 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a date where a count belongs", "", 1,
           "x.xlsx:2: EntranceCount: «05.01.1900» — дата, а ожидается число"},
          Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"2\"><v>5</v></c>")},
+        {{"a true cell is 1", "", 0, "", InstallCostPlanned, "8100"},
+         Row(2, Text("A2", "a") + "<c r=\"E2\" t=\"b\"><v>1</v></c><c r=\"F2\"><v>9</v></c>")},
         {{"a quoted d in a format is no date", "", 0, "", InstallCostPlanned, "40500"},
          house("<c r=\"B2\" s=\"4\"><v>0</v></c>")},
         {{"a formula without its value", "", 1,
@@ -299,7 +303,10 @@ TEST_F(SheetShapes, EveryContinuationSheetIsReadAndTheOthersNamed) {
     Book("x.xlsx", {{"Старое", "hidden", Row(1, Text("A1", "Address")) + Row(2, Text("A2", "no"))},
                     {"Дома", "", header + Row(2, Text("A2", "a") + "<c r=\"B2\"><v>3</v></c>")},
                     {"Итоги", "", Row(1, Text("A1", "Всего"))},
-                    {"Дома (2)", "", header + Row(5, Text("A5", "b"))},
+                    // A heading cell left empty at the end is still the same header.
+                    {"Дома (2)", "",
+                     Row(1, Text("A1", "Address") + Text("B1", "EntranceCount") + Text("C1", "")) +
+                         Row(5, Text("A5", "b"))},
                     {"Дома (3)", "hidden", header + Row(2, Text("A2", "no"))}});
     const Outcome run = Calc("--seed 1 --no-bom x.xlsx");
     EXPECT_EQ(run.Status, 0) << run.Err;
