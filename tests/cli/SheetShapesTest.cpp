@@ -204,6 +204,8 @@ TEST_F(SheetShapes, TextFilesThatWereReadWrong) {
         {"a legacy workbook", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "rest", 2,
          "x.csv: формат .xls не читается: сохраните файл как .xlsx, .ods или .csv"},
         {"a PDF", "%PDF-1.4\n", 2, "x.csv: это документ PDF, а не таблица"},
+        {"a quoted heading holding ';' in a ',' file", "Address,\"Примечание; да\",Tariff\na,x,1\n",
+         0, ""},
         {"a stray quote spoils its row", head + "a;1;5;9\nb\"x;1;5;9\nc;1;5;9\n", 1,
          "x.csv:3: кавычка внутри поля", 1, "4", 3},
         {"a quote left open spoils its line", head + "\"a;1;5;9\nb;1;5;9\nc;1;5;9\n", 1,
@@ -336,6 +338,9 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                             "</table:table-row>";
     const std::string house = number("percentage", "0.05") + number("float", "8") +
                               number("float", "5") + number("float", "9") + number("float", "1.38");
+    // After cells repeated: 3 entrances of 9 floors, 54 blocks at 350 + 100.
+    const std::string entrances =
+        number("float", "3") + number("float", "9") + number("float", "1.38");
     Ods("x.ods",
         table("Скрытый", "", " table:style-name=\"hidden\"") +
             table("Дома", "<table:table-row table:number-rows-repeated=\"2\">" +
@@ -344,7 +349,13 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                               "<table:table-cell table:formula=\"of:=1\"/>"
                               "</table:table-row>" +
                               end) +
-            table("Дома 2", "<table:table-row>" + text("c") + house + "</table:table-row>"));
+            table("Дома 2", "<table:table-row>" + text("c") + house +
+                                "</table:table-row><table:table-row>" + text("d") +
+                                "<table:table-cell table:number-columns-repeated=\"2\" "
+                                "office:value-type=\"percentage\" office:value=\"0.05\"/>" +
+                                entrances + "</table:table-row><table:table-row>" + text("e") +
+                                "<table:table-cell table:number-columns-repeated=\"2\"/>" +
+                                entrances + "</table:table-row>"));
     const Outcome run = Calc("--seed 1 --no-bom x.ods");
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Err, "x.ods: не прочитаны листы: «Скрытый» (скрыт)\n"
@@ -352,14 +363,17 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                        "табличном редакторе\n"
                        "x.ods:4: TariffGrowth: «05.01.2024» — дата, а ожидается число (ячейка в "
                        "формате даты?)\n"
-                       "посчитано домов: 3, отклонено строк: 1\n");
+                       "посчитано домов: 5, отклонено строк: 1\n");
     const std::vector<std::string> lines = Lines(run.Out);
-    ASSERT_EQ(lines.size(), 5u) << run.Out;
+    ASSERT_EQ(lines.size(), 7u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.ods;2;a 1;")) << lines[1];
     EXPECT_TRUE(lines[2].starts_with("x.ods;3;a 1;")) << lines[2];
     EXPECT_TRUE(lines[3].starts_with("x.ods;4;b;;;")) << lines[3];
     EXPECT_TRUE(lines[4].starts_with("x.ods;2;c;")) << lines[4];
     EXPECT_EQ(Cells(lines[1], ';')[NetPresentValue], "201446,24");
+    for (const std::size_t row : {5u, 6u}) {
+        EXPECT_EQ(Cells(lines[row], ';')[InstallCostPlanned], "24300") << lines[row];
+    }
 }
 
 TEST_F(SheetShapes, WorkbookBombsStayWithinBoundedMemory) {
