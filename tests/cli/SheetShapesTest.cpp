@@ -345,17 +345,24 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
         table("Скрытый", "", " table:style-name=\"hidden\"") +
             table("Дома", "<table:table-row table:number-rows-repeated=\"2\">" +
                               text("a<text:s/>1") + house + "</table:table-row><table:table-row>" +
-                              text("b") + number("date", "2024-01-05") +
+                              text("b<table:table table:name=\"Вложенная\"><table:table-row>" +
+                                   text("Всего") + "</table:table-row></table:table>") +
+                              number("date", "2024-01-05") +
                               "<table:table-cell table:formula=\"of:=1\"/>"
                               "</table:table-row>" +
                               end) +
-            table("Дома 2", "<table:table-row>" + text("c") + house +
-                                "</table:table-row><table:table-row>" + text("d") +
-                                "<table:table-cell table:number-columns-repeated=\"2\" "
-                                "office:value-type=\"percentage\" office:value=\"0.05\"/>" +
-                                entrances + "</table:table-row><table:table-row>" + text("e") +
-                                "<table:table-cell table:number-columns-repeated=\"2\"/>" +
-                                entrances + "</table:table-row>"));
+            table("Дома 2",
+                  "<table:table-row>"
+                  "<table:table-cell office:value-type=\"string\"><office:annotation><text:p>"
+                  "Проверить адрес</text:p></office:annotation><text:p>c<text:note>"
+                  "<text:note-body><text:p>сноска</text:p></text:note-body></text:note>"
+                  "</text:p></table:table-cell>" +
+                      house + "</table:table-row><table:table-row>" + text("d") +
+                      "<table:table-cell table:number-columns-repeated=\"2\" "
+                      "office:value-type=\"percentage\" office:value=\"0.05\"/>" +
+                      entrances + "</table:table-row><table:table-row>" + text("e") +
+                      "<table:table-cell table:number-columns-repeated=\"2\"/>" + entrances +
+                      "</table:table-row>"));
     const Outcome run = Calc("--seed 1 --no-bom x.ods");
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Err, "x.ods: не прочитаны листы: «Скрытый» (скрыт)\n"
@@ -373,6 +380,19 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
     EXPECT_EQ(Cells(lines[1], ';')[NetPresentValue], "201446,24");
     for (const std::size_t row : {5u, 6u}) {
         EXPECT_EQ(Cells(lines[row], ';')[InstallCostPlanned], "24300") << lines[row];
+    }
+    // Repeat counts past any number, or below one, are no single cell.
+    for (const auto& [count, err] :
+         {std::pair<std::string, std::string>{"18446744073709551616", "больше 16384 столбцов"},
+          {"-1", "число повторов table:number-columns-repeated=«-1» — не целое число"}}) {
+        Ods("r.ods",
+            table("Дома", "<table:table-row>" + text("a") +
+                              "<table:table-cell table:number-columns-repeated=\"" + count +
+                              "\" office:value-type=\"float\" "
+                              "office:value=\"3\"/></table:table-row>"));
+        const Outcome repeated = Calc("r.ods");
+        EXPECT_EQ(repeated.Status, 2) << count;
+        EXPECT_NE(repeated.Err.find(err), std::string::npos) << repeated.Err;
     }
 }
 
