@@ -6,6 +6,8 @@
 #include "HouseOffer.h"
 #include "Progress.h"
 
+#include <QFileInfo>
+
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -122,15 +124,42 @@ const std::string* InputNamedAsOutput(const RunOptions& options) {
     return nullptr;
 }
 
-// A plan file that would replace an input or the results.
+// Why the plan file cannot be written at the end of the run (checked before it): a name nothing
+// here writes, a folder, a device or a pipe.
+std::optional<std::string> PlanFileUnwritable(const QString& file) {
+    const std::string name = file.toStdString();
+    try {
+        if (QFileInfo(file).suffix().isEmpty()) {
+            throw std::runtime_error("no extension");
+        }
+        stock::ResultKindOf(file);
+    } catch (const std::runtime_error&) {
+        return name + ": план (--plan) пишется в файл .csv, .xlsx или .ods";
+    }
+    const QFileInfo target(file);
+    if (target.isDir()) {
+        return name + ": это каталог, а план (--plan) пишется в файл";
+    }
+    if (target.exists() && !target.isFile()) {
+        return name + ": это не обычный файл, а устройство, канал или сокет; план (--plan) "
+                      "пишется в обычный файл";
+    }
+    return std::nullopt;
+}
+
+// A plan file that would replace an input or the results, or cannot be written.
 std::optional<std::string> PlanFileClash(const RunOptions& options) {
     if (!options.Plan || options.Plan->File.isEmpty()) {
         return std::nullopt;
     }
     const QString& file = options.Plan->File;
+    if (std::optional<std::string> why = PlanFileUnwritable(file)) {
+        return why;
+    }
     std::error_code code;
     for (const std::string& name : options.Files) {
-        if (name != "-" && std::filesystem::equivalent(name, file.toStdString(), code)) {
+        if (name == "-" ? StandardInputIs(file)
+                        : std::filesystem::equivalent(name, file.toStdString(), code)) {
             return name + ": это исходный файл, план в него не записывается (--plan задаёт "
                           "другое имя)";
         }

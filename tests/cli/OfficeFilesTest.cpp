@@ -373,6 +373,12 @@ TEST_F(OfficeFiles, ResultsGoWhereTheirNameSays) {
     const Outcome back = Calc("--seed 1 --no-bom r.ods");
     EXPECT_EQ(back.Status, 0) << back.Err;
     EXPECT_TRUE(Lines(back.Out).at(1).starts_with("x.csv;2;")) << back.Out;
+    // So is a plan, its spend a number.
+    const Outcome plan = Calc("--seed 1 --budget 100000 --plan p.ods x.csv");
+    ASSERT_EQ(plan.Status, 0) << plan.Err;
+    EXPECT_NE(WorkbookPart((dir_ / "p.ods").string(), "content.xml")
+                  .find("<table:table-cell office:value-type=\"float\" office:value=\"40500.00\">"),
+              std::string::npos);
 }
 
 TEST_F(OfficeFiles, NumbersAreWrittenInTheConventionOfTheResults) {
