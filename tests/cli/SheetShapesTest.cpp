@@ -66,7 +66,8 @@ protected:
 
     // An .xlsx workbook of these sheets, with these cell formats (<xf> elements).
     std::string Book(const std::string& name, const std::vector<Sheet>& sheets,
-                     const std::string& formats = "", bool deflated = false) {
+                     const std::string& formats = "", bool deflated = false,
+                     const std::string& properties = "") {
         std::string list;
         std::string relations;
         std::vector<Part> parts;
@@ -86,8 +87,8 @@ protected:
         parts.push_back(
             {"xl/workbook.xml", "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/"
                                 "2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/"
-                                "officeDocument/2006/relationships\"><sheets>" +
-                                    list + "</sheets></workbook>"});
+                                "officeDocument/2006/relationships\">" +
+                                    properties + "<sheets>" + list + "</sheets></workbook>"});
         parts.push_back({"xl/_rels/workbook.xml.rels",
                          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                          "relationships\">" +
@@ -97,7 +98,8 @@ protected:
                 {"xl/styles.xml", "<styleSheet xmlns=\"http://schemas.openxmlformats.org/"
                                   "spreadsheetml/2006/main\"><numFmts><numFmt numFmtId=\"164\" "
                                   "formatCode=\"0.0&quot; %&quot;;[Red]0.0%\"/><numFmt "
-                                  "numFmtId=\"165\" formatCode=\"&quot;d&quot;0\"/></numFmts>"
+                                  "numFmtId=\"165\" formatCode=\"&quot;d&quot;0\"/><numFmt "
+                                  "numFmtId=\"166\" formatCode=\"[White]0\"/></numFmts>"
                                   "<cellStyleXfs><xf numFmtId=\"9\"/></cellStyleXfs><cellXfs>" +
                                       formats + "</cellXfs></styleSheet>"});
         }
@@ -225,8 +227,9 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
     const std::string header =
         Row(1, Text("A1", "Address") + Text("B1", "TariffGrowth") + Text("C1", "DiscountRate") +
                    Text("D1", "Tariff") + Text("E1", "EntranceCount") + Text("F1", "FloorCount"));
-    const std::string formats = "<xf numFmtId=\"0\"/><xf numFmtId=\"9\"/><xf numFmtId=\"14\"/>"
-                                "<xf numFmtId=\"164\"/><xf numFmtId=\"165\"/>";
+    const std::string formats =
+        "<xf numFmtId=\"0\"/><xf numFmtId=\"9\"/><xf numFmtId=\"14\"/>"
+        "<xf numFmtId=\"164\"/><xf numFmtId=\"165\"/><xf numFmtId=\"166\"/>";
     const auto house = [](const std::string& cells) {
         return Row(2, Text("A2", "a") + cells + "<c r=\"D2\"><v>1.38</v></c>" +
                           "<c r=\"E2\"><v>5</v></c><c r=\"F2\"><v>9</v></c>");
@@ -247,6 +250,12 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
          Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"2\"><v>5</v></c>")},
         {{"a quoted d in a format is no date", "", 0, "", InstallCostPlanned, "40500"},
          house("<c r=\"B2\" s=\"4\"><v>0</v></c>")},
+        {{"a colour is no date", "", 0, "", InstallCostPlanned, "24300"},
+         Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"5\"><v>3</v></c><c r=\"F2\"><v>9</v></c>")},
+        {{"references in lower case", "", 0, "", InstallCostPlanned, "24300"},
+         Row(2, Text("a2", "a") + "<c r=\"e2\"><v>3</v></c><c r=\"f2\"><v>9</v></c>")},
+        {{"rows out of order", "", 2, "строка 3 после строки 5: строки не по порядку"},
+         Row(5, Text("A5", "a")) + Row(3, Text("A3", "b")) + Row(3, Text("A3", "c"))},
         {{"a formula without its value", "", 1,
           "x.xlsx:2: EntranceCount: формула без значения — откройте и сохраните файл в табличном "
           "редакторе"},
@@ -278,6 +287,13 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
     for (const auto& [c, rows] : cases) {
         Check(c, Book("x.xlsx", {{"Дома", "", header + rows}}, formats));
     }
+    // A workbook of the 1904 date system counts its days from 1904-01-01.
+    Check({"the 1904 date system", "", 1,
+           "x.xlsx:2: EntranceCount: «06.01.2024» — дата, а ожидается число"},
+          Book("x.xlsx",
+               {{"Дома", "",
+                 header + Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"2\"><v>43835</v></c>")}},
+               formats, false, "<workbookPr date1904=\"1\"/>"));
 }
 
 TEST_F(SheetShapes, CarriedWorkbookNumbersAreWrittenAsTheSheetShowsThem) {
