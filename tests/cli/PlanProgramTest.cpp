@@ -20,6 +20,8 @@ class PlanProgram : public ProgramRun {};
 // Options that cannot make a plan stop the run before anything is written.
 TEST_F(PlanProgram, UsageErrors) {
     File("h.csv", Houses);
+    cli_test::fs::create_directory(dir_ / "folder.csv");
+    cli_test::fs::create_symlink("/dev/null", dir_ / "null.csv");
     struct Case {
         const char* arguments;
         const char* message;
@@ -35,6 +37,12 @@ TEST_F(PlanProgram, UsageErrors) {
         {"--budget 1 --objective payback h.csv", "npv, energy или co2"},
         {"--budget 1 --plan h.csv h.csv", "это исходный файл"},
         {"--budget 1 --plan r.csv -o r.csv h.csv", "пишутся результаты"},
+        {"--budget 1 --plan h.csv - <h.csv", "-: это исходный файл, план в него не записывается"},
+        {"--budget 1 --plan p.pdf h.csv",
+         "p.pdf: план (--plan) пишется в файл .csv, .xlsx или .ods"},
+        {"--budget 1 --plan p h.csv", "p: план (--plan) пишется в файл .csv, .xlsx или .ods"},
+        {"--budget 1 --plan folder.csv h.csv", "folder.csv: это каталог, а план (--plan)"},
+        {"--budget 1 --plan null.csv h.csv", "null.csv: это не обычный файл, а устройство"},
         {"--budget 1 --plan ./r.csv -o r.csv h.csv", "пишутся результаты"},
         {"--budget 1 --plan ./h.csv h.csv", "это исходный файл"},
         {"--set DiscountRate=101 h.csv", "DiscountRate: 101"},
