@@ -2,11 +2,16 @@
 // expected values are worked out here, at the bounds where a house counts or not.
 #include "StockFigures.h"
 #include "StockCharts.h"
+#include "StockReport.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
 
 using report::StockHouse;
 
@@ -120,4 +125,43 @@ TEST(StockFigures, InvestmentCurveSumsHousesInPaybackOrderAndFindsThePointNeares
     report::DrawInvestmentCurve(painter, area, {}, 10, locale);
     report::DrawPaybackBars(painter, area, report::BarsOf(houses), 10, locale);
     report::DrawPaybackBars(painter, area, report::BarsOf({}), 10, locale);
+}
+
+// The report's ranking: every house's cells in their own columns, ranked by payback, each row
+// with its rank and its input line; the summary's totals with their captions.
+TEST(StockReport, RankingRowsAndTotalsAreTheHousesFigures) {
+    report::StockReportContent content;
+    content.FileName = QStringLiteral("дома.csv");
+    content.Seed = 5;
+    content.Locale = {",", " "};
+    content.Houses = {House(2, 300, 1000, 100), House(3, std::nullopt, 5000, 7),
+                      House(4, 150, 3000, 900)};
+    content.Totals = report::TotalsOf(content.Houses, 2);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(report::StockReportPdf(content));
+    file.close();
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+        lines << line.simplified();
+    }
+    // Rank, line, address, installation, payback months, kWh and roubles saved a year.
+    for (const char* row :
+         {"1 4 дом 4 3 000 5,0 1 800,00 900,00", "2 2 дом 2 1 000 10,0 200,00 100,00",
+          "3 3 дом 3 5 000 нет 14,00 7,00"}) {
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(row))) << row << "\n"
+                                                            << lines.join('\n').toStdString();
+    }
+    for (const char* total :
+         {"Посчитано домов 3", "Отклонено строк 2", "Стоимость установки, всего, руб. 9 000",
+          "Экономия энергии в год, кВт·ч 2 014,00", "Экономия в год, руб. 1 007,00",
+          "Окупаются за 1 год 2"}) {
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(total))) << total;
+    }
 }
