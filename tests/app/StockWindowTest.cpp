@@ -50,6 +50,7 @@ private slots:
     void cleanup();
     void smallStockShowsPinnedFiguresRejectedRowAndTotals();
     void columnsSortByValueWithNoneLast();
+    void addressesSortAsAReaderExpects();
     void filterNarrowsRowsAndTotals();
     void sortedWhileCalculatingShowsEveryHouseInOrder();
     void savedTableIsTheProgramsBytes();
@@ -171,8 +172,14 @@ void StockWindowTest::smallStockShowsPinnedFiguresRejectedRowAndTotals() {
     }
     QCOMPARE(Cell(*window, 1, QStringLiteral("Внутренняя норма доходности, % в год")),
              QStringLiteral("925,16"));
+    QCOMPARE(Cell(*window, 3, QStringLiteral("Внутренняя норма доходности, % в год")),
+             QStringLiteral("нет"));
     QCOMPARE(Cell(*window, 0, QStringLiteral("Дисконтированная окупаемость, мес.")),
              QStringLiteral("17,6"));
+    QCOMPARE(Cell(*window, 0, QStringLiteral("Затраты до окупаемости, сущ. схема, руб.")),
+             QStringLiteral("43 602"));
+    QCOMPARE(Cell(*window, 0, QStringLiteral("Затраты до окупаемости, план. схема, руб.")),
+             QStringLiteral("43 581"));
 
     // The rejected row with its line, column, value and virasvet-calc's message.
     QCOMPARE(window->Tabs()->tabText(1), QStringLiteral("Отклонённые строки (1)"));
@@ -243,6 +250,23 @@ void StockWindowTest::columnsSortByValueWithNoneLast() {
     table->sortByColumn(payback, Qt::AscendingOrder);
     QCOMPARE(Cell(*window, table->currentIndex().row(), QStringLiteral("Адрес")),
              QStringLiteral("ул. Мира 1"));
+}
+
+void StockWindowTest::addressesSortAsAReaderExpects() {
+    // Letters whatever their case, "ё" after "е" and before "ж", numbers by their value whatever
+    // their leading zeros.
+    const auto window = Open(Write(QStringLiteral("names.csv"), "Address\r\n"
+                                                                "ул. Жукова 1\r\n"
+                                                                "ул. Ёлочная 3\r\n"
+                                                                "ул. Еловая 20\r\n"
+                                                                "ул. Еловая 010\r\n"
+                                                                "ул. ели 4\r\n"
+                                                                "ул. Еловая 2\r\n"));
+    WaitForEnd(*window);
+    window->Table()->sortByColumn(Column(*window, QStringLiteral("Адрес")), Qt::AscendingOrder);
+    QCOMPARE(ColumnTexts(*window, QStringLiteral("Адрес")),
+             (QStringList{"ул. ели 4", "ул. Еловая 2", "ул. Еловая 010", "ул. Еловая 20",
+                          "ул. Ёлочная 3", "ул. Жукова 1"}));
 }
 
 void StockWindowTest::filterNarrowsRowsAndTotals() {
