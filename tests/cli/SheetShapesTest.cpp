@@ -243,7 +243,9 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a date where a count belongs", "", 1,
           "x.xlsx:2: EntranceCount: «05.01.1900» — дата, а ожидается число"},
          Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"2\"><v>5</v></c>")},
-        {{"a quoted d in a format is no date", "", 0, "", InstallCostPlanned, "40500"},
+        {{"a quoted d in a format is no date", "", 0,
+          "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.xlsx:2: DiscountRate (",
+          InstallCostPlanned, "40500"},
          house("<c r=\"B2\" s=\"4\"><v>0</v></c>")},
         {{"a formula without its value", "", 1,
           "x.xlsx:2: EntranceCount: формула без значения — откройте и сохраните файл в табличном "
@@ -252,7 +254,10 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a row with more cells than its header", "", 1,
           "x.xlsx:2: ячеек в строке: 7, столбцов в заголовке: 6"},
          Row(2, Text("A2", "a") + "<c r=\"E2\"><v>5</v></c><c r=\"G2\"><v>1</v></c>")},
-        {{"a comment and CDATA", "", 0, "", 2, "a<b"},
+        {{"a comment and CDATA", "", 0,
+          ": x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate, x.xlsx:2: Tariff, x.xlsx:2: "
+          "EntranceCount, x.xlsx:2: FloorCount (",
+          2, "a<b"},
          "<!-- " + std::string(4 << 20, '-') + "x -->" +
              Row(2, "<c r=\"A2\" t=\"inlineStr\"><is><t><![CDATA[a<b]]></t></is></c>")},
         {{"a row number past the last", "", 2, "номер строки 18446744073709551615 больше 1048576"},
@@ -304,7 +309,9 @@ TEST_F(SheetShapes, EveryContinuationSheetIsReadAndTheOthersNamed) {
     const Outcome run = Calc("--seed 1 --no-bom x.xlsx");
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Err, "x.xlsx: не прочитаны листы: «Старое» (скрыт), «Итоги» (другой "
-                       "заголовок), «Дома (3)» (скрыт)\n");
+                       "заголовок), «Дома (3)» (скрыт)\nв 1 строке пустые ячейки заполнены "
+                       "значениями по умолчанию: x.xlsx:5: EntranceCount (отклонять такие "
+                       "строки: --strict; все проблемы: --problems)\n");
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 3u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.xlsx;2;a;")) << lines[1];
