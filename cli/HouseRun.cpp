@@ -38,9 +38,8 @@ public:
             for (const std::string& message : house.Messages) {
                 Row(message);
             }
-            if (plan_ != nullptr && house.Figures) {
-                plan_->Add(plan::OfferOf(house.EconomicsInputs, *house.Figures),
-                           {house.Source.Line, house.Carried, house.Source.Address});
+            if (plan_ != nullptr) {
+                plan_->Add(house);
             }
         }
         results_->Write(houses);
@@ -128,6 +127,11 @@ std::optional<std::string> PlanFileClash(const RunOptions& options) {
         return std::nullopt;
     }
     const QString& file = options.Plan->File;
+    try {
+        stock::ResultKindOf(file);
+    } catch (const std::runtime_error& e) {
+        return std::string(e.what());
+    }
     std::error_code code;
     for (const std::string& name : options.Files) {
         if (name != "-" && std::filesystem::equivalent(name, file.toStdString(), code)) {
