@@ -188,7 +188,7 @@ std::vector<PlanListRow> PlanList(const PlanDocument& document, const model::Num
         const bool last = i + 1 == entries.size() || entries[i + 1].Year != e.Year;
         if (last || sources[entries[i + 1].House].Company != source.Company) {
             const std::string name =
-                source.Company.empty() ? "без управляющей компании" : "«" + source.Company + "»";
+                source.Company.empty() ? "без управляющей компании" : source.Company;
             rows.push_back({PlanListRow::Kind::CompanyTotal,
                             {"", "Итого " + name + ": домов " + std::to_string(company->Houses), "",
                              PlanMoney(company->Spend, locale), value(company->Value)}});

@@ -133,7 +133,7 @@ private slots:
         QVERIFY(page->Rules.contains(QStringLiteral("Дома: только показанные по отбору «Мира»")));
         QCOMPARE(page->List.size(), std::size_t{6}); // year 1, two companies, the year's total
         QCOMPARE(page->List[1].Cells[1], QStringLiteral("ул. Мира 2"));
-        QCOMPARE(page->List[2].Cells[1], QStringLiteral("Итого «ТСЖ «Мир»»: домов 1"));
+        QCOMPARE(page->List[2].Cells[1], QStringLiteral("Итого ТСЖ «Мир»: домов 1"));
         QCOMPARE(page->List[5].Cells[3], QStringLiteral("110,00"));
     }
 
