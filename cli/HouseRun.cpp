@@ -6,6 +6,8 @@
 #include "HouseOffer.h"
 #include "Progress.h"
 
+#include <QFileInfo>
+
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -121,27 +123,64 @@ const std::string* InputNamedAsOutput(const RunOptions& options) {
     return nullptr;
 }
 
-// A plan file that would replace an input or the results.
+// Why the plan file cannot be written at the end of the run (checked before it): a name nothing
+// here writes, a folder, a device or a pipe.
+std::optional<std::string> PlanFileUnwritable(const QString& file) {
+    const std::string name = file.toStdString();
+    try {
+        if (QFileInfo(file).suffix().isEmpty()) {
+            throw std::runtime_error("no extension");
+        }
+        stock::ResultKindOf(file);
+    } catch (const std::runtime_error&) {
+        return name + ": план (--plan) пишется в файл .csv, .xlsx или .ods";
+    }
+    const QFileInfo target(file);
+    if (target.isDir()) {
+        return name + ": это каталог, а план (--plan) пишется в файл";
+    }
+    if (target.exists() && !target.isFile()) {
+        return name + ": это не обычный файл, а устройство, канал или сокет; план (--plan) "
+                      "пишется в обычный файл";
+    }
+    return std::nullopt;
+}
+
+// Whether two names are the same file, or would be once written: neither need exist yet.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code code;
+    if (std::filesystem::equivalent(a, b, code)) {
+        return true;
+    }
+    const auto resolved = [&code](const std::string& name) {
+        const std::filesystem::path whole = std::filesystem::absolute(name, code);
+        return code ? whole : std::filesystem::weakly_canonical(whole, code);
+    };
+    const std::filesystem::path first = resolved(a);
+    if (code) {
+        return false;
+    }
+    const std::filesystem::path second = resolved(b);
+    return !code && first == second;
+}
+
+// A plan file that would replace an input or the results, or cannot be written.
 std::optional<std::string> PlanFileClash(const RunOptions& options) {
     if (!options.Plan || options.Plan->File.isEmpty()) {
         return std::nullopt;
     }
     const QString& file = options.Plan->File;
-    try {
-        stock::ResultKindOf(file);
-    } catch (const std::runtime_error& e) {
-        return std::string(e.what());
+    if (std::optional<std::string> why = PlanFileUnwritable(file)) {
+        return why;
     }
-    std::error_code code;
     for (const std::string& name : options.Files) {
-        if (name != "-" && std::filesystem::equivalent(name, file.toStdString(), code)) {
+        if (name == "-" ? StandardInputIs(file) : SameFile(name, file.toStdString())) {
             return name + ": это исходный файл, план в него не записывается (--plan задаёт "
                           "другое имя)";
         }
     }
     if (!options.OutputFile.isEmpty() &&
-        (file == options.OutputFile ||
-         std::filesystem::equivalent(options.OutputFile.toStdString(), file.toStdString(), code))) {
+        SameFile(options.OutputFile.toStdString(), file.toStdString())) {
         return file.toStdString() + ": в этот файл пишутся результаты (-o), план — в другой";
     }
     return std::nullopt;
