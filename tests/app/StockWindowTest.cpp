@@ -503,6 +503,17 @@ void StockWindowTest::unusableHeaderIsToldAndNothingShown() {
     QVERIFY(window->Notice()->isVisibleTo(window.get()));
     QVERIFY(window->Notice()->text().contains(QStringLiteral("Adress")));
     QVERIFY(window->Houses().empty());
+    // A screen reader reads the messages and the calculation's state by their texts.
+    QCOMPARE(window->Notice()->accessibleDescription(), window->Notice()->text());
+    const auto* state = window->findChild<QLabel*>();
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->accessibleName() == QStringLiteral("Состояние расчёта")) {
+            state = label;
+        }
+    }
+    QCOMPARE(state->accessibleName(), QStringLiteral("Состояние расчёта"));
+    QVERIFY(!state->text().isEmpty());
+    QCOMPARE(state->accessibleDescription(), state->text());
 }
 
 void StockWindowTest::stockWideValuesFillWhatRowsLackAndBadOnesAreRefused() {
