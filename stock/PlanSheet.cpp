@@ -13,7 +13,7 @@ std::string ValueText(double value, plan::Objective objective, const model::Numb
     return model::FormatNumber(value, std::string(",") + PlanValuePattern(objective), locale);
 }
 
-// The sheet "Итоги": the years' totals, a blank row, the totals by year and company.
+// The sheet "Итоги": the years' totals, the totals by year and company, the rules.
 void WriteTotals(ResultOutput& output, const PlanDocument& document,
                  const std::vector<PlanEntry>& entries, const model::NumberLocale& locale) {
     const std::string valueHeading = "Ценность, " + ObjectiveUnit(document.Rules.Objective);
@@ -37,6 +37,12 @@ void WriteTotals(ResultOutput& output, const PlanDocument& document,
         output.Row({std::to_string(t.Year + 1), t.Company, std::to_string(t.Houses), money(t.Spend),
                     model::FormatNumber(t.Value, valuePattern, locale)},
                    {true, false, true, true, true});
+    }
+    // The rules under the totals, so that the file says what the plan was made of.
+    output.Row({""}, {});
+    output.Row({"Правила плана"}, {});
+    for (const std::string& line : PlanRuleLines(document.Rules, model::NumberLocale{",", " "})) {
+        output.Row({line}, {});
     }
 }
 

@@ -81,7 +81,8 @@ const char* PlanValuePattern(plan::Objective objective);
 
 // Writes the plan to a .csv (';', decimal commas, a byte-order mark), .xlsx or .ods file,
 // atomically: one row a chosen house; a workbook gets a second sheet "Итоги", by year (houses,
-// spend, budget, money left) and by year and management company (houses, spend, value). Throws
+// spend, budget, money left), by year and management company (houses, spend, value) and the
+// rules it was made by. Throws
 // std::runtime_error with the Russian message when it cannot.
 void SavePlan(const QString& fileName, const PlanDocument& document);
 

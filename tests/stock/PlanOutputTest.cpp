@@ -81,7 +81,7 @@ std::string Part(const QString& file, const std::string& name) {
 // The plan file: by year then line, carried cells safe from formulas, decimal commas in CSV; a
 // workbook holds numbers as numbers, to the kopeck, and the sheet "Итоги".
 TEST(PlanOutput, PlanFileRows) {
-    const SmallPlan small;
+    SmallPlan small;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("plan.csv"));
     SavePlan(file, small.Document());
@@ -108,10 +108,14 @@ TEST(PlanOutput, PlanFileRows) {
     EXPECT_NE(Part(book, "xl/workbook.xml").find("name=\"Итоги\""), std::string::npos);
 
     const QString ods = dir.filePath(QStringLiteral("plan.ods"));
+    small.rules.Filter = "Мира";
     SavePlan(ods, small.Document());
     const std::string content = Part(ods, "content.xml");
     EXPECT_NE(content.find("office:value=\"200971.05\""), std::string::npos) << content;
     EXPECT_NE(content.find("table:name=\"Итоги\""), std::string::npos) << content;
+    EXPECT_NE(content.find("<text:p>Дома: только показанные по отбору «Мира»</text:p>"),
+              std::string::npos)
+        << content;
     // Year 1 × "УК «Юг»": one house, 60 spent, worth 1.
     EXPECT_NE(content.find("<text:p>УК «Юг»</text:p></table:table-cell><table:table-cell "
                            "office:value-type=\"float\" office:value=\"1\""),
