@@ -93,6 +93,13 @@ PlanTab::~PlanTab() {
 }
 
 void PlanTab::BuildControls() {
+    BuildInputs();
+    BuildResults();
+    LayOut();
+}
+
+// What the plan is asked for, and the buttons that start, stop and save it.
+void PlanTab::BuildInputs() {
     years_ = new QSpinBox(this);
     years_->setRange(1, plan::MaxYears);
     years_->setAccessibleName(QStringLiteral("Лет в плане"));
@@ -127,7 +134,10 @@ void PlanTab::BuildControls() {
     save_ = new QPushButton(QStringLiteral("Сохранить план…"), this);
     save_->setAccessibleName(QStringLiteral("Сохранить план"));
     connect(save_, &QPushButton::clicked, this, &PlanTab::SavePlanFile);
+}
 
+// The search's progress, the plan's summary, its houses, totals and chart.
+void PlanTab::BuildResults() {
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 0);
     progress_->setVisible(false);
@@ -158,7 +168,11 @@ void PlanTab::BuildControls() {
     totals_->setAccessibleName(QStringLiteral("Итоги по годам"));
     chart_ = new PlanChartView(*this, locale_, this);
     chart_->setAccessibleName(QStringLiteral("График расходов и бюджета по годам"));
+}
 
+// The inputs in a column on the left; the summary, the plan's houses, its totals and chart on the
+// right.
+void PlanTab::LayOut() {
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Лет в плане:"), years_);
     form->addRow(QStringLiteral("Цель:"), objective_);

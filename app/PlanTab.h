@@ -78,6 +78,9 @@ signals:
 
 private:
     void BuildControls();
+    void BuildInputs();
+    void BuildResults();
+    void LayOut();
     void SetYears(int years);
     std::optional<std::vector<double>> ReadBudgets();
     void Solve();
