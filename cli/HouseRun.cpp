@@ -42,9 +42,8 @@ public:
                 Row(message);
             }
             NoteFilled(house);
-            if (plan_ != nullptr && house.Figures) {
-                plan_->Add(plan::OfferOf(house.EconomicsInputs, *house.Figures),
-                           {house.Source.Line, house.Carried, house.Source.Address});
+            if (plan_ != nullptr) {
+                plan_->Add(house);
             }
         }
         results_->Write(houses);
