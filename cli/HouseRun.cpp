@@ -2,6 +2,8 @@
 
 #include "BatchResults.h"
 #include "BatchRun.h"
+#include "Console.h"
+#include "FileSystem.h"
 #include "HouseInput.h"
 #include "HouseOffer.h"
 #include "Progress.h"
@@ -9,9 +11,6 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cli {
 namespace {
@@ -99,23 +98,15 @@ private:
     std::optional<Progress> progress_;
 };
 
-// Whether standard input is redirected from the file the results would replace.
-bool StandardInputIs(const QString& output) {
-    struct stat in {};
-    struct stat out {};
-    return ::fstat(STDIN_FILENO, &in) == 0 && S_ISREG(in.st_mode) &&
-           ::stat(output.toStdString().c_str(), &out) == 0 && in.st_dev == out.st_dev &&
-           in.st_ino == out.st_ino;
-}
-
 // An input that -o names: results written over it would destroy it before it is read.
 const std::string* InputNamedAsOutput(const RunOptions& options) {
     for (const std::string& name : options.Files) {
         std::error_code code;
         if (!options.OutputFile.isEmpty() &&
-            (name == "-"
-                 ? StandardInputIs(options.OutputFile)
-                 : std::filesystem::equivalent(name, options.OutputFile.toStdString(), code))) {
+            (name == "-" ? StandardInputIs(options.OutputFile.toStdString())
+                         : std::filesystem::equivalent(
+                               report::PathOf(name),
+                               report::PathOf(options.OutputFile.toStdString()), code))) {
             return &name;
         }
     }
@@ -130,14 +121,16 @@ std::optional<std::string> PlanFileClash(const RunOptions& options) {
     const QString& file = options.Plan->File;
     std::error_code code;
     for (const std::string& name : options.Files) {
-        if (name != "-" && std::filesystem::equivalent(name, file.toStdString(), code)) {
+        if (name != "-" && std::filesystem::equivalent(report::PathOf(name),
+                                                       report::PathOf(file.toStdString()), code)) {
             return name + ": это исходный файл, план в него не записывается (--plan задаёт "
                           "другое имя)";
         }
     }
     if (!options.OutputFile.isEmpty() &&
         (file == options.OutputFile ||
-         std::filesystem::equivalent(options.OutputFile.toStdString(), file.toStdString(), code))) {
+         std::filesystem::equivalent(report::PathOf(options.OutputFile.toStdString()),
+                                     report::PathOf(file.toStdString()), code))) {
         return file.toStdString() + ": в этот файл пишутся результаты (-o), план — в другой";
     }
     return std::nullopt;
