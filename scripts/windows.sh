@@ -197,6 +197,13 @@ build_coin() {
   done
 }
 
+# GoogleTest from Debian's source, for the project's tests built for Windows.
+build_gtest() {
+  done_already googletest && return 0
+  cmake_library googletest /usr/src/googletest -DBUILD_GMOCK=OFF
+  mark_done googletest
+}
+
 build_libraries() {
   build_qt
   build_zlib
@@ -205,14 +212,86 @@ build_libraries() {
   build_jpeg
   build_csv
   build_coin
+  build_gtest
+}
+
+# The guide and virasvet-calc's manual are made by a build for this machine: the same documents.
+build_host_documents() {
+  scripts/setup.sh
+  cmake -S "$root" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIRASVET_BENCHMARKS=OFF
+  cmake --build "$out/host" -j"$jobs" --target help_pdf man_pages
+  # The Russian manual page as UTF-8 text with CR LF line ends, as Windows' Notepad reads it.
+  zcat "$out/host/packaging/man/ru/man1/virasvet-calc.1.gz" |
+    groff -man -Tutf8 -P-c -P-b -P-u -rLL=80n 2>/dev/null | sed 's/$/\r/' >"$out/virasvet-calc.txt"
+}
+
+build_project() {
+  cmake -S "$root" -B "$out/build/virasvet" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix" -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DVIRASVET_BENCHMARKS=OFF \
+    -DVIRASVET_HOST_HELP_PDF="$out/host/app/help.pdf" -DCMAKE_INSTALL_PREFIX="$out/install" \
+    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST
+  cmake --build "$out/build/virasvet" -j"$jobs"
+  rm -rf "$out/install"
+  cmake --install "$out/build/virasvet" --strip
+}
+
+# Beside the programs: Qt's libraries and plugins, MinGW's run-time libraries, Qt's Russian
+# texts, virasvet-calc's manual and every licence.
+deploy() {
+  local dest=$out/install gcc_dlls
+  gcc_dlls=$(dirname "$($host-g++-posix -print-file-name=libstdc++-6.dll)")
+  cp "$prefix"/bin/Qt6{Core,Gui,Widgets,PrintSupport}.dll "$dest/"
+  cp "$gcc_dlls"/{libstdc++-6,libgcc_s_seh-1}.dll /usr/$host/lib/libwinpthread-1.dll "$dest/"
+  mkdir -p "$dest/platforms" "$dest/styles" "$dest/translations"
+  cp "$prefix/plugins/platforms/qwindows.dll" "$dest/platforms/"
+  cp "$prefix"/plugins/styles/*.dll "$dest/styles/"
+  cp /usr/share/qt6/translations/qtbase_ru.qm "$dest/translations/"
+  cp "$out/virasvet-calc.txt" "$dest/"
+  rm -rf "$dest/licences"
+  cp -r "$prefix/licences" "$dest/licences"
+  mkdir -p "$dest/licences/mingw-w64-runtime"
+  cp /usr/share/doc/gcc-mingw-w64-base/copyright "$dest/licences/mingw-w64-runtime/gcc-runtime.txt"
+  cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$dest/licences/mingw-w64-runtime/winpthreads.txt"
+  $host-strip "$dest"/*.dll "$dest"/platforms/*.dll "$dest"/styles/*.dll
+}
+
+# The installer (for the current user, no administrator) and the portable archive.
+package() {
+  local files=$out/installer-files.nsh removal=$out/installer-removal.nsh path
+  : >"$files"
+  : >"$removal"
+  while IFS= read -r path; do
+    echo "SetOutPath \"\$INSTDIR${path:+\\}${path//\//\\}\"" >>"$files"
+    echo "File \"$out/install/$path/*.*\"" >>"$files"
+  done < <(cd "$out/install" && find . -type d | sed 's|^\.$||; s|^\./||' | sort)
+  while IFS= read -r path; do
+    echo "Delete \"\$INSTDIR\\${path//\//\\}\"" >>"$removal"
+  done < <(cd "$out/install" && find . -type f | sed 's|^\./||' | sort)
+  while IFS= read -r path; do
+    echo "RMDir \"\$INSTDIR\\${path//\//\\}\"" >>"$removal"
+  done < <(cd "$out/install" && find . -mindepth 1 -type d | sed 's|^\./||' | sort -r)
+  makensis -V2 -INPUTCHARSET UTF8 -DFILES="$files" -DREMOVAL="$removal" \
+    -DOUTFILE="$out/virasvet-1.0-setup.exe" -DICON="$root/packaging/windows/virasvet.ico" \
+    "$root/packaging/windows/installer.nsi"
+  rm -rf "$out/virasvet-1.0" "$out/virasvet-1.0-windows.zip"
+  cp -r "$out/install" "$out/virasvet-1.0"
+  (cd "$out" && zip -qr9 virasvet-1.0-windows.zip virasvet-1.0)
+  rm -rf "$out/virasvet-1.0"
 }
 
 install_packages
 add_source_entries
 mkdir -p "$out" "$sources"
 case "${1:-all}" in
-  all) build_libraries ;;
+  all) ;;
   libraries) build_libraries; exit 0 ;;
-  build_*) "$1"; exit 0 ;; # one step, while working on this script
+  build_* | deploy | package) "$1"; exit 0 ;; # one step, while working on this script
   *) echo "usage: $0 [libraries]" >&2 && exit 2 ;;
 esac
+build_libraries
+build_host_documents
+build_project
+deploy
+package
+ls -l "$out/virasvet-1.0-setup.exe" "$out/virasvet-1.0-windows.zip"
