@@ -2,6 +2,8 @@
 
 #include "BatchResults.h"
 #include "BatchRun.h"
+#include "Console.h"
+#include "FileSystem.h"
 #include "HouseInput.h"
 #include "HouseOffer.h"
 #include "ProblemTable.h"
@@ -12,9 +14,6 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cli {
 namespace {
@@ -145,23 +144,15 @@ private:
     std::size_t filledCells_ = 0;
 };
 
-// Whether standard input is redirected from the file the results would replace.
-bool StandardInputIs(const QString& output) {
-    struct stat in {};
-    struct stat out {};
-    return ::fstat(STDIN_FILENO, &in) == 0 && S_ISREG(in.st_mode) &&
-           ::stat(output.toStdString().c_str(), &out) == 0 && in.st_dev == out.st_dev &&
-           in.st_ino == out.st_ino;
-}
-
 // An input that -o names: results written over it would destroy it before it is read.
 const std::string* InputNamedAsOutput(const RunOptions& options) {
     for (const std::string& name : options.Files) {
         std::error_code code;
         if (!options.OutputFile.isEmpty() &&
-            (name == "-"
-                 ? StandardInputIs(options.OutputFile)
-                 : std::filesystem::equivalent(name, options.OutputFile.toStdString(), code))) {
+            (name == "-" ? StandardInputIs(options.OutputFile.toStdString())
+                         : std::filesystem::equivalent(
+                               report::PathOf(name),
+                               report::PathOf(options.OutputFile.toStdString()), code))) {
             return &name;
         }
     }
@@ -194,11 +185,11 @@ std::optional<std::string> PlanFileUnwritable(const QString& file) {
 // Whether two names are the same file, or would be once written: neither need exist yet.
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code code;
-    if (std::filesystem::equivalent(a, b, code)) {
+    if (std::filesystem::equivalent(report::PathOf(a), report::PathOf(b), code)) {
         return true;
     }
     const auto resolved = [&code](const std::string& name) {
-        const std::filesystem::path whole = std::filesystem::absolute(name, code);
+        const std::filesystem::path whole = std::filesystem::absolute(report::PathOf(name), code);
         return code ? whole : std::filesystem::weakly_canonical(whole, code);
     };
     const std::filesystem::path first = resolved(a);
@@ -230,7 +221,7 @@ std::optional<std::string> OtherFileClash(const RunOptions& options) {
             continue;
         }
         for (const std::string& name : options.Files) {
-            if (name == "-" ? StandardInputIs(*file)
+            if (name == "-" ? StandardInputIs(file->toStdString())
                             : SameFile(QString::fromStdString(name), *file)) {
                 return name + ": это исходный файл, " + what +
                        (file == &plan ? " в него не записывается (--plan задаёт другое имя)"
