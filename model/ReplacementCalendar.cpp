@@ -103,13 +103,12 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
     }
     std::size_t ringDays = 0;
     std::uint32_t longestLife = 0;
+    std::vector<std::uint32_t> ringLengths;
     for (Group& group : groups_) {
         PrepareLives(group);
         const auto longest = static_cast<std::uint32_t>(group.LongestLife);
-        const std::uint32_t days = std::bit_ceil(longest + 1);
-        group.Ring = ringDays;
-        group.DayMask = days - 1;
-        ringDays += days;
+        ringLengths.push_back(std::bit_ceil(longest + 1));
+        ringDays += ringLengths.back();
         longestLife = std::max(longestLife, longest);
     }
     going_ = std::make_unique<std::int32_t[]>(ringDays);
@@ -117,6 +116,12 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
     dayMask_ = rows - 1;
     words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
     dueGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
+    std::int32_t* ring = going_.get();
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        groups_[g].Days = {ring, ringLengths[g] - 1, dueGroups_.data() + g / 64 * rows, dayMask_,
+                           std::uint64_t{1} << (g % 64)};
+        ring += ringLengths[g];
+    }
 }
 
 std::int16_t ReplacementCalendar::LifeOf(std::size_t g, std::int32_t r) {
@@ -177,7 +182,7 @@ inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::i
 
 inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std::int32_t day,
                                           LifePercentDraws& draws) {
-    const GroupDays days = DaysOf(g);
+    const GroupDays& days = DaysOf(g);
     const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
     if (count <= FewLamps) {
         for (; count > 0; --count) {
@@ -214,12 +219,20 @@ void ReplacementCalendar::PutInMany(std::size_t g, std::int64_t count, std::int3
     while (count > 0) {
         const std::span<const std::uint8_t> ready = draws.TakeReady(count);
         count -= static_cast<std::int64_t>(ready.size());
-        for (const std::uint8_t r : ready) {
-            ++byDraw[r];
+        const std::uint8_t* r = ready.data();
+        const std::uint8_t* const last = r + ready.size();
+        for (; last - r >= 4; r += 4) {
+            ++byDraw[r[0]];
+            ++byDraw[r[1]];
+            ++byDraw[r[2]];
+            ++byDraw[r[3]];
+        }
+        for (; r != last; ++r) {
+            ++byDraw[*r];
         }
     }
     // Neighbouring draws mostly give the same life: their lamps are counted together.
-    const GroupDays days = DaysOf(g);
+    const GroupDays& days = DaysOf(g);
     const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
     std::int32_t life = 0;
     std::int64_t lamps = 0;
@@ -261,9 +274,8 @@ std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t 
             const std::size_t g =
                 std::size_t{w} * 64 + static_cast<std::size_t>(std::countr_zero(marked));
             marked &= marked - 1;
-            const Group& group = groups_[g];
-            std::int32_t& going =
-                going_[group.Ring + (static_cast<std::uint32_t>(day) & group.DayMask)];
+            const GroupDays& days = groups_[g].Days;
+            std::int32_t& going = days.Ring[static_cast<std::uint32_t>(day) & days.RingMask];
             const std::int64_t count = going;
             going = 0;
             replaced += count;

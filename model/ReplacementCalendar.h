@@ -43,26 +43,8 @@ public:
     }
 
 private:
-    // Neighbouring zones with the same wear, and the days on which their lamps go.
-    struct Group {
-        std::int64_t LampCount = 0;
-        std::int32_t LivesRow = 0; // offset of its 100 lives in lives_
-        // Every draw gives the same life (life 0, no wear): the draws are only skipped.
-        bool SameLifeForEveryDraw = false;
-        // The shortest life and the longest within the horizon (0 when none is).
-        std::int32_t ShortestLife = 0;
-        std::int32_t LongestLife = 0;
-        // Lamps going by day: a ring of (DayMask + 1) > LongestLife counts from going_[Ring],
-        // the day's count at (day & DayMask), 0 on a day on which none goes. (A group's lamps
-        // going on one day are no more than its lamps, which are kept within 32 bits.)
-        std::size_t Ring = 0;
-        std::uint32_t DayMask = 0;
-        ZonePlan Zone; // the first of its zones: they all wear alike
-    };
-
-    // ReplaceDay on a day on which some group has lamps going; `row` is the day's row.
-    std::int64_t ReplaceDueDay(std::int32_t day, std::uint32_t row, LifePercentDraws& draws);
-    // Where group g counts and marks its lamps going.
+    // Where a group counts and marks its lamps going: the day's count at (day & RingMask) of
+    // Ring, its bit in the day's word at (day & DayMask) of Marks.
     struct GroupDays {
         std::int32_t* Ring;
         std::uint32_t RingMask;
@@ -74,11 +56,26 @@ private:
             Marks[static_cast<std::uint32_t>(goes) & DayMask] |= Bit;
         }
     };
-    GroupDays DaysOf(std::size_t g) {
-        return {going_.get() + groups_[g].Ring, groups_[g].DayMask,
-                dueGroups_.data() + g / 64 * (std::size_t{dayMask_} + 1), dayMask_,
-                std::uint64_t{1} << (g % 64)};
-    }
+
+    // Neighbouring zones with the same wear, and the days on which their lamps go.
+    struct Group {
+        std::int64_t LampCount = 0;
+        std::int32_t LivesRow = 0; // offset of its 100 lives in lives_
+        // Every draw gives the same life (life 0, no wear): the draws are only skipped.
+        bool SameLifeForEveryDraw = false;
+        // The shortest life and the longest within the horizon (0 when none is).
+        std::int32_t ShortestLife = 0;
+        std::int32_t LongestLife = 0;
+        // Lamps going by day: a ring of more days than LongestLife in going_, 0 on a day on
+        // which none goes. (A group's lamps going on one day are no more than its lamps, which
+        // are kept within 32 bits.)
+        GroupDays Days{};
+        ZonePlan Zone; // the first of its zones: they all wear alike
+    };
+
+    // ReplaceDay on a day on which some group has lamps going; `row` is the day's row.
+    std::int64_t ReplaceDueDay(std::int32_t day, std::uint32_t row, LifePercentDraws& draws);
+    const GroupDays& DaysOf(std::size_t g) const { return groups_[g].Days; }
     // `count` lamps of group g put in on `day`, taking their draws.
     void PutIn(std::size_t g, std::int64_t count, std::int32_t day, LifePercentDraws& draws);
     // PutIn lamp by lamp, and by draws counted first for many lamps.
