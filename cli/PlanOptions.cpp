@@ -6,6 +6,12 @@ namespace cli {
 
 std::optional<QString> ReadPlanOptions(const QCommandLineParser& parser,
                                        const PlanCommandOptions& o, RunOptions& options) {
+    for (const QCommandLineOption* once : {&o.Objective, &o.Plan}) {
+        if (parser.values(*once).size() > 1) {
+            return QStringLiteral("--%1 задан несколько раз: задайте его один раз")
+                .arg(once->names().constFirst());
+        }
+    }
     for (const QString& setting : parser.values(o.Set)) {
         if (const auto message = sheet::AddFieldDefault(setting.toStdString(), options.Defaults)) {
             return QStringLiteral("--set: ") + QString::fromStdString(*message);

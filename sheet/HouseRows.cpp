@@ -118,6 +118,10 @@ std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaul
         return message;
     }
     const std::size_t field = *mapped.FieldOfColumn[0];
+    if (field < defaults.size() && defaults[field]) {
+        return std::string(fields[field].Name) + ": значение уже задано («" +
+               model::Shortened(*defaults[field]) + "»), второе не принимается";
+    }
     if (value.size() > LongestCell) {
         return std::string(fields[field].Name) + ": значение длиннее " +
                std::to_string(LongestCell) + " байт";

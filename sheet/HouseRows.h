@@ -64,7 +64,7 @@ using FieldDefaults = std::vector<std::optional<std::string>>;
 
 // Reads "FIELD=VALUE" into `defaults`: the field by its column name (any case, blanks and
 // underscores aside), the value checked as a cell of a row is checked. The Russian message when it
-// cannot be taken, nothing when it was.
+// cannot be taken (a field already given among them), nothing when it was.
 std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaults& defaults);
 
 // Reads one record of a sheet whose header has no problems. The record must have as many cells as

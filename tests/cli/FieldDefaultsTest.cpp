@@ -42,6 +42,8 @@ TEST(FieldDefaults, FillEmptyCellsAndMissingColumns) {
     ASSERT_FALSE(AddFieldDefault("DiscountRate=8", defaults));
     ASSERT_FALSE(AddFieldDefault("Tariff=2,5", defaults));
     ASSERT_FALSE(AddFieldDefault("LampPriceGrowth=3", defaults));
+    // A field given twice keeps its first value and says so.
+    ASSERT_TRUE(AddFieldDefault("tariff=9", defaults));
     const Sheet sheet = ParseSheet("Address;Tariff;DiscountRate\n"
                                    "a;1,5;5\n"
                                    "b;;\n"

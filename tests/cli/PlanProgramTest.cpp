@@ -48,6 +48,10 @@ TEST_F(PlanProgram, UsageErrors) {
         {"--budget 1 --plan ./h.csv h.csv", "это исходный файл"},
         {"--set DiscountRate=101 h.csv", "DiscountRate: 101"},
         {"--set Colour=1 h.csv", "нет такого поля"},
+        {"--budget 1 --objective energy --objective co2 h.csv", "--objective задан несколько раз"},
+        {"--budget 1 --plan p.csv --plan q.csv h.csv", "--plan задан несколько раз"},
+        {"--set DiscountRate=5 --set discount_rate=6 h.csv",
+         "DiscountRate: значение уже задано («5»)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
