@@ -270,6 +270,31 @@ TEST_F(CalcProgram, HelpFitsTheTerminal) {
         for (const char* row : {"\n  Address ", "\n  EmissionFactor ", "\n  HoldTimeLanding "}) {
             EXPECT_NE(help.Out.find(row), std::string::npos) << row;
         }
+        // Wrapped once: a line that the next one continues (a paragraph's next line, or a line
+        // under its text column) could not have taken the next one's first word.
+        bool prose = false; // past the usage and the options
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+            const std::string& line = lines[i];
+            const std::string& next = lines[i + 1];
+            prose = prose || line.starts_with("Столбцы исходной таблицы");
+            const std::size_t indent = next.find_first_not_of(' ');
+            const bool paragraph = prose && indent == 0 && !line.empty() && line[0] != ' ';
+            // The byte where the line's character `indent` starts.
+            std::size_t at = 0;
+            for (std::size_t chars = 0; at < line.size() && chars < indent; ++chars) {
+                do {
+                    ++at;
+                } while (at < line.size() && (static_cast<unsigned char>(line[at]) & 0xC0) == 0x80);
+            }
+            const bool underText = indent != std::string::npos && indent > 2 && at < line.size() &&
+                                   line.find_first_not_of(' ') < at &&
+                                   line.compare(at - 2, 2, "  ") == 0 && line[at] != ' ';
+            if (!paragraph && !underText) {
+                continue;
+            }
+            const std::string word = next.substr(indent, next.find(' ', indent) - indent);
+            EXPECT_GT(Characters(line) + 1 + Characters(word), c.Width) << line << "\n" << next;
+        }
     }
 }
 
