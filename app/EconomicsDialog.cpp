@@ -99,7 +99,26 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     layout->addLayout(top);
+    top->addLayout(MakeInputs());
+    top->addLayout(MakeFigures());
+    AddChart(*layout);
+    AddSensitivityTable(*layout);
+    AddButtons(*layout);
 
+    saveFileQuestion_ = [](QWidget* parent) {
+        QString filter = QStringLiteral("PNG (*.png)");
+        const QString chosen = QFileDialog::getSaveFileName(
+            parent, QStringLiteral("Сохранение экономики"), QString(),
+            QStringLiteral("PNG (*.png);;PDF (*.pdf)"), &filter, QFileDialog::DontConfirmOverwrite);
+        return EconomicsFileName(chosen, filter);
+    };
+    resize(980, 720);
+    page_.Inputs = model::EconomicsInputsOf(parameters_);
+    ShowFigures();
+    StartSensitivity();
+}
+
+QFormLayout* EconomicsDialog::MakeInputs() {
     auto* inputBox = new QFormLayout;
     // Captions are the window's; the ranges are the house's, as virasvet-calc checks them.
     const std::array<std::pair<const char*, QString>, 5> fields = {{
@@ -139,8 +158,10 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
     recalculate->setDefault(true);
     inputBox->addRow(recalculate);
     connect(recalculate, &QPushButton::clicked, this, [this] { Recalculate(); });
-    top->addLayout(inputBox);
+    return inputBox;
+}
 
+QFormLayout* EconomicsDialog::MakeFigures() {
     auto* figureBox = new QFormLayout;
     for (const auto& [caption, value] : report::EconomicsFigureLines({}, locale_)) {
         auto* valueLabel = new QLabel(this);
@@ -151,18 +172,22 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
         figureBox->addRow(new QLabel(caption, this), valueLabel);
         figureValues_.push_back(valueLabel);
     }
-    top->addLayout(figureBox);
+    return figureBox;
+}
 
+void EconomicsDialog::AddChart(QVBoxLayout& layout) {
     auto* chartCaption = new QLabel(
         QStringLiteral("Дисконтированная экономия (существующая минус планируемая схема), руб."),
         this);
-    layout->addWidget(chartCaption);
+    layout.addWidget(chartCaption);
     chart_ = new SavingChart(page_, this);
     chart_->setAccessibleName(chartCaption->text());
-    layout->addWidget(chart_, 1);
+    layout.addWidget(chart_, 1);
+}
 
+void EconomicsDialog::AddSensitivityTable(QVBoxLayout& layout) {
     auto* sensitivityTitle = new QLabel(report::SensitivityTitle, this);
-    layout->addWidget(sensitivityTitle);
+    layout.addWidget(sensitivityTitle);
     sensitivity_ = new QTableWidget(4, 2, this);
     sensitivity_->setAccessibleName(report::SensitivityTitle);
     // Tab leaves the table; the arrow keys move between its cells.
@@ -179,29 +204,19 @@ EconomicsDialog::EconomicsDialog(model::ProjectParameters& parameters,
     sensitivity_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     sensitivity_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     sensitivity_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    layout->addWidget(sensitivity_);
+    layout.addWidget(sensitivity_);
+}
 
+void EconomicsDialog::AddButtons(QVBoxLayout& layout) {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     auto* save = new QPushButton(QStringLiteral("&Сохранить…"), this);
     auto* close = new QPushButton(QStringLiteral("&Закрыть"), this);
     buttons->addWidget(save);
     buttons->addWidget(close);
-    layout->addLayout(buttons);
+    layout.addLayout(buttons);
     connect(save, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Save(); }); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-
-    saveFileQuestion_ = [](QWidget* parent) {
-        QString filter = QStringLiteral("PNG (*.png)");
-        const QString chosen = QFileDialog::getSaveFileName(
-            parent, QStringLiteral("Сохранение экономики"), QString(),
-            QStringLiteral("PNG (*.png);;PDF (*.pdf)"), &filter, QFileDialog::DontConfirmOverwrite);
-        return EconomicsFileName(chosen, filter);
-    };
-    resize(980, 720);
-    page_.Inputs = model::EconomicsInputsOf(parameters_);
-    ShowFigures();
-    StartSensitivity();
 }
 
 EconomicsDialog::~EconomicsDialog() {

@@ -16,11 +16,13 @@ namespace model {
 struct HouseField;
 }
 
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class QThread;
+class QVBoxLayout;
 
 // The file name to save the economics into: the chosen one, with the chosen filter's extension
 // ("PNG (*.png)" or "PDF (*.pdf)") added when it has none. Empty when the user cancelled.
@@ -58,6 +60,13 @@ private:
         const model::HouseField* Field;
     };
 
+    // The parts of the window, top to bottom: the inputs with "Пересчитать" beside the figures,
+    // the chart of the saving, the sensitivity table, the buttons.
+    QFormLayout* MakeInputs();
+    QFormLayout* MakeFigures();
+    void AddChart(QVBoxLayout& layout);
+    void AddSensitivityTable(QVBoxLayout& layout);
+    void AddButtons(QVBoxLayout& layout);
     void ShowFigures();
     void StartSensitivity();
 
