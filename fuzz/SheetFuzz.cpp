@@ -8,6 +8,7 @@
 #include "HouseRows.h"
 #include "HouseSheet.h"
 #include "PageRanges.h"
+#include "WholeSheet.h"
 
 #include <algorithm>
 #include <cctype>

@@ -30,9 +30,6 @@ struct ReturnRate {
 struct NetPresentValueParts {
     double Energy = 0; // roubles: the discounted energy the planned scheme saves
     double Prices = 0; // roubles: installation and discounted lamps, existing minus planned
-    double At(double tariffFactor, double priceFactor) const {
-        return tariffFactor * Energy + priceFactor * Prices;
-    }
 };
 
 struct EconomicsFigures {

@@ -603,19 +603,6 @@ char DetectDelimiter(std::string_view headerLine) {
     return ',';
 }
 
-Sheet ParseSheet(std::string_view content, Encoding encoding) {
-    SheetReader reader(encoding);
-    reader.Feed(content);
-    reader.Finish();
-    Sheet sheet;
-    sheet.Delimiter = reader.Delimiter();
-    sheet.Header = reader.Header();
-    sheet.HeaderLine = reader.HeaderLine();
-    sheet.Records = reader.TakeRecords();
-    sheet.TextEncoding = reader.TextEncoding().value_or(Encoding::Utf8);
-    return sheet;
-}
-
 std::string CsvField(std::string_view text, char delimiter) {
     if (text.find_first_of(std::string{delimiter, '"', '\n', '\r'}) == std::string_view::npos &&
         (text.empty() || (text.front() != ' ' && text.back() != ' '))) {

@@ -72,8 +72,13 @@ inline constexpr std::size_t LongestRecord = 1 << 20;
 inline constexpr std::size_t EncodingSample = 1 << 16;
 
 // Reads a CSV text piece by piece and gives its records as they are complete, so a file of any
-// size is read in the memory of a few records. The text is as ParseSheet describes; a text that is
-// not valid UTF-8 where its start was is refused at that line.
+// size is read in the memory of a few records. A leading UTF-8 byte-order mark and blank lines
+// before the header are skipped; quoted fields may hold delimiters, doubled quotes and line breaks;
+// lines end in LF, CRLF or a lone CR. A text that is not valid UTF-8 is read as Windows-1251
+// (unless the encoding is given); one that is not valid UTF-8 where its start was is refused at
+// that line. SheetError for an empty text, binary data (control characters), a quote inside an
+// unquoted field or after a closing quote, a quoted field left open at the end and a record longer
+// than LongestRecord.
 class SheetReader {
 public:
     explicit SheetReader(Encoding encoding = Encoding::Detect);
@@ -116,14 +121,6 @@ std::string EncodingNote(Encoding encoding);
 
 // The delimiter of a header line: ';' when the line has one outside quotes, else ','.
 char DetectDelimiter(std::string_view headerLine);
-
-// Parses the whole text of a file. A leading UTF-8 byte-order mark and blank lines before the
-// header are skipped; quoted fields may hold delimiters, doubled quotes and line breaks; lines end
-// in LF, CRLF or a lone CR. A text that is not valid UTF-8 is read as Windows-1251 (unless the
-// encoding is given). Throws SheetError for an empty file, binary data (control characters), a
-// quote inside an unquoted field or after a closing quote, a quoted field left open at the end and
-// a record longer than LongestRecord.
-Sheet ParseSheet(std::string_view content, Encoding encoding = Encoding::Detect);
 
 // The house field of each column of a header, as an index into model::HouseFields(), the headings
 // matched by model::MatchHeading (names and the page's labels); none for a column that is no field.

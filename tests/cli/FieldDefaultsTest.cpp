@@ -1,4 +1,5 @@
 #include "HouseRows.h"
+#include "WholeSheet.h"
 
 #include <gtest/gtest.h>
 

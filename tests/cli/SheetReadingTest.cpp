@@ -3,6 +3,7 @@
 #include "HouseInput.h"
 #include "HouseRows.h"
 #include "HouseSheet.h"
+#include "WholeSheet.h"
 
 #include <gtest/gtest.h>
 
