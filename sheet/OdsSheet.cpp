@@ -60,7 +60,7 @@ struct TableEntry {
 // The spreadsheet's content read as sheets of rows.
 class OdsCursor {
 public:
-    explicit OdsCursor(zip_t* archive) : part_(archive, "content.xml") {
+    OdsCursor(zip_t* archive, std::uint64_t* steps) : part_(archive, "content.xml", steps) {
         if (!part_.Exists()) {
             Refuse("нет части content.xml");
         }
@@ -335,7 +335,7 @@ void OdsSheet::Open() {
     }
     std::vector<std::string> notRead;
     {
-        OdsCursor survey(Book.get());
+        OdsCursor survey(Book.get(), StepCounter());
         TableEntry table;
         bool found = false;
         SheetRecord header;
@@ -370,7 +370,7 @@ void OdsSheet::Open() {
         }
         SetHeader(std::move(header.Cells), header.Line, notRead);
     }
-    Cursor = std::make_unique<OdsCursor>(Book.get());
+    Cursor = std::make_unique<OdsCursor>(Book.get(), StepCounter());
     Table = 0;
     TableEntry table;
     while (Cursor->NextTable(table) && !ReadTable[Table]) {

@@ -269,7 +269,8 @@ void XmlGuard::Pass(std::string_view piece, QByteArray& out) {
     }
 }
 
-Part::Part(zip_t* archive, const std::string& name) : name_(name) {
+Part::Part(zip_t* archive, const std::string& name, std::uint64_t* steps)
+    : name_(name), steps_(steps) {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat(archive, name.c_str(), 0, &stat) != 0) {
@@ -305,6 +306,9 @@ Part::~Part() {
 bool Part::Next() {
     for (;;) {
         xml_.readNext();
+        if (steps_ != nullptr) {
+            ++*steps_;
+        }
         if (xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
             const zip_int64_t count = zip_fread(entry_, piece_.data(), piece_.size());
             if (count < 0) {

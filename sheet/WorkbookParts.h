@@ -72,10 +72,11 @@ private:
     int marks_ = 0;          // '-' or ']' or '?' seen last, for the end of a comment or CDATA
 };
 
-// One part of the archive read piece by piece, guarded, as XML tokens.
+// One part of the archive read piece by piece, guarded, as XML tokens; each token read is a step
+// of `steps` when given (the reading's work, which tests compare with the file's size).
 class Part {
 public:
-    Part(zip_t* archive, const std::string& name);
+    Part(zip_t* archive, const std::string& name, std::uint64_t* steps = nullptr);
     ~Part();
     Part(const Part&) = delete;
     Part& operator=(const Part&) = delete;
@@ -94,6 +95,7 @@ private:
     std::uint64_t size_ = 0;
     std::uint64_t packed_ = 0;
     std::uint64_t read_ = 0;
+    std::uint64_t* steps_ = nullptr;
     XmlGuard guard_;
     QXmlStreamReader xml_;
     std::string piece_;

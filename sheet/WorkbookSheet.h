@@ -26,6 +26,7 @@ public:
     WorkbookSheet& operator=(const WorkbookSheet&) = delete;
 
     // Adds the next records, at least `wanted` unless the sheets end first; false once they have.
+    // Throws SheetError past MostBookRows.
     bool ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records);
 
     const std::vector<std::string>& Header() const { return header_; }
@@ -34,6 +35,9 @@ public:
     virtual std::uint64_t BytesRead() const = 0;
     // The sheets not read and why (hidden, another header), or empty.
     const std::string& Note() const { return note_; }
+    // The work the reading has done so far, in steps: XML tokens read and entries looked up. It
+    // grows with the size of the file, never faster, whatever the file holds.
+    std::uint64_t Steps() const { return steps_; }
 
 protected:
     WorkbookSheet() = default;
@@ -43,17 +47,23 @@ protected:
     // Once the file is open: its header, the header's row and the sheets not read with why.
     void SetHeader(std::vector<std::string> header, std::size_t line,
                    const std::vector<std::string>& notRead);
+    std::uint64_t* StepCounter() { return &steps_; }
 
 private:
+    std::uint64_t steps_ = 0;
+    std::size_t records_ = 0; // of every sheet read
     std::vector<std::string> header_;
     std::size_t headerLine_ = 1;
     std::string note_;
 };
 
+// The most rows with data a workbook may have over all its sheets read: four full sheets.
+inline constexpr std::size_t MostBookRows = std::size_t{4} << 20;
+
 enum class WorkbookFormat { Xlsx, OpenDocument };
 
-// Opens a workbook file, or one held in memory (tests, fuzzing), in its format and reads its
-// header. Throws SheetError for a file that is not such a workbook.
+// Opens a workbook file, or one held in memory (tests, fuzzing; the bytes outlive the workbook),
+// in its format and reads its header. Throws SheetError for a file that is not such a workbook.
 std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format);
 std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format);
 
