@@ -101,9 +101,13 @@ private:
     std::string piece_;
 };
 
+// A workbook's text with its escapes read: "_x000D_" is a carriage return, "_x005F_" the '_' of
+// a text that looks like an escape.
+std::string Unescaped(const std::string& text);
+
 // The text of every text element (named `text`) inside the current element, without the
-// elements in `skipped` (phonetic hints), up to `longest` bytes; the part ends on the element's
-// end.
+// elements in `skipped` (phonetic hints), up to `longest` bytes, its escapes read; the part ends
+// on the element's end.
 std::string TextOf(Part& part, std::string_view text, std::string_view skipped,
                    std::size_t longest);
 

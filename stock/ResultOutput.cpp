@@ -454,11 +454,19 @@ private:
         }
     }
 
-    // Text as XML holds it: markup escaped, control characters (which XML cannot hold) as
-    // blanks, U+FFFE and U+FFFF as U+FFFD, a line break as a new paragraph.
+    // Text as a cell's paragraphs hold it: markup escaped, a line break (LF, CR LF or CR) a new
+    // paragraph, a tab <text:tab/>, a space that an office program would drop (at a paragraph's
+    // ends, after another blank) <text:s/>, U+FFFE and U+FFFF as U+FFFD, another control
+    // character (which XML cannot hold) as a blank.
     static std::string Escaped(const std::string& text) {
+        const std::string held = XmlCharacters(text);
         std::string escaped;
-        for (const char c : XmlCharacters(text)) {
+        bool blankBefore = true; // at a paragraph's start, or after a blank
+        for (std::size_t i = 0; i < held.size(); ++i) {
+            const char c = held[i];
+            const bool lastOfLine =
+                i + 1 == held.size() || held[i + 1] == '\n' || held[i + 1] == '\r';
+            bool blank = false;
             switch (c) {
             case '&':
                 escaped += "&amp;";
@@ -472,12 +480,28 @@ private:
             case '"':
                 escaped += "&quot;";
                 break;
+            case '\r':
+                if (i + 1 < held.size() && held[i + 1] == '\n') {
+                    continue; // the LF ends the line
+                }
+                [[fallthrough]];
             case '\n':
                 escaped += "</text:p><text:p>";
+                blankBefore = true;
+                continue;
+            case '\t':
+                escaped += "<text:tab/>";
+                blank = true;
                 break;
             default:
-                escaped += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+                blank = c == ' ' || static_cast<unsigned char>(c) < 0x20;
+                if (blank) {
+                    escaped += blankBefore || lastOfLine ? "<text:s/>" : " ";
+                } else {
+                    escaped += c;
+                }
             }
+            blankBefore = blank;
         }
         return escaped;
     }

@@ -263,6 +263,8 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a row with more cells than its header", "", 1,
           "x.xlsx:2: ячеек в строке: 7, столбцов в заголовке: 6"},
          Row(2, Text("A2", "a") + "<c r=\"E2\"><v>5</v></c><c r=\"G2\"><v>1</v></c>")},
+        {{"escaped characters", "", 0, "", 2, "ул. Мира_x0031_"},
+         Row(2, Text("A2", "ул._x0020_Мира_x005F_x0031_"))},
         {{"a comment and CDATA", "", 0, "", 2, "a<b"},
          "<!-- " + std::string(4 << 20, '-') + "x -->" +
              Row(2, "<c r=\"A2\" t=\"inlineStr\"><is><t><![CDATA[a<b]]></t></is></c>")},
