@@ -147,6 +147,24 @@ std::optional<std::string> PlanFileUnwritable(const QString& file) {
     return std::nullopt;
 }
 
+// Whether two names are the same file, or would be once written: neither need exist yet.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code code;
+    if (std::filesystem::equivalent(a, b, code)) {
+        return true;
+    }
+    const auto resolved = [&code](const std::string& name) {
+        const std::filesystem::path whole = std::filesystem::absolute(name, code);
+        return code ? whole : std::filesystem::weakly_canonical(whole, code);
+    };
+    const std::filesystem::path first = resolved(a);
+    if (code) {
+        return false;
+    }
+    const std::filesystem::path second = resolved(b);
+    return !code && first == second;
+}
+
 // A plan file that would replace an input or the results, or cannot be written.
 std::optional<std::string> PlanFileClash(const RunOptions& options) {
     if (!options.Plan || options.Plan->File.isEmpty()) {
@@ -156,17 +174,14 @@ std::optional<std::string> PlanFileClash(const RunOptions& options) {
     if (std::optional<std::string> why = PlanFileUnwritable(file)) {
         return why;
     }
-    std::error_code code;
     for (const std::string& name : options.Files) {
-        if (name == "-" ? StandardInputIs(file)
-                        : std::filesystem::equivalent(name, file.toStdString(), code)) {
+        if (name == "-" ? StandardInputIs(file) : SameFile(name, file.toStdString())) {
             return name + ": это исходный файл, план в него не записывается (--plan задаёт "
                           "другое имя)";
         }
     }
     if (!options.OutputFile.isEmpty() &&
-        (file == options.OutputFile ||
-         std::filesystem::equivalent(options.OutputFile.toStdString(), file.toStdString(), code))) {
+        SameFile(options.OutputFile.toStdString(), file.toStdString())) {
         return file.toStdString() + ": в этот файл пишутся результаты (-o), план — в другой";
     }
     return std::nullopt;
