@@ -333,6 +333,12 @@ void OdsSheet::Open() {
     if (!type.empty() && type != "application/vnd.oasis.opendocument.spreadsheet") {
         Refuse("это документ OpenDocument, но не таблица (" + type + ")");
     }
+    // The list of parts says which are encrypted; its size is of a few lines a part.
+    if (SmallPartText(Book.get(), "META-INF/manifest.xml", 1 << 20).find("encryption-data") !=
+        std::string::npos) {
+        throw SheetError("таблица .ods защищена паролем: откройте её в табличном редакторе, "
+                         "снимите пароль и сохраните");
+    }
     std::vector<std::string> notRead;
     {
         OdsCursor survey(Book.get(), StepCounter());
