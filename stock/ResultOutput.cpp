@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "HouseSheet.h"
+#include "ProcessSignals.h"
 #include "SystemMessage.h"
 
 #include <QDir>
@@ -41,6 +42,35 @@ std::string XmlCharacters(std::string_view text) {
     }
     return held;
 }
+
+// While one lives, the workbook library's own messages (English lines on standard error, on a
+// full disk) go nowhere: its failures reach the user as the program's message.
+class QuietLibrary {
+public:
+    QuietLibrary() {
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && nowhere >= 0) {
+            ::dup2(nowhere, STDERR_FILENO);
+        }
+        if (nowhere >= 0) {
+            ::close(nowhere);
+        }
+    }
+    ~QuietLibrary() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+        }
+    }
+    QuietLibrary(const QuietLibrary&) = delete;
+    QuietLibrary& operator=(const QuietLibrary&) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 // Some file systems (network ones, quotas) report a full disk only when the data go to the disk.
 void SyncToDisk(int handle, const QString& fileName) {
@@ -132,6 +162,7 @@ public:
         }
         target_ = target.absoluteFilePath();
         folder_ = target.absolutePath().toStdString();
+        RemoveStaleTemporaries(folder_);
         const mode_t mask = ::umask(0);
         ::umask(mask);
         struct stat old {};
@@ -202,7 +233,11 @@ public:
                 throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
             }
         }
-        const lxw_error error = workbook_close(workbook_);
+        lxw_error error = LXW_NO_ERROR;
+        {
+            const QuietLibrary quiet;
+            error = workbook_close(workbook_);
+        }
         workbook_ = nullptr;
         if (error != LXW_NO_ERROR) {
             throw WriteError(fileName_, WorkbookReason(error));
@@ -211,15 +246,16 @@ public:
         if (::fchmod(handle_, mode_) != 0) {
             throw WriteError(fileName_, SystemReason(errno));
         }
-        // A name of its own beside the target, then the target's name in one step.
+        // A name of its own beside the target, then the target's name in one step; a request to
+        // stop waits until the named file is gone.
+        const DeferredStops stops;
         const std::string unnamed = "/proc/self/fd/" + std::to_string(handle_);
-        const std::string base = (QFileInfo(target_).absolutePath() + QStringLiteral("/.") +
-                                  QFileInfo(target_).fileName())
-                                     .toStdString();
+        const std::string targetName = QFileInfo(target_).fileName().toStdString();
         std::string named;
         for (unsigned attempt = 0; named.empty(); ++attempt) {
-            const std::string candidate =
-                base + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+            std::string suffix(1, '-');
+            suffix += std::to_string(attempt);
+            const std::string candidate = TemporaryNameBeside(folder_, targetName, suffix);
             if (::linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, candidate.c_str(),
                          AT_SYMLINK_FOLLOW) == 0) {
                 named = candidate;
@@ -314,6 +350,9 @@ public:
             throw WriteError(fileName, QStringLiteral("это каталог"));
         }
         target_ = target.absoluteFilePath().toStdString();
+        folder_ = target.absolutePath().toStdString();
+        name_ = target.fileName().toStdString();
+        RemoveStaleTemporaries(folder_);
         const mode_t mask = ::umask(0);
         ::umask(mask);
         struct stat old {};
@@ -378,7 +417,10 @@ public:
             throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
         }
         std::rewind(content_);
-        const std::string named = target_ + "." + std::to_string(::getpid()) + ".part";
+        // The archive is packed into a named file (the library's own temporary beside it first):
+        // a request to stop waits until it has the target's name or is gone.
+        const DeferredStops stops;
+        const std::string named = TemporaryNameBeside(folder_, name_, ".part");
         int code = 0;
         zip_t* archive = zip_open(named.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
         if (archive == nullptr) {
@@ -521,6 +563,8 @@ private:
 
     QString fileName_;
     std::string target_;
+    std::string folder_;
+    std::string name_; // the target's, in its folder
     std::FILE* content_ = nullptr;
     mode_t mode_ = 0644;
     std::vector<std::string> names_;

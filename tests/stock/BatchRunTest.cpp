@@ -1,11 +1,13 @@
 // The batch run as a library: rows handed out in input order with their counts, a stop that keeps
 // the rows before it, a reading failure that keeps the rows calculated before it, and carried
-// columns of a second input matched by name.
+// columns of a second input matched by name; a request to stop that waits for a file.
 #include "BatchRun.h"
+#include "ProcessSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -150,6 +152,21 @@ TEST_F(BatchRunTest, SecondInputsCarriedColumnsGoByName) {
     ASSERT_EQ(collector.houses.size(), 4u);
     EXPECT_EQ(collector.houses[3].Carried, std::vector<std::string>{"42"});
     EXPECT_EQ(collector.houses[3].Source.File, second);
+}
+
+// A request to stop while a file is put in place takes effect once it is: the work after it is
+// done, then the program ends as the request says.
+TEST(ProcessSignals, AStopWaitsForTheFileBeingPutInPlace) {
+    EXPECT_EXIT(
+        {
+            {
+                const stock::DeferredStops stops;
+                std::raise(SIGTERM);
+                std::fputs("put in place\n", stderr);
+            }
+            std::fputs("went on\n", stderr);
+        },
+        testing::KilledBySignal(SIGTERM), "put in place\n$");
 }
 
 } // namespace
