@@ -35,6 +35,10 @@
 
 namespace {
 
+// The rows a stock window holds at most (its memory grows with them); past them the run ends with
+// a message, and virasvet-calc calculates the whole file.
+constexpr std::size_t MostStockRows = 1000000;
+
 QString SaveName(QWidget* parent, const QString& title, const QString& suggested,
                  const QStringList& filters) {
     QFileDialog dialog(parent, title, suggested, filters.join(QStringLiteral(";;")));
@@ -313,6 +317,7 @@ void StockWindow::Start() {
     options.EconomicsFigures = true; // the yearly savings of every house
     options.FirstBlock = 32;         // the first rows show at once
     options.Defaults = defaults_;
+    options.MostRows = MostStockRows;
     // Every handler runs guarded: no exception crosses the event loop.
     StockRun::Handlers handlers;
     handlers.Opened = [this](bool usable) { RunGuarded(this, [&] { Opened(usable); }); };
@@ -521,8 +526,9 @@ void StockWindow::SaveTable() {
         return;
     }
     const stock::BatchRun& run = run_->Run();
-    stock::ResultWriter writer(name, {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
-                             model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
+    stock::ResultWriter writer(name,
+                               {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
+                               model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
     writer.Write(model_->Houses());
     writer.Finish();
 }

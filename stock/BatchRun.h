@@ -29,6 +29,9 @@ struct BatchOptions {
     std::size_t FirstBlock = 256;
     // Values for every row whose cell is empty or whose sheet lacks the column.
     sheet::FieldDefaults Defaults;
+    // The most rows read over all inputs, for a receiver that holds them (the window); past it
+    // the run ends as a reading failure after those rows. 0: no bound.
+    std::size_t MostRows = 0;
 };
 
 // One row of the inputs once checked and calculated.
@@ -116,6 +119,7 @@ private:
     std::vector<std::unique_ptr<Input>> inputs_;
     std::vector<std::string> carriedNames_;
     std::vector<sheet::SheetRecord> ahead_; // read beyond the last block of the input read
+    bool beyondMost_ = false;               // rows past BatchOptions::MostRows were left
     std::string failure_;
     std::atomic<bool> stop_{false};
     std::atomic<std::size_t> calculated_{0};

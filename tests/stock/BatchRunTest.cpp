@@ -94,6 +94,21 @@ TEST_F(BatchRunTest, EveryRowIsHandedOutInInputOrderAndCounted) {
     EXPECT_EQ(run.BytesRead(), run.TotalBytes());
 }
 
+TEST_F(BatchRunTest, RowsPastTheMostEndTheRunAfterThem) {
+    stock::BatchOptions options = Options({Register("a.csv", 600), Register("b.csv", 10)});
+    options.MostRows = 500;
+    stock::BatchRun run(options);
+    Collector collector;
+    ASSERT_TRUE(run.Open(collector));
+    EXPECT_EQ(run.Run(collector), stock::BatchEnd::ReadingFailed);
+    EXPECT_EQ(collector.houses.size(), 500u);
+    EXPECT_EQ(collector.houses.back().Source.Line, 501u);
+    EXPECT_EQ(run.RowsRead(), 500u);
+    EXPECT_NE(run.Failure().find("a.csv: строк больше 500 — столько окно жилого фонда не держит"),
+              std::string::npos)
+        << run.Failure();
+}
+
 TEST_F(BatchRunTest, StopKeepsTheRowsBeforeItAndNoneAfter) {
     const std::string file = Register("a.csv", 5000);
     stock::BatchRun run(Options({file}));
