@@ -1,18 +1,27 @@
 #include "ProcessSignals.h"
 
+#include "FileSystem.h"
+
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <string_view>
 
+#ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+#endif
 
 namespace stock {
 namespace {
 
+constexpr std::string_view Mark = ".virasvet-";
+
+#ifndef _WIN32
 // What a signal handler may touch: the signal state is the process's, so these are too.
 volatile std::sig_atomic_t deferredSignal = 0;
 std::mutex sectionLock;
@@ -24,10 +33,20 @@ extern "C" void HoldStop(int signal) {
     deferredSignal = signal;
 }
 
-constexpr std::string_view Mark = ".virasvet-";
+// Whether no process of this number runs (another's that took the number counts as running).
+bool ProcessGone(unsigned long number) {
+    const auto process = static_cast<pid_t>(number);
+    return process > 0 && ::kill(process, 0) != 0 && errno == ESRCH;
+}
+#else
+bool ProcessGone(unsigned long) {
+    return false;
+}
+#endif
 
 } // namespace
 
+#ifndef _WIN32
 void FailOversizeWrites() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
@@ -59,26 +78,52 @@ DeferredStops::~DeferredStops() {
     }
 }
 
+QuietStandardError::QuietStandardError() {
+    std::fflush(stderr);
+    saved_ = ::dup(STDERR_FILENO);
+    const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && nowhere >= 0) {
+        ::dup2(nowhere, STDERR_FILENO);
+    }
+    if (nowhere >= 0) {
+        ::close(nowhere);
+    }
+}
+
+QuietStandardError::~QuietStandardError() {
+    std::fflush(stderr);
+    if (saved_ >= 0) {
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+}
+#else
+void FailOversizeWrites() {}
+DeferredStops::DeferredStops() = default;
+DeferredStops::~DeferredStops() = default;
+QuietStandardError::QuietStandardError() = default;
+QuietStandardError::~QuietStandardError() = default;
+#endif
+
 std::string TemporaryNameBeside(const std::string& folder, const std::string& target,
                                 const std::string& suffix) {
-    return folder + "/." + target + std::string(Mark) + std::to_string(::getpid()) + suffix;
+    return folder + "/." + target + std::string(Mark) + std::to_string(report::ProcessNumber()) +
+           suffix;
 }
 
 void RemoveStaleTemporaries(const std::string& folder) {
     std::error_code code;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, code)) {
+    for (const auto& entry : std::filesystem::directory_iterator(report::PathOf(folder), code)) {
         const std::string name = entry.path().filename().string();
         const std::size_t mark = name.find(Mark);
-        if (name.front() != '.' || mark == std::string::npos) {
+        if (name.empty() || name.front() != '.' || mark == std::string::npos) {
             continue;
         }
         const char* const digits = name.data() + mark + Mark.size();
-        pid_t process = 0;
+        unsigned long process = 0;
         const std::from_chars_result read =
             std::from_chars(digits, name.data() + name.size(), process);
-        // Gone: no process of that number (another's that took it is left alone).
-        if (read.ec == std::errc() && read.ptr != digits && process > 0 &&
-            ::kill(process, 0) != 0 && errno == ESRCH) {
+        if (read.ec == std::errc() && read.ptr != digits && ProcessGone(process)) {
             std::filesystem::remove(entry.path(), code);
         }
     }

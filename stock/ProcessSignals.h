@@ -1,8 +1,9 @@
 #pragma once
 
-// The process's signals, in one place: what the system does to a program that writes too much or
-// is told to stop while a file is being put in place. POSIX only; another system has none of
-// these signals.
+// What the system does to the process, in one place: its signals when it writes too much or is
+// told to stop while a file is being put in place, its standard error while a library talks, and
+// the temporary files a process killed outright left. Signals are POSIX: on Windows the guards
+// do nothing.
 
 #include <string>
 
@@ -23,9 +24,22 @@ public:
     DeferredStops& operator=(const DeferredStops&) = delete;
 };
 
-// The name of a temporary file of this program beside `target` (a hidden name, the program's and
-// the process's marks, then `suffix`), and the removal of those a program killed outright left in
-// `folder` (their process gone).
+// While one lives, what is written to standard error goes nowhere: a library's own messages
+// (English lines on a full disk) do not reach the user, its failures do as the program's.
+class QuietStandardError {
+public:
+    QuietStandardError();
+    ~QuietStandardError();
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+// The name of a temporary file of this program beside `target` in `folder` (a hidden name, the
+// program's and the process's marks, then `suffix`), and the removal of those that a program
+// killed outright left in `folder` (their process gone).
 std::string TemporaryNameBeside(const std::string& folder, const std::string& target,
                                 const std::string& suffix);
 void RemoveStaleTemporaries(const std::string& folder);
