@@ -60,7 +60,7 @@ struct TableEntry {
 // The spreadsheet's content read as sheets of rows.
 class OdsCursor {
 public:
-    OdsCursor(zip_t* archive, std::uint64_t* steps) : part_(archive, "content.xml", steps) {
+    OdsCursor(zip_t* archive, ReadingWork* work) : part_(archive, "content.xml", work) {
         if (!part_.Exists()) {
             Refuse("нет части content.xml");
         }
@@ -311,7 +311,10 @@ private:
 // The spreadsheet's sheets read one after the other; the archive outlives the open part.
 class OdsSheet final : public WorkbookSheet {
 public:
-    explicit OdsSheet(Archive book) : Book(std::move(book)) { Open(); }
+    OdsSheet(Archive book, const std::atomic<bool>* stop)
+        : WorkbookSheet(stop), Book(std::move(book)) {
+        Open();
+    }
 
     std::uint64_t BytesRead() const override { return Cursor ? Cursor->PackedRead() : 0; }
 
@@ -341,7 +344,7 @@ void OdsSheet::Open() {
     }
     std::vector<std::string> notRead;
     {
-        OdsCursor survey(Book.get(), StepCounter());
+        OdsCursor survey(Book.get(), Work());
         TableEntry table;
         bool found = false;
         SheetRecord header;
@@ -376,7 +379,7 @@ void OdsSheet::Open() {
         }
         SetHeader(std::move(header.Cells), header.Line, notRead);
     }
-    Cursor = std::make_unique<OdsCursor>(Book.get(), StepCounter());
+    Cursor = std::make_unique<OdsCursor>(Book.get(), Work());
     Table = 0;
     TableEntry table;
     while (Cursor->NextTable(table) && !ReadTable[Table]) {
@@ -408,8 +411,8 @@ bool OdsSheet::NextRecord(SheetRecord& record) {
 
 } // namespace
 
-std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book) {
-    return std::make_unique<OdsSheet>(std::move(book));
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop) {
+    return std::make_unique<OdsSheet>(std::move(book), stop);
 }
 
 } // namespace sheet

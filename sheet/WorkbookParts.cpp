@@ -269,8 +269,7 @@ void XmlGuard::Pass(std::string_view piece, QByteArray& out) {
     }
 }
 
-Part::Part(zip_t* archive, const std::string& name, std::uint64_t* steps)
-    : name_(name), steps_(steps) {
+Part::Part(zip_t* archive, const std::string& name, ReadingWork* work) : name_(name), work_(work) {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat(archive, name.c_str(), 0, &stat) != 0) {
@@ -306,10 +305,13 @@ Part::~Part() {
 bool Part::Next() {
     for (;;) {
         xml_.readNext();
-        if (steps_ != nullptr) {
-            ++*steps_;
+        if (work_ != nullptr) {
+            ++work_->Steps;
         }
         if (xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
+            if (work_ != nullptr && work_->Stop != nullptr && *work_->Stop) {
+                throw SheetError(ReadingStopped);
+            }
             const zip_int64_t count = zip_fread(entry_, piece_.data(), piece_.size());
             if (count < 0) {
                 throw SheetError("часть книги " + name_ +

@@ -5,10 +5,12 @@
 // linear in its unpacked size, or refused.
 
 #include "HouseSheet.h"
+#include "WorkbookSheet.h"
 
 #include <QByteArray>
 #include <QXmlStreamReader>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -73,10 +75,10 @@ private:
 };
 
 // One part of the archive read piece by piece, guarded, as XML tokens; each token read is a step
-// of `steps` when given (the reading's work, which tests compare with the file's size).
+// of `work` when given, whose stop flag ends the reading with SheetError(ReadingStopped).
 class Part {
 public:
-    Part(zip_t* archive, const std::string& name, std::uint64_t* steps = nullptr);
+    Part(zip_t* archive, const std::string& name, ReadingWork* work = nullptr);
     ~Part();
     Part(const Part&) = delete;
     Part& operator=(const Part&) = delete;
@@ -95,7 +97,7 @@ private:
     std::uint64_t size_ = 0;
     std::uint64_t packed_ = 0;
     std::uint64_t read_ = 0;
-    std::uint64_t* steps_ = nullptr;
+    ReadingWork* work_ = nullptr;
     XmlGuard guard_;
     QXmlStreamReader xml_;
     std::string piece_;
@@ -129,8 +131,8 @@ void PutCell(SheetRecord& record, std::size_t column, std::string value, bool nu
 
 class WorkbookSheet;
 // The readers of each format over an open archive (OpenWorkbook chooses): they read the header.
-std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book);
-std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book);
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop);
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop);
 
 // Refuses a workbook: "это не книга <kind>, которую можно прочитать: why".
 [[noreturn]] void RefuseWorkbook(std::string_view kind, const std::string& why);

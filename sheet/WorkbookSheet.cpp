@@ -46,16 +46,18 @@ void WorkbookSheet::SetHeader(std::vector<std::string> header, std::size_t line,
     }
 }
 
-std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format) {
+std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format,
+                                            const std::atomic<bool>* stop) {
     const bool xlsx = format == WorkbookFormat::Xlsx;
     Archive book = OpenArchive(fileName, xlsx ? ".xlsx" : ".ods");
-    return xlsx ? XlsxSheetOf(std::move(book)) : OdsSheetOf(std::move(book));
+    return xlsx ? XlsxSheetOf(std::move(book), stop) : OdsSheetOf(std::move(book), stop);
 }
 
-std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format) {
+std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format,
+                                                 const std::atomic<bool>* stop) {
     const bool xlsx = format == WorkbookFormat::Xlsx;
     Archive book = OpenArchive(bytes, xlsx ? ".xlsx" : ".ods");
-    return xlsx ? XlsxSheetOf(std::move(book)) : OdsSheetOf(std::move(book));
+    return xlsx ? XlsxSheetOf(std::move(book), stop) : OdsSheetOf(std::move(book), stop);
 }
 
 std::vector<std::string> TrimmedHeader(std::vector<std::string> cells) {

@@ -131,9 +131,8 @@ namespace {
 // One sheet of the workbook, read row by row.
 class SheetCursor {
 public:
-    SheetCursor(zip_t* archive, const SheetEntry& entry, const CellTexts& texts,
-                std::uint64_t* steps)
-        : part_(archive, entry.Part, steps), texts_(texts) {
+    SheetCursor(zip_t* archive, const SheetEntry& entry, const CellTexts& texts, ReadingWork* work)
+        : part_(archive, entry.Part, work), texts_(texts) {
         if (!part_.Exists()) {
             Refuse("нет листа " + entry.Part);
         }
@@ -269,7 +268,10 @@ private:
 // The workbook's sheets read one after the other; the archive outlives the open part.
 class XlsxSheet final : public WorkbookSheet {
 public:
-    explicit XlsxSheet(Archive book) : Book(std::move(book)) { Open(); }
+    XlsxSheet(Archive book, const std::atomic<bool>* stop)
+        : WorkbookSheet(stop), Book(std::move(book)) {
+        Open();
+    }
 
     std::uint64_t BytesRead() const override {
         return PackedBefore + (Cursor ? Cursor->PackedRead() : 0);
@@ -298,7 +300,7 @@ std::vector<SheetEntry> XlsxSheet::ListSheets() {
     // relationships there are.
     std::unordered_map<std::string, std::vector<std::size_t>> waiting;
     {
-        Part part(Book.get(), "xl/workbook.xml", StepCounter());
+        Part part(Book.get(), "xl/workbook.xml", Work());
         while (part.Exists() && part.Next()) {
             QXmlStreamReader& xml = part.Xml();
             if (xml.isStartElement() && xml.name() == QLatin1String("workbookPr")) {
@@ -324,7 +326,7 @@ std::vector<SheetEntry> XlsxSheet::ListSheets() {
             sheets.push_back(entry);
         }
     }
-    Part part(Book.get(), "xl/_rels/workbook.xml.rels", StepCounter());
+    Part part(Book.get(), "xl/_rels/workbook.xml.rels", Work());
     std::size_t relationships = 0;
     while (part.Exists() && part.Next()) {
         QXmlStreamReader& xml = part.Xml();
@@ -342,7 +344,7 @@ std::vector<SheetEntry> XlsxSheet::ListSheets() {
             continue;
         }
         for (const std::size_t i : found->second) {
-            ++*StepCounter();
+            ++Work()->Steps;
             sheets[i].Part = target.front() == '/' ? target.substr(1) : "xl/" + target;
         }
         waiting.erase(found); // the first relationship of an id is its part
@@ -355,7 +357,7 @@ std::vector<SheetEntry> XlsxSheet::ListSheets() {
 }
 
 void XlsxSheet::ReadShared() {
-    Part part(Book.get(), "xl/sharedStrings.xml", StepCounter());
+    Part part(Book.get(), "xl/sharedStrings.xml", Work());
     while (part.Exists() && part.Next()) {
         if (part.Xml().isStartElement() && part.Xml().name() == QLatin1String("si")) {
             Texts.Shared += TextOf(part, "t", "rPh", LongestRecord);
@@ -369,7 +371,7 @@ void XlsxSheet::ReadShared() {
 }
 
 void XlsxSheet::ReadStyles() {
-    Part part(Book.get(), "xl/styles.xml", StepCounter());
+    Part part(Book.get(), "xl/styles.xml", Work());
     std::unordered_map<unsigned, NumberShape> declared; // the last declaration of an id counts
     int inCellFormats = 0;
     while (part.Exists() && part.Next()) {
@@ -393,7 +395,7 @@ void XlsxSheet::ReadStyles() {
             if (Texts.Formats.size() >= MostFormats) {
                 Refuse("форматов ячеек больше " + std::to_string(MostFormats));
             }
-            ++*StepCounter();
+            ++Work()->Steps;
             const auto own = declared.find(id);
             Texts.Formats.push_back(own != declared.end() ? own->second : ShapeOfBuiltIn(id));
         }
@@ -414,7 +416,7 @@ void XlsxSheet::Open() {
         notRead.push_back("«" + sheet->Name + "» (скрыт)");
     }
     Sheets.push_back(*first);
-    Cursor = std::make_unique<SheetCursor>(Book.get(), *first, Texts, StepCounter());
+    Cursor = std::make_unique<SheetCursor>(Book.get(), *first, Texts, Work());
     SheetRecord header;
     do {
         if (!Cursor->NextRow(header, MostColumns)) {
@@ -433,7 +435,7 @@ void XlsxSheet::Open() {
             notRead.push_back("«" + sheet->Name + "» (повторяет другой лист)");
             continue;
         }
-        SheetCursor cursor(Book.get(), *sheet, Texts, StepCounter());
+        SheetCursor cursor(Book.get(), *sheet, Texts, Work());
         SheetRecord other;
         if (!cursor.NextRow(other, MostColumns)) {
             continue; // an empty sheet holds no houses
@@ -457,7 +459,7 @@ bool XlsxSheet::NextRecord(SheetRecord& record) {
         }
         PackedBefore += Cursor->PackedRead();
         Cursor.reset(); // an open part before the next
-        Cursor = std::make_unique<SheetCursor>(Book.get(), Sheets[Current], Texts, StepCounter());
+        Cursor = std::make_unique<SheetCursor>(Book.get(), Sheets[Current], Texts, Work());
         SheetRecord header;
         Cursor->NextRow(header, MostColumns); // the same header again
     }
@@ -465,8 +467,8 @@ bool XlsxSheet::NextRecord(SheetRecord& record) {
 
 } // namespace
 
-std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book) {
-    return std::make_unique<XlsxSheet>(std::move(book));
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop) {
+    return std::make_unique<XlsxSheet>(std::move(book), stop);
 }
 
 } // namespace sheet

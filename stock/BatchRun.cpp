@@ -125,9 +125,12 @@ bool BatchRun::Open(BatchReceiver& receiver) {
         auto input = std::make_unique<Input>();
         input->Name = name;
         try {
-            input->Sheet = OpenInput(name, options_.InputEncoding);
+            input->Sheet = OpenInput(name, options_.InputEncoding, &stop_);
             input->Sheet->ReadHeader();
         } catch (const sheet::SheetError& e) {
+            if (stop_) {
+                return false; // stopped while the header was sought: nothing to tell
+            }
             receiver_->FileMessage(name + ": " + e.what());
             usable = false;
             continue;

@@ -82,7 +82,8 @@ public:
     BatchRun& operator=(const BatchRun&) = delete;
 
     // Opens every input and reads its header, before any row. False when an input cannot be
-    // opened or a header has a problem (the receiver has been told); nothing can run then.
+    // opened or a header has a problem (the receiver has been told), or when stopped while a
+    // workbook's header was sought (untold); nothing can run then.
     bool Open(BatchReceiver& receiver);
 
     // Once open: the carried columns of the results (the first input's; another input's go to the

@@ -97,8 +97,9 @@ private:
 // A workbook, .xlsx or .ods.
 class WorkbookInput : public InputSheet {
 public:
-    WorkbookInput(const std::string& name, sheet::WorkbookFormat format)
-        : reader_(sheet::OpenWorkbook(name, format)) {}
+    WorkbookInput(const std::string& name, sheet::WorkbookFormat format,
+                  const std::atomic<bool>* stop)
+        : reader_(sheet::OpenWorkbook(name, format, stop)) {}
 
     void ReadHeader() override {}
     bool ReadRecords(std::size_t wanted, std::vector<sheet::SheetRecord>& records) override {
@@ -170,7 +171,8 @@ bool IsWorkbookName(const std::string& name) {
     return EndsWith(name, ".xlsx");
 }
 
-std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding) {
+std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding,
+                                      const std::atomic<bool>* stop) {
     std::error_code code;
     if (name == "-" || !std::filesystem::is_regular_file(report::PathOf(name), code)) {
         return std::make_unique<CsvInput>(name, encoding);
@@ -184,7 +186,8 @@ std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding e
         const bool openDocument =
             sheet::IsOpenDocument(name) || (start.empty() && EndsWith(name, ".ods"));
         return std::make_unique<WorkbookInput>(
-            name, openDocument ? sheet::WorkbookFormat::OpenDocument : sheet::WorkbookFormat::Xlsx);
+            name, openDocument ? sheet::WorkbookFormat::OpenDocument : sheet::WorkbookFormat::Xlsx,
+            stop);
     }
     if (sheet::IsCompoundFile(start) && IsEncryptedWorkbook(name)) {
         throw sheet::SheetError("книга .xlsx защищена паролем: откройте её в табличном "

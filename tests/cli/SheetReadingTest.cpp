@@ -9,6 +9,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -298,6 +299,24 @@ TEST(SheetReading, WorkbookWorkGrowsWithTheFileAlone) {
             stepsPerByte.push_back(static_cast<double>(book->Steps()) / static_cast<double>(bytes));
         }
         EXPECT_LT(stepsPerByte[1], 2 * stepsPerByte[0]) << stepsPerByte[0];
+    }
+}
+
+// A stopped reading ends at its next piece, the search for a header too (it may take the whole
+// file: a window waits for it when it closes).
+TEST(SheetReading, AStoppedWorkbookReadingEndsAtItsNextPiece) {
+    const std::string zipped =
+        Zipped(Xlsx(SheetEntry(0), "<Relationship Id=\"r0\" Target=\"worksheets/sheet1.xml\"/>", "",
+                    Repeated(100000, [](std::size_t) { return "<sheetPr/>"; })));
+    std::atomic<bool> stop{false};
+    EXPECT_EQ(sheet::WorkbookFromBytes(zipped, sheet::WorkbookFormat::Xlsx, &stop)->Header(),
+              std::vector<std::string>{"Address"});
+    stop = true;
+    try {
+        sheet::WorkbookFromBytes(zipped, sheet::WorkbookFormat::Xlsx, &stop);
+        ADD_FAILURE() << "a stopped reading goes on";
+    } catch (const SheetError& e) {
+        EXPECT_STREQ(e.what(), sheet::ReadingStopped);
     }
 }
 
