@@ -10,6 +10,12 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
+
+#include <atomic>
+#include <exception>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -35,11 +41,53 @@ void RefuseNoRegularFile(const QString& fileName) {
 }
 
 // The first records of a sheet, at most `most`. Throws sheet::SheetError.
-std::vector<sheet::SheetRecord> FirstRecords(const QString& fileName, std::size_t most) {
-    const auto input = stock::OpenInput(fileName.toStdString(), sheet::Encoding::Detect);
+std::vector<sheet::SheetRecord> FirstRecords(const QString& fileName, std::size_t most,
+                                             const std::atomic<bool>& stop) {
+    const auto input = stock::OpenInput(fileName.toStdString(), sheet::Encoding::Detect, &stop);
     input->ReadHeader();
     std::vector<sheet::SheetRecord> records;
     input->ReadRecords(most, records);
+    return records;
+}
+
+// The first records read off the window's thread, which paints meanwhile a progress bar with
+// "Остановить" from the start (a workbook's header may take the whole file to find); none when
+// stopped. Throws what the reading throws.
+std::optional<std::vector<sheet::SheetRecord>>
+FirstRecordsWaiting(QWidget* parent, const QString& fileName, std::size_t most) {
+    QProgressDialog progress(QStringLiteral("Чтение файла %1…").arg(QFileInfo(fileName).fileName()),
+                             QStringLiteral("Остановить"), 0, 0, parent);
+    progress.setWindowTitle(QStringLiteral("Открытие файла"));
+    progress.setAccessibleName(progress.windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    std::atomic<bool> stop{false};
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+        stop = true;
+        progress.reject();
+    });
+    std::vector<sheet::SheetRecord> records;
+    std::exception_ptr failure;
+    std::thread reader([&] {
+        try {
+            records = FirstRecords(fileName, most, stop);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // Dropped when the dialog is gone: it waits for this thread first.
+        QMetaObject::invokeMethod(
+            &progress, [&progress] { progress.accept(); }, Qt::QueuedConnection);
+    });
+    // Stopped however the dialog was left before the reading ended (the button, Escape).
+    const bool stopped = progress.exec() != QDialog::Accepted;
+    stop = true;
+    reader.join();
+    if (stopped) {
+        return std::nullopt;
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
     return records;
 }
 
@@ -77,7 +125,12 @@ void MainWindow::OpenFile(const QString& fileName) {
         RefuseNoRegularFile(fileName);
         std::vector<sheet::SheetRecord> records;
         try {
-            records = FirstRecords(fileName, 2);
+            std::optional<std::vector<sheet::SheetRecord>> read =
+                FirstRecordsWaiting(this, fileName, 2);
+            if (!read) {
+                return; // stopped
+            }
+            records = std::move(*read);
         } catch (const sheet::SheetError& e) {
             throw std::runtime_error(QFileInfo(fileName).fileName().toStdString() + ": " +
                                      e.what());

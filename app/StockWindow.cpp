@@ -39,6 +39,10 @@
 
 namespace {
 
+// The rows a stock window holds at most (its memory grows with them); past them the run ends with
+// a message, and virasvet-calc calculates the whole file.
+constexpr std::size_t MostStockRows = 1000000;
+
 QString SaveName(QWidget* parent, const QString& title, const QString& suggested,
                  const QStringList& filters) {
     QFileDialog dialog(parent, title, suggested, filters.join(QStringLiteral(";;")));
@@ -384,6 +388,7 @@ void StockWindow::Start() {
     options.EconomicsFigures = true; // the yearly savings of every house
     options.FirstBlock = 32;         // the first rows show at once
     options.Defaults = defaults_;
+    options.MostRows = MostStockRows;
     options.Strict = strictBox_->isChecked();
     // Every handler runs guarded: no exception crosses the event loop.
     StockRun::Handlers handlers;

@@ -2,6 +2,7 @@
 #include "Locale.h"
 #include "MainWindow.h"
 #include "MessageBoxes.h"
+#include "ProcessSignals.h"
 #include "SettingsDialog.h"
 #include "Translations.h"
 
@@ -88,6 +89,7 @@ void ReportFailure(std::exception_ptr error) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    stock::FailOversizeWrites();
     try {
         if (const std::optional<QString> answer = CommandLineAnswer(argc, argv)) {
             // A closed or full output is a failure, not a silent success.

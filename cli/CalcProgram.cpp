@@ -4,6 +4,7 @@
 #include "HelpText.h"
 #include "HouseRun.h"
 #include "PlanOptions.h"
+#include "ProcessSignals.h"
 #include "ResultOutput.h"
 #include "ResultSheet.h"
 
@@ -273,6 +274,7 @@ int Run(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
     // A failure the calculation did not foresee (memory exhausted, a thread not started) ends the
     // run with a message instead of an abort; no output file has been touched by then.
+    stock::FailOversizeWrites();
     try {
         return Run(argc, argv);
     } catch (const std::exception& e) {

@@ -559,8 +559,12 @@ bool IsZipArchive(std::string_view firstBytes) {
     return firstBytes.starts_with("PK\x03\x04") || firstBytes.starts_with("PK\x05\x06");
 }
 
+bool IsCompoundFile(std::string_view firstBytes) {
+    return firstBytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+}
+
 std::optional<std::string> NotATextSheet(std::string_view firstBytes) {
-    if (firstBytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+    if (IsCompoundFile(firstBytes)) {
         return "формат .xls не читается: сохраните файл как .xlsx, .ods или .csv";
     }
     if (IsZipArchive(firstBytes)) {

@@ -116,6 +116,9 @@ std::optional<std::string> NotATextSheet(std::string_view firstBytes);
 // Whether the first bytes are those of a zip archive (.xlsx and .ods are).
 bool IsZipArchive(std::string_view firstBytes);
 
+// Whether the first bytes are those of a compound file: a legacy .xls, or an encrypted .xlsx.
+bool IsCompoundFile(std::string_view firstBytes);
+
 // The one-line note of a sheet read in another encoding than UTF-8, or empty.
 std::string EncodingNote(Encoding encoding);
 

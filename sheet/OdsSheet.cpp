@@ -60,7 +60,7 @@ struct TableEntry {
 // The spreadsheet's content read as sheets of rows.
 class OdsCursor {
 public:
-    explicit OdsCursor(zip_t* archive) : part_(archive, "content.xml") {
+    OdsCursor(zip_t* archive, ReadingWork* work) : part_(archive, "content.xml", work) {
         if (!part_.Exists()) {
             Refuse("нет части content.xml");
         }
@@ -311,7 +311,10 @@ private:
 // The spreadsheet's sheets read one after the other; the archive outlives the open part.
 class OdsSheet final : public WorkbookSheet {
 public:
-    explicit OdsSheet(Archive book) : Book(std::move(book)) { Open(); }
+    OdsSheet(Archive book, const std::atomic<bool>* stop)
+        : WorkbookSheet(stop), Book(std::move(book)) {
+        Open();
+    }
 
     std::uint64_t BytesRead() const override { return Cursor ? Cursor->PackedRead() : 0; }
 
@@ -333,9 +336,15 @@ void OdsSheet::Open() {
     if (!type.empty() && type != "application/vnd.oasis.opendocument.spreadsheet") {
         Refuse("это документ OpenDocument, но не таблица (" + type + ")");
     }
+    // The list of parts says which are encrypted; its size is of a few lines a part.
+    if (SmallPartText(Book.get(), "META-INF/manifest.xml", 1 << 20).find("encryption-data") !=
+        std::string::npos) {
+        throw SheetError("таблица .ods защищена паролем: откройте её в табличном редакторе, "
+                         "снимите пароль и сохраните");
+    }
     std::vector<std::string> notRead;
     {
-        OdsCursor survey(Book.get());
+        OdsCursor survey(Book.get(), Work());
         TableEntry table;
         bool found = false;
         SheetRecord header;
@@ -370,7 +379,7 @@ void OdsSheet::Open() {
         }
         SetHeader(std::move(header.Cells), header.Line, notRead);
     }
-    Cursor = std::make_unique<OdsCursor>(Book.get());
+    Cursor = std::make_unique<OdsCursor>(Book.get(), Work());
     Table = 0;
     TableEntry table;
     while (Cursor->NextTable(table) && !ReadTable[Table]) {
@@ -402,8 +411,8 @@ bool OdsSheet::NextRecord(SheetRecord& record) {
 
 } // namespace
 
-std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book) {
-    return std::make_unique<OdsSheet>(std::move(book));
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop) {
+    return std::make_unique<OdsSheet>(std::move(book), stop);
 }
 
 } // namespace sheet

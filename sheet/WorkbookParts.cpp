@@ -269,7 +269,7 @@ void XmlGuard::Pass(std::string_view piece, QByteArray& out) {
     }
 }
 
-Part::Part(zip_t* archive, const std::string& name) : name_(name) {
+Part::Part(zip_t* archive, const std::string& name, ReadingWork* work) : name_(name), work_(work) {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat(archive, name.c_str(), 0, &stat) != 0) {
@@ -305,7 +305,13 @@ Part::~Part() {
 bool Part::Next() {
     for (;;) {
         xml_.readNext();
+        if (work_ != nullptr) {
+            ++work_->Steps;
+        }
         if (xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
+            if (work_ != nullptr && work_->Stop != nullptr && *work_->Stop) {
+                throw SheetError(ReadingStopped);
+            }
             const zip_int64_t count = zip_fread(entry_, piece_.data(), piece_.size());
             if (count < 0) {
                 throw SheetError("часть книги " + name_ +
@@ -341,6 +347,40 @@ std::uint64_t Part::PackedRead() const {
                                                    static_cast<double>(size_));
 }
 
+std::string Unescaped(const std::string& text) {
+    std::size_t at = text.find("_x");
+    if (at == std::string::npos) {
+        return text;
+    }
+    std::string plain = text.substr(0, at);
+    while (at < text.size()) {
+        unsigned code = 0;
+        const char* const digits = text.data() + at + 2;
+        const bool escape = text.compare(at, 2, "_x") == 0 && at + 7 <= text.size() &&
+                            text[at + 6] == '_' &&
+                            std::from_chars(digits, digits + 4, code, 16).ptr == digits + 4;
+        // A character XML could not hold stays as written: tab and line ends are the controls
+        // a cell holds.
+        if (!escape || (code < 0x20 && code != '\t' && code != '\n' && code != '\r') ||
+            (code >= 0xD800 && code <= 0xDFFF) || code >= 0xFFFE) {
+            plain += text[at++];
+            continue;
+        }
+        if (code < 0x80) {
+            plain += static_cast<char>(code);
+        } else if (code < 0x800) {
+            plain += static_cast<char>(0xC0 | (code >> 6));
+            plain += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            plain += static_cast<char>(0xE0 | (code >> 12));
+            plain += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            plain += static_cast<char>(0x80 | (code & 0x3F));
+        }
+        at += 7;
+    }
+    return plain;
+}
+
 std::string TextOf(Part& part, std::string_view text, std::string_view skipped,
                    std::size_t longest) {
     QXmlStreamReader& xml = part.Xml();
@@ -366,7 +406,7 @@ std::string TextOf(Part& part, std::string_view text, std::string_view skipped,
             }
         }
     }
-    return result;
+    return Unescaped(result);
 }
 
 namespace {

@@ -5,10 +5,12 @@
 // linear in its unpacked size, or refused.
 
 #include "HouseSheet.h"
+#include "WorkbookSheet.h"
 
 #include <QByteArray>
 #include <QXmlStreamReader>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -72,10 +74,11 @@ private:
     int marks_ = 0;          // '-' or ']' or '?' seen last, for the end of a comment or CDATA
 };
 
-// One part of the archive read piece by piece, guarded, as XML tokens.
+// One part of the archive read piece by piece, guarded, as XML tokens; each token read is a step
+// of `work` when given, whose stop flag ends the reading with SheetError(ReadingStopped).
 class Part {
 public:
-    Part(zip_t* archive, const std::string& name);
+    Part(zip_t* archive, const std::string& name, ReadingWork* work = nullptr);
     ~Part();
     Part(const Part&) = delete;
     Part& operator=(const Part&) = delete;
@@ -94,14 +97,19 @@ private:
     std::uint64_t size_ = 0;
     std::uint64_t packed_ = 0;
     std::uint64_t read_ = 0;
+    ReadingWork* work_ = nullptr;
     XmlGuard guard_;
     QXmlStreamReader xml_;
     std::string piece_;
 };
 
+// A workbook's text with its escapes read: "_x000D_" is a carriage return, "_x005F_" the '_' of
+// a text that looks like an escape.
+std::string Unescaped(const std::string& text);
+
 // The text of every text element (named `text`) inside the current element, without the
-// elements in `skipped` (phonetic hints), up to `longest` bytes; the part ends on the element's
-// end.
+// elements in `skipped` (phonetic hints), up to `longest` bytes, its escapes read; the part ends
+// on the element's end.
 std::string TextOf(Part& part, std::string_view text, std::string_view skipped,
                    std::size_t longest);
 
@@ -123,8 +131,8 @@ void PutCell(SheetRecord& record, std::size_t column, std::string value, bool nu
 
 class WorkbookSheet;
 // The readers of each format over an open archive (OpenWorkbook chooses): they read the header.
-std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book);
-std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book);
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop);
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop);
 
 // Refuses a workbook: "это не книга <kind>, которую можно прочитать: why".
 [[noreturn]] void RefuseWorkbook(std::string_view kind, const std::string& why);

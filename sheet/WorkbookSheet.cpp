@@ -13,6 +13,10 @@ bool WorkbookSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& re
         if (!NextRecord(record)) {
             return false;
         }
+        if (++records_ > MostBookRows) {
+            throw SheetError("в книге больше " + std::to_string(MostBookRows) +
+                             " строк с данными: такую книгу программа не читает (разделите её)");
+        }
         // A workbook leaves out empty cells at the end of a row: the row has the header's width
         // unless it holds something past it.
         while (record.Cells.size() > columns && record.Cells.back().empty()) {
@@ -32,21 +36,28 @@ void WorkbookSheet::SetHeader(std::vector<std::string> header, std::size_t line,
     header_ = std::move(header);
     headerLine_ = line;
     note_.clear();
-    for (const std::string& name : notRead) {
-        note_ += (note_.empty() ? "не прочитаны листы: " : ", ") + name;
+    // A note of a line: the first sheets named, the others counted.
+    constexpr std::size_t named = 20;
+    for (std::size_t i = 0; i < notRead.size() && i < named; ++i) {
+        note_ += (note_.empty() ? "не прочитаны листы: " : ", ") + notRead[i];
+    }
+    if (notRead.size() > named) {
+        note_ += " и ещё " + std::to_string(notRead.size() - named);
     }
 }
 
-std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format) {
+std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format,
+                                            const std::atomic<bool>* stop) {
     const bool xlsx = format == WorkbookFormat::Xlsx;
     Archive book = OpenArchive(fileName, xlsx ? ".xlsx" : ".ods");
-    return xlsx ? XlsxSheetOf(std::move(book)) : OdsSheetOf(std::move(book));
+    return xlsx ? XlsxSheetOf(std::move(book), stop) : OdsSheetOf(std::move(book), stop);
 }
 
-std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format) {
+std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format,
+                                                 const std::atomic<bool>* stop) {
     const bool xlsx = format == WorkbookFormat::Xlsx;
     Archive book = OpenArchive(bytes, xlsx ? ".xlsx" : ".ods");
-    return xlsx ? XlsxSheetOf(std::move(book)) : OdsSheetOf(std::move(book));
+    return xlsx ? XlsxSheetOf(std::move(book), stop) : OdsSheetOf(std::move(book), stop);
 }
 
 std::vector<std::string> TrimmedHeader(std::vector<std::string> cells) {

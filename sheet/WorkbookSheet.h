@@ -2,6 +2,7 @@
 
 #include "HouseSheet.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +10,16 @@
 #include <vector>
 
 namespace sheet {
+
+// The work of reading a workbook: its steps (XML tokens read, entries looked up), which tests
+// compare with the file's size, and the flag that stops it.
+struct ReadingWork {
+    std::uint64_t Steps = 0;
+    const std::atomic<bool>* Stop = nullptr; // set: the reading ends at its next piece
+};
+
+// What a stopped reading throws (SheetError's message).
+inline constexpr const char* ReadingStopped = "чтение остановлено";
 
 // The houses of an office workbook, read row by row: the first visible sheet, then every later
 // visible sheet whose header is the same (a continuation, as virasvet-calc writes a million rows
@@ -26,6 +37,7 @@ public:
     WorkbookSheet& operator=(const WorkbookSheet&) = delete;
 
     // Adds the next records, at least `wanted` unless the sheets end first; false once they have.
+    // Throws SheetError past MostBookRows.
     bool ReadRecords(std::size_t wanted, std::vector<SheetRecord>& records);
 
     const std::vector<std::string>& Header() const { return header_; }
@@ -34,28 +46,41 @@ public:
     virtual std::uint64_t BytesRead() const = 0;
     // The sheets not read and why (hidden, another header), or empty.
     const std::string& Note() const { return note_; }
+    // The work the reading has done so far, in steps: XML tokens read and entries looked up. It
+    // grows with the size of the file, never faster, whatever the file holds.
+    std::uint64_t Steps() const { return work_.Steps; }
 
 protected:
-    WorkbookSheet() = default;
+    // `stop`, when given, ends the reading (its header too) at its next piece once set.
+    explicit WorkbookSheet(const std::atomic<bool>* stop) { work_.Stop = stop; }
     // The next row of the sheets read that is not empty, with at most the header's cells and
     // one; false after the last.
     virtual bool NextRecord(SheetRecord& record) = 0;
     // Once the file is open: its header, the header's row and the sheets not read with why.
     void SetHeader(std::vector<std::string> header, std::size_t line,
                    const std::vector<std::string>& notRead);
+    ReadingWork* Work() { return &work_; }
 
 private:
+    ReadingWork work_;
+    std::size_t records_ = 0; // of every sheet read
     std::vector<std::string> header_;
     std::size_t headerLine_ = 1;
     std::string note_;
 };
 
+// The most rows with data a workbook may have over all its sheets read: four full sheets.
+inline constexpr std::size_t MostBookRows = std::size_t{4} << 20;
+
 enum class WorkbookFormat { Xlsx, OpenDocument };
 
-// Opens a workbook file, or one held in memory (tests, fuzzing), in its format and reads its
-// header. Throws SheetError for a file that is not such a workbook.
-std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format);
-std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format);
+// Opens a workbook file, or one held in memory (tests, fuzzing; the bytes outlive the workbook),
+// in its format and reads its header. Throws SheetError for a file that is not such a workbook,
+// and SheetError(ReadingStopped) once `stop` is set.
+std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format,
+                                            const std::atomic<bool>* stop = nullptr);
+std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format,
+                                                 const std::atomic<bool>* stop = nullptr);
 
 // A header row as compared with another sheet's: without empty cells at its end.
 std::vector<std::string> TrimmedHeader(std::vector<std::string> cells);

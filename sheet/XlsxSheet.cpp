@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace sheet {
 namespace {
@@ -14,8 +16,11 @@ constexpr std::string_view Kind = ".xlsx";
 constexpr std::size_t LongestSharedStrings = 64u << 20;
 // The rows of a sheet.
 constexpr std::size_t MostRows = 1048576;
-// Cell formats a workbook may declare.
+// Cell formats and number formats a workbook may declare.
 constexpr std::size_t MostFormats = 65536;
+// Sheets a workbook may list, and relationships of its parts: a sheet's each and a few more.
+constexpr std::size_t MostSheets = 16384;
+constexpr std::size_t MostRelationships = 65536;
 
 [[noreturn]] void Refuse(const std::string& why) {
     RefuseWorkbook(Kind, why);
@@ -126,8 +131,8 @@ namespace {
 // One sheet of the workbook, read row by row.
 class SheetCursor {
 public:
-    SheetCursor(zip_t* archive, const SheetEntry& entry, const CellTexts& texts)
-        : part_(archive, entry.Part), texts_(texts) {
+    SheetCursor(zip_t* archive, const SheetEntry& entry, const CellTexts& texts, ReadingWork* work)
+        : part_(archive, entry.Part, work), texts_(texts) {
         if (!part_.Exists()) {
             Refuse("нет листа " + entry.Part);
         }
@@ -263,7 +268,10 @@ private:
 // The workbook's sheets read one after the other; the archive outlives the open part.
 class XlsxSheet final : public WorkbookSheet {
 public:
-    explicit XlsxSheet(Archive book) : Book(std::move(book)) { Open(); }
+    XlsxSheet(Archive book, const std::atomic<bool>* stop)
+        : WorkbookSheet(stop), Book(std::move(book)) {
+        Open();
+    }
 
     std::uint64_t BytesRead() const override {
         return PackedBefore + (Cursor ? Cursor->PackedRead() : 0);
@@ -288,9 +296,11 @@ private:
 
 std::vector<SheetEntry> XlsxSheet::ListSheets() {
     std::vector<SheetEntry> sheets;
-    std::vector<std::string> relations;
+    // The sheets waiting for their part, by relationship: each found once, however many
+    // relationships there are.
+    std::unordered_map<std::string, std::vector<std::size_t>> waiting;
     {
-        Part part(Book.get(), "xl/workbook.xml");
+        Part part(Book.get(), "xl/workbook.xml", Work());
         while (part.Exists() && part.Next()) {
             QXmlStreamReader& xml = part.Xml();
             if (xml.isStartElement() && xml.name() == QLatin1String("workbookPr")) {
@@ -300,37 +310,44 @@ std::vector<SheetEntry> XlsxSheet::ListSheets() {
             if (!xml.isStartElement() || xml.name() != QLatin1String("sheet")) {
                 continue;
             }
+            if (sheets.size() == MostSheets) {
+                Refuse("листов больше " + std::to_string(MostSheets));
+            }
             SheetEntry entry;
             entry.Name = xml.attributes().value(QLatin1String("name")).toUtf8().toStdString();
             const QStringView state = xml.attributes().value(QLatin1String("state"));
             entry.Hidden = state == QLatin1String("hidden") || state == QLatin1String("veryHidden");
-            std::string relation;
             for (const QXmlStreamAttribute& attribute : xml.attributes()) {
                 if (attribute.name() == QLatin1String("id") &&
                     !attribute.namespaceUri().isEmpty()) {
-                    relation = attribute.value().toUtf8().toStdString();
+                    waiting[attribute.value().toUtf8().toStdString()].push_back(sheets.size());
                 }
             }
-            if (sheets.size() < MostColumns) {
-                sheets.push_back(entry);
-                relations.push_back(relation);
-            }
+            sheets.push_back(entry);
         }
     }
-    Part part(Book.get(), "xl/_rels/workbook.xml.rels");
+    Part part(Book.get(), "xl/_rels/workbook.xml.rels", Work());
+    std::size_t relationships = 0;
     while (part.Exists() && part.Next()) {
         QXmlStreamReader& xml = part.Xml();
         if (!xml.isStartElement() || xml.name() != QLatin1String("Relationship")) {
             continue;
         }
-        const std::string id = xml.attributes().value(QLatin1String("Id")).toUtf8().toStdString();
+        if (++relationships > MostRelationships) {
+            Refuse("связей между частями книги больше " + std::to_string(MostRelationships));
+        }
         const std::string target =
             xml.attributes().value(QLatin1String("Target")).toUtf8().toStdString();
-        for (std::size_t i = 0; i < sheets.size(); ++i) {
-            if (!target.empty() && relations[i] == id && sheets[i].Part.empty()) {
-                sheets[i].Part = target.front() == '/' ? target.substr(1) : "xl/" + target;
-            }
+        const auto found =
+            waiting.find(xml.attributes().value(QLatin1String("Id")).toUtf8().toStdString());
+        if (target.empty() || found == waiting.end()) {
+            continue;
         }
+        for (const std::size_t i : found->second) {
+            ++Work()->Steps;
+            sheets[i].Part = target.front() == '/' ? target.substr(1) : "xl/" + target;
+        }
+        waiting.erase(found); // the first relationship of an id is its part
     }
     std::erase_if(sheets, [](const SheetEntry& entry) { return entry.Part.empty(); });
     if (sheets.empty()) {
@@ -340,7 +357,7 @@ std::vector<SheetEntry> XlsxSheet::ListSheets() {
 }
 
 void XlsxSheet::ReadShared() {
-    Part part(Book.get(), "xl/sharedStrings.xml");
+    Part part(Book.get(), "xl/sharedStrings.xml", Work());
     while (part.Exists() && part.Next()) {
         if (part.Xml().isStartElement() && part.Xml().name() == QLatin1String("si")) {
             Texts.Shared += TextOf(part, "t", "rPh", LongestRecord);
@@ -354,8 +371,8 @@ void XlsxSheet::ReadShared() {
 }
 
 void XlsxSheet::ReadStyles() {
-    Part part(Book.get(), "xl/styles.xml");
-    std::vector<std::pair<unsigned, NumberShape>> declared;
+    Part part(Book.get(), "xl/styles.xml", Work());
+    std::unordered_map<unsigned, NumberShape> declared; // the last declaration of an id counts
     int inCellFormats = 0;
     while (part.Exists() && part.Next()) {
         QXmlStreamReader& xml = part.Xml();
@@ -369,18 +386,18 @@ void XlsxSheet::ReadStyles() {
         const unsigned id = xml.attributes().value(QLatin1String("numFmtId")).toUInt();
         if (name == QLatin1String("cellXfs")) {
             ++inCellFormats;
-        } else if (name == QLatin1String("numFmt") && declared.size() < MostFormats) {
-            declared.emplace_back(id,
-                                  ShapeOfCode(xml.attributes().value(QLatin1String("formatCode"))));
+        } else if (name == QLatin1String("numFmt")) {
+            declared[id] = ShapeOfCode(xml.attributes().value(QLatin1String("formatCode")));
+            if (declared.size() > MostFormats) {
+                Refuse("форматов чисел больше " + std::to_string(MostFormats));
+            }
         } else if (name == QLatin1String("xf") && inCellFormats > 0) {
             if (Texts.Formats.size() >= MostFormats) {
                 Refuse("форматов ячеек больше " + std::to_string(MostFormats));
             }
-            NumberShape shape = ShapeOfBuiltIn(id);
-            for (const auto& [code, codeShape] : declared) {
-                shape = code == id ? codeShape : shape;
-            }
-            Texts.Formats.push_back(shape);
+            ++Work()->Steps;
+            const auto own = declared.find(id);
+            Texts.Formats.push_back(own != declared.end() ? own->second : ShapeOfBuiltIn(id));
         }
     }
 }
@@ -399,7 +416,7 @@ void XlsxSheet::Open() {
         notRead.push_back("«" + sheet->Name + "» (скрыт)");
     }
     Sheets.push_back(*first);
-    Cursor = std::make_unique<SheetCursor>(Book.get(), *first, Texts);
+    Cursor = std::make_unique<SheetCursor>(Book.get(), *first, Texts, Work());
     SheetRecord header;
     do {
         if (!Cursor->NextRow(header, MostColumns)) {
@@ -408,12 +425,17 @@ void XlsxSheet::Open() {
         }
     } while (TrimmedHeader(header.Cells).empty());
     const std::vector<std::string> trimmed = TrimmedHeader(header.Cells);
+    std::unordered_set<std::string> parts{first->Part}; // each read once
     for (auto sheet = first + 1; sheet != sheets.end(); ++sheet) {
         if (sheet->Hidden) {
             notRead.push_back("«" + sheet->Name + "» (скрыт)");
             continue;
         }
-        SheetCursor cursor(Book.get(), *sheet, Texts);
+        if (!parts.insert(sheet->Part).second) {
+            notRead.push_back("«" + sheet->Name + "» (повторяет другой лист)");
+            continue;
+        }
+        SheetCursor cursor(Book.get(), *sheet, Texts, Work());
         SheetRecord other;
         if (!cursor.NextRow(other, MostColumns)) {
             continue; // an empty sheet holds no houses
@@ -437,7 +459,7 @@ bool XlsxSheet::NextRecord(SheetRecord& record) {
         }
         PackedBefore += Cursor->PackedRead();
         Cursor.reset(); // an open part before the next
-        Cursor = std::make_unique<SheetCursor>(Book.get(), Sheets[Current], Texts);
+        Cursor = std::make_unique<SheetCursor>(Book.get(), Sheets[Current], Texts, Work());
         SheetRecord header;
         Cursor->NextRow(header, MostColumns); // the same header again
     }
@@ -445,8 +467,8 @@ bool XlsxSheet::NextRecord(SheetRecord& record) {
 
 } // namespace
 
-std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book) {
-    return std::make_unique<XlsxSheet>(std::move(book));
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop) {
+    return std::make_unique<XlsxSheet>(std::move(book), stop);
 }
 
 } // namespace sheet

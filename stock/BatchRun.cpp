@@ -125,9 +125,12 @@ bool BatchRun::Open(BatchReceiver& receiver) {
         auto input = std::make_unique<Input>();
         input->Name = name;
         try {
-            input->Sheet = OpenInput(name, options_.InputEncoding);
+            input->Sheet = OpenInput(name, options_.InputEncoding, &stop_);
             input->Sheet->ReadHeader();
         } catch (const sheet::SheetError& e) {
+            if (stop_) {
+                return false; // stopped while the header was sought: nothing to tell
+            }
             receiver_->FileMessage(name + ": " + e.what());
             usable = false;
             continue;
@@ -219,6 +222,12 @@ BatchEnd BatchRun::Run(BatchReceiver& receiver) {
             if (!RunInput(*input)) {
                 return BatchEnd::Stopped;
             }
+            if (beyondMost_) {
+                failure_ = input->Name + ": строк больше " + std::to_string(options_.MostRows) +
+                           " — столько окно жилого фонда не держит; все строки считает "
+                           "virasvet-calc";
+                return BatchEnd::ReadingFailed;
+            }
         } catch (const sheet::SheetError& e) {
             failure_ = input->Name + ": " + e.what();
             return BatchEnd::ReadingFailed;
@@ -239,6 +248,13 @@ bool BatchRun::Read(Input& input, std::size_t wanted, std::vector<sheet::SheetRe
         const std::size_t waiting = records.size();
         more = input.Sheet->ReadRecords(wanted - waiting, records);
         rowsRead_ += records.size() - waiting;
+        const std::size_t most = options_.MostRows;
+        if (most > 0 && rowsRead_ > most) {
+            records.resize(records.size() - std::min(records.size(), rowsRead_ - most));
+            rowsRead_ = most;
+            beyondMost_ = true;
+            more = false;
+        }
     }
     if (records.size() > wanted) {
         const auto beyond = records.begin() + static_cast<std::ptrdiff_t>(wanted);

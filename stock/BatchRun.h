@@ -29,6 +29,9 @@ struct BatchOptions {
     std::size_t FirstBlock = 256;
     // Values for every row whose cell is empty or whose sheet lacks the column.
     sheet::FieldDefaults Defaults;
+    // The most rows read over all inputs, for a receiver that holds them (the window); past it
+    // the run ends as a reading failure after those rows. 0: no bound.
+    std::size_t MostRows = 0;
     // An empty cell of a field's column rejects its row instead of taking a value.
     bool Strict = false;
 };
@@ -79,7 +82,8 @@ public:
     BatchRun& operator=(const BatchRun&) = delete;
 
     // Opens every input and reads its header, before any row. False when an input cannot be
-    // opened or a header has a problem (the receiver has been told); nothing can run then.
+    // opened or a header has a problem (the receiver has been told), or when stopped while a
+    // workbook's header was sought (untold); nothing can run then.
     bool Open(BatchReceiver& receiver);
 
     // Once open: the carried columns of the results (the first input's; another input's go to the
@@ -122,6 +126,7 @@ private:
     std::vector<std::unique_ptr<Input>> inputs_;
     std::vector<std::string> carriedNames_;
     std::vector<sheet::SheetRecord> ahead_; // read beyond the last block of the input read
+    bool beyondMost_ = false;               // rows past BatchOptions::MostRows were left
     std::string failure_;
     std::atomic<bool> stop_{false};
     std::atomic<std::size_t> calculated_{0};

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 namespace stock {
 namespace {
@@ -96,8 +97,9 @@ private:
 // A workbook, .xlsx or .ods.
 class WorkbookInput : public InputSheet {
 public:
-    WorkbookInput(const std::string& name, sheet::WorkbookFormat format)
-        : reader_(sheet::OpenWorkbook(name, format)) {}
+    WorkbookInput(const std::string& name, sheet::WorkbookFormat format,
+                  const std::atomic<bool>* stop)
+        : reader_(sheet::OpenWorkbook(name, format, stop)) {}
 
     void ReadHeader() override {}
     bool ReadRecords(std::size_t wanted, std::vector<sheet::SheetRecord>& records) override {
@@ -120,16 +122,47 @@ bool EndsWith(const std::string& name, std::string_view extension) {
                [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-// The first bytes of a file; empty when it cannot be read (opening it says why).
-std::string FirstBytes(const std::string& name) {
-    std::string bytes(8, '\0');
+// `count` bytes of a file from `offset`, or fewer; empty when it cannot be read (opening it says
+// why).
+std::string BytesOf(const std::string& name, std::uint64_t offset, std::size_t count) {
+    std::string bytes(count, '\0');
     std::FILE* file = report::OpenFile(name, "rb");
     if (file == nullptr) {
         return {};
     }
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    const bool there = offset <= static_cast<std::uint64_t>(std::numeric_limits<long>::max()) &&
+                       std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
+    bytes.resize(there ? std::fread(bytes.data(), 1, bytes.size(), file) : 0);
     std::fclose(file);
     return bytes;
+}
+
+// Whether a compound file (the container of a legacy .xls) is an encrypted .xlsx workbook: its
+// first directory sector names a stream "EncryptedPackage".
+bool IsEncryptedWorkbook(const std::string& name) {
+    const std::string header = BytesOf(name, 0, 512);
+    if (header.size() < 512) {
+        return false;
+    }
+    const auto little = [&](std::size_t at, std::size_t bytes) {
+        std::uint64_t value = 0;
+        for (std::size_t i = bytes; i-- > 0;) {
+            value = value << 8 | static_cast<unsigned char>(header[at + i]);
+        }
+        return value;
+    };
+    const std::uint64_t shift = little(0x1E, 2);
+    if (shift != 9 && shift != 12) {
+        return false;
+    }
+    const std::uint64_t sector = std::uint64_t{1} << shift;
+    const std::string directory = BytesOf(name, (little(0x30, 4) + 1) * sector, sector);
+    std::string stream;
+    for (const char c : std::string_view("EncryptedPackage")) {
+        stream += c;
+        stream += '\0';
+    }
+    return directory.find(stream) != std::string::npos;
 }
 
 } // namespace
@@ -138,20 +171,27 @@ bool IsWorkbookName(const std::string& name) {
     return EndsWith(name, ".xlsx");
 }
 
-std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding) {
+std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding,
+                                      const std::atomic<bool>* stop) {
     std::error_code code;
     if (name == "-" || !std::filesystem::is_regular_file(report::PathOf(name), code)) {
         return std::make_unique<CsvInput>(name, encoding);
     }
     // The content decides, not the name: a legacy workbook saved as .csv or .xlsx is refused in
     // words, a workbook under another name read as what it is.
-    const std::string start = FirstBytes(name);
+    const std::string start = BytesOf(name, 0, 8);
     const bool workbookName = EndsWith(name, ".xlsx") || EndsWith(name, ".ods");
     if (sheet::IsZipArchive(start) || (start.empty() && workbookName)) {
-        if (EndsWith(name, ".ods") || (!EndsWith(name, ".xlsx") && sheet::IsOpenDocument(name))) {
-            return std::make_unique<WorkbookInput>(name, sheet::WorkbookFormat::OpenDocument);
-        }
-        return std::make_unique<WorkbookInput>(name, sheet::WorkbookFormat::Xlsx);
+        // An .ods renamed .xlsx (or the other way round) is read as what it is.
+        const bool openDocument =
+            sheet::IsOpenDocument(name) || (start.empty() && EndsWith(name, ".ods"));
+        return std::make_unique<WorkbookInput>(
+            name, openDocument ? sheet::WorkbookFormat::OpenDocument : sheet::WorkbookFormat::Xlsx,
+            stop);
+    }
+    if (sheet::IsCompoundFile(start) && IsEncryptedWorkbook(name)) {
+        throw sheet::SheetError("книга .xlsx защищена паролем: откройте её в табличном "
+                                "редакторе, снимите пароль и сохраните");
     }
     if (const std::optional<std::string> why = sheet::NotATextSheet(start)) {
         throw sheet::SheetError(*why);

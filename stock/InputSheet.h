@@ -2,6 +2,7 @@
 
 #include "HouseSheet.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -32,8 +33,11 @@ public:
     virtual std::uint64_t BytesRead() const = 0;
 };
 
-// Opens an input. Throws sheet::SheetError when it cannot be opened.
-std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding);
+// Opens an input. Throws sheet::SheetError when it cannot be opened, and
+// sheet::SheetError(sheet::ReadingStopped) once `stop` is set while a workbook's header is sought
+// (which may take the whole file).
+std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding,
+                                      const std::atomic<bool>* stop = nullptr);
 
 // Whether a name is read as a workbook: it ends in ".xlsx", in any case.
 bool IsWorkbookName(const std::string& name);

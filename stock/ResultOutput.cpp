@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "FileSystem.h"
 #include "HouseSheet.h"
+#include "ProcessSignals.h"
 #include "SystemMessage.h"
 
 #include <QDir>
@@ -140,6 +141,7 @@ public:
             throw WriteError(fileName, QStringLiteral("это каталог"));
         }
         folder_ = target.absolutePath().toStdString();
+        RemoveStaleTemporaries(folder_);
         try {
             pending_ =
                 std::make_unique<report::PendingFile>(target.absoluteFilePath().toStdString());
@@ -202,11 +204,17 @@ public:
                 throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
             }
         }
-        const lxw_error error = workbook_close(workbook_);
+        lxw_error error = LXW_NO_ERROR;
+        {
+            const QuietStandardError quiet; // the library's English lines
+            error = workbook_close(workbook_);
+        }
         workbook_ = nullptr;
         if (error != LXW_NO_ERROR) {
             throw WriteError(fileName_, WorkbookReason(error));
         }
+        // A request to stop waits until the workbook has the target's name or is gone.
+        const DeferredStops stops;
         if (const int reason = pending_->Publish()) {
             throw WriteError(fileName_, SystemReason(reason));
         }
@@ -292,6 +300,9 @@ public:
             throw WriteError(fileName, QStringLiteral("это каталог"));
         }
         target_ = target.absoluteFilePath().toStdString();
+        folder_ = target.absolutePath().toStdString();
+        name_ = target.fileName().toStdString();
+        RemoveStaleTemporaries(folder_);
         mode_ = report::ModeForReplacing(target_);
         content_ = report::OpenScratchFile(target.absolutePath().toStdString());
         if (content_ == nullptr) {
@@ -353,7 +364,10 @@ public:
             throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
         }
         std::rewind(content_);
-        const std::string named = target_ + "." + std::to_string(report::ProcessNumber()) + ".part";
+        // The archive is packed into a named file (the library's own temporary beside it first):
+        // a request to stop waits until it has the target's name or is gone.
+        const DeferredStops stops;
+        const std::string named = TemporaryNameBeside(folder_, name_, ".part");
         int code = 0;
         zip_t* archive = zip_open(named.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
         if (archive == nullptr) {
@@ -410,11 +424,19 @@ private:
         }
     }
 
-    // Text as XML holds it: markup escaped, control characters (which XML cannot hold) as
-    // blanks, U+FFFE and U+FFFF as U+FFFD, a line break as a new paragraph.
+    // Text as a cell's paragraphs hold it: markup escaped, a line break (LF, CR LF or CR) a new
+    // paragraph, a tab <text:tab/>, a space that an office program would drop (at a paragraph's
+    // ends, after another blank) <text:s/>, U+FFFE and U+FFFF as U+FFFD, another control
+    // character (which XML cannot hold) as a blank.
     static std::string Escaped(const std::string& text) {
+        const std::string held = XmlCharacters(text);
         std::string escaped;
-        for (const char c : XmlCharacters(text)) {
+        bool blankBefore = true; // at a paragraph's start, or after a blank
+        for (std::size_t i = 0; i < held.size(); ++i) {
+            const char c = held[i];
+            const bool lastOfLine =
+                i + 1 == held.size() || held[i + 1] == '\n' || held[i + 1] == '\r';
+            bool blank = false;
             switch (c) {
             case '&':
                 escaped += "&amp;";
@@ -428,12 +450,28 @@ private:
             case '"':
                 escaped += "&quot;";
                 break;
+            case '\r':
+                if (i + 1 < held.size() && held[i + 1] == '\n') {
+                    continue; // the LF ends the line
+                }
+                [[fallthrough]];
             case '\n':
                 escaped += "</text:p><text:p>";
+                blankBefore = true;
+                continue;
+            case '\t':
+                escaped += "<text:tab/>";
+                blank = true;
                 break;
             default:
-                escaped += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+                blank = c == ' ' || static_cast<unsigned char>(c) < 0x20;
+                if (blank) {
+                    escaped += blankBefore || lastOfLine ? "<text:s/>" : " ";
+                } else {
+                    escaped += c;
+                }
             }
+            blankBefore = blank;
         }
         return escaped;
     }
@@ -454,6 +492,8 @@ private:
 
     QString fileName_;
     std::string target_;
+    std::string folder_;
+    std::string name_; // the target's, in its folder
     std::FILE* content_ = nullptr;
     unsigned mode_ = 0644;
     std::vector<std::string> names_;

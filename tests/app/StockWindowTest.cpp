@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -63,6 +64,7 @@ private slots:
     void stopKeepsTheRowsFinishedInInputOrder();
     void closingDuringACalculationStopsCleanly();
     void openedRowShowsItsFiguresInTheMainWindow();
+    void aFileGivenIsReadOffTheWindowsThread();
     void unusableHeaderIsToldAndNothingShown();
     void stockWideValuesFillWhatRowsLackAndBadOnesAreRefused();
     void problemsOfARegisterArePinnedMarkedAndSaved();
@@ -491,6 +493,19 @@ void StockWindowTest::closingDuringACalculationStopsCleanly() {
     window->close();
     window.reset(); // waits for the threads; no handler runs after this
     QTest::qWait(50);
+}
+
+// `virasvet FILE`: the file is read while the window paints a progress bar; a file of one house
+// fills the page, one that cannot be read is told.
+void StockWindowTest::aFileGivenIsReadOffTheWindowsThread() {
+    MainWindow main(locale_);
+    main.OpenFile(Write(QStringLiteral("one.csv"), "Address;EntranceCount\nул. Мира 1;7\n"));
+    QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join('\n')));
+    QCOMPARE(main.ProjectParameters().EntranceCount, 7);
+    main.OpenFile(Write(QStringLiteral("bad.xlsx"), "PK\x03\x04 no archive"));
+    QCOMPARE(boxes_.size(), 1);
+    QVERIFY2(boxes_.front().startsWith(QStringLiteral("bad.xlsx: ")), qPrintable(boxes_.front()));
+    QVERIFY(main.findChildren<QProgressDialog*>().isEmpty()); // gone once read
 }
 
 void StockWindowTest::openedRowShowsItsFiguresInTheMainWindow() {

@@ -4,10 +4,16 @@
 #include "HouseRows.h"
 #include "HouseSheet.h"
 #include "WholeSheet.h"
+#include "WorkbookSheet.h"
 
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <iterator>
 
 namespace {
 
@@ -156,6 +162,193 @@ TEST(SheetReading, SheetRulesAreStricterThanThePagesWhichStaysAsItWas) {
     texts[index("ExistingHoursLanding")] = "24";
     EXPECT_TRUE(model::ReadHouse(texts, locales, row, model::ReadingRules::Sheet).empty());
     EXPECT_EQ(row.PlannedBlocksLanding, 0);
+}
+
+// The parts of a workbook, by name.
+using Parts = std::vector<std::pair<std::string, std::string>>;
+
+std::string Zipped(const Parts& parts) {
+    const std::string path = testing::TempDir() + "work.zip";
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    EXPECT_NE(archive, nullptr);
+    for (const auto& [name, text] : parts) {
+        zip_file_add(archive, name.c_str(), zip_source_buffer(archive, text.data(), text.size(), 0),
+                     ZIP_FL_ENC_UTF_8);
+    }
+    EXPECT_EQ(zip_close(archive), 0);
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Repeated(std::size_t count, const std::function<std::string(std::size_t)>& item) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += item(i);
+    }
+    return text;
+}
+
+// An .xlsx workbook of these sheet entries, relationships, number formats and cell formats, and
+// one sheet part of a header after `padding`.
+Parts Xlsx(const std::string& sheets, const std::string& relations, const std::string& formats,
+           const std::string& padding) {
+    const std::string main = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+    return {{"xl/workbook.xml", "<workbook " + main +
+                                    " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/"
+                                    "2006/relationships\"><sheets>" +
+                                    sheets + "</sheets></workbook>"},
+            {"xl/_rels/workbook.xml.rels", "<Relationships>" + relations + "</Relationships>"},
+            {"xl/styles.xml", "<styleSheet " + main + ">" + formats + "</styleSheet>"},
+            {"xl/worksheets/sheet1.xml",
+             "<worksheet " + main + ">" + padding +
+                 "<sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Address</t></is>"
+                 "</c></row><row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>a</t></is></c>"
+                 "</row></sheetData></worksheet>"}};
+}
+
+std::string SheetEntry(std::size_t i) {
+    return "<sheet name=\"s" + std::to_string(i) + "\" r:id=\"r" + std::to_string(i) + "\"/>";
+}
+
+// The reading's work on a workbook of each shape grows with the file, never faster: each shape
+// is read at two sizes, and its steps a byte unpacked compared.
+TEST(SheetReading, WorkbookWorkGrowsWithTheFileAlone) {
+    struct Shape {
+        const char* Name;
+        sheet::WorkbookFormat Format;
+        std::function<Parts(std::size_t)> Make;
+    };
+    const std::string padding = Repeated(2000, [](std::size_t) { return "<sheetPr/>"; });
+    const std::vector<Shape> shapes = {
+        {"sheet entries naming one part", sheet::WorkbookFormat::Xlsx,
+         [&](std::size_t n) {
+             return Xlsx(Repeated(n, SheetEntry),
+                         Repeated(n,
+                                  [](std::size_t i) {
+                                      return "<Relationship Id=\"r" + std::to_string(i) +
+                                             "\" Target=\"worksheets/sheet1.xml\"/>";
+                                  }),
+                         "", padding);
+         }},
+        {"sheets and relationships of no sheet", sheet::WorkbookFormat::Xlsx,
+         [&](std::size_t n) {
+             return Xlsx("<sheet name=\"s\" r:id=\"first\"/>" + Repeated(n * 4, SheetEntry),
+                         "<Relationship Id=\"first\" Target=\"worksheets/sheet1.xml\"/>" +
+                             Repeated(n * 4,
+                                      [](std::size_t i) {
+                                          return "<Relationship Id=\"x" + std::to_string(i) +
+                                                 "\" Target=\"a.xml\"/>";
+                                      }),
+                         "", "");
+         }},
+        {"number formats and cell formats", sheet::WorkbookFormat::Xlsx,
+         [&](std::size_t n) {
+             return Xlsx("", "",
+                         "<numFmts>" +
+                             Repeated(n * 4,
+                                      [](std::size_t i) {
+                                          return "<numFmt numFmtId=\"" + std::to_string(i + 164) +
+                                                 "\" formatCode=\"0.0\"/>";
+                                      }) +
+                             "</numFmts><cellXfs>" +
+                             Repeated(n * 4, [](std::size_t) { return "<xf numFmtId=\"2\"/>"; }) +
+                             "</cellXfs>",
+                         "");
+         }},
+        {"tables nested in cells", sheet::WorkbookFormat::OpenDocument,
+         [&](std::size_t n) {
+             const std::string cell =
+                 "<table:table-cell><text:p>Address</text:p></table:table-cell>";
+             const std::string nested =
+                 "<table:table-row><table:table-cell><text:p>a</text:p><table:table>" +
+                 Repeated(100,
+                          [&](std::size_t) {
+                              return "<table:table-row>" + cell + "</table:table-row>";
+                          }) +
+                 "</table:table></table:table-cell></table:table-row>";
+             return Parts{{"content.xml",
+                           "<office:document-content "
+                           "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                           "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\">"
+                           "<office:body><office:spreadsheet>" +
+                               Repeated(n,
+                                        [&](std::size_t) {
+                                            return "<table:table><table:table-row>" + cell +
+                                                   "</table:table-row>" + nested + "</table:table>";
+                                        }) +
+                               "</office:spreadsheet></office:body></office:document-content>"}};
+         }},
+    };
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.Name);
+        std::vector<double> stepsPerByte;
+        for (const std::size_t n : {16u, 256u}) {
+            const Parts parts = shape.Make(n);
+            std::size_t bytes = 0;
+            for (const auto& part : parts) {
+                bytes += part.second.size();
+            }
+            const std::string zipped = Zipped(parts); // the book reads it in place
+            const std::unique_ptr<sheet::WorkbookSheet> book =
+                sheet::WorkbookFromBytes(zipped, shape.Format);
+            std::vector<SheetRecord> records;
+            while (book->ReadRecords(64, records)) {
+            }
+            EXPECT_FALSE(records.empty());
+            stepsPerByte.push_back(static_cast<double>(book->Steps()) / static_cast<double>(bytes));
+        }
+        EXPECT_LT(stepsPerByte[1], 2 * stepsPerByte[0]) << stepsPerByte[0];
+    }
+}
+
+// A stopped reading ends at its next piece, the search for a header too (it may take the whole
+// file: a window waits for it when it closes).
+TEST(SheetReading, AStoppedWorkbookReadingEndsAtItsNextPiece) {
+    const std::string zipped =
+        Zipped(Xlsx(SheetEntry(0), "<Relationship Id=\"r0\" Target=\"worksheets/sheet1.xml\"/>", "",
+                    Repeated(100000, [](std::size_t) { return "<sheetPr/>"; })));
+    std::atomic<bool> stop{false};
+    EXPECT_EQ(sheet::WorkbookFromBytes(zipped, sheet::WorkbookFormat::Xlsx, &stop)->Header(),
+              std::vector<std::string>{"Address"});
+    stop = true;
+    try {
+        sheet::WorkbookFromBytes(zipped, sheet::WorkbookFormat::Xlsx, &stop);
+        ADD_FAILURE() << "a stopped reading goes on";
+    } catch (const SheetError& e) {
+        EXPECT_STREQ(e.what(), sheet::ReadingStopped);
+    }
+}
+
+TEST(SheetReading, WorkbookCountsAreBounded) {
+    const auto relationship = [](std::size_t i) {
+        return "<Relationship Id=\"r" + std::to_string(i) + "\" Target=\"worksheets/sheet1.xml\"/>";
+    };
+    const std::vector<std::pair<Parts, std::string>> cases = {
+        {Xlsx(Repeated(16385, SheetEntry), relationship(0), "", ""), "листов больше 16384"},
+        {Xlsx(SheetEntry(0), Repeated(65537, relationship), "", ""),
+         "связей между частями книги больше 65536"},
+        {Xlsx("", "",
+              "<numFmts>" +
+                  Repeated(65537,
+                           [](std::size_t i) {
+                               return "<numFmt numFmtId=\"" + std::to_string(i) +
+                                      "\" formatCode=\"0\"/>";
+                           }) +
+                  "</numFmts>",
+              ""),
+         "форматов чисел больше 65536"},
+    };
+    for (const auto& [parts, message] : cases) {
+        const std::string zipped = Zipped(parts);
+        try {
+            sheet::WorkbookFromBytes(zipped, sheet::WorkbookFormat::Xlsx);
+            ADD_FAILURE() << message;
+        } catch (const SheetError& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(SheetReading, DigitGroupsAreOfThree) {

@@ -275,6 +275,11 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a row with more cells than its header", "", 1,
           "x.xlsx:2: ячеек в строке: 7, столбцов в заголовке: 6"},
          Row(2, Text("A2", "a") + "<c r=\"E2\"><v>5</v></c><c r=\"G2\"><v>1</v></c>")},
+        {{"escaped characters", "", 0,
+          ": x.xlsx:2: EntranceCount, x.xlsx:2: FloorCount, x.xlsx:2: Tariff, x.xlsx:2: "
+          "TariffGrowth, x.xlsx:2: DiscountRate (",
+          2, "ул. Мира_x0031_"},
+         Row(2, Text("A2", "ул._x0020_Мира_x005F_x0031_"))},
         {{"a comment and CDATA", "", 0,
           ": x.xlsx:2: EntranceCount, x.xlsx:2: FloorCount, x.xlsx:2: Tariff, x.xlsx:2: "
           "TariffGrowth, x.xlsx:2: DiscountRate (",
@@ -432,6 +437,52 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
         const Outcome repeated = Calc("r.ods");
         EXPECT_EQ(repeated.Status, 2) << count;
         EXPECT_NE(repeated.Err.find(err), std::string::npos) << repeated.Err;
+    }
+}
+
+TEST_F(SheetShapes, ProtectedAndRenamedWorkbooksAreSaidSo) {
+    const std::string houses =
+        "<table:table table:name=\"Дома\"><table:table-row><table:table-cell "
+        "office:value-type=\"string\"><text:p>Address</text:p></table:table-cell>"
+        "</table:table-row><table:table-row><table:table-cell office:value-type=\"string\">"
+        "<text:p>ул. Мира</text:p></table:table-cell></table:table-row></table:table>";
+    // An .ods saved as .xlsx, and the other way round, are read as what they are.
+    Ods("ods.xlsx", houses);
+    Book("xlsx.ods",
+         {{"Дома", "", Row(1, Text("A1", "Address")) + Row(2, Text("A2", "ул. Мира"))}});
+    for (const std::string name : {"ods.xlsx", "xlsx.ods"}) {
+        const Outcome run = Calc("--seed 1 --no-bom " + name);
+        EXPECT_EQ(run.Status, 0) << name << "\n" << run.Err;
+        EXPECT_NE(run.Out.find(name + ";2;ул. Мира;"), std::string::npos) << run.Out;
+    }
+    // A spreadsheet saved with a password: its content is encrypted, its list of parts says so.
+    Zip("p.ods", {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                  {"content.xml", "\x13\x9a encrypted"},
+                  {"META-INF/manifest.xml",
+                   "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:"
+                   "manifest:1.0\"><manifest:file-entry manifest:full-path=\"content.xml\">"
+                   "<manifest:encryption-data/></manifest:file-entry></manifest:manifest>"}});
+    // A workbook saved with a password is a compound file whose directory names its encrypted
+    // package; without that stream it is a legacy .xls.
+    std::string compound(1024, '\0');
+    compound.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    compound[0x1E] = 9; // sectors of 512 bytes; the directory's is the first
+    std::string stream;
+    for (const char c : std::string("EncryptedPackage")) {
+        stream += std::string{c, '\0'};
+    }
+    File("p.xlsx", compound.substr(0, 640) + stream + compound.substr(640 + stream.size()));
+    File("old.xlsx", compound);
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"p.ods", "p.ods: таблица .ods защищена паролем: откройте её в табличном редакторе, "
+                  "снимите пароль и сохраните"},
+        {"p.xlsx", "p.xlsx: книга .xlsx защищена паролем"},
+        {"old.xlsx", "old.xlsx: формат .xls не читается"},
+    };
+    for (const auto& [name, err] : refused) {
+        const Outcome run = Calc(name);
+        EXPECT_EQ(run.Status, 2) << name;
+        EXPECT_NE(run.Err.find(err), std::string::npos) << run.Err;
     }
 }
 

@@ -1,11 +1,13 @@
 // The batch run as a library: rows handed out in input order with their counts, a stop that keeps
 // the rows before it, a reading failure that keeps the rows calculated before it, and carried
-// columns of a second input matched by name.
+// columns of a second input matched by name; a request to stop that waits for a file.
 #include "BatchRun.h"
+#include "ProcessSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +94,21 @@ TEST_F(BatchRunTest, EveryRowIsHandedOutInInputOrderAndCounted) {
     EXPECT_EQ(run.BytesRead(), run.TotalBytes());
 }
 
+TEST_F(BatchRunTest, RowsPastTheMostEndTheRunAfterThem) {
+    stock::BatchOptions options = Options({Register("a.csv", 600), Register("b.csv", 10)});
+    options.MostRows = 500;
+    stock::BatchRun run(options);
+    Collector collector;
+    ASSERT_TRUE(run.Open(collector));
+    EXPECT_EQ(run.Run(collector), stock::BatchEnd::ReadingFailed);
+    EXPECT_EQ(collector.houses.size(), 500u);
+    EXPECT_EQ(collector.houses.back().Source.Line, 501u);
+    EXPECT_EQ(run.RowsRead(), 500u);
+    EXPECT_NE(run.Failure().find("a.csv: строк больше 500 — столько окно жилого фонда не держит"),
+              std::string::npos)
+        << run.Failure();
+}
+
 TEST_F(BatchRunTest, StopKeepsTheRowsBeforeItAndNoneAfter) {
     const std::string file = Register("a.csv", 5000);
     stock::BatchRun run(Options({file}));
@@ -150,6 +167,21 @@ TEST_F(BatchRunTest, SecondInputsCarriedColumnsGoByName) {
     ASSERT_EQ(collector.houses.size(), 4u);
     EXPECT_EQ(collector.houses[3].Carried, std::vector<std::string>{"42"});
     EXPECT_EQ(collector.houses[3].Source.File, second);
+}
+
+// A request to stop while a file is put in place takes effect once it is: the work after it is
+// done, then the program ends as the request says.
+TEST(ProcessSignals, AStopWaitsForTheFileBeingPutInPlace) {
+    EXPECT_EXIT(
+        {
+            {
+                const stock::DeferredStops stops;
+                std::raise(SIGTERM);
+                std::fputs("put in place\n", stderr);
+            }
+            std::fputs("went on\n", stderr);
+        },
+        testing::KilledBySignal(SIGTERM), "put in place\n$");
 }
 
 } // namespace
