@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <span>
 
 namespace sheet {
@@ -338,6 +339,11 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
         problems.Add(column, field, FieldWhat(error, IsBlank(shown) ? error.Text : shown, true),
                      FieldMessage(error));
     }
+    // In the order of the register's columns, the whole row's problems last.
+    std::stable_sort(row.Problems.begin(), row.Problems.end(),
+                     [](const RowProblem& a, const RowProblem& b) {
+                         return a.Column.value_or(SIZE_MAX) < b.Column.value_or(SIZE_MAX);
+                     });
     if (row.Messages.empty()) {
         row.House = std::move(p);
     } else {
