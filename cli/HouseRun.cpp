@@ -7,6 +7,8 @@
 #include "ProblemTable.h"
 #include "Progress.h"
 
+#include <QFileInfo>
+
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -167,36 +169,88 @@ const std::string* InputNamedAsOutput(const RunOptions& options) {
     return nullptr;
 }
 
-bool SameFile(const QString& one, const QString& other) {
-    std::error_code code;
-    return !one.isEmpty() && !other.isEmpty() &&
-           (one == other ||
-            std::filesystem::equivalent(one.toStdString(), other.toStdString(), code));
+// Why the plan file cannot be written at the end of the run (checked before it): a name nothing
+// here writes, a folder, a device or a pipe.
+std::optional<std::string> PlanFileUnwritable(const QString& file) {
+    const std::string name = file.toStdString();
+    try {
+        if (QFileInfo(file).suffix().isEmpty()) {
+            throw std::runtime_error("no extension");
+        }
+        stock::ResultKindOf(file);
+    } catch (const std::runtime_error&) {
+        return name + ": план (--plan) пишется в файл .csv, .xlsx или .ods";
+    }
+    const QFileInfo target(file);
+    if (target.isDir()) {
+        return name + ": это каталог, а план (--plan) пишется в файл";
+    }
+    if (target.exists() && !target.isFile()) {
+        return name + ": это не обычный файл, а устройство, канал или сокет; план (--plan) "
+                      "пишется в обычный файл";
+    }
+    return std::nullopt;
 }
 
-// A plan or problems file that would replace an input, the results or each other.
-std::optional<std::string> OtherFileClash(const RunOptions& options) {
-    const QString plan = options.Plan ? options.Plan->File : QString();
-    const std::pair<const QString*, const char*> files[] = {{&plan, "план"},
-                                                            {&options.ProblemsFile, "проблемы"}};
-    for (const auto& [file, what] : files) {
-        if (file->isEmpty()) {
-            continue;
-        }
-        for (const std::string& name : options.Files) {
-            if (name != "-" && SameFile(QString::fromStdString(name), *file)) {
-                return name + ": это исходный файл, " + what +
-                       (file == &plan ? " в него не записывается (--plan задаёт другое имя)"
-                                      : " в него не записываются (--problems задаёт другое имя)");
-            }
-        }
-        if (SameFile(options.OutputFile, *file)) {
-            return file->toStdString() + ": в этот файл пишутся результаты (-o), " + what +
-                   " — в другой";
+// Whether two names are the same file, or would be once written: neither need exist yet.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code code;
+    if (std::filesystem::equivalent(a, b, code)) {
+        return true;
+    }
+    const auto resolved = [&code](const std::string& name) {
+        const std::filesystem::path whole = std::filesystem::absolute(name, code);
+        return code ? whole : std::filesystem::weakly_canonical(whole, code);
+    };
+    const std::filesystem::path first = resolved(a);
+    if (code) {
+        return false;
+    }
+    const std::filesystem::path second = resolved(b);
+    return !code && first == second;
+}
+
+// A plan file that would replace an input or the results, or cannot be written.
+std::optional<std::string> PlanFileClash(const RunOptions& options) {
+    if (!options.Plan || options.Plan->File.isEmpty()) {
+        return std::nullopt;
+    }
+    const QString& file = options.Plan->File;
+    if (std::optional<std::string> why = PlanFileUnwritable(file)) {
+        return why;
+    }
+    for (const std::string& name : options.Files) {
+        if (name == "-" ? StandardInputIs(file) : SameFile(name, file.toStdString())) {
+            return name + ": это исходный файл, план в него не записывается (--plan задаёт "
+                          "другое имя)";
         }
     }
-    if (SameFile(plan, options.ProblemsFile)) {
-        return plan.toStdString() + ": в этот файл пишется план (--plan), проблемы — в другой";
+    if (!options.OutputFile.isEmpty() &&
+        SameFile(options.OutputFile.toStdString(), file.toStdString())) {
+        return file.toStdString() + ": в этот файл пишутся результаты (-o), план — в другой";
+    }
+    return std::nullopt;
+}
+
+// A problems file that would replace an input, the results or the plan.
+std::optional<std::string> ProblemsFileClash(const RunOptions& options) {
+    const QString& file = options.ProblemsFile;
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    for (const std::string& name : options.Files) {
+        if (name == "-" ? StandardInputIs(file) : SameFile(name, file.toStdString())) {
+            return name + ": это исходный файл, проблемы в него не записываются (--problems "
+                          "задаёт другое имя)";
+        }
+    }
+    if (!options.OutputFile.isEmpty() &&
+        SameFile(options.OutputFile.toStdString(), file.toStdString())) {
+        return file.toStdString() + ": в этот файл пишутся результаты (-o), проблемы — в другой";
+    }
+    if (options.Plan && !options.Plan->File.isEmpty() &&
+        SameFile(options.Plan->File.toStdString(), file.toStdString())) {
+        return file.toStdString() + ": в этот файл пишется план (--plan), проблемы — в другой";
     }
     return std::nullopt;
 }
@@ -223,9 +277,12 @@ int RunHouses(const RunOptions& options) {
                        "другое имя)");
         return UsageOrUnreadable;
     }
-    if (const std::optional<std::string> clash = OtherFileClash(options)) {
-        Report(*clash);
-        return UsageOrUnreadable;
+    for (const std::optional<std::string>& clash :
+         {PlanFileClash(options), ProblemsFileClash(options)}) {
+        if (clash) {
+            Report(*clash);
+            return UsageOrUnreadable;
+        }
     }
     stock::BatchRun run(BatchOptionsOf(options));
     stock::PlanCollector plan;

@@ -24,7 +24,7 @@ struct PlanCommandOptions {
         QStringLiteral("цель")};
     QCommandLineOption Plan{
         QStringLiteral("plan"),
-        QStringLiteral("Записать план в файл .csv или .xlsx: год плана, строка, переносимые "
+        QStringLiteral("Записать план в файл .csv, .xlsx или .ods: год плана, строка, переносимые "
                        "столбцы, адрес, расходы и ценность каждого выбранного дома."),
         QStringLiteral("файл")};
     QCommandLineOption Set{

@@ -2,8 +2,6 @@
 
 #include "ResultOutput.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 
 namespace stock {
@@ -57,10 +55,12 @@ std::vector<std::vector<std::string>> PlanRows(const plan::Problem& problem, con
 void SavePlan(const QString& fileName, const plan::Problem& problem, const plan::Plan& plan,
               plan::Objective objective, const std::vector<PlanHouseSource>& sources,
               const std::vector<std::string>& carriedNames) {
-    const bool workbook =
-        QFileInfo(fileName).suffix().compare(QStringLiteral("xlsx"), Qt::CaseInsensitive) == 0;
+    const ResultKind kind = ResultKindOf(fileName);
+    const bool workbook = kind != ResultKind::Csv;
     const std::unique_ptr<ResultOutput> output =
-        workbook ? WorkbookResults(fileName) : CsvResults(fileName, CsvOptions{});
+        kind == ResultKind::Workbook       ? WorkbookResults(fileName)
+        : kind == ResultKind::OpenDocument ? OdsResults(fileName)
+                                           : CsvResults(fileName, CsvOptions{});
     const std::vector<std::string> names = PlanColumns(carriedNames);
     std::vector<bool> numbers(names.size(), false);
     numbers[0] = numbers[1] = true;

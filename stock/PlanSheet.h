@@ -30,8 +30,9 @@ std::vector<std::vector<std::string>> PlanRows(const plan::Problem& problem, con
                                                const std::vector<PlanHouseSource>& sources,
                                                const model::NumberLocale& locale);
 
-// Writes the plan to a .csv (';', decimal commas, a byte-order mark) or .xlsx file, atomically;
-// throws std::runtime_error with the Russian message when it cannot.
+// Writes the plan to a .csv (';', decimal commas, a byte-order mark), .xlsx or .ods file, by its
+// extension as ResultKindOf tells, atomically; throws std::runtime_error with the Russian message
+// when it cannot.
 void SavePlan(const QString& fileName, const plan::Problem& problem, const plan::Plan& plan,
               plan::Objective objective, const std::vector<PlanHouseSource>& sources,
               const std::vector<std::string>& carriedNames);

@@ -29,6 +29,19 @@ const auto WriteError = report::FileWriteError;
 using report::DeviceReason;
 using report::SystemReason;
 
+// Text a workbook's XML can hold: U+FFFE and U+FFFF, which XML forbids anywhere, become U+FFFD,
+// which shows where they stood (control characters each writer handles on its own).
+std::string XmlCharacters(std::string_view text) {
+    std::string held(text);
+    for (std::size_t at = held.find('\xEF'); at != std::string::npos && at + 2 < held.size();
+         at = held.find('\xEF', at + 1)) {
+        if (held[at + 1] == '\xBF' && (held[at + 2] == '\xBE' || held[at + 2] == '\xBF')) {
+            held[at + 2] = '\xBD';
+        }
+    }
+    return held;
+}
+
 // Some file systems (network ones, quotas) report a full disk only when the data go to the disk.
 void SyncToDisk(int handle, const QString& fileName) {
     if (::fsync(handle) != 0 && errno != EINVAL) { // EINVAL: a file system that cannot sync
@@ -172,7 +185,8 @@ public:
                 std::from_chars(cell.data(), cell.data() + cell.size(), value).ec == std::errc();
             const lxw_error error =
                 number ? worksheet_write_number(sheet_, row_, column, value, nullptr)
-                       : worksheet_write_string(sheet_, row_, column, cell.c_str(), nullptr);
+                       : worksheet_write_string(sheet_, row_, column, XmlCharacters(cell).c_str(),
+                                                nullptr);
             Check(error);
         }
         ++row_;
@@ -266,8 +280,8 @@ private:
         }
         worksheet_freeze_panes(sheet_, 1, 0);
         for (std::size_t i = 0; i < names_.size(); ++i) {
-            Check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(i), names_[i].c_str(),
-                                         bold_));
+            Check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(i),
+                                         XmlCharacters(names_[i]).c_str(), bold_));
         }
         row_ = 1;
     }
@@ -441,10 +455,10 @@ private:
     }
 
     // Text as XML holds it: markup escaped, control characters (which XML cannot hold) as
-    // blanks, a line break as a new paragraph.
+    // blanks, U+FFFE and U+FFFF as U+FFFD, a line break as a new paragraph.
     static std::string Escaped(const std::string& text) {
         std::string escaped;
-        for (const char c : text) {
+        for (const char c : XmlCharacters(text)) {
             switch (c) {
             case '&':
                 escaped += "&amp;";

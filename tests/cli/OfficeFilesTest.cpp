@@ -454,6 +454,25 @@ TEST_F(OfficeFiles, ResultsGoWhereTheirNameSays) {
     const Outcome back = Calc("--seed 1 --no-bom r.ods");
     EXPECT_EQ(back.Status, 0) << back.Err;
     EXPECT_TRUE(Lines(back.Out).at(1).starts_with("x.csv;2;")) << back.Out;
+    // So is a plan, its spend a number.
+    const Outcome plan = Calc("--seed 1 --budget 100000 --plan p.ods x.csv");
+    ASSERT_EQ(plan.Status, 0) << plan.Err;
+    EXPECT_NE(WorkbookPart((dir_ / "p.ods").string(), "content.xml")
+                  .find("<table:table-cell office:value-type=\"float\" office:value=\"40500.00\">"),
+              std::string::npos);
+}
+
+TEST_F(OfficeFiles, WorkbooksHoldOnlyWhatXmlCan) {
+    // U+FFFE and U+FFFF are UTF-8 a CSV file may hold, but no XML may: they are written as
+    // U+FFFD, and the program reads back what it wrote.
+    File("x.csv", "Address;Заметка\xEF\xBF\xBF\nа\xEF\xBF\xBEб;в\n");
+    for (const std::string name : {"r.xlsx", "r.ods"}) {
+        ASSERT_EQ(Calc("--seed 1 -o " + name + " x.csv").Status, 0) << name;
+        const Outcome back = Calc("--seed 1 --no-bom " + name);
+        ASSERT_EQ(back.Status, 0) << name << "\n" << back.Err;
+        EXPECT_TRUE(back.Out.starts_with("Заметка\xEF\xBF\xBD;")) << back.Out;
+        EXPECT_NE(back.Out.find(";а\xEF\xBF\xBDб;"), std::string::npos) << back.Out;
+    }
 }
 
 TEST_F(OfficeFiles, NumbersAreWrittenInTheConventionOfTheResults) {
