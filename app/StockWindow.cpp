@@ -476,7 +476,8 @@ void StockWindow::ShowProgress() {
         return;
     }
     const stock::BatchRun& run = run_->Run();
-    const std::size_t done = run.HousesDone();
+    // Once ended, the rows handed out: a stop drops the houses calculated past the first gap.
+    const std::size_t done = running_ ? run.HousesDone() : run.Calculated() + run.Rejected();
     const double seconds = std::max(1e-3, clock_.elapsed() / 1000.0);
     const double rate = done / seconds;
     // The rows of the whole file, estimated from the rows read in the bytes read.

@@ -124,7 +124,8 @@ std::string PlanSummary(const plan::Problem& problem, const plan::Solution& solu
     if (ranking > 0) {
         text += " (" + model::FormatNumber((best / ranking - 1) * 100, "0.00", locale) + " %)";
     }
-    text += ".\n";
+    // "руб." already ends the sentence.
+    text += text.ends_with('.') ? "\n" : ".\n";
     const std::string gap = model::FormatNumber(solution.Gap * 100, "0.000", locale) + " %";
     switch (solution.Status) {
     case plan::SolveStatus::Optimal:

@@ -67,6 +67,10 @@ TEST(PlanOutput, SummaryOfAnEmptyPlanAndOfAStoppedOne) {
         PlanSummary(problem, none, plan::Objective::Energy, model::NumberLocale{",", " "});
     EXPECT_NE(text.find("Ни один дом не выбран"), std::string::npos) << text;
     EXPECT_NE(text.find("План оптимален"), std::string::npos) << text;
+    text =
+        PlanSummary(problem, none, plan::Objective::NetPresentValue, model::NumberLocale{",", " "});
+    EXPECT_NE(text.find("выигрыш 0,00 руб.\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find(".."), std::string::npos) << text;
 
     problem.Budgets = {1000000, 0};
     problem.HouseCount = 1;
