@@ -393,6 +393,9 @@ void PlanTab::ShowPlan() {
         totals_->setItem(r, 4, ReadOnly(Text(model::FormatNumber(t.Value, valuePattern, locale_))));
     }
     totals_->setVerticalHeaderLabels(years);
+    // The whole values, not cut with "…"; the plan from its first year.
+    totals_->resizeColumnsToContents();
+    planTable_->scrollToTop();
     status_->setText(
         Text(stock::PlanSummary(problem_, *solution_, solvedObjective_, locale_)).trimmed());
     chart_->update();
@@ -440,7 +443,7 @@ void PlanTab::SavePlanFile() {
     }
     try {
         stock::SavePlan(fileName, problem_, solution_->Best, solvedObjective_, sources,
-                      input_.CarriedNames);
+                        input_.CarriedNames);
     } catch (const std::exception& e) {
         QMessageBox::warning(this, QStringLiteral("План не сохранён"),
                              QString::fromStdString(e.what()));
