@@ -1,5 +1,6 @@
 #include "StockWindow.h"
 
+#include "Accessibility.h"
 #include "AtomicFile.h"
 #include "BatchResults.h"
 #include "HouseRows.h"
@@ -57,8 +58,8 @@ QString SaveName(QWidget* parent, const QString& title, const QString& suggested
 
 StockWindow::Questions Dialogs() {
     StockWindow::Questions questions;
-    questions.TableFileName = [](QWidget* parent, const QString& suggested) {
-        return SaveName(parent, QStringLiteral("Сохранить таблицу"), suggested,
+    questions.TableFileName = [](QWidget* parent, const QString& title, const QString& suggested) {
+        return SaveName(parent, title, suggested,
                         {QStringLiteral("Книга Excel (*.xlsx)"),
                          QStringLiteral("Таблица OpenDocument (*.ods)"),
                          QStringLiteral("Таблица CSV (*.csv)")});
@@ -407,7 +408,7 @@ void StockWindow::Start() {
     running_ = true;
     stopButton_->setEnabled(true);
     progress_->setValue(0);
-    progressText_->setText(QStringLiteral("Чтение файла…"));
+    ShowReadout(*progressText_, QStringLiteral("Чтение файла…"));
     clock_.start();
     progressTimer_->start();
     run_ = std::make_unique<StockRun>(std::move(options), std::move(handlers));
@@ -418,7 +419,7 @@ void StockWindow::Opened(bool usable) {
         running_ = false;
         progressTimer_->stop();
         stopButton_->setEnabled(false);
-        progressText_->setText(QStringLiteral("Файл не посчитан"));
+        ShowReadout(*progressText_, QStringLiteral("Файл не посчитан"));
         emit runEnded();
         return;
     }
@@ -475,7 +476,7 @@ void StockWindow::ShowNotice(const QString& text) {
         shown.append(QStringLiteral("…"));
         shown.append(notices_.back());
     }
-    notice_->setText(shown.join(QLatin1Char('\n')));
+    ShowReadout(*notice_, shown.join(QLatin1Char('\n')));
     notice_->show();
 }
 
@@ -516,7 +517,7 @@ void StockWindow::ShowProgress() {
                         .arg(Grouped(static_cast<double>(run.Filled()), locale_));
         }
     }
-    progressText_->setText(text);
+    ShowReadout(*progressText_, text);
     progress_->setAccessibleDescription(text);
 }
 
@@ -623,8 +624,15 @@ QString StockWindow::SuggestedName(const QString& last, const QString& ending) c
 }
 
 void StockWindow::SaveTable() {
-    const QString name =
-        questions_.TableFileName(this, SuggestedName(lastTable_, QStringLiteral("-итоги.xlsx")));
+    const QString suggested = SuggestedName(lastTable_, QStringLiteral("-итоги.xlsx"));
+    // With a filter the file holds the houses shown, and the dialog says so.
+    const QString filter = filter_->text().trimmed();
+    const QString title =
+        filter.isEmpty() ? QStringLiteral("Сохранить таблицу")
+                         : QStringLiteral("Сохранить таблицу: показанные дома (%1) по отбору «%2»")
+                               .arg(model_->rowCount())
+                               .arg(filter);
+    const QString name = questions_.TableFileName(this, title, suggested);
     if (name.isEmpty() || !MayReplace(this, name)) {
         return;
     }
@@ -636,7 +644,18 @@ void StockWindow::SaveTable() {
     stock::ResultWriter writer(name,
                                {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
                                model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
-    writer.Write(model_->Houses());
+    if (filter.isEmpty()) {
+        writer.Write(model_->Houses());
+    } else {
+        std::vector<stock::BatchHouse> shown;
+        for (int row = 0; row < model_->rowCount(); ++row) {
+            shown.push_back(model_->HouseAt(row));
+            if (shown.size() == 1000 || row + 1 == model_->rowCount()) {
+                writer.Write(shown);
+                shown.clear();
+            }
+        }
+    }
     writer.Finish();
 }
 

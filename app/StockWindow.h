@@ -42,7 +42,8 @@ class StockWindow : public QWidget {
 public:
     // What the window asks the user; tests answer without dialogs.
     struct Questions {
-        std::function<QString(QWidget* parent, const QString& suggested)> TableFileName;
+        std::function<QString(QWidget* parent, const QString& title, const QString& suggested)>
+            TableFileName;
         std::function<QString(QWidget* parent, const QString& suggested)> ReportFileName;
         std::function<QString(QWidget* parent, const QString& suggested)> ProblemsFileName;
         std::function<bool(QWidget* parent, QPrinter& printer)> PrintSetup;

@@ -1,5 +1,6 @@
 // virasvet-calc: the calculation of the input page for every house of a spreadsheet.
 
+#include "Console.h"
 #include "HelpText.h"
 #include "HouseRun.h"
 #include "PlanOptions.h"
@@ -238,6 +239,7 @@ int RunParsed(const QCommandLineParser& parser, const Options& o) {
 }
 
 int Run(int argc, char* argv[]) {
+    cli::PrepareStandardStreams();
     QCoreApplication application(argc, argv);
     // Qt takes the user's locale for the C library too; numbers in files (the workbook writer's
     // among them) need the decimal point whatever the desktop's language.

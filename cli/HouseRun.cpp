@@ -2,6 +2,8 @@
 
 #include "BatchResults.h"
 #include "BatchRun.h"
+#include "Console.h"
+#include "FileSystem.h"
 #include "HouseInput.h"
 #include "HouseOffer.h"
 #include "ProblemTable.h"
@@ -12,9 +14,6 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cli {
 namespace {
@@ -42,9 +41,8 @@ public:
                 Row(message);
             }
             NoteFilled(house);
-            if (plan_ != nullptr && house.Figures) {
-                plan_->Add(plan::OfferOf(house.EconomicsInputs, *house.Figures),
-                           {house.Source.Line, house.Carried, house.Source.Address});
+            if (plan_ != nullptr) {
+                plan_->Add(house);
             }
         }
         results_->Write(houses);
@@ -147,23 +145,15 @@ private:
     std::size_t filledCells_ = 0;
 };
 
-// Whether standard input is redirected from the file the results would replace.
-bool StandardInputIs(const QString& output) {
-    struct stat in {};
-    struct stat out {};
-    return ::fstat(STDIN_FILENO, &in) == 0 && S_ISREG(in.st_mode) &&
-           ::stat(output.toStdString().c_str(), &out) == 0 && in.st_dev == out.st_dev &&
-           in.st_ino == out.st_ino;
-}
-
 // An input that -o names: results written over it would destroy it before it is read.
 const std::string* InputNamedAsOutput(const RunOptions& options) {
     for (const std::string& name : options.Files) {
         std::error_code code;
         if (!options.OutputFile.isEmpty() &&
-            (name == "-"
-                 ? StandardInputIs(options.OutputFile)
-                 : std::filesystem::equivalent(name, options.OutputFile.toStdString(), code))) {
+            (name == "-" ? StandardInputIs(options.OutputFile.toStdString())
+                         : std::filesystem::equivalent(
+                               report::PathOf(name),
+                               report::PathOf(options.OutputFile.toStdString()), code))) {
             return &name;
         }
     }
@@ -196,11 +186,11 @@ std::optional<std::string> PlanFileUnwritable(const QString& file) {
 // Whether two names are the same file, or would be once written: neither need exist yet.
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code code;
-    if (std::filesystem::equivalent(a, b, code)) {
+    if (std::filesystem::equivalent(report::PathOf(a), report::PathOf(b), code)) {
         return true;
     }
     const auto resolved = [&code](const std::string& name) {
-        const std::filesystem::path whole = std::filesystem::absolute(name, code);
+        const std::filesystem::path whole = std::filesystem::absolute(report::PathOf(name), code);
         return code ? whole : std::filesystem::weakly_canonical(whole, code);
     };
     const std::filesystem::path first = resolved(a);
@@ -211,47 +201,41 @@ bool SameFile(const std::string& a, const std::string& b) {
     return !code && first == second;
 }
 
-// A plan file that would replace an input or the results, or cannot be written.
-std::optional<std::string> PlanFileClash(const RunOptions& options) {
-    if (!options.Plan || options.Plan->File.isEmpty()) {
-        return std::nullopt;
-    }
-    const QString& file = options.Plan->File;
-    if (std::optional<std::string> why = PlanFileUnwritable(file)) {
-        return why;
-    }
-    for (const std::string& name : options.Files) {
-        if (name == "-" ? StandardInputIs(file) : SameFile(name, file.toStdString())) {
-            return name + ": это исходный файл, план в него не записывается (--plan задаёт "
-                          "другое имя)";
-        }
-    }
-    if (!options.OutputFile.isEmpty() &&
-        SameFile(options.OutputFile.toStdString(), file.toStdString())) {
-        return file.toStdString() + ": в этот файл пишутся результаты (-o), план — в другой";
-    }
-    return std::nullopt;
+// Whether two names, neither empty, are the same file.
+bool SameFile(const QString& one, const QString& other) {
+    return !one.isEmpty() && !other.isEmpty() && SameFile(one.toStdString(), other.toStdString());
 }
 
-// A problems file that would replace an input, the results or the plan.
-std::optional<std::string> ProblemsFileClash(const RunOptions& options) {
-    const QString& file = options.ProblemsFile;
-    if (file.isEmpty()) {
-        return std::nullopt;
-    }
-    for (const std::string& name : options.Files) {
-        if (name == "-" ? StandardInputIs(file) : SameFile(name, file.toStdString())) {
-            return name + ": это исходный файл, проблемы в него не записываются (--problems "
-                          "задаёт другое имя)";
+// A plan or problems file that would replace an input, the results or each other, or a plan file
+// that cannot be written.
+std::optional<std::string> OtherFileClash(const RunOptions& options) {
+    const QString plan = options.Plan ? options.Plan->File : QString();
+    if (!plan.isEmpty()) {
+        if (std::optional<std::string> why = PlanFileUnwritable(plan)) {
+            return why;
         }
     }
-    if (!options.OutputFile.isEmpty() &&
-        SameFile(options.OutputFile.toStdString(), file.toStdString())) {
-        return file.toStdString() + ": в этот файл пишутся результаты (-o), проблемы — в другой";
+    const std::pair<const QString*, const char*> files[] = {{&plan, "план"},
+                                                            {&options.ProblemsFile, "проблемы"}};
+    for (const auto& [file, what] : files) {
+        if (file->isEmpty()) {
+            continue;
+        }
+        for (const std::string& name : options.Files) {
+            if (name == "-" ? StandardInputIs(file->toStdString())
+                            : SameFile(QString::fromStdString(name), *file)) {
+                return name + ": это исходный файл, " + what +
+                       (file == &plan ? " в него не записывается (--plan задаёт другое имя)"
+                                      : " в него не записываются (--problems задаёт другое имя)");
+            }
+        }
+        if (SameFile(options.OutputFile, *file)) {
+            return file->toStdString() + ": в этот файл пишутся результаты (-o), " + what +
+                   " — в другой";
+        }
     }
-    if (options.Plan && !options.Plan->File.isEmpty() &&
-        SameFile(options.Plan->File.toStdString(), file.toStdString())) {
-        return file.toStdString() + ": в этот файл пишется план (--plan), проблемы — в другой";
+    if (SameFile(plan, options.ProblemsFile)) {
+        return plan.toStdString() + ": в этот файл пишется план (--plan), проблемы — в другой";
     }
     return std::nullopt;
 }
@@ -278,12 +262,9 @@ int RunHouses(const RunOptions& options) {
                        "другое имя)");
         return UsageOrUnreadable;
     }
-    for (const std::optional<std::string>& clash :
-         {PlanFileClash(options), ProblemsFileClash(options)}) {
-        if (clash) {
-            Report(*clash);
-            return UsageOrUnreadable;
-        }
+    if (const std::optional<std::string> clash = OtherFileClash(options)) {
+        Report(*clash);
+        return UsageOrUnreadable;
     }
     stock::BatchRun run(BatchOptionsOf(options));
     stock::PlanCollector plan;

@@ -29,6 +29,7 @@ TEST_F(PlanProgram, UsageErrors) {
     const Case cases[] = {
         {"--budget -1 h.csv", "бюджет «-1» — меньше 0"},
         {"--budget 1e3x h.csv", "не число"},
+        {"--budget 1e308 h.csv", "бюджет «1e308» — больше 10 000 000 000 000 руб."},
         {"--budget 1 --budget 1 --budget 1 --budget 1 --budget 1 --budget 1 --budget 1 "
          "--budget 1 --budget 1 --budget 1 --budget 1 h.csv",
          "не более 10"},
@@ -67,10 +68,10 @@ TEST_F(PlanProgram, PlanFileAndSummary) {
                           "--plan p.csv h.csv");
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(Lines(Read("p.csv")),
-              (std::vector<std::string>{"\xEF\xBB\xBFPlanYear;Line;№;Address;Spend;Value",
-                                        "1;5;d;'=HYPERLINK(1);32400,00;200971,05",
-                                        "2;2;a;ул. Мира 1;8100,00;50227,76",
-                                        "2;3;b;ул. Мира 2;16200,00;100385,53"}));
+              (std::vector<std::string>{
+                  "\xEF\xBB\xBFPlanYear;Line;№;Address;ManagementCompany;Spend;Value",
+                  "1;5;d;'=HYPERLINK(1);;32400,00;200971,05", "2;2;a;ул. Мира 1;;8100,00;50227,76",
+                  "2;3;b;ул. Мира 2;;16200,00;100385,53"}));
     EXPECT_NE(Lines(run.Out).front().find("NetPresentValue"), std::string::npos);
     for (const char* line :
          {"Год 1: домов 1, расходы 32 400,00 руб. при бюджете 35 000,00 руб., остаток 2 600,00 "
@@ -113,7 +114,8 @@ TEST_F(PlanProgram, PlanFollowsTheOptions) {
         EXPECT_EQ(run.Status, 1) << run.Err;
         EXPECT_NE(run.Err.find("h.csv:6: EntranceCount"), std::string::npos) << run.Err;
         EXPECT_EQ(Lines(Read("p.csv")),
-                  (std::vector<std::string>{"\xEF\xBB\xBFPlanYear;Line;№;Address;Spend;Value",
-                                            std::string("1;2;a;ул. Мира 1;8100,00;") + c.value}));
+                  (std::vector<std::string>{
+                      "\xEF\xBB\xBFPlanYear;Line;№;Address;ManagementCompany;Spend;Value",
+                      std::string("1;2;a;ул. Мира 1;;8100,00;") + c.value}));
     }
 }
