@@ -159,7 +159,7 @@ StockWindow::StockWindow(const QString& fileName, std::uint32_t seed,
                          const model::NumberLocale& locale, QWidget* parent)
     : QWidget(parent, Qt::Window), fileName_(fileName), seed_(seed), locale_(locale),
       questions_(Dialogs()), model_(new StockModel(locale, this)),
-      problems_(new ProblemModel(this)) {
+      problems_(new ProblemModel(*model_, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Жилой фонд — ") + QFileInfo(fileName).fileName());
     setAccessibleName(windowTitle());
@@ -444,8 +444,8 @@ void StockWindow::Opened(bool usable) {
 }
 
 void StockWindow::Arrived(std::vector<stock::BatchHouse>& houses) {
-    problems_->Append(houses);
     model_->Append(houses);
+    problems_->Follow();
     tabs_->setTabText(1, QStringLiteral("Проблемы (%1)")
                              .arg(Grouped(static_cast<double>(problems_->rowCount()), locale_)));
     if (!refreshTimer_->isActive()) {
