@@ -410,6 +410,7 @@ void PlanTab::ShowPlan() {
             << Cell(Text(model::FormatNumber(e.Value, valuePattern, locale_)), e.Value);
         planModel_->appendRow(row);
     }
+    planTable_->scrollToTop(); // the plan from its first year
     SetStatus(Text(stock::PlanSummary(Document(), locale_)).trimmed());
 }
 
@@ -444,6 +445,7 @@ void PlanTab::ShowTotals() {
             ReadOnly(Text(model::FormatNumber(t.Value, std::string(",") + valuePattern, locale_))));
     }
     totals_->setVerticalHeaderLabels(years);
+    totals_->resizeColumnsToContents(); // whole values, not cut with "…"
 }
 
 report::PlanChartData PlanTab::ChartData() const {

@@ -463,38 +463,42 @@ QVariant StockModel::headerData(int section, Qt::Orientation orientation, int ro
 
 // --- Problems ---
 
+ProblemModel::ProblemModel(const StockModel& houses, QObject* parent)
+    : QAbstractTableModel(parent), houses_(houses) {}
+
 void ProblemModel::Reset() {
     beginResetModel();
-    entries_.clear();
+    places_.clear();
+    followed_ = 0;
     endResetModel();
 }
 
-void ProblemModel::Append(const std::vector<stock::BatchHouse>& houses) {
-    std::vector<Entry> added;
-    for (const stock::BatchHouse& house : houses) {
-        const std::vector<std::vector<std::string>> rows = stock::ProblemRows(house);
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            Entry entry;
-            entry.Line = house.Source.Line;
-            entry.Field = house.Problems[i].Field;
-            entry.Rejected = house.Problems[i].Outcome == sheet::RowOutcome::Rejected;
-            for (const std::string& cell : rows[i]) {
-                entry.Cells.append(QString::fromStdString(cell));
-            }
-            added.push_back(std::move(entry));
+void ProblemModel::Follow() {
+    const std::vector<stock::BatchHouse>& houses = houses_.Houses();
+    std::vector<Place> added;
+    for (; followed_ < houses.size(); ++followed_) {
+        for (std::size_t i = 0; i < houses[followed_].Problems.size(); ++i) {
+            added.push_back({followed_, i});
         }
     }
     if (added.empty()) {
         return;
     }
-    const int first = static_cast<int>(entries_.size());
+    const int first = static_cast<int>(places_.size());
     beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
-    std::move(added.begin(), added.end(), std::back_inserter(entries_));
+    places_.insert(places_.end(), added.begin(), added.end());
     endInsertRows();
 }
 
+ProblemModel::Entry ProblemModel::At(int row) const {
+    const Place& place = places_[static_cast<std::size_t>(row)];
+    const stock::BatchHouse& house = houses_.Houses()[place.House];
+    const sheet::RowProblem& problem = house.Problems[place.Problem];
+    return {house.Source.Line, problem.Field, problem.Outcome == sheet::RowOutcome::Rejected};
+}
+
 int ProblemModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    return parent.isValid() ? 0 : static_cast<int>(places_.size());
 }
 
 int ProblemModel::columnCount(const QModelIndex& parent) const {
@@ -502,22 +506,26 @@ int ProblemModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ProblemModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid()) {
+    if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
+    const auto text = [&] {
+        const Place& place = places_[static_cast<std::size_t>(index.row())];
+        const std::vector<std::string> cells =
+            stock::ProblemCells(houses_.Houses()[place.House], place.Problem);
+        return QString::fromStdString(cells.at(static_cast<std::size_t>(index.column())));
+    };
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return entry.Cells.value(index.column());
-    case Qt::ToolTipRole:
-        return entry.Cells.value(index.column()).size() > 30 ? entry.Cells.value(index.column())
-                                                             : QVariant();
+        return text();
+    case Qt::ToolTipRole: {
+        const QString shown = text();
+        return shown.size() > 30 ? QVariant(shown) : QVariant();
+    }
     case Qt::DecorationRole:
-        if (index.column() == 0) {
-            return StockModel::ProblemIcon(entry.Rejected);
-        }
-        return {};
+        return index.column() == 0 ? QVariant(StockModel::ProblemIcon(At(index.row()).Rejected))
+                                   : QVariant();
     default:
         return {};
     }

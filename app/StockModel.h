@@ -8,8 +8,6 @@
 #include <QIcon>
 #include <QString>
 
-#include <QStringList>
-
 #include <optional>
 #include <span>
 #include <string>
@@ -88,15 +86,18 @@ private:
     bool rebuildPending_ = false; // houses have come that a sorted table does not show yet
 };
 
-// The problems of the rows, one a table row, as stock::ProblemRows gives them: the rows rejected
-// and those calculated with an empty cell's start-up or stock-wide value.
+// The problems of the rows, one a table row, as stock::ProblemCells gives them: the rows rejected
+// and those calculated with an empty cell's start-up or stock-wide value. It follows the houses of
+// the table's model and holds only where each problem is, so that a register of many problems
+// costs no copy of their texts.
 class ProblemModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit ProblemModel(const StockModel& houses, QObject* parent = nullptr);
 
     void Reset();
-    void Append(const std::vector<stock::BatchHouse>& houses);
+    // Takes the problems of the houses the table's model has gained since the last call.
+    void Follow();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -108,10 +109,15 @@ public:
         std::size_t Line = 0;
         std::optional<std::size_t> Field; // index into model::HouseFields()
         bool Rejected = true;
-        QStringList Cells; // in the order of stock::ProblemColumns()
     };
-    const Entry& At(int row) const { return entries_[static_cast<std::size_t>(row)]; }
+    Entry At(int row) const;
 
 private:
-    std::vector<Entry> entries_;
+    struct Place {
+        std::size_t House;   // in StockModel::Houses()
+        std::size_t Problem; // in its Problems
+    };
+    const StockModel& houses_;
+    std::vector<Place> places_;
+    std::size_t followed_ = 0; // houses whose problems are taken
 };

@@ -163,7 +163,7 @@ StockWindow::StockWindow(const QString& fileName, std::uint32_t seed,
                          const model::NumberLocale& locale, QWidget* parent)
     : QWidget(parent, Qt::Window), fileName_(fileName), seed_(seed), locale_(locale),
       questions_(Dialogs()), model_(new StockModel(locale, this)),
-      problems_(new ProblemModel(this)) {
+      problems_(new ProblemModel(*model_, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Жилой фонд — ") + QFileInfo(fileName).fileName());
     setAccessibleName(windowTitle());
@@ -209,8 +209,9 @@ StockWindow::~StockWindow() {
 
 QWidget* StockWindow::MakeTop() {
     auto* top = new QWidget(this);
-    auto* row = new QHBoxLayout(top);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* column = new QVBoxLayout(top);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* row = new QHBoxLayout;
     auto* seedLabel = new QLabel(QStringLiteral("Зерно расчёта"), top);
     seedBox_ = new QLineEdit(QString::number(seed_), top);
     seedBox_->setValidator(new QRegularExpressionValidator(
@@ -234,19 +235,26 @@ QWidget* StockWindow::MakeTop() {
     progress_->setRange(0, 1000);
     progress_->setAccessibleName(QStringLiteral("Ход расчёта"));
     progressText_ = new QLabel(top);
-    progressText_->setMinimumWidth(360);
+    progressText_->setMinimumWidth(480);
     progressText_->setAccessibleName(QStringLiteral("Состояние расчёта"));
     stopButton_ = new QPushButton(QStringLiteral("Остановить"), top);
     stopButton_->setAccessibleName(stopButton_->text());
     connect(stopButton_, &QPushButton::clicked, this, [this] { Stop(); });
+    // The run's settings on one line, its progress on the next: neither squeezes the other.
+    seedBox_->setMinimumWidth(
+        seedBox_->fontMetrics().horizontalAdvance(QStringLiteral("4294967295")) + 16);
     row->addWidget(seedLabel);
     row->addWidget(seedBox_);
     row->addWidget(again);
-    row->addWidget(strictBox_);
     row->addSpacing(16);
-    row->addWidget(progress_, 1);
-    row->addWidget(progressText_);
-    row->addWidget(stopButton_);
+    row->addWidget(strictBox_);
+    row->addStretch(1);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress_, 1);
+    progressRow->addWidget(progressText_);
+    progressRow->addWidget(stopButton_);
+    column->addLayout(row);
+    column->addLayout(progressRow);
     return top;
 }
 
@@ -316,7 +324,7 @@ QWidget* StockWindow::MakeProblemsPage() {
     problemTable_->horizontalHeader()->setStretchLastSection(true);
     problemTable_->verticalHeader()->hide();
     for (const auto& [column, width] :
-         {std::pair(0, 80), {1, 200}, {2, 160}, {3, 200}, {4, 90}, {5, 380}}) {
+         {std::pair(0, 70), {1, 180}, {2, 150}, {3, 170}, {4, 80}, {5, 340}}) {
         problemTable_->setColumnWidth(column, width);
     }
     connect(problemTable_, &QTableView::activated, this, [this](const QModelIndex& index) {
@@ -441,8 +449,8 @@ void StockWindow::Opened(bool usable) {
 }
 
 void StockWindow::Arrived(std::vector<stock::BatchHouse>& houses) {
-    problems_->Append(houses);
     model_->Append(houses);
+    problems_->Follow();
     tabs_->setTabText(1, QStringLiteral("Проблемы (%1)")
                              .arg(Grouped(static_cast<double>(problems_->rowCount()), locale_)));
     if (!refreshTimer_->isActive()) {
@@ -482,7 +490,8 @@ void StockWindow::ShowProgress() {
         return;
     }
     const stock::BatchRun& run = run_->Run();
-    const std::size_t done = run.HousesDone();
+    // Once ended, the rows handed out: a stop drops the houses calculated past the first gap.
+    const std::size_t done = running_ ? run.HousesDone() : run.Calculated() + run.Rejected();
     const double seconds = std::max(1e-3, clock_.elapsed() / 1000.0);
     const double rate = done / seconds;
     // The rows of the whole file, estimated from the rows read in the bytes read.

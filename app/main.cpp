@@ -47,6 +47,11 @@ std::optional<QString> CommandLineAnswer(int& argc, char* argv[]) {
                                      QStringLiteral("Показать версию программы и выйти."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addPositionalArgument(
+        QStringLiteral("файл"),
+        QStringLiteral("Файл дома или реестр жилого фонда (.csv, .xlsx, .ods): файл с одним домом "
+                       "открывается на странице ввода, с несколькими — в окне «Жилой фонд»."),
+        QStringLiteral("[файл]"));
     parser.parse(arguments); // unknown options are not an error: they may be Qt's
     if (parser.isSet(help)) {
         // Made only here, without the window system, for the program's name in the usage line.

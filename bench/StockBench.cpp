@@ -69,8 +69,8 @@ void Program(benchmark::State& state, bool economics) {
         ProgramReceiver receiver;
         run.Open(receiver);
         receiver.writer = std::make_unique<stock::ResultWriter>(
-            out.filePath(QStringLiteral("results.csv")), stock::ResultFormat{}, run.CarriedColumns(),
-            run.Economics(), 1);
+            out.filePath(QStringLiteral("results.csv")), stock::ResultFormat{},
+            run.CarriedColumns(), run.Economics(), 1);
         run.Run(receiver);
         receiver.writer->Finish();
     }
@@ -84,7 +84,7 @@ void Window(benchmark::State& state) {
     const std::string file = MixFile(StockHouses());
     for (auto _ : state) {
         StockModel model(model::NumberLocale{",", " "});
-        ProblemModel problems;
+        ProblemModel problems(model);
         QEventLoop loop;
         stock::BatchOptions options;
         options.Files = {file};
@@ -96,8 +96,8 @@ void Window(benchmark::State& state) {
         handlers.Opened = [&](bool) {};
         handlers.Message = [](const QString&) {};
         handlers.Houses = [&](std::vector<stock::BatchHouse>& houses) {
-            problems.Append(houses);
             model.Append(houses);
+            problems.Follow();
         };
         handlers.Ended = [&](stock::BatchEnd, const QString&) { loop.quit(); };
         StockRun run(options, handlers);

@@ -82,7 +82,8 @@ public:
             std::cerr << "в " << run_.Filled() << ' ' << RowsWord(run_.Filled())
                       << " пустые ячейки заполнены значениями по умолчанию: " << filled_
                       << (filledShown_ < filledCells_ ? ", …" : "")
-                      << " (отклонять такие строки: --strict; все проблемы: --problems)\n";
+                      << " (отклонять такие строки: --strict"
+                      << (problems_ ? ")\n" : "; все проблемы: --problems)\n");
         }
         if (shown_ == 0 && run_.Rejected() == 0) {
             return;

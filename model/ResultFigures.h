@@ -66,7 +66,7 @@ inline constexpr FigureRounding RoundingOf(Figure figure) {
     case Figure::YearlyEnergy:
         return {2, true};
     case Figure::Emissions:
-        return {3, false};
+        return {3, true};
     }
     return {};
 }
@@ -81,7 +81,7 @@ inline constexpr std::string_view FigurePattern(Figure figure, bool grouped) {
     case 2:
         return grouped && rounding.GroupedInReport ? ",0.00" : "0.00";
     case 3:
-        return "0.000";
+        return grouped && rounding.GroupedInReport ? ",0.000" : "0.000";
     default:
         return grouped && rounding.GroupedInReport ? "0,0" : "0";
     }

@@ -111,17 +111,20 @@ void DrawPlanChart(QPainter& painter, const QRectF& area, const PlanChartData& d
     for (std::size_t k = 0; k < data.Years.size(); ++k) {
         const PlanChartYear& y = data.Years[k];
         const double left = plot.left() + slot * static_cast<double>(k);
-        const auto bar = [&](double amount, double offset, const QColor& color) {
+        const double tick = left + slot / 2;
+        // Both bars stand on their year's tick: the budget wide, what is spent of it inside.
+        const auto bar = [&](double amount, double width, const QColor& color) {
             const double height = plot.height() * amount / moneyTop;
             painter.fillRect(
-                QRectF(left + slot * offset, plot.bottom() - height, slot * 0.35, height), color);
+                QRectF(tick - slot * width / 2, plot.bottom() - height, slot * width, height),
+                color);
         };
-        bar(y.Budget, 0.12, BudgetColor);
-        bar(y.Spend, 0.53, SpendColor);
-        const QPointF point(left + slot / 2,
-                            plot.bottom() - plot.height() * y.CumulativeValue / valueTop);
+        bar(y.Budget, 0.6, BudgetColor);
+        bar(y.Spend, 0.3, SpendColor);
+        const QPointF point(tick, plot.bottom() - plot.height() * y.CumulativeValue / valueTop);
         k == 0 ? valueLine.moveTo(point) : valueLine.lineTo(point);
         painter.setPen(Qt::black);
+        painter.drawLine(QPointF(tick, plot.bottom()), QPointF(tick, plot.bottom() + line / 4));
         const QString label = QString::number(k + 1);
         painter.drawText(
             QPointF(left + (slot - metrics.horizontalAdvance(label)) / 2, plot.bottom() + line),

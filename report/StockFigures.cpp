@@ -3,6 +3,7 @@
 #include "ResultFigures.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace report {
@@ -37,7 +38,9 @@ StockTotals TotalsOf(std::span<const StockHouse> houses, std::size_t rejected) {
         totals.Emissions += house.Emissions;
         totals.NetPresentValue += house.NetPresentValue;
         for (std::size_t i = 0; i < PaybackYears.size(); ++i) {
-            if (house.PaybackMonths && house.PaybackDay < 365 * PaybackYears[i]) {
+            // The months as the table shows them, to one decimal (whole tenths compared).
+            if (house.PaybackMonths &&
+                std::round(*house.PaybackMonths * 10) <= 120.0 * PaybackYears[i]) {
                 ++totals.PaybackWithin[i];
             }
         }

@@ -38,7 +38,8 @@ struct StockTotals {
     double MoneySaved = 0;      // roubles a year
     double Emissions = 0;       // tonnes of CO2 a year
     double NetPresentValue = 0; // roubles
-    // Houses whose payback day falls within the first PaybackYears[i] years (365 days each).
+    // Houses whose payback, in months as the table shows them (one decimal), is at most
+    // 12 × PaybackYears[i].
     std::array<std::size_t, PaybackYears.size()> PaybackWithin{};
 };
 

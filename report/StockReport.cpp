@@ -41,6 +41,11 @@ QString Count(std::size_t count) {
     return QString::number(static_cast<unsigned long long>(count));
 }
 
+// A count of the totals, thousands apart ("9 991").
+QString Grouped(std::size_t count, const model::NumberLocale& locale) {
+    return QString::fromStdString(model::FormatNumber(static_cast<double>(count), ",0", locale));
+}
+
 struct Column {
     const char* Title;
     double Width; // share of the page's width
@@ -244,8 +249,8 @@ std::vector<std::pair<QString, QString>> TotalsLines(const StockTotals& totals,
                                                      const model::NumberLocale& locale) {
     using model::Figure;
     std::vector<std::pair<QString, QString>> lines = {
-        {QStringLiteral("Посчитано домов"), Count(totals.Calculated)},
-        {QStringLiteral("Отклонено строк"), Count(totals.Rejected)},
+        {QStringLiteral("Посчитано домов"), Grouped(totals.Calculated, locale)},
+        {QStringLiteral("Отклонено строк"), Grouped(totals.Rejected, locale)},
         {QStringLiteral("Стоимость установки, всего, руб."),
          Shown(Figure::Cost, totals.InstallCost, locale)},
         {QStringLiteral("Экономия энергии в год, кВт·ч"),
@@ -260,7 +265,7 @@ std::vector<std::pair<QString, QString>> TotalsLines(const StockTotals& totals,
                                                                 "5 лет"};
     for (std::size_t i = 0; i < PaybackYears.size(); ++i) {
         lines.emplace_back(QStringLiteral("Окупаются за %1").arg(QString::fromUtf8(years[i])),
-                           Count(totals.PaybackWithin[i]));
+                           Grouped(totals.PaybackWithin[i], locale));
     }
     return lines;
 }

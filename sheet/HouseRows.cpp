@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <span>
 
 namespace sheet {
@@ -269,6 +270,24 @@ void FillEmptyCells(HouseRow& row, RowProblems& problems, const FieldDefaults* d
     }
 }
 
+// The problems the reading of the record found (a formula without its value, bytes that are no
+// text), each named by its field or column.
+void AddRecordProblems(RowProblems& problems, const HeaderFields& header,
+                       const SheetRecord& record) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    for (const RecordProblem& problem : record.Problems) {
+        const std::optional<std::size_t> field =
+            problem.Column && *problem.Column < header.FieldOfColumn.size()
+                ? header.FieldOfColumn[*problem.Column]
+                : std::nullopt;
+        const std::string where = field ? std::string(fields[*field].Name) + ": "
+                                  : problem.Column
+                                      ? "столбец " + std::to_string(*problem.Column + 1) + ": "
+                                      : "";
+        problems.Add(problem.Column, field, problem.What, where + problem.What);
+    }
+}
+
 } // namespace
 
 HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFields& header,
@@ -285,17 +304,7 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
         row.CarriedNumbers.push_back(
             std::binary_search(record.NumberColumns.begin(), record.NumberColumns.end(), column));
     }
-    for (const RecordProblem& problem : record.Problems) {
-        const std::optional<std::size_t> field =
-            problem.Column && *problem.Column < header.FieldOfColumn.size()
-                ? header.FieldOfColumn[*problem.Column]
-                : std::nullopt;
-        const std::string where = field ? std::string(fields[*field].Name) + ": "
-                                  : problem.Column
-                                      ? "столбец " + std::to_string(*problem.Column + 1) + ": "
-                                      : "";
-        problems.Add(problem.Column, field, problem.What, where + problem.What);
-    }
+    AddRecordProblems(problems, header, record);
     const bool wholeRowSpoilt = std::any_of(record.Problems.begin(), record.Problems.end(),
                                             [](const RecordProblem& p) { return !p.Column; });
     // A rejected row keeps its own address and company, whatever else is wrong with it.
@@ -342,6 +351,11 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
         problems.Add(column, field, FieldWhat(error, IsBlank(shown) ? error.Text : shown, true),
                      FieldMessage(error));
     }
+    // In the order of the register's columns, the whole row's problems last.
+    std::stable_sort(row.Problems.begin(), row.Problems.end(),
+                     [](const RowProblem& a, const RowProblem& b) {
+                         return a.Column.value_or(SIZE_MAX) < b.Column.value_or(SIZE_MAX);
+                     });
     if (row.Messages.empty()) {
         row.House = std::move(p);
     } else {

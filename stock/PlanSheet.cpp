@@ -106,7 +106,8 @@ std::string ValueLine(const PlanDocument& document, const model::NumberLocale& l
         text +=
             " (" + model::FormatNumber((best - ranking) / ranking * 100, "0.00", locale) + " %)";
     }
-    return text + ".\n";
+    // "руб." already ends the sentence.
+    return text + (text.ends_with('.') ? "\n" : ".\n");
 }
 
 std::string StatusLine(const plan::Solution& solution, const model::NumberLocale& locale) {

@@ -25,24 +25,29 @@ std::string OutcomeText(sheet::RowOutcome outcome) {
                                                   : "посчитана со значением по умолчанию";
 }
 
+std::vector<std::string> ProblemCells(const BatchHouse& house, std::size_t index, bool withFile) {
+    const sheet::RowProblem& problem = house.Problems.at(index);
+    std::vector<std::string> row;
+    if (withFile) {
+        row.push_back(house.Source.File);
+    }
+    row.push_back(std::to_string(house.Source.Line));
+    row.push_back(house.Source.Address);
+    row.push_back(problem.Column && problem.Heading.empty()
+                      ? "столбец " + std::to_string(*problem.Column + 1)
+                      : problem.Heading);
+    row.push_back(problem.Field ? std::string(model::HouseFields()[*problem.Field].Label)
+                                : std::string());
+    row.push_back(problem.Cell);
+    row.push_back(problem.What);
+    row.push_back(OutcomeText(problem.Outcome));
+    return row;
+}
+
 std::vector<std::vector<std::string>> ProblemRows(const BatchHouse& house, bool withFile) {
-    const std::span<const model::HouseField> fields = model::HouseFields();
     std::vector<std::vector<std::string>> rows;
-    for (const sheet::RowProblem& problem : house.Problems) {
-        std::vector<std::string> row;
-        if (withFile) {
-            row.push_back(house.Source.File);
-        }
-        row.push_back(std::to_string(house.Source.Line));
-        row.push_back(house.Source.Address);
-        row.push_back(problem.Column && problem.Heading.empty()
-                          ? "столбец " + std::to_string(*problem.Column + 1)
-                          : problem.Heading);
-        row.push_back(problem.Field ? std::string(fields[*problem.Field].Label) : std::string());
-        row.push_back(problem.Cell);
-        row.push_back(problem.What);
-        row.push_back(OutcomeText(problem.Outcome));
-        rows.push_back(std::move(row));
+    for (std::size_t i = 0; i < house.Problems.size(); ++i) {
+        rows.push_back(ProblemCells(house, i, withFile));
     }
     return rows;
 }

@@ -26,7 +26,10 @@ std::vector<bool> ProblemNumberColumns(bool withFile = false);
 // What became of a row, in words: "строка отклонена", "посчитана со значением по умолчанию".
 std::string OutcomeText(sheet::RowOutcome outcome);
 
-// The table's rows of one house's problems, in the order of ProblemColumns.
+// The table's row of problem `index` of a house, in the order of ProblemColumns.
+std::vector<std::string> ProblemCells(const BatchHouse& house, std::size_t index,
+                                      bool withFile = false);
+// The rows of all of a house's problems.
 std::vector<std::vector<std::string>> ProblemRows(const BatchHouse& house, bool withFile = false);
 
 // A problems file, written as the houses come and named only when finished: CSV (';', a decimal

@@ -289,6 +289,17 @@ void StockWindowTest::filterNarrowsRowsAndTotals() {
     QCOMPARE(window->Table()->verticalHeader()->count(), 1);
     window->FilterBox()->clear();
     QCOMPARE(window->Model().rowCount(), 4);
+    // "Пересчитать" keeps the filter and the order the table was sorted in.
+    window->FilterBox()->setText(QStringLiteral("ул."));
+    const int cost = Column(*window, QStringLiteral("Стоимость установки, руб."));
+    window->Table()->sortByColumn(cost, Qt::DescendingOrder);
+    const QStringList sorted = ColumnTexts(*window, QStringLiteral("Адрес"));
+    QCOMPARE(sorted, (QStringList{"ул. Садовая 10", "ул. Мира 1", "ул. Ленина 2"}));
+    window->Recalculate();
+    WaitForEnd(*window);
+    QCOMPARE(ColumnTexts(*window, QStringLiteral("Адрес")), sorted);
+    QCOMPARE(window->Table()->horizontalHeader()->sortIndicatorSection(), cost);
+    QCOMPARE(window->Table()->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
 }
 
 void StockWindowTest::sortedWhileCalculatingShowsEveryHouseInOrder() {
@@ -480,6 +491,9 @@ void StockWindowTest::stopKeepsTheRowsFinishedInInputOrder() {
     }
     QCOMPARE(window->Model().rowCount(), static_cast<int>(houses.size()));
     QVERIFY(window->Notice()->text().contains(QStringLiteral("Расчёт остановлен")));
+    // The bar shows the share calculated, not a full bar.
+    QVERIFY2(window->ProgressBar()->value() > 0 && window->ProgressBar()->value() < 1000,
+             qPrintable(QString::number(window->ProgressBar()->value())));
 }
 
 void StockWindowTest::closingDuringACalculationStopsCleanly() {

@@ -108,6 +108,7 @@ void WindowTrustTest::forwardRefusesWhatNoHouseCanHave() {
          "Время горения на этажах (датчик): -60 — вне допустимых пределов (не меньше 0)"},
         {Ui().blockInstallPrice, "-1", "вне допустимых пределов (не меньше 0)"},
         {Ui().plannedLampLife, "-0,5", "вне допустимых пределов (не меньше 0, целое число)"},
+        {Ui().existingLampLife, "6,5", "вне допустимых пределов (не меньше 0, целое число)"},
     };
     for (const Case& c : cases) {
         const QString before = c.Field->text();

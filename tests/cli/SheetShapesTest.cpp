@@ -259,12 +259,14 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
           InstallCostPlanned, "40500"},
          house("<c r=\"B2\" s=\"4\"><v>0</v></c>")},
         {{"a colour is no date", "", 0,
-          "x.xlsx:2: Tariff, x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate (", InstallCostPlanned,
-          "24300"},
+          "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.xlsx:2: TariffGrowth, "
+          "x.xlsx:2: DiscountRate, x.xlsx:2: Tariff (",
+          InstallCostPlanned, "24300"},
          Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"5\"><v>3</v></c><c r=\"F2\"><v>9</v></c>")},
         {{"references in lower case", "", 0,
-          "x.xlsx:2: Tariff, x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate (", InstallCostPlanned,
-          "24300"},
+          "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.xlsx:2: TariffGrowth, "
+          "x.xlsx:2: DiscountRate, x.xlsx:2: Tariff (",
+          InstallCostPlanned, "24300"},
          Row(2, Text("a2", "a") + "<c r=\"e2\"><v>3</v></c><c r=\"f2\"><v>9</v></c>")},
         {{"rows out of order", "", 2, "строка 3 после строки 5: строки не по порядку"},
          Row(5, Text("A5", "a")) + Row(3, Text("A3", "b")) + Row(3, Text("A3", "c"))},
@@ -281,8 +283,8 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
           2, "ул. Мира_x0031_"},
          Row(2, Text("A2", "ул._x0020_Мира_x005F_x0031_"))},
         {{"a comment and CDATA", "", 0,
-          ": x.xlsx:2: EntranceCount, x.xlsx:2: FloorCount, x.xlsx:2: Tariff, x.xlsx:2: "
-          "TariffGrowth, x.xlsx:2: DiscountRate (",
+          ": x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate, x.xlsx:2: Tariff, x.xlsx:2: "
+          "EntranceCount, x.xlsx:2: FloorCount (",
           2, "a<b"},
          "<!-- " + std::string(4 << 20, '-') + "x -->" +
              Row(2, "<c r=\"A2\" t=\"inlineStr\"><is><t><![CDATA[a<b]]></t></is></c>")},
@@ -411,9 +413,9 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                        "табличном редакторе\n"
                        "x.ods:4: TariffGrowth: «05.01.2024» — дата, а ожидается число (ячейка в "
                        "формате даты?)\n"
-                       "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.ods:4: Рост "
-                       "тарифа, x.ods:4: Ставка дисконтирования (отклонять такие строки: --strict; "
-                       "все проблемы: --problems)\n"
+                       "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.ods:4: "
+                       "Рост тарифа, x.ods:4: Ставка дисконтирования (отклонять такие строки: "
+                       "--strict; все проблемы: --problems)\n"
                        "посчитано домов: 5, отклонено строк: 1\n");
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 7u) << run.Out;

@@ -55,6 +55,7 @@ answer=$("${headless[@]}" "$prefix/bin/virasvet" --version) || fail "--version f
 [ "$answer" = "virasvet $version" ] || fail "--version printed '$answer', not 'virasvet $version'"
 answer=$("${headless[@]}" "$prefix/bin/virasvet" --help) || fail "--help failed"
 [[ $answer == *--version* ]] || fail "--help does not list --version: '$answer'"
+[[ $answer == *"[файл]"* ]] || fail "--help does not name the file argument: '$answer'"
 
 help_target=$("$probe" "$prefix/bin")
 [ "$help_target" = "file://$prefix/share/doc/virasvet/help.pdf" ] ||
@@ -69,8 +70,9 @@ page_has() { # page text...
     done
 }
 for language in "" ru/; do
-    page_has "${language}man1/virasvet.1.gz" 'virasvet \-' '\-\-version' 'help.pdf'
+    page_has "${language}man1/virasvet.1.gz" 'virasvet \-' '\-\-version' 'help.pdf' 'файл'
     page_has "${language}man1/virasvet-calc.1.gz" 'virasvet-calc \-' '\-\-jobs' '\-\-template' \
+        '\-\-problems' '\-\-strict' \
         'EntranceCount' 'PaybackDay' 'virasvet-calc \-\-template > houses.csv'
 done
 page_has man1/virasvet-calc.1.gz '.SH "EXIT STATUS"' '.SH EXAMPLES'

@@ -25,36 +25,57 @@ int TallestBar(const QImage& image, int from, int to, QRgb color) {
 
 } // namespace
 
-// Budget and spend bars in proportion within each year's slot, spend beside the budget: year 1
-// spends its whole budget of 100, year 2 half of its 100, year 3 nothing of its 50.
-TEST(PlanChart, BarsInProportion) {
-    QImage image(600, 400, QImage::Format_RGB32);
-    QPainter painter(&image);
-    report::PlanChartData data;
-    data.ValueUnit = QStringLiteral("руб.");
-    data.Years = {{100, 100, 10}, {100, 50, 15}, {50, 0, 15}};
-    report::DrawPlanChart(painter, QRectF(0, 0, 600, 400), data, model::NumberLocale{",", " "});
-    painter.end();
+// Budget and spend bars in proportion, both centred on their year's tick (the spend inside the
+// budget): year 1 spends its whole budget of 100, year 2 half of its 100, year 3 nothing of its 50.
+// Two years, the case where the budget bar once stood beside its tick, and three.
+TEST(PlanChart, BarsInProportionOnTheirYearsTick) {
     const QRgb budget = qRgb(200, 200, 200);
     const QRgb spend = qRgb(40, 110, 190);
-    // Find the plot's slots from the budget bars: three runs of budget-coloured columns.
-    std::vector<std::pair<int, int>> runs;
-    for (int x = 0; x < image.width(); ++x) {
-        if (ColumnHeight(image, x, budget) > 20) {
-            if (runs.empty() || runs.back().second != x - 1) {
-                runs.push_back({x, x});
+    for (const std::size_t years : {std::size_t{2}, std::size_t{3}}) {
+        SCOPED_TRACE(years);
+        QImage image(600, 400, QImage::Format_RGB32);
+        QPainter painter(&image);
+        report::PlanChartData data;
+        data.ValueUnit = QStringLiteral("руб.");
+        data.Years = {{100, 100, 10}, {100, 50, 15}, {50, 0, 15}};
+        data.Years.resize(years);
+        report::DrawPlanChart(painter, QRectF(0, 0, 600, 400), data, model::NumberLocale{",", " "});
+        painter.end();
+        // Each year's bars: a run of columns holding the budget's or the spend's colour (a column
+        // where the smoothed edges of the two meet holds neither).
+        std::vector<std::pair<int, int>> runs;
+        for (int x = 0; x < image.width(); ++x) {
+            if (ColumnHeight(image, x, budget) + ColumnHeight(image, x, spend) > 20) {
+                if (runs.empty() || runs.back().second < x - 2) {
+                    runs.push_back({x, x});
+                }
+                runs.back().second = x;
             }
-            runs.back().second = x;
+        }
+        ASSERT_EQ(runs.size(), years);
+        const int full = TallestBar(image, runs[0].first, runs[0].second + 1, budget);
+        EXPECT_NEAR(TallestBar(image, runs[0].first, runs[0].second + 1, spend), full, 8);
+        EXPECT_NEAR(TallestBar(image, runs[1].first, runs[1].second + 1, spend), full / 2, 8);
+        if (years == 3) {
+            EXPECT_NEAR(TallestBar(image, runs[2].first, runs[2].second + 1, budget), full / 2, 8);
+            EXPECT_EQ(TallestBar(image, runs[2].first, runs[2].second + 1, spend), 0);
+        }
+        // The slot is the plot's width over the years; the spend bar's middle is the budget's.
+        for (std::size_t k = 0; k + 1 < years; ++k) {
+            const auto middle = [&](std::size_t run, QRgb color) {
+                int first = -1;
+                int last = -1;
+                for (int x = runs[run].first; x <= runs[run].second; ++x) {
+                    if (ColumnHeight(image, x, color) > 20) {
+                        first = first < 0 ? x : first;
+                        last = x;
+                    }
+                }
+                return (first + last) / 2.0;
+            };
+            EXPECT_NEAR(middle(k, spend), (runs[k].first + runs[k].second) / 2.0, 1.5);
         }
     }
-    ASSERT_EQ(runs.size(), 3u);
-    const int full = TallestBar(image, runs[0].first, runs[0].second, budget);
-    EXPECT_NEAR(TallestBar(image, runs[2].first, runs[2].second, budget), full / 2, 8);
-    const int slot = runs[1].first - runs[0].first;
-    EXPECT_NEAR(TallestBar(image, runs[0].second, runs[0].first + slot, spend), full,
-                8); // the value line crosses it
-    EXPECT_NEAR(TallestBar(image, runs[1].second, runs[1].first + slot, spend), full / 2, 8);
-    EXPECT_EQ(TallestBar(image, runs[2].second, runs[2].first + slot - 2, spend), 0);
 }
 
 // Axis labels in distinct rounded steps, an empty plan's axis included (not "0, 0, 0, 1, 1, 1").

@@ -35,12 +35,14 @@ StockHouse House(std::size_t line, std::optional<int> paybackDay, double cost, d
 
 } // namespace
 
-TEST(StockFigures, TotalsCountPaybackWithinWholeYearsOf365Days) {
+// "Окупаются за 1 год" counts as a reader counts from the table's months (days / 30, one
+// decimal): up to 12,0 months, 24,0 for two years and so on.
+TEST(StockFigures, TotalsCountPaybackWithinTheMonthsTheTableShows) {
     const std::vector<StockHouse> houses = {
-        House(2, 364, 100, 10),  // the last day of the first year
-        House(3, 365, 200, 20),  // the first day of the second
-        House(4, 1094, 300, 30), // within 3 years
-        House(5, 1825, 400, 40), // the first day of the sixth year
+        House(2, 361, 100, 10),  // 12,03 months, shown 12,0: within a year
+        House(3, 362, 200, 20),  // 12,07, shown 12,1: not, though before day 365
+        House(4, 1081, 300, 30), // 36,03, shown 36,0: within 3 years
+        House(5, 1082, 400, 40), // 36,07, shown 36,1: within 5 years only
         House(6, std::nullopt, 500, 50),
     };
     const report::StockTotals totals = report::TotalsOf(houses, 7);
@@ -51,8 +53,31 @@ TEST(StockFigures, TotalsCountPaybackWithinWholeYearsOf365Days) {
     EXPECT_EQ(totals.EnergySaved, 300);
     EXPECT_EQ(totals.NetPresentValue, 0);
     EXPECT_DOUBLE_EQ(totals.Emissions, 0.15);
-    const std::array<std::size_t, 4> within = {1, 2, 3, 3};
+    const std::array<std::size_t, 4> within = {1, 2, 3, 4};
     EXPECT_EQ(totals.PaybackWithin, within);
+}
+
+// Totals of a large stock are written with their thousands apart, as every other figure.
+TEST(StockFigures, TotalsLinesGroupCountsAndEmissions) {
+    report::StockTotals totals;
+    totals.Calculated = 9991;
+    totals.Rejected = 12345;
+    totals.Emissions = 52152.243;
+    totals.PaybackWithin = {1000, 2000, 3000, 9991};
+    const auto lines = report::TotalsLines(totals, model::NumberLocale{",", " "});
+    const auto value = [&](const QString& caption) {
+        for (const auto& [c, v] : lines) {
+            if (c == caption) {
+                return v;
+            }
+        }
+        return QStringLiteral("нет строки");
+    };
+    EXPECT_EQ(value(QStringLiteral("Посчитано домов")), QStringLiteral("9 991"));
+    EXPECT_EQ(value(QStringLiteral("Отклонено строк")), QStringLiteral("12 345"));
+    EXPECT_EQ(value(QStringLiteral("Сокращение выбросов CO₂ в год, т")),
+              QStringLiteral("52 152,243"));
+    EXPECT_EQ(value(QStringLiteral("Окупаются за 5 лет")), QStringLiteral("9 991"));
 }
 
 TEST(StockFigures, RankingPutsSoonestFirstAndNoPaybackLastKeepingInputOrderOfEquals) {

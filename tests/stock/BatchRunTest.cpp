@@ -3,6 +3,7 @@
 // columns of a second input matched by name; a request to stop that waits for a file.
 #include "BatchRun.h"
 #include "ProcessSignals.h"
+#include "ProblemTable.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,48 @@ TEST_F(BatchRunTest, RowsPastTheMostEndTheRunAfterThem) {
     EXPECT_NE(run.Failure().find("a.csv: строк больше 500 — столько окно жилого фонда не держит"),
               std::string::npos)
         << run.Failure();
+// Empty cells counted as filled rows, a stock-wide value named as the one taken; strict, the same
+// rows rejected. The problems table names the file when a run has several.
+TEST_F(BatchRunTest, EmptyCellsAreCountedOrRejectedAndTabled) {
+    const std::string path = (dir_ / "e.csv").string();
+    std::ofstream(path, std::ios::binary) << "Address;Tariff;EntranceCount;DiscountRate\n"
+                                             "a;;2;5\n"
+                                             "b;1,5;;\n"
+                                             "c;1,5;2;5\n";
+    for (const bool strict : {false, true}) {
+        SCOPED_TRACE(strict);
+        stock::BatchOptions options = Options({path});
+        options.Strict = strict;
+        ASSERT_FALSE(sheet::AddFieldDefault("DiscountRate=8", options.Defaults));
+        stock::BatchRun run(options);
+        Collector collector;
+        ASSERT_TRUE(run.Open(collector));
+        EXPECT_EQ(run.Run(collector), stock::BatchEnd::Complete);
+        EXPECT_EQ(run.Calculated(), strict ? 1u : 3u);
+        EXPECT_EQ(run.Filled(), strict ? 0u : 2u);
+        ASSERT_EQ(collector.houses.size(), 3u);
+        std::vector<std::vector<std::string>> rows;
+        for (const stock::BatchHouse& house : collector.houses) {
+            EXPECT_EQ(stock::HasFilledCells(house), !strict && house.Source.Address != "c");
+            for (std::vector<std::string>& row : stock::ProblemRows(house, true)) {
+                rows.push_back(std::move(row));
+            }
+        }
+        const std::string outcome =
+            strict ? "строка отклонена" : "посчитана со значением по умолчанию";
+        const auto what = [&](const std::string& taken) {
+            return strict ? std::string("пустая ячейка (строгая проверка)") : taken;
+        };
+        const std::vector<std::vector<std::string>> expected = {
+            {path, "2", "a", "Tariff", "Стоимость кВт электроэнергии", "",
+             what("пустая ячейка — взято значение при запуске: 1,38"), outcome},
+            {path, "3", "b", "EntranceCount", "Подъездов", "",
+             what("пустая ячейка — взято значение при запуске: 5"), outcome},
+            {path, "3", "b", "DiscountRate", "Экономика: ставка дисконтирования", "",
+             what("пустая ячейка — взято значение для всех домов: 8"), outcome},
+        };
+        EXPECT_EQ(rows, expected);
+    }
 }
 
 TEST_F(BatchRunTest, StopKeepsTheRowsBeforeItAndNoneAfter) {

@@ -181,6 +181,8 @@ TEST(PlanOutput, SummaryOfAnEmptyPlanAndOfAStoppedOne) {
             PlanSummary({problem, none, sources, carried, rules}, model::NumberLocale{",", " "});
         EXPECT_NE(text.find(e.why), std::string::npos) << text;
         EXPECT_NE(text.find("План оптимален"), std::string::npos) << text;
+        // Without a ranking plan's value the line ends in its unit, with one full stop.
+        EXPECT_EQ(text.find("руб.."), std::string::npos) << text;
     }
 
     plan::Problem problem;
