@@ -143,6 +143,9 @@ build_libzip() {
     -DENABLE_COMMONCRYPTO=OFF -DENABLE_WINDOWS_CRYPTO=ON -DBUILD_TOOLS=OFF \
     -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF -DZLIB_LIBRARY="$prefix/lib/libz.a" \
     -DZLIB_INCLUDE_DIR="$prefix/include"
+  # Linked statically: its users must not expect a DLL, and need its own libraries.
+  sed -i -e 's/^Cflags: \(.*\)/Cflags: \1 -DZIP_STATIC/' \
+    -e 's/^Libs: \(.*\)/Libs: \1 -ladvapi32 -lbcrypt -lz/' "$prefix/lib/pkgconfig/libzip.pc"
   licence libzip "$dir"/LICENSE "$dir"/debian/copyright
   mark_done libzip
 }
