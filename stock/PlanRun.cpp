@@ -1,6 +1,7 @@
 #include "PlanRun.h"
 
 #include "HouseInput.h"
+#include "HouseOffer.h"
 #include "HouseSheet.h"
 
 #include <algorithm>
@@ -22,6 +23,10 @@ std::optional<std::string> ReadBudget(std::string_view text, double& amount) {
     if (amount < 0) {
         return "бюджет «" + model::Shortened(text) + "» — меньше 0";
     }
+    if (amount > MostBudget) {
+        return "бюджет «" + model::Shortened(text) + "» — больше " +
+               model::FormatNumber(MostBudget, ",0", model::NumberLocale{",", " "}) + " руб.";
+    }
     return std::nullopt;
 }
 
@@ -41,9 +46,14 @@ std::optional<plan::Objective> ObjectiveNamed(std::string_view name) {
     return std::nullopt;
 }
 
-void PlanCollector::Add(const plan::HouseOffer& offer, PlanHouseSource source) {
-    offers_.push_back(offer);
-    sources_.push_back(std::move(source));
+void PlanCollector::Add(const BatchHouse& house) {
+    if (!house.Figures || !house.Figures->Economics) {
+        return;
+    }
+    offers_.push_back(plan::OfferOf(house.EconomicsInputs, *house.Figures));
+    sources_.push_back(
+        {house.Source.Line, house.Carried, house.Source.Address, house.Source.ManagementCompany});
+    rules_.Take(house.EconomicsInputs);
 }
 
 std::string PlanCollector::Finish(const PlanRequest& request,
@@ -52,10 +62,15 @@ std::string PlanCollector::Finish(const PlanRequest& request,
     plan::SolveOptions options;
     options.TimeLimitSeconds = request.TimeLimitSeconds;
     const plan::Solution solution = plan::SolvePlan(problem, options);
+    rules_.Budgets = request.Budgets;
+    rules_.Objective = request.Objective;
+    rules_.TimeLimitSeconds = request.TimeLimitSeconds;
+    rules_.GapPercent = options.RelativeGap * 100;
+    const PlanDocument document{problem, solution, sources_, carriedNames, rules_};
     if (!request.File.isEmpty()) {
-        SavePlan(request.File, problem, solution.Best, request.Objective, sources_, carriedNames);
+        SavePlan(request.File, document);
     }
-    return PlanSummary(problem, solution, request.Objective, model::NumberLocale{",", " "});
+    return PlanSummary(document, model::NumberLocale{",", " "});
 }
 
 } // namespace stock

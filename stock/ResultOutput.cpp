@@ -26,6 +26,26 @@ const auto WriteError = report::FileWriteError;
 using report::DeviceReason;
 using report::SystemReason;
 
+// A number cell's text read whole: "200971,05" is no number to a workbook, not 200971.
+bool WholeNumber(const std::string& cell, double& value) {
+    const char* end = cell.data() + cell.size();
+    const std::from_chars_result read = std::from_chars(cell.data(), end, value);
+    return read.ec == std::errc() && read.ptr == end;
+}
+
+// Text a workbook's XML can hold: U+FFFE and U+FFFF, which XML forbids anywhere, become U+FFFD,
+// which shows where they stood (control characters each writer handles on its own).
+std::string XmlCharacters(std::string_view text) {
+    std::string held(text);
+    for (std::size_t at = held.find('\xEF'); at != std::string::npos && at + 2 < held.size();
+         at = held.find('\xEF', at + 1)) {
+        if (held[at + 1] == '\xBF' && (held[at + 2] == '\xBE' || held[at + 2] == '\xBF')) {
+            held[at + 2] = '\xBD';
+        }
+    }
+    return held;
+}
+
 // Some file systems (network ones, quotas) report a full disk only when the data go to the disk.
 void SyncToDisk(int handle, const QString& fileName) {
     if (const int reason = report::SyncToDisk(handle)) {
@@ -50,7 +70,11 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names) override {
+    void Sheet(const std::string&, const std::vector<std::string>& names) override {
+        if (headed_) {
+            throw std::logic_error("a CSV file holds one sheet");
+        }
+        headed_ = true;
         text_ += sheet::CsvRow(names, options_.Delimiter);
     }
 
@@ -94,6 +118,7 @@ public:
 private:
     QString fileName_;
     CsvOptions options_;
+    bool headed_ = false;
     std::unique_ptr<QSaveFile> file_;
     std::vector<std::string> safe_;
     std::string text_;
@@ -139,14 +164,16 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names) override {
+    void Sheet(const std::string& name, const std::vector<std::string>& names) override {
         names_ = names;
+        sheetName_ = name;
+        parts_ = 0;
         NewSheet();
     }
 
     void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) override {
         if (row_ == LXW_ROW_MAX) {
-            NewSheet(); // a sheet holds 1,048,576 rows: the results go on in the next
+            NewSheet(); // a sheet holds 1,048,576 rows: the rows go on in the next
         }
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const std::string& cell = cells[i];
@@ -155,12 +182,11 @@ public:
             }
             const auto column = static_cast<lxw_col_t>(i);
             double value = 0;
-            const bool number =
-                i < numbers.size() && numbers[i] &&
-                std::from_chars(cell.data(), cell.data() + cell.size(), value).ec == std::errc();
+            const bool number = i < numbers.size() && numbers[i] && WholeNumber(cell, value);
             const lxw_error error =
                 number ? worksheet_write_number(sheet_, row_, column, value, nullptr)
-                       : worksheet_write_string(sheet_, row_, column, cell.c_str(), nullptr);
+                       : worksheet_write_string(sheet_, row_, column, XmlCharacters(cell).c_str(),
+                                                nullptr);
             Check(error);
         }
         ++row_;
@@ -215,8 +241,9 @@ private:
     }
 
     void NewSheet() {
+        ++parts_;
         const std::string name =
-            sheets_.empty() ? "Результаты" : "Результаты " + std::to_string(sheets_.size() + 1);
+            parts_ == 1 ? sheetName_ : sheetName_ + " " + std::to_string(parts_);
         sheet_ = workbook_add_worksheet(workbook_, name.c_str());
         if (sheet_ == nullptr) {
             throw WriteError(fileName_, QStringLiteral("не удаётся добавить лист"));
@@ -232,8 +259,8 @@ private:
         }
         worksheet_freeze_panes(sheet_, 1, 0);
         for (std::size_t i = 0; i < names_.size(); ++i) {
-            Check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(i), names_[i].c_str(),
-                                         bold_));
+            Check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(i),
+                                         XmlCharacters(names_[i]).c_str(), bold_));
         }
         row_ = 1;
     }
@@ -244,6 +271,8 @@ private:
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* bold_ = nullptr;
     std::vector<std::string> names_;
+    std::string sheetName_;
+    int parts_ = 0; // sheets of the same rows so far
     lxw_row_t row_ = 0;
     std::vector<lxw_worksheet*> sheets_;
     std::string folder_;
@@ -276,8 +305,15 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names) override {
+    void Sheet(const std::string& name, const std::vector<std::string>& names) override {
         names_ = names;
+        sheetName_ = name;
+        parts_ = 0;
+        if (sheets_ > 0) {
+            Put("</table:table>");
+            NewSheet();
+            return;
+        }
         Put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content "
             "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
@@ -297,9 +333,7 @@ public:
             const std::string& cell = cells[i];
             if (cell.empty()) {
                 Put("<table:table-cell/>");
-            } else if (i < numbers.size() && numbers[i] &&
-                       std::from_chars(cell.data(), cell.data() + cell.size(), value).ec ==
-                           std::errc()) {
+            } else if (i < numbers.size() && numbers[i] && WholeNumber(cell, value)) {
                 Put("<table:table-cell office:value-type=\"float\" office:value=\"" + cell +
                     "\"><text:p>" + cell + "</text:p></table:table-cell>");
             } else {
@@ -377,10 +411,10 @@ private:
     }
 
     // Text as XML holds it: markup escaped, control characters (which XML cannot hold) as
-    // blanks, a line break as a new paragraph.
+    // blanks, U+FFFE and U+FFFF as U+FFFD, a line break as a new paragraph.
     static std::string Escaped(const std::string& text) {
         std::string escaped;
-        for (const char c : text) {
+        for (const char c : XmlCharacters(text)) {
             switch (c) {
             case '&':
                 escaped += "&amp;";
@@ -406,8 +440,9 @@ private:
 
     void NewSheet() {
         ++sheets_;
+        ++parts_;
         Put("<table:table table:name=\"" +
-            std::string(sheets_ == 1 ? "Результаты" : "Результаты " + std::to_string(sheets_)) +
+            Escaped(parts_ == 1 ? sheetName_ : sheetName_ + " " + std::to_string(parts_)) +
             "\"><table:table-header-rows><table:table-row>");
         for (const std::string& name : names_) {
             Put("<table:table-cell office:value-type=\"string\"><text:p>" + Escaped(name) +
@@ -422,8 +457,10 @@ private:
     std::FILE* content_ = nullptr;
     unsigned mode_ = 0644;
     std::vector<std::string> names_;
+    std::string sheetName_;
     std::size_t rows_ = 0;
     int sheets_ = 0;
+    int parts_ = 0; // sheets of the same rows so far
 };
 
 } // namespace
