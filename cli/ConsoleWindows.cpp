@@ -59,11 +59,13 @@ std::size_t TerminalColumns() {
     return columns > 0 ? static_cast<std::size_t>(columns) : 0;
 }
 
-// The same file: the same volume and the same index on it.
+// The same file: the same volume and the same index on it. A file system that gives no index
+// (Wine's gives zero) tells nothing.
 bool StandardInputIs(const std::string& name) {
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     BY_HANDLE_FILE_INFORMATION inInfo{};
-    if (GetFileType(in) != FILE_TYPE_DISK || !GetFileInformationByHandle(in, &inInfo)) {
+    if (GetFileType(in) != FILE_TYPE_DISK || !GetFileInformationByHandle(in, &inInfo) ||
+        (inInfo.nFileIndexHigh == 0 && inInfo.nFileIndexLow == 0)) {
         return false;
     }
     const HANDLE file =

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the calculation (model/) and its tests for Windows x86-64 with MinGW-w64, GoogleTest
-# from Debian's source, and runs them under Wine, headless, in a throwaway Wine prefix.
+# from Debian's source, and runs them under Wine, headless, in a throwaway Wine prefix; the files'
+# platform code (report/FileSystem*) and its tests too.
 # Build folder: build-windows-model/ (reused; delete it for a clean run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,7 +24,7 @@ fi
 cmake -S . -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DVIRASVET_MODEL_ONLY=ON -DCMAKE_PREFIX_PATH="$gtest/prefix" \
   -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST
-cmake --build "$out/build" -j2 --target model_tests
+cmake --build "$out/build" -j2 --target model_tests platform_tests
 
 # MinGW's run-time libraries (libstdc++, libgcc, winpthread) are found through WINEPATH.
 gcc_dlls=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
@@ -32,4 +33,5 @@ export WINEPATH="Z:$gcc_dlls;Z:/usr/x86_64-w64-mingw32/lib"
 rm -rf "$WINEPREFIX"
 # One Wine process for the whole program: a process per test would cost Wine's start each time.
 wine "$out/build/tests/model/model_tests.exe" --gtest_brief=1
+wine "$out/build/tests/platform/platform_tests.exe" --gtest_brief=1
 wineserver -k 2>/dev/null || true

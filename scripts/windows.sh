@@ -111,7 +111,8 @@ build_qt() {
     -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
     -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF \
     -DFEATURE_system_doubleconversion=OFF -DFEATURE_system_libb2=OFF
-  licence qtbase "$dir"/LICENSES/LGPL-3.0-only.txt "$dir"/LICENSES/GPL-2.0-only.txt \
+  # Used under the LGPL 3, which is the GPL 3 with further permissions: both texts.
+  licence qtbase "$dir"/LICENSES/LGPL-3.0-only.txt "$dir"/LICENSES/GPL-3.0-only.txt \
     "$dir"/debian/copyright
   mark_done qtbase
 }
@@ -143,6 +144,9 @@ build_libzip() {
     -DENABLE_COMMONCRYPTO=OFF -DENABLE_WINDOWS_CRYPTO=ON -DBUILD_TOOLS=OFF \
     -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF -DZLIB_LIBRARY="$prefix/lib/libz.a" \
     -DZLIB_INCLUDE_DIR="$prefix/include"
+  # Linked statically: its users must not expect a DLL, and need its own libraries.
+  sed -i -e 's/^Cflags: \(.*\)/Cflags: \1 -DZIP_STATIC/' \
+    -e 's/^Libs: \(.*\)/Libs: \1 -ladvapi32 -lbcrypt -lz/' "$prefix/lib/pkgconfig/libzip.pc"
   licence libzip "$dir"/LICENSE "$dir"/debian/copyright
   mark_done libzip
 }
@@ -167,17 +171,17 @@ build_jpeg() {
   mark_done libjpeg-turbo
 }
 
-# libcsv is one C file: built with the cross compiler directly.
+# libcsv is one C file, built with the cross compiler directly; LGPL, so a DLL of its own.
 build_csv() {
   done_already libcsv && return 0
   local dir
   dir=$(source_dir libcsv)
-  mkdir -p "$out/build/libcsv" "$prefix/lib" "$prefix/include"
-  $host-gcc-posix -O2 -c "$dir/libcsv.c" -I"$dir" -o "$out/build/libcsv/libcsv.o"
+  mkdir -p "$prefix/bin" "$prefix/lib" "$prefix/include"
   rm -f "$prefix/lib/libcsv.a"
-  $host-gcc-ar-posix rcs "$prefix/lib/libcsv.a" "$out/build/libcsv/libcsv.o"
+  $host-gcc-posix -O2 -shared "$dir/libcsv.c" -I"$dir" -o "$prefix/bin/libcsv-3.dll" \
+    -Wl,--out-implib,"$prefix/lib/libcsv.dll.a"
   cp "$dir/csv.h" "$prefix/include/"
-  licence libcsv "$dir"/debian/copyright
+  licence libcsv "$dir"/debian/copyright /usr/share/common-licenses/LGPL-2.1
   mark_done libcsv
 }
 
@@ -241,7 +245,7 @@ build_project() {
 deploy() {
   local dest=$out/install gcc_dlls
   gcc_dlls=$(dirname "$($host-g++-posix -print-file-name=libstdc++-6.dll)")
-  cp "$prefix"/bin/Qt6{Core,Gui,Widgets,PrintSupport}.dll "$dest/"
+  cp "$prefix"/bin/Qt6{Core,Gui,Widgets,PrintSupport}.dll "$prefix/bin/libcsv-3.dll" "$dest/"
   cp "$gcc_dlls"/{libstdc++-6,libgcc_s_seh-1}.dll /usr/$host/lib/libwinpthread-1.dll "$dest/"
   mkdir -p "$dest/platforms" "$dest/styles" "$dest/translations"
   cp "$prefix/plugins/platforms/qwindows.dll" "$dest/platforms/"

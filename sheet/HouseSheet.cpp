@@ -1,9 +1,9 @@
 #include "HouseSheet.h"
 
 #include "HouseInput.h"
+#include "TextEncoding.h"
 
 #include <csv.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -85,13 +85,6 @@ struct ParserDeleter {
     }
 };
 
-struct IconvCloser {
-    void operator()(iconv_t* handle) const {
-        iconv_close(*handle);
-        delete handle;
-    }
-};
-
 constexpr std::string_view Blank = " \t\r\n";
 
 std::string ParseFailure(int code, std::size_t line) {
@@ -111,7 +104,6 @@ struct SheetReader::State {
     std::string Start;   // the first bytes, which tell a file that is no text
     std::string Raw;     // bytes whose encoding is not decided yet, or a cut UTF-8 sequence
     std::string Waiting; // text up to the end of the header's first line: the delimiter is unknown
-    std::unique_ptr<iconv_t, IconvCloser> Converter;
 
     std::unique_ptr<csv_parser, ParserDeleter> Parser;
     char Delimiter = ',';
@@ -432,13 +424,6 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
         } else {
             return;
         }
-        if (*Decided == Encoding::Windows1251) {
-            const iconv_t handle = iconv_open("UTF-8", "WINDOWS-1251");
-            if (handle == reinterpret_cast<iconv_t>(-1)) {
-                throw SheetError("в системе нет преобразования из Windows-1251");
-            }
-            Converter.reset(new iconv_t(handle));
-        }
     }
     if (*Decided == Encoding::Utf8) {
         // Bytes that are no UTF-8 (or a letter cut by the end of the file) spoil their line only:
@@ -466,18 +451,13 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
         return;
     }
     // Windows-1251 has one byte a character: every piece converts whole.
-    std::string text(Raw.size() * 3, '\0');
-    char* in = Raw.data();
-    std::size_t inLeft = Raw.size();
-    char* out = text.data();
-    std::size_t outLeft = text.size();
-    if (iconv(*Converter, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1)) {
+    std::optional<std::string> text = Windows1251ToUtf8(Raw);
+    if (!text) {
         throw SheetError("строка " + std::to_string(TextLine) +
                          " или следующие: байт, которого нет в кодировке Windows-1251");
     }
-    text.resize(text.size() - outLeft);
     Raw.clear();
-    Text(text);
+    Text(*text);
 }
 
 SheetReader::SheetReader(Encoding encoding) : state_(std::make_unique<State>()) {

@@ -77,6 +77,9 @@ TEST(SheetReading, TheEncodingIsDecidedOnTheStartOfTheText) {
     }
     EXPECT_EQ(sheet::ParseSheet(windows).TextEncoding, Encoding::Windows1251);
     EXPECT_EQ(sheet::ParseSheet("Address\nМир\n").TextEncoding, Encoding::Utf8);
+    // 0x98 is no letter of Windows-1251 (Windows' own converter would pass it on): refused alike.
+    EXPECT_THROW(sheet::ParseSheet("Address\n\xCC\x98\n", Encoding::Windows1251),
+                 sheet::SheetError);
     // Told UTF-8, the row with bytes that are not is spoilt, not the file.
     const sheet::Sheet forced = sheet::ParseSheet(windows, Encoding::Utf8);
     ASSERT_EQ(forced.Records.size(), 1u);
