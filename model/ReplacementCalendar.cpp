@@ -7,6 +7,7 @@
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <span>
 
 namespace model {
@@ -56,12 +57,16 @@ std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int
 // draw first, then by day.
 constexpr std::int64_t FewLamps = 4;
 constexpr std::int64_t ManyLamps = 160;
+constexpr std::int32_t NoLamps = 0;
+// Rings are cleared when made if they hold no more than this many days a lamp: clearing costs
+// less than looking at a mark for every lamp put in (the largest house has 1.6, the default 300).
+constexpr std::size_t ClearedRingDaysPerLamp = 4;
 
 // Puts in a lamp on `day` for each draw from `first` on, up to `last` or the first draw whose life
 // is unknown or beyond `longest`; returns where it stopped. Apart, and calling nothing, so that
 // the loop keeps all it needs in registers. A lamp that goes after the last day is counted on a
 // day of the ring that is never asked for.
-template <typename Days>
+template <bool Cleared, typename Days>
 [[gnu::noinline]] const std::uint8_t*
 PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::uint32_t longest,
            const std::int32_t day, const std::uint8_t* first, const std::uint8_t* const last) {
@@ -73,8 +78,20 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
             break;
         }
         const auto goes = static_cast<std::uint32_t>(day + life);
-        ++days.Ring[goes & days.RingMask];
-        days.Marks[goes & days.DayMask] |= days.Bit;
+        std::uint64_t& marks = days.Marks[goes & days.DayMask];
+        std::int32_t& count = days.Ring[goes & days.RingMask];
+        if constexpr (Cleared) {
+            ++count;
+        } else {
+            // As GroupDays::Add, choosing where to read from rather than whether to, so that
+            // no branch is guessed wrong for every third lamp.
+            const std::uintptr_t marked =
+                0 - static_cast<std::uintptr_t>((marks & days.Bit) != 0 ? 1 : 0);
+            const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(&count) & marked) |
+                                        (reinterpret_cast<std::uintptr_t>(&NoLamps) & ~marked);
+            count = *reinterpret_cast<const std::int32_t*>(from) + 1;
+        }
+        marks |= days.Bit;
     }
     return first;
 }
@@ -111,15 +128,22 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
         ringDays += ringLengths.back();
         longestLife = std::max(longestLife, longest);
     }
-    going_ = std::make_unique<std::int32_t[]>(ringDays);
+    std::int64_t lamps = 0;
+    for (const Group& group : groups_) {
+        lamps += group.LampCount;
+    }
+    const bool cleared = ringDays <= static_cast<std::size_t>(lamps) * ClearedRingDaysPerLamp;
+    going_ = cleared ? std::make_unique<std::int32_t[]>(ringDays)
+                     : std::make_unique_for_overwrite<std::int32_t[]>(ringDays);
     const std::uint32_t rows = std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
     words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
     dueGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
     std::int32_t* ring = going_.get();
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        groups_[g].Days = {ring, ringLengths[g] - 1, dueGroups_.data() + g / 64 * rows, dayMask_,
-                           std::uint64_t{1} << (g % 64)};
+        groups_[g].Days = {
+            ring,     ringLengths[g] - 1,           dueGroups_.data() + g / 64 * rows,
+            dayMask_, std::uint64_t{1} << (g % 64), cleared};
         ring += ringLengths[g];
     }
 }
@@ -184,6 +208,18 @@ inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std
                                           LifePercentDraws& draws) {
     const GroupDays& days = DaysOf(g);
     const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
+    if (count <= FewLamps && days.Cleared) {
+        for (; count > 0; --count) {
+            const std::int32_t r = draws.Next();
+            const std::int32_t life = lives[r] != UnknownLife ? lives[r] : LifeOf(g, r);
+            if (life <= SimulationDays) {
+                const auto goes = static_cast<std::uint32_t>(day + life);
+                ++days.Ring[goes & days.RingMask];
+                days.Marks[goes & days.DayMask] |= days.Bit;
+            }
+        }
+        return;
+    }
     if (count <= FewLamps) {
         for (; count > 0; --count) {
             const std::int32_t r = draws.Next();
@@ -200,7 +236,8 @@ inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std
         count -= static_cast<std::int64_t>(ready.size());
         const std::uint8_t* const last = ready.data() + ready.size();
         for (const std::uint8_t* at = ready.data(); at != last; ++at) {
-            at = PutInKnown(days, lives, longest, day, at, last);
+            at = days.Cleared ? PutInKnown<true>(days, lives, longest, day, at, last)
+                              : PutInKnown<false>(days, lives, longest, day, at, last);
             if (at == last) {
                 break;
             }
@@ -265,7 +302,7 @@ std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t 
                                                 LifePercentDraws& draws) {
     std::int64_t replaced = 0;
     // The row serves a later day once this one is over; no lamp put in today goes today, so its
-    // marks and counts are cleared at once. Groups in ascending order, as the lamps are visited.
+    // marks are cleared at once. Groups in ascending order, as the lamps are visited.
     for (std::uint32_t w = 0; w < words_; ++w) {
         std::uint64_t& word = dueGroups_[std::size_t{w} * (dayMask_ + 1) + row];
         std::uint64_t marked = word;
@@ -277,7 +314,9 @@ std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t 
             const GroupDays& days = groups_[g].Days;
             std::int32_t& going = days.Ring[static_cast<std::uint32_t>(day) & days.RingMask];
             const std::int64_t count = going;
-            going = 0;
+            if (days.Cleared) {
+                going = 0;
+            }
             replaced += count;
             PutIn(g, count, day, draws);
         }

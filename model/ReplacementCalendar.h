@@ -51,9 +51,15 @@ private:
         std::uint64_t* Marks; // the group's word of dueGroups_, by row
         std::uint32_t DayMask;
         std::uint64_t Bit;
+        // Rings cleared when made and as their days are taken, or else never (see Add).
+        bool Cleared;
+        // In rings never cleared a count is only meaningful where its day is marked: one left
+        // from an earlier lap of the ring starts again from 0.
         void Add(std::int32_t goes, std::int64_t lamps) const {
-            Ring[static_cast<std::uint32_t>(goes) & RingMask] += static_cast<std::int32_t>(lamps);
-            Marks[static_cast<std::uint32_t>(goes) & DayMask] |= Bit;
+            std::uint64_t& marks = Marks[static_cast<std::uint32_t>(goes) & DayMask];
+            std::int32_t& count = Ring[static_cast<std::uint32_t>(goes) & RingMask];
+            count = (Cleared || (marks & Bit) != 0 ? count : 0) + static_cast<std::int32_t>(lamps);
+            marks |= Bit;
         }
     };
 
@@ -66,9 +72,8 @@ private:
         // The shortest life and the longest within the horizon (0 when none is).
         std::int32_t ShortestLife = 0;
         std::int32_t LongestLife = 0;
-        // Lamps going by day: a ring of more days than LongestLife in going_, 0 on a day on
-        // which none goes. (A group's lamps going on one day are no more than its lamps, which
-        // are kept within 32 bits.)
+        // Lamps going by day: a ring of more days than LongestLife in going_, where marked.
+        // (A group's lamps going on one day are no more than its lamps, kept within 32 bits.)
         GroupDays Days{};
         ZonePlan Zone; // the first of its zones: they all wear alike
     };
@@ -93,8 +98,9 @@ private:
     // Per group, 100 draws: the days a new lamp lasts (at least 1), or beyond the horizon;
     // UnknownLife until a draw asks for it. A house's sensor lamps draw few of their lives.
     std::vector<std::int16_t> lives_;
-    // The groups' rings, each as long as its group's lamps live, so that a house whose sensor
-    // lamps live for years on its top floors only keeps long rings for those.
+    // The groups' rings, each as long as its group's lamps live. They are cleared only when they
+    // are short against the lamps to count, so that a house whose sensor lamps live for years
+    // clears a bit per count, not its rings (see GroupDays::Add).
     std::unique_ptr<std::int32_t[]> going_;
     // No group's next lamps go more than the longest life ahead, so the rows of that many days
     // are used round and round: a day's row is (day & dayMask_).
