@@ -97,6 +97,17 @@ struct Options {
         QStringLiteral("economics"),
         QStringLiteral("Добавить столбцы экономики (дисконтированный срок окупаемости, ЧПС, ВНД, "
                        "годовая экономия и выбросы) и без её столбцов во входном файле.")};
+    QCommandLineOption Problems{
+        QStringLiteral("problems"),
+        QStringLiteral("Записать проблемы строк в файл .csv, .xlsx или .ods: строка, адрес, "
+                       "столбец, как он назван в файле, значение, как оно записано, сообщение и "
+                       "отклонена ли строка или посчитана со значением по умолчанию."),
+        QStringLiteral("файл")};
+    QCommandLineOption Strict{
+        QStringLiteral("strict"),
+        QStringLiteral("Отклонять строки с пустыми ячейками вместо того, чтобы брать для них "
+                       "значения при запуске или --set (пустое планируемое время горения — "
+                       "по-прежнему оценка по движению жильцов).")};
     cli::PlanCommandOptions Plan;
 };
 
@@ -105,7 +116,7 @@ void DeclareOptions(QCommandLineParser& parser, const Options& o) {
         "Расчёт освещения мест общего пользования для каждого дома таблицы CSV: одна строка "
         "результатов на дом, те же цифры, что показывает окно программы."));
     parser.addOptions({o.Help, o.Version, o.Output, o.Seed, o.Jobs, o.Delimiter, o.Template,
-                       o.Encoding, o.NoBom, o.MaxErrors, o.Economics});
+                       o.Encoding, o.NoBom, o.MaxErrors, o.Economics, o.Problems, o.Strict});
     parser.addOptions(o.Plan.All());
     parser.addPositionalArgument(
         QStringLiteral("файлы"),
@@ -170,6 +181,8 @@ cli::RunOptions RunOptionsOf(const QCommandLineParser& parser, const Options& o)
     options.ByteOrderMark = !parser.isSet(o.NoBom);
     options.OutputFile = parser.value(o.Output);
     options.Economics = parser.isSet(o.Economics);
+    options.Strict = parser.isSet(o.Strict);
+    options.ProblemsFile = parser.value(o.Problems);
     if (const std::optional<QString> error = cli::ReadPlanOptions(parser, o.Plan, options)) {
         throw UsageError{*error};
     }

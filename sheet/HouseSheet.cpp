@@ -673,6 +673,7 @@ std::vector<std::string> HeaderMessages(const std::vector<std::string>& headerCe
 
 HeaderFields MapHeader(const std::vector<std::string>& header) {
     HeaderFields mapped;
+    mapped.Headings = header;
     mapped.FieldOfColumn.resize(header.size());
     mapped.Nameless.resize(header.size());
     std::vector<bool> taken(model::HouseFields().size());

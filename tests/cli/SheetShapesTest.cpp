@@ -248,11 +248,17 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a date where a count belongs", "", 1,
           "x.xlsx:2: EntranceCount: «05.01.1900» — дата, а ожидается число"},
          Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"2\"><v>5</v></c>")},
-        {{"a quoted d in a format is no date", "", 0, "", InstallCostPlanned, "40500"},
+        {{"a quoted d in a format is no date", "", 0,
+          "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.xlsx:2: DiscountRate (",
+          InstallCostPlanned, "40500"},
          house("<c r=\"B2\" s=\"4\"><v>0</v></c>")},
-        {{"a colour is no date", "", 0, "", InstallCostPlanned, "24300"},
+        {{"a colour is no date", "", 0,
+          "x.xlsx:2: Tariff, x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate (", InstallCostPlanned,
+          "24300"},
          Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"5\"><v>3</v></c><c r=\"F2\"><v>9</v></c>")},
-        {{"references in lower case", "", 0, "", InstallCostPlanned, "24300"},
+        {{"references in lower case", "", 0,
+          "x.xlsx:2: Tariff, x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate (", InstallCostPlanned,
+          "24300"},
          Row(2, Text("a2", "a") + "<c r=\"e2\"><v>3</v></c><c r=\"f2\"><v>9</v></c>")},
         {{"rows out of order", "", 2, "строка 3 после строки 5: строки не по порядку"},
          Row(5, Text("A5", "a")) + Row(3, Text("A3", "b")) + Row(3, Text("A3", "c"))},
@@ -263,7 +269,10 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a row with more cells than its header", "", 1,
           "x.xlsx:2: ячеек в строке: 7, столбцов в заголовке: 6"},
          Row(2, Text("A2", "a") + "<c r=\"E2\"><v>5</v></c><c r=\"G2\"><v>1</v></c>")},
-        {{"a comment and CDATA", "", 0, "", 2, "a<b"},
+        {{"a comment and CDATA", "", 0,
+          ": x.xlsx:2: EntranceCount, x.xlsx:2: FloorCount, x.xlsx:2: Tariff, x.xlsx:2: "
+          "TariffGrowth, x.xlsx:2: DiscountRate (",
+          2, "a<b"},
          "<!-- " + std::string(4 << 20, '-') + "x -->" +
              Row(2, "<c r=\"A2\" t=\"inlineStr\"><is><t><![CDATA[a<b]]></t></is></c>")},
         {{"a row number past the last", "", 2, "номер строки 18446744073709551615 больше 1048576"},
@@ -322,7 +331,9 @@ TEST_F(SheetShapes, EveryContinuationSheetIsReadAndTheOthersNamed) {
     const Outcome run = Calc("--seed 1 --no-bom x.xlsx");
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Err, "x.xlsx: не прочитаны листы: «Старое» (скрыт), «Итоги» (другой "
-                       "заголовок), «Дома (3)» (скрыт)\n");
+                       "заголовок), «Дома (3)» (скрыт)\nв 1 строке пустые ячейки заполнены "
+                       "значениями по умолчанию: x.xlsx:5: EntranceCount (отклонять такие "
+                       "строки: --strict; все проблемы: --problems)\n");
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 3u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.xlsx;2;a;")) << lines[1];
@@ -386,6 +397,9 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                        "табличном редакторе\n"
                        "x.ods:4: TariffGrowth: «05.01.2024» — дата, а ожидается число (ячейка в "
                        "формате даты?)\n"
+                       "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.ods:4: Рост "
+                       "тарифа, x.ods:4: Ставка дисконтирования (отклонять такие строки: --strict; "
+                       "все проблемы: --problems)\n"
                        "посчитано домов: 5, отклонено строк: 1\n");
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 7u) << run.Out;
