@@ -615,6 +615,7 @@ QString StockWindow::SuggestedName(const QString& last, const QString& ending) c
 }
 
 void StockWindow::SaveTable() {
+    const QString suggested = SuggestedName(lastTable_, QStringLiteral("-итоги.xlsx"));
     // With a filter the file holds the houses shown, and the dialog says so.
     const QString filter = filter_->text().trimmed();
     const QString title =
@@ -622,8 +623,7 @@ void StockWindow::SaveTable() {
                          : QStringLiteral("Сохранить таблицу: показанные дома (%1) по отбору «%2»")
                                .arg(model_->rowCount())
                                .arg(filter);
-    const QString name = questions_.TableFileName(
-        this, title, SuggestedName(lastTable_, QStringLiteral("-итоги.xlsx")));
+    const QString name = questions_.TableFileName(this, title, suggested);
     if (name.isEmpty() || !MayReplace(this, name)) {
         return;
     }
