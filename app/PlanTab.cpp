@@ -493,12 +493,23 @@ void PlanTab::SavePlanFile() {
     if (!solution_) {
         return;
     }
-    const QString fileName = QFileDialog::getSaveFileName(
+    QFileDialog dialog(
         this, QStringLiteral("Сохранить план"), QString(),
         QStringLiteral("Книга Excel (*.xlsx);;Таблица OpenDocument (*.ods);;Таблица CSV (*.csv)"));
-    if (fileName.isEmpty()) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without its ending takes the chosen kind's ("план" as Excel is "план.xlsx")
+    // before the dialog asks whether to replace a file of that name.
+    const auto endingOf = [](const QString& filter) {
+        const qsizetype star = filter.indexOf(QStringLiteral("*."));
+        return filter.mid(star + 2, filter.indexOf(QLatin1Char(')'), star) - star - 2);
+    };
+    dialog.setDefaultSuffix(endingOf(dialog.selectedNameFilter()));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&](const QString& filter) { dialog.setDefaultSuffix(endingOf(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
+    const QString fileName = dialog.selectedFiles().front();
     try {
         stock::SavePlan(fileName, Document());
     } catch (const std::exception& e) {

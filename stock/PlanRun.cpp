@@ -53,7 +53,7 @@ void PlanCollector::Add(const BatchHouse& house) {
     offers_.push_back(plan::OfferOf(house.EconomicsInputs, *house.Figures));
     sources_.push_back(
         {house.Source.Line, house.Carried, house.Source.Address, house.Source.ManagementCompany});
-    rules_.Take(house.EconomicsInputs);
+    rulesUsed_.Take(house.EconomicsInputs);
 }
 
 std::string PlanCollector::Finish(const PlanRequest& request,
@@ -62,11 +62,11 @@ std::string PlanCollector::Finish(const PlanRequest& request,
     plan::SolveOptions options;
     options.TimeLimitSeconds = request.TimeLimitSeconds;
     const plan::Solution solution = plan::SolvePlan(problem, options);
-    rules_.Budgets = request.Budgets;
-    rules_.Objective = request.Objective;
-    rules_.TimeLimitSeconds = request.TimeLimitSeconds;
-    rules_.GapPercent = options.RelativeGap * 100;
-    const PlanDocument document{problem, solution, sources_, carriedNames, rules_};
+    rulesUsed_.Budgets = request.Budgets;
+    rulesUsed_.Objective = request.Objective;
+    rulesUsed_.TimeLimitSeconds = request.TimeLimitSeconds;
+    rulesUsed_.GapPercent = options.RelativeGap * 100;
+    const PlanDocument document{problem, solution, sources_, carriedNames, rulesUsed_};
     if (!request.File.isEmpty()) {
         SavePlan(request.File, document);
     }

@@ -45,7 +45,7 @@ public:
 private:
     std::vector<plan::HouseOffer> offers_;
     std::vector<PlanHouseSource> sources_;
-    PlanRules rules_;
+    PlanRules rulesUsed_;
 };
 
 } // namespace stock

@@ -265,8 +265,8 @@ std::string PlanSummary(const PlanDocument& document, const model::NumberLocale&
     std::string text = "План на " + std::to_string(document.Problem.Years()) +
                        " г., цель: " + ObjectiveName(document.Rules.Objective) + ".\n";
     if (!document.Rules.Filter.empty()) {
-        text += "Дома плана — показанные по отбору «" + document.Rules.Filter +
-                "»: " + std::to_string(document.Problem.HouseCount) + ".\n";
+        text += "Дома плана — " + std::to_string(document.Problem.HouseCount) +
+                ", показанные по отбору «" + document.Rules.Filter + "».\n";
     }
     if (document.Solution.Best.Choices.empty()) {
         text += WhyEmpty(document, locale) + "\n";

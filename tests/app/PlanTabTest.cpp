@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(totals->item(1, 3)->text(), QStringLiteral("25,00")); // 5 carried + its own 20
         QVERIFY(Named<QLabel>(tab, QStringLiteral("Итог плана"))
                     ->text()
-                    .contains(QStringLiteral("показанные по отбору «Мира»: 3")));
+                    .contains(QStringLiteral("Дома плана — 3, показанные по отбору «Мира».")));
         const std::optional<report::StockPlanPage> page = tab.ReportPage();
         QVERIFY(page);
         QVERIFY(page->Rules.contains(QStringLiteral("Дома: только показанные по отбору «Мира»")));

@@ -465,7 +465,7 @@ void StockWindowTest::reportGainsThePlansPageOnceAPlanIsMade() {
     }
     QVERIFY(finished.wait(20000));
     const QString filtered = SaveReportText(*window, after);
-    QVERIFY(filtered.contains(QStringLiteral("показанные по отбору «Мира»: 1")));
+    QVERIFY(filtered.contains(QStringLiteral("Дома плана — 1, показанные по отбору «Мира».")));
     QVERIFY(filtered.contains(QStringLiteral("ул. Мира 1")));
     QVERIFY(!filtered.contains(QStringLiteral("ул. Садовая 10")));
     QVERIFY(boxes_.isEmpty());

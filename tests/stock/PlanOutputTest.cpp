@@ -203,7 +203,7 @@ TEST(PlanOutput, SummaryOfAnEmptyPlanAndOfAStoppedOne) {
                         "остаток 0,50 руб."),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("Дома плана — показанные по отбору «Мира»: 1."), std::string::npos) << text;
+    EXPECT_NE(text.find("Дома плана — 1, показанные по отбору «Мира»."), std::string::npos) << text;
     EXPECT_NE(text.find("Ценность плана: 2,000 т"), std::string::npos) << text;
     EXPECT_NE(text.find("Поиск остановлен"), std::string::npos) << text;
     EXPECT_NE(text.find("1,230 %"), std::string::npos) << text;
