@@ -276,6 +276,11 @@ void PlanTab::Solve() {
         QString error;
         try {
             solution = std::make_shared<plan::Solution>(plan::SolvePlan(*problem, options));
+            if (!solution->HasPlan()) {
+                error = QStringLiteral("План не составлен: %1.")
+                            .arg(QString::fromStdString(solution->Message));
+                solution.reset();
+            }
         } catch (const std::exception& e) {
             error = QStringLiteral("План не составлен: %1").arg(QString::fromLocal8Bit(e.what()));
         } catch (...) {
@@ -440,7 +445,7 @@ void PlanTab::SavePlanFile() {
     }
     try {
         stock::SavePlan(fileName, problem_, solution_->Best, solvedObjective_, sources,
-                      input_.CarriedNames);
+                        input_.CarriedNames);
     } catch (const std::exception& e) {
         QMessageBox::warning(this, QStringLiteral("План не сохранён"),
                              QString::fromStdString(e.what()));

@@ -19,8 +19,14 @@ std::vector<plan::HouseOffer> RandomStock(std::size_t houses) {
         h.TariffGrowth = 2 + 8 * unit(random);
         h.LampPriceGrowth = 1 + 6 * unit(random);
         h.DiscountRate = 4 + 8 * unit(random);
-        h.ValueEnergy = h.InstallCost * (0.5 + 3 * unit(random));
-        h.ValuePrices = -h.InstallCost * (0.9 + 0.3 * unit(random));
+        // Horizons of 8 to 20 years, the energy saved evenly over them.
+        h.HorizonYears = 8 + static_cast<int>(13 * unit(random));
+        const double energy = h.InstallCost * (0.5 + 3 * unit(random));
+        const double prices = -h.InstallCost * (0.9 + 0.3 * unit(random));
+        for (int k = 0; k < plan::MaxYears; ++k) {
+            h.ValueEndingEarlier[static_cast<std::size_t>(k)] = {
+                energy * (h.HorizonYears - k) / h.HorizonYears, prices};
+        }
         h.EnergySavedPerYear = size * 30 * (0.5 + unit(random));
         h.CO2AvoidedPerYear = h.EnergySavedPerYear * 0.4 / 1000;
     }

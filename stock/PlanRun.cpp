@@ -41,21 +41,48 @@ std::optional<plan::Objective> ObjectiveNamed(std::string_view name) {
     return std::nullopt;
 }
 
-void PlanCollector::Add(const plan::HouseOffer& offer, PlanHouseSource source) {
+void PlanCollector::Add(const plan::HouseOffer& offer, PlanHouseSource source,
+                        plan::HouseRule rule) {
     offers_.push_back(offer);
     sources_.push_back(std::move(source));
+    rules_.push_back(rule);
+}
+
+std::optional<std::string> PlanRulesError(const plan::Problem& problem,
+                                          const std::vector<PlanHouseSource>& sources,
+                                          const model::NumberLocale& locale) {
+    const auto money = [&](double amount) { return model::FormatNumber(amount, ",0.00", locale); };
+    if (auto error = plan::FixedHousesError(problem, money)) {
+        return error;
+    }
+    if (const auto house = plan::RequiredHouseFittingNowhere(problem)) {
+        return "дом строки " + std::to_string(sources[*house].Line) + " (" +
+               model::Shortened(sources[*house].Address) +
+               ") обязателен, но ни в одном году ему не хватает денег или бригад";
+    }
+    return std::nullopt;
 }
 
 std::string PlanCollector::Finish(const PlanRequest& request,
                                   const std::vector<std::string>& carriedNames) {
-    const plan::Problem problem = plan::MakeProblem(offers_, request.Budgets, request.Objective);
+    const plan::Problem problem =
+        plan::MakeProblem(offers_, request.Budgets, request.Objective, request.Rules, rules_);
+    const model::NumberLocale locale{",", " "};
+    if (const auto error = PlanRulesError(problem, sources_, locale)) {
+        throw std::runtime_error("плана нет: " + *error);
+    }
     plan::SolveOptions options;
     options.TimeLimitSeconds = request.TimeLimitSeconds;
+    options.RelativeGap = request.RelativeGap;
     const plan::Solution solution = plan::SolvePlan(problem, options);
+    const std::string summary = PlanSummary(problem, solution, request.Objective, locale);
+    if (!solution.HasPlan()) {
+        throw std::runtime_error(summary);
+    }
     if (!request.File.isEmpty()) {
         SavePlan(request.File, problem, solution.Best, request.Objective, sources_, carriedNames);
     }
-    return PlanSummary(problem, solution, request.Objective, model::NumberLocale{",", " "});
+    return summary;
 }
 
 } // namespace stock

@@ -15,8 +15,10 @@ namespace stock {
 struct PlanRequest {
     std::vector<double> Budgets; // roubles, one a plan year
     plan::Objective Objective = plan::Objective::NetPresentValue;
+    plan::BudgetRules Rules;      // carry-over and crews
     QString File;                 // the plan's .csv or .xlsx
-    double TimeLimitSeconds = 60; // of the search
+    double TimeLimitSeconds = 60; // of the search, wall-clock
+    double RelativeGap = 1e-4;    // the search ends this close to the best possible plan
 };
 
 // A budget as a cell gives an amount: a decimal comma or point, thousands grouped by blanks. The
@@ -29,15 +31,22 @@ std::optional<plan::Objective> ObjectiveNamed(std::string_view name);
 // The calculated houses of a run, collected in input order, and the plan made of them.
 class PlanCollector {
 public:
-    void Add(const plan::HouseOffer& offer, PlanHouseSource source);
+    void Add(const plan::HouseOffer& offer, PlanHouseSource source, plan::HouseRule rule = {});
 
-    // Solves the plan, writes its file (std::runtime_error with the message when it cannot) and
-    // returns its summary.
+    // Solves the plan, writes its file and returns its summary; std::runtime_error with the
+    // message when no plan keeps the rules or the file cannot be written.
     std::string Finish(const PlanRequest& request, const std::vector<std::string>& carriedNames);
 
 private:
     std::vector<plan::HouseOffer> offers_;
     std::vector<PlanHouseSource> sources_;
+    std::vector<plan::HouseRule> rules_;
 };
+
+// Why the houses the office fixed or required make no plan possible (Russian, with the year short
+// of money and by how much, or the house), or nothing.
+std::optional<std::string> PlanRulesError(const plan::Problem& problem,
+                                          const std::vector<PlanHouseSource>& sources,
+                                          const model::NumberLocale& locale);
 
 } // namespace stock

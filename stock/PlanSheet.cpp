@@ -105,6 +105,11 @@ std::string PlanSummary(const plan::Problem& problem, const plan::Solution& solu
     unit.insert(0, 1, ' ');
     std::string text = "План на " + std::to_string(problem.Years()) +
                        " г., цель: " + ObjectiveName(objective) + ".\n";
+    if (!solution.HasPlan()) {
+        return text + (solution.Status == plan::SolveStatus::Failed
+                           ? "Решатель не справился: " + solution.Message + ". Плана нет.\n"
+                           : "Плана нет: " + solution.Message + ".\n");
+    }
     if (solution.Best.Choices.empty()) {
         text += "Ни один дом не выбран: бюджета не хватает ни на один дом с положительной "
                 "ценностью. Это допустимый план.\n";
@@ -138,6 +143,9 @@ std::string PlanSummary(const plan::Problem& problem, const plan::Solution& solu
         text += "Поиск остановлен: лучший возможный план может быть ценнее не более чем на " + gap +
                 ".\n";
         break;
+    case plan::SolveStatus::Infeasible:
+    case plan::SolveStatus::Failed:
+        break; // no plan: said above
     }
     return text;
 }

@@ -23,8 +23,7 @@ app::PlanTabInput ThreeHouses() {
     for (int h = 0; h < 3; ++h) {
         app::PlanTabHouse house;
         house.Offer.InstallCost = spend[h];
-        house.Offer.ValueEnergy = value[h] + spend[h];
-        house.Offer.ValuePrices = -spend[h];
+        house.Offer.ValueEndingEarlier[0] = {value[h] + spend[h], -spend[h]};
         house.Offer.DiscountRate = 10;
         house.Line = static_cast<std::size_t>(h + 2);
         house.Address = "ул. Мира " + std::to_string(h + 1);
