@@ -40,7 +40,8 @@ public:
             }
             if (plan_ != nullptr && house.Figures) {
                 plan_->Add(plan::OfferOf(house.EconomicsInputs, *house.Figures),
-                           {house.Source.Line, house.Carried, house.Source.Address});
+                           {house.Source.Line, house.Carried, house.Source.Address},
+                           house.PlanYear);
             }
         }
         results_->Write(houses);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <HouseInput.h>
+
 #include <array>
 #include <cstddef>
 #include <functional>
@@ -16,7 +18,7 @@ enum class Objective {
     CO2,             // tonnes of CO2 avoided up to the end of the plan's years
 };
 
-inline constexpr int MaxYears = 10;
+inline constexpr int MaxYears = model::MostPlanYears;
 
 // The net present value of a house, split: energy part + price part, roubles at today's tariff
 // and prices. The value with the tariff × a and every price × b is a × Energy + b × Prices.
@@ -53,17 +55,8 @@ double SpendInYear(const HouseOffer& house, int year);
 // taken at that year's tariff and prices and discounted to this year.
 double ValueInYear(const HouseOffer& house, Objective objective, int year);
 
-// What the office decided of a house.
-struct HouseRule {
-    enum class Kind {
-        PlanDecides,
-        InYear,   // fitted in Year
-        Never,    // not fitted
-        Required, // fitted in a year the plan chooses
-    };
-    Kind Rule = Kind::PlanDecides;
-    int Year = 0; // 0-based plan year, for InYear
-};
+// What the office decided of a house: the register's PlanYear column.
+using HouseRule = model::PlanYearRule;
 
 // The rules of the budgets beside the budgets themselves.
 struct BudgetRules {

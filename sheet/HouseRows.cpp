@@ -203,6 +203,12 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                                    std::to_string(column + 1) + ")");
         }
     }
+    if (header.PlanYearColumn && *header.PlanYearColumn < record.Cells.size()) {
+        if (const auto message =
+                model::ReadPlanYear(record.Cells[*header.PlanYearColumn], row.PlanYear)) {
+            row.Messages.push_back(whereText() + "PlanYear: " + *message);
+        }
+    }
     if (defaults != nullptr) {
         for (std::size_t field = 0; field < std::min(defaults->size(), fields.size()); ++field) {
             const std::optional<std::string_view>& text = row.Texts[field];

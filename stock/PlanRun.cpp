@@ -9,14 +9,18 @@
 
 namespace stock {
 
-std::optional<std::string> ReadBudget(std::string_view text, double& amount) {
+bool ReadAmount(std::string_view text, double& amount) {
     const std::optional<std::string> ungrouped = model::Ungrouped(text);
     const std::string_view number = ungrouped ? std::string_view(*ungrouped) : text;
     static const std::vector<model::NumberLocale> locales = sheet::NumberLocalesOf(';');
     const bool read = std::any_of(locales.begin(), locales.end(), [&](const auto& locale) {
         return model::TryParseReal(number, locale, amount);
     });
-    if (!read || !std::isfinite(amount)) {
+    return read && std::isfinite(amount);
+}
+
+std::optional<std::string> ReadBudget(std::string_view text, double& amount) {
+    if (!ReadAmount(text, amount)) {
         return "бюджет «" + model::Shortened(text) + "» — не число";
     }
     if (amount < 0) {
@@ -52,6 +56,18 @@ std::optional<std::string> PlanRulesError(const plan::Problem& problem,
                                           const std::vector<PlanHouseSource>& sources,
                                           const model::NumberLocale& locale) {
     const auto money = [&](double amount) { return model::FormatNumber(amount, ",0.00", locale); };
+    for (std::size_t h = 0; h < problem.HouseCount; ++h) {
+        const bool inSomeYear =
+            std::any_of(problem.Offered.begin() + static_cast<std::ptrdiff_t>(problem.Index(h, 0)),
+                        problem.Offered.begin() + static_cast<std::ptrdiff_t>(
+                                                      problem.Index(h, 0) + problem.Budgets.size()),
+                        [](char offered) { return offered != 0; });
+        if (problem.IsRequired(h) && !inSomeYear) {
+            return "дом строки " + std::to_string(sources[h].Line) +
+                   " закреплён за годом после последнего года плана (лет в плане " +
+                   std::to_string(problem.Years()) + ")";
+        }
+    }
     if (auto error = plan::FixedHousesError(problem, money)) {
         return error;
     }

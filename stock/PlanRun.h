@@ -21,6 +21,9 @@ struct PlanRequest {
     double RelativeGap = 1e-4;    // the search ends this close to the best possible plan
 };
 
+// A finite number as a cell gives it: a decimal comma or point, thousands grouped by blanks.
+bool ReadAmount(std::string_view text, double& amount);
+
 // A budget as a cell gives an amount: a decimal comma or point, thousands grouped by blanks. The
 // Russian message when it is no amount or below 0.
 std::optional<std::string> ReadBudget(std::string_view text, double& amount);

@@ -35,6 +35,13 @@ TEST_F(PlanProgram, UsageErrors) {
         {"--budget 1 --plan h.csv h.csv", "это исходный файл"},
         {"--budget 1 --plan r.csv -o r.csv h.csv", "пишутся результаты"},
         {"--set DiscountRate=101 h.csv", "DiscountRate: 101"},
+        {"--budget 1 --max-houses -1 h.csv", "--max-houses: «-1» — ожидается число от 0"},
+        {"--budget 1 --max-houses 1,5 h.csv", "целое число домов"},
+        {"--budget 1 --budget 1 --budget 1 --max-houses 1 --max-houses 2 h.csv",
+         "задано для 2 лет, а бюджетов 3"},
+        {"--budget 1 --time-limit 0 h.csv", "--time-limit: «0» — ожидается число от 1 до 86400"},
+        {"--budget 1 --gap 101 h.csv", "--gap: «101» — ожидается число от 0 до 100"},
+        {"--budget 1 --gap 1 --gap 2 h.csv", "--gap задан несколько раз"},
         {"--set Colour=1 h.csv", "нет такого поля"},
     };
     for (const Case& c : cases) {
@@ -99,5 +106,48 @@ TEST_F(PlanProgram, MoneyEnoughFitsEveryHouseInTheFirstYear) {
         for (std::size_t i = 1; i < lines.size(); ++i) {
             EXPECT_EQ(lines[i].substr(0, 2), "1;") << lines[i];
         }
+    }
+}
+
+// The office's decisions in the register's "Год плана" column: a house fixed in year 2, one
+// excluded, one required; a cell of no meaning rejects its row. Money not carried over and one
+// house a year change the plan; fixed houses that the budgets cannot pay make no plan and say
+// which year is short by how much.
+TEST_F(PlanProgram, BudgetRulesAndTheOfficesDecisions) {
+    File("h.csv", "№;Address;EntranceCount;FloorCount;Год плана\n"
+                  "a;ул. Мира 1;1;9;2\nb;ул. Мира 2;2;9;исключить\nc;ул. Мира 3;3;9;обязательно\n"
+                  "d;ул. Мира 4;4;9;\ne;ул. Мира 5;1;9;когда-нибудь\n");
+    struct Case {
+        const char* options;
+        int status;
+        std::vector<std::string> plan; // year;line of each plan row
+        const char* message;
+    };
+    const Case cases[] = {
+        // 8 100 an entrance: a (8 100) in year 2, c (24 300) required, d (32 400) if it fits.
+        {"--budget 60000 --budget 10000", 1, {"1;4", "1;5", "2;2"}, "h.csv:6: PlanYear"},
+        {"--budget 30000 --budget 40000", 1, {"1;4", "2;2", "2;5"}, "Год 2: домов 2"},
+        {"--budget 30000 --budget 40000 --no-carry-over", 1, {"1;4", "2;2"}, "Год 2: домов 1"},
+        {"--budget 90000 --budget 90000 --max-houses 1", 1, {"1;4", "2;2"}, "Год 1: домов 1"},
+        {"--budget 90000 --budget 5000 --no-carry-over", 2, {}, "не хватает 3 100,00 руб."},
+        {"--budget 90000", 2, {}, "после последнего года плана"},
+        {"--budget 1000 --budget 100000 --max-houses 1", 2, {}, "не помещаются"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        cli_test::fs::remove(dir_ / "p.csv");
+        const auto run = Calc(std::string("--seed 1 ") + c.options + " --plan p.csv h.csv");
+        EXPECT_EQ(run.Status, c.status) << run.Err;
+        EXPECT_NE(run.Err.find(c.message), std::string::npos) << run.Err;
+        if (c.status == 2) {
+            EXPECT_FALSE(cli_test::fs::exists(dir_ / "p.csv"));
+            continue;
+        }
+        std::vector<std::string> plan;
+        const std::vector<std::string> lines = Lines(Read("p.csv"));
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            plan.push_back(lines[i].substr(0, lines[i].find(';', 2)));
+        }
+        EXPECT_EQ(plan, c.plan);
     }
 }

@@ -38,6 +38,39 @@ TEST(PlanOutput, BudgetsReadAsCells) {
     EXPECT_FALSE(ObjectiveNamed("payback"));
 }
 
+// The register's PlanYear cells: empty, a year, "исключить", "обязательно", any case and blanks.
+TEST(PlanOutput, PlanYearCells) {
+    using Kind = model::PlanYearRule::Kind;
+    struct Case {
+        const char* text;
+        Kind rule;
+        int year;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"", Kind::PlanDecides, 0, false},    {"  ", Kind::PlanDecides, 0, false},
+        {"1", Kind::InYear, 0, false},        {" 10 ", Kind::InYear, 9, false},
+        {"Исключить", Kind::Never, 0, false}, {"ОБЯЗАТЕЛЬНО", Kind::Required, 0, false},
+        {"0", Kind::PlanDecides, 0, true},    {"11", Kind::PlanDecides, 0, true},
+        {"2,5", Kind::PlanDecides, 0, true},  {"-1", Kind::PlanDecides, 0, true},
+        {"да", Kind::PlanDecides, 0, true},   {"007", Kind::PlanDecides, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        model::PlanYearRule rule{Kind::Never, 5};
+        const std::optional<std::string> message = model::ReadPlanYear(c.text, rule);
+        EXPECT_EQ(message.has_value(), c.refused);
+        if (message) {
+            EXPECT_NE(message->find("от 1 до 10"), std::string::npos) << *message;
+        }
+        EXPECT_EQ(rule.Rule, c.rule);
+        EXPECT_EQ(rule.Year, c.year);
+    }
+    EXPECT_TRUE(model::IsPlanYearHeading("Год плана"));
+    EXPECT_TRUE(model::IsPlanYearHeading("plan_year"));
+    EXPECT_FALSE(model::IsPlanYearHeading("Год"));
+}
+
 // The plan file: by year then line, carried cells safe from formulas, decimal commas.
 TEST(PlanOutput, PlanFileRows) {
     plan::Problem problem;
