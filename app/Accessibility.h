@@ -22,6 +22,13 @@ void DescribeControls(QWidget& root);
 // outermost first, joined by ", ".
 QString GroupPath(const QWidget& widget, const QWidget& root);
 
+// Shows a text in a label named for what it shows ("Итог плана"): assistive technology reads the
+// name, then the text as the description, and again whenever it changes.
+inline void ShowReadout(QLabel& label, const QString& text) {
+    label.setText(text);
+    label.setAccessibleDescription(text);
+}
+
 // A label shown as a link that the keyboard reaches too: Tab focuses it (its colours invert
 // while focused), Enter or Space follows it, and assistive technology sees a link with a press
 // action. Mouse clicks stay with whoever handles them today.

@@ -42,6 +42,9 @@ std::string SettingValue(const model::HouseField& field, const model::ProjectPar
 struct OpenedHouse {
     std::vector<std::optional<std::string>> Texts; // per field of model::HouseFields()
     model::ProjectParameters House;
+    // The field to show focused, the house left uncalculated for the user to mend (a problem of
+    // a register's row); none: the house is calculated at once.
+    std::optional<std::size_t> FocusField;
 };
 
 // The most a house file may hold: a list to choose one house from, not a stock of houses (that is

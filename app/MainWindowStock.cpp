@@ -103,6 +103,13 @@ void MainWindow::OpenFile(const QString& fileName) {
 void MainWindow::OpenStockHouse(const OpenedHouse& house, std::uint32_t seed) {
     showInputPage();
     fillPage(house);
+    if (house.FocusField) {
+        // A problem of the register: the user sees the cell and mends it before calculating.
+        raise();
+        activateWindow();
+        focusField(model::HouseFields()[*house.FocusField]);
+        return;
+    }
     stockSeed_ = seed;
     try {
         calculate();

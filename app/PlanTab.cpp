@@ -1,7 +1,8 @@
 #include "PlanTab.h"
 
+#include "Accessibility.h"
 #include "HouseOffer.h"
-#include "PlanSheet.h"
+#include "PlanRun.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -66,20 +67,18 @@ QTableWidgetItem* ReadOnly(const QString& text) {
     return item;
 }
 
-// A budget as typed: blanks and no-break spaces between thousands are allowed.
-bool ReadAmount(QString text, const model::NumberLocale& locale, double& value) {
-    text.remove(QChar(' ')).remove(QChar(0x00A0)).remove(QChar(0x202F));
-    return model::TryParseReal(text.toStdString(), locale, value);
-}
-
 } // namespace
 
 std::optional<PlanTabHouse> PlanHouseOf(const stock::BatchHouse& house) {
     if (!house.Figures || !house.Figures->Economics) {
         return std::nullopt;
     }
-    return PlanTabHouse{plan::OfferOf(house.EconomicsInputs, *house.Figures), house.Source.Line,
-                        house.Source.Address, house.Carried};
+    return PlanTabHouse{plan::OfferOf(house.EconomicsInputs, *house.Figures),
+                        house.Source.Line,
+                        house.Source.Address,
+                        house.Source.ManagementCompany,
+                        house.Carried,
+                        house.EconomicsInputs};
 }
 
 PlanTab::PlanTab(const model::NumberLocale& locale, QWidget* parent)
@@ -94,6 +93,13 @@ PlanTab::~PlanTab() {
 }
 
 void PlanTab::BuildControls() {
+    BuildInputs();
+    BuildResults();
+    LayOut();
+}
+
+// What the plan is asked for, and the buttons that start, stop and save it.
+void PlanTab::BuildInputs() {
     years_ = new QSpinBox(this);
     years_->setRange(1, plan::MaxYears);
     years_->setAccessibleName(QStringLiteral("Лет в плане"));
@@ -128,7 +134,10 @@ void PlanTab::BuildControls() {
     save_ = new QPushButton(QStringLiteral("Сохранить план…"), this);
     save_->setAccessibleName(QStringLiteral("Сохранить план"));
     connect(save_, &QPushButton::clicked, this, &PlanTab::SavePlanFile);
+}
 
+// The search's progress, the plan's summary, its houses, totals and chart.
+void PlanTab::BuildResults() {
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 0);
     progress_->setVisible(false);
@@ -159,7 +168,11 @@ void PlanTab::BuildControls() {
     totals_->setAccessibleName(QStringLiteral("Итоги по годам"));
     chart_ = new PlanChartView(*this, locale_, this);
     chart_->setAccessibleName(QStringLiteral("График расходов и бюджета по годам"));
+}
 
+// The inputs in a column on the left; the summary, the plan's houses, its totals and chart on the
+// right.
+void PlanTab::LayOut() {
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Лет в плане:"), years_);
     form->addRow(QStringLiteral("Цель:"), objective_);
@@ -207,9 +220,26 @@ void PlanTab::SetYears(int years) {
 void PlanTab::SetHouses(PlanTabInput input) {
     StopWorker();
     input_ = std::move(input);
+    sources_.clear();
+    sources_.reserve(input_.Houses.size());
+    for (const PlanTabHouse& h : input_.Houses) {
+        sources_.push_back({h.Line, h.Carried, h.Address, h.Company});
+    }
+    DropPlan();
+}
+
+void PlanTab::DropPlan() {
     solution_.reset();
     problem_ = {};
     ShowPlan();
+}
+
+void PlanTab::SetStatus(const QString& text) {
+    ShowReadout(*status_, text);
+}
+
+stock::PlanDocument PlanTab::Document() const {
+    return {problem_, *solution_, sources_, input_.CarriedNames, rules_};
 }
 
 plan::Objective PlanTab::CurrentObjective() const {
@@ -221,9 +251,10 @@ std::optional<std::vector<double>> PlanTab::ReadBudgets() {
     for (int k = 0; k < budgets_->rowCount(); ++k) {
         const QTableWidgetItem* item = budgets_->item(k, 0);
         double value = 0;
-        if (item == nullptr || !ReadAmount(item->text(), locale_, value) || value < 0) {
-            status_->setText(
-                QStringLiteral("Бюджет года %1 должен быть числом не меньше 0.").arg(k + 1));
+        const std::optional<std::string> message =
+            stock::ReadBudget(item == nullptr ? std::string() : item->text().toStdString(), value);
+        if (message) {
+            SetStatus(QStringLiteral("Бюджет года %1: %2.").arg(k + 1).arg(Text(*message)));
             budgets_->setCurrentCell(k, 0);
             budgets_->setFocus();
             return std::nullopt;
@@ -231,7 +262,7 @@ std::optional<std::vector<double>> PlanTab::ReadBudgets() {
         budgets.push_back(value);
     }
     if (const auto error = plan::BudgetsError(budgets)) {
-        status_->setText(Text(*error));
+        SetStatus(Text(*error));
         return std::nullopt;
     }
     return budgets;
@@ -241,6 +272,7 @@ void PlanTab::Solve() {
     if (worker_ != nullptr) {
         return;
     }
+    DropPlan(); // neither a refused budget nor a new search leaves the old plan as current
     const std::optional<std::vector<double>> budgets = ReadBudgets();
     if (!budgets) {
         return;
@@ -250,23 +282,30 @@ void PlanTab::Solve() {
     for (const PlanTabHouse& h : input_.Houses) {
         offers.push_back(h.Offer);
     }
-    solvingObjective_ = CurrentObjective();
+    solving_ = {};
+    for (const PlanTabHouse& h : input_.Houses) {
+        solving_.Take(h.Economics);
+    }
+    solving_.Budgets = *budgets;
+    solving_.Objective = CurrentObjective();
+    solving_.Filter = input_.Filter;
     auto problem = std::make_shared<const plan::Problem>(
-        plan::MakeProblem(offers, *budgets, solvingObjective_));
+        plan::MakeProblem(offers, *budgets, solving_.Objective));
     stopFlag_ = std::make_shared<std::atomic<bool>>(false);
     plan::SolveOptions options;
     options.TimeLimitSeconds = timeLimit_;
+    solving_.TimeLimitSeconds = options.TimeLimitSeconds;
+    solving_.GapPercent = options.RelativeGap * 100;
     options.Stop = stopFlag_.get();
     options.Progress = [this](const plan::SolveProgress& p) {
         QMetaObject::invokeMethod(
             this,
             [this, p] {
                 const double gap = p.Bound > 0 ? (p.Bound - p.BestValue) / p.Bound * 100 : 0;
-                status_->setText(
-                    QStringLiteral(
-                        "Идёт поиск: %1 с, лучший возможный план может быть ценнее на %2 %")
-                        .arg(std::lround(p.Seconds))
-                        .arg(Text(model::FormatNumber(gap, "0.000", locale_))));
+                SetStatus(QStringLiteral(
+                              "Идёт поиск: %1 с, лучший возможный план может быть ценнее на %2 %")
+                              .arg(std::lround(p.Seconds))
+                              .arg(Text(model::FormatNumber(gap, "0.000", locale_))));
             },
             Qt::QueuedConnection);
     };
@@ -299,7 +338,7 @@ void PlanTab::Solve() {
     stop_->setEnabled(true);
     save_->setEnabled(false);
     progress_->setVisible(true);
-    status_->setText(QStringLiteral("Идёт поиск плана…"));
+    SetStatus(QStringLiteral("Идёт поиск плана…"));
     worker_->start();
 }
 
@@ -316,12 +355,12 @@ void PlanTab::Finish(const plan::Problem& problem, std::shared_ptr<plan::Solutio
     progress_->setVisible(false);
     if (solution) {
         problem_ = problem;
-        solvedObjective_ = solvingObjective_;
+        rules_ = solving_;
         solution_ = std::move(*solution);
     }
     ShowPlan();
     if (!error.isEmpty()) {
-        status_->setText(error);
+        SetStatus(error);
     }
     emit solvingFinished();
 }
@@ -343,47 +382,57 @@ void PlanTab::StopWorker() {
 
 void PlanTab::ShowPlan() {
     planModel_->clear();
-    totals_->clear();
     save_->setEnabled(solution_.has_value());
-    const QString unit = Text(stock::ObjectiveUnit(solvedObjective_));
+    const QString unit = Text(stock::ObjectiveUnit(rules_.Objective));
     QStringList headers{QStringLiteral("Год плана"), QStringLiteral("Строка")};
     for (const std::string& name : input_.CarriedNames) {
         headers << Text(name);
     }
-    headers << QStringLiteral("Адрес") << QStringLiteral("Расходы, руб.")
-            << QStringLiteral("Ценность, ") + unit;
+    headers << QStringLiteral("Адрес") << QStringLiteral("Управляющая компания")
+            << QStringLiteral("Расходы, руб.") << QStringLiteral("Ценность, ") + unit;
     planModel_->setHorizontalHeaderLabels(headers);
-    const QStringList totalsHeaders{QStringLiteral("Домов"), QStringLiteral("Расходы, руб."),
-                                    QStringLiteral("Бюджет, руб."), QStringLiteral("Остаток, руб."),
-                                    QStringLiteral("Ценность, ") + unit};
-    totals_->setColumnCount(static_cast<int>(totalsHeaders.size()));
-    totals_->setHorizontalHeaderLabels(totalsHeaders);
-    totals_->setRowCount(0);
+    ShowTotals();
+    chart_->update();
     if (!solution_) {
-        status_->setText(
-            input_.Houses.empty()
-                ? QStringLiteral("Нет рассчитанных домов для плана.")
-                : QStringLiteral("Задайте бюджеты по годам и нажмите «Составить план»."));
-        chart_->update();
+        SetStatus(input_.Houses.empty()
+                      ? QStringLiteral("Нет рассчитанных домов для плана.")
+                      : QStringLiteral("Задайте бюджеты по годам и нажмите «Составить план»."));
         return;
     }
-    const auto money = [this](double v) { return Text(model::FormatNumber(v, ",0.00", locale_)); };
-    const char* valuePattern = solvedObjective_ == plan::Objective::CO2 ? ",0.000" : ",0.00";
-    for (const plan::Choice& c : solution_->Best.Choices) {
-        const PlanTabHouse& house = input_.Houses[c.House];
+    const char* valuePattern = rules_.Objective == plan::Objective::CO2 ? ",0.000" : ",0.00";
+    for (const stock::PlanEntry& e : stock::PlanEntries(Document())) {
+        const PlanTabHouse& house = input_.Houses[e.House];
         QList<QStandardItem*> row;
-        row << Cell(QString::number(c.Year + 1), c.Year)
+        row << Cell(QString::number(e.Year + 1), e.Year)
             << Cell(QString::number(house.Line), static_cast<qulonglong>(house.Line));
-        row.front()->setData(static_cast<qulonglong>(c.House), HouseRole);
+        row.front()->setData(static_cast<qulonglong>(e.House), HouseRole);
         for (const std::string& cell : house.Carried) {
             row << Cell(Text(cell), Text(cell));
         }
-        const double spend = problem_.SpendOf(c.House, c.Year);
-        const double value = problem_.ValueOf(c.House, c.Year);
-        row << Cell(Text(house.Address), Text(house.Address)) << Cell(money(spend), spend)
-            << Cell(Text(model::FormatNumber(value, valuePattern, locale_)), value);
+        row << Cell(Text(house.Address), Text(house.Address))
+            << Cell(Text(house.Company), Text(house.Company))
+            << Cell(Text(stock::PlanMoney(e.Spend, locale_)), e.Spend)
+            << Cell(Text(model::FormatNumber(e.Value, valuePattern, locale_)), e.Value);
         planModel_->appendRow(row);
     }
+    SetStatus(Text(stock::PlanSummary(Document(), locale_)).trimmed());
+}
+
+// The totals by year of the plan shown: "Остаток" is the money carried into the next year.
+void PlanTab::ShowTotals() {
+    totals_->clear();
+    const QStringList headers{QStringLiteral("Домов"), QStringLiteral("Расходы, руб."),
+                              QStringLiteral("Бюджет, руб."), QStringLiteral("Остаток, руб."),
+                              QStringLiteral("Ценность, ") +
+                                  Text(stock::ObjectiveUnit(rules_.Objective))};
+    totals_->setColumnCount(static_cast<int>(headers.size()));
+    totals_->setHorizontalHeaderLabels(headers);
+    totals_->setRowCount(0);
+    if (!solution_) {
+        return;
+    }
+    const auto money = [this](double v) { return Text(stock::PlanMoney(v, locale_)); };
+    const char* valuePattern = stock::PlanValuePattern(rules_.Objective);
     const std::vector<plan::YearTotals> totals = plan::TotalsByYear(problem_, solution_->Best);
     totals_->setRowCount(static_cast<int>(totals.size()));
     QStringList years;
@@ -395,17 +444,16 @@ void PlanTab::ShowPlan() {
         totals_->setItem(r, 1, ReadOnly(money(t.Spend)));
         totals_->setItem(r, 2, ReadOnly(money(t.Budget)));
         totals_->setItem(r, 3, ReadOnly(money(t.Left)));
-        totals_->setItem(r, 4, ReadOnly(Text(model::FormatNumber(t.Value, valuePattern, locale_))));
+        totals_->setItem(
+            r, 4,
+            ReadOnly(Text(model::FormatNumber(t.Value, std::string(",") + valuePattern, locale_))));
     }
     totals_->setVerticalHeaderLabels(years);
-    status_->setText(
-        Text(stock::PlanSummary(problem_, *solution_, solvedObjective_, locale_)).trimmed());
-    chart_->update();
 }
 
 report::PlanChartData PlanTab::ChartData() const {
     report::PlanChartData data;
-    data.ValueUnit = Text(stock::ObjectiveUnit(solvedObjective_));
+    data.ValueUnit = Text(stock::ObjectiveUnit(rules_.Objective));
     if (!solution_) {
         return data;
     }
@@ -421,10 +469,26 @@ std::optional<report::StockPlanPage> PlanTab::ReportPage() const {
     if (!solution_) {
         return std::nullopt;
     }
+    const stock::PlanDocument document = Document();
     report::StockPlanPage page;
-    page.Lines = Text(stock::PlanSummary(problem_, *solution_, solvedObjective_, locale_))
-                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    page.Lines =
+        Text(stock::PlanSummary(document, locale_)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const std::string& line : stock::PlanRuleLines(rules_, locale_)) {
+        page.Rules << Text(line);
+    }
     page.Chart = ChartData();
+    page.ValueHeading = QStringLiteral("Ценность, ") + Text(stock::ObjectiveUnit(rules_.Objective));
+    for (const stock::PlanListRow& row : stock::PlanList(document, locale_)) {
+        report::PlanListLine line;
+        line.What = row.What == stock::PlanListRow::Kind::Year ? report::PlanListLine::Kind::Year
+                    : row.What == stock::PlanListRow::Kind::House
+                        ? report::PlanListLine::Kind::House
+                        : report::PlanListLine::Kind::Subtotal;
+        for (std::size_t c = 0; c < row.Cells.size(); ++c) {
+            line.Cells[c] = Text(row.Cells[c]);
+        }
+        page.List.push_back(std::move(line));
+    }
     return page;
 }
 
@@ -432,20 +496,14 @@ void PlanTab::SavePlanFile() {
     if (!solution_) {
         return;
     }
-    const QString fileName =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить план"), QString(),
-                                     QStringLiteral("Книга Excel (*.xlsx);;Таблица CSV (*.csv)"));
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Сохранить план"), QString(),
+        QStringLiteral("Книга Excel (*.xlsx);;Таблица OpenDocument (*.ods);;Таблица CSV (*.csv)"));
     if (fileName.isEmpty()) {
         return;
     }
-    std::vector<stock::PlanHouseSource> sources;
-    sources.reserve(input_.Houses.size());
-    for (const PlanTabHouse& h : input_.Houses) {
-        sources.push_back({h.Line, h.Carried, h.Address});
-    }
     try {
-        stock::SavePlan(fileName, problem_, solution_->Best, solvedObjective_, sources,
-                        input_.CarriedNames);
+        stock::SavePlan(fileName, Document());
     } catch (const std::exception& e) {
         QMessageBox::warning(this, QStringLiteral("План не сохранён"),
                              QString::fromStdString(e.what()));

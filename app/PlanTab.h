@@ -3,6 +3,7 @@
 #include "BatchRun.h"
 #include "NumberFormat.h"
 #include "PlanChart.h"
+#include "PlanSheet.h"
 #include "PlanSolver.h"
 #include "StockReport.h"
 
@@ -32,12 +33,15 @@ struct PlanTabHouse {
     plan::HouseOffer Offer;
     std::size_t Line = 0;             // its line in the input
     std::string Address;              // UTF-8
+    std::string Company;              // its management company, UTF-8
     std::vector<std::string> Carried; // its carried cells, UTF-8
+    model::EconomicsInputs Economics; // its rates and horizon, for the plan's rules
 };
 
 struct PlanTabInput {
     std::vector<std::string> CarriedNames; // the carried columns' names
     std::vector<PlanTabHouse> Houses;
+    std::string Filter; // the stock table's filter the houses pass, UTF-8; empty: none
 };
 
 // A row of a batch run as the plan takes it; none for a rejected row or one calculated without
@@ -45,7 +49,9 @@ struct PlanTabInput {
 std::optional<PlanTabHouse> PlanHouseOf(const stock::BatchHouse& house);
 
 // The tab "План": budgets by year, the objective, the plan solved off the interface thread with
-// its table, totals by year and chart, saved as .xlsx or .csv.
+// its table, totals by year and chart, saved as .xlsx, .ods or .csv. A plan shown is always the
+// one of the budgets, objective and houses last asked for: a refused budget or a new search
+// clears it.
 class PlanTab : public QWidget {
     Q_OBJECT
 
@@ -60,7 +66,8 @@ public:
     bool IsSolving() const { return worker_ != nullptr; }
     // The chart of the current plan, for a page of the stock report.
     report::PlanChartData ChartData() const;
-    // The plan's page of the stock report: its summary and chart; none while no plan is made.
+    // The plan's part of the stock report: its summary, rules, chart and list; none while no plan
+    // is made.
     std::optional<report::StockPlanPage> ReportPage() const;
 
 signals:
@@ -71,18 +78,27 @@ signals:
 
 private:
     void BuildControls();
+    void BuildInputs();
+    void BuildResults();
+    void LayOut();
     void SetYears(int years);
     std::optional<std::vector<double>> ReadBudgets();
     void Solve();
     void Finish(const plan::Problem& problem, std::shared_ptr<plan::Solution> solution,
                 QString error);
     void ShowPlan();
+    void ShowTotals();
+    void SetStatus(const QString& text);
+    // Drops the plan shown: it is no longer the one asked for.
+    void DropPlan();
+    stock::PlanDocument Document() const;
     void SavePlanFile();
     plan::Objective CurrentObjective() const;
     void StopWorker();
 
     model::NumberLocale locale_;
     PlanTabInput input_;
+    std::vector<stock::PlanHouseSource> sources_; // of input_.Houses, for the plan's file
     double timeLimit_ = 60;
 
     QSpinBox* years_ = nullptr;
@@ -101,8 +117,8 @@ private:
 
     // The problem and objective of the plan shown (or being made).
     plan::Problem problem_;
-    plan::Objective solvedObjective_ = plan::Objective::NetPresentValue;
-    plan::Objective solvingObjective_ = plan::Objective::NetPresentValue;
+    stock::PlanRules rules_;   // of the plan shown
+    stock::PlanRules solving_; // of the plan being made
     std::optional<plan::Solution> solution_;
     QThread* worker_ = nullptr;
     std::shared_ptr<std::atomic<bool>> stopFlag_;

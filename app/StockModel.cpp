@@ -1,8 +1,11 @@
 #include "StockModel.h"
 
 #include "HouseInput.h"
+#include "ProblemTable.h"
 #include "ResultFigures.h"
 
+#include <QApplication>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -409,9 +412,35 @@ QVariant StockModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(
             Qt::AlignVCenter |
             (what == Kind::Figure || what == Kind::Line ? Qt::AlignRight : Qt::AlignLeft));
+    case Qt::DecorationRole:
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {
+        const stock::BatchHouse& house = houses_[shown_[index.row()]];
+        if (what != Kind::Line || house.Problems.empty()) {
+            return {};
+        }
+        if (role == Qt::DecorationRole) {
+            return ProblemIcon(false);
+        }
+        return FilledCellsText(house);
+    }
     default:
         return {};
     }
+}
+
+QIcon StockModel::ProblemIcon(bool rejected) {
+    return QApplication::style()->standardIcon(rejected ? QStyle::SP_MessageBoxCritical
+                                                        : QStyle::SP_MessageBoxWarning);
+}
+
+QString StockModel::FilledCellsText(const stock::BatchHouse& house) {
+    QString text = QStringLiteral("Пустые ячейки заполнены значениями по умолчанию:");
+    for (const sheet::RowProblem& problem : house.Problems) {
+        text += QStringLiteral("\n") + QString::fromStdString(problem.Heading) +
+                QStringLiteral(": ") + QString::fromStdString(problem.What);
+    }
+    return text;
 }
 
 QVariant StockModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -432,52 +461,27 @@ QVariant StockModel::headerData(int section, Qt::Orientation orientation, int ro
     return QString::fromUtf8(FigureColumns[static_cast<std::size_t>(info.Index)].Title);
 }
 
-// --- Rejected rows ---
+// --- Problems ---
 
-void RejectedModel::Reset() {
+void ProblemModel::Reset() {
     beginResetModel();
     entries_.clear();
-    rows_ = 0;
     endResetModel();
 }
 
-RejectedModel::Entry RejectedModel::EntryOf(std::size_t line, const std::string& message) {
-    Entry entry;
-    entry.Line = line;
-    entry.Message = QString::fromStdString(message);
-    // "file:line: Column: value — what is wrong": the part after the place.
-    std::string place(1, ':');
-    place.append(std::to_string(line)).append(": ");
-    const std::size_t at = message.find(place);
-    const std::string rest = at == std::string::npos ? message : message.substr(at + place.size());
-    const std::size_t colon = rest.find(": ");
-    if (colon == std::string::npos) {
-        return entry;
-    }
-    const std::string name = rest.substr(0, colon);
-    const auto fields = model::HouseFields();
-    if (std::none_of(fields.begin(), fields.end(),
-                     [&](const model::HouseField& field) { return field.Name == name; })) {
-        return entry;
-    }
-    entry.Column = QString::fromStdString(name);
-    QString value = QString::fromStdString(rest.substr(colon + 2));
-    value = value.left(value.indexOf(QStringLiteral(" — ")));
-    if (value.startsWith(QStringLiteral("«")) && value.endsWith(QStringLiteral("»"))) {
-        value = value.mid(1, value.size() - 2);
-    }
-    entry.Value = value;
-    return entry;
-}
-
-void RejectedModel::Append(const std::vector<stock::BatchHouse>& houses) {
+void ProblemModel::Append(const std::vector<stock::BatchHouse>& houses) {
     std::vector<Entry> added;
     for (const stock::BatchHouse& house : houses) {
-        if (!house.Figures) {
-            ++rows_;
-            for (const std::string& message : house.Messages) {
-                added.push_back(EntryOf(house.Source.Line, message));
+        const std::vector<std::vector<std::string>> rows = stock::ProblemRows(house);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            Entry entry;
+            entry.Line = house.Source.Line;
+            entry.Field = house.Problems[i].Field;
+            entry.Rejected = house.Problems[i].Outcome == sheet::RowOutcome::Rejected;
+            for (const std::string& cell : rows[i]) {
+                entry.Cells.append(QString::fromStdString(cell));
             }
+            added.push_back(std::move(entry));
         }
     }
     if (added.empty()) {
@@ -489,37 +493,40 @@ void RejectedModel::Append(const std::vector<stock::BatchHouse>& houses) {
     endInsertRows();
 }
 
-int RejectedModel::rowCount(const QModelIndex& parent) const {
+int ProblemModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(entries_.size());
 }
 
-int RejectedModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 4;
+int ProblemModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(stock::ProblemColumns().size());
 }
 
-QVariant RejectedModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+QVariant ProblemModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
         return {};
     }
     const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
-    switch (index.column()) {
-    case 0:
-        return QString::number(static_cast<qulonglong>(entry.Line));
-    case 1:
-        return entry.Column;
-    case 2:
-        return entry.Value;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return entry.Cells.value(index.column());
+    case Qt::ToolTipRole:
+        return entry.Cells.value(index.column()).size() > 30 ? entry.Cells.value(index.column())
+                                                             : QVariant();
+    case Qt::DecorationRole:
+        if (index.column() == 0) {
+            return StockModel::ProblemIcon(entry.Rejected);
+        }
+        return {};
     default:
-        return entry.Message;
+        return {};
     }
 }
 
-QVariant RejectedModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant ProblemModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    static const std::array<QString, 4> titles = {
-        QStringLiteral("Строка"), QStringLiteral("Столбец"), QStringLiteral("Значение"),
-        QStringLiteral("Сообщение")};
-    return titles[static_cast<std::size_t>(section)];
+    static const std::vector<std::string> titles = stock::ProblemColumns();
+    return QString::fromStdString(titles.at(static_cast<std::size_t>(section)));
 }

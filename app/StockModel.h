@@ -5,8 +5,12 @@
 #include "StockFigures.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QString>
 
+#include <QStringList>
+
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -52,6 +56,11 @@ public:
     // The text of a cell as the table shows it.
     QString CellText(const stock::BatchHouse& house, int column) const;
 
+    // The mark of a row with problems: a warning when calculated with empty cells filled.
+    static QIcon ProblemIcon(bool rejected);
+    // The tooltip of a calculated row whose empty cells took values: every such cell.
+    static QString FilledCellsText(const stock::BatchHouse& house);
+
 private:
     enum class Kind { Line, Carried, Address, Figure };
     struct ColumnInfo {
@@ -79,9 +88,9 @@ private:
     bool rebuildPending_ = false; // houses have come that a sorted table does not show yet
 };
 
-// The rejected rows: one row per message, with the line, the column, the value and the message
-// as virasvet-calc gives it.
-class RejectedModel : public QAbstractTableModel {
+// The problems of the rows, one a table row, as stock::ProblemRows gives them: the rows rejected
+// and those calculated with an empty cell's start-up or stock-wide value.
+class ProblemModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
@@ -97,15 +106,12 @@ public:
 
     struct Entry {
         std::size_t Line = 0;
-        QString Column;
-        QString Value;
-        QString Message;
+        std::optional<std::size_t> Field; // index into model::HouseFields()
+        bool Rejected = true;
+        QStringList Cells; // in the order of stock::ProblemColumns()
     };
-    // The column and value a row message names, when it names them.
-    static Entry EntryOf(std::size_t line, const std::string& message);
-    std::size_t RowsRejected() const { return rows_; }
+    const Entry& At(int row) const { return entries_[static_cast<std::size_t>(row)]; }
 
 private:
     std::vector<Entry> entries_;
-    std::size_t rows_ = 0;
 };

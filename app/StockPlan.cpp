@@ -4,29 +4,58 @@
 #include "StockModel.h"
 #include "StockWindow.h"
 
+#include <QLineEdit>
+
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 namespace app {
+
+namespace {
+
+// The houses the table shows, in input order, and the filter they pass.
+PlanTabInput ShownInput(const StockWindow& window, std::vector<std::size_t>& lines) {
+    PlanTabInput input;
+    input.CarriedNames = window.Model().CarriedColumns();
+    input.Filter = window.FilterBox()->text().trimmed().toStdString();
+    std::vector<const stock::BatchHouse*> shown;
+    for (int row = 0; row < window.Model().rowCount(); ++row) {
+        shown.push_back(&window.Model().HouseAt(row));
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const auto* a, const auto* b) { return a->Source.Line < b->Source.Line; });
+    lines.clear();
+    for (const stock::BatchHouse* house : shown) {
+        if (std::optional<PlanTabHouse> planned = PlanHouseOf(*house)) {
+            input.Houses.push_back(std::move(*planned));
+            lines.push_back(house->Source.Line);
+        }
+    }
+    return input;
+}
+
+} // namespace
 
 void AttachPlanTab(StockWindow& window, const model::NumberLocale& locale) {
     auto* tab = new PlanTab(locale, &window);
     tab->setAccessibleName(QStringLiteral("План"));
     window.AddTab(tab, QStringLiteral("План"));
     window.SetPlanPageSource([tab] { return tab->ReportPage(); });
-    // The stock lines of the plan's houses, in the order the plan was given them.
+    // The stock lines of the plan's houses, in the order the plan was given them, and the filter
+    // they passed.
     auto lines = std::make_shared<std::vector<std::size_t>>();
-    QObject::connect(&window, &StockWindow::runEnded, tab, [&window, tab, lines] {
-        PlanTabInput input;
-        input.CarriedNames = window.Model().CarriedColumns();
-        lines->clear();
-        for (const stock::BatchHouse& house : window.Houses()) {
-            if (std::optional<PlanTabHouse> planned = PlanHouseOf(house)) {
-                input.Houses.push_back(std::move(*planned));
-                lines->push_back(house.Source.Line);
-            }
+    auto filter = std::make_shared<QString>();
+    const auto give = [&window, tab, lines, filter] {
+        *filter = window.FilterBox()->text().trimmed();
+        tab->SetHouses(ShownInput(window, *lines));
+    };
+    QObject::connect(&window, &StockWindow::runEnded, tab, give);
+    // The plan's houses are those the table shows: another filter, another plan.
+    QObject::connect(&window, &StockWindow::housesChanged, tab, [&window, filter, give] {
+        if (!window.Running() && window.FilterBox()->text().trimmed() != *filter) {
+            give();
         }
-        tab->SetHouses(std::move(input));
     });
     QObject::connect(tab, &PlanTab::houseRequested, &window, [&window, lines](std::size_t house) {
         if (house < lines->size()) {

@@ -1,17 +1,21 @@
 #include "StockWindow.h"
 
+#include "Accessibility.h"
 #include "AtomicFile.h"
 #include "BatchResults.h"
 #include "HouseRows.h"
 #include "InputSheet.h"
 #include "MessageBoxes.h"
+#include "ProblemTable.h"
 #include "StockChartView.h"
 #include "StockDefaultsPanel.h"
 #include "StockModel.h"
 #include "StockRun.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -54,8 +58,8 @@ QString SaveName(QWidget* parent, const QString& title, const QString& suggested
 
 StockWindow::Questions Dialogs() {
     StockWindow::Questions questions;
-    questions.TableFileName = [](QWidget* parent, const QString& suggested) {
-        return SaveName(parent, QStringLiteral("Сохранить таблицу"), suggested,
+    questions.TableFileName = [](QWidget* parent, const QString& title, const QString& suggested) {
+        return SaveName(parent, title, suggested,
                         {QStringLiteral("Книга Excel (*.xlsx)"),
                          QStringLiteral("Таблица OpenDocument (*.ods)"),
                          QStringLiteral("Таблица CSV (*.csv)")});
@@ -63,6 +67,12 @@ StockWindow::Questions Dialogs() {
     questions.ReportFileName = [](QWidget* parent, const QString& suggested) {
         return SaveName(parent, QStringLiteral("Сохранить отчёт"), suggested,
                         {QStringLiteral("Документ PDF (*.pdf)")});
+    };
+    questions.ProblemsFileName = [](QWidget* parent, const QString& suggested) {
+        return SaveName(parent, QStringLiteral("Сохранить проблемы"), suggested,
+                        {QStringLiteral("Книга Excel (*.xlsx)"),
+                         QStringLiteral("Таблица OpenDocument (*.ods)"),
+                         QStringLiteral("Таблица CSV (*.csv)")});
     };
     questions.PrintSetup = [](QWidget* parent, QPrinter& printer) {
         QPrintDialog dialog(&printer, parent);
@@ -77,9 +87,32 @@ QString Grouped(double value, const model::NumberLocale& locale) {
 
 } // namespace
 
+namespace {
+
+// A rejected row's house as far as it reads: its faulty fields at their start-up values. None
+// when even that fails (a row whose cells cannot be told apart).
+std::optional<model::ProjectParameters> ReadableHouse(const sheet::HouseRow& row) {
+    if (row.Texts.empty() || std::any_of(row.Problems.begin(), row.Problems.end(),
+                                         [](const sheet::RowProblem& p) { return !p.Field; })) {
+        return std::nullopt;
+    }
+    std::vector<std::optional<std::string_view>> texts = row.Texts;
+    for (const sheet::RowProblem& problem : row.Problems) {
+        texts[*problem.Field].reset();
+    }
+    model::ProjectParameters p;
+    const std::vector<model::NumberLocale> locales = sheet::NumberLocalesOf(';');
+    if (!model::ReadHouse(texts, locales, p, model::ReadingRules::Sheet).empty()) {
+        return std::nullopt;
+    }
+    return p;
+}
+
+} // namespace
+
 std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t line,
                                         const sheet::FieldDefaults& defaults,
-                                        const std::atomic<bool>& stop) {
+                                        const std::atomic<bool>& stop, bool readable) {
     const std::unique_ptr<stock::InputSheet> input =
         stock::OpenInput(fileName, sheet::Encoding::Detect);
     input->ReadHeader();
@@ -97,7 +130,11 @@ std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t
             const sheet::HouseRow row =
                 sheet::ReadHouseRow(input->Header().size(), input->Delimiter().value_or(';'),
                                     header, record, name, &defaults);
-            if (!row.House) {
+            std::optional<model::ProjectParameters> house = row.House;
+            if (!house && readable) {
+                house = ReadableHouse(row);
+            }
+            if (!house) {
                 std::string messages;
                 for (const std::string& message : row.Messages) {
                     messages += (messages.empty() ? "" : "\n") + message;
@@ -105,7 +142,7 @@ std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t
                 throw std::runtime_error(messages);
             }
             OpenedHouse opened;
-            opened.House = *row.House;
+            opened.House = *house;
             // An empty cell keeps the start-up value, as a missing column does: the page shows
             // that value rather than an empty field it would refuse.
             for (const std::optional<std::string_view>& text : row.Texts) {
@@ -122,7 +159,7 @@ StockWindow::StockWindow(const QString& fileName, std::uint32_t seed,
                          const model::NumberLocale& locale, QWidget* parent)
     : QWidget(parent, Qt::Window), fileName_(fileName), seed_(seed), locale_(locale),
       questions_(Dialogs()), model_(new StockModel(locale, this)),
-      rejected_(new RejectedModel(this)) {
+      problems_(new ProblemModel(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Жилой фонд — ") + QFileInfo(fileName).fileName());
     setAccessibleName(windowTitle());
@@ -141,15 +178,7 @@ StockWindow::StockWindow(const QString& fileName, std::uint32_t seed,
     tabs_ = new QTabWidget(this);
     tabs_->setAccessibleName(QStringLiteral("Страницы жилого фонда"));
     tabs_->addTab(MakeHousesPage(), QStringLiteral("Дома"));
-    auto* rejectedView = new QTableView(this);
-    rejectedView->setModel(rejected_);
-    rejectedView->setAccessibleName(QStringLiteral("Отклонённые строки"));
-    rejectedView->horizontalHeader()->setStretchLastSection(true);
-    rejectedView->verticalHeader()->hide();
-    rejectedView->setColumnWidth(0, 70);
-    rejectedView->setColumnWidth(1, 220);
-    rejectedView->setColumnWidth(2, 140);
-    tabs_->addTab(rejectedView, QStringLiteral("Отклонённые строки (0)"));
+    tabs_->addTab(MakeProblemsPage(), QStringLiteral("Проблемы (0)"));
     tabs_->addTab(MakeChartsPage(), QStringLiteral("Графики"));
     layout->addWidget(tabs_, 1);
     layout->addWidget(MakeButtons());
@@ -190,6 +219,13 @@ QWidget* StockWindow::MakeTop() {
     connect(again, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { Recalculate(); }); });
     connect(seedBox_, &QLineEdit::returnPressed, again, &QPushButton::click);
+    strictBox_ = new QCheckBox(QStringLiteral("Отклонять строки с пустыми ячейками"), top);
+    strictBox_->setAccessibleName(strictBox_->text());
+    strictBox_->setToolTip(
+        QStringLiteral("Пустая ячейка не заполняется значением при запуске или значением для всех "
+                       "домов: строка отклоняется и попадает в «Проблемы»"));
+    connect(strictBox_, &QCheckBox::toggled, this,
+            [this] { RunGuarded(this, [this] { Recalculate(); }); });
     progress_ = new QProgressBar(top);
     progress_->setRange(0, 1000);
     progress_->setAccessibleName(QStringLiteral("Ход расчёта"));
@@ -202,6 +238,7 @@ QWidget* StockWindow::MakeTop() {
     row->addWidget(seedLabel);
     row->addWidget(seedBox_);
     row->addWidget(again);
+    row->addWidget(strictBox_);
     row->addSpacing(16);
     row->addWidget(progress_, 1);
     row->addWidget(progressText_);
@@ -259,6 +296,40 @@ QWidget* StockWindow::MakeHousesPage() {
     return page;
 }
 
+QWidget* StockWindow::MakeProblemsPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    problemTable_ = new QTableView(page);
+    problemTable_->setModel(problems_);
+    problemTable_->setAccessibleName(QStringLiteral("Проблемы"));
+    problemTable_->setAccessibleDescription(
+        QStringLiteral("Enter или двойной щелчок открывает дом в главном окне на этой ячейке"));
+    problemTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    problemTable_->setSelectionMode(QAbstractItemView::SingleSelection);
+    problemTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    problemTable_->setTabKeyNavigation(false);
+    problemTable_->setWordWrap(false);
+    problemTable_->horizontalHeader()->setStretchLastSection(true);
+    problemTable_->verticalHeader()->hide();
+    for (const auto& [column, width] :
+         {std::pair(0, 80), {1, 200}, {2, 160}, {3, 200}, {4, 90}, {5, 380}}) {
+        problemTable_->setColumnWidth(column, width);
+    }
+    connect(problemTable_, &QTableView::activated, this, [this](const QModelIndex& index) {
+        RunGuarded(this, [&] { OpenProblem(index.row()); });
+    });
+    layout->addWidget(problemTable_, 1);
+    auto* row = new QHBoxLayout;
+    auto* save = new QPushButton(QStringLiteral("Сохранить проблемы…"), page);
+    save->setAccessibleName(save->text());
+    connect(save, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { SaveProblems(); }); });
+    row->addWidget(save);
+    row->addStretch(1);
+    layout->addLayout(row);
+    return page;
+}
+
 QWidget* StockWindow::MakeChartsPage() {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
@@ -303,9 +374,9 @@ void StockWindow::Start() {
     run_.reset();
     notices_.clear();
     notice_->hide();
-    rejected_->Reset();
+    problems_->Reset();
     model_->Reset({}, false);
-    tabs_->setTabText(1, QStringLiteral("Отклонённые строки (0)"));
+    tabs_->setTabText(1, QStringLiteral("Проблемы (0)"));
     stock::BatchOptions options;
     options.Files = {fileName_.toStdString()};
     options.Seed = seed_;
@@ -313,6 +384,7 @@ void StockWindow::Start() {
     options.EconomicsFigures = true; // the yearly savings of every house
     options.FirstBlock = 32;         // the first rows show at once
     options.Defaults = defaults_;
+    options.Strict = strictBox_->isChecked();
     // Every handler runs guarded: no exception crosses the event loop.
     StockRun::Handlers handlers;
     handlers.Opened = [this](bool usable) { RunGuarded(this, [&] { Opened(usable); }); };
@@ -328,7 +400,7 @@ void StockWindow::Start() {
     running_ = true;
     stopButton_->setEnabled(true);
     progress_->setValue(0);
-    progressText_->setText(QStringLiteral("Чтение файла…"));
+    ShowReadout(*progressText_, QStringLiteral("Чтение файла…"));
     clock_.start();
     progressTimer_->start();
     run_ = std::make_unique<StockRun>(std::move(options), std::move(handlers));
@@ -339,12 +411,20 @@ void StockWindow::Opened(bool usable) {
         running_ = false;
         progressTimer_->stop();
         stopButton_->setEnabled(false);
-        progressText_->setText(QStringLiteral("Файл не посчитан"));
+        ShowReadout(*progressText_, QStringLiteral("Файл не посчитан"));
         emit runEnded();
         return;
     }
+    // A recalculation keeps the order the table was sorted in, as it keeps the filter.
+    QHeaderView* header = table_->horizontalHeader();
+    const int sortColumn = header->sortIndicatorSection();
+    const Qt::SortOrder sortOrder = header->sortIndicatorOrder();
     model_->Reset(run_->Run().CarriedColumns(), run_->Run().Economics());
-    table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    if (sortColumn >= 0 && sortColumn < model_->columnCount()) {
+        model_->sort(sortColumn, sortOrder);
+    } else {
+        header->setSortIndicator(-1, Qt::AscendingOrder);
+    }
     // Columns as wide as their titles: measuring the cells of 100,000 rows would take long.
     const QFontMetrics metrics(table_->horizontalHeader()->font());
     for (int column = 0; column < model_->columnCount(); ++column) {
@@ -356,10 +436,10 @@ void StockWindow::Opened(bool usable) {
 }
 
 void StockWindow::Arrived(std::vector<stock::BatchHouse>& houses) {
-    rejected_->Append(houses);
+    problems_->Append(houses);
     model_->Append(houses);
-    tabs_->setTabText(1, QStringLiteral("Отклонённые строки (%1)")
-                             .arg(static_cast<qulonglong>(model_->RejectedCount())));
+    tabs_->setTabText(1, QStringLiteral("Проблемы (%1)")
+                             .arg(Grouped(static_cast<double>(problems_->rowCount()), locale_)));
     if (!refreshTimer_->isActive()) {
         refreshTimer_->start();
     }
@@ -388,7 +468,7 @@ void StockWindow::ShowNotice(const QString& text) {
         shown.append(QStringLiteral("…"));
         shown.append(notices_.back());
     }
-    notice_->setText(shown.join(QLatin1Char('\n')));
+    ShowReadout(*notice_, shown.join(QLatin1Char('\n')));
     notice_->show();
 }
 
@@ -406,7 +486,9 @@ void StockWindow::ShowProgress() {
         total = std::max(total, total * static_cast<double>(run.TotalBytes()) /
                                     static_cast<double>(run.BytesRead()));
     }
-    const double share = running_ ? (total > 0 ? std::min(1.0, done / total) : 0.0) : 1.0;
+    // A run that ended early shows the share it calculated, not a full bar.
+    const double share =
+        total > 0 ? std::min(1.0, done / total) : (!running_ && run.RowsRead() > 0 ? 1.0 : 0.0);
     progress_->setValue(static_cast<int>(share * 1000));
     QString text = QStringLiteral("посчитано %1 из ~%2 · %3 домов/с")
                        .arg(Grouped(static_cast<double>(done), locale_),
@@ -419,10 +501,14 @@ void StockWindow::ShowProgress() {
                     .arg(left % 60, 2, 10, QLatin1Char('0'));
     } else if (!running_) {
         text = QStringLiteral("посчитано %1 домов, отклонено строк: %2")
-                   .arg(Grouped(static_cast<double>(run.Calculated()), locale_))
-                   .arg(static_cast<qulonglong>(run.Rejected()));
+                   .arg(Grouped(static_cast<double>(run.Calculated()), locale_),
+                        Grouped(static_cast<double>(run.Rejected()), locale_));
+        if (run.Filled() > 0) {
+            text += QStringLiteral(", с пустыми ячейками: %1")
+                        .arg(Grouped(static_cast<double>(run.Filled()), locale_));
+        }
     }
-    progressText_->setText(text);
+    ShowReadout(*progressText_, text);
     progress_->setAccessibleDescription(text);
 }
 
@@ -473,18 +559,30 @@ void StockWindow::OpenRow(int row) {
     OpenLine(model_->HouseAt(row).Source.Line);
 }
 
-void StockWindow::OpenLine(std::size_t line) {
+void StockWindow::OpenProblem(int row) {
+    if (row < 0 || row >= problems_->rowCount()) {
+        return;
+    }
+    const ProblemModel::Entry& entry = problems_->At(row);
+    // A problem of no field (a row whose cells cannot be told apart) opens nothing to focus.
+    OpenLine(entry.Line, entry.Field ? entry.Field : std::optional<std::size_t>(0));
+}
+
+void StockWindow::OpenLine(std::size_t line, std::optional<std::size_t> focusField) {
     if (!opener_ || rowReader_.joinable()) {
         return;
     }
     const std::string fileName = fileName_.toStdString();
     stopRowReader_ = false;
     setCursor(Qt::BusyCursor);
-    rowReader_ = std::thread([this, fileName, line, defaults = defaults_] {
+    rowReader_ = std::thread([this, fileName, line, focusField, defaults = defaults_] {
         std::optional<OpenedHouse> house;
         QString failure;
         try {
-            house = ReadSheetRow(fileName, line, defaults, stopRowReader_);
+            house = ReadSheetRow(fileName, line, defaults, stopRowReader_, focusField.has_value());
+            if (house) {
+                house->FocusField = focusField;
+            }
             if (!house && !stopRowReader_) {
                 failure = QStringLiteral("Строка %1 больше не читается из файла").arg(line);
             }
@@ -508,11 +606,24 @@ void StockWindow::HouseRowRead(std::optional<OpenedHouse> house, const QString& 
     }
 }
 
+QString StockWindow::SuggestedName(const QString& last, const QString& ending) const {
+    if (!last.isEmpty()) {
+        return last;
+    }
+    const QFileInfo file(fileName_);
+    return file.absoluteDir().filePath(file.completeBaseName() + ending);
+}
+
 void StockWindow::SaveTable() {
-    const QString suggested = lastTable_.isEmpty() ? QFileInfo(fileName_).completeBaseName() +
-                                                         QStringLiteral("-итоги.xlsx")
-                                                   : lastTable_;
-    const QString name = questions_.TableFileName(this, suggested);
+    const QString suggested = SuggestedName(lastTable_, QStringLiteral("-итоги.xlsx"));
+    // With a filter the file holds the houses shown, and the dialog says so.
+    const QString filter = filter_->text().trimmed();
+    const QString title =
+        filter.isEmpty() ? QStringLiteral("Сохранить таблицу")
+                         : QStringLiteral("Сохранить таблицу: показанные дома (%1) по отбору «%2»")
+                               .arg(model_->rowCount())
+                               .arg(filter);
+    const QString name = questions_.TableFileName(this, title, suggested);
     if (name.isEmpty() || !MayReplace(this, name)) {
         return;
     }
@@ -521,9 +632,21 @@ void StockWindow::SaveTable() {
         return;
     }
     const stock::BatchRun& run = run_->Run();
-    stock::ResultWriter writer(name, {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
-                             model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
-    writer.Write(model_->Houses());
+    stock::ResultWriter writer(name,
+                               {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
+                               model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
+    if (filter.isEmpty()) {
+        writer.Write(model_->Houses());
+    } else {
+        std::vector<stock::BatchHouse> shown;
+        for (int row = 0; row < model_->rowCount(); ++row) {
+            shown.push_back(model_->HouseAt(row));
+            if (shown.size() == 1000 || row + 1 == model_->rowCount()) {
+                writer.Write(shown);
+                shown.clear();
+            }
+        }
+    }
     writer.Finish();
 }
 
@@ -544,15 +667,25 @@ report::StockReportContent StockWindow::ReportContent() const {
 }
 
 void StockWindow::SaveReport() {
-    const QString suggested = lastReport_.isEmpty() ? QFileInfo(fileName_).completeBaseName() +
-                                                          QStringLiteral("-отчёт.pdf")
-                                                    : lastReport_;
-    const QString name = questions_.ReportFileName(this, suggested);
+    const QString name =
+        questions_.ReportFileName(this, SuggestedName(lastReport_, QStringLiteral("-отчёт.pdf")));
     if (name.isEmpty() || !MayReplace(this, name)) {
         return;
     }
     lastReport_ = name;
     report::WriteFileAtomically(name, report::StockReportPdf(ReportContent()));
+}
+
+void StockWindow::SaveProblems() {
+    const QString name = questions_.ProblemsFileName(
+        this, SuggestedName(lastProblems_, QStringLiteral("-проблемы.xlsx")));
+    if (name.isEmpty() || !MayReplace(this, name)) {
+        return;
+    }
+    lastProblems_ = name;
+    stock::ProblemWriter writer(name);
+    writer.Write(model_->Houses());
+    writer.Finish();
 }
 
 void StockWindow::Print() {

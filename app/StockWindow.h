@@ -25,7 +25,8 @@ class QPrinter;
 class QTabWidget;
 class QTableView;
 class QTimer;
-class RejectedModel;
+class ProblemModel;
+class QCheckBox;
 class StockChartView;
 class StockDefaultsPanel;
 class StockModel;
@@ -41,8 +42,10 @@ class StockWindow : public QWidget {
 public:
     // What the window asks the user; tests answer without dialogs.
     struct Questions {
-        std::function<QString(QWidget* parent, const QString& suggested)> TableFileName;
+        std::function<QString(QWidget* parent, const QString& title, const QString& suggested)>
+            TableFileName;
         std::function<QString(QWidget* parent, const QString& suggested)> ReportFileName;
+        std::function<QString(QWidget* parent, const QString& suggested)> ProblemsFileName;
         std::function<bool(QWidget* parent, QPrinter& printer)> PrintSetup;
     };
     // Opens a house in the main window and calculates it with the stock's seed.
@@ -72,17 +75,24 @@ public:
     void Recalculate();
     void Stop();
     void OpenRow(int row);
+    // Opens the house of a problem in the main window with the problem's field focused, as far
+    // as its row can be read, without calculating it.
+    void OpenProblem(int row);
     // Opens the house of input line `line` as a row of the table is opened.
-    void OpenLine(std::size_t line);
+    void OpenLine(std::size_t line, std::optional<std::size_t> focusField = std::nullopt);
     void SaveTable();
     void SaveReport();
+    // The problems tab as a file (.xlsx, .ods or .csv), as virasvet-calc --problems writes it.
+    void SaveProblems();
     void Print();
     // The report of the houses shown, as saved and printed.
     report::StockReportContent ReportContent() const;
 
     // For tests and the plan: the parts of the window.
     StockModel& Model() const { return *model_; }
-    RejectedModel& Rejected() const { return *rejected_; }
+    ProblemModel& Problems() const { return *problems_; }
+    QTableView* ProblemTable() const { return problemTable_; }
+    QCheckBox* StrictBox() const { return strictBox_; }
     QTableView* Table() const { return table_; }
     QTabWidget* Tabs() const { return tabs_; }
     QLineEdit* FilterBox() const { return filter_; }
@@ -107,6 +117,9 @@ private:
     QWidget* MakeTop();
     QWidget* MakeHousesPage();
     QWidget* MakeChartsPage();
+    QWidget* MakeProblemsPage();
+    // A name to save into, suggested in the register's folder or where the last file went.
+    QString SuggestedName(const QString& last, const QString& ending) const;
     QWidget* MakeButtons();
     void Start();
     void Opened(bool usable);
@@ -124,7 +137,7 @@ private:
     Questions questions_;
     PlanPageSource planPage_;
     StockModel* model_;
-    RejectedModel* rejected_;
+    ProblemModel* problems_;
     std::unique_ptr<StockRun> run_;
     bool running_ = false;
     QElapsedTimer clock_;
@@ -132,11 +145,14 @@ private:
     QStringList notices_;
     QString lastTable_;
     QString lastReport_;
+    QString lastProblems_;
 
     // The stock-wide values the houses shown were calculated with.
     sheet::FieldDefaults defaults_;
 
     QLineEdit* seedBox_ = nullptr;
+    QCheckBox* strictBox_ = nullptr;
+    QTableView* problemTable_ = nullptr;
     StockDefaultsPanel* defaultsPanel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* progressText_ = nullptr;
@@ -160,6 +176,8 @@ private:
 // values filling what it lacks; none when the file has no such row. Stops early, with none, once
 // `stop` is set. Throws std::runtime_error with the row's messages when it is rejected, and
 // sheet::SheetError when the file cannot be read.
+// With `readable`, a rejected row opens as far as it can be read: the cells that read as they
+// stand, the faulty ones shown as written over the start-up values.
 std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t line,
                                         const sheet::FieldDefaults& defaults,
-                                        const std::atomic<bool>& stop);
+                                        const std::atomic<bool>& stop, bool readable = false);

@@ -30,15 +30,29 @@ target_link_libraries(appwindows INTERFACE dialogresources $<TARGET_OBJECTS:dial
 
 # The user guide: a readable HTML source turned into help.pdf beside the executable by a small
 # Qt program (QTextDocument printed by QPdfWriter).
-add_executable(helpdoc help/HelpDocument.cpp)
-target_link_libraries(helpdoc PRIVATE Qt6::Gui)
-add_custom_command(
-    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/help.pdf
-    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:helpdoc>
-            ${CMAKE_CURRENT_SOURCE_DIR}/help/help.html ${CMAKE_CURRENT_BINARY_DIR}/help.pdf
-    DEPENDS helpdoc ${CMAKE_CURRENT_SOURCE_DIR}/help/help.html
-    COMMENT "Writing the user guide help.pdf"
-    VERBATIM)
+# A cross build cannot run its own helpdoc: it takes the guide a build for this machine made.
+if(CMAKE_CROSSCOMPILING)
+    set(VIRASVET_HOST_HELP_PDF "" CACHE FILEPATH "help.pdf of a build for this machine")
+    if(NOT EXISTS "${VIRASVET_HOST_HELP_PDF}")
+        message(FATAL_ERROR "A cross build needs VIRASVET_HOST_HELP_PDF (scripts/windows.sh)")
+    endif()
+    add_custom_command(
+        OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/help.pdf
+        COMMAND ${CMAKE_COMMAND} -E copy ${VIRASVET_HOST_HELP_PDF}
+                ${CMAKE_CURRENT_BINARY_DIR}/help.pdf
+        DEPENDS ${VIRASVET_HOST_HELP_PDF}
+        VERBATIM)
+else()
+    add_executable(helpdoc help/HelpDocument.cpp)
+    target_link_libraries(helpdoc PRIVATE Qt6::Gui)
+    add_custom_command(
+        OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/help.pdf
+        COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:helpdoc>
+                ${CMAKE_CURRENT_SOURCE_DIR}/help/help.html ${CMAKE_CURRENT_BINARY_DIR}/help.pdf
+        DEPENDS helpdoc ${CMAKE_CURRENT_SOURCE_DIR}/help/help.html
+        COMMENT "Writing the user guide help.pdf"
+        VERBATIM)
+endif()
 add_custom_target(help_pdf ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/help.pdf)
 # The program target is declared after this file is included; the dependency is added once the
 # directory has been read.
@@ -46,7 +60,11 @@ cmake_language(DEFER CALL add_dependencies virasvet help_pdf)
 
 # Installed where Debian keeps a program's documents; the program finds it from its own folder
 # (bin/ → ../share/doc/virasvet/help.pdf), so both follow the one install layout.
-set(VIRASVET_HELP_INSTALL_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/virasvet)
+if(WIN32)
+    set(VIRASVET_HELP_INSTALL_DIR ${CMAKE_INSTALL_BINDIR})
+else()
+    set(VIRASVET_HELP_INSTALL_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/virasvet)
+endif()
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/help.pdf DESTINATION ${VIRASVET_HELP_INSTALL_DIR})
 file(RELATIVE_PATH installed_help_document /${CMAKE_INSTALL_BINDIR}
      /${VIRASVET_HELP_INSTALL_DIR}/help.pdf)

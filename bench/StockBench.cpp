@@ -79,12 +79,12 @@ void Program(benchmark::State& state, bool economics) {
 }
 
 // The window's path: the run on its own thread, every block handed to the window's thread and
-// added to the table's model and the rejected rows' model.
+// added to the table's model and the problems' model.
 void Window(benchmark::State& state) {
     const std::string file = MixFile(StockHouses());
     for (auto _ : state) {
         StockModel model(model::NumberLocale{",", " "});
-        RejectedModel rejected;
+        ProblemModel problems;
         QEventLoop loop;
         stock::BatchOptions options;
         options.Files = {file};
@@ -96,7 +96,7 @@ void Window(benchmark::State& state) {
         handlers.Opened = [&](bool) {};
         handlers.Message = [](const QString&) {};
         handlers.Houses = [&](std::vector<stock::BatchHouse>& houses) {
-            rejected.Append(houses);
+            problems.Append(houses);
             model.Append(houses);
         };
         handlers.Ended = [&](stock::BatchEnd, const QString&) { loop.quit(); };

@@ -1,5 +1,6 @@
 // virasvet-calc: the calculation of the input page for every house of a spreadsheet.
 
+#include "Console.h"
 #include "HelpText.h"
 #include "HouseRun.h"
 #include "PlanOptions.h"
@@ -97,6 +98,17 @@ struct Options {
         QStringLiteral("economics"),
         QStringLiteral("Добавить столбцы экономики (дисконтированный срок окупаемости, ЧПС, ВНД, "
                        "годовая экономия и выбросы) и без её столбцов во входном файле.")};
+    QCommandLineOption Problems{
+        QStringLiteral("problems"),
+        QStringLiteral("Записать проблемы строк в файл .csv, .xlsx или .ods: строка, адрес, "
+                       "столбец, как он назван в файле, значение, как оно записано, сообщение и "
+                       "отклонена ли строка или посчитана со значением по умолчанию."),
+        QStringLiteral("файл")};
+    QCommandLineOption Strict{
+        QStringLiteral("strict"),
+        QStringLiteral("Отклонять строки с пустыми ячейками вместо того, чтобы брать для них "
+                       "значения при запуске или --set (пустое планируемое время горения — "
+                       "по-прежнему оценка по движению жильцов).")};
     cli::PlanCommandOptions Plan;
 };
 
@@ -105,7 +117,7 @@ void DeclareOptions(QCommandLineParser& parser, const Options& o) {
         "Расчёт освещения мест общего пользования для каждого дома таблицы CSV: одна строка "
         "результатов на дом, те же цифры, что показывает окно программы."));
     parser.addOptions({o.Help, o.Version, o.Output, o.Seed, o.Jobs, o.Delimiter, o.Template,
-                       o.Encoding, o.NoBom, o.MaxErrors, o.Economics});
+                       o.Encoding, o.NoBom, o.MaxErrors, o.Economics, o.Problems, o.Strict});
     parser.addOptions(o.Plan.All());
     parser.addPositionalArgument(
         QStringLiteral("файлы"),
@@ -170,6 +182,8 @@ cli::RunOptions RunOptionsOf(const QCommandLineParser& parser, const Options& o)
     options.ByteOrderMark = !parser.isSet(o.NoBom);
     options.OutputFile = parser.value(o.Output);
     options.Economics = parser.isSet(o.Economics);
+    options.Strict = parser.isSet(o.Strict);
+    options.ProblemsFile = parser.value(o.Problems);
     if (const std::optional<QString> error = cli::ReadPlanOptions(parser, o.Plan, options)) {
         throw UsageError{*error};
     }
@@ -225,6 +239,7 @@ int RunParsed(const QCommandLineParser& parser, const Options& o) {
 }
 
 int Run(int argc, char* argv[]) {
+    cli::PrepareStandardStreams();
     QCoreApplication application(argc, argv);
     // Qt takes the user's locale for the C library too; numbers in files (the workbook writer's
     // among them) need the decimal point whatever the desktop's language.

@@ -1,9 +1,7 @@
 #include "HelpText.h"
 
+#include "Console.h"
 #include "HouseInput.h"
-
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -119,7 +117,7 @@ std::string WrapText(std::string_view text, std::size_t width) {
 std::size_t HelpWidth() {
     constexpr std::size_t Narrowest = 40;
     constexpr std::size_t Piped = 80;
-    if (isatty(STDOUT_FILENO) == 0) {
+    if (!OutputIsTerminal()) {
         return Piped;
     }
     if (const char* columns = std::getenv("COLUMNS")) {
@@ -128,9 +126,8 @@ std::size_t HelpWidth() {
             return std::max<std::size_t>(Narrowest, static_cast<std::size_t>(value));
         }
     }
-    winsize size{};
-    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-        return std::max<std::size_t>(Narrowest, size.ws_col);
+    if (const std::size_t columns = TerminalColumns(); columns > 0) {
+        return std::max(Narrowest, columns);
     }
     return Piped;
 }

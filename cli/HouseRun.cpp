@@ -2,16 +2,18 @@
 
 #include "BatchResults.h"
 #include "BatchRun.h"
+#include "Console.h"
+#include "FileSystem.h"
 #include "HouseInput.h"
 #include "HouseOffer.h"
+#include "ProblemTable.h"
 #include "Progress.h"
+
+#include <QFileInfo>
 
 #include <filesystem>
 #include <iostream>
 #include <optional>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cli {
 namespace {
@@ -38,24 +40,33 @@ public:
             for (const std::string& message : house.Messages) {
                 Row(message);
             }
-            if (plan_ != nullptr && house.Figures) {
-                plan_->Add(plan::OfferOf(house.EconomicsInputs, *house.Figures),
-                           {house.Source.Line, house.Carried, house.Source.Address},
-                           house.PlanYear);
+            NoteFilled(house);
+            if (plan_ != nullptr) {
+                plan_->Add(house);
             }
         }
         results_->Write(houses);
+        if (problems_) {
+            problems_->Write(houses);
+        }
     }
 
     void Waiting() override {
         progress_->Update(run_.BytesRead(), run_.RowsRead(), run_.HousesDone());
     }
 
-    void Start(std::unique_ptr<stock::ResultWriter> results) {
+    void Start(std::unique_ptr<stock::ResultWriter> results,
+               std::unique_ptr<stock::ProblemWriter> problems) {
         results_ = std::move(results);
+        problems_ = std::move(problems);
         progress_.emplace(run_.TotalBytes());
     }
-    void Finish() { results_->Finish(); }
+    void Finish() {
+        results_->Finish();
+        if (problems_) {
+            problems_->Finish();
+        }
+    }
 
     // The count of the messages not shown.
     void Left() const {
@@ -67,6 +78,12 @@ public:
     // After messages, a last line with the counts; a run without any stays silent.
     void Summary() {
         ClearProgress();
+        if (run_.Filled() > 0) {
+            std::cerr << "в " << run_.Filled() << ' ' << RowsWord(run_.Filled())
+                      << " пустые ячейки заполнены значениями по умолчанию: " << filled_
+                      << (filledShown_ < filledCells_ ? ", …" : "")
+                      << " (отклонять такие строки: --strict; все проблемы: --problems)\n";
+        }
         if (shown_ == 0 && run_.Rejected() == 0) {
             return;
         }
@@ -81,6 +98,29 @@ public:
     }
 
 private:
+    // "строке" after 1, 21, ...; "строках" after the others.
+    static const char* RowsWord(std::size_t count) {
+        return count % 10 == 1 && count % 100 != 11 ? "строке" : "строках";
+    }
+
+    // The first empty cells that took a value, for the summary: "файл:строка: столбец".
+    void NoteFilled(const stock::BatchHouse& house) {
+        if (!stock::HasFilledCells(house)) {
+            return;
+        }
+        for (const sheet::RowProblem& problem : house.Problems) {
+            ++filledCells_;
+            if (filledShown_ < MostFilledShown) {
+                filled_ += std::string(filledShown_ == 0 ? "" : ", ") + house.Source.File + ":" +
+                           std::to_string(house.Source.Line) + ": " +
+                           model::Shortened(problem.Heading);
+                ++filledShown_;
+            }
+        }
+    }
+
+    static constexpr std::size_t MostFilledShown = 5;
+
     // A message about a row or a header column, shown while fewer than the most have been.
     void Row(const std::string& message) {
         if (shown_ < most_) {
@@ -97,49 +137,104 @@ private:
     std::size_t left_ = 0;
     stock::PlanCollector* plan_;
     std::unique_ptr<stock::ResultWriter> results_;
+    std::unique_ptr<stock::ProblemWriter> problems_;
     std::optional<Progress> progress_;
+    std::string filled_;
+    std::size_t filledShown_ = 0;
+    std::size_t filledCells_ = 0;
 };
-
-// Whether standard input is redirected from the file the results would replace.
-bool StandardInputIs(const QString& output) {
-    struct stat in {};
-    struct stat out {};
-    return ::fstat(STDIN_FILENO, &in) == 0 && S_ISREG(in.st_mode) &&
-           ::stat(output.toStdString().c_str(), &out) == 0 && in.st_dev == out.st_dev &&
-           in.st_ino == out.st_ino;
-}
 
 // An input that -o names: results written over it would destroy it before it is read.
 const std::string* InputNamedAsOutput(const RunOptions& options) {
     for (const std::string& name : options.Files) {
         std::error_code code;
         if (!options.OutputFile.isEmpty() &&
-            (name == "-"
-                 ? StandardInputIs(options.OutputFile)
-                 : std::filesystem::equivalent(name, options.OutputFile.toStdString(), code))) {
+            (name == "-" ? StandardInputIs(options.OutputFile.toStdString())
+                         : std::filesystem::equivalent(
+                               report::PathOf(name),
+                               report::PathOf(options.OutputFile.toStdString()), code))) {
             return &name;
         }
     }
     return nullptr;
 }
 
-// A plan file that would replace an input or the results.
-std::optional<std::string> PlanFileClash(const RunOptions& options) {
-    if (!options.Plan || options.Plan->File.isEmpty()) {
-        return std::nullopt;
+// Why the plan file cannot be written at the end of the run (checked before it): a name nothing
+// here writes, a folder, a device or a pipe.
+std::optional<std::string> PlanFileUnwritable(const QString& file) {
+    const std::string name = file.toStdString();
+    try {
+        if (QFileInfo(file).suffix().isEmpty()) {
+            throw std::runtime_error("no extension");
+        }
+        stock::ResultKindOf(file);
+    } catch (const std::runtime_error&) {
+        return name + ": план (--plan) пишется в файл .csv, .xlsx или .ods";
     }
-    const QString& file = options.Plan->File;
+    const QFileInfo target(file);
+    if (target.isDir()) {
+        return name + ": это каталог, а план (--plan) пишется в файл";
+    }
+    if (target.exists() && !target.isFile()) {
+        return name + ": это не обычный файл, а устройство, канал или сокет; план (--plan) "
+                      "пишется в обычный файл";
+    }
+    return std::nullopt;
+}
+
+// Whether two names are the same file, or would be once written: neither need exist yet.
+bool SameFile(const std::string& a, const std::string& b) {
     std::error_code code;
-    for (const std::string& name : options.Files) {
-        if (name != "-" && std::filesystem::equivalent(name, file.toStdString(), code)) {
-            return name + ": это исходный файл, план в него не записывается (--plan задаёт "
-                          "другое имя)";
+    if (std::filesystem::equivalent(report::PathOf(a), report::PathOf(b), code)) {
+        return true;
+    }
+    const auto resolved = [&code](const std::string& name) {
+        const std::filesystem::path whole = std::filesystem::absolute(report::PathOf(name), code);
+        return code ? whole : std::filesystem::weakly_canonical(whole, code);
+    };
+    const std::filesystem::path first = resolved(a);
+    if (code) {
+        return false;
+    }
+    const std::filesystem::path second = resolved(b);
+    return !code && first == second;
+}
+
+// Whether two names, neither empty, are the same file.
+bool SameFile(const QString& one, const QString& other) {
+    return !one.isEmpty() && !other.isEmpty() && SameFile(one.toStdString(), other.toStdString());
+}
+
+// A plan or problems file that would replace an input, the results or each other, or a plan file
+// that cannot be written.
+std::optional<std::string> OtherFileClash(const RunOptions& options) {
+    const QString plan = options.Plan ? options.Plan->File : QString();
+    if (!plan.isEmpty()) {
+        if (std::optional<std::string> why = PlanFileUnwritable(plan)) {
+            return why;
         }
     }
-    if (!options.OutputFile.isEmpty() &&
-        (file == options.OutputFile ||
-         std::filesystem::equivalent(options.OutputFile.toStdString(), file.toStdString(), code))) {
-        return file.toStdString() + ": в этот файл пишутся результаты (-o), план — в другой";
+    const std::pair<const QString*, const char*> files[] = {{&plan, "план"},
+                                                            {&options.ProblemsFile, "проблемы"}};
+    for (const auto& [file, what] : files) {
+        if (file->isEmpty()) {
+            continue;
+        }
+        for (const std::string& name : options.Files) {
+            if (name == "-" ? StandardInputIs(file->toStdString())
+                            : SameFile(QString::fromStdString(name), *file)) {
+                return name + ": это исходный файл, " + what +
+                       (file == &plan ? " в него не записывается (--plan задаёт другое имя)"
+                                      : " в него не записываются (--problems задаёт другое имя)");
+            }
+        }
+        if (SameFile(options.OutputFile, *file)) {
+            return file->toStdString() + ": в этот файл пишутся результаты (-o), " + what +
+                   " — в другой";
+        }
+    }
+    if (SameFile(plan, options.ProblemsFile)) {
+        return plan.toStdString() + ": в этот файл пишется план (--plan), проблемы — в другой";
     }
     return std::nullopt;
 }
@@ -154,6 +249,7 @@ stock::BatchOptions BatchOptionsOf(const RunOptions& options) {
     // The plan values every house by its economics, with their columns or without.
     batch.EconomicsFigures = options.Plan.has_value();
     batch.Defaults = options.Defaults;
+    batch.Strict = options.Strict;
     return batch;
 }
 
@@ -165,7 +261,7 @@ int RunHouses(const RunOptions& options) {
                        "другое имя)");
         return UsageOrUnreadable;
     }
-    if (const std::optional<std::string> clash = PlanFileClash(options)) {
+    if (const std::optional<std::string> clash = OtherFileClash(options)) {
         Report(*clash);
         return UsageOrUnreadable;
     }
@@ -180,8 +276,12 @@ int RunHouses(const RunOptions& options) {
         const stock::ResultFormat format{
             options.Delimiter.value_or(run.FirstDelimiter().value_or(';')), options.ByteOrderMark,
             run.FirstDelimiter()};
-        terminal.Start(std::make_unique<stock::ResultWriter>(
-            options.OutputFile, format, run.CarriedColumns(), run.Economics(), options.Seed));
+        terminal.Start(
+            std::make_unique<stock::ResultWriter>(options.OutputFile, format, run.CarriedColumns(),
+                                                  run.Economics(), options.Seed),
+            options.ProblemsFile.isEmpty() ? nullptr
+                                           : std::make_unique<stock::ProblemWriter>(
+                                                 options.ProblemsFile, options.Files.size() > 1));
     } catch (const std::runtime_error& e) {
         Report(e.what());
         return UsageOrUnreadable;

@@ -29,6 +29,10 @@ struct RunOptions {
     bool Economics = false;
     // Values for every row whose cell is empty or whose sheet lacks the column (--set).
     sheet::FieldDefaults Defaults;
+    // An empty cell of a field's column rejects the row instead of taking a value (--strict).
+    bool Strict = false;
+    // The problems of the rows as a table, when a file is named (--problems).
+    QString ProblemsFile;
     // The capital plan of the calculated houses (--budget), its file when one is named.
     std::optional<stock::PlanRequest> Plan;
 };

@@ -24,8 +24,10 @@ struct PlanCommandOptions {
         QStringLiteral("цель")};
     QCommandLineOption Plan{
         QStringLiteral("plan"),
-        QStringLiteral("Записать план в файл .csv или .xlsx: год плана, строка, переносимые "
-                       "столбцы, адрес, расходы и ценность каждого выбранного дома."),
+        QStringLiteral("Записать план в файл .csv, .xlsx или .ods: год плана, строка, "
+                       "переносимые столбцы, адрес, управляющая компания, расходы (установка в "
+                       "ценах этого года) и ценность каждого выбранного дома; в книге — и лист "
+                       "«Итоги» по годам и управляющим компаниям."),
         QStringLiteral("файл")};
     QCommandLineOption NoCarryOver{
         QStringLiteral("no-carry-over"),

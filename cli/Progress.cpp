@@ -1,6 +1,6 @@
 #include "Progress.h"
 
-#include <unistd.h>
+#include "Console.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,7 +38,7 @@ std::string ProgressText(const ProgressCounts& counts, double seconds) {
 
 Progress::Progress(std::uint64_t totalBytes)
     : totalBytes_(totalBytes), shown_(false), start_(std::chrono::steady_clock::now()),
-      terminal_(isatty(STDERR_FILENO) != 0) {}
+      terminal_(ErrorIsTerminal()) {}
 
 void Progress::Update(std::uint64_t bytesRead, std::size_t rowsRead, std::size_t housesDone) {
     const double seconds =

@@ -103,6 +103,7 @@ std::array<HouseField, N> WithHouseBounds(std::array<HouseField, N> fields) {
                                  name.ends_with("FittingPrice") ||
                                  name.ends_with("FittingInstallPrice") ||
                                  name.starts_with("Block") || name.starts_with("HoldTime");
+        field.WholeNumber = field.Kind == FieldKind::Count || name.ends_with("LampLife");
         if (hours) {
             field.Bounds = DayHours;
         } else if (notNegative) {
@@ -340,6 +341,14 @@ std::optional<FieldFailure> ReadField(const HouseField& field, std::string_view 
                                 RangeCheck{0, HighestCode}};
         }
     }
+    if (rules == ReadingRules::Sheet && field.WholeNumber && value != std::trunc(value)) {
+        RangeCheck whole = field.Check    ? *field.Check
+                           : field.Bounds ? *field.Bounds
+                                          : RangeCheck{-std::numeric_limits<double>::infinity(),
+                                                       std::numeric_limits<double>::infinity()};
+        whole.Whole = true;
+        return FieldFailure{FieldProblem::OutOfRange, std::string(OutOfRangeMessage), whole};
+    }
     if (field.Check && !field.Check->Accepts(value)) {
         return FieldFailure{FieldProblem::OutOfRange, std::string(OutOfRangeMessage), *field.Check};
     }
@@ -419,13 +428,18 @@ std::string AllowedRange(const RangeCheck& range) {
         return value == std::trunc(value) ? std::to_string(SaturatingTrunc(value))
                                           : FormatNumber(value, "0.00", StartTextLocale);
     };
+    std::string text;
     if (range.LowExclusive) {
-        return "больше " + number(range.Low);
+        text = "больше " + number(range.Low);
+    } else if (std::isinf(range.High)) {
+        text = std::isinf(range.Low) ? "" : "не меньше " + number(range.Low);
+    } else {
+        text = number(range.Low) + ".." + number(range.High);
     }
-    if (std::isinf(range.High)) {
-        return "не меньше " + number(range.Low);
+    if (range.Whole) {
+        text += text.empty() ? "целое число" : ", целое число";
     }
-    return number(range.Low) + ".." + number(range.High) + (range.Whole ? ", целое число" : "");
+    return text;
 }
 
 std::optional<std::string> Ungrouped(std::string_view text) {

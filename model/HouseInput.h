@@ -69,6 +69,9 @@ struct HouseField {
     // burn hours a day): checked for spreadsheet rows, which no one looks at before they are
     // calculated.
     std::optional<RangeCheck> Bounds;
+    // A spreadsheet row's cell must hold a whole number (counts, lamp lives in months, the
+    // horizon): a fraction is refused with the range, never cut.
+    bool WholeNumber = false;
 };
 
 // Every input of a house in the order the page reads them, then the settings.
@@ -140,7 +143,8 @@ enum class ReadingRules {
     Sheet,
 };
 
-// The allowed values of a range as a message gives them: "1..40", "больше 0", "не меньше 0".
+// The allowed values of a range as a message gives them: "1..40", "больше 0", "не меньше 0",
+// "0..10, целое число"; "целое число" alone for a whole range without bounds.
 std::string AllowedRange(const RangeCheck& range);
 
 // Reads one house. texts[i] is the text for HouseFields()[i]; a field without a text, or a number

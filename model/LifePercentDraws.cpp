@@ -1,8 +1,5 @@
 #include "LifePercentDraws.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace model {
 namespace {
 
@@ -62,20 +59,6 @@ WITH_AVX2_VARIANT void LifePercentDraws::Refill() {
         percent_[i] = static_cast<std::uint8_t>((y >> 1) % 100);
     }
     next_ = percent_.data();
-}
-
-void LifePercentDraws::Take(std::int64_t count, std::uint8_t* out) {
-    while (count > 0) {
-        if (next_ == percent_.data() + StateSize) {
-            Refill();
-        }
-        const std::int64_t part =
-            std::min<std::int64_t>(count, percent_.data() + StateSize - next_);
-        std::memcpy(out, next_, static_cast<std::size_t>(part));
-        out += part;
-        next_ += part;
-        count -= part;
-    }
 }
 
 void LifePercentDraws::Skip(std::int64_t count) {

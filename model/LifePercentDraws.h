@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace model {
 
@@ -19,8 +21,18 @@ public:
         return *next_++;
     }
 
-    // The next `count` draws into `out`.
-    void Take(std::int64_t count, std::uint8_t* out);
+    // The next draws, as many as are ready but no more than `count` (at least one when `count` is
+    // positive): they are taken, and stay readable until this object is next used.
+    std::span<const std::uint8_t> TakeReady(std::int64_t count) {
+        if (next_ == percent_.data() + StateSize) {
+            Refill();
+        }
+        const std::size_t part = static_cast<std::size_t>(
+            std::min<std::int64_t>(count, percent_.data() + StateSize - next_));
+        const std::span<const std::uint8_t> ready(next_, part);
+        next_ += part;
+        return ready;
+    }
 
     void Skip(std::int64_t count);
 

@@ -3,14 +3,19 @@
 #include "LampLife.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <climits>
 #include <cmath>
+#include <span>
 
 namespace model {
 namespace {
 
 constexpr int DrawCount = 100;
 constexpr std::int16_t BeyondHorizon = SimulationDays + 1;
+// A life not yet worked out; every life is at least a day.
+constexpr std::int16_t UnknownLife = 0;
 
 bool SameWear(const ZonePlan& a, const ZonePlan& b) {
     return std::bit_cast<std::uint64_t>(a.Wear.DailyHours) ==
@@ -47,6 +52,33 @@ std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int
     return days <= SimulationDays ? static_cast<std::int16_t>(days) : BeyondHorizon;
 }
 
+// Lamps put in at once up to this many are put in inline, from this many on they are counted by
+// draw first, then by day.
+constexpr std::int64_t FewLamps = 4;
+constexpr std::int64_t ManyLamps = 160;
+
+// Puts in a lamp on `day` for each draw from `first` on, up to `last` or the first draw whose life
+// is unknown or beyond `longest`; returns where it stopped. Apart, and calling nothing, so that
+// the loop keeps all it needs in registers. A lamp that goes after the last day is counted on a
+// day of the ring that is never asked for.
+template <typename Days>
+[[gnu::noinline]] const std::uint8_t*
+PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::uint32_t longest,
+           const std::int32_t day, const std::uint8_t* first, const std::uint8_t* const last) {
+    const Days days = groupDays;
+    for (; first != last; ++first) {
+        const std::int32_t life = lives[*first];
+        // An unknown life (0) wraps round to the largest number.
+        if (static_cast<std::uint32_t>(life - 1) >= longest) [[unlikely]] {
+            break;
+        }
+        const auto goes = static_cast<std::uint32_t>(day + life);
+        ++days.Ring[goes & days.RingMask];
+        days.Marks[goes & days.DayMask] |= days.Bit;
+    }
+    return first;
+}
+
 } // namespace
 
 ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
@@ -56,7 +88,8 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
         if (zone.LampCount <= 0) {
             continue; // an empty zone takes no draws: its neighbours follow each other directly
         }
-        if (previous != nullptr && SameWear(*previous, zone)) {
+        if (previous != nullptr && SameWear(*previous, zone) &&
+            groups_.back().LampCount <= INT32_MAX - zone.LampCount) {
             groups_.back().LampCount += zone.LampCount;
             continue;
         }
@@ -64,50 +97,63 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
         group.LampCount = zone.LampCount;
         group.LivesRow = static_cast<std::int32_t>(lives_.size());
         group.Zone = zone;
-        lives_.resize(lives_.size() + DrawCount, calendar_detail::UnknownLife);
+        lives_.resize(lives_.size() + DrawCount, UnknownLife);
         groups_.push_back(group);
         previous = &zone;
     }
-    std::uint32_t longestLife = 1;
+    std::size_t ringDays = 0;
+    std::uint32_t longestLife = 0;
+    std::vector<std::uint32_t> ringLengths;
     for (Group& group : groups_) {
-        longestLife = std::max(longestLife, PrepareLives(group));
+        PrepareLives(group);
+        const auto longest = static_cast<std::uint32_t>(group.LongestLife);
+        ringLengths.push_back(std::bit_ceil(longest + 1));
+        ringDays += ringLengths.back();
+        longestLife = std::max(longestLife, longest);
     }
+    going_ = std::make_unique<std::int32_t[]>(ringDays);
     const std::uint32_t rows = std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
     words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
-    goingGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
-    going_ = std::make_unique_for_overwrite<std::int64_t[]>(static_cast<std::size_t>(rows) *
-                                                            groups_.size());
+    dueGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
+    std::int32_t* ring = going_.get();
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        groups_[g].Days = {ring, ringLengths[g] - 1, dueGroups_.data() + g / 64 * rows, dayMask_,
+                           std::uint64_t{1} << (g % 64)};
+        ring += ringLengths[g];
+    }
 }
 
 std::int16_t ReplacementCalendar::LifeOf(std::size_t g, std::int32_t r) {
     std::int16_t& life = lives_[static_cast<std::size_t>(groups_[g].LivesRow + r)];
-    if (life == calendar_detail::UnknownLife) {
+    if (life == UnknownLife) {
         life = LifeInDays(lamps_, groups_[g].Zone, r);
     }
     return life;
 }
 
-std::uint32_t ReplacementCalendar::PrepareLives(Group& group) {
+void ReplacementCalendar::PrepareLives(Group& group) {
     const std::size_t g = static_cast<std::size_t>(&group - groups_.data());
     const std::int16_t lowest = LifeOf(g, 0);
     const std::int16_t highest = LifeOf(g, DrawCount - 1);
     const auto within = [](std::int16_t life) {
-        return life <= SimulationDays ? static_cast<std::uint32_t>(life) : 0u;
+        return life <= SimulationDays ? std::int32_t{life} : 0;
     };
+    group.SameLifeForEveryDraw = lowest == highest;
+    group.ShortestLife = lowest;
     if (lowest > highest) {
         // Lives that fall with the draw: every one is worked out (the inputs of such a lamp are
         // refused before a calculation; this keeps the calendar right whatever it is given).
-        std::uint32_t longest = 0;
+        group.LongestLife = 0;
         for (std::int32_t r = 0; r < DrawCount; ++r) {
-            longest = std::max(longest, within(LifeOf(g, r)));
+            group.LongestLife = std::max(group.LongestLife, within(LifeOf(g, r)));
+            group.ShortestLife = std::min<std::int32_t>(group.ShortestLife, LifeOf(g, r));
         }
-        group.SameLifeForEveryDraw = false;
-        return longest;
+        return;
     }
-    group.SameLifeForEveryDraw = lowest == highest;
     if (highest <= SimulationDays || lowest > SimulationDays) {
-        return within(highest);
+        group.LongestLife = within(highest);
+        return;
     }
     // The longest life within the horizon: the last draw before the lives go beyond it.
     std::int32_t low = 0;              // its life is within the horizon
@@ -116,19 +162,127 @@ std::uint32_t ReplacementCalendar::PrepareLives(Group& group) {
         const std::int32_t middle = (low + high) / 2;
         (LifeOf(g, middle) <= SimulationDays ? low : high) = middle;
     }
-    return within(LifeOf(g, low));
+    group.LongestLife = within(LifeOf(g, low));
+}
+
+inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
+                                       LifePercentDraws& draws) {
+    const Group& group = groups_[g];
+    if (group.LongestLife == 0) {
+        draws.Skip(count); // none of them goes within the horizon
+    } else if (group.SameLifeForEveryDraw) {
+        draws.Skip(count);
+        DaysOf(g).Add(day + group.LongestLife, count);
+    } else if (count < ManyLamps) {
+        PutInFew(g, count, day, draws);
+    } else {
+        PutInMany(g, count, day, draws);
+    }
+}
+
+inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std::int32_t day,
+                                          LifePercentDraws& draws) {
+    const GroupDays& days = DaysOf(g);
+    const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
+    if (count <= FewLamps) {
+        for (; count > 0; --count) {
+            const std::int32_t r = draws.Next();
+            const std::int32_t life = lives[r] != UnknownLife ? lives[r] : LifeOf(g, r);
+            if (life <= SimulationDays) {
+                days.Add(day + life, 1);
+            }
+        }
+        return;
+    }
+    const auto longest = static_cast<std::uint32_t>(groups_[g].LongestLife);
+    while (count > 0) {
+        const std::span<const std::uint8_t> ready = draws.TakeReady(count);
+        count -= static_cast<std::int64_t>(ready.size());
+        const std::uint8_t* const last = ready.data() + ready.size();
+        for (const std::uint8_t* at = ready.data(); at != last; ++at) {
+            at = PutInKnown(days, lives, longest, day, at, last);
+            if (at == last) {
+                break;
+            }
+            const std::int32_t life = LifeOf(g, *at);
+            if (life <= SimulationDays) {
+                days.Add(day + life, 1);
+            }
+        }
+    }
+}
+
+void ReplacementCalendar::PutInMany(std::size_t g, std::int64_t count, std::int32_t day,
+                                    LifePercentDraws& draws) {
+    // Which lamp takes which draw changes nothing: the lamps are counted by draw first.
+    std::array<std::uint32_t, DrawCount> byDraw{};
+    while (count > 0) {
+        const std::span<const std::uint8_t> ready = draws.TakeReady(count);
+        count -= static_cast<std::int64_t>(ready.size());
+        const std::uint8_t* r = ready.data();
+        const std::uint8_t* const last = r + ready.size();
+        for (; last - r >= 4; r += 4) {
+            ++byDraw[r[0]];
+            ++byDraw[r[1]];
+            ++byDraw[r[2]];
+            ++byDraw[r[3]];
+        }
+        for (; r != last; ++r) {
+            ++byDraw[*r];
+        }
+    }
+    // Neighbouring draws mostly give the same life: their lamps are counted together.
+    const GroupDays& days = DaysOf(g);
+    const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
+    std::int32_t life = 0;
+    std::int64_t lamps = 0;
+    for (std::int32_t r = 0; r < DrawCount; ++r) {
+        if (byDraw[r] != 0) {
+            const std::int32_t next = lives[r] != UnknownLife ? lives[r] : LifeOf(g, r);
+            if (next != life) {
+                if (lamps != 0 && life <= SimulationDays) {
+                    days.Add(day + life, lamps);
+                }
+                life = next;
+                lamps = 0;
+            }
+            lamps += byDraw[r];
+        }
+    }
+    if (lamps != 0 && life <= SimulationDays) {
+        days.Add(day + life, lamps);
+    }
 }
 
 void ReplacementCalendar::Fill(LifePercentDraws& draws) {
-    const calendar_detail::Rows rows{goingGroups_.data(), going_.get(), groups_.size(), words_,
-                                     dayMask_};
     // As if put in the day before the first day.
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        const Group& group = groups_[g];
-        calendar_detail::PutIn(rows, g, lives_.data() + group.LivesRow, group.SameLifeForEveryDraw,
-                               group.LampCount, -1, draws,
-                               [this](std::size_t in, std::int32_t r) { return LifeOf(in, r); });
+        PutIn(g, groups_[g].LampCount, -1, draws);
     }
+}
+
+std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t row,
+                                                LifePercentDraws& draws) {
+    std::int64_t replaced = 0;
+    // The row serves a later day once this one is over; no lamp put in today goes today, so its
+    // marks and counts are cleared at once. Groups in ascending order, as the lamps are visited.
+    for (std::uint32_t w = 0; w < words_; ++w) {
+        std::uint64_t& word = dueGroups_[std::size_t{w} * (dayMask_ + 1) + row];
+        std::uint64_t marked = word;
+        word = 0;
+        while (marked != 0) {
+            const std::size_t g =
+                std::size_t{w} * 64 + static_cast<std::size_t>(std::countr_zero(marked));
+            marked &= marked - 1;
+            const GroupDays& days = groups_[g].Days;
+            std::int32_t& going = days.Ring[static_cast<std::uint32_t>(day) & days.RingMask];
+            const std::int64_t count = going;
+            going = 0;
+            replaced += count;
+            PutIn(g, count, day, draws);
+        }
+    }
+    return replaced;
 }
 
 } // namespace model

@@ -1,12 +1,14 @@
 #include "SystemMessage.h"
 
-#include <array>
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 
+#ifndef _WIN32
 // POSIX: newlocale and strerror_l.
 #include <locale.h>
 #include <string.h>
+#endif
 
 namespace model {
 namespace {
@@ -17,7 +19,8 @@ struct KnownError {
 };
 
 // What a user can do about each, reading or writing: the common ones of files, disks and pipes.
-constexpr std::array<KnownError, 19> KnownErrors = {{
+// Windows has no codes for disk quotas and stale network files.
+constexpr KnownError KnownErrors[] = {
     {ENOENT, "нет такого файла или папки; проверьте имя и путь"},
     {EACCES, "нет прав доступа; проверьте права на файл и папку или выберите другое место"},
     {EPERM, "нет прав доступа; проверьте права на файл и папку или выберите другое место"},
@@ -25,7 +28,9 @@ constexpr std::array<KnownError, 19> KnownErrors = {{
     {ENOTDIR, "часть пути не папка; проверьте путь"},
     {ENOMEM, "не хватает памяти; закройте другие программы или разделите файл на части"},
     {ENOSPC, "на диске нет места; освободите место или выберите другой диск"},
+#ifdef EDQUOT
     {EDQUOT, "превышена дисковая квота; освободите место или выберите другой диск"},
+#endif
     {EROFS, "диск только для чтения; выберите другое место"},
     {EIO, "ошибка ввода-вывода (диск или сеть); проверьте диск или подключение и повторите"},
     {EFBIG, "файл слишком велик для этого диска; выберите другой диск"},
@@ -37,8 +42,20 @@ constexpr std::array<KnownError, 19> KnownErrors = {{
             "дописан"},
     {EBUSY, "файл занят другой программой; закройте её и повторите"},
     {ETXTBSY, "файл занят другой программой; закройте её и повторите"},
+#ifdef ESTALE
     {ESTALE, "файл на сетевом диске больше не доступен; откройте папку заново и повторите"},
-}};
+#endif
+};
+
+// The system's text of an error in English, whatever the user's language; null if unknown.
+const char* EnglishSystemText(int code) {
+#ifdef _WIN32
+    return std::strerror(code); // Windows' C library has its texts in English only
+#else
+    static const locale_t plain = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+    return plain != locale_t{} ? ::strerror_l(code, plain) : nullptr;
+#endif
+}
 
 } // namespace
 
@@ -54,10 +71,10 @@ std::string SystemMessage(int code) {
 
 std::string SystemMessageOf(std::string_view systemText) {
     // Qt gives a few errors in English whatever the locale, the others in the locale's words.
-    static const locale_t plain = ::newlocale(LC_ALL_MASK, "C", locale_t{});
     for (const KnownError& known : KnownErrors) {
         if (systemText == std::system_category().message(known.Code) ||
-            (plain != locale_t{} && systemText == ::strerror_l(known.Code, plain))) {
+            (EnglishSystemText(known.Code) != nullptr &&
+             systemText == EnglishSystemText(known.Code))) {
             return known.Words;
         }
     }

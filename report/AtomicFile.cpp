@@ -1,14 +1,12 @@
 #include "AtomicFile.h"
 
+#include "FileSystem.h"
 #include "SystemMessage.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <cerrno>
 #include <stdexcept>
-
-#include <unistd.h>
 
 namespace report {
 
@@ -67,11 +65,8 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
     // Some file systems (network ones, quotas) report a full disk only when the data go to the
     // disk; the commit ignores failures of that step, so it is done here first. A temporary file
     // left uncommitted is removed with the object.
-    if (::fsync(file.handle()) != 0) {
-        const int error = errno;
-        if (error != EINVAL) { // a file system that cannot sync
-            throw WriteError(fileName, SystemReason(error));
-        }
+    if (const int error = SyncToDisk(file.handle())) {
+        throw WriteError(fileName, SystemReason(error));
     }
     if (!file.commit()) {
         throw WriteError(fileName, DeviceReason(file));

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <stdexcept>
 
@@ -119,58 +120,111 @@ void DrawSummary(QPainter& painter, const QSizeF& page, const StockReportContent
                         InvestmentCurveOf(content.Houses), TextSize - 1, content.Locale);
 }
 
+// A row of a table across the page: each column's text in its share of the width, cut short
+// with "…" where it does not fit (a header's text of two lines is drawn as it is).
+template <std::size_t N>
+void DrawCells(QPainter& painter, double y, double height, const std::array<Column, N>& columns,
+               const std::array<QString, N>& texts, const QFont& font, double width) {
+    painter.setFont(font);
+    const QFontMetricsF metrics(font);
+    double x = Margin;
+    for (std::size_t c = 0; c < N; ++c) {
+        const double w = columns[c].Width * width;
+        const QRectF box(x + 2, y, w - 4, height);
+        QString text = texts[c];
+        if (!text.contains(QLatin1Char('\n'))) {
+            text = metrics.elidedText(text, Qt::ElideRight, box.width());
+        }
+        painter.drawText(box, columns[c].Align | Qt::AlignVCenter, text);
+        x += w;
+    }
+}
+
+// A table's header at the top of a page and the line under it; returns where the rows begin.
+template <std::size_t N>
+double DrawTableHeader(QPainter& painter, const std::array<Column, N>& columns,
+                       std::array<QString, N> titles, double width) {
+    for (std::size_t c = 0; c < N; ++c) {
+        if (titles[c].isEmpty()) {
+            titles[c] = QString::fromUtf8(columns[c].Title);
+        }
+    }
+    DrawCells(painter, Margin, HeaderHeight, columns, titles, ReportFont(TextSize - 1, true),
+              width);
+    const double y = Margin + HeaderHeight;
+    painter.drawLine(QPointF(Margin, y), QPointF(Margin + width, y));
+    return y;
+}
+
 // One page of the ranking: its header, then the ranks from `first` on.
 void DrawRankingPage(QPainter& painter, const QSizeF& page, const StockReportContent& content,
                      const std::vector<std::size_t>& ranking, std::size_t first,
                      std::size_t count) {
     const double width = page.width() - 2 * Margin;
-    const auto cells = [&](double y, const auto& texts, const QFont& font) {
-        painter.setFont(font);
-        const QFontMetricsF metrics(font);
-        double x = Margin;
-        for (std::size_t c = 0; c < RankingColumns.size(); ++c) {
-            const double w = RankingColumns[c].Width * width;
-            const QRectF box(x + 2, y, w - 4, texts.height);
-            QString text = texts.cells[c];
-            if (!text.contains(QLatin1Char('\n'))) {
-                text = metrics.elidedText(text, Qt::ElideRight, box.width());
-            }
-            painter.drawText(box, RankingColumns[c].Align | Qt::AlignVCenter, text);
-            x += w;
-        }
-    };
-    struct Texts {
-        std::array<QString, RankingColumns.size()> cells;
-        double height;
-    };
-    Texts header{{}, HeaderHeight};
-    for (std::size_t c = 0; c < RankingColumns.size(); ++c) {
-        header.cells[c] = QString::fromUtf8(RankingColumns[c].Title);
-    }
-    double y = Margin;
-    cells(y, header, ReportFont(TextSize - 1, true));
-    y += HeaderHeight;
-    painter.drawLine(QPointF(Margin, y), QPointF(Margin + width, y));
+    double y = DrawTableHeader(painter, RankingColumns, {}, width);
     for (std::size_t i = first; i < first + count; ++i) {
-        cells(y, Texts{RankingCells(i + 1, content.Houses[ranking[i]], content.Locale), RowHeight},
-              ReportFont(TextSize - 1));
+        DrawCells(painter, y, RowHeight, RankingColumns,
+                  RankingCells(i + 1, content.Houses[ranking[i]], content.Locale),
+                  ReportFont(TextSize - 1), width);
         y += RowHeight;
     }
 }
 
-// The plan's page: its title, the summary's lines wrapped to the page, the chart below them.
+constexpr std::array<Column, 5> PlanListColumns = {{
+    {"Строка", 0.08, Qt::AlignRight},
+    {"Адрес", 0.36, Qt::AlignLeft},
+    {"Управляющая\nкомпания", 0.24, Qt::AlignLeft},
+    {"Расходы, руб.", 0.16, Qt::AlignRight},
+    {"", 0.16, Qt::AlignRight},
+}};
+
+// One page of the plan's list: its header, then the lines from `first` on; a year's heading
+// across the page, subtotals in bold.
+void DrawPlanListPage(QPainter& painter, const QSizeF& page, const StockPlanPage& plan,
+                      std::size_t first, std::size_t count) {
+    const double width = page.width() - 2 * Margin;
+    double y =
+        DrawTableHeader(painter, PlanListColumns, {{{}, {}, {}, {}, plan.ValueHeading}}, width);
+    for (std::size_t i = first; i < first + count; ++i) {
+        const PlanListLine& line = plan.List[i];
+        if (line.What == PlanListLine::Kind::Year) {
+            painter.setFont(ReportFont(TextSize, true));
+            painter.drawText(QRectF(Margin + 2, y, width - 4, RowHeight),
+                             Qt::AlignLeft | Qt::AlignBottom, line.Cells[0]);
+        } else {
+            DrawCells(painter, y, RowHeight, PlanListColumns, line.Cells,
+                      ReportFont(TextSize - 1, line.What == PlanListLine::Kind::Subtotal), width);
+        }
+        y += RowHeight;
+    }
+}
+
+// Lines of text wrapped to the page's width from `y` on; returns where the next line goes.
+double DrawLines(QPainter& painter, double y, double width, const QStringList& lines,
+                 const QFont& font) {
+    painter.setFont(font);
+    const QFontMetricsF metrics(font);
+    constexpr int Flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    for (const QString& line : lines) {
+        const double height = metrics.boundingRect(QRectF(0, 0, width, 1000), Flags, line).height();
+        painter.drawText(QRectF(Margin, y, width, height), Flags, line);
+        y += height + 2;
+    }
+    return y;
+}
+
+// The plan's page: its title, the summary's lines wrapped to the page, the rules, the chart below
+// them.
 void DrawPlanPage(QPainter& painter, const QSizeF& page, const StockPlanPage& plan,
                   const model::NumberLocale& locale) {
     const double width = page.width() - 2 * Margin;
     double y = DrawPageTitle(painter, page, QStringLiteral("План"));
-    const QFont font = ReportFont(TextSize + 1);
-    painter.setFont(font);
-    const QFontMetricsF metrics(font);
-    constexpr int Flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    for (const QString& line : plan.Lines) {
-        const double height = metrics.boundingRect(QRectF(0, 0, width, 1000), Flags, line).height();
-        painter.drawText(QRectF(Margin, y, width, height), Flags, line);
-        y += height + 2;
+    y = DrawLines(painter, y, width, plan.Lines, ReportFont(TextSize + 1));
+    if (!plan.Rules.isEmpty()) {
+        y += 6;
+        y = DrawLines(painter, y, width, {QStringLiteral("Правила плана")},
+                      ReportFont(TextSize + 1, true));
+        y = DrawLines(painter, y, width, plan.Rules, ReportFont(TextSize));
     }
     y += 10;
     const double bottom = page.height() - Margin - FooterHeight;
@@ -178,6 +232,10 @@ void DrawPlanPage(QPainter& painter, const QSizeF& page, const StockPlanPage& pl
         DrawPlanChart(painter, QRectF(Margin, y, width, std::min(bottom - y, width * 0.7)),
                       plan.Chart, locale);
     }
+}
+
+std::size_t PagesFor(std::size_t rows, std::size_t rowsPerPage) {
+    return (rows + rowsPerPage - 1) / rowsPerPage;
 }
 
 } // namespace
@@ -214,7 +272,9 @@ int RankingRowsPerPage(double pageHeight) {
 
 int StockReportPageCount(const StockReportContent& content, double pageHeight) {
     const std::size_t rows = static_cast<std::size_t>(RankingRowsPerPage(pageHeight));
-    return 1 + static_cast<int>((content.Houses.size() + rows - 1) / rows) + (content.Plan ? 1 : 0);
+    const std::size_t plan = content.Plan ? 1 + PagesFor(content.Plan->List.size(), rows) : 0;
+    return static_cast<int>(
+        std::min<std::size_t>(1 + PagesFor(content.Houses.size(), rows) + plan, INT_MAX));
 }
 
 void PaintStockReport(QPagedPaintDevice& device, const StockReportContent& content) {
@@ -229,18 +289,24 @@ void PaintStockReport(QPagedPaintDevice& device, const StockReportContent& conte
     DrawFooter(painter, page, 1, pages);
     const std::vector<std::size_t> ranking = PaybackRanking(content.Houses);
     const std::size_t rows = static_cast<std::size_t>(RankingRowsPerPage(page.height()));
-    const int rankingPages = pages - (content.Plan ? 1 : 0);
-    for (int number = 2; number <= rankingPages; ++number) {
+    int number = 1;
+    for (std::size_t first = 0; first < ranking.size(); first += rows) {
         device.newPage();
-        const std::size_t first = static_cast<std::size_t>(number - 2) * rows;
         DrawRankingPage(painter, page, content, ranking, first,
                         std::min(rows, ranking.size() - first));
-        DrawFooter(painter, page, number, pages);
+        DrawFooter(painter, page, ++number, pages);
     }
     if (content.Plan) {
         device.newPage();
         DrawPlanPage(painter, page, *content.Plan, content.Locale);
-        DrawFooter(painter, page, pages, pages);
+        DrawFooter(painter, page, ++number, pages);
+        const std::vector<PlanListLine>& list = content.Plan->List;
+        for (std::size_t first = 0; first < list.size(); first += rows) {
+            device.newPage();
+            DrawPlanListPage(painter, page, *content.Plan, first,
+                             std::min(rows, list.size() - first));
+            DrawFooter(painter, page, ++number, pages);
+        }
     }
     painter.end();
 }

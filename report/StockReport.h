@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -16,12 +18,25 @@
 
 namespace report {
 
-// The capital plan's page of the report: its summary as shown beside the plan (the objective, each
-// year's houses, spend, budget and money left, the plan's value and how it was proven) and its
-// chart.
+// A line of the plan's list of houses: a year's heading (its text in the first cell), a house
+// (line, address, management company, spend, value) or a subtotal of a company or a year (its
+// caption in the second cell, spend and value in the last two).
+struct PlanListLine {
+    enum class Kind { Year, House, Subtotal };
+    Kind What = Kind::House;
+    std::array<QString, 5> Cells;
+};
+
+// The capital plan's part of the report: its summary as shown beside the plan (the objective, the
+// houses it was given, each year's houses, spend, budget and money left, the plan's value beside
+// the ranking plan's and how it was proven), the rules it was made by, its chart, then every
+// chosen house year by year with the subtotals.
 struct StockPlanPage {
     QStringList Lines;
+    QStringList Rules;
     PlanChartData Chart;
+    QString ValueHeading; // of the list's value column: "Ценность, руб."
+    std::vector<PlanListLine> List;
 };
 
 // What a housing stock's report shows: where the houses come from, the calculation's seed, the
@@ -44,7 +59,7 @@ std::vector<std::pair<QString, QString>> TotalsLines(const StockTotals& totals,
 int RankingRowsPerPage(double pageHeight);
 
 // The pages the report takes: the summary with the totals and the charts, then the ranking, then
-// the plan's page when there is a plan.
+// when there is a plan its page and the pages of its list, as many rows a page as the ranking's.
 int StockReportPageCount(const StockReportContent& content, double pageHeight);
 
 // Paints every page of the report onto a device (a printer, a PDF writer), A4 or whatever page the

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on Debian 12, only when something is missing.
+# Installs what the build and the tests need on Debian 12, only when something is missing; the
+# packages named as arguments too (scripts/windows-model-tests.sh).
 set -euo pipefail
 
 packages=(
@@ -18,6 +19,7 @@ packages=(
   libxlsxwriter-dev
   libzip-dev
   coinor-libcbc-dev
+  "$@"
 )
 
 missing=()

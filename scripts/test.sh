@@ -21,6 +21,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIRASVET_S
 cmake --build build-asan -j2
 (cd build-asan && ctest --output-on-failure -j2)
 
+# The calculation built for Windows and its tests run under Wine (a few minutes).
+scripts/windows-model-tests.sh
+
 # The fuzz targets once over their committed corpora (seconds), where clang is installed.
 if command -v clang++ >/dev/null; then
   scripts/fuzz.sh --corpus-only

@@ -53,22 +53,36 @@ std::optional<char> DecimalMark(std::string_view cell) {
 
 } // namespace
 
-std::string FieldMessage(const model::HouseFieldError& error, std::string_view caption) {
-    const std::string name(caption.empty() ? error.Field->Name : caption);
-    const std::string value = model::Shortened(error.Text);
+std::string FieldWhat(const model::HouseFieldError& error, std::string_view shown, bool quoted) {
+    const std::string value = model::Shortened(shown);
     switch (error.Problem) {
     case model::FieldProblem::NotANumber:
-        return name + ": «" + value + "» — не число";
+        return "«" + value + "» — не число";
     case model::FieldProblem::OutOfRange:
-        return name + ": " + value + " — вне допустимых пределов (" +
+        return (quoted ? "«" + value + "»" : value) + " — вне допустимых пределов (" +
                model::AllowedRange(error.Range) + ")";
     case model::FieldProblem::NotAFlag:
-        return name + ": «" + value + "» — ожидается 1 (да) или 0 (нет)";
+        return "«" + value + "» — ожидается 1 (да) или 0 (нет)";
     case model::FieldProblem::NotACode:
-        return name + ": «" + value + "» — ожидается целое число " +
-               model::AllowedRange(error.Range);
+        return "«" + value + "» — ожидается целое число " + model::AllowedRange(error.Range);
     }
-    return name + ": " + error.Message;
+    return error.Message;
+}
+
+std::string FieldMessage(const model::HouseFieldError& error, std::string_view caption) {
+    const std::string name(caption.empty() ? error.Field->Name : caption);
+    return name + ": " + FieldWhat(error, error.Text);
+}
+
+std::string ShownCell(const SheetRecord& record, std::size_t column) {
+    if (column >= record.Cells.size()) {
+        return {};
+    }
+    std::string cell = record.Cells[column];
+    if (std::binary_search(record.NumberColumns.begin(), record.NumberColumns.end(), column)) {
+        std::replace(cell.begin(), cell.end(), '.', ',');
+    }
+    return cell;
 }
 
 std::optional<model::HouseFieldError> CellProblem(std::size_t field, std::string_view value) {
@@ -116,14 +130,149 @@ std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaul
     return std::nullopt;
 }
 
+namespace {
+
+// Gathers a row's problems, each as a message and in the register's words.
+class RowProblems {
+public:
+    RowProblems(HouseRow& row, const HeaderFields& header, const SheetRecord& record,
+                std::string_view fileName)
+        : row_(row), header_(header), record_(record),
+          where_(std::string(fileName) + ":" + std::to_string(record.Line) + ": ") {}
+
+    // A problem of a cell or of the whole row; `message` as virasvet-calc prints it after the
+    // place, `what` without the field's name.
+    void Add(std::optional<std::size_t> column, std::optional<std::size_t> field,
+             const std::string& what, const std::string& message,
+             RowOutcome outcome = RowOutcome::Rejected) {
+        if (outcome == RowOutcome::Rejected) {
+            row_.Messages.push_back(where_ + message);
+        }
+        RowProblem problem;
+        problem.Column = column;
+        problem.Field = field;
+        if (column) {
+            problem.Heading = *column < header_.Headings.size() ? header_.Headings[*column] : "";
+            problem.Cell = ShownCell(record_, *column);
+        }
+        problem.What = what;
+        problem.Outcome = outcome;
+        row_.Problems.push_back(std::move(problem));
+    }
+    // A problem of a field's cell, the message starting with the field's name.
+    void AddField(std::size_t column, std::size_t field, const std::string& what,
+                  RowOutcome outcome = RowOutcome::Rejected) {
+        Add(column, field, what, std::string(model::HouseFields()[field].Name) + ": " + what,
+            outcome);
+    }
+    // The column of a field, when the sheet has one.
+    std::optional<std::size_t> ColumnOf(std::size_t field) const {
+        const auto at = std::find(header_.FieldOfColumn.begin(), header_.FieldOfColumn.end(),
+                                  std::optional<std::size_t>(field));
+        return at == header_.FieldOfColumn.end()
+                   ? std::nullopt
+                   : std::optional(static_cast<std::size_t>(at - header_.FieldOfColumn.begin()));
+    }
+    const std::string& Where() const { return where_; }
+
+private:
+    HouseRow& row_;
+    const HeaderFields& header_;
+    const SheetRecord& record_;
+    std::string where_;
+};
+
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// Takes the cells of a record whose cell count is the header's into the row's texts.
+void TakeCells(HouseRow& row, RowProblems& problems, std::size_t headerColumns,
+               const HeaderFields& header, const SheetRecord& record) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    for (std::size_t column = 0; column < std::min(record.Cells.size(), headerColumns); ++column) {
+        const std::string& cell = record.Cells[column];
+        const std::optional<std::size_t> field = header.FieldOfColumn[column];
+        if (!field) {
+            if (column < header.Nameless.size() && header.Nameless[column] && !cell.empty()) {
+                const std::string what =
+                    "значение в столбце без имени (столбец " + std::to_string(column + 1) + ")";
+                problems.Add(column, std::nullopt, what, what);
+            }
+            continue;
+        }
+        const model::HouseField& f = fields[*field];
+        const std::string shown = ShownCell(record, column);
+        if (cell.size() > LongestCell) {
+            problems.AddField(column, *field,
+                              "ячейка длиннее " + std::to_string(LongestCell) + " байт");
+        } else if (const std::optional<std::string_view> number =
+                       f.Kind == model::FieldKind::Text ? std::nullopt : PercentFree(cell)) {
+            if (f.Unit.starts_with("%")) {
+                row.Texts[*field] = *number;
+            } else {
+                problems.AddField(column, *field,
+                                  "«" + model::Shortened(shown) +
+                                      "» — процент, а величина не в процентах (единица: " +
+                                      std::string(f.Unit) + ")");
+            }
+        } else if (f.Kind != model::FieldKind::Text && IsDate(cell)) {
+            problems.AddField(column, *field,
+                              "«" + cell + "» — дата, а ожидается число (ячейка в формате даты?)");
+        } else {
+            row.Texts[*field] = cell;
+            if (!row.DecimalMark && f.Kind != model::FieldKind::Text) {
+                row.DecimalMark = DecimalMark(cell);
+            }
+        }
+    }
+}
+
+// Reports every empty cell of a field's column that takes a stock-wide or a start-up value, and
+// fills it from the stock-wide values. An empty text takes nothing but a stock-wide value, and
+// empty planned burn hours are the traffic estimate: neither is reported then.
+void FillEmptyCells(HouseRow& row, RowProblems& problems, const FieldDefaults* defaults,
+                    bool strict) {
+    const std::span<const model::HouseField> fields = model::HouseFields();
+    for (std::size_t field = 0; field < fields.size(); ++field) {
+        const std::optional<std::string_view>& text = row.Texts[field];
+        const bool empty = !text || IsBlank(*text);
+        const std::optional<std::string>* stockWide =
+            defaults != nullptr && field < defaults->size() && (*defaults)[field]
+                ? &(*defaults)[field]
+                : nullptr;
+        if (!empty) {
+            continue;
+        }
+        const std::optional<std::size_t> column = problems.ColumnOf(field);
+        if (column && (stockWide != nullptr || (fields[field].Kind != model::FieldKind::Text &&
+                                                !fields[field].PlannedHours))) {
+            if (strict) {
+                problems.AddField(*column, field, "пустая ячейка (строгая проверка)");
+            } else {
+                problems.AddField(*column, field,
+                                  stockWide != nullptr
+                                      ? "пустая ячейка — взято значение для всех домов: " +
+                                            model::Shortened(**stockWide)
+                                      : "пустая ячейка — взято значение при запуске: " +
+                                            std::string(fields[field].StartText),
+                                  RowOutcome::Filled);
+            }
+        }
+        if (stockWide != nullptr) {
+            row.Texts[field] = **stockWide;
+        }
+    }
+}
+
+} // namespace
+
 HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFields& header,
                       const SheetRecord& record, std::string_view fileName,
-                      const FieldDefaults* defaults) {
+                      const FieldDefaults* defaults, bool strict) {
     const std::span<const model::HouseField> fields = model::HouseFields();
-    const auto whereText = [&] {
-        return std::string(fileName) + ":" + std::to_string(record.Line) + ": ";
-    };
     HouseRow row;
+    RowProblems problems(row, header, record, fileName);
     row.Line = record.Line;
     row.Texts.resize(fields.size());
     row.Carried.reserve(header.CarriedColumns.size());
@@ -141,16 +290,15 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
                                   : problem.Column
                                       ? "столбец " + std::to_string(*problem.Column + 1) + ": "
                                       : "";
-        row.Messages.push_back(whereText() + where + problem.What);
+        problems.Add(problem.Column, field, problem.What, where + problem.What);
     }
     const bool wholeRowSpoilt = std::any_of(record.Problems.begin(), record.Problems.end(),
                                             [](const RecordProblem& p) { return !p.Column; });
     // A rejected row keeps its own address and company, whatever else is wrong with it.
     const auto ownText = [&](std::size_t field) {
-        const auto column = std::find(header.FieldOfColumn.begin(), header.FieldOfColumn.end(),
-                                      std::optional<std::size_t>(field));
-        const auto at = static_cast<std::size_t>(column - header.FieldOfColumn.begin());
-        return at < record.Cells.size() ? record.Cells[at] : std::string(fields[field].StartText);
+        const std::optional<std::size_t> at = problems.ColumnOf(field);
+        return at && *at < record.Cells.size() ? record.Cells[*at]
+                                               : std::string(fields[field].StartText);
     };
     row.Address = ownText(AddressField);
     row.ManagementCompany = ownText(CompanyField);
@@ -160,63 +308,24 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
         return row;
     }
     if (CellCount(record) != headerColumns) {
-        row.Messages.push_back(
-            whereText() + "ячеек в строке: " + std::to_string(CellCount(record)) +
+        const std::string what =
+            "ячеек в строке: " + std::to_string(CellCount(record)) +
             ", столбцов в заголовке: " + std::to_string(headerColumns) +
             (delimiter == ','
                  ? " (при разделителе ',' число с десятичной запятой берётся в кавычки, "
                    "\"2,5\", или файл сохраняется с разделителем ';')"
-                 : ""));
+                 : "");
+        problems.Add(std::nullopt, std::nullopt, what, what);
         return row;
     }
-    for (std::size_t column = 0; column < std::min(record.Cells.size(), headerColumns); ++column) {
-        if (const std::optional<std::size_t> field = header.FieldOfColumn[column]) {
-            const std::string& cell = record.Cells[column];
-            if (cell.size() > LongestCell) {
-                row.Messages.push_back(whereText() + std::string(fields[*field].Name) +
-                                       ": ячейка длиннее " + std::to_string(LongestCell) + " байт");
-            } else if (const std::optional<std::string_view> number =
-                           fields[*field].Kind == model::FieldKind::Text ? std::nullopt
-                                                                         : PercentFree(cell)) {
-                if (fields[*field].Unit.starts_with("%")) {
-                    row.Texts[*field] = *number;
-                } else {
-                    row.Messages.push_back(whereText() + std::string(fields[*field].Name) + ": «" +
-                                           model::Shortened(cell) +
-                                           "» — процент, а величина не в процентах (единица: " +
-                                           std::string(fields[*field].Unit) + ")");
-                }
-            } else if (fields[*field].Kind != model::FieldKind::Text && IsDate(cell)) {
-                row.Messages.push_back(whereText() + std::string(fields[*field].Name) + ": «" +
-                                       cell +
-                                       "» — дата, а ожидается число (ячейка в формате "
-                                       "даты?)");
-            } else {
-                row.Texts[*field] = cell;
-                if (!row.DecimalMark && fields[*field].Kind != model::FieldKind::Text) {
-                    row.DecimalMark = DecimalMark(cell);
-                }
-            }
-        } else if (column < header.Nameless.size() && header.Nameless[column] &&
-                   !record.Cells[column].empty()) {
-            row.Messages.push_back(whereText() + "значение в столбце без имени (столбец " +
-                                   std::to_string(column + 1) + ")");
-        }
-    }
+    TakeCells(row, problems, headerColumns, header, record);
     if (header.PlanYearColumn && *header.PlanYearColumn < record.Cells.size()) {
-        if (const auto message =
+        if (const auto what =
                 model::ReadPlanYear(record.Cells[*header.PlanYearColumn], row.PlanYear)) {
-            row.Messages.push_back(whereText() + "PlanYear: " + *message);
+            problems.Add(header.PlanYearColumn, std::nullopt, *what, "PlanYear: " + *what);
         }
     }
-    if (defaults != nullptr) {
-        for (std::size_t field = 0; field < std::min(defaults->size(), fields.size()); ++field) {
-            const std::optional<std::string_view>& text = row.Texts[field];
-            if ((*defaults)[field] && (!text || text->find_first_not_of(" \t") == text->npos)) {
-                row.Texts[field] = *(*defaults)[field];
-            }
-        }
-    }
+    FillEmptyCells(row, problems, defaults, strict);
     const auto givenText = [&](std::size_t field) {
         return row.Texts[field] ? std::string(*row.Texts[field])
                                 : std::string(fields[field].StartText);
@@ -226,13 +335,21 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     model::ProjectParameters p;
     static const std::vector<model::NumberLocale> locales =
         NumberLocalesOf(delimiter); // alike for both
-    const std::vector<model::HouseFieldError> errors =
-        model::ReadHouse(row.Texts, locales, p, model::ReadingRules::Sheet);
-    for (const model::HouseFieldError& error : errors) {
-        row.Messages.push_back(whereText() + FieldMessage(error));
+    for (const model::HouseFieldError& error :
+         model::ReadHouse(row.Texts, locales, p, model::ReadingRules::Sheet)) {
+        const auto field = static_cast<std::size_t>(error.Field - fields.data());
+        const std::optional<std::size_t> column = problems.ColumnOf(field);
+        const std::string shown = column ? ShownCell(record, *column) : error.Text;
+        // The message keeps the text as read; the problem shows the cell as the register does.
+        problems.Add(column, field, FieldWhat(error, IsBlank(shown) ? error.Text : shown, true),
+                     FieldMessage(error));
     }
     if (row.Messages.empty()) {
         row.House = std::move(p);
+    } else {
+        for (RowProblem& problem : row.Problems) {
+            problem.Outcome = RowOutcome::Rejected;
+        }
     }
     return row;
 }

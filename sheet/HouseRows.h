@@ -15,6 +15,22 @@ namespace sheet {
 // The longest cell a house row may have, in bytes: no address or number is longer.
 inline constexpr std::size_t LongestCell = 4096;
 
+// What became of a row with a problem.
+enum class RowOutcome {
+    Rejected, // not calculated
+    Filled,   // calculated, an empty cell taking the start-up or the stock-wide value
+};
+
+// One problem of a row, in the register's own words, for the office to find and mend.
+struct RowProblem {
+    std::optional<std::size_t> Column; // of the sheet, from 0; none: the whole row
+    std::optional<std::size_t> Field;  // index into model::HouseFields(); none: no field's
+    std::string Heading;               // the column's heading as the register writes it
+    std::string Cell; // the cell as written; a workbook's number with a decimal comma, as shown
+    std::string What; // what is wrong or what was taken instead, without the place
+    RowOutcome Outcome = RowOutcome::Rejected;
+};
+
 // One record of a sheet read as a house, exactly as virasvet-calc takes it.
 struct HouseRow {
     std::size_t Line = 0;
@@ -38,6 +54,9 @@ struct HouseRow {
     std::optional<model::ProjectParameters> House;
     // Why the row is rejected, as "file:line: Column: what is wrong".
     std::vector<std::string> Messages;
+    // Every problem of the row, in column order but for the whole row's: those that reject it
+    // and the empty cells that took another value (all Rejected when the row is).
+    std::vector<RowProblem> Problems;
 };
 
 // Values given once for every row (virasvet-calc --set): one entry a field of model::HouseFields(),
@@ -56,14 +75,24 @@ std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaul
 HouseRow ReadHouseRow(const Sheet& sheet, const HeaderFields& header, const SheetRecord& record,
                       std::string_view fileName);
 // The same for a sheet read piece by piece: its header's cell count and delimiter.
+// With `strict` an empty cell of a field's column rejects the row instead of taking a value
+// (the planned burn hours aside: empty, they are the traffic estimate).
 HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFields& header,
                       const SheetRecord& record, std::string_view fileName,
-                      const FieldDefaults* defaults = nullptr);
+                      const FieldDefaults* defaults = nullptr, bool strict = false);
+
+// The cell of a record as the register shows it: a workbook's number with a decimal comma.
+std::string ShownCell(const SheetRecord& record, std::size_t column);
 
 // The message of a field that cannot be read, in the program's words: the value and what is
 // allowed ("Tariff: 0 — вне допустимых пределов (больше 0)"), the field named by `caption` when
 // one is given, else by its column name.
 std::string FieldMessage(const model::HouseFieldError& error, std::string_view caption = {});
+// The same without the field's name, the value as `shown`: "«много» — не число"; `quoted` quotes
+// a number out of range too ("«-5,2» — вне допустимых пределов (1..40, целое число)"), so that
+// the message never starts like a formula.
+std::string FieldWhat(const model::HouseFieldError& error, std::string_view shown,
+                      bool quoted = false);
 
 // Why `value` cannot stand in a cell of field `field` (an index into model::HouseFields()), read
 // and checked as a row's cell is; none when it can.

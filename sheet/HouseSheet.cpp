@@ -63,6 +63,17 @@ Utf8Scan ScanUtf8(std::string_view text) {
     return {i, false};
 }
 
+// The line ends of a text as the parser counts them: LF, CR LF and a lone CR; `afterCr` carries a
+// CR that ends a piece, whose LF may begin the next.
+std::size_t LineEnds(std::string_view text, bool& afterCr) {
+    std::size_t ends = 0;
+    for (const char c : text) {
+        ends += c == '\r' || (c == '\n' && !afterCr) ? 1 : 0;
+        afterCr = c == '\r';
+    }
+    return ends;
+}
+
 bool IsControl(char c) {
     return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
 }
@@ -127,6 +138,7 @@ struct SheetReader::State {
     std::size_t RecordBytes = 0; // text of the open record read so far
     bool AfterCarriageReturn = false;
     std::size_t TextLine = 1; // lines of decoded text so far, for encoding messages
+    bool TextAfterCr = false; // the decoded text so far ends in CR
 
     void Decode(std::string_view bytes, bool last);
     void Text(std::string_view text);
@@ -360,12 +372,14 @@ void SheetReader::State::Lines(std::string_view text) {
 void SheetReader::State::Text(std::string_view text) {
     const auto control = std::find_if(text.begin(), text.end(), IsControl);
     if (control != text.end()) {
-        throw SheetError("строка " +
-                         std::to_string(TextLine + static_cast<std::size_t>(
-                                                       std::count(text.begin(), control, '\n'))) +
-                         ": это не текст в кодировке UTF-8 или Windows-1251 (нужен файл CSV)");
+        throw SheetError(
+            "строка " +
+            std::to_string(TextLine + LineEnds(text.substr(0, static_cast<std::size_t>(
+                                                                  control - text.begin())),
+                                               TextAfterCr)) +
+            ": это не текст в кодировке UTF-8 или Windows-1251 (нужен файл CSV)");
     }
-    TextLine += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    TextLine += LineEnds(text, TextAfterCr);
     if (Parser) {
         Lines(text);
         return;
@@ -431,16 +445,19 @@ void SheetReader::State::Decode(std::string_view bytes, bool last) {
         // they become U+FFFD and the line's record is rejected.
         std::string text;
         std::string_view rest = Raw;
+        std::size_t ends = 0;
+        bool afterCr = TextAfterCr;
         for (;;) {
             const Utf8Scan scan = ScanUtf8(rest);
             const std::string_view whole = rest.substr(0, scan.Valid);
             text += whole;
+            ends += LineEnds(whole, afterCr);
             rest.remove_prefix(scan.Valid);
             if (!scan.Bad && !(last && !rest.empty())) {
                 break;
             }
-            Damaged.push_back(TextLine +
-                              static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+            Damaged.push_back(TextLine + ends);
+            afterCr = false;
             text += "\xEF\xBF\xBD";
             rest.remove_prefix(1);
         }
@@ -656,6 +673,7 @@ std::vector<std::string> HeaderMessages(const std::vector<std::string>& headerCe
 
 HeaderFields MapHeader(const std::vector<std::string>& header) {
     HeaderFields mapped;
+    mapped.Headings = header;
     mapped.FieldOfColumn.resize(header.size());
     mapped.Nameless.resize(header.size());
     std::vector<bool> taken(model::HouseFields().size());

@@ -138,6 +138,7 @@ struct HeaderProblem {
     bool NoField = false;                      // no column of the header is a field
 };
 struct HeaderFields {
+    std::vector<std::string> Headings; // as the register writes them
     std::vector<std::optional<std::size_t>> FieldOfColumn;
     std::vector<std::size_t> CarriedColumns; // columns that are no field, in order
     // The column PlanYear ("Год плана"), the office's decision for the capital plan; carried too.

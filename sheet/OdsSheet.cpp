@@ -25,11 +25,23 @@ bool Is(const QXmlStreamReader& xml, const QString& ns, QLatin1StringView name) 
     return xml.name() == name && xml.namespaceUri() == ns;
 }
 
-// A repeat count: 1 when absent or unreadable, at most `most`.
+// A repeat count: 1 when absent, at most `most` however many digits it has; a count that is no
+// whole number (-1) is refused.
 std::size_t Repeats(const QXmlStreamReader& xml, QLatin1StringView name, std::size_t most) {
-    bool ok = false;
-    const qulonglong count = xml.attributes().value(TableNs, name).toULongLong(&ok);
-    return !ok || count == 0 ? 1 : static_cast<std::size_t>(std::min<qulonglong>(count, most));
+    const QStringView text = xml.attributes().value(TableNs, name).trimmed();
+    if (text.isEmpty()) {
+        return 1;
+    }
+    std::size_t count = 0;
+    for (const QChar c : text) {
+        if (c.unicode() < '0' || c.unicode() > '9') {
+            RefuseWorkbook(Kind, "число повторов table:" + name.toString().toStdString() + "=«" +
+                                     text.left(40).toUtf8().toStdString() +
+                                     "» — не целое число от 1");
+        }
+        count = std::min(count * 10 + static_cast<std::size_t>(c.unicode() - '0'), most);
+    }
+    return std::max<std::size_t>(count, 1);
 }
 
 // "2024-01-05" or "2024-01-05T10:00:00" as a sheet shows the date: "05.01.2024".
@@ -58,6 +70,7 @@ public:
     bool NextTable(TableEntry& table) {
         QXmlStreamReader& xml = part_.Xml();
         repeatLeft_ = 0;
+        SkipRestOfTable();
         while (part_.Next()) {
             if (!xml.isStartElement()) {
                 continue;
@@ -80,6 +93,7 @@ public:
                                             .toString()) > 0;
                 row_ = 0;
                 inTable_ = true;
+                tableDepth_ = 0;
                 return true;
             }
         }
@@ -97,11 +111,15 @@ public:
         }
         QXmlStreamReader& xml = part_.Xml();
         while (inTable_ && part_.Next()) {
-            if (xml.isEndElement() && Is(xml, TableNs, QLatin1StringView("table"))) {
+            if (xml.isEndElement() && tableDepth_-- == 0) {
                 inTable_ = false;
                 break;
             }
-            if (!xml.isStartElement() || !Is(xml, TableNs, QLatin1StringView("table-row"))) {
+            if (!xml.isStartElement()) {
+                continue;
+            }
+            if (!Is(xml, TableNs, QLatin1StringView("table-row"))) {
+                ++tableDepth_; // a group of rows, the columns' styles
                 continue;
             }
             const std::size_t repeats =
@@ -127,6 +145,29 @@ public:
     std::uint64_t PackedRead() const { return part_.PackedRead(); }
 
 private:
+    // Reads past the end of the sheet being read, rows and all: a table nested in a cell is part
+    // of its cell, never a sheet of its own, whichever pass reads the document.
+    void SkipRestOfTable() {
+        QXmlStreamReader& xml = part_.Xml();
+        while (inTable_ && part_.Next()) {
+            if (xml.isStartElement()) {
+                ++tableDepth_;
+            } else if (xml.isEndElement() && tableDepth_-- == 0) {
+                inTable_ = false;
+            }
+        }
+        inTable_ = false;
+    }
+
+    // Reads past the end of the element the reader is on.
+    void SkipElement() {
+        QXmlStreamReader& xml = part_.Xml();
+        int depth = 1;
+        while (depth > 0 && part_.Next()) {
+            depth += xml.isStartElement() ? 1 : xml.isEndElement() ? -1 : 0;
+        }
+    }
+
     void ReadCells(SheetRecord& record, std::size_t keep) {
         QXmlStreamReader& xml = part_.Xml();
         ClearCells(record);
@@ -203,6 +244,18 @@ private:
         return text;
     }
 
+    // Whether an element inside a cell holds the cell's text: paragraphs, lists of them and what
+    // a paragraph holds of text; not a comment, a footnote, a frame or a table nested in the cell.
+    static bool HoldsText(const QXmlStreamReader& xml, bool inParagraph) {
+        if (xml.namespaceUri() != TextNs || xml.name() == QLatin1StringView("note")) {
+            return false;
+        }
+        const QStringView name = xml.name();
+        return inParagraph || name == QLatin1StringView("p") || name == QLatin1StringView("h") ||
+               name == QLatin1StringView("list") || name == QLatin1StringView("list-item") ||
+               name == QLatin1StringView("list-header") || name == QLatin1StringView("section");
+    }
+
     // The paragraphs of the cell, a line each, with their spaces, tabs and line breaks.
     std::string Text() {
         QXmlStreamReader& xml = part_.Xml();
@@ -211,7 +264,9 @@ private:
         int paragraphs = 0;
         int inParagraph = 0;
         while (depth > 0 && part_.Next()) {
-            if (xml.isStartElement()) {
+            if (xml.isStartElement() && !HoldsText(xml, inParagraph > 0)) {
+                SkipElement();
+            } else if (xml.isStartElement()) {
                 ++depth;
                 if (Is(xml, TextNs, QLatin1StringView("p")) ||
                     Is(xml, TextNs, QLatin1StringView("h"))) {
@@ -247,6 +302,7 @@ private:
     std::set<QString> hiddenStyles_;
     QString style_;
     bool inTable_ = false;
+    int tableDepth_ = 0; // elements open in the sheet being read, outside its rows
     std::size_t row_ = 0;
     SheetRecord repeated_;
     std::size_t repeatLeft_ = 0;

@@ -406,12 +406,14 @@ std::optional<std::string> PlainNumber(const std::string& stored) {
     return fixed.ec == std::errc() ? std::string(text, fixed.ptr) : stored;
 }
 
-std::string ShownNumber(const std::string& stored, NumberShape shape) {
+std::string ShownNumber(const std::string& stored, NumberShape shape, bool days1904) {
     if (shape == NumberShape::Plain) {
         return PlainNumber(stored).value_or(stored);
     }
     char* end = nullptr;
-    const double value = std::strtod(stored.c_str(), &end);
+    const double read = std::strtod(stored.c_str(), &end);
+    // Day 0 of the 1904 date system is the 1900 system's day 1462.
+    const double value = shape == NumberShape::Date && days1904 ? read + 1462 : read;
     if (stored.empty() || end != stored.c_str() + stored.size() || !std::isfinite(value)) {
         return stored;
     }

@@ -139,7 +139,8 @@ enum class NumberShape { Plain, Percent, Date };
 std::optional<std::string> PlainNumber(const std::string& stored);
 
 // A stored number as the cell shows it: a percent as "5%", a date as "05.01.2024" (day counts
-// from 1899-12-30), anything else as stored.
-std::string ShownNumber(const std::string& stored, NumberShape shape);
+// from 1899-12-30, or from 1904-01-01 in a workbook of the 1904 date system), anything else as
+// stored.
+std::string ShownNumber(const std::string& stored, NumberShape shape, bool days1904 = false);
 
 } // namespace sheet

@@ -25,7 +25,8 @@ constexpr std::size_t MostFormats = 65536;
 std::optional<std::size_t> ColumnOf(QStringView reference) {
     std::size_t column = 0;
     std::size_t letters = 0;
-    for (const QChar c : reference) {
+    for (const QChar letter : reference) {
+        const QChar c = letter.toUpper(); // "c2" is C2, as office programs read it
         if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
             column = column * 26 + static_cast<std::size_t>(c.unicode() - 'A' + 1);
             if (++letters > 3) {
@@ -46,6 +47,7 @@ std::optional<std::size_t> ColumnOf(QStringView reference) {
 NumberShape ShapeOfCode(QStringView code) {
     bool quoted = false;
     bool bracket = false;
+    bool elapsed = false; // the bracket holds only h, m and s so far
     bool percent = false;
     bool date = false;
     for (qsizetype i = 0; i < code.size(); ++i) {
@@ -53,13 +55,16 @@ NumberShape ShapeOfCode(QStringView code) {
         if (quoted) {
             quoted = c != QLatin1Char('"');
         } else if (bracket) {
-            // [h], [mm], [ss]: elapsed time; [Red], [$-419]: colours and locales.
-            date = date || c == QLatin1Char('h') || c == QLatin1Char('s');
+            // [h], [mm], [ss]: elapsed time; [Red], [White], [$-419]: colours and locales.
             bracket = c != QLatin1Char(']');
+            date = date || (!bracket && elapsed && code[i - 1] != QLatin1Char('['));
+            elapsed = elapsed &&
+                      (c == QLatin1Char('h') || c == QLatin1Char('m') || c == QLatin1Char('s'));
         } else if (c == QLatin1Char('"')) {
             quoted = true;
         } else if (c == QLatin1Char('[')) {
             bracket = true;
+            elapsed = true;
         } else if (c == QLatin1Char('\\') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
             ++i;
         } else if (c == QLatin1Char('%')) {
@@ -98,6 +103,7 @@ struct CellTexts {
     std::string Shared;
     std::vector<std::size_t> SharedEnds;
     std::vector<NumberShape> Formats;
+    bool Days1904 = false; // dates count days from 1904-01-01 (the workbook's date system)
 
     std::string SharedString(const std::string& index) const {
         bool ok = false;
@@ -140,7 +146,12 @@ public:
             }
             bool ok = false;
             const qulonglong number = xml.attributes().value(QLatin1String("r")).toULongLong(&ok);
-            record.Line = ok && number > lastRow_ ? number : lastRow_ + 1;
+            if (ok && (number == 0 || number <= lastRow_)) {
+                Refuse(number == 0 ? std::string("номер строки 0")
+                                   : "строка " + std::to_string(number) + " после строки " +
+                                         std::to_string(lastRow_) + ": строки не по порядку");
+            }
+            record.Line = ok ? number : lastRow_ + 1;
             if (record.Line > MostRows) {
                 Refuse("номер строки " + std::to_string(record.Line) + " больше " +
                        std::to_string(MostRows));
@@ -238,7 +249,7 @@ private:
                 number = plain.has_value();
                 return plain ? std::move(*plain) : value;
             }
-            return ShownNumber(value, shape);
+            return ShownNumber(value, shape, texts_.Days1904);
         }
         return value;
     }
@@ -282,6 +293,10 @@ std::vector<SheetEntry> XlsxSheet::ListSheets() {
         Part part(Book.get(), "xl/workbook.xml");
         while (part.Exists() && part.Next()) {
             QXmlStreamReader& xml = part.Xml();
+            if (xml.isStartElement() && xml.name() == QLatin1String("workbookPr")) {
+                const QStringView days = xml.attributes().value(QLatin1String("date1904"));
+                Texts.Days1904 = days == QLatin1String("1") || days == QLatin1String("true");
+            }
             if (!xml.isStartElement() || xml.name() != QLatin1String("sheet")) {
                 continue;
             }

@@ -34,7 +34,7 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     const std::size_t columns = input.Sheet->Header().size();
     const char delimiter = input.Sheet->Delimiter().value_or(';'); // a workbook splits no number
     sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name,
-                                              &options.Defaults);
+                                              &options.Defaults, options.Strict);
     BatchHouse house;
     house.Source = {input.Name, row.Line, std::move(row.Address), std::move(row.ManagementCompany)};
     house.Carried.resize(carriedColumns);
@@ -48,15 +48,21 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     house.DecimalMark = row.DecimalMark;
     house.PlanYear = row.PlanYear;
     house.Messages = std::move(row.Messages);
+    house.Problems = std::move(row.Problems);
     if (row.House) {
         house.Figures = model::CalculateFigures(*row.House, options.Seed, memory,
                                                 options.Economics || options.EconomicsFigures);
         house.EconomicsInputs = model::EconomicsInputsOf(*row.House);
         if (!sheet::FiguresAreFinite(*house.Figures)) {
-            house.Messages.push_back(
-                house.Source.File + ":" + std::to_string(house.Source.Line) +
-                ": расчёт даёт бесконечные или неопределённые значения: цены, мощности или "
-                "сроки службы слишком велики");
+            const std::string what = "расчёт даёт бесконечные или неопределённые значения: цены, "
+                                     "мощности или сроки службы слишком велики";
+            house.Messages.push_back(house.Source.File + ":" + std::to_string(house.Source.Line) +
+                                     ": " + what);
+            for (sheet::RowProblem& problem : house.Problems) {
+                problem.Outcome = sheet::RowOutcome::Rejected;
+            }
+            house.Problems.push_back(
+                {std::nullopt, std::nullopt, "", "", what, sheet::RowOutcome::Rejected});
             house.Figures.reset();
         }
     }
@@ -86,6 +92,10 @@ std::vector<BatchHouse> CalculateBlock(const BatchRun::Input& input,
 }
 
 } // namespace
+
+bool HasFilledCells(const BatchHouse& house) {
+    return house.Figures && !house.Problems.empty();
+}
 
 bool HasEconomicsColumn(const sheet::HeaderFields& header) {
     const std::span<const model::HouseField> fields = model::HouseFields();
@@ -186,6 +196,8 @@ void BatchRun::HandOut(std::vector<BatchHouse>& houses) {
         std::count_if(houses.begin(), houses.end(),
                       [](const BatchHouse& house) { return house.Figures.has_value(); }));
     calculated_ += calculated;
+    filled_ +=
+        static_cast<std::size_t>(std::count_if(houses.begin(), houses.end(), HasFilledCells));
     rejected_ += houses.size() - calculated;
     try {
         receiver_->Houses(houses);

@@ -29,6 +29,8 @@ struct BatchOptions {
     std::size_t FirstBlock = 256;
     // Values for every row whose cell is empty or whose sheet lacks the column.
     sheet::FieldDefaults Defaults;
+    // An empty cell of a field's column rejects its row instead of taking a value.
+    bool Strict = false;
 };
 
 // One row of the inputs once checked and calculated.
@@ -39,6 +41,8 @@ struct BatchHouse {
     model::PlanYearRule PlanYear;      // the office's decision for the capital plan
     std::optional<char> DecimalMark;   // of the row's numbers (sheet::HouseRow::DecimalMark)
     std::vector<std::string> Messages; // why the row is rejected, as "file:line: Column: ..."
+    // Every problem of the row: why it is rejected, or the empty cells that took another value.
+    std::vector<sheet::RowProblem> Problems;
     std::optional<model::HouseFigures> Figures; // none for a rejected row
     model::EconomicsInputs EconomicsInputs;     // of a calculated row
 };
@@ -99,7 +103,9 @@ public:
     // Counters for a progress display, read from any thread.
     std::size_t Calculated() const { return calculated_; } // handed out with figures
     std::size_t Rejected() const { return rejected_; }     // rows handed out without, empty inputs
-    std::size_t HousesDone() const { return done_; }       // checked and calculated on the threads
+    // Calculated rows with an empty cell that took a start-up or a stock-wide value.
+    std::size_t Filled() const { return filled_; }
+    std::size_t HousesDone() const { return done_; } // checked and calculated on the threads
     std::size_t RowsRead() const { return rowsRead_; }
     std::uint64_t BytesRead() const { return bytesRead_; }
     std::uint64_t TotalBytes() const { return totalBytes_; } // 0 when unknown (standard input)
@@ -121,11 +127,15 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<std::size_t> calculated_{0};
     std::atomic<std::size_t> rejected_{0};
+    std::atomic<std::size_t> filled_{0};
     std::atomic<std::size_t> done_{0};
     std::atomic<std::size_t> rowsRead_{0};
     std::atomic<std::uint64_t> bytesRead_{0};
     std::uint64_t totalBytes_ = 0;
 };
+
+// Whether a calculated row has empty cells that took another value.
+bool HasFilledCells(const BatchHouse& house);
 
 // Whether a header gives one of the economics inputs.
 bool HasEconomicsColumn(const sheet::HeaderFields& header);

@@ -1,5 +1,6 @@
 #include "InputSheet.h"
 
+#include "FileSystem.h"
 #include "WorkbookParts.h"
 #include "WorkbookSheet.h"
 
@@ -24,10 +25,10 @@ public:
             return;
         }
         std::error_code code;
-        if (std::filesystem::is_directory(name, code)) {
+        if (std::filesystem::is_directory(report::PathOf(name), code)) {
             throw sheet::SheetError("это каталог, а не файл");
         }
-        file_ = std::fopen(name.c_str(), "rb");
+        file_ = report::OpenFile(name, "rb");
         if (file_ == nullptr) {
             throw sheet::SheetError("не удаётся открыть: " + model::SystemMessage(errno));
         }
@@ -122,7 +123,7 @@ bool EndsWith(const std::string& name, std::string_view extension) {
 // The first bytes of a file; empty when it cannot be read (opening it says why).
 std::string FirstBytes(const std::string& name) {
     std::string bytes(8, '\0');
-    std::FILE* file = std::fopen(name.c_str(), "rb");
+    std::FILE* file = report::OpenFile(name, "rb");
     if (file == nullptr) {
         return {};
     }
@@ -139,7 +140,7 @@ bool IsWorkbookName(const std::string& name) {
 
 std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding) {
     std::error_code code;
-    if (name == "-" || !std::filesystem::is_regular_file(name, code)) {
+    if (name == "-" || !std::filesystem::is_regular_file(report::PathOf(name), code)) {
         return std::make_unique<CsvInput>(name, encoding);
     }
     // The content decides, not the name: a legacy workbook saved as .csv or .xlsx is refused in
@@ -164,10 +165,10 @@ std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding e
 
 std::uint64_t InputSize(const std::string& name) {
     std::error_code code;
-    if (name == "-" || !std::filesystem::is_regular_file(name, code)) {
+    if (name == "-" || !std::filesystem::is_regular_file(report::PathOf(name), code)) {
         return 0;
     }
-    const std::uintmax_t size = std::filesystem::file_size(name, code);
+    const std::uintmax_t size = std::filesystem::file_size(report::PathOf(name), code);
     return code ? 0 : size;
 }
 

@@ -1,6 +1,7 @@
 #include "PlanRun.h"
 
 #include "HouseInput.h"
+#include "HouseOffer.h"
 #include "HouseSheet.h"
 
 #include <algorithm>
@@ -8,6 +9,28 @@
 #include <cmath>
 
 namespace stock {
+namespace {
+
+void CountHouseRules(const std::vector<plan::HouseRule>& houseRules, PlanRules& rules) {
+    rules.FixedHouses = rules.RequiredHouses = rules.ExcludedHouses = 0;
+    for (const plan::HouseRule& rule : houseRules) {
+        switch (rule.Rule) {
+        case plan::HouseRule::Kind::InYear:
+            ++rules.FixedHouses;
+            break;
+        case plan::HouseRule::Kind::Required:
+            ++rules.RequiredHouses;
+            break;
+        case plan::HouseRule::Kind::Never:
+            ++rules.ExcludedHouses;
+            break;
+        case plan::HouseRule::Kind::PlanDecides:
+            break;
+        }
+    }
+}
+
+} // namespace
 
 bool ReadAmount(std::string_view text, double& amount) {
     const std::optional<std::string> ungrouped = model::Ungrouped(text);
@@ -25,6 +48,10 @@ std::optional<std::string> ReadBudget(std::string_view text, double& amount) {
     }
     if (amount < 0) {
         return "бюджет «" + model::Shortened(text) + "» — меньше 0";
+    }
+    if (amount > MostBudget) {
+        return "бюджет «" + model::Shortened(text) + "» — больше " +
+               model::FormatNumber(MostBudget, ",0", model::NumberLocale{",", " "}) + " руб.";
     }
     return std::nullopt;
 }
@@ -45,17 +72,21 @@ std::optional<plan::Objective> ObjectiveNamed(std::string_view name) {
     return std::nullopt;
 }
 
-void PlanCollector::Add(const plan::HouseOffer& offer, PlanHouseSource source,
-                        plan::HouseRule rule) {
-    offers_.push_back(offer);
-    sources_.push_back(std::move(source));
-    rules_.push_back(rule);
+void PlanCollector::Add(const BatchHouse& house) {
+    if (!house.Figures || !house.Figures->Economics) {
+        return;
+    }
+    offers_.push_back(plan::OfferOf(house.EconomicsInputs, *house.Figures));
+    sources_.push_back(
+        {house.Source.Line, house.Carried, house.Source.Address, house.Source.ManagementCompany});
+    rules_.Take(house.EconomicsInputs);
+    houseRules_.push_back(house.PlanYear);
 }
 
 std::optional<std::string> PlanRulesError(const plan::Problem& problem,
                                           const std::vector<PlanHouseSource>& sources,
                                           const model::NumberLocale& locale) {
-    const auto money = [&](double amount) { return model::FormatNumber(amount, ",0.00", locale); };
+    const auto money = [&](double amount) { return PlanMoney(amount, locale); };
     for (std::size_t h = 0; h < problem.HouseCount; ++h) {
         const bool inSomeYear =
             std::any_of(problem.Offered.begin() + static_cast<std::ptrdiff_t>(problem.Index(h, 0)),
@@ -82,7 +113,7 @@ std::optional<std::string> PlanRulesError(const plan::Problem& problem,
 std::string PlanCollector::Finish(const PlanRequest& request,
                                   const std::vector<std::string>& carriedNames) {
     const plan::Problem problem =
-        plan::MakeProblem(offers_, request.Budgets, request.Objective, request.Rules, rules_);
+        plan::MakeProblem(offers_, request.Budgets, request.Objective, request.Rules, houseRules_);
     const model::NumberLocale locale{",", " "};
     if (const auto error = PlanRulesError(problem, sources_, locale)) {
         throw std::runtime_error("плана нет: " + *error);
@@ -91,12 +122,20 @@ std::string PlanCollector::Finish(const PlanRequest& request,
     options.TimeLimitSeconds = request.TimeLimitSeconds;
     options.RelativeGap = request.RelativeGap;
     const plan::Solution solution = plan::SolvePlan(problem, options);
-    const std::string summary = PlanSummary(problem, solution, request.Objective, locale);
+    rules_.Budgets = request.Budgets;
+    rules_.Objective = request.Objective;
+    rules_.TimeLimitSeconds = request.TimeLimitSeconds;
+    rules_.GapPercent = options.RelativeGap * 100;
+    rules_.CarryOver = request.Rules.CarryOver;
+    rules_.MostHouses = request.Rules.MaxHouses;
+    CountHouseRules(houseRules_, rules_);
+    const PlanDocument document{problem, solution, sources_, carriedNames, rules_};
+    const std::string summary = PlanSummary(document, locale);
     if (!solution.HasPlan()) {
         throw std::runtime_error(summary);
     }
     if (!request.File.isEmpty()) {
-        SavePlan(request.File, problem, solution.Best, request.Objective, sources_, carriedNames);
+        SavePlan(request.File, document);
     }
     return summary;
 }

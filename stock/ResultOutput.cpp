@@ -1,6 +1,7 @@
 #include "ResultOutput.h"
 
 #include "AtomicFile.h"
+#include "FileSystem.h"
 #include "HouseSheet.h"
 #include "SystemMessage.h"
 
@@ -18,10 +19,6 @@
 #include <stdexcept>
 #include <system_error>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace stock {
 namespace {
 
@@ -29,10 +26,30 @@ const auto WriteError = report::FileWriteError;
 using report::DeviceReason;
 using report::SystemReason;
 
+// A number cell's text read whole: "200971,05" is no number to a workbook, not 200971.
+bool WholeNumber(const std::string& cell, double& value) {
+    const char* end = cell.data() + cell.size();
+    const std::from_chars_result read = std::from_chars(cell.data(), end, value);
+    return read.ec == std::errc() && read.ptr == end;
+}
+
+// Text a workbook's XML can hold: U+FFFE and U+FFFF, which XML forbids anywhere, become U+FFFD,
+// which shows where they stood (control characters each writer handles on its own).
+std::string XmlCharacters(std::string_view text) {
+    std::string held(text);
+    for (std::size_t at = held.find('\xEF'); at != std::string::npos && at + 2 < held.size();
+         at = held.find('\xEF', at + 1)) {
+        if (held[at + 1] == '\xBF' && (held[at + 2] == '\xBE' || held[at + 2] == '\xBF')) {
+            held[at + 2] = '\xBD';
+        }
+    }
+    return held;
+}
+
 // Some file systems (network ones, quotas) report a full disk only when the data go to the disk.
 void SyncToDisk(int handle, const QString& fileName) {
-    if (::fsync(handle) != 0 && errno != EINVAL) { // EINVAL: a file system that cannot sync
-        throw WriteError(fileName, SystemReason(errno));
+    if (const int reason = report::SyncToDisk(handle)) {
+        throw WriteError(fileName, SystemReason(reason));
     }
 }
 
@@ -53,7 +70,11 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names) override {
+    void Sheet(const std::string&, const std::vector<std::string>& names) override {
+        if (headed_) {
+            throw std::logic_error("a CSV file holds one sheet");
+        }
+        headed_ = true;
         text_ += sheet::CsvRow(names, options_.Delimiter);
     }
 
@@ -97,15 +118,16 @@ public:
 private:
     QString fileName_;
     CsvOptions options_;
+    bool headed_ = false;
     std::unique_ptr<QSaveFile> file_;
     std::vector<std::string> safe_;
     std::string text_;
 };
 
-// A workbook is written by the library into an unnamed file beside the target (nothing is left
-// behind, whatever stops the program), with its own temporary files there too (a full disk
-// there is the output's, and is seen). The file takes the target's name once complete, checked
-// and on the disk, with the mode of the file it replaces.
+// A workbook is written by the library into a pending file beside the target (report::
+// PendingFile), with its own temporary files there too (a full disk there is the output's, and
+// is seen). The file takes the target's name once complete, checked and on the disk, with the
+// mode of the file it replaces.
 class WorkbookOutput : public ResultOutput {
 public:
     explicit WorkbookOutput(const QString& fileName) : fileName_(fileName) {
@@ -117,25 +139,19 @@ public:
         if (target.isDir()) {
             throw WriteError(fileName, QStringLiteral("это каталог"));
         }
-        target_ = target.absoluteFilePath();
         folder_ = target.absolutePath().toStdString();
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        struct stat old {};
-        mode_ = ::stat(target_.toStdString().c_str(), &old) == 0 ? (old.st_mode & 07777)
-                                                                 : (0666 & ~mask);
-        handle_ = ::open(folder_.c_str(), O_TMPFILE | O_RDWR, 0600);
-        if (handle_ < 0) {
-            throw WriteError(fileName, SystemReason(errno));
+        try {
+            pending_ =
+                std::make_unique<report::PendingFile>(target.absoluteFilePath().toStdString());
+        } catch (const std::system_error& e) {
+            throw WriteError(fileName, SystemReason(e.code().value()));
         }
-        const std::string unnamed = "/proc/self/fd/" + std::to_string(handle_);
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
         options.use_zip64 = LXW_TRUE;
         options.tmpdir = folder_.data();
-        workbook_ = workbook_new_opt(unnamed.c_str(), &options);
+        workbook_ = workbook_new_opt(pending_->Name().c_str(), &options);
         if (workbook_ == nullptr) {
-            ::close(handle_);
             throw WriteError(fileName, QStringLiteral("не удаётся создать книгу"));
         }
         bold_ = workbook_add_format(workbook_);
@@ -144,21 +160,20 @@ public:
 
     ~WorkbookOutput() override {
         if (workbook_ != nullptr) {
-            workbook_close(workbook_); // into the unnamed file, which goes with its handle
-        }
-        if (handle_ >= 0) {
-            ::close(handle_);
+            workbook_close(workbook_); // into the pending file, which goes with it
         }
     }
 
-    void Header(const std::vector<std::string>& names) override {
+    void Sheet(const std::string& name, const std::vector<std::string>& names) override {
         names_ = names;
+        sheetName_ = name;
+        parts_ = 0;
         NewSheet();
     }
 
     void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) override {
         if (row_ == LXW_ROW_MAX) {
-            NewSheet(); // a sheet holds 1,048,576 rows: the results go on in the next
+            NewSheet(); // a sheet holds 1,048,576 rows: the rows go on in the next
         }
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const std::string& cell = cells[i];
@@ -167,12 +182,11 @@ public:
             }
             const auto column = static_cast<lxw_col_t>(i);
             double value = 0;
-            const bool number =
-                i < numbers.size() && numbers[i] &&
-                std::from_chars(cell.data(), cell.data() + cell.size(), value).ec == std::errc();
+            const bool number = i < numbers.size() && numbers[i] && WholeNumber(cell, value);
             const lxw_error error =
                 number ? worksheet_write_number(sheet_, row_, column, value, nullptr)
-                       : worksheet_write_string(sheet_, row_, column, cell.c_str(), nullptr);
+                       : worksheet_write_string(sheet_, row_, column, XmlCharacters(cell).c_str(),
+                                                nullptr);
             Check(error);
         }
         ++row_;
@@ -193,29 +207,7 @@ public:
         if (error != LXW_NO_ERROR) {
             throw WriteError(fileName_, WorkbookReason(error));
         }
-        SyncToDisk(handle_, fileName_);
-        if (::fchmod(handle_, mode_) != 0) {
-            throw WriteError(fileName_, SystemReason(errno));
-        }
-        // A name of its own beside the target, then the target's name in one step.
-        const std::string unnamed = "/proc/self/fd/" + std::to_string(handle_);
-        const std::string base = (QFileInfo(target_).absolutePath() + QStringLiteral("/.") +
-                                  QFileInfo(target_).fileName())
-                                     .toStdString();
-        std::string named;
-        for (unsigned attempt = 0; named.empty(); ++attempt) {
-            const std::string candidate =
-                base + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-            if (::linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, candidate.c_str(),
-                         AT_SYMLINK_FOLLOW) == 0) {
-                named = candidate;
-            } else if (errno != EEXIST || attempt > 100) {
-                throw WriteError(fileName_, SystemReason(errno));
-            }
-        }
-        if (std::rename(named.c_str(), target_.toStdString().c_str()) != 0) {
-            const int reason = errno;
-            ::unlink(named.c_str());
+        if (const int reason = pending_->Publish()) {
             throw WriteError(fileName_, SystemReason(reason));
         }
     }
@@ -249,8 +241,9 @@ private:
     }
 
     void NewSheet() {
+        ++parts_;
         const std::string name =
-            sheets_.empty() ? "Результаты" : "Результаты " + std::to_string(sheets_.size() + 1);
+            parts_ == 1 ? sheetName_ : sheetName_ + " " + std::to_string(parts_);
         sheet_ = workbook_add_worksheet(workbook_, name.c_str());
         if (sheet_ == nullptr) {
             throw WriteError(fileName_, QStringLiteral("не удаётся добавить лист"));
@@ -266,24 +259,23 @@ private:
         }
         worksheet_freeze_panes(sheet_, 1, 0);
         for (std::size_t i = 0; i < names_.size(); ++i) {
-            Check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(i), names_[i].c_str(),
-                                         bold_));
+            Check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(i),
+                                         XmlCharacters(names_[i]).c_str(), bold_));
         }
         row_ = 1;
     }
 
     QString fileName_;
-    QString target_;
-    std::string temporary_;
+    std::unique_ptr<report::PendingFile> pending_;
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* bold_ = nullptr;
     std::vector<std::string> names_;
+    std::string sheetName_;
+    int parts_ = 0; // sheets of the same rows so far
     lxw_row_t row_ = 0;
     std::vector<lxw_worksheet*> sheets_;
     std::string folder_;
-    int handle_ = -1;
-    mode_t mode_ = 0644;
 };
 
 // An OpenDocument spreadsheet: the sheet's XML goes row by row to an unnamed file beside the
@@ -300,18 +292,10 @@ public:
             throw WriteError(fileName, QStringLiteral("это каталог"));
         }
         target_ = target.absoluteFilePath().toStdString();
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        struct stat old {};
-        mode_ = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
-        const int handle =
-            ::open(target.absolutePath().toStdString().c_str(), O_TMPFILE | O_RDWR, 0600);
-        if (handle < 0 || (content_ = ::fdopen(handle, "w+b")) == nullptr) {
-            const int reason = errno;
-            if (handle >= 0) {
-                ::close(handle);
-            }
-            throw WriteError(fileName, SystemReason(reason));
+        mode_ = report::ModeForReplacing(target_);
+        content_ = report::OpenScratchFile(target.absolutePath().toStdString());
+        if (content_ == nullptr) {
+            throw WriteError(fileName, SystemReason(errno));
         }
     }
 
@@ -321,8 +305,15 @@ public:
         }
     }
 
-    void Header(const std::vector<std::string>& names) override {
+    void Sheet(const std::string& name, const std::vector<std::string>& names) override {
         names_ = names;
+        sheetName_ = name;
+        parts_ = 0;
+        if (sheets_ > 0) {
+            Put("</table:table>");
+            NewSheet();
+            return;
+        }
         Put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content "
             "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
@@ -342,9 +333,7 @@ public:
             const std::string& cell = cells[i];
             if (cell.empty()) {
                 Put("<table:table-cell/>");
-            } else if (i < numbers.size() && numbers[i] &&
-                       std::from_chars(cell.data(), cell.data() + cell.size(), value).ec ==
-                           std::errc()) {
+            } else if (i < numbers.size() && numbers[i] && WholeNumber(cell, value)) {
                 Put("<table:table-cell office:value-type=\"float\" office:value=\"" + cell +
                     "\"><text:p>" + cell + "</text:p></table:table-cell>");
             } else {
@@ -364,7 +353,7 @@ public:
             throw WriteError(fileName_, SystemReason(errno != 0 ? errno : EIO));
         }
         std::rewind(content_);
-        const std::string named = target_ + "." + std::to_string(::getpid()) + ".part";
+        const std::string named = target_ + "." + std::to_string(report::ProcessNumber()) + ".part";
         int code = 0;
         zip_t* archive = zip_open(named.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
         if (archive == nullptr) {
@@ -402,31 +391,12 @@ public:
             const int system = zip_error_code_system(zip_get_error(archive));
             const bool fromSystem = zip_error_system_type(zip_get_error(archive)) == ZIP_ET_SYS;
             zip_discard(archive);
-            ::unlink(named.c_str());
+            std::remove(named.c_str());
             throw WriteError(fileName_, fromSystem && system != 0
                                             ? SystemReason(system)
                                             : QStringLiteral("архив не записан целиком"));
         }
-        const int handle = ::open(named.c_str(), O_RDONLY);
-        if (handle < 0 || ::fchmod(handle, mode_) != 0) {
-            const int reason = errno;
-            if (handle >= 0) {
-                ::close(handle);
-            }
-            ::unlink(named.c_str());
-            throw WriteError(fileName_, SystemReason(reason));
-        }
-        try {
-            SyncToDisk(handle, fileName_);
-        } catch (...) {
-            ::close(handle);
-            ::unlink(named.c_str());
-            throw;
-        }
-        ::close(handle);
-        if (std::rename(named.c_str(), target_.c_str()) != 0) {
-            const int reason = errno;
-            ::unlink(named.c_str());
+        if (const int reason = report::PublishNamedFile(named, target_, mode_)) {
             throw WriteError(fileName_, SystemReason(reason));
         }
     }
@@ -441,10 +411,10 @@ private:
     }
 
     // Text as XML holds it: markup escaped, control characters (which XML cannot hold) as
-    // blanks, a line break as a new paragraph.
+    // blanks, U+FFFE and U+FFFF as U+FFFD, a line break as a new paragraph.
     static std::string Escaped(const std::string& text) {
         std::string escaped;
-        for (const char c : text) {
+        for (const char c : XmlCharacters(text)) {
             switch (c) {
             case '&':
                 escaped += "&amp;";
@@ -470,8 +440,9 @@ private:
 
     void NewSheet() {
         ++sheets_;
+        ++parts_;
         Put("<table:table table:name=\"" +
-            std::string(sheets_ == 1 ? "Результаты" : "Результаты " + std::to_string(sheets_)) +
+            Escaped(parts_ == 1 ? sheetName_ : sheetName_ + " " + std::to_string(parts_)) +
             "\"><table:table-header-rows><table:table-row>");
         for (const std::string& name : names_) {
             Put("<table:table-cell office:value-type=\"string\"><text:p>" + Escaped(name) +
@@ -484,10 +455,12 @@ private:
     QString fileName_;
     std::string target_;
     std::FILE* content_ = nullptr;
-    mode_t mode_ = 0644;
+    unsigned mode_ = 0644;
     std::vector<std::string> names_;
+    std::string sheetName_;
     std::size_t rows_ = 0;
     int sheets_ = 0;
+    int parts_ = 0; // sheets of the same rows so far
 };
 
 } // namespace

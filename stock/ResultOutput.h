@@ -14,9 +14,14 @@ namespace stock {
 class ResultOutput {
 public:
     virtual ~ResultOutput() = default;
-    virtual void Header(const std::vector<std::string>& names) = 0;
+    // The first sheet, "Результаты", and its header row.
+    virtual void Header(const std::vector<std::string>& names) { Sheet("Результаты", names); }
+    // A sheet of this name and its header row: the first one, or the next one of a workbook (CSV
+    // holds one sheet: a second raises std::logic_error).
+    virtual void Sheet(const std::string& name, const std::vector<std::string>& names) = 0;
     // numbers[i]: cell i holds a number with a decimal point (or comma, in CSV), written as a
-    // number; the others are text.
+    // number; the others are text. A workbook writes as text a cell that does not read whole as a
+    // number, so no digit is lost.
     virtual void Row(const std::vector<std::string>& cells, const std::vector<bool>& numbers) = 0;
     // What is written so far goes out (standard output flows as the run goes).
     virtual void Flush() = 0;

@@ -27,6 +27,7 @@ app::PlanTabInput ThreeHouses() {
         house.Offer.DiscountRate = 10;
         house.Line = static_cast<std::size_t>(h + 2);
         house.Address = "ул. Мира " + std::to_string(h + 1);
+        house.Company = h == 1 ? "ТСЖ «Мир»" : "УК 1";
         house.Carried = {std::to_string(100 + h)};
         input.Houses.push_back(house);
     }
@@ -75,10 +76,11 @@ private slots:
         auto* table = Named<QTableView>(tab, QStringLiteral("План: дома по годам"));
         QCOMPARE(table->model()->rowCount(), 2);
         // Sorted by value, largest first: line 3 (70) before line 4 (55).
-        table->sortByColumn(5, Qt::DescendingOrder);
+        table->sortByColumn(6, Qt::DescendingOrder);
         QCOMPARE(table->model()->index(0, 1).data().toString(), QStringLiteral("3"));
         QCOMPARE(table->model()->index(0, 2).data().toString(), QStringLiteral("101"));
-        QCOMPARE(table->model()->index(0, 4).data().toString(), QStringLiteral("60,00"));
+        QCOMPARE(table->model()->index(0, 4).data().toString(), QStringLiteral("ТСЖ «Мир»"));
+        QCOMPARE(table->model()->index(0, 5).data().toString(), QStringLiteral("60,00"));
         QCOMPARE(table->model()->index(1, 3).data().toString(), QStringLiteral("ул. Мира 3"));
 
         tab.resize(1000, 700);
@@ -97,27 +99,71 @@ private slots:
         QCOMPARE(chart.Years.size(), std::size_t{2});
         QCOMPARE(chart.Years[0].Spend, 110.0);
         QCOMPARE(chart.Years[1].CumulativeValue, 125.0);
-        QVERIFY(Named<QLabel>(tab, QStringLiteral("Итог плана"))
-                    ->text()
-                    .contains(QStringLiteral("выигрыш 5,00 руб.")));
+        // A screen reader reads the summary: its text is the label's description.
+        const QLabel* summary = Named<QLabel>(tab, QStringLiteral("Итог плана"));
+        QVERIFY(summary->text().contains(QStringLiteral("выигрыш 5,00 руб. (4,17 %)")));
+        QCOMPARE(summary->accessibleDescription(), summary->text());
+        // Year 1 leaves 0, year 2 has its own 0: nothing is left.
+        auto* totals = Named<QTableWidget>(tab, QStringLiteral("Итоги по годам"));
+        QCOMPARE(totals->item(1, 3)->text(), QStringLiteral("0,00"));
     }
 
+    // The tab's "Остаток" is the money carried on, the report lists the plan by year and
+    // company, and a filter is named wherever the plan is.
+    void remainderCarriedAndFilterNamed() {
+        PlanTab tab(model::NumberLocale{",", " "});
+        app::PlanTabInput input = ThreeHouses();
+        input.Filter = "Мира";
+        tab.SetHouses(input);
+        tab.findChild<QSpinBox*>()->setValue(2);
+        Budgets(tab)->item(0, 0)->setText(QStringLiteral("115"));
+        Budgets(tab)->item(1, 0)->setText(QStringLiteral("20"));
+        QSignalSpy finished(&tab, &PlanTab::solvingFinished);
+        QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
+        QVERIFY(finished.wait(10000));
+        auto* totals = Named<QTableWidget>(tab, QStringLiteral("Итоги по годам"));
+        QCOMPARE(totals->item(0, 3)->text(), QStringLiteral("5,00"));  // 115 − 110
+        QCOMPARE(totals->item(1, 3)->text(), QStringLiteral("25,00")); // 5 carried + its own 20
+        QVERIFY(Named<QLabel>(tab, QStringLiteral("Итог плана"))
+                    ->text()
+                    .contains(QStringLiteral("показанные по отбору «Мира»: 3")));
+        const std::optional<report::StockPlanPage> page = tab.ReportPage();
+        QVERIFY(page);
+        QVERIFY(page->Rules.contains(QStringLiteral("Дома: только показанные по отбору «Мира»")));
+        QCOMPARE(page->List.size(), std::size_t{6}); // year 1, two companies, the year's total
+        QCOMPARE(page->List[1].Cells[1], QStringLiteral("ул. Мира 2"));
+        QCOMPARE(page->List[2].Cells[1], QStringLiteral("Итого ТСЖ «Мир»: домов 1"));
+        QCOMPARE(page->List[5].Cells[3], QStringLiteral("110,00"));
+    }
+
+    // A refused budget and a new search leave no old plan as current, nor to save or print.
     void rejectsABadBudgetAndKeepsIt() {
         PlanTab tab(model::NumberLocale{",", " "});
         tab.SetHouses(ThreeHouses());
-        for (const QString& bad : {QStringLiteral("-1"), QStringLiteral("много"), QString()}) {
+        auto* save = Button(tab, QStringLiteral("Сохранить план…"));
+        auto* table = Named<QTableView>(tab, QStringLiteral("План: дома по годам"));
+        QSignalSpy finished(&tab, &PlanTab::solvingFinished);
+        for (const QString& bad :
+             {QStringLiteral("-1"), QStringLiteral("много"), QString(), QStringLiteral("1e308")}) {
+            Budgets(tab)->item(0, 0)->setText(QStringLiteral("110"));
+            QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
+            QVERIFY(tab.IsSolving());
+            QVERIFY(!tab.HasPlan() && !save->isEnabled() && !tab.ReportPage());
+            QCOMPARE(table->model()->rowCount(), 0);
+            QVERIFY(finished.wait(10000));
+            QVERIFY(tab.HasPlan() && save->isEnabled());
             Budgets(tab)->item(0, 0)->setText(bad);
             QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
             QVERIFY(!tab.IsSolving());
-            QVERIFY(!tab.HasPlan());
+            QVERIFY(!tab.HasPlan() && !save->isEnabled() && !tab.ReportPage());
+            QCOMPARE(table->model()->rowCount(), 0);
             QVERIFY(Named<QLabel>(tab, QStringLiteral("Итог плана"))
                         ->text()
                         .contains(QStringLiteral("Бюджет года 1")));
             QCOMPARE(Budgets(tab)->item(0, 0)->text(), bad);
         }
-        // Thousands may be grouped by blanks.
-        Budgets(tab)->item(0, 0)->setText(QStringLiteral("1 000,5"));
-        QSignalSpy finished(&tab, &PlanTab::solvingFinished);
+        // Thousands may be grouped by blanks; a decimal point is read as the program reads it.
+        Budgets(tab)->item(0, 0)->setText(QStringLiteral("1 000.5"));
         QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
         QVERIFY(finished.wait(10000));
         QCOMPARE(tab.ChartData().Years[0].Budget, 1000.5);

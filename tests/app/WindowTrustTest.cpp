@@ -107,7 +107,7 @@ void WindowTrustTest::forwardRefusesWhatNoHouseCanHave() {
         {Ui().landingHoldTime, "-60",
          "Время горения на этажах (датчик): -60 — вне допустимых пределов (не меньше 0)"},
         {Ui().blockInstallPrice, "-1", "вне допустимых пределов (не меньше 0)"},
-        {Ui().plannedLampLife, "-0,5", "вне допустимых пределов (не меньше 0)"},
+        {Ui().plannedLampLife, "-0,5", "вне допустимых пределов (не меньше 0, целое число)"},
     };
     for (const Case& c : cases) {
         const QString before = c.Field->text();

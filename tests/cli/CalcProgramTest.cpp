@@ -107,12 +107,13 @@ TEST_F(CalcProgram, RejectedRowsAreReportedAndTheOthersCalculated) {
                  "third;0,5;40;0,01;0;6\n");
     const Outcome run = Calc(std::string("--seed 3 -o result.csv ") + houses);
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err, houses + ":3: EntranceCount: 41 — вне допустимых пределов (1..40)\n" +
-                           houses + ":3: Tariff: 0 — вне допустимых пределов (больше 0)\n" +
-                           houses + ":3: ExistingLampLife: «abc» — не число\n" + houses +
-                           ":3: PlannedBlocksVestibule: 11 — вне допустимых пределов (0..10)\n" +
-                           houses + ":5: EntranceCount: 0,5 — вне допустимых пределов (1..40)\n" +
-                           "посчитано домов: 1, отклонено строк: 2\n");
+    EXPECT_EQ(run.Err,
+              houses + ":3: EntranceCount: 41 — вне допустимых пределов (1..40)\n" + houses +
+                  ":3: Tariff: 0 — вне допустимых пределов (больше 0)\n" + houses +
+                  ":3: ExistingLampLife: «abc» — не число\n" + houses +
+                  ":3: PlannedBlocksVestibule: 11 — вне допустимых пределов (0..10)\n" + houses +
+                  ":5: EntranceCount: 0,5 — вне допустимых пределов (1..40, целое число)\n" +
+                  "посчитано домов: 1, отклонено строк: 2\n");
     EXPECT_EQ(run.Out, "");
     const std::vector<std::string> rows = Lines(Read(dir_ / "result.csv"));
     ASSERT_EQ(rows.size(), 5u); // header, three houses, the second over two lines

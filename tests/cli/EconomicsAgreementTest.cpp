@@ -113,10 +113,11 @@ TEST(EconomicsAgreement, RandomHousesAgreeWithADayLoopOfTheirOwn) {
             return s;
         };
         rows.push_back({std::string("h").append(std::to_string(i)), std::to_string(whole(1, 6)),
-                        std::to_string(whole(2, 12)), text(pick(2, 12)), text(pick(6, 30)),
-                        text(pick(100, 1500)), text(pick(0.5, 6)), text(pick(-10, 25)),
-                        text(pick(-10, 30)), text(i % 4 == 0 ? 0 : pick(0, 40)),
-                        std::to_string(whole(1, 27)), text(pick(0, 1))});
+                        std::to_string(whole(2, 12)), std::to_string(whole(2, 12)),
+                        std::to_string(whole(6, 30)), text(pick(100, 1500)), text(pick(0.5, 6)),
+                        text(pick(-10, 25)), text(pick(-10, 30)),
+                        text(i % 4 == 0 ? 0 : pick(0, 40)), std::to_string(whole(1, 27)),
+                        text(pick(0, 1))});
         for (std::size_t c = 0; c < columns.size(); ++c) {
             sheet += rows.back()[c] + (c + 1 == columns.size() ? "\n" : ";");
         }

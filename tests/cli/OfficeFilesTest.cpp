@@ -1,7 +1,9 @@
 // virasvet-calc on spreadsheets as housing offices save them and as an attacker writes them:
 // each case is the file that showed a fault.
 
+#include "ProblemRegister.h"
 #include "ProgramRun.h"
+#include "WorkbookSheet.h"
 
 #include <xlsxwriter.h>
 #include <zip.h>
@@ -346,6 +348,85 @@ TEST_F(OfficeFiles, WorkbooksAreReadAndWritten) {
         << broken.Err;
 }
 
+// The rows of a problems file as a spreadsheet reads them back, its header first.
+std::vector<std::vector<std::string>> ProblemsFileRows(const std::string& path) {
+    std::vector<std::vector<std::string>> rows;
+    if (path.ends_with(".csv")) {
+        std::ifstream file(path, std::ios::binary);
+        std::string text{std::istreambuf_iterator<char>(file), {}};
+        if (text.starts_with("\xEF\xBB\xBF")) {
+            text.erase(0, 3);
+        }
+        for (const std::string& line : Lines(text)) {
+            rows.push_back(Cells(line, ';'));
+            if (line.ends_with(';')) {
+                rows.back().emplace_back();
+            }
+        }
+        return rows;
+    }
+    const auto book =
+        sheet::OpenWorkbook(path, path.ends_with(".ods") ? sheet::WorkbookFormat::OpenDocument
+                                                         : sheet::WorkbookFormat::Xlsx);
+    rows.push_back(book->Header());
+    std::vector<sheet::SheetRecord> records;
+    while (book->ReadRecords(100, records)) {
+    }
+    for (const sheet::SheetRecord& record : records) {
+        rows.push_back(record.Cells);
+    }
+    return rows;
+}
+
+TEST_F(OfficeFiles, ProblemsOfARegisterAreToldInItsOwnWords) {
+    const std::vector<std::string> header = {"Строка",   "Адрес",     "Столбец", "Поле",
+                                             "Значение", "Сообщение", "Итог"};
+    for (const std::string name : {"reg.csv", "reg.xlsx", "reg.ods"}) {
+        SCOPED_TRACE(name);
+        test_support::WriteRegister(QString::fromStdString((dir_ / name).string()));
+        for (const std::string problems : {"p.csv", "p.xlsx", "p.ods"}) {
+            SCOPED_TRACE(problems);
+            const Outcome run =
+                Calc("--seed 1 --no-bom -o r.csv --problems " + problems + " " + name);
+            EXPECT_EQ(run.Status, 1) << run.Err;
+            std::vector<std::vector<std::string>> expected = test_support::RegisterProblems;
+            expected.insert(expected.begin(), header);
+            EXPECT_EQ(ProblemsFileRows((dir_ / problems).string()), expected);
+            // The rows calculated with a start-up value are named on standard error.
+            EXPECT_NE(run.Err.find("в 2 строках пустые ячейки заполнены значениями по "
+                                   "умолчанию: " +
+                                   name + ":2: Тариф, " + name +
+                                   ":3: Подъездов (отклонять такие строки: --strict"),
+                      std::string::npos)
+                << run.Err;
+            EXPECT_NE(run.Err.find("посчитано домов: 3, отклонено строк: 4"), std::string::npos)
+                << run.Err;
+        }
+        // --strict rejects them instead.
+        const Outcome strict = Calc("--seed 1 --no-bom -o r.csv --strict --problems p.csv " + name);
+        EXPECT_EQ(strict.Status, 1);
+        std::vector<std::vector<std::string>> expected = test_support::StrictRegisterProblems();
+        expected.insert(expected.begin(), header);
+        EXPECT_EQ(ProblemsFileRows((dir_ / "p.csv").string()), expected);
+        EXPECT_EQ(strict.Err.find("пустые ячейки заполнены"), std::string::npos) << strict.Err;
+        EXPECT_NE(strict.Err.find(name + ":2: Tariff: пустая ячейка (строгая проверка)\n"),
+                  std::string::npos)
+            << strict.Err;
+        EXPECT_NE(strict.Err.find("посчитано домов: 1, отклонено строк: 6"), std::string::npos);
+    }
+    // A cell a spreadsheet would take for a formula is written as text; the problems never
+    // replace an input or the results.
+    File("f.csv", "Адрес;Тариф\n=1+2;\n");
+    ASSERT_EQ(Calc("--seed 1 -o r.csv --problems p.csv f.csv").Status, 0);
+    EXPECT_EQ(ProblemsFileRows((dir_ / "p.csv").string()).at(1).at(1), "'=1+2");
+    for (const std::string clash : {"f.csv", "r.csv"}) {
+        const Outcome refused = Calc("--seed 1 -o r.csv --problems " + clash + " f.csv");
+        EXPECT_EQ(refused.Status, 2) << clash;
+        EXPECT_NE(refused.Err.find("проблемы"), std::string::npos) << refused.Err;
+    }
+    EXPECT_EQ(Read("f.csv"), "Адрес;Тариф\n=1+2;\n");
+}
+
 TEST_F(OfficeFiles, ResultsGoWhereTheirNameSays) {
     const std::string houses = "Address;Tariff\na;1,5\n";
     File("x.csv", houses);
@@ -373,6 +454,25 @@ TEST_F(OfficeFiles, ResultsGoWhereTheirNameSays) {
     const Outcome back = Calc("--seed 1 --no-bom r.ods");
     EXPECT_EQ(back.Status, 0) << back.Err;
     EXPECT_TRUE(Lines(back.Out).at(1).starts_with("x.csv;2;")) << back.Out;
+    // So is a plan, its spend a number.
+    const Outcome plan = Calc("--seed 1 --budget 100000 --plan p.ods x.csv");
+    ASSERT_EQ(plan.Status, 0) << plan.Err;
+    EXPECT_NE(WorkbookPart((dir_ / "p.ods").string(), "content.xml")
+                  .find("<table:table-cell office:value-type=\"float\" office:value=\"40500.00\">"),
+              std::string::npos);
+}
+
+TEST_F(OfficeFiles, WorkbooksHoldOnlyWhatXmlCan) {
+    // U+FFFE and U+FFFF are UTF-8 a CSV file may hold, but no XML may: they are written as
+    // U+FFFD, and the program reads back what it wrote.
+    File("x.csv", "Address;Заметка\xEF\xBF\xBF\nа\xEF\xBF\xBEб;в\n");
+    for (const std::string name : {"r.xlsx", "r.ods"}) {
+        ASSERT_EQ(Calc("--seed 1 -o " + name + " x.csv").Status, 0) << name;
+        const Outcome back = Calc("--seed 1 --no-bom " + name);
+        ASSERT_EQ(back.Status, 0) << name << "\n" << back.Err;
+        EXPECT_TRUE(back.Out.starts_with("Заметка\xEF\xBF\xBD;")) << back.Out;
+        EXPECT_NE(back.Out.find(";а\xEF\xBF\xBDб;"), std::string::npos) << back.Out;
+    }
 }
 
 TEST_F(OfficeFiles, NumbersAreWrittenInTheConventionOfTheResults) {

@@ -20,6 +20,8 @@ class PlanProgram : public ProgramRun {};
 // Options that cannot make a plan stop the run before anything is written.
 TEST_F(PlanProgram, UsageErrors) {
     File("h.csv", Houses);
+    cli_test::fs::create_directory(dir_ / "folder.csv");
+    cli_test::fs::create_symlink("/dev/null", dir_ / "null.csv");
     struct Case {
         const char* arguments;
         const char* message;
@@ -27,13 +29,23 @@ TEST_F(PlanProgram, UsageErrors) {
     const Case cases[] = {
         {"--budget -1 h.csv", "бюджет «-1» — меньше 0"},
         {"--budget 1e3x h.csv", "не число"},
+        {"--budget 1e308 h.csv", "бюджет «1e308» — больше 10 000 000 000 000 руб."},
         {"--budget 1 --budget 1 --budget 1 --budget 1 --budget 1 --budget 1 --budget 1 "
          "--budget 1 --budget 1 --budget 1 --budget 1 h.csv",
          "не более 10"},
         {"--plan p.csv h.csv", "нужен бюджет"},
+        {"--objective energy h.csv", "нужен бюджет"},
         {"--budget 1 --objective payback h.csv", "npv, energy или co2"},
         {"--budget 1 --plan h.csv h.csv", "это исходный файл"},
         {"--budget 1 --plan r.csv -o r.csv h.csv", "пишутся результаты"},
+        {"--budget 1 --plan h.csv - <h.csv", "-: это исходный файл, план в него не записывается"},
+        {"--budget 1 --plan p.pdf h.csv",
+         "p.pdf: план (--plan) пишется в файл .csv, .xlsx или .ods"},
+        {"--budget 1 --plan p h.csv", "p: план (--plan) пишется в файл .csv, .xlsx или .ods"},
+        {"--budget 1 --plan folder.csv h.csv", "folder.csv: это каталог, а план (--plan)"},
+        {"--budget 1 --plan null.csv h.csv", "null.csv: это не обычный файл, а устройство"},
+        {"--budget 1 --plan ./r.csv -o r.csv h.csv", "пишутся результаты"},
+        {"--budget 1 --plan ./h.csv h.csv", "это исходный файл"},
         {"--set DiscountRate=101 h.csv", "DiscountRate: 101"},
         {"--budget 1 --max-houses -1 h.csv", "--max-houses: «-1» — ожидается число от 0"},
         {"--budget 1 --max-houses 1,5 h.csv", "целое число домов"},
@@ -64,10 +76,10 @@ TEST_F(PlanProgram, PlanFileAndSummary) {
                           "--plan p.csv h.csv");
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(Lines(Read("p.csv")),
-              (std::vector<std::string>{"\xEF\xBB\xBFPlanYear;Line;№;Address;Spend;Value",
-                                        "1;5;d;'=HYPERLINK(1);32400,00;200971,05",
-                                        "2;2;a;ул. Мира 1;8100,00;44323,99",
-                                        "2;3;b;ул. Мира 2;16200,00;88757,97"}));
+              (std::vector<std::string>{
+                  "\xEF\xBB\xBFPlanYear;Line;№;Address;ManagementCompany;Spend;Value",
+                  "1;5;d;'=HYPERLINK(1);;32400,00;200971,05", "2;2;a;ул. Мира 1;;8100,00;44323,99",
+                  "2;3;b;ул. Мира 2;;16200,00;88757,97"}));
     EXPECT_NE(Lines(run.Out).front().find("NetPresentValue"), std::string::npos);
     for (const char* line :
          {"Год 1: домов 1, расходы 32 400,00 руб. при бюджете 35 000,00 руб., остаток 2 600,00 "
@@ -149,5 +161,32 @@ TEST_F(PlanProgram, BudgetRulesAndTheOfficesDecisions) {
             plan.push_back(lines[i].substr(0, lines[i].find(';', 2)));
         }
         EXPECT_EQ(plan, c.plan);
+    }
+}
+
+// The plan takes the options' objective and values for the whole stock, and only houses that were
+// calculated: 9 000 roubles pay for the first house alone, the last row is rejected.
+TEST_F(PlanProgram, PlanFollowsTheOptions) {
+    File("h.csv", std::string(Houses) + "x;ул. Мира 5;0;9;\n");
+    struct Case {
+        const char* arguments;
+        const char* value; // of the first house, the plan's only one
+    };
+    const Case cases[] = {
+        {"", "50227,76"},
+        {"--set DiscountRate=50", "6040,14"},
+        {"--objective energy", "36476,64"}, // the yearly saving over the horizon's 10 years
+        {"--objective CO2 --set EmissionFactor=0,5", "18,238"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const auto run =
+            Calc(std::string("--seed 1 ") + c.arguments + " --budget 9000 --plan p.csv h.csv");
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_NE(run.Err.find("h.csv:6: EntranceCount"), std::string::npos) << run.Err;
+        EXPECT_EQ(Lines(Read("p.csv")),
+                  (std::vector<std::string>{
+                      "\xEF\xBB\xBFPlanYear;Line;№;Address;ManagementCompany;Spend;Value",
+                      std::string("1;2;a;ул. Мира 1;;8100,00;") + c.value}));
     }
 }

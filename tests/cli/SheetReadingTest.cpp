@@ -91,6 +91,26 @@ TEST(SheetReading, TheEncodingIsDecidedOnTheStartOfTheText) {
     EXPECT_EQ(spoilt.Records[lines].Problems.size(), 0u);
     EXPECT_EQ(spoilt.Records[lines].Cells[0], "ул. Мира");
     EXPECT_NO_THROW(InPieces(late, 4096, Encoding::Windows1251));
+
+    // Lines that end in CR alone, or CR LF cut between pieces, are lines too: the damaged row is
+    // line 4's, not the header's (a text once refused whole and read in pieces).
+    const std::string returns = "\xEF\xBB\xBF"
+                                "Address;Tariff\r\r\nа;1\rб\xFF;2\r\nв;3\r";
+    for (std::size_t piece : {1u, 2u, 6u, 100u}) {
+        SCOPED_TRACE(piece);
+        const Read read = InPieces(returns, piece);
+        ASSERT_EQ(read.Records.size(), 3u);
+        EXPECT_EQ(read.Records[1].Line, 4u);
+        EXPECT_EQ(read.Records[0].Problems.size(), 0u);
+        EXPECT_EQ(read.Records[1].Problems.size(), 1u);
+        EXPECT_EQ(read.Records[2].Problems.size(), 0u);
+    }
+    try {
+        sheet::ParseSheet("Address\ra\rb\x01\n");
+        FAIL() << "a control character is read";
+    } catch (const SheetError& e) {
+        EXPECT_NE(std::string(e.what()).find("строка 3:"), std::string::npos) << e.what();
+    }
 }
 
 TEST(SheetReading, AnOverlongRecordIsRefusedBeforeItIsHeldWhole) {

@@ -66,7 +66,8 @@ protected:
 
     // An .xlsx workbook of these sheets, with these cell formats (<xf> elements).
     std::string Book(const std::string& name, const std::vector<Sheet>& sheets,
-                     const std::string& formats = "", bool deflated = false) {
+                     const std::string& formats = "", bool deflated = false,
+                     const std::string& properties = "") {
         std::string list;
         std::string relations;
         std::vector<Part> parts;
@@ -86,8 +87,8 @@ protected:
         parts.push_back(
             {"xl/workbook.xml", "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/"
                                 "2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/"
-                                "officeDocument/2006/relationships\"><sheets>" +
-                                    list + "</sheets></workbook>"});
+                                "officeDocument/2006/relationships\">" +
+                                    properties + "<sheets>" + list + "</sheets></workbook>"});
         parts.push_back({"xl/_rels/workbook.xml.rels",
                          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                          "relationships\">" +
@@ -97,7 +98,8 @@ protected:
                 {"xl/styles.xml", "<styleSheet xmlns=\"http://schemas.openxmlformats.org/"
                                   "spreadsheetml/2006/main\"><numFmts><numFmt numFmtId=\"164\" "
                                   "formatCode=\"0.0&quot; %&quot;;[Red]0.0%\"/><numFmt "
-                                  "numFmtId=\"165\" formatCode=\"&quot;d&quot;0\"/></numFmts>"
+                                  "numFmtId=\"165\" formatCode=\"&quot;d&quot;0\"/><numFmt "
+                                  "numFmtId=\"166\" formatCode=\"[White]0\"/></numFmts>"
                                   "<cellStyleXfs><xf numFmtId=\"9\"/></cellStyleXfs><cellXfs>" +
                                       formats + "</cellXfs></styleSheet>"});
         }
@@ -204,6 +206,8 @@ TEST_F(SheetShapes, TextFilesThatWereReadWrong) {
         {"a legacy workbook", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "rest", 2,
          "x.csv: формат .xls не читается: сохраните файл как .xlsx, .ods или .csv"},
         {"a PDF", "%PDF-1.4\n", 2, "x.csv: это документ PDF, а не таблица"},
+        {"a quoted heading holding ';' in a ',' file", "Address,\"Примечание; да\",Tariff\na,x,1\n",
+         0, ""},
         {"a stray quote spoils its row", head + "a;1;5;9\nb\"x;1;5;9\nc;1;5;9\n", 1,
          "x.csv:3: кавычка внутри поля", 1, "4", 3},
         {"a quote left open spoils its line", head + "\"a;1;5;9\nb;1;5;9\nc;1;5;9\n", 1,
@@ -223,8 +227,9 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
     const std::string header =
         Row(1, Text("A1", "Address") + Text("B1", "TariffGrowth") + Text("C1", "DiscountRate") +
                    Text("D1", "Tariff") + Text("E1", "EntranceCount") + Text("F1", "FloorCount"));
-    const std::string formats = "<xf numFmtId=\"0\"/><xf numFmtId=\"9\"/><xf numFmtId=\"14\"/>"
-                                "<xf numFmtId=\"164\"/><xf numFmtId=\"165\"/>";
+    const std::string formats =
+        "<xf numFmtId=\"0\"/><xf numFmtId=\"9\"/><xf numFmtId=\"14\"/>"
+        "<xf numFmtId=\"164\"/><xf numFmtId=\"165\"/><xf numFmtId=\"166\"/>";
     const auto house = [](const std::string& cells) {
         return Row(2, Text("A2", "a") + cells + "<c r=\"D2\"><v>1.38</v></c>" +
                           "<c r=\"E2\"><v>5</v></c><c r=\"F2\"><v>9</v></c>");
@@ -243,8 +248,20 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a date where a count belongs", "", 1,
           "x.xlsx:2: EntranceCount: «05.01.1900» — дата, а ожидается число"},
          Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"2\"><v>5</v></c>")},
-        {{"a quoted d in a format is no date", "", 0, "", InstallCostPlanned, "40500"},
+        {{"a quoted d in a format is no date", "", 0,
+          "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.xlsx:2: DiscountRate (",
+          InstallCostPlanned, "40500"},
          house("<c r=\"B2\" s=\"4\"><v>0</v></c>")},
+        {{"a colour is no date", "", 0,
+          "x.xlsx:2: Tariff, x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate (", InstallCostPlanned,
+          "24300"},
+         Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"5\"><v>3</v></c><c r=\"F2\"><v>9</v></c>")},
+        {{"references in lower case", "", 0,
+          "x.xlsx:2: Tariff, x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate (", InstallCostPlanned,
+          "24300"},
+         Row(2, Text("a2", "a") + "<c r=\"e2\"><v>3</v></c><c r=\"f2\"><v>9</v></c>")},
+        {{"rows out of order", "", 2, "строка 3 после строки 5: строки не по порядку"},
+         Row(5, Text("A5", "a")) + Row(3, Text("A3", "b")) + Row(3, Text("A3", "c"))},
         {{"a formula without its value", "", 1,
           "x.xlsx:2: EntranceCount: формула без значения — откройте и сохраните файл в табличном "
           "редакторе"},
@@ -252,7 +269,10 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
         {{"a row with more cells than its header", "", 1,
           "x.xlsx:2: ячеек в строке: 7, столбцов в заголовке: 6"},
          Row(2, Text("A2", "a") + "<c r=\"E2\"><v>5</v></c><c r=\"G2\"><v>1</v></c>")},
-        {{"a comment and CDATA", "", 0, "", 2, "a<b"},
+        {{"a comment and CDATA", "", 0,
+          ": x.xlsx:2: EntranceCount, x.xlsx:2: FloorCount, x.xlsx:2: Tariff, x.xlsx:2: "
+          "TariffGrowth, x.xlsx:2: DiscountRate (",
+          2, "a<b"},
          "<!-- " + std::string(4 << 20, '-') + "x -->" +
              Row(2, "<c r=\"A2\" t=\"inlineStr\"><is><t><![CDATA[a<b]]></t></is></c>")},
         {{"a row number past the last", "", 2, "номер строки 18446744073709551615 больше 1048576"},
@@ -276,6 +296,13 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
     for (const auto& [c, rows] : cases) {
         Check(c, Book("x.xlsx", {{"Дома", "", header + rows}}, formats));
     }
+    // A workbook of the 1904 date system counts its days from 1904-01-01.
+    Check({"the 1904 date system", "", 1,
+           "x.xlsx:2: EntranceCount: «06.01.2024» — дата, а ожидается число"},
+          Book("x.xlsx",
+               {{"Дома", "",
+                 header + Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"2\"><v>43835</v></c>")}},
+               formats, false, "<workbookPr date1904=\"1\"/>"));
 }
 
 TEST_F(SheetShapes, CarriedWorkbookNumbersAreWrittenAsTheSheetShowsThem) {
@@ -304,7 +331,9 @@ TEST_F(SheetShapes, EveryContinuationSheetIsReadAndTheOthersNamed) {
     const Outcome run = Calc("--seed 1 --no-bom x.xlsx");
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Err, "x.xlsx: не прочитаны листы: «Старое» (скрыт), «Итоги» (другой "
-                       "заголовок), «Дома (3)» (скрыт)\n");
+                       "заголовок), «Дома (3)» (скрыт)\nв 1 строке пустые ячейки заполнены "
+                       "значениями по умолчанию: x.xlsx:5: EntranceCount (отклонять такие "
+                       "строки: --strict; все проблемы: --problems)\n");
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 3u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.xlsx;2;a;")) << lines[1];
@@ -336,15 +365,31 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                             "</table:table-row>";
     const std::string house = number("percentage", "0.05") + number("float", "8") +
                               number("float", "5") + number("float", "9") + number("float", "1.38");
+    // After cells repeated: 3 entrances of 9 floors, 54 blocks at 350 + 100.
+    const std::string entrances =
+        number("float", "3") + number("float", "9") + number("float", "1.38");
     Ods("x.ods",
         table("Скрытый", "", " table:style-name=\"hidden\"") +
             table("Дома", "<table:table-row table:number-rows-repeated=\"2\">" +
                               text("a<text:s/>1") + house + "</table:table-row><table:table-row>" +
-                              text("b") + number("date", "2024-01-05") +
+                              text("b<table:table table:name=\"Вложенная\"><table:table-row>" +
+                                   text("Всего") + "</table:table-row></table:table>") +
+                              number("date", "2024-01-05") +
                               "<table:table-cell table:formula=\"of:=1\"/>"
                               "</table:table-row>" +
                               end) +
-            table("Дома 2", "<table:table-row>" + text("c") + house + "</table:table-row>"));
+            table("Дома 2",
+                  "<table:table-row>"
+                  "<table:table-cell office:value-type=\"string\"><office:annotation><text:p>"
+                  "Проверить адрес</text:p></office:annotation><text:p>c<text:note>"
+                  "<text:note-body><text:p>сноска</text:p></text:note-body></text:note>"
+                  "</text:p></table:table-cell>" +
+                      house + "</table:table-row><table:table-row>" + text("d") +
+                      "<table:table-cell table:number-columns-repeated=\"2\" "
+                      "office:value-type=\"percentage\" office:value=\"0.05\"/>" +
+                      entrances + "</table:table-row><table:table-row>" + text("e") +
+                      "<table:table-cell table:number-columns-repeated=\"2\"/>" + entrances +
+                      "</table:table-row>"));
     const Outcome run = Calc("--seed 1 --no-bom x.ods");
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Err, "x.ods: не прочитаны листы: «Скрытый» (скрыт)\n"
@@ -352,14 +397,33 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                        "табличном редакторе\n"
                        "x.ods:4: TariffGrowth: «05.01.2024» — дата, а ожидается число (ячейка в "
                        "формате даты?)\n"
-                       "посчитано домов: 3, отклонено строк: 1\n");
+                       "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.ods:4: Рост "
+                       "тарифа, x.ods:4: Ставка дисконтирования (отклонять такие строки: --strict; "
+                       "все проблемы: --problems)\n"
+                       "посчитано домов: 5, отклонено строк: 1\n");
     const std::vector<std::string> lines = Lines(run.Out);
-    ASSERT_EQ(lines.size(), 5u) << run.Out;
+    ASSERT_EQ(lines.size(), 7u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.ods;2;a 1;")) << lines[1];
     EXPECT_TRUE(lines[2].starts_with("x.ods;3;a 1;")) << lines[2];
     EXPECT_TRUE(lines[3].starts_with("x.ods;4;b;;;")) << lines[3];
     EXPECT_TRUE(lines[4].starts_with("x.ods;2;c;")) << lines[4];
     EXPECT_EQ(Cells(lines[1], ';')[NetPresentValue], "201446,24");
+    for (const std::size_t row : {5u, 6u}) {
+        EXPECT_EQ(Cells(lines[row], ';')[InstallCostPlanned], "24300") << lines[row];
+    }
+    // Repeat counts past any number, or below one, are no single cell.
+    for (const auto& [count, err] :
+         {std::pair<std::string, std::string>{"18446744073709551616", "больше 16384 столбцов"},
+          {"-1", "число повторов table:number-columns-repeated=«-1» — не целое число"}}) {
+        Ods("r.ods",
+            table("Дома", "<table:table-row>" + text("a") +
+                              "<table:table-cell table:number-columns-repeated=\"" + count +
+                              "\" office:value-type=\"float\" "
+                              "office:value=\"3\"/></table:table-row>"));
+        const Outcome repeated = Calc("r.ods");
+        EXPECT_EQ(repeated.Status, 2) << count;
+        EXPECT_NE(repeated.Err.find(err), std::string::npos) << repeated.Err;
+    }
 }
 
 TEST_F(SheetShapes, WorkbookBombsStayWithinBoundedMemory) {

@@ -22,6 +22,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -38,6 +39,41 @@ QByteArray ResourceBytes(const QString& path) {
         return {};
     }
     return file.readAll();
+}
+
+// The text of the built user guide as pdftotext gives it (pages apart by form feeds).
+QString GuideText(const QStringList& options) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+               options + QStringList{QStringLiteral(BUILT_HELP_DOCUMENT), QStringLiteral("-")});
+    if (!text.waitForFinished(30000)) {
+        return {};
+    }
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+// The rows of the guide's contents, "N. Section ... page", each title with its page.
+QList<std::pair<QString, int>> ContentsRows(const QStringList& pages) {
+    const QRegularExpression row(QStringLiteral("^\\s*(\\d+\\. .*\\S)\\s{2,}(\\d+)\\s*$"));
+    for (const QString& page : pages) {
+        const QStringList lines = page.split(u'\n');
+        const qsizetype title =
+            lines.indexOf(QRegularExpression(QStringLiteral("^\\s*Содержание\\s*$")));
+        if (title < 0) {
+            continue;
+        }
+        QList<std::pair<QString, int>> rows;
+        for (qsizetype at = title + 1; at < lines.size(); ++at) {
+            const QRegularExpressionMatch entry = row.match(lines[at]);
+            if (entry.hasMatch()) {
+                rows.append({entry.captured(1).simplified(), entry.captured(2).toInt()});
+            } else if (!lines[at].trimmed().isEmpty()) {
+                break;
+            }
+        }
+        return rows;
+    }
+    return {};
 }
 
 // Runs the dialog modally, does what closes it from inside the modal loop and returns the result;
@@ -318,8 +354,7 @@ private slots:
         for (const auto& [what, data] : damaged) {
             const JpegDecoding result = DecodeJpeg(data);
             QVERIFY2(result.Image.isNull(), what);
-            QVERIFY2(result.Error.startsWith(QStringLiteral("картинка JPEG не читается: ")),
-                     what);
+            QVERIFY2(result.Error.startsWith(QStringLiteral("картинка JPEG не читается: ")), what);
             QVERIFY2(result.Error.size() > 30, qPrintable(result.Error));
         }
 
@@ -448,15 +483,40 @@ private slots:
         QVERIFY(pdf.size() > 10000);
         QVERIFY(pdf.trimmed().endsWith("%%EOF"));
         // The guide covers every window and the house file's rules.
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"),
-                   {QStringLiteral(BUILT_HELP_DOCUMENT), QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000));
-        const QString guideText = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        const QString guideText = GuideText({}).simplified();
         for (const char* topic : {"Экономика проекта", "Файл дома", "Дисконтированный срок",
                                   "не больше 16 МБ", "целое число лет", "Page Up"}) {
             QVERIFY2(guideText.contains(QString::fromUtf8(topic)), topic);
         }
+    }
+
+    // The sections of the source are numbered 1, 2, 3 … in order, and the contents of the PDF name
+    // each of them, in that order, with the page on which its heading stands.
+    void guideSectionsRunInOrderAndTheContentsNameEach() {
+        QFile source(QStringLiteral(HELP_GUIDE_SOURCE));
+        QVERIFY2(source.open(QIODevice::ReadOnly), HELP_GUIDE_SOURCE);
+        const QRegularExpression heading(QStringLiteral("<h2>\\s*(\\d+)\\.\\s+([^<]+)</h2>"));
+        QStringList sections;
+        for (const QRegularExpressionMatch& match :
+             heading.globalMatch(QString::fromUtf8(source.readAll()))) {
+            const QString title =
+                match.captured(1) + QStringLiteral(". ") + match.captured(2).simplified();
+            QVERIFY2(match.captured(1).toInt() == sections.size() + 1, qPrintable(title));
+            sections << title;
+        }
+        QVERIFY(sections.size() >= 10);
+
+        const QStringList pages = GuideText({QStringLiteral("-layout")}).split(u'\f');
+        QStringList listed;
+        for (const auto& [title, page] : ContentsRows(pages)) {
+            listed << title;
+            QVERIFY2(page >= 1 && page <= pages.size(), qPrintable(title));
+            const QStringList lines = pages[page - 1].split(u'\n');
+            QVERIFY2(std::any_of(lines.begin(), lines.end(),
+                                 [&](const QString& line) { return line.simplified() == title; }),
+                     qPrintable(title + QStringLiteral(" — не на стр. ") + QString::number(page)));
+        }
+        QCOMPARE(listed, sections);
     }
 };
 

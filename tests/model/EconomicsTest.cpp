@@ -147,18 +147,21 @@ struct RatesCase {
     double TariffGrowth, LampPriceGrowth, DiscountRate;
     std::int32_t HorizonYears;
     double BlockPrice; // roubles: moves the payback from days to never
+    std::int32_t EntranceCount = 5;
 };
 
 } // namespace
 
 // The calculation of a house's figures stops its simulation as soon as the economics have what
 // they need; its figures must be those of the whole run priced day by day, bit for bit, whether
-// the discounted payback falls before the horizon's end, after it, or never.
+// the discounted payback falls before the horizon's end, after it, or never, and whether it comes
+// before the report's payback (a growing tariff undiscounted) or after it.
 TEST(Economics, FiguresOfAShortenedRunEqualThoseOfTheWholeRun) {
     const RatesCase cases[] = {
-        {0, 0, 0, 10, 350},   {5, 3, 8, 10, 350},       {5, 3, 8, 1, 350},
-        {0, 0, 30, 1, 2000},  {-20, 10, 0, 2, 350},     {10, -5, 12, 3, 5000},
-        {0, 0, 5, 10, 90000}, {100, 100, 100, 27, 350}, {0, 0, 100, 27, 9000},
+        {0, 0, 0, 10, 350},    {5, 3, 8, 10, 350},       {5, 3, 8, 1, 350},
+        {0, 0, 30, 1, 2000},   {-20, 10, 0, 2, 350},     {10, -5, 12, 3, 5000},
+        {0, 0, 5, 10, 90000},  {100, 100, 100, 27, 350}, {0, 0, 100, 27, 9000},
+        {20, 0, 0, 1, 350, 1}, {50, 0, 0, 1, 350, 1},    {100, 0, 0, 1, 350, 1},
     };
     CalculationMemory memory; // kept from case to case, as the batch keeps it
     for (const RatesCase& c : cases) {
@@ -168,20 +171,22 @@ TEST(Economics, FiguresOfAShortenedRunEqualThoseOfTheWholeRun) {
         p.DiscountRate = c.DiscountRate;
         p.HorizonYears = c.HorizonYears;
         p.BlockPrice = c.BlockPrice;
+        p.EntranceCount = c.EntranceCount;
         SimulationResult whole;
         Calculate(p, 2718, SimulatedDays::All, whole);
         const EconomicsFigures expected = CalculateEconomics(p, whole, EconomicsInputsOf(p));
         const HouseFigures figures = CalculateFigures(p, 2718, memory, true);
         ASSERT_TRUE(figures.Economics);
         const EconomicsFigures& f = *figures.Economics;
-        const std::string label = std::to_string(c.DiscountRate) + "% " +
-                                  std::to_string(c.HorizonYears) + " years, block " +
-                                  std::to_string(c.BlockPrice);
+        const std::string label =
+            std::to_string(c.TariffGrowth) + "% tariff, " + std::to_string(c.DiscountRate) + "% " +
+            std::to_string(c.HorizonYears) + " years, block " + std::to_string(c.BlockPrice);
         EXPECT_EQ(f.DiscountedPaybackFound, expected.DiscountedPaybackFound) << label;
         EXPECT_EQ(f.DiscountedPaybackDay, expected.DiscountedPaybackDay) << label;
         EXPECT_EQ(f.NetPresentValue, expected.NetPresentValue) << label;
         EXPECT_EQ(f.InternalRateOfReturn.Found, expected.InternalRateOfReturn.Found) << label;
         EXPECT_EQ(f.InternalRateOfReturn.Percent, expected.InternalRateOfReturn.Percent) << label;
+        EXPECT_EQ(figures.Result.PaybackFound, whole.PaybackFound) << label;
         EXPECT_EQ(figures.Result.PaybackDay, whole.PaybackDay) << label;
         EXPECT_EQ(figures.Result.PaybackCostExisting, whole.PaybackCostExisting) << label;
         EXPECT_TRUE(f.ExistingCosts.empty()) << "the batch keeps no day series";

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <map>
+#include <tuple>
 
 using namespace model;
 
@@ -143,27 +144,62 @@ TEST(HouseInput, PlannedBurnHoursAsThePageShowsThem) {
     EXPECT_EQ(read.P.PlannedHoursVestibule, 2.1);
 }
 
-TEST(HouseInput, HorizonYearsAreWholeYearsInARow) {
-    const auto sheetRow = [](std::string_view years) {
+// A row's whole-number fields take whole numbers only: a fraction is refused with the range, as
+// out of it, never cut; the page itself still truncates a count as it always has.
+TEST(HouseInput, WholeNumberFieldsRefuseFractionsInARow) {
+    const auto read = [](std::string_view field, std::string_view text, ReadingRules rules) {
         std::vector<std::optional<std::string_view>> texts(HouseFields().size());
-        texts[static_cast<std::size_t>(FieldNamed("HorizonYears") - HouseFields().data())] = years;
+        texts[static_cast<std::size_t>(FieldNamed(field) - HouseFields().data())] = text;
         ProjectParameters p;
         std::vector<HouseFieldError> errors =
-            ReadHouse(texts, std::vector<NumberLocale>{Comma, Point}, p, ReadingRules::Sheet);
-        return std::pair(p.HorizonYears, std::move(errors));
+            ReadHouse(texts, std::vector<NumberLocale>{Comma, Point}, p, rules);
+        return std::pair(p, std::move(errors));
     };
-    for (const std::string_view refused : {"10,5", "10.5", "26,99", "0", "28", "1,0001"}) {
-        const auto [years, errors] = sheetRow(refused);
-        ASSERT_EQ(errors.size(), 1u) << refused;
-        EXPECT_EQ(errors[0].Problem, FieldProblem::OutOfRange) << refused;
-        EXPECT_EQ(AllowedRange(errors[0].Range), "1..27, целое число") << refused;
+    struct Refused {
+        std::string_view field;
+        std::string_view text;
+        std::string_view range;
+    };
+    for (const Refused& c : std::initializer_list<Refused>{
+             {"HorizonYears", "10,5", "1..27, целое число"},
+             {"HorizonYears", "10.5", "1..27, целое число"},
+             {"HorizonYears", "26,99", "1..27, целое число"},
+             {"HorizonYears", "0", "1..27, целое число"},
+             {"HorizonYears", "28", "1..27, целое число"},
+             {"HorizonYears", "1,0001", "1..27, целое число"},
+             {"ExistingLampsLanding", "1,5", "0..10, целое число"},
+             {"PlannedBlocksBetween", "0,5", "0..10, целое число"},
+             {"EntranceCount", "2,5", "1..40, целое число"},
+             {"FloorCount", "-5,2", "1..40, целое число"},
+             {"ExistingLampLife", "6,5", "не меньше 0, целое число"},
+             {"PlannedLampLife", "18.25", "не меньше 0, целое число"},
+             {"LiftFromFloor", "1,5", "целое число"},
+         }) {
+        SCOPED_TRACE(std::string(c.field) + "=" + std::string(c.text));
+        const auto [p, errors] = read(c.field, c.text, ReadingRules::Sheet);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].Field->Name, c.field);
+        EXPECT_EQ(errors[0].Problem, FieldProblem::OutOfRange);
+        EXPECT_EQ(AllowedRange(errors[0].Range), c.range);
     }
-    for (const auto& [accepted, expected] :
-         std::vector<std::pair<std::string_view, int>>{{"1", 1}, {"27", 27}, {"12,0", 12}}) {
-        const auto [years, errors] = sheetRow(accepted);
-        EXPECT_TRUE(errors.empty()) << accepted;
-        EXPECT_EQ(years, expected) << accepted;
+    for (const auto& [field, text, expected] :
+         std::vector<std::tuple<std::string_view, std::string_view, int>>{
+             {"HorizonYears", "1", 1},
+             {"HorizonYears", "27", 27},
+             {"HorizonYears", "12,0", 12},
+             {"ExistingLampsLanding", "3,0", 3},
+             {"EntranceCount", "40", 40}}) {
+        SCOPED_TRACE(std::string(field) + "=" + std::string(text));
+        const auto [p, errors] = read(field, text, ReadingRules::Sheet);
+        EXPECT_TRUE(errors.empty());
+        EXPECT_EQ(field == "HorizonYears"    ? p.HorizonYears
+                  : field == "EntranceCount" ? p.EntranceCount
+                                             : p.ExistingLampsLanding,
+                  expected);
     }
+    const auto [page, pageErrors] = read("ExistingLampsLanding", "1,5", ReadingRules::Page);
+    EXPECT_TRUE(pageErrors.empty());
+    EXPECT_EQ(page.ExistingLampsLanding, 1);
 }
 
 TEST(HouseInput, EveryStartReadsBackFromItsTextWithinItsRanges) {

@@ -28,7 +28,9 @@ TEST(SystemMessage, CommonErrorsInTheProgramsWordsWithWhatToDo) {
     } cases[] = {
         {EPIPE, "канал закрыт"},
         {ENOSPC, "на диске нет места; освободите место"},
+#ifdef EDQUOT // not on Windows
         {EDQUOT, "превышена дисковая квота; освободите место"},
+#endif
         {EACCES, "нет прав доступа; проверьте права"},
         {EPERM, "нет прав доступа; проверьте права"},
         {EROFS, "диск только для чтения; выберите другое место"},

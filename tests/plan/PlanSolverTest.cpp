@@ -100,6 +100,10 @@ TEST(PlanSolver, KnownOptima) {
         // A house worth nothing in any year is never chosen, even with money to spare.
         {"no value, not chosen", TableProblem({100, 100}, {{1, 1}, {1, 1}}, {{0, -1}, {3, 2}}), 3,
          "1@1 ", 3},
+        // The best ratio of this year fits only next year, where it is worth nothing: ranking
+        // leaves it out and keeps the money for a house worth something.
+        {"ranking skips a year worth nothing",
+         TableProblem({5, 5}, {{10, 10}, {5, 5}}, {{30, 0}, {2, 1}}), 2, "1@1 ", 2},
         // Prices that rise make the same house cheaper this year.
         {"a rising price chooses the earlier year",
          TableProblem({10, 0}, {{10, 11}, {1, 1.1}}, {{5, 6}, {1, 1}}), 5, "0@1 ", 1},
@@ -144,7 +148,8 @@ TEST(PlanSolver, KnownOptima) {
 }
 
 // Random small problems of 1, 3 and 10 years against enumeration: the solver's plan is worth the
-// enumerated optimum, fits the cumulative budgets and is never worse than the ranking plan.
+// enumerated optimum, fits the cumulative budgets and is never worse than the ranking plan, which
+// takes no house in a year where it is worth nothing or less.
 TEST(PlanSolver, AgreesWithEnumeration) {
     std::mt19937 random(20261207);
     std::uniform_real_distribution<double> money(1, 100);
@@ -185,6 +190,12 @@ TEST(PlanSolver, AgreesWithEnumeration) {
             EXPECT_TRUE(Fits(problem, s.Best));
             EXPECT_TRUE(Fits(problem, s.Ranking));
             EXPECT_GE(s.Best.Value, s.Ranking.Value);
+            for (const Choice& c : s.Ranking.Choices) {
+                if (!problem.IsRequired(
+                        c.House)) { // the office's houses go in whatever they are worth
+                    EXPECT_GT(problem.ValueOf(c.House, c.Year), 0) << c.House << "@" << c.Year + 1;
+                }
+            }
             EXPECT_EQ(s.Status, SolveStatus::Optimal);
             EXPECT_GE(s.Bound, s.Best.Value);
             EXPECT_LE(s.Gap, 1e-4);

@@ -2,6 +2,7 @@
 // expected values are worked out here, at the bounds where a house counts or not.
 #include "StockFigures.h"
 #include "StockCharts.h"
+#include "StockReport.h"
 
 #include <gtest/gtest.h>
 
@@ -120,4 +121,30 @@ TEST(StockFigures, InvestmentCurveSumsHousesInPaybackOrderAndFindsThePointNeares
     report::DrawInvestmentCurve(painter, area, {}, 10, locale);
     report::DrawPaybackBars(painter, area, report::BarsOf(houses), 10, locale);
     report::DrawPaybackBars(painter, area, report::BarsOf({}), 10, locale);
+}
+
+// An A4 page holds 55 rows of the ranking or of the plan's list: 110 houses fill two pages and no
+// third, the plan takes its own page and those of its list.
+TEST(StockFigures, ReportPagesOfTheRankingAndThePlan) {
+    EXPECT_EQ(report::RankingRowsPerPage(841.89), 55);
+    struct Case {
+        std::size_t houses;
+        std::optional<std::size_t> planLines; // none: no plan
+        int pages;
+    };
+    const Case cases[] = {
+        {0, {}, 1},   {1, {}, 2},  {55, {}, 2},  {56, {}, 3},  {110, {}, 3},
+        {111, {}, 4}, {110, 0, 4}, {110, 55, 5}, {110, 56, 6}, {110, 110, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.houses << " houses");
+        report::StockReportContent content;
+        content.Houses.assign(c.houses, House(2, 300, 1000, 10));
+        if (c.planLines) {
+            report::StockPlanPage plan;
+            plan.List.resize(*c.planLines);
+            content.Plan = std::move(plan);
+        }
+        EXPECT_EQ(report::StockReportPageCount(content, 841.89), c.pages);
+    }
 }
