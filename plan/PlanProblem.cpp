@@ -149,11 +149,11 @@ std::optional<std::string> FixedHousesError(const Problem& problem,
         budget = (problem.CarryOver ? budget : 0) + problem.Budgets[k];
         spent = (problem.CarryOver ? spent : 0) + spend[k];
         if (!Within(spent, budget)) {
-            return year + ": домам, закреплённым за " +
-                   (problem.CarryOver ? "годами 1–" : "годом ") + std::to_string(k + 1) +
-                   ", нужно " + money(spent) + " руб., а бюджет " +
-                   (problem.CarryOver ? "этих лет " : "года ") + money(budget) +
-                   " руб.: не хватает " + money(spent - budget) + " руб.";
+            const bool years = problem.CarryOver && k > 0;
+            return year + ": домам, закреплённым за " + (years ? "годами 1–" : "годом ") +
+                   std::to_string(k + 1) + ", нужно " + money(spent) + " руб., а бюджет " +
+                   (years ? "этих лет " : "года ") + money(budget) + " руб.: не хватает " +
+                   money(spent - budget) + " руб.";
         }
         if (!problem.MaxHouses.empty() && houses[k] > problem.MaxHouses[k]) {
             return year + ": закреплено домов " + std::to_string(houses[k]) +
