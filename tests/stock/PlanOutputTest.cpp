@@ -238,6 +238,21 @@ TEST(PlanOutput, SummaryOfAnEmptyPlanAndOfAStoppedOne) {
     EXPECT_NE(text.find("Ценность плана: 2,000 т"), std::string::npos) << text;
     EXPECT_NE(text.find("Поиск остановлен"), std::string::npos) << text;
     EXPECT_NE(text.find("1,230 %"), std::string::npos) << text;
+
+    // Without a plan the summary names the outcome and shows no year of a plan.
+    for (const auto& [status, said] :
+         {std::pair{plan::SolveStatus::Infeasible, "Плана нет: дома не помещаются."},
+          std::pair{plan::SolveStatus::Failed,
+                    "Решатель не справился: дома не помещаются. Плана нет."}}) {
+        plan::Solution none = stopped;
+        none.Status = status;
+        none.Message = "дома не помещаются";
+        const std::string no =
+            PlanSummary({problem, none, sources, carried, rules}, model::NumberLocale{",", " "});
+        EXPECT_NE(no.find(said), std::string::npos) << no;
+        EXPECT_EQ(no.find("Год 1"), std::string::npos) << no;
+        EXPECT_EQ(no.find("Ценность"), std::string::npos) << no;
+    }
 }
 
 // The gain is in % of the ranking plan: 125 against 120 is 4,17 % (of the plan it would be 4,00).
