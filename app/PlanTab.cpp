@@ -304,6 +304,23 @@ std::optional<plan::Problem> PlanTab::RuledProblem(const std::vector<double>& bu
     return problem;
 }
 
+void PlanTab::NoteRules(const std::vector<double>& budgets) {
+    solving_ = {};
+    std::vector<plan::HouseRule> houseRules;
+    for (const PlanTabHouse& h : input_.Houses) {
+        solving_.Take(h.Economics);
+        houseRules.push_back(h.Rule);
+    }
+    stock::CountHouseRules(houseRules, solving_);
+    solving_.Budgets = budgets;
+    solving_.Objective = CurrentObjective();
+    solving_.Filter = input_.Filter;
+    solving_.CarryOver = carryOver_->isChecked();
+    if (maxHouses_->value() > 0) {
+        solving_.MostHouses = {maxHouses_->value()};
+    }
+}
+
 void PlanTab::Solve() {
     if (worker_ != nullptr) {
         return;
@@ -317,22 +334,7 @@ void PlanTab::Solve() {
     if (!ruled) {
         return;
     }
-    solving_ = {};
-    for (const PlanTabHouse& h : input_.Houses) {
-        solving_.Take(h.Economics);
-    }
-    solving_.Budgets = *budgets;
-    solving_.Objective = CurrentObjective();
-    solving_.Filter = input_.Filter;
-    solving_.CarryOver = carryOver_->isChecked();
-    solving_.MostHouses =
-        ruled->MaxHouses.empty() ? std::vector<int>{} : std::vector<int>{maxHouses_->value()};
-    for (const PlanTabHouse& h : input_.Houses) {
-        using Kind = plan::HouseRule::Kind;
-        solving_.FixedHouses += h.Rule.Rule == Kind::InYear ? 1 : 0;
-        solving_.RequiredHouses += h.Rule.Rule == Kind::Required ? 1 : 0;
-        solving_.ExcludedHouses += h.Rule.Rule == Kind::Never ? 1 : 0;
-    }
+    NoteRules(*budgets);
     auto problem = std::make_shared<const plan::Problem>(std::move(*ruled));
     stopFlag_ = std::make_shared<std::atomic<bool>>(false);
     plan::SolveOptions options;

@@ -87,6 +87,8 @@ private:
     std::optional<std::vector<double>> ReadBudgets();
     // The problem of the houses under the tab's rules, or the message why it has no plan.
     std::optional<plan::Problem> RuledProblem(const std::vector<double>& budgets);
+    // The rules of the plan about to be made, for its summary, file and report.
+    void NoteRules(const std::vector<double>& budgets);
     void Solve();
     void Finish(const plan::Problem& problem, std::shared_ptr<plan::Solution> solution,
                 QString error);

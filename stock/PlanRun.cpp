@@ -9,28 +9,6 @@
 #include <cmath>
 
 namespace stock {
-namespace {
-
-void CountHouseRules(const std::vector<plan::HouseRule>& houseRules, PlanRules& rules) {
-    rules.FixedHouses = rules.RequiredHouses = rules.ExcludedHouses = 0;
-    for (const plan::HouseRule& rule : houseRules) {
-        switch (rule.Rule) {
-        case plan::HouseRule::Kind::InYear:
-            ++rules.FixedHouses;
-            break;
-        case plan::HouseRule::Kind::Required:
-            ++rules.RequiredHouses;
-            break;
-        case plan::HouseRule::Kind::Never:
-            ++rules.ExcludedHouses;
-            break;
-        case plan::HouseRule::Kind::PlanDecides:
-            break;
-        }
-    }
-}
-
-} // namespace
 
 bool ReadAmount(std::string_view text, double& amount) {
     const std::optional<std::string> ungrouped = model::Ungrouped(text);
@@ -70,6 +48,25 @@ std::optional<plan::Objective> ObjectiveNamed(std::string_view name) {
         return plan::Objective::CO2;
     }
     return std::nullopt;
+}
+
+void CountHouseRules(const std::vector<plan::HouseRule>& houseRules, PlanRules& rules) {
+    rules.FixedHouses = rules.RequiredHouses = rules.ExcludedHouses = 0;
+    for (const plan::HouseRule& rule : houseRules) {
+        switch (rule.Rule) {
+        case plan::HouseRule::Kind::InYear:
+            ++rules.FixedHouses;
+            break;
+        case plan::HouseRule::Kind::Required:
+            ++rules.RequiredHouses;
+            break;
+        case plan::HouseRule::Kind::Never:
+            ++rules.ExcludedHouses;
+            break;
+        case plan::HouseRule::Kind::PlanDecides:
+            break;
+        }
+    }
 }
 
 void PlanCollector::Add(const BatchHouse& house) {

@@ -54,6 +54,9 @@ private:
     std::vector<plan::HouseRule> houseRules_; // one a house
 };
 
+// Counts the houses fixed in a year, required and excluded into the rules.
+void CountHouseRules(const std::vector<plan::HouseRule>& houseRules, PlanRules& rules);
+
 // Why the houses the office fixed or required make no plan possible (Russian, with the year short
 // of money and by how much, or the house), or nothing.
 std::optional<std::string> PlanRulesError(const plan::Problem& problem,
