@@ -4,6 +4,7 @@
 #include "HouseOffer.h"
 #include "PlanRun.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -78,7 +79,8 @@ std::optional<PlanTabHouse> PlanHouseOf(const stock::BatchHouse& house) {
                         house.Source.Address,
                         house.Source.ManagementCompany,
                         house.Carried,
-                        house.EconomicsInputs};
+                        house.EconomicsInputs,
+                        house.PlanYear};
 }
 
 PlanTab::PlanTab(const model::NumberLocale& locale, QWidget* parent)
@@ -119,6 +121,15 @@ void PlanTab::BuildInputs() {
     objective_->addItem(QStringLiteral("Предотвращённые выбросы CO₂"),
                         static_cast<int>(plan::Objective::CO2));
     objective_->setAccessibleName(QStringLiteral("Цель плана"));
+
+    carryOver_ =
+        new QCheckBox(QStringLiteral("Остаток бюджета переносится на следующий год"), this);
+    carryOver_->setChecked(true);
+    carryOver_->setAccessibleName(carryOver_->text());
+    maxHouses_ = new QSpinBox(this);
+    maxHouses_->setRange(0, 1000000);
+    maxHouses_->setSpecialValueText(QStringLiteral("без ограничения"));
+    maxHouses_->setAccessibleName(QStringLiteral("Домов в год, не более"));
 
     solve_ = new QPushButton(QStringLiteral("Составить план"), this);
     solve_->setAccessibleName(solve_->text());
@@ -176,6 +187,8 @@ void PlanTab::LayOut() {
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Лет в плане:"), years_);
     form->addRow(QStringLiteral("Цель:"), objective_);
+    form->addRow(QStringLiteral("Домов в год, не более:"), maxHouses_);
+    form->addRow(carryOver_);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(solve_);
     buttons->addWidget(stop_);
@@ -268,6 +281,46 @@ std::optional<std::vector<double>> PlanTab::ReadBudgets() {
     return budgets;
 }
 
+std::optional<plan::Problem> PlanTab::RuledProblem(const std::vector<double>& budgets) {
+    std::vector<plan::HouseOffer> offers;
+    std::vector<plan::HouseRule> houseRules;
+    std::vector<stock::PlanHouseSource> sources;
+    for (const PlanTabHouse& h : input_.Houses) {
+        offers.push_back(h.Offer);
+        houseRules.push_back(h.Rule);
+        sources.push_back({h.Line, {}, h.Address, h.Company});
+    }
+    plan::BudgetRules rules;
+    rules.CarryOver = carryOver_->isChecked();
+    if (maxHouses_->value() > 0) {
+        rules.MaxHouses = {maxHouses_->value()};
+    }
+    plan::Problem problem =
+        plan::MakeProblem(offers, budgets, CurrentObjective(), rules, houseRules);
+    if (const auto error = stock::PlanRulesError(problem, sources, locale_)) {
+        status_->setText(QStringLiteral("Плана нет: %1.").arg(QString::fromStdString(*error)));
+        return std::nullopt;
+    }
+    return problem;
+}
+
+void PlanTab::NoteRules(const std::vector<double>& budgets) {
+    solving_ = {};
+    std::vector<plan::HouseRule> houseRules;
+    for (const PlanTabHouse& h : input_.Houses) {
+        solving_.Take(h.Economics);
+        houseRules.push_back(h.Rule);
+    }
+    stock::CountHouseRules(houseRules, solving_);
+    solving_.Budgets = budgets;
+    solving_.Objective = CurrentObjective();
+    solving_.Filter = input_.Filter;
+    solving_.CarryOver = carryOver_->isChecked();
+    if (maxHouses_->value() > 0) {
+        solving_.MostHouses = {maxHouses_->value()};
+    }
+}
+
 void PlanTab::Solve() {
     if (worker_ != nullptr) {
         return;
@@ -277,20 +330,12 @@ void PlanTab::Solve() {
     if (!budgets) {
         return;
     }
-    std::vector<plan::HouseOffer> offers;
-    offers.reserve(input_.Houses.size());
-    for (const PlanTabHouse& h : input_.Houses) {
-        offers.push_back(h.Offer);
+    std::optional<plan::Problem> ruled = RuledProblem(*budgets);
+    if (!ruled) {
+        return;
     }
-    solving_ = {};
-    for (const PlanTabHouse& h : input_.Houses) {
-        solving_.Take(h.Economics);
-    }
-    solving_.Budgets = *budgets;
-    solving_.Objective = CurrentObjective();
-    solving_.Filter = input_.Filter;
-    auto problem = std::make_shared<const plan::Problem>(
-        plan::MakeProblem(offers, *budgets, solving_.Objective));
+    NoteRules(*budgets);
+    auto problem = std::make_shared<const plan::Problem>(std::move(*ruled));
     stopFlag_ = std::make_shared<std::atomic<bool>>(false);
     plan::SolveOptions options;
     options.TimeLimitSeconds = timeLimit_;
@@ -315,6 +360,11 @@ void PlanTab::Solve() {
         QString error;
         try {
             solution = std::make_shared<plan::Solution>(plan::SolvePlan(*problem, options));
+            if (!solution->HasPlan()) {
+                error = QStringLiteral("План не составлен: %1.")
+                            .arg(QString::fromStdString(solution->Message));
+                solution.reset();
+            }
         } catch (const std::exception& e) {
             error = QStringLiteral("План не составлен: %1").arg(QString::fromLocal8Bit(e.what()));
         } catch (...) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -36,6 +37,7 @@ struct PlanTabHouse {
     std::string Company;              // its management company, UTF-8
     std::vector<std::string> Carried; // its carried cells, UTF-8
     model::EconomicsInputs Economics; // its rates and horizon, for the plan's rules
+    plan::HouseRule Rule;             // the office's decision (the register's PlanYear)
 };
 
 struct PlanTabInput {
@@ -83,6 +85,10 @@ private:
     void LayOut();
     void SetYears(int years);
     std::optional<std::vector<double>> ReadBudgets();
+    // The problem of the houses under the tab's rules, or the message why it has no plan.
+    std::optional<plan::Problem> RuledProblem(const std::vector<double>& budgets);
+    // The rules of the plan about to be made, for its summary, file and report.
+    void NoteRules(const std::vector<double>& budgets);
     void Solve();
     void Finish(const plan::Problem& problem, std::shared_ptr<plan::Solution> solution,
                 QString error);
@@ -104,6 +110,8 @@ private:
     QSpinBox* years_ = nullptr;
     QTableWidget* budgets_ = nullptr;
     QComboBox* objective_ = nullptr;
+    QCheckBox* carryOver_ = nullptr;
+    QSpinBox* maxHouses_ = nullptr; // 0: no limit
     QPushButton* solve_ = nullptr;
     QPushButton* stop_ = nullptr;
     QPushButton* save_ = nullptr;

@@ -29,13 +29,33 @@ struct PlanCommandOptions {
                        "ценах этого года) и ценность каждого выбранного дома; в книге — и лист "
                        "«Итоги» по годам и управляющим компаниям."),
         QStringLiteral("файл")};
+    QCommandLineOption NoCarryOver{
+        QStringLiteral("no-carry-over"),
+        QStringLiteral("Остаток бюджета не переносится на следующий год: расходы каждого года "
+                       "не больше его собственного бюджета.")};
+    QCommandLineOption MaxHouses{
+        QStringLiteral("max-houses"),
+        QStringLiteral("Не более стольких домов в год (бригады): один раз для всех лет или для "
+                       "каждого года по порядку, как --budget."),
+        QStringLiteral("число")};
+    QCommandLineOption TimeLimit{
+        QStringLiteral("time-limit"),
+        QStringLiteral("Предел времени поиска плана, секунд (по умолчанию 60)."),
+        QStringLiteral("секунды")};
+    QCommandLineOption Gap{
+        QStringLiteral("gap"),
+        QStringLiteral("Точность плана, %: поиск заканчивается, когда лучший возможный план "
+                       "ценнее найденного не более чем на столько (по умолчанию 0,01)."),
+        QStringLiteral("проценты")};
     QCommandLineOption Set{
         QStringLiteral("set"),
         QStringLiteral("Значение поля для всех домов (ПОЛЕ=ЗНАЧЕНИЕ, повторяется): заполняет "
                        "пустые ячейки и недостающий столбец; значение в строке важнее."),
         QStringLiteral("поле=значение")};
 
-    QList<QCommandLineOption> All() const { return {Budget, Objective, Plan, Set}; }
+    QList<QCommandLineOption> All() const {
+        return {Budget, Objective, Plan, NoCarryOver, MaxHouses, TimeLimit, Gap, Set};
+    }
 };
 
 // Reads the plan's options and the values for the whole stock into the run's options; the Russian

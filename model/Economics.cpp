@@ -356,6 +356,10 @@ void EconomicsRun::AddDaysOfYear(int year, int from, int to) {
             }
         }
     }
+    if (to == (year + 1) * DaysPerYear - 1 && to <= horizonLastDay_) {
+        yearEndSums_[static_cast<std::size_t>(year)] = sums;
+        yearEnds_ = year + 1;
+    }
     existingEnergy_ = sums.ExistingEnergy;
     existingLamps_ = sums.ExistingLamps;
     plannedEnergy_ = sums.PlannedEnergy;
@@ -363,6 +367,15 @@ void EconomicsRun::AddDaysOfYear(int year, int from, int to) {
     existingBefore_ = existingBefore;
     plannedBefore_ = plannedBefore;
     flowScale_ = flowScale;
+}
+
+NetPresentValueParts EconomicsRun::PartsOf(const RunningSums& at) const {
+    NetPresentValueParts parts;
+    parts.Energy = (at.ExistingEnergy - run_.InstallCostExisting) -
+                   (at.PlannedEnergy - run_.InstallCostPlanned);
+    parts.Prices = (run_.InstallCostExisting - run_.InstallCostPlanned) +
+                   at.ExistingLamps * p_.ExistingLampPrice - at.PlannedLamps * p_.PlannedLampPrice;
+    return parts;
 }
 
 EconomicsFigures EconomicsRun::Figures() const {
@@ -378,11 +391,14 @@ EconomicsFigures EconomicsRun::Figures() const {
     if (lastDay_ < 0) {
         f.NetPresentValue = 0;
     }
-    f.ValueParts.Energy = (at.ExistingEnergy - run_.InstallCostExisting) -
-                          (at.PlannedEnergy - run_.InstallCostPlanned);
-    f.ValueParts.Prices = (run_.InstallCostExisting - run_.InstallCostPlanned) +
-                          at.ExistingLamps * p_.ExistingLampPrice -
-                          at.PlannedLamps * p_.PlannedLampPrice;
+    f.ValueParts = PartsOf(at);
+    // Years the day series does not reach are valued up to its last day, as the whole horizon is.
+    const int years = (horizonLastDay_ + 1) / DaysPerYear;
+    f.YearEndParts.reserve(static_cast<std::size_t>(years));
+    for (int y = 0; y < years; ++y) {
+        f.YearEndParts.push_back(y < yearEnds_ ? PartsOf(yearEndSums_[static_cast<std::size_t>(y)])
+                                               : f.ValueParts);
+    }
     const NetFlows flows{run_.InstallCostExisting - run_.InstallCostPlanned, &memory_.NetFlows,
                          flowScale_};
     f.InternalRateOfReturn =

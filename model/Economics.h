@@ -3,6 +3,7 @@
 #include "ProjectParameters.h"
 #include "SimulationResult.h"
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -39,6 +40,9 @@ struct EconomicsFigures {
     std::int32_t DiscountedPaybackDay = 0;
     double NetPresentValue = 0; // roubles, existing minus planned cost at the horizon's end
     NetPresentValueParts ValueParts;
+    // The parts over the first m whole years of the horizon at [m - 1], m = 1 .. its years: a
+    // house fitted k years later and valued to the same end earns the first (years - k) of them.
+    std::vector<NetPresentValueParts> YearEndParts;
     ReturnRate InternalRateOfReturn;
     double EnergySavedPerYear = 0;  // kWh
     double MoneySavedFirstYear = 0; // roubles at today's tariff
@@ -130,6 +134,10 @@ private:
         return {existingEnergy_, existingLamps_, plannedEnergy_, plannedLamps_};
     }
     RunningSums horizonSums_{};
+    // The sums at the end of each whole year of the horizon priced so far.
+    std::array<RunningSums, SimulationDays / DaysPerYear> yearEndSums_{};
+    int yearEnds_ = 0;
+    NetPresentValueParts PartsOf(const RunningSums& at) const;
     std::vector<double>* existingCosts_ = nullptr;
     std::vector<double>* plannedCosts_ = nullptr;
 

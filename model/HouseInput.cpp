@@ -727,6 +727,41 @@ std::span<const ShortLabel> ShortLabels() {
     return Shorts;
 }
 
+bool IsPlanYearHeading(std::string_view heading) {
+    const std::u32string key = HeadingKey(heading);
+    return key == HeadingKey("PlanYear") || key == HeadingKey("Год плана");
+}
+
+std::optional<std::string> ReadPlanYear(std::string_view cell, PlanYearRule& rule) {
+    const std::u32string key = HeadingKey(cell);
+    rule = {};
+    if (key.empty()) {
+        return std::nullopt;
+    }
+    if (key == HeadingKey("исключить")) {
+        rule.Rule = PlanYearRule::Kind::Never;
+        return std::nullopt;
+    }
+    if (key == HeadingKey("обязательно")) {
+        rule.Rule = PlanYearRule::Kind::Required;
+        return std::nullopt;
+    }
+    int year = 0;
+    bool digits = key.size() <= 2;
+    for (const char32_t c : key) {
+        digits = digits && c >= U'0' && c <= U'9';
+        year = year * 10 + static_cast<int>(c - U'0');
+    }
+    if (!digits || year < 1 || year > MostPlanYears) {
+        return "«" + Shortened(cell) + "» — ожидается год плана от 1 до " +
+               std::to_string(MostPlanYears) +
+               ", «исключить», «обязательно» или пустая ячейка (план решает сам)";
+    }
+    rule.Rule = PlanYearRule::Kind::InYear;
+    rule.Year = year - 1;
+    return std::nullopt;
+}
+
 HeadingMatch MatchHeading(std::string_view heading) {
     static const HeadingKeys keys = MakeHeadingKeys();
     const std::u32string key = HeadingKey(heading);

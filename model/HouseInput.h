@@ -179,6 +179,28 @@ struct HeadingMatch {
 };
 HeadingMatch MatchHeading(std::string_view heading);
 
+// The most years a capital plan has.
+inline constexpr int MostPlanYears = 10;
+
+// What the office decided of a house, in the register's column PlanYear ("Год плана").
+struct PlanYearRule {
+    enum class Kind {
+        PlanDecides, // an empty cell
+        InYear,      // fitted in Year
+        Never,       // "исключить": not fitted
+        Required,    // "обязательно": fitted in a year the plan chooses
+    };
+    Kind Rule = Kind::PlanDecides;
+    int Year = 0; // 0-based plan year, for InYear
+};
+
+// Whether a heading names the PlanYear column ("PlanYear", "Год плана", case and blanks aside).
+bool IsPlanYearHeading(std::string_view heading);
+
+// Reads a PlanYear cell: empty, a year 1 .. MostPlanYears, "исключить" or "обязательно" (case and
+// blanks aside). The Russian message when it is none of them.
+std::optional<std::string> ReadPlanYear(std::string_view cell, PlanYearRule& rule);
+
 // The short forms of labels a heading may use, with the name of the field each stands for.
 struct ShortLabel {
     std::string_view Label;

@@ -1,5 +1,7 @@
 #include "HouseOffer.h"
 
+#include <algorithm>
+
 namespace plan {
 
 HouseOffer OfferOf(const model::EconomicsInputs& inputs, const model::HouseFigures& figures) {
@@ -9,8 +11,12 @@ HouseOffer OfferOf(const model::EconomicsInputs& inputs, const model::HouseFigur
     offer.TariffGrowth = inputs.TariffGrowth;
     offer.LampPriceGrowth = inputs.LampPriceGrowth;
     offer.DiscountRate = inputs.DiscountRate;
-    offer.ValueEnergy = economics.ValueParts.Energy;
-    offer.ValuePrices = economics.ValueParts.Prices;
+    const std::vector<model::NetPresentValueParts>& ends = economics.YearEndParts;
+    offer.HorizonYears = std::max(static_cast<int>(ends.size()), 1);
+    for (std::size_t k = 0; k < ends.size() && k < offer.ValueEndingEarlier.size(); ++k) {
+        const model::NetPresentValueParts& parts = ends[ends.size() - 1 - k];
+        offer.ValueEndingEarlier[k] = {parts.Energy, parts.Prices};
+    }
     offer.EnergySavedPerYear = economics.EnergySavedPerYear;
     offer.CO2AvoidedPerYear = economics.CO2AvoidedPerYear;
     return offer;

@@ -10,25 +10,57 @@ namespace {
 
 constexpr double SumRounding = 1e-12; // relative
 
+// Sums of the same amounts in another order differ in their last bits only.
+bool Within(double spent, double budget) {
+    return spent <= budget + SumRounding * std::max(budget, 1.0);
+}
+
+std::vector<int> CrewsByYear(const BudgetRules& rules, std::size_t years) {
+    if (rules.MaxHouses.size() == 1) {
+        return std::vector<int>(years, rules.MaxHouses.front());
+    }
+    return rules.MaxHouses;
+}
+
 } // namespace
+
+bool OfferedInYear(const HouseOffer& house, int year) {
+    return year >= 0 && year < std::min(house.HorizonYears, MaxYears);
+}
 
 double SpendInYear(const HouseOffer& house, int year) {
     return house.InstallCost * std::pow(1 + house.LampPriceGrowth / 100, year);
 }
 
-double ValueInYear(const HouseOffer& house, Objective objective, int year, int years) {
+double ValueInYear(const HouseOffer& house, Objective objective, int year) {
+    if (!OfferedInYear(house, year)) {
+        return 0; // nothing is counted after the horizon's end
+    }
+    const double yearsLeft = house.HorizonYears - year;
     switch (objective) {
     case Objective::Energy:
-        return house.EnergySavedPerYear * (years - year);
+        return house.EnergySavedPerYear * yearsLeft;
     case Objective::CO2:
-        return house.CO2AvoidedPerYear * (years - year);
+        return house.CO2AvoidedPerYear * yearsLeft;
     case Objective::NetPresentValue:
         break;
     }
+    const ValueParts& parts = house.ValueEndingEarlier[static_cast<std::size_t>(year)];
     const double tariff = std::pow(1 + house.TariffGrowth / 100, year);
     const double prices = std::pow(1 + house.LampPriceGrowth / 100, year);
     const double discount = std::pow(1 + house.DiscountRate / 100, -year);
-    return (tariff * house.ValueEnergy + prices * house.ValuePrices) * discount;
+    return (tariff * parts.Energy + prices * parts.Prices) * discount;
+}
+
+bool Problem::IsFixed(std::size_t house) const {
+    if (!IsRequired(house)) {
+        return false;
+    }
+    int years = 0;
+    for (int k = 0; k < Years(); ++k) {
+        years += OfferedIn(house, k) ? 1 : 0;
+    }
+    return years == 1;
 }
 
 std::optional<std::string> BudgetsError(const std::vector<double>& budgets) {
@@ -46,21 +78,89 @@ std::optional<std::string> BudgetsError(const std::vector<double>& budgets) {
     return std::nullopt;
 }
 
+std::optional<std::string> RulesError(const BudgetRules& rules, std::size_t years) {
+    if (rules.MaxHouses.size() > 1 && rules.MaxHouses.size() != years) {
+        return "число домов в год задано для " + std::to_string(rules.MaxHouses.size()) +
+               " лет, а бюджетов " + std::to_string(years) +
+               ": задайте его один раз для всех лет или для каждого года";
+    }
+    for (int crews : rules.MaxHouses) {
+        if (crews < 0) {
+            return "число домов в год должно быть не меньше 0, а задано " + std::to_string(crews);
+        }
+    }
+    return std::nullopt;
+}
+
 Problem MakeProblem(const std::vector<HouseOffer>& houses, std::vector<double> budgets,
-                    Objective objective) {
+                    Objective objective, const BudgetRules& rules,
+                    const std::vector<HouseRule>& houseRules) {
     Problem problem;
     problem.Budgets = std::move(budgets);
     problem.HouseCount = houses.size();
+    problem.CarryOver = rules.CarryOver;
+    problem.MaxHouses = CrewsByYear(rules, problem.Budgets.size());
     const int years = problem.Years();
     problem.Spend.resize(houses.size() * problem.Budgets.size());
     problem.Value.resize(problem.Spend.size());
+    problem.Offered.resize(problem.Spend.size());
+    problem.Required.resize(houses.size());
     for (std::size_t h = 0; h < houses.size(); ++h) {
+        const HouseRule rule = houseRules.empty() ? HouseRule{} : houseRules[h];
         for (int k = 0; k < years; ++k) {
-            problem.Spend[problem.Index(h, k)] = SpendInYear(houses[h], k);
-            problem.Value[problem.Index(h, k)] = ValueInYear(houses[h], objective, k, years);
+            const std::size_t i = problem.Index(h, k);
+            problem.Spend[i] = SpendInYear(houses[h], k);
+            problem.Value[i] = ValueInYear(houses[h], objective, k);
+            switch (rule.Rule) {
+            case HouseRule::Kind::InYear: // the office's decision, even after the horizon's end
+                problem.Offered[i] = k == rule.Year ? 1 : 0;
+                break;
+            case HouseRule::Kind::Never:
+                problem.Offered[i] = 0;
+                break;
+            case HouseRule::Kind::PlanDecides:
+            case HouseRule::Kind::Required:
+                problem.Offered[i] = OfferedInYear(houses[h], k) ? 1 : 0;
+                break;
+            }
         }
+        problem.Required[h] =
+            rule.Rule == HouseRule::Kind::InYear || rule.Rule == HouseRule::Kind::Required ? 1 : 0;
     }
     return problem;
+}
+
+std::optional<std::string> FixedHousesError(const Problem& problem,
+                                            const std::function<std::string(double)>& money) {
+    std::vector<double> spend(problem.Budgets.size(), 0);
+    std::vector<int> houses(problem.Budgets.size(), 0);
+    for (std::size_t h = 0; h < problem.HouseCount; ++h) {
+        for (int k = 0; k < problem.Years() && problem.IsFixed(h); ++k) {
+            if (problem.OfferedIn(h, k)) {
+                spend[static_cast<std::size_t>(k)] += problem.SpendOf(h, k);
+                ++houses[static_cast<std::size_t>(k)];
+            }
+        }
+    }
+    double budget = 0;
+    double spent = 0;
+    for (std::size_t k = 0; k < spend.size(); ++k) {
+        const std::string year = "год плана " + std::to_string(k + 1);
+        budget = (problem.CarryOver ? budget : 0) + problem.Budgets[k];
+        spent = (problem.CarryOver ? spent : 0) + spend[k];
+        if (!Within(spent, budget)) {
+            const bool years = problem.CarryOver && k > 0;
+            return year + ": домам, закреплённым за " + (years ? "годами 1–" : "годом ") +
+                   std::to_string(k + 1) + ", нужно " + money(spent) + " руб., а бюджет " +
+                   (years ? "этих лет " : "года ") + money(budget) + " руб.: не хватает " +
+                   money(spent - budget) + " руб.";
+        }
+        if (!problem.MaxHouses.empty() && houses[k] > problem.MaxHouses[k]) {
+            return year + ": закреплено домов " + std::to_string(houses[k]) +
+                   ", а в год можно не более " + std::to_string(problem.MaxHouses[k]);
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<YearTotals> TotalsByYear(const Problem& problem, const Plan& plan) {
@@ -74,7 +174,7 @@ std::vector<YearTotals> TotalsByYear(const Problem& problem, const Plan& plan) {
     double left = 0;
     for (std::size_t k = 0; k < totals.size(); ++k) {
         totals[k].Budget = problem.Budgets[k];
-        left += problem.Budgets[k] - totals[k].Spend;
+        left = (problem.CarryOver ? left : 0) + problem.Budgets[k] - totals[k].Spend;
         totals[k].Left = left;
     }
     return totals;
@@ -83,21 +183,28 @@ std::vector<YearTotals> TotalsByYear(const Problem& problem, const Plan& plan) {
 bool Fits(const Problem& problem, const Plan& plan) {
     std::vector<char> chosen(problem.HouseCount, 0);
     std::vector<double> spend(problem.Budgets.size(), 0);
+    std::vector<int> houses(problem.Budgets.size(), 0);
     for (const Choice& c : plan.Choices) {
         if (c.House >= problem.HouseCount || c.Year < 0 || c.Year >= problem.Years() ||
-            chosen[c.House] != 0) {
+            chosen[c.House] != 0 || !problem.OfferedIn(c.House, c.Year)) {
             return false;
         }
         chosen[c.House] = 1;
         spend[static_cast<std::size_t>(c.Year)] += problem.SpendOf(c.House, c.Year);
+        ++houses[static_cast<std::size_t>(c.Year)];
+    }
+    for (std::size_t h = 0; h < problem.HouseCount; ++h) {
+        if (problem.IsRequired(h) && chosen[h] == 0) {
+            return false;
+        }
     }
     double budget = 0;
     double spent = 0;
     for (std::size_t k = 0; k < spend.size(); ++k) {
-        budget += problem.Budgets[k];
-        spent += spend[k];
-        // Sums of the same amounts in another order differ in their last bits only.
-        if (spent > budget + SumRounding * std::max(budget, 1.0)) {
+        budget = (problem.CarryOver ? budget : 0) + problem.Budgets[k];
+        spent = (problem.CarryOver ? spent : 0) + spend[k];
+        if (!Within(spent, budget) ||
+            (!problem.MaxHouses.empty() && houses[k] > problem.MaxHouses[k])) {
             return false;
         }
     }
@@ -114,41 +221,70 @@ void Complete(const Problem& problem, Plan& plan) {
     }
 }
 
-Plan RankingPlan(const Problem& problem) {
-    const int years = problem.Years();
-    Plan plan;
-    if (years == 0) {
-        return plan;
+Slack::Slack(const Problem& problem)
+    : carryOver_(problem.CarryOver), money_(problem.Budgets),
+      crews_(problem.Budgets.size(), std::numeric_limits<double>::infinity()) {
+    if (carryOver_) {
+        std::partial_sum(money_.begin(), money_.end(), money_.begin());
     }
+    for (std::size_t k = 0; k < problem.MaxHouses.size() && k < crews_.size(); ++k) {
+        crews_[k] = problem.MaxHouses[k];
+    }
+}
+
+bool Slack::Fits(double spend, int year) const {
+    const auto k = static_cast<std::size_t>(year);
+    if (!(crews_[k] >= 1)) {
+        return false;
+    }
+    if (!carryOver_) {
+        return spend <= money_[k];
+    }
+    return std::all_of(money_.begin() + year, money_.end(),
+                       [spend](double s) { return spend <= s; });
+}
+
+void Slack::Take(double spend, int year) {
+    const auto k = static_cast<std::size_t>(year);
+    crews_[k] -= 1;
+    if (!carryOver_) {
+        money_[k] -= spend;
+        return;
+    }
+    for (auto s = money_.begin() + year; s != money_.end(); ++s) {
+        *s -= spend;
+    }
+}
+
+Plan RankingPlan(const Problem& problem) {
+    Plan plan;
     // Value per rouble of this year; a house that costs nothing comes first.
     std::vector<double> score(problem.HouseCount);
     std::vector<std::size_t> order;
-    for (std::size_t h = 0; h < problem.HouseCount; ++h) {
+    for (std::size_t h = 0; h < problem.HouseCount && problem.Years() > 0; ++h) {
         const double value = problem.ValueOf(h, 0);
         const double spend = problem.SpendOf(h, 0);
         score[h] = spend > 0 ? value / spend : std::numeric_limits<double>::infinity();
-        if (value > 0) {
+        if (value > 0 || problem.IsRequired(h)) {
             order.push_back(h);
         }
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return score[a] > score[b]; });
-
-    // slack[k]: budgets of years 0 .. k minus the spend of years 0 .. k so far. A house fitted in
-    // year k uses the money of every year from k on.
-    std::vector<double> slack(problem.Budgets.size());
-    std::partial_sum(problem.Budgets.begin(), problem.Budgets.end(), slack.begin());
+    // Fixed houses first, then required ones, then the others, by score within each.
+    const auto group = [&](std::size_t h) {
+        return problem.IsFixed(h) ? 0 : problem.IsRequired(h) ? 1 : 2;
+    };
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return group(a) != group(b) ? group(a) < group(b) : score[a] > score[b];
+    });
+    Slack slack(problem);
     for (std::size_t h : order) {
-        for (int k = 0; k < years; ++k) {
+        for (int k = 0; k < problem.Years(); ++k) {
             const double spend = problem.SpendOf(h, k);
-            if (problem.ValueOf(h, k) <= 0 ||
-                !std::all_of(slack.begin() + k, slack.end(),
-                             [spend](double s) { return spend <= s; })) {
+            if (!problem.OfferedIn(h, k) ||
+                (!problem.IsRequired(h) && problem.ValueOf(h, k) <= 0) || !slack.Fits(spend, k)) {
                 continue;
             }
-            for (int j = k; j < years; ++j) {
-                slack[static_cast<std::size_t>(j)] -= spend;
-            }
+            slack.Take(spend, k);
             plan.Choices.push_back({h, k});
             break;
         }

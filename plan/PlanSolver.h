@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace plan {
 
@@ -23,21 +25,32 @@ struct SolveOptions {
 };
 
 enum class SolveStatus {
-    Optimal,   // proven optimal within the relative gap asked for
-    TimeLimit, // the time ran out first
-    Stopped,   // the stop flag was set
+    Optimal,    // proven optimal within the relative gap asked for
+    TimeLimit,  // the time ran out first: the best plan found, Gap from the best possible
+    Stopped,    // the stop flag was set: the best plan found so far
+    Infeasible, // no plan keeps the rules: the required houses do not fit; no plan
+    Failed,     // the solver failed, Message says how; no plan
 };
 
 struct Solution {
-    Plan Best;    // never worth less than the ranking plan
-    Plan Ranking; // the ranking plan, the search's first plan
+    Plan Best;    // fits the rules, never worth less than the ranking plan where that fits
+    Plan Ranking; // the ranking plan, the search's first plan when it fits
     SolveStatus Status = SolveStatus::Optimal;
-    double Bound = 0; // no plan is worth more, the objective's unit
-    double Gap = 0;   // relative: (Bound - Best.Value) / Bound, 0 when nothing is left to gain
+    double Bound = 0;    // no plan is worth more, the objective's unit
+    double Gap = 0;      // relative: (Bound - Best.Value) / Bound, 0 when nothing is left to gain
+    std::string Message; // Russian: why there is no plan, for Infeasible and Failed
+    // Whether there is a plan to carry out: not when the rules cannot be kept or the solver failed.
+    bool HasPlan() const {
+        return Status != SolveStatus::Infeasible && Status != SolveStatus::Failed;
+    }
 };
 
-// The plan of most value within the budgets, by a mixed-integer program solved with CBC, started
-// from the ranking plan.
+// A required house that no year can pay for (its spend above the money of every year it may be
+// fitted in, or no crews there), or nothing.
+std::optional<std::size_t> RequiredHouseFittingNowhere(const Problem& problem);
+
+// The plan of most value within the budgets and rules, by a mixed-integer program solved with
+// CBC, started from the ranking plan. Searches on several threads at once are independent.
 Solution SolvePlan(const Problem& problem, const SolveOptions& options = {});
 
 } // namespace plan

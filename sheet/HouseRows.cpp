@@ -332,6 +332,12 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
         return row;
     }
     TakeCells(row, problems, headerColumns, header, record);
+    if (header.PlanYearColumn && *header.PlanYearColumn < record.Cells.size()) {
+        if (const auto what =
+                model::ReadPlanYear(record.Cells[*header.PlanYearColumn], row.PlanYear)) {
+            problems.Add(header.PlanYearColumn, std::nullopt, *what, "PlanYear: " + *what);
+        }
+    }
     FillEmptyCells(row, problems, defaults, strict);
     const auto givenText = [&](std::size_t field) {
         return row.Texts[field] ? std::string(*row.Texts[field])

@@ -45,6 +45,8 @@ struct HouseRow {
     // which of them a workbook stored as numbers (SheetRecord::NumberColumns).
     std::vector<std::string> Carried;
     std::vector<bool> CarriedNumbers;
+    // The office's decision of the house for the capital plan (column PlanYear).
+    model::PlanYearRule PlanYear;
     // The decimal mark (',' or '.') of the first number with a fraction the row gives for a field;
     // none when it gives none.
     std::optional<char> DecimalMark;

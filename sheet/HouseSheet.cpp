@@ -654,6 +654,11 @@ HeaderFields MapHeader(const std::vector<std::string>& header) {
             mapped.Nameless[column] = true;
             continue; // a column without a name holds nothing (HouseRow refuses a value in it)
         }
+        if (model::IsPlanYearHeading(header[column]) && !mapped.PlanYearColumn) {
+            mapped.PlanYearColumn = column;
+            mapped.CarriedColumns.push_back(column);
+            continue;
+        }
         const model::HeadingMatch match = model::MatchHeading(header[column]);
         if (const std::optional<std::size_t> index = match.Field) {
             anyField = true;

@@ -141,7 +141,9 @@ struct HeaderFields {
     std::vector<std::string> Headings; // as the register writes them
     std::vector<std::optional<std::size_t>> FieldOfColumn;
     std::vector<std::size_t> CarriedColumns; // columns that are no field, in order
-    std::vector<bool> Nameless;              // per column: it has no name
+    // The column PlanYear ("Год плана"), the office's decision for the capital plan; carried too.
+    std::optional<std::size_t> PlanYearColumn;
+    std::vector<bool> Nameless; // per column: it has no name
     std::vector<HeaderProblem> Problems;
 };
 HeaderFields MapHeader(const std::vector<std::string>& header);

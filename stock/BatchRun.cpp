@@ -46,6 +46,7 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
         }
     }
     house.DecimalMark = row.DecimalMark;
+    house.PlanYear = row.PlanYear;
     house.Messages = std::move(row.Messages);
     house.Problems = std::move(row.Problems);
     if (row.House) {

@@ -41,6 +41,7 @@ struct BatchHouse {
     sheet::HouseRowSource Source;
     std::vector<std::string> Carried;  // in the run's carried columns (BatchRun::CarriedColumns)
     std::vector<bool> CarriedNumbers;  // which carried cells a workbook stored as numbers
+    model::PlanYearRule PlanYear;      // the office's decision for the capital plan
     std::optional<char> DecimalMark;   // of the row's numbers (sheet::HouseRow::DecimalMark)
     std::vector<std::string> Messages; // why the row is rejected, as "file:line: Column: ..."
     // Every problem of the row: why it is rejected, or the empty cells that took another value.

@@ -118,6 +118,10 @@ std::string StatusLine(const plan::Solution& solution, const model::NumberLocale
     case plan::SolveStatus::TimeLimit:
         return "Время поиска истекло: лучший возможный план может быть ценнее не более чем на " +
                gap + ".\n";
+    case plan::SolveStatus::Infeasible:
+        return "Плана нет: " + solution.Message + ".\n";
+    case plan::SolveStatus::Failed:
+        return "Решатель не справился: " + solution.Message + ". Плана нет.\n";
     case plan::SolveStatus::Stopped:
         break;
     }
@@ -267,6 +271,9 @@ std::string PlanSummary(const PlanDocument& document, const model::NumberLocale&
     if (!document.Rules.Filter.empty()) {
         text += "Дома плана — " + std::to_string(document.Problem.HouseCount) +
                 ", показанные по отбору «" + document.Rules.Filter + "».\n";
+    }
+    if (!document.Solution.HasPlan()) {
+        return text + StatusLine(document.Solution, locale);
     }
     if (document.Solution.Best.Choices.empty()) {
         text += WhyEmpty(document, locale) + "\n";

@@ -1,5 +1,6 @@
 #include "PlanTab.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -23,8 +24,7 @@ app::PlanTabInput ThreeHouses() {
     for (int h = 0; h < 3; ++h) {
         app::PlanTabHouse house;
         house.Offer.InstallCost = spend[h];
-        house.Offer.ValueEnergy = value[h] + spend[h];
-        house.Offer.ValuePrices = -spend[h];
+        house.Offer.ValueEndingEarlier[0] = {value[h] + spend[h], -spend[h]};
         house.Offer.DiscountRate = 10;
         house.Line = static_cast<std::size_t>(h + 2);
         house.Address = "ул. Мира " + std::to_string(h + 1);
@@ -63,6 +63,48 @@ class PlanTabTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // One house a year: the best single house (line 2, 120) instead of the best pair (lines 3
+    // and 4, 125); the pair's house that the register excludes leaves the single house best; fixed
+    // houses the budget cannot pay make no plan, saying by how much.
+    void theBudgetRulesOfTheTab() {
+        PlanTab tab(model::NumberLocale{",", " "});
+        app::PlanTabInput input = ThreeHouses();
+        auto* crews = Named<QSpinBox>(tab, QStringLiteral("Домов в год, не более"));
+        QVERIFY(crews != nullptr);
+        QVERIFY(
+            Named<QCheckBox>(tab, QStringLiteral("Остаток бюджета переносится на следующий год"))
+                ->isChecked());
+        auto* table = Named<QTableView>(tab, QStringLiteral("План: дома по годам"));
+        QSignalSpy finished(&tab, &PlanTab::solvingFinished);
+        const auto planLines = [&](int most, plan::HouseRule::Kind second) {
+            input.Houses[1].Rule = {second, 0};
+            tab.SetHouses(input);
+            Budgets(tab)->item(0, 0)->setText(QStringLiteral("110"));
+            crews->setValue(most);
+            QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
+            QStringList shown;
+            if (finished.wait(10000)) {
+                for (int row = 0; row < table->model()->rowCount(); ++row) {
+                    shown << table->model()->index(row, 1).data().toString();
+                }
+            }
+            return shown;
+        };
+        using Kind = plan::HouseRule::Kind;
+        QCOMPARE(planLines(0, Kind::PlanDecides), (QStringList{"3", "4"}));
+        QCOMPARE(planLines(1, Kind::PlanDecides), (QStringList{"2"}));
+        QCOMPARE(planLines(0, Kind::Never), (QStringList{"2"}));
+        input.Houses[0].Rule = {Kind::InYear, 0};
+        input.Houses[2].Rule = {Kind::InYear, 0};
+        tab.SetHouses(input);
+        Budgets(tab)->item(0, 0)->setText(QStringLiteral("110"));
+        QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
+        QVERIFY(!tab.HasPlan());
+        auto* summary = Named<QLabel>(tab, QStringLiteral("Итог плана"));
+        QVERIFY2(summary->text().contains(QStringLiteral("не хватает 40,00 руб.")),
+                 qPrintable(summary->text()));
+    }
+
     void solvesOffTheThreadAndShowsThePlan() {
         PlanTab tab(model::NumberLocale{",", " "});
         tab.SetHouses(ThreeHouses());

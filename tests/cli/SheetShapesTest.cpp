@@ -251,7 +251,7 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
           "x.xlsx:2: EntranceCount: «05.01.1900» — дата, а ожидается число"},
          Row(2, Text("A2", "a") + "<c r=\"E2\" s=\"2\"><v>5</v></c>")},
         {{"a true cell is 1", "", 0,
-          "x.xlsx:2: Tariff, x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate (", InstallCostPlanned,
+          "x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate, x.xlsx:2: Tariff (", InstallCostPlanned,
           "8100"},
          Row(2, Text("A2", "a") + "<c r=\"E2\" t=\"b\"><v>1</v></c><c r=\"F2\"><v>9</v></c>")},
         {{"a quoted d in a format is no date", "", 0,
@@ -278,8 +278,8 @@ TEST_F(SheetShapes, WorkbookCellsAreReadAsTheyAreShown) {
           "x.xlsx:2: ячеек в строке: 7, столбцов в заголовке: 6"},
          Row(2, Text("A2", "a") + "<c r=\"E2\"><v>5</v></c><c r=\"G2\"><v>1</v></c>")},
         {{"escaped characters", "", 0,
-          ": x.xlsx:2: EntranceCount, x.xlsx:2: FloorCount, x.xlsx:2: Tariff, x.xlsx:2: "
-          "TariffGrowth, x.xlsx:2: DiscountRate (",
+          ": x.xlsx:2: TariffGrowth, x.xlsx:2: DiscountRate, x.xlsx:2: Tariff, x.xlsx:2: "
+          "EntranceCount, x.xlsx:2: FloorCount (",
           2, "ул. Мира_x0031_"},
          Row(2, Text("A2", "ул._x0020_Мира_x005F_x0031_"))},
         {{"a comment and CDATA", "", 0,

@@ -226,4 +226,16 @@ TEST(Economics, ValueWithScaledTariffAndPricesFollowsFromOneRun) {
         EXPECT_NEAR(valueAt(tariff, prices), whole, 1e-9 * std::abs(whole) + 1e-6)
             << tariff << " " << prices;
     }
+    // The parts at the end of each whole year are those of the same house over that many years.
+    const std::vector<NetPresentValueParts> ends =
+        CalculateFigures(p, 99, memory, true).Economics->YearEndParts;
+    ASSERT_EQ(ends.size(), 7u);
+    for (int years = 1; years <= 7; ++years) {
+        ProjectParameters shorter = p;
+        shorter.HorizonYears = years;
+        const NetPresentValueParts whole =
+            CalculateFigures(shorter, 99, memory, true).Economics->ValueParts;
+        EXPECT_DOUBLE_EQ(ends[static_cast<std::size_t>(years - 1)].Energy, whole.Energy) << years;
+        EXPECT_DOUBLE_EQ(ends[static_cast<std::size_t>(years - 1)].Prices, whole.Prices) << years;
+    }
 }

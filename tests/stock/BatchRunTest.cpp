@@ -108,6 +108,8 @@ TEST_F(BatchRunTest, RowsPastTheMostEndTheRunAfterThem) {
     EXPECT_NE(run.Failure().find("a.csv: строк больше 500 — столько окно жилого фонда не держит"),
               std::string::npos)
         << run.Failure();
+}
+
 // Empty cells counted as filled rows, a stock-wide value named as the one taken; strict, the same
 // rows rejected. The problems table names the file when a run has several.
 TEST_F(BatchRunTest, EmptyCellsAreCountedOrRejectedAndTabled) {

@@ -47,6 +47,39 @@ TEST(PlanOutput, BudgetsReadAsCells) {
     EXPECT_FALSE(ObjectiveNamed("payback"));
 }
 
+// The register's PlanYear cells: empty, a year, "исключить", "обязательно", any case and blanks.
+TEST(PlanOutput, PlanYearCells) {
+    using Kind = model::PlanYearRule::Kind;
+    struct Case {
+        const char* text;
+        Kind rule;
+        int year;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"", Kind::PlanDecides, 0, false},    {"  ", Kind::PlanDecides, 0, false},
+        {"1", Kind::InYear, 0, false},        {" 10 ", Kind::InYear, 9, false},
+        {"Исключить", Kind::Never, 0, false}, {"ОБЯЗАТЕЛЬНО", Kind::Required, 0, false},
+        {"0", Kind::PlanDecides, 0, true},    {"11", Kind::PlanDecides, 0, true},
+        {"2,5", Kind::PlanDecides, 0, true},  {"-1", Kind::PlanDecides, 0, true},
+        {"да", Kind::PlanDecides, 0, true},   {"007", Kind::PlanDecides, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        model::PlanYearRule rule{Kind::Never, 5};
+        const std::optional<std::string> message = model::ReadPlanYear(c.text, rule);
+        EXPECT_EQ(message.has_value(), c.refused);
+        if (message) {
+            EXPECT_NE(message->find("от 1 до 10"), std::string::npos) << *message;
+        }
+        EXPECT_EQ(rule.Rule, c.rule);
+        EXPECT_EQ(rule.Year, c.year);
+    }
+    EXPECT_TRUE(model::IsPlanYearHeading("Год плана"));
+    EXPECT_TRUE(model::IsPlanYearHeading("plan_year"));
+    EXPECT_FALSE(model::IsPlanYearHeading("Год"));
+}
+
 namespace {
 
 // Three houses, two years; the plan takes the second and third this year, the first the next.
@@ -207,6 +240,21 @@ TEST(PlanOutput, SummaryOfAnEmptyPlanAndOfAStoppedOne) {
     EXPECT_NE(text.find("Ценность плана: 2,000 т"), std::string::npos) << text;
     EXPECT_NE(text.find("Поиск остановлен"), std::string::npos) << text;
     EXPECT_NE(text.find("1,230 %"), std::string::npos) << text;
+
+    // Without a plan the summary names the outcome and shows no year of a plan.
+    for (const auto& [status, said] :
+         {std::pair{plan::SolveStatus::Infeasible, "Плана нет: дома не помещаются."},
+          std::pair{plan::SolveStatus::Failed,
+                    "Решатель не справился: дома не помещаются. Плана нет."}}) {
+        plan::Solution none = stopped;
+        none.Status = status;
+        none.Message = "дома не помещаются";
+        const std::string no =
+            PlanSummary({problem, none, sources, carried, rules}, model::NumberLocale{",", " "});
+        EXPECT_NE(no.find(said), std::string::npos) << no;
+        EXPECT_EQ(no.find("Год 1"), std::string::npos) << no;
+        EXPECT_EQ(no.find("Ценность"), std::string::npos) << no;
+    }
 }
 
 // The gain is in % of the ranking plan: 125 against 120 is 4,17 % (of the plan it would be 4,00).
