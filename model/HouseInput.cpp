@@ -746,10 +746,12 @@ std::optional<std::string> ReadPlanYear(std::string_view cell, PlanYearRule& rul
         rule.Rule = PlanYearRule::Kind::Required;
         return std::nullopt;
     }
+    // At most two digits: a longer cell, or one with another character, is no year.
+    const bool digits = key.size() <= 2 && std::all_of(key.begin(), key.end(), [](char32_t c) {
+                            return c >= U'0' && c <= U'9';
+                        });
     int year = 0;
-    bool digits = key.size() <= 2;
-    for (const char32_t c : key) {
-        digits = digits && c >= U'0' && c <= U'9';
+    for (const char32_t c : digits ? key : std::u32string()) {
         year = year * 10 + static_cast<int>(c - U'0');
     }
     if (!digits || year < 1 || year > MostPlanYears) {
