@@ -3,7 +3,7 @@
 // What the system does to the process, in one place: its signals when it writes too much or is
 // told to stop while a file is being put in place, its standard error while a library talks, and
 // the temporary files a process killed outright left. Signals are POSIX: on Windows the guards
-// do nothing.
+// do nothing (ProcessSignalsPosix.cpp, ProcessSignalsWindows.cpp).
 
 #include <string>
 
@@ -43,5 +43,8 @@ private:
 std::string TemporaryNameBeside(const std::string& folder, const std::string& target,
                                 const std::string& suffix);
 void RemoveStaleTemporaries(const std::string& folder);
+
+// Whether no process of this number runs (another's that took the number counts as running).
+bool ProcessGone(unsigned long number);
 
 } // namespace stock
