@@ -98,8 +98,15 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
 
 } // namespace
 
-ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
-    : lamps_{.Zones = {}, .LampLife = scheme.LampLife, .SwitchingFactor = scheme.SwitchingFactor} {
+void ReplacementCalendar::Start(const SchemePlan& scheme) {
+    lamps_ = {.Zones = {}, .LampLife = scheme.LampLife, .SwitchingFactor = scheme.SwitchingFactor};
+    MakeGroups(scheme);
+    LayOutRings();
+}
+
+void ReplacementCalendar::MakeGroups(const SchemePlan& scheme) {
+    groups_.clear();
+    lives_.clear();
     const ZonePlan* previous = nullptr;
     for (const ZonePlan& zone : scheme.Zones) {
         if (zone.LampCount <= 0) {
@@ -118,33 +125,44 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
         groups_.push_back(group);
         previous = &zone;
     }
-    std::size_t ringDays = 0;
-    std::uint32_t longestLife = 0;
-    std::vector<std::uint32_t> ringLengths;
     for (Group& group : groups_) {
         PrepareLives(group);
-        const auto longest = static_cast<std::uint32_t>(group.LongestLife);
-        ringLengths.push_back(std::bit_ceil(longest + 1));
-        ringDays += ringLengths.back();
-        longestLife = std::max(longestLife, longest);
     }
+}
+
+void ReplacementCalendar::LayOutRings() {
+    std::size_t ringDays = 0;
+    std::uint32_t longestLife = 0;
     std::int64_t lamps = 0;
     for (const Group& group : groups_) {
+        const auto longest = static_cast<std::uint32_t>(group.LongestLife);
+        ringDays += std::bit_ceil(longest + 1);
+        longestLife = std::max(longestLife, longest);
         lamps += group.LampCount;
     }
+    if (ringDays > goingCapacity_) {
+        going_ = std::make_unique_for_overwrite<std::int32_t[]>(ringDays);
+        goingCapacity_ = ringDays;
+    }
     const bool cleared = ringDays <= static_cast<std::size_t>(lamps) * ClearedRingDaysPerLamp;
-    going_ = cleared ? std::make_unique<std::int32_t[]>(ringDays)
-                     : std::make_unique_for_overwrite<std::int32_t[]>(ringDays);
+    if (cleared) {
+        std::fill_n(going_.get(), ringDays, 0);
+    }
     const std::uint32_t rows = std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
     words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
     dueGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
     std::int32_t* ring = going_.get();
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        groups_[g].Days = {
-            ring,     ringLengths[g] - 1,           dueGroups_.data() + g / 64 * rows,
-            dayMask_, std::uint64_t{1} << (g % 64), cleared};
-        ring += ringLengths[g];
+        const std::uint32_t length =
+            std::bit_ceil(static_cast<std::uint32_t>(groups_[g].LongestLife) + 1);
+        groups_[g].Days = {ring,
+                           length - 1,
+                           dueGroups_.data() + g / 64 * rows,
+                           dayMask_,
+                           std::uint64_t{1} << (g % 64),
+                           cleared};
+        ring += length;
     }
 }
 

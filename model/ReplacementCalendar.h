@@ -16,14 +16,19 @@ namespace model {
 // which draw changes nothing that follows. The day loop visits the lamps zone by zone, so on each
 // day the draws go to the zones in that order, as many to a zone as it has lamps going. It is
 // enough to count, per zone and day, the lamps that go; neighbouring zones that wear alike are
-// counted together. All memory is taken when the calendar is made.
+// counted together. All memory is taken when the calendar is started, and kept for the next
+// scheme started on the same calendar: a run of many houses takes its pages from the system once.
 //
 // A lamp lives no shorter for a higher draw: its hours and switch-ons grow with the draw (or all
 // fall, with a negative lamp life, when they all give the same day). So the longest life and
 // whether all are alike follow from a few draws, and the other lives are worked out when asked.
 class ReplacementCalendar {
 public:
-    explicit ReplacementCalendar(const SchemePlan& scheme);
+    ReplacementCalendar() = default;
+    explicit ReplacementCalendar(const SchemePlan& scheme) { Start(scheme); }
+
+    // Forgets the lamps counted so far and counts the lamps of `scheme`, reusing the memory.
+    void Start(const SchemePlan& scheme);
 
     // Puts in the first lamp of every place, in visiting order; they are worn from day 0 on.
     void Fill(LifePercentDraws& draws);
@@ -89,6 +94,9 @@ private:
 
     // Works out and keeps the life of draw r in group g.
     std::int16_t LifeOf(std::size_t g, std::int32_t r);
+    // Start's parts: the groups of neighbouring zones that wear alike, and their rings.
+    void MakeGroups(const SchemePlan& scheme);
+    void LayOutRings();
     // Works out the lives a group's ring and its one-life shortcut need (see the constructor),
     // and its shortest and longest life.
     void PrepareLives(Group& group);
@@ -102,6 +110,7 @@ private:
     // are short against the lamps to count, so that a house whose sensor lamps live for years
     // clears a bit per count, not its rings (see GroupDays::Add).
     std::unique_ptr<std::int32_t[]> going_;
+    std::size_t goingCapacity_ = 0; // counts that going_ holds
     // No group's next lamps go more than the longest life ahead, so the rows of that many days
     // are used round and round: a day's row is (day & dayMask_).
     std::uint32_t dayMask_ = 0;
