@@ -62,10 +62,10 @@ constexpr std::int32_t NoLamps = 0;
 // less than looking at a mark for every lamp put in (the largest house has 1.6, the default 300).
 constexpr std::size_t ClearedRingDaysPerLamp = 4;
 
-// Puts in a lamp on `day` for each draw from `first` on, up to `last` or the first draw whose life
-// is unknown or beyond `longest`; returns where it stopped. Apart, and calling nothing, so that
-// the loop keeps all it needs in registers. A lamp that goes after the last day is counted on a
-// day of the ring that is never asked for.
+// Puts in a lamp on `day` for each draw from `first` on, up to `last` or
+// the first draw whose life is unknown or beyond `longest`; returns where it stopped. Apart, and
+// calling nothing, so that the loop keeps all it needs in registers. A lamp that goes after the
+// last day is counted on a day of the ring that is never asked for.
 template <bool Cleared, typename Days>
 [[gnu::noinline]] const std::uint8_t*
 PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::uint32_t longest,
@@ -107,6 +107,8 @@ void ReplacementCalendar::Start(const SchemePlan& scheme) {
 void ReplacementCalendar::MakeGroups(const SchemePlan& scheme) {
     groups_.clear();
     lives_.clear();
+    runOfDraw_.clear();
+    runLives_.clear();
     const ZonePlan* previous = nullptr;
     for (const ZonePlan& zone : scheme.Zones) {
         if (zone.LampCount <= 0) {
@@ -122,6 +124,8 @@ void ReplacementCalendar::MakeGroups(const SchemePlan& scheme) {
         group.LivesRow = static_cast<std::int32_t>(lives_.size());
         group.Zone = zone;
         lives_.resize(lives_.size() + DrawCount, UnknownLife);
+        runOfDraw_.resize(runOfDraw_.size() + DrawCount);
+        runLives_.resize(runLives_.size() + DrawCount);
         groups_.push_back(group);
         previous = &zone;
     }
@@ -174,6 +178,23 @@ std::int16_t ReplacementCalendar::LifeOf(std::size_t g, std::int32_t r) {
     return life;
 }
 
+ReplacementCalendar::LifeRuns ReplacementCalendar::RunsOf(std::size_t g) {
+    const auto row = static_cast<std::size_t>(groups_[g].LivesRow);
+    std::uint8_t* const runOfDraw = runOfDraw_.data() + row;
+    std::int16_t* const lives = runLives_.data() + row;
+    std::int32_t& count = groups_[g].RunCount;
+    if (count == 0) {
+        for (std::int32_t r = 0; r < DrawCount; ++r) {
+            const std::int16_t life = LifeOf(g, r);
+            if (count == 0 || lives[count - 1] != life) {
+                lives[count++] = life;
+            }
+            runOfDraw[r] = static_cast<std::uint8_t>(count - 1);
+        }
+    }
+    return {runOfDraw, lives, count};
+}
+
 void ReplacementCalendar::PrepareLives(Group& group) {
     const std::size_t g = static_cast<std::size_t>(&group - groups_.data());
     const std::int16_t lowest = LifeOf(g, 0);
@@ -222,20 +243,31 @@ inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::i
     }
 }
 
+inline void ReplacementCalendar::PutInCounted(std::size_t g, std::int64_t count, std::int32_t day,
+                                              LifePercentDraws& draws) {
+    const GroupDays& days = DaysOf(g);
+    const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
+    const auto longest = static_cast<std::uint32_t>(groups_[g].LongestLife);
+    for (; count > 0; --count) {
+        const std::int32_t r = draws.Next();
+        const std::int32_t life = lives[r];
+        // An unknown life (0) wraps round to the largest number.
+        if (static_cast<std::uint32_t>(life - 1) < longest) [[likely]] {
+            const auto goes = static_cast<std::uint32_t>(day + life);
+            ++days.Ring[goes & days.RingMask];
+            days.Marks[goes & days.DayMask] |= days.Bit;
+        } else if (LifeOf(g, r) <= SimulationDays) {
+            days.Add(day + LifeOf(g, r), 1);
+        }
+    }
+}
+
 inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std::int32_t day,
                                           LifePercentDraws& draws) {
     const GroupDays& days = DaysOf(g);
     const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
     if (count <= FewLamps && days.Cleared) {
-        for (; count > 0; --count) {
-            const std::int32_t r = draws.Next();
-            const std::int32_t life = lives[r] != UnknownLife ? lives[r] : LifeOf(g, r);
-            if (life <= SimulationDays) {
-                const auto goes = static_cast<std::uint32_t>(day + life);
-                ++days.Ring[goes & days.RingMask];
-                days.Marks[goes & days.DayMask] |= days.Bit;
-            }
-        }
+        PutInCounted(g, count, day, draws);
         return;
     }
     if (count <= FewLamps) {
@@ -269,43 +301,30 @@ inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std
 
 void ReplacementCalendar::PutInMany(std::size_t g, std::int64_t count, std::int32_t day,
                                     LifePercentDraws& draws) {
-    // Which lamp takes which draw changes nothing: the lamps are counted by draw first.
-    std::array<std::uint32_t, DrawCount> byDraw{};
+    // Which lamp takes which draw changes nothing, and neighbouring draws mostly give the same
+    // life: the lamps are counted by run of draws first.
+    const LifeRuns runs = RunsOf(g);
+    std::array<std::uint32_t, DrawCount> byRun{};
     while (count > 0) {
         const std::span<const std::uint8_t> ready = draws.TakeReady(count);
         count -= static_cast<std::int64_t>(ready.size());
         const std::uint8_t* r = ready.data();
         const std::uint8_t* const last = r + ready.size();
         for (; last - r >= 4; r += 4) {
-            ++byDraw[r[0]];
-            ++byDraw[r[1]];
-            ++byDraw[r[2]];
-            ++byDraw[r[3]];
+            ++byRun[runs.RunOfDraw[r[0]]];
+            ++byRun[runs.RunOfDraw[r[1]]];
+            ++byRun[runs.RunOfDraw[r[2]]];
+            ++byRun[runs.RunOfDraw[r[3]]];
         }
         for (; r != last; ++r) {
-            ++byDraw[*r];
+            ++byRun[runs.RunOfDraw[*r]];
         }
     }
-    // Neighbouring draws mostly give the same life: their lamps are counted together.
     const GroupDays& days = DaysOf(g);
-    const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
-    std::int32_t life = 0;
-    std::int64_t lamps = 0;
-    for (std::int32_t r = 0; r < DrawCount; ++r) {
-        if (byDraw[r] != 0) {
-            const std::int32_t next = lives[r] != UnknownLife ? lives[r] : LifeOf(g, r);
-            if (next != life) {
-                if (lamps != 0 && life <= SimulationDays) {
-                    days.Add(day + life, lamps);
-                }
-                life = next;
-                lamps = 0;
-            }
-            lamps += byDraw[r];
+    for (std::int32_t run = 0; run < runs.Count; ++run) {
+        if (byRun[run] != 0 && runs.Life[run] <= SimulationDays) {
+            days.Add(day + runs.Life[run], byRun[run]);
         }
-    }
-    if (lamps != 0 && life <= SimulationDays) {
-        days.Add(day + life, lamps);
     }
 }
 

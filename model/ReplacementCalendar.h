@@ -68,10 +68,18 @@ private:
         }
     };
 
+    // Neighbouring draws that give the same life, numbered in draw order.
+    struct LifeRuns {
+        const std::uint8_t* RunOfDraw; // by draw
+        const std::int16_t* Life;      // by run
+        std::int32_t Count;
+    };
+
     // Neighbouring zones with the same wear, and the days on which their lamps go.
     struct Group {
         std::int64_t LampCount = 0;
-        std::int32_t LivesRow = 0; // offset of its 100 lives in lives_
+        std::int32_t LivesRow = 0; // offset of its 100 lives in lives_, and of its runs
+        std::int32_t RunCount = 0; // of its runs, once made
         // Every draw gives the same life (life 0, no wear): the draws are only skipped.
         bool SameLifeForEveryDraw = false;
         // The shortest life and the longest within the horizon (0 when none is).
@@ -88,12 +96,16 @@ private:
     const GroupDays& DaysOf(std::size_t g) const { return groups_[g].Days; }
     // `count` lamps of group g put in on `day`, taking their draws.
     void PutIn(std::size_t g, std::int64_t count, std::int32_t day, LifePercentDraws& draws);
-    // PutIn lamp by lamp, and by draws counted first for many lamps.
+    // PutIn lamp by lamp (a few lamps into cleared rings, or else), and by runs of draws counted
+    // first for many lamps.
+    void PutInCounted(std::size_t g, std::int64_t count, std::int32_t day, LifePercentDraws& draws);
     void PutInFew(std::size_t g, std::int64_t count, std::int32_t day, LifePercentDraws& draws);
     void PutInMany(std::size_t g, std::int64_t count, std::int32_t day, LifePercentDraws& draws);
 
     // Works out and keeps the life of draw r in group g.
     std::int16_t LifeOf(std::size_t g, std::int32_t r);
+    // Group g's draws in runs of neighbouring draws with the same life, made when first asked.
+    LifeRuns RunsOf(std::size_t g);
     // Start's parts: the groups of neighbouring zones that wear alike, and their rings.
     void MakeGroups(const SchemePlan& scheme);
     void LayOutRings();
@@ -106,6 +118,9 @@ private:
     // Per group, 100 draws: the days a new lamp lasts (at least 1), or beyond the horizon;
     // UnknownLife until a draw asks for it. A house's sensor lamps draw few of their lives.
     std::vector<std::int16_t> lives_;
+    // Per group, 100 draws' run numbers and up to 100 runs' lives (see LifeRuns).
+    std::vector<std::uint8_t> runOfDraw_;
+    std::vector<std::int16_t> runLives_;
     // The groups' rings, each as long as its group's lamps live. They are cleared only when they
     // are short against the lamps to count, so that a house whose sensor lamps live for years
     // clears a bit per count, not its rings (see GroupDays::Add).
