@@ -66,10 +66,11 @@ constexpr std::size_t ClearedRingDaysPerLamp = 4;
 // the first draw whose life is unknown or beyond `longest`; returns where it stopped. Apart, and
 // calling nothing, so that the loop keeps all it needs in registers. A lamp that goes after the
 // last day is counted on a day of the ring that is never asked for.
-template <bool Cleared, typename Days>
+template <bool Cleared, bool Marked, typename Days>
 [[gnu::noinline]] const std::uint8_t*
 PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::uint32_t longest,
            const std::int32_t day, const std::uint8_t* first, const std::uint8_t* const last) {
+    static_assert(Cleared || Marked, "a ring never cleared is read only where marked");
     const Days days = groupDays;
     for (; first != last; ++first) {
         const std::int32_t life = lives[*first];
@@ -78,7 +79,6 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
             break;
         }
         const auto goes = static_cast<std::uint32_t>(day + life);
-        std::uint64_t& marks = days.Marks[goes & days.DayMask];
         std::int32_t& count = days.Ring[goes & days.RingMask];
         if constexpr (Cleared) {
             ++count;
@@ -86,12 +86,14 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
             // As GroupDays::Add, choosing where to read from rather than whether to, so that
             // no branch is guessed wrong for every third lamp.
             const std::uintptr_t marked =
-                0 - static_cast<std::uintptr_t>((marks & days.Bit) != 0 ? 1 : 0);
+                0 - static_cast<std::uintptr_t>((days.Marks[goes & days.DayMask] & days.Bit) != 0);
             const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(&count) & marked) |
                                         (reinterpret_cast<std::uintptr_t>(&NoLamps) & ~marked);
             count = *reinterpret_cast<const std::int32_t*>(from) + 1;
         }
-        marks |= days.Bit;
+        if constexpr (Marked) {
+            days.Marks[goes & days.DayMask] |= days.Bit;
+        }
     }
     return first;
 }
@@ -138,11 +140,16 @@ void ReplacementCalendar::LayOutRings() {
     std::size_t ringDays = 0;
     std::uint32_t longestLife = 0;
     std::int64_t lamps = 0;
+    // Lamps going on a day, once the first lamps' lives are mixed.
+    double lampsPerDay = 0;
     for (const Group& group : groups_) {
         const auto longest = static_cast<std::uint32_t>(group.LongestLife);
         ringDays += std::bit_ceil(longest + 1);
         longestLife = std::max(longestLife, longest);
         lamps += group.LampCount;
+        if (group.LongestLife > 0) {
+            lampsPerDay += static_cast<double>(group.LampCount) / group.LongestLife;
+        }
     }
     if (ringDays > goingCapacity_) {
         going_ = std::make_unique_for_overwrite<std::int32_t[]>(ringDays);
@@ -152,20 +159,27 @@ void ReplacementCalendar::LayOutRings() {
     if (cleared) {
         std::fill_n(going_.get(), ringDays, 0);
     }
+    scanned_ = cleared && groups_.size() <= lampsPerDay;
     const std::uint32_t rows = std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
     words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
-    dueGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
+    dueGroups_.assign(scanned_ ? 0 : static_cast<std::size_t>(rows) * words_, 0);
+    days_.clear();
     std::int32_t* ring = going_.get();
     for (std::size_t g = 0; g < groups_.size(); ++g) {
         const std::uint32_t length =
             std::bit_ceil(static_cast<std::uint32_t>(groups_[g].LongestLife) + 1);
-        groups_[g].Days = {ring,
-                           length - 1,
-                           dueGroups_.data() + g / 64 * rows,
-                           dayMask_,
-                           std::uint64_t{1} << (g % 64),
-                           cleared};
+        std::uint64_t* const marks = scanned_ ? nullptr : dueGroups_.data() + g / 64 * rows;
+        const Group& group = groups_[g];
+        days_.push_back({.Ring = ring,
+                         .RingMask = length - 1,
+                         .Marks = marks,
+                         .DayMask = dayMask_,
+                         .Bit = std::uint64_t{1} << (g % 64),
+                         .Cleared = cleared,
+                         .SameLifeForEveryDraw = group.SameLifeForEveryDraw,
+                         .LongestLife = group.LongestLife,
+                         .Lives = lives_.data() + group.LivesRow});
         ring += length;
     }
 }
@@ -230,12 +244,12 @@ void ReplacementCalendar::PrepareLives(Group& group) {
 
 inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
                                        LifePercentDraws& draws) {
-    const Group& group = groups_[g];
+    const GroupDays& group = DaysOf(g);
     if (group.LongestLife == 0) {
         draws.Skip(count); // none of them goes within the horizon
     } else if (group.SameLifeForEveryDraw) {
         draws.Skip(count);
-        DaysOf(g).Add(day + group.LongestLife, count);
+        group.Add(day + group.LongestLife, count);
     } else if (count < ManyLamps) {
         PutInFew(g, count, day, draws);
     } else {
@@ -246,8 +260,8 @@ inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::i
 inline void ReplacementCalendar::PutInCounted(std::size_t g, std::int64_t count, std::int32_t day,
                                               LifePercentDraws& draws) {
     const GroupDays& days = DaysOf(g);
-    const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
-    const auto longest = static_cast<std::uint32_t>(groups_[g].LongestLife);
+    const std::int16_t* const lives = days.Lives;
+    const auto longest = static_cast<std::uint32_t>(days.LongestLife);
     for (; count > 0; --count) {
         const std::int32_t r = draws.Next();
         const std::int32_t life = lives[r];
@@ -255,7 +269,9 @@ inline void ReplacementCalendar::PutInCounted(std::size_t g, std::int64_t count,
         if (static_cast<std::uint32_t>(life - 1) < longest) [[likely]] {
             const auto goes = static_cast<std::uint32_t>(day + life);
             ++days.Ring[goes & days.RingMask];
-            days.Marks[goes & days.DayMask] |= days.Bit;
+            if (days.Marks != nullptr) {
+                days.Marks[goes & days.DayMask] |= days.Bit;
+            }
         } else if (LifeOf(g, r) <= SimulationDays) {
             days.Add(day + LifeOf(g, r), 1);
         }
@@ -265,7 +281,7 @@ inline void ReplacementCalendar::PutInCounted(std::size_t g, std::int64_t count,
 inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std::int32_t day,
                                           LifePercentDraws& draws) {
     const GroupDays& days = DaysOf(g);
-    const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
+    const std::int16_t* const lives = days.Lives;
     if (count <= FewLamps && days.Cleared) {
         PutInCounted(g, count, day, draws);
         return;
@@ -280,14 +296,19 @@ inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std
         }
         return;
     }
-    const auto longest = static_cast<std::uint32_t>(groups_[g].LongestLife);
+    const auto longest = static_cast<std::uint32_t>(days.LongestLife);
     while (count > 0) {
         const std::span<const std::uint8_t> ready = draws.TakeReady(count);
         count -= static_cast<std::int64_t>(ready.size());
         const std::uint8_t* const last = ready.data() + ready.size();
         for (const std::uint8_t* at = ready.data(); at != last; ++at) {
-            at = days.Cleared ? PutInKnown<true>(days, lives, longest, day, at, last)
-                              : PutInKnown<false>(days, lives, longest, day, at, last);
+            if (days.Marks == nullptr) {
+                at = PutInKnown<true, false>(days, lives, longest, day, at, last);
+            } else if (days.Cleared) {
+                at = PutInKnown<true, true>(days, lives, longest, day, at, last);
+            } else {
+                at = PutInKnown<false, true>(days, lives, longest, day, at, last);
+            }
             if (at == last) {
                 break;
             }
@@ -348,12 +369,28 @@ std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t 
             const std::size_t g =
                 std::size_t{w} * 64 + static_cast<std::size_t>(std::countr_zero(marked));
             marked &= marked - 1;
-            const GroupDays& days = groups_[g].Days;
+            const GroupDays& days = days_[g];
             std::int32_t& going = days.Ring[static_cast<std::uint32_t>(day) & days.RingMask];
             const std::int64_t count = going;
             if (days.Cleared) {
                 going = 0;
             }
+            replaced += count;
+            PutIn(g, count, day, draws);
+        }
+    }
+    return replaced;
+}
+
+std::int64_t ReplacementCalendar::ReplaceScannedDay(std::int32_t day, LifePercentDraws& draws) {
+    const std::size_t groups = days_.size();
+    const GroupDays* const days = days_.data();
+    std::int64_t replaced = 0;
+    for (std::size_t g = 0; g < groups; ++g) {
+        std::int32_t& going = days[g].Ring[static_cast<std::uint32_t>(day) & days[g].RingMask];
+        if (going != 0) {
+            const std::int64_t count = going;
+            going = 0;
             replaced += count;
             PutIn(g, count, day, draws);
         }

@@ -35,6 +35,9 @@ public:
 
     // Replaces the lamps that burn out on `day` (days in ascending order) and returns how many.
     std::int64_t ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
+        if (scanned_) {
+            return ReplaceScannedDay(day, draws);
+        }
         const std::uint32_t row = static_cast<std::uint32_t>(day) & dayMask_;
         if (words_ == 1) {
             return dueGroups_[row] == 0 ? 0 : ReplaceDueDay(day, row, draws);
@@ -49,7 +52,8 @@ public:
 
 private:
     // Where a group counts and marks its lamps going: the day's count at (day & RingMask) of
-    // Ring, its bit in the day's word at (day & DayMask) of Marks.
+    // Ring, its bit in the day's word at (day & DayMask) of Marks, unless the calendar's days are
+    // scanned (Marks null).
     struct GroupDays {
         std::int32_t* Ring;
         std::uint32_t RingMask;
@@ -58,11 +62,20 @@ private:
         std::uint64_t Bit;
         // Rings cleared when made and as their days are taken, or else never (see Add).
         bool Cleared;
+        // The group's lives by draw, its longest life and whether all are alike (see Group), kept
+        // here as they are looked at whenever its lamps go.
+        bool SameLifeForEveryDraw;
+        std::int32_t LongestLife;
+        const std::int16_t* Lives;
         // In rings never cleared a count is only meaningful where its day is marked: one left
         // from an earlier lap of the ring starts again from 0.
         void Add(std::int32_t goes, std::int64_t lamps) const {
-            std::uint64_t& marks = Marks[static_cast<std::uint32_t>(goes) & DayMask];
             std::int32_t& count = Ring[static_cast<std::uint32_t>(goes) & RingMask];
+            if (Marks == nullptr) {
+                count += static_cast<std::int32_t>(lamps);
+                return;
+            }
+            std::uint64_t& marks = Marks[static_cast<std::uint32_t>(goes) & DayMask];
             count = (Cleared || (marks & Bit) != 0 ? count : 0) + static_cast<std::int32_t>(lamps);
             marks |= Bit;
         }
@@ -85,15 +98,14 @@ private:
         // The shortest life and the longest within the horizon (0 when none is).
         std::int32_t ShortestLife = 0;
         std::int32_t LongestLife = 0;
-        // Lamps going by day: a ring of more days than LongestLife in going_, where marked.
-        // (A group's lamps going on one day are no more than its lamps, kept within 32 bits.)
-        GroupDays Days{};
         ZonePlan Zone; // the first of its zones: they all wear alike
     };
 
     // ReplaceDay on a day on which some group has lamps going; `row` is the day's row.
     std::int64_t ReplaceDueDay(std::int32_t day, std::uint32_t row, LifePercentDraws& draws);
-    const GroupDays& DaysOf(std::size_t g) const { return groups_[g].Days; }
+    // ReplaceDay where every group's count of the day is looked at.
+    std::int64_t ReplaceScannedDay(std::int32_t day, LifePercentDraws& draws);
+    const GroupDays& DaysOf(std::size_t g) const { return days_[g]; }
     // `count` lamps of group g put in on `day`, taking their draws.
     void PutIn(std::size_t g, std::int64_t count, std::int32_t day, LifePercentDraws& draws);
     // PutIn lamp by lamp (a few lamps into cleared rings, or else), and by runs of draws counted
@@ -115,6 +127,9 @@ private:
 
     SchemePlan lamps_; // the scheme's lamp life and switching factor, its zones left out
     std::vector<Group> groups_;
+    // Per group, its lamps going by day: a ring of more days than its longest life in going_.
+    // (A group's lamps going on one day are no more than its lamps, kept within 32 bits.)
+    std::vector<GroupDays> days_;
     // Per group, 100 draws: the days a new lamp lasts (at least 1), or beyond the horizon;
     // UnknownLife until a draw asks for it. A house's sensor lamps draw few of their lives.
     std::vector<std::int16_t> lives_;
@@ -134,6 +149,9 @@ private:
     // and a busy day visits only its groups.
     std::uint32_t words_ = 1;
     std::vector<std::uint64_t> dueGroups_;
+    // Days with lamps of most groups going: instead of marking them lamp by lamp, the cleared
+    // rings' counts of a day are looked at group by group.
+    bool scanned_ = false;
 };
 
 } // namespace model
