@@ -66,11 +66,10 @@ constexpr std::size_t ClearedRingDaysPerLamp = 4;
 // the first draw whose life is unknown or beyond `longest`; returns where it stopped. Apart, and
 // calling nothing, so that the loop keeps all it needs in registers. A lamp that goes after the
 // last day is counted on a day of the ring that is never asked for.
-template <bool Cleared, bool Marked, typename Days>
+template <bool Cleared, typename Days>
 [[gnu::noinline]] const std::uint8_t*
 PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::uint32_t longest,
            const std::int32_t day, const std::uint8_t* first, const std::uint8_t* const last) {
-    static_assert(Cleared || Marked, "a ring never cleared is read only where marked");
     const Days days = groupDays;
     for (; first != last; ++first) {
         const std::int32_t life = lives[*first];
@@ -79,21 +78,19 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
             break;
         }
         const auto goes = static_cast<std::uint32_t>(day + life);
+        std::uint64_t& marks = days.Marks[goes & days.DayMask];
         std::int32_t& count = days.Ring[goes & days.RingMask];
         if constexpr (Cleared) {
             ++count;
         } else {
             // As GroupDays::Add, choosing where to read from rather than whether to, so that
             // no branch is guessed wrong for every third lamp.
-            const std::uintptr_t marked =
-                0 - static_cast<std::uintptr_t>((days.Marks[goes & days.DayMask] & days.Bit) != 0);
+            const std::uintptr_t marked = 0 - static_cast<std::uintptr_t>((marks & days.Bit) != 0);
             const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(&count) & marked) |
                                         (reinterpret_cast<std::uintptr_t>(&NoLamps) & ~marked);
             count = *reinterpret_cast<const std::int32_t*>(from) + 1;
         }
-        if constexpr (Marked) {
-            days.Marks[goes & days.DayMask] |= days.Bit;
-        }
+        marks |= days.Bit;
     }
     return first;
 }
@@ -160,16 +157,19 @@ void ReplacementCalendar::LayOutRings() {
         std::fill_n(going_.get(), ringDays, 0);
     }
     scanned_ = cleared && groups_.size() <= lampsPerDay;
-    const std::uint32_t rows = std::bit_ceil(longestLife + 1);
+    const std::uint32_t rows = scanned_ ? 1 : std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
-    words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
-    dueGroups_.assign(scanned_ ? 0 : static_cast<std::size_t>(rows) * words_, 0);
+    words_ =
+        scanned_
+            ? 1
+            : std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
+    dueGroups_.assign(static_cast<std::size_t>(rows) * words_, scanned_ ? ~std::uint64_t{0} : 0);
     days_.clear();
     std::int32_t* ring = going_.get();
     for (std::size_t g = 0; g < groups_.size(); ++g) {
         const std::uint32_t length =
             std::bit_ceil(static_cast<std::uint32_t>(groups_[g].LongestLife) + 1);
-        std::uint64_t* const marks = scanned_ ? nullptr : dueGroups_.data() + g / 64 * rows;
+        std::uint64_t* const marks = dueGroups_.data() + (scanned_ ? 0 : g / 64 * rows);
         const Group& group = groups_[g];
         days_.push_back({.Ring = ring,
                          .RingMask = length - 1,
@@ -269,9 +269,7 @@ inline void ReplacementCalendar::PutInCounted(std::size_t g, std::int64_t count,
         if (static_cast<std::uint32_t>(life - 1) < longest) [[likely]] {
             const auto goes = static_cast<std::uint32_t>(day + life);
             ++days.Ring[goes & days.RingMask];
-            if (days.Marks != nullptr) {
-                days.Marks[goes & days.DayMask] |= days.Bit;
-            }
+            days.Marks[goes & days.DayMask] |= days.Bit;
         } else if (LifeOf(g, r) <= SimulationDays) {
             days.Add(day + LifeOf(g, r), 1);
         }
@@ -302,13 +300,8 @@ inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std
         count -= static_cast<std::int64_t>(ready.size());
         const std::uint8_t* const last = ready.data() + ready.size();
         for (const std::uint8_t* at = ready.data(); at != last; ++at) {
-            if (days.Marks == nullptr) {
-                at = PutInKnown<true, false>(days, lives, longest, day, at, last);
-            } else if (days.Cleared) {
-                at = PutInKnown<true, true>(days, lives, longest, day, at, last);
-            } else {
-                at = PutInKnown<false, true>(days, lives, longest, day, at, last);
-            }
+            at = days.Cleared ? PutInKnown<true>(days, lives, longest, day, at, last)
+                              : PutInKnown<false>(days, lives, longest, day, at, last);
             if (at == last) {
                 break;
             }
@@ -358,6 +351,9 @@ void ReplacementCalendar::Fill(LifePercentDraws& draws) {
 
 std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t row,
                                                 LifePercentDraws& draws) {
+    if (scanned_) {
+        return ReplaceScannedDay(day, draws);
+    }
     std::int64_t replaced = 0;
     // The row serves a later day once this one is over; no lamp put in today goes today, so its
     // marks are cleared at once. Groups in ascending order, as the lamps are visited.

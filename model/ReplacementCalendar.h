@@ -35,9 +35,6 @@ public:
 
     // Replaces the lamps that burn out on `day` (days in ascending order) and returns how many.
     std::int64_t ReplaceDay(std::int32_t day, LifePercentDraws& draws) {
-        if (scanned_) {
-            return ReplaceScannedDay(day, draws);
-        }
         const std::uint32_t row = static_cast<std::uint32_t>(day) & dayMask_;
         if (words_ == 1) {
             return dueGroups_[row] == 0 ? 0 : ReplaceDueDay(day, row, draws);
@@ -52,8 +49,7 @@ public:
 
 private:
     // Where a group counts and marks its lamps going: the day's count at (day & RingMask) of
-    // Ring, its bit in the day's word at (day & DayMask) of Marks, unless the calendar's days are
-    // scanned (Marks null).
+    // Ring, its bit in the day's word at (day & DayMask) of Marks.
     struct GroupDays {
         std::int32_t* Ring;
         std::uint32_t RingMask;
@@ -70,12 +66,8 @@ private:
         // In rings never cleared a count is only meaningful where its day is marked: one left
         // from an earlier lap of the ring starts again from 0.
         void Add(std::int32_t goes, std::int64_t lamps) const {
-            std::int32_t& count = Ring[static_cast<std::uint32_t>(goes) & RingMask];
-            if (Marks == nullptr) {
-                count += static_cast<std::int32_t>(lamps);
-                return;
-            }
             std::uint64_t& marks = Marks[static_cast<std::uint32_t>(goes) & DayMask];
+            std::int32_t& count = Ring[static_cast<std::uint32_t>(goes) & RingMask];
             count = (Cleared || (marks & Bit) != 0 ? count : 0) + static_cast<std::int32_t>(lamps);
             marks |= Bit;
         }
@@ -101,7 +93,8 @@ private:
         ZonePlan Zone; // the first of its zones: they all wear alike
     };
 
-    // ReplaceDay on a day on which some group has lamps going; `row` is the day's row.
+    // ReplaceDay on a day on which some group has lamps going (or any day, when scanned);
+    // `row` is the day's row.
     std::int64_t ReplaceDueDay(std::int32_t day, std::uint32_t row, LifePercentDraws& draws);
     // ReplaceDay where every group's count of the day is looked at.
     std::int64_t ReplaceScannedDay(std::int32_t day, LifePercentDraws& draws);
@@ -150,7 +143,8 @@ private:
     std::uint32_t words_ = 1;
     std::vector<std::uint64_t> dueGroups_;
     // Days with lamps of most groups going: instead of marking them lamp by lamp, the cleared
-    // rings' counts of a day are looked at group by group.
+    // rings' counts of a day are looked at group by group. dueGroups_ is then one word, never 0,
+    // that every group marks every day: every day is taken for one with lamps going.
     bool scanned_ = false;
 };
 
