@@ -101,8 +101,9 @@ private slots:
         QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
         QVERIFY(!tab.HasPlan());
         auto* summary = Named<QLabel>(tab, QStringLiteral("Итог плана"));
-        QVERIFY2(summary->text().contains(QStringLiteral("не хватает 40,00 руб.")),
+        QVERIFY2(summary->text().endsWith(QStringLiteral("не хватает 40,00 руб.")),
                  qPrintable(summary->text()));
+        QCOMPARE(summary->accessibleDescription(), summary->text());
     }
 
     void solvesOffTheThreadAndShowsThePlan() {
