@@ -170,6 +170,8 @@ void PlanTab::BuildResults() {
     planTable_ = new QTableView(this);
     planTable_->setModel(planSorted_);
     planTable_->setSortingEnabled(true);
+    planTable_->sortByColumn(-1,
+                             Qt::AscendingOrder); // by year, then line, until a header is clicked
     planTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
     planTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     planTable_->setAccessibleName(QStringLiteral("План: дома по годам"));
