@@ -57,6 +57,8 @@ std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int
 // draw first, then by day.
 constexpr std::int64_t FewLamps = 4;
 constexpr std::int64_t ManyLamps = 160;
+// A scanned calendar's groups put in up to this many lamps in the day loop itself.
+constexpr std::int32_t ScannedFewLamps = 16;
 constexpr std::int32_t NoLamps = 0;
 // Rings are cleared when made if they hold no more than this many days a lamp: clearing costs
 // less than looking at a mark for every lamp put in (the largest house has 1.6, the default 300).
@@ -93,6 +95,32 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
         marks |= days.Bit;
     }
     return first;
+}
+
+// Puts in `count` lamps (no more than ScannedFewLamps) of a scanned calendar's group on `day` when
+// their draws are ready and their lives known and within the horizon, and returns true; otherwise
+// does nothing and returns false. A scanned calendar's marks are never read: none is set.
+template <typename Days>
+bool PutInFewKnown(const Days& days, std::int32_t count, std::int32_t day,
+                   LifePercentDraws& draws) {
+    const std::span<const std::uint8_t> ready = draws.Ready();
+    if (ready.size() < static_cast<std::size_t>(count)) {
+        return false;
+    }
+    const auto longest = static_cast<std::uint32_t>(days.LongestLife);
+    std::array<std::int32_t, ScannedFewLamps> lives; // the first `count` set below
+    for (std::int32_t i = 0; i < count; ++i) {
+        lives[i] = days.Lives[ready[i]];
+        // An unknown life (0) wraps round to the largest number.
+        if (static_cast<std::uint32_t>(lives[i] - 1) >= longest) {
+            return false;
+        }
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        ++days.Ring[static_cast<std::uint32_t>(day + lives[i]) & days.RingMask];
+    }
+    draws.Take(static_cast<std::size_t>(count));
+    return true;
 }
 
 } // namespace
@@ -385,10 +413,12 @@ std::int64_t ReplacementCalendar::ReplaceScannedDay(std::int32_t day, LifePercen
     for (std::size_t g = 0; g < groups; ++g) {
         std::int32_t& going = days[g].Ring[static_cast<std::uint32_t>(day) & days[g].RingMask];
         if (going != 0) {
-            const std::int64_t count = going;
+            const std::int32_t count = going;
             going = 0;
             replaced += count;
-            PutIn(g, count, day, draws);
+            if (count > ScannedFewLamps || !PutInFewKnown(days[g], count, day, draws)) {
+                PutIn(g, count, day, draws);
+            }
         }
     }
     return replaced;
