@@ -53,8 +53,8 @@ std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int
     return days <= SimulationDays ? static_cast<std::int16_t>(days) : BeyondHorizon;
 }
 
-// Lamps put in at once up to this many are put in inline, from this many on they are counted by
-// draw first, then by day.
+// Lamps put in at once up to FewLamps are put in inline, from ManyLamps on they are counted by run
+// of draws first, then by day.
 constexpr std::int64_t FewLamps = 4;
 constexpr std::int64_t ManyLamps = 160;
 // A scanned calendar's groups put in up to this many lamps in the day loop itself.

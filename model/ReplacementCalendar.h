@@ -114,7 +114,7 @@ private:
     // Start's parts: the groups of neighbouring zones that wear alike, and their rings.
     void MakeGroups(const SchemePlan& scheme);
     void LayOutRings();
-    // Works out the lives a group's ring and its one-life shortcut need (see the constructor),
+    // Works out the lives a group's ring and its one-life shortcut need (see LayOutRings),
     // and its shortest and longest life.
     void PrepareLives(Group& group);
 
@@ -144,7 +144,8 @@ private:
     std::vector<std::uint64_t> dueGroups_;
     // Days with lamps of most groups going: instead of marking them lamp by lamp, the cleared
     // rings' counts of a day are looked at group by group. dueGroups_ is then one word, never 0,
-    // that every group marks every day: every day is taken for one with lamps going.
+    // in which the lamp loops shared with the other calendars may mark: every day is taken for
+    // one with lamps going.
     bool scanned_ = false;
 };
 
