@@ -147,6 +147,7 @@ private:
     // in which the lamp loops shared with the other calendars may mark: every day is taken for
     // one with lamps going.
     bool scanned_ = false;
+    std::vector<std::int32_t> goingToday_; // by group, while a scanned day is replaced
 };
 
 } // namespace model
