@@ -61,6 +61,14 @@ public:
 
 private:
     enum class State { Text, Open, Tag, Bang, Comment, CData, Instruction };
+    // Passes the text from `from` up to the next '<'; returns where reading goes on.
+    std::size_t PassText(std::string_view piece, std::size_t from, QByteArray& out);
+    // Takes one byte of markup; false when the byte is to be read again in the new state.
+    bool Step(char c, QByteArray& out);
+    bool Open(char c, QByteArray& out);
+    void TagByte(char c, QByteArray& out);
+    void BangByte(char c);
+    void CDataByte(char c, QByteArray& out);
     void Append(char c, QByteArray& out);
     void Count(std::uint64_t& run, std::size_t bytes, const char* what);
     State state_ = State::Text;
