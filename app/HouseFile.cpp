@@ -177,9 +177,14 @@ std::optional<OpenedHouse> ChooseHouse(const sheet::Sheet& houses, const QString
     if (rows.size() > 1) {
         QStringList choices;
         for (const sheet::HouseRow& row : rows) {
-            choices.append(QStringLiteral("строка %1: %2")
-                               .arg(row.Line)
-                               .arg(QString::fromStdString(row.Address)));
+            const QString line = QStringLiteral("строка %1: %2")
+                                     .arg(row.Line)
+                                     .arg(QString::fromStdString(row.Address));
+            choices.append(row.Sheet.empty()
+                               ? line
+                               : QStringLiteral("лист «%1», ")
+                                         .arg(QString::fromStdString(model::Shortened(row.Sheet))) +
+                                     line);
         }
         const int index = chooseRow(choices);
         if (index < 0 || index >= choices.size()) {

@@ -223,7 +223,9 @@ std::string OtherColumns() {
 
 // The result's own columns, the economics ones among them.
 std::string ResultColumns() {
-    return "\nСтолбцы результата: File, Line (строка файла, где начинается запись дома), Address, "
+    return "\nСтолбцы результата: File (файл; у строки листа книги после первого — с листом: "
+           "книга.xlsx (лист «Дома 2»)), Line (строка файла, где начинается запись дома), "
+           "Address, "
            "ManagementCompany (адрес и ЖЭУ / УК / ТСЖ строки, также у отклонённой), "
            "PaybackFound (1 — окупается за 10 000 дней, 0 — нет), PaybackDay, PaybackMonths, "
            "PaybackCostExisting/Planned (затраты до окупаемости, руб.), "

@@ -101,6 +101,11 @@ std::optional<model::HouseFieldError> CellProblem(std::size_t field, std::string
     return std::nullopt;
 }
 
+std::string RowFile(std::string_view fileName, std::string_view sheet) {
+    std::string file(fileName);
+    return sheet.empty() ? file : file + " (лист «" + model::Shortened(sheet) + "»)";
+}
+
 std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaults& defaults) {
     const std::size_t equals = setting.find('=');
     if (equals == std::string_view::npos) {
@@ -143,7 +148,7 @@ public:
     RowProblems(HouseRow& row, const HeaderFields& header, const SheetRecord& record,
                 std::string_view fileName)
         : row_(row), header_(header), record_(record),
-          where_(std::string(fileName) + ":" + std::to_string(record.Line) + ": ") {}
+          where_(RowFile(fileName, record.Sheet) + ":" + std::to_string(record.Line) + ": ") {}
 
     // A problem of a cell or of the whole row; `message` as virasvet-calc prints it after the
     // place, `what` without the field's name.
@@ -304,6 +309,7 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     HouseRow row;
     RowProblems problems(row, header, record, fileName);
     row.Line = record.Line;
+    row.Sheet = record.Sheet;
     row.Texts.resize(fields.size());
     row.Carried.reserve(header.CarriedColumns.size());
     for (const std::size_t column : header.CarriedColumns) {

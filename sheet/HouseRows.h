@@ -34,6 +34,7 @@ struct RowProblem {
 // One record of a sheet read as a house, exactly as virasvet-calc takes it.
 struct HouseRow {
     std::size_t Line = 0;
+    std::string Sheet; // SheetRecord::Sheet
     // The address the row gives, or the page's start text when it gives none.
     std::string Address;
     // The management company the row gives, or the page's start text (empty) when it gives none.
@@ -58,6 +59,10 @@ struct HouseRow {
     // and the empty cells that took another value (all Rejected when the row is).
     std::vector<RowProblem> Problems;
 };
+
+// The file a row is in as messages and the results name it: after the first sheet of a workbook
+// with its sheet, "книга.xlsx (лист «Дома 2»)", so that a line of the file names one row.
+std::string RowFile(std::string_view fileName, std::string_view sheet);
 
 // Values given once for every row (virasvet-calc --set): one entry a field of model::HouseFields(),
 // none for a field not given. A row whose sheet lacks the field's column, or whose cell is empty,

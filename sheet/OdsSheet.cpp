@@ -328,6 +328,7 @@ private:
     std::unique_ptr<OdsCursor> Cursor;
     std::vector<bool> ReadTable; // per sheet of the document: its rows are houses
     std::size_t Table = 0;       // the sheet being read, from 0
+    std::string Continuation;    // its name when it is not the first read, else empty
 };
 
 // A first pass over the sheets finds the header and the continuations; the second reads them.
@@ -393,6 +394,7 @@ void OdsSheet::Open() {
 bool OdsSheet::NextRecord(SheetRecord& record) {
     for (;;) {
         if (Cursor->NextRow(record, Header().size() + 1)) {
+            record.Sheet = Continuation;
             return true;
         }
         TableEntry table;
@@ -403,6 +405,7 @@ bool OdsSheet::NextRecord(SheetRecord& record) {
         if (!next) {
             return false;
         }
+        Continuation = table.Name;
         SheetRecord header; // the same header again
         while (Cursor->NextRow(header, MostColumns) && TrimmedHeader(header.Cells).empty()) {
         }

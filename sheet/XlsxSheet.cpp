@@ -452,6 +452,7 @@ void XlsxSheet::Open() {
 bool XlsxSheet::NextRecord(SheetRecord& record) {
     for (;;) {
         if (Cursor->NextRow(record, Header().size() + 1)) {
+            record.Sheet = Current == 0 ? std::string() : Sheets[Current].Name;
             return true;
         }
         if (++Current >= Sheets.size()) {

@@ -36,7 +36,8 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name,
                                               &options.Defaults, options.Strict);
     BatchHouse house;
-    house.Source = {input.Name, row.Line, std::move(row.Address), std::move(row.ManagementCompany)};
+    house.Source = {sheet::RowFile(input.Name, row.Sheet), row.Line, std::move(row.Address),
+                    std::move(row.ManagementCompany)};
     house.Carried.resize(carriedColumns);
     house.CarriedNumbers.resize(carriedColumns);
     for (std::size_t c = 0; c < row.Carried.size(); ++c) {

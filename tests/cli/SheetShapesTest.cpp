@@ -336,24 +336,28 @@ TEST_F(SheetShapes, CarriedWorkbookNumbersAreWrittenAsTheSheetShowsThem) {
 
 TEST_F(SheetShapes, EveryContinuationSheetIsReadAndTheOthersNamed) {
     const std::string header = Row(1, Text("A1", "Address") + Text("B1", "EntranceCount"));
-    Book("x.xlsx", {{"Старое", "hidden", Row(1, Text("A1", "Address")) + Row(2, Text("A2", "no"))},
-                    {"Дома", "", header + Row(2, Text("A2", "a") + "<c r=\"B2\"><v>3</v></c>")},
-                    {"Итоги", "", Row(1, Text("A1", "Всего"))},
-                    // A heading cell left empty at the end is still the same header.
-                    {"Дома (2)", "",
-                     Row(1, Text("A1", "Address") + Text("B1", "EntranceCount") + Text("C1", "")) +
-                         Row(5, Text("A5", "b"))},
-                    {"Дома (3)", "hidden", header + Row(2, Text("A2", "no"))}});
+    Book("x.xlsx",
+         {{"Старое", "hidden", Row(1, Text("A1", "Address")) + Row(2, Text("A2", "no"))},
+          {"Дома", "", header + Row(2, Text("A2", "a") + "<c r=\"B2\"><v>3</v></c>")},
+          {"Итоги", "", Row(1, Text("A1", "Всего"))},
+          // A heading cell left empty at the end is still the same header.
+          {"Дома (2)", "",
+           Row(1, Text("A1", "Address") + Text("B1", "EntranceCount") + Text("C1", "")) +
+               Row(5, Text("A5", "b")) + Row(6, Text("A6", "c") + "<c r=\"B6\"><v>0</v></c>")},
+          {"Дома (3)", "hidden", header + Row(2, Text("A2", "no"))}});
     const Outcome run = Calc("--seed 1 --no-bom x.xlsx");
-    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Status, 1) << run.Err;
     EXPECT_EQ(run.Err, "x.xlsx: не прочитаны листы: «Старое» (скрыт), «Итоги» (другой "
-                       "заголовок), «Дома (3)» (скрыт)\nв 1 строке пустые ячейки заполнены "
-                       "значениями по умолчанию: x.xlsx:5: EntranceCount (отклонять такие "
-                       "строки: --strict; все проблемы: --problems)\n");
+                       "заголовок), «Дома (3)» (скрыт)\n"
+                       "x.xlsx (лист «Дома (2)»):6: EntranceCount: 0 — вне допустимых пределов "
+                       "(1..40)\nв 1 строке пустые ячейки заполнены "
+                       "значениями по умолчанию: x.xlsx (лист «Дома (2)»):5: EntranceCount "
+                       "(отклонять такие строки: --strict; все проблемы: --problems)\n"
+                       "посчитано домов: 2, отклонено строк: 1\n");
     const std::vector<std::string> lines = Lines(run.Out);
-    ASSERT_EQ(lines.size(), 3u) << run.Out;
+    ASSERT_EQ(lines.size(), 4u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.xlsx;2;a;")) << lines[1];
-    EXPECT_TRUE(lines[2].starts_with("x.xlsx;5;b;")) << lines[2];
+    EXPECT_TRUE(lines[2].starts_with("x.xlsx (лист «Дома (2)»);5;b;")) << lines[2];
 }
 
 TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
@@ -413,16 +417,19 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
                        "сохраните файл в табличном редакторе\n"
                        "x.ods:4: Рост тарифа: «05.01.2024» — дата, а ожидается число (ячейка в "
                        "формате даты?)\n"
-                       "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.ods:4: "
-                       "Рост тарифа, x.ods:4: Ставка дисконтирования (отклонять такие строки: "
-                       "--strict; все проблемы: --problems)\n"
+                       // Row 4 of the second sheet, not the rejected row 4 of the first.
+                       "в 1 строке пустые ячейки заполнены значениями по умолчанию: x.ods (лист "
+                       "«Дома 2»):4: Рост тарифа, x.ods (лист «Дома 2»):4: Ставка "
+                       "дисконтирования (отклонять такие строки: --strict; все проблемы: "
+                       "--problems)\n"
                        "посчитано домов: 5, отклонено строк: 1\n");
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 7u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.ods;2;a 1;")) << lines[1];
     EXPECT_TRUE(lines[2].starts_with("x.ods;3;a 1;")) << lines[2];
     EXPECT_TRUE(lines[3].starts_with("x.ods;4;b;;;")) << lines[3];
-    EXPECT_TRUE(lines[4].starts_with("x.ods;2;c;")) << lines[4];
+    // A line repeats on the sheet that continues the first: the sheet tells the rows apart.
+    EXPECT_TRUE(lines[4].starts_with("x.ods (лист «Дома 2»);2;c;")) << lines[4];
     EXPECT_EQ(Cells(lines[1], ';')[NetPresentValue], "201446,24");
     for (const std::size_t row : {5u, 6u}) {
         EXPECT_EQ(Cells(lines[row], ';')[InstallCostPlanned], "24300") << lines[row];
