@@ -1,6 +1,7 @@
 #include "StockModel.h"
 
 #include "HouseInput.h"
+#include "HouseRows.h"
 #include "ProblemTable.h"
 #include "ResultFigures.h"
 
@@ -380,7 +381,7 @@ QString StockModel::CellText(const stock::BatchHouse& house, int column) const {
     const ColumnInfo info = Info(column);
     switch (info.What) {
     case Kind::Line:
-        return QString::number(static_cast<unsigned long long>(house.Source.Line));
+        return QString::fromStdString(sheet::RowLine(house.Source.Line, house.Source.Sheet));
     case Kind::Carried:
         return QString::fromStdString(house.Carried[static_cast<std::size_t>(info.Index)]);
     case Kind::Address:

@@ -106,6 +106,11 @@ std::string RowFile(std::string_view fileName, std::string_view sheet) {
     return sheet.empty() ? file : file + " (лист «" + model::Shortened(sheet) + "»)";
 }
 
+std::string RowLine(std::size_t line, std::string_view sheet) {
+    const std::string number = std::to_string(line);
+    return sheet.empty() ? number : number + ", лист «" + model::Shortened(sheet) + "»";
+}
+
 std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaults& defaults) {
     const std::size_t equals = setting.find('=');
     if (equals == std::string_view::npos) {

@@ -37,7 +37,7 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
                                               &options.Defaults, options.Strict);
     BatchHouse house;
     house.Source = {sheet::RowFile(input.Name, row.Sheet), row.Line, std::move(row.Address),
-                    std::move(row.ManagementCompany)};
+                    std::move(row.ManagementCompany), row.Sheet};
     house.Carried.resize(carriedColumns);
     house.CarriedNumbers.resize(carriedColumns);
     for (std::size_t c = 0; c < row.Carried.size(); ++c) {

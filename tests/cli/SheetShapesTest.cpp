@@ -345,15 +345,22 @@ TEST_F(SheetShapes, EveryContinuationSheetIsReadAndTheOthersNamed) {
            Row(1, Text("A1", "Address") + Text("B1", "EntranceCount") + Text("C1", "")) +
                Row(5, Text("A5", "b")) + Row(6, Text("A6", "c") + "<c r=\"B6\"><v>0</v></c>")},
           {"Дома (3)", "hidden", header + Row(2, Text("A2", "no"))}});
-    const Outcome run = Calc("--seed 1 --no-bom x.xlsx");
+    const Outcome run = Calc("--seed 1 --no-bom --problems p.csv x.xlsx");
     EXPECT_EQ(run.Status, 1) << run.Err;
     EXPECT_EQ(run.Err, "x.xlsx: не прочитаны листы: «Старое» (скрыт), «Итоги» (другой "
                        "заголовок), «Дома (3)» (скрыт)\n"
                        "x.xlsx (лист «Дома (2)»):6: EntranceCount: 0 — вне допустимых пределов "
                        "(1..40)\nв 1 строке пустые ячейки заполнены "
                        "значениями по умолчанию: x.xlsx (лист «Дома (2)»):5: EntranceCount "
-                       "(отклонять такие строки: --strict; все проблемы: --problems)\n"
+                       "(отклонять такие строки: --strict)\n"
                        "посчитано домов: 2, отклонено строк: 1\n");
+    // A table without the file's column names the sheet with the line.
+    EXPECT_EQ(Read("p.csv"),
+              "\xEF\xBB\xBFСтрока;Адрес;Столбец;Поле;Значение;Сообщение;Итог\r\n"
+              "5, лист «Дома (2)»;b;EntranceCount;Подъездов;;пустая ячейка — взято значение при "
+              "запуске: 5;посчитана со значением по умолчанию\r\n"
+              "6, лист «Дома (2)»;c;EntranceCount;Подъездов;0;«0» — вне допустимых пределов "
+              "(1..40);строка отклонена\r\n");
     const std::vector<std::string> lines = Lines(run.Out);
     ASSERT_EQ(lines.size(), 4u) << run.Out;
     EXPECT_TRUE(lines[1].starts_with("x.xlsx;2;a;")) << lines[1];
