@@ -144,8 +144,8 @@ void MainWindow::OpenFile(const QString& fileName) {
                                      ": в файле нет домов, только строка заголовка");
         }
         const std::atomic<bool> never{false};
-        if (const std::optional<OpenedHouse> house =
-                ReadSheetRow(fileName.toStdString(), records.front().Line, {}, never)) {
+        if (const std::optional<OpenedHouse> house = ReadSheetRow(
+                fileName.toStdString(), records.front().Line, records.front().Sheet, {}, never)) {
             houseFileName_ = fileName;
             showInputPage();
             fillPage(*house);

@@ -495,7 +495,8 @@ ProblemModel::Entry ProblemModel::At(int row) const {
     const Place& place = places_[static_cast<std::size_t>(row)];
     const stock::BatchHouse& house = houses_.Houses()[place.House];
     const sheet::RowProblem& problem = house.Problems[place.Problem];
-    return {house.Source.Line, problem.Field, problem.Outcome == sheet::RowOutcome::Rejected};
+    return {house.Source.Line, house.Source.Sheet, problem.Field,
+            problem.Outcome == sheet::RowOutcome::Rejected};
 }
 
 int ProblemModel::rowCount(const QModelIndex& parent) const {

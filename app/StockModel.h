@@ -41,6 +41,8 @@ public:
     std::size_t RejectedCount() const { return houses_.size() - calculated_.size(); }
     // The house of a shown row.
     const stock::BatchHouse& HouseAt(int row) const { return houses_[shown_[row]]; }
+    // Where the house of a row of the table stands in the input, from 0.
+    std::size_t InputIndexAt(int row) const { return shown_[row]; }
     // The houses shown, in the order shown, for the totals, charts and report.
     std::vector<report::StockHouse> ShownHouses() const;
 
@@ -107,6 +109,7 @@ public:
 
     struct Entry {
         std::size_t Line = 0;
+        std::string Sheet;                // sheet::SheetRecord::Sheet
         std::optional<std::size_t> Field; // index into model::HouseFields()
         bool Rejected = true;
     };

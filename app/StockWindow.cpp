@@ -115,6 +115,7 @@ std::optional<model::ProjectParameters> ReadableHouse(const sheet::HouseRow& row
 } // namespace
 
 std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t line,
+                                        const std::string& sheetName,
                                         const sheet::FieldDefaults& defaults,
                                         const std::atomic<bool>& stop, bool readable) {
     const std::unique_ptr<stock::InputSheet> input =
@@ -126,7 +127,7 @@ std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t
         std::vector<sheet::SheetRecord> records;
         more = input->ReadRecords(4096, records);
         for (const sheet::SheetRecord& record : records) {
-            if (record.Line != line) {
+            if (record.Line != line || record.Sheet != sheetName) {
                 continue;
             }
             const std::string name =
@@ -570,7 +571,8 @@ void StockWindow::OpenRow(int row) {
     if (row < 0 || row >= model_->rowCount()) {
         return;
     }
-    OpenLine(model_->HouseAt(row).Source.Line);
+    const stock::BatchHouse& house = model_->HouseAt(row);
+    OpenLine(house.Source.Line, house.Source.Sheet);
 }
 
 void StockWindow::OpenProblem(int row) {
@@ -579,26 +581,29 @@ void StockWindow::OpenProblem(int row) {
     }
     const ProblemModel::Entry& entry = problems_->At(row);
     // A problem of no field (a row whose cells cannot be told apart) opens nothing to focus.
-    OpenLine(entry.Line, entry.Field ? entry.Field : std::optional<std::size_t>(0));
+    OpenLine(entry.Line, entry.Sheet, entry.Field ? entry.Field : std::optional<std::size_t>(0));
 }
 
-void StockWindow::OpenLine(std::size_t line, std::optional<std::size_t> focusField) {
+void StockWindow::OpenLine(std::size_t line, const std::string& sheetName,
+                           std::optional<std::size_t> focusField) {
     if (!opener_ || rowReader_.joinable()) {
         return;
     }
     const std::string fileName = fileName_.toStdString();
     stopRowReader_ = false;
     setCursor(Qt::BusyCursor);
-    rowReader_ = std::thread([this, fileName, line, focusField, defaults = defaults_] {
+    rowReader_ = std::thread([this, fileName, line, sheetName, focusField, defaults = defaults_] {
         std::optional<OpenedHouse> house;
         QString failure;
         try {
-            house = ReadSheetRow(fileName, line, defaults, stopRowReader_, focusField.has_value());
+            house = ReadSheetRow(fileName, line, sheetName, defaults, stopRowReader_,
+                                 focusField.has_value());
             if (house) {
                 house->FocusField = focusField;
             }
             if (!house && !stopRowReader_) {
-                failure = QStringLiteral("Строка %1 больше не читается из файла").arg(line);
+                failure = QStringLiteral("Строка %1 больше не читается из файла")
+                              .arg(QString::fromStdString(sheet::RowLine(line, sheetName)));
             }
         } catch (const std::exception& e) {
             failure = QString::fromUtf8(e.what());

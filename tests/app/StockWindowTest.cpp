@@ -550,6 +550,27 @@ void StockWindowTest::openedRowShowsItsFiguresInTheMainWindow() {
     QCOMPARE(shown.DailyEnergyCostPlanned, house.Figures->Result.DailyEnergyCostPlanned);
     QCOMPARE(main.ProjectParameters().EntranceCount, 12);
     QVERIFY(boxes_.isEmpty());
+
+    // A row of a continuation sheet opens itself, not the first sheet's row of the same line.
+    const QString book = dir_.filePath(QStringLiteral("book.xlsx"));
+    {
+        const std::unique_ptr<stock::ResultOutput> output = stock::WorkbookResults(book);
+        for (const auto& [sheet, entrances] :
+             {std::pair<std::string, std::string>{"Дома", "2"}, {"Дома 2", "3"}}) {
+            output->Sheet(sheet, {"Address", "EntranceCount"});
+            output->Row({sheet, entrances}, {false, true});
+        }
+        output->Finish();
+    }
+    StockWindow* sheets = main.OpenStock(book);
+    QVERIFY(sheets != nullptr);
+    WaitForEnd(*sheets);
+    QCOMPARE(ColumnTexts(*sheets, QStringLiteral("Строка")),
+             (QStringList{QStringLiteral("2"), QStringLiteral("2, лист «Дома 2»")}));
+    sheets->OpenLine(2, "Дома 2");
+    QTRY_COMPARE(main.ProjectParameters().EntranceCount, 3);
+    QCOMPARE(main.ResultsShown(), 1);
+    QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join('\n')));
 }
 
 void StockWindowTest::unusableHeaderIsToldAndNothingShown() {
