@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "HouseOffer.h"
+#include "HouseRows.h"
 #include "PlanRun.h"
 
 #include <QCheckBox>
@@ -81,6 +82,7 @@ std::optional<PlanTabHouse> PlanHouseOf(const stock::BatchHouse& house) {
     }
     return PlanTabHouse{plan::OfferOf(house.EconomicsInputs, *house.Figures),
                         house.Source.Line,
+                        house.Source.Sheet,
                         house.Source.Address,
                         house.Source.ManagementCompany,
                         house.Carried,
@@ -243,7 +245,7 @@ void PlanTab::SetHouses(PlanTabInput input) {
     sources_.clear();
     sources_.reserve(input_.Houses.size());
     for (const PlanTabHouse& h : input_.Houses) {
-        sources_.push_back({h.Line, h.Carried, h.Address, h.Company});
+        sources_.push_back({h.Line, h.Carried, h.Address, h.Company, h.Sheet});
     }
     DropPlan();
 }
@@ -296,7 +298,7 @@ std::optional<plan::Problem> PlanTab::RuledProblem(const std::vector<double>& bu
     for (const PlanTabHouse& h : input_.Houses) {
         offers.push_back(h.Offer);
         houseRules.push_back(h.Rule);
-        sources.push_back({h.Line, {}, h.Address, h.Company});
+        sources.push_back({h.Line, {}, h.Address, h.Company, h.Sheet});
     }
     plan::BudgetRules rules;
     rules.CarryOver = carryOver_->isChecked();
@@ -457,7 +459,8 @@ void PlanTab::ShowPlan() {
         const PlanTabHouse& house = input_.Houses[e.House];
         QList<QStandardItem*> row;
         row << Cell(QString::number(e.Year + 1), e.Year)
-            << Cell(QString::number(house.Line), static_cast<qulonglong>(house.Line));
+            << Cell(Text(sheet::RowLine(house.Line, house.Sheet)),
+                    static_cast<qulonglong>(house.Line));
         row.front()->setData(static_cast<qulonglong>(e.House), HouseRole);
         for (const std::string& cell : house.Carried) {
             row << Cell(Text(cell), Text(cell));

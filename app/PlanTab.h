@@ -33,6 +33,7 @@ namespace app {
 struct PlanTabHouse {
     plan::HouseOffer Offer;
     std::size_t Line = 0;             // its line in the input
+    std::string Sheet;                // its continuation sheet (sheet::SheetRecord::Sheet)
     std::string Address;              // UTF-8
     std::string Company;              // its management company, UTF-8
     std::vector<std::string> Carried; // its carried cells, UTF-8

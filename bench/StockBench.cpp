@@ -118,7 +118,7 @@ StockModel& Table() {
         for (std::size_t i = 0; i < houses.size(); ++i) {
             stock::BatchHouse& house = houses[i];
             house.Source = {"mix.csv", i + 2, "ул. Тестовая д. " + std::to_string(random() % 5000),
-                            ""};
+                            "", ""};
             house.Carried = {std::to_string(i + 1)};
             model::HouseFigures figures;
             figures.Result.PaybackFound = random() % 10 != 0;
