@@ -177,14 +177,9 @@ std::optional<OpenedHouse> ChooseHouse(const sheet::Sheet& houses, const QString
     if (rows.size() > 1) {
         QStringList choices;
         for (const sheet::HouseRow& row : rows) {
-            const QString line = QStringLiteral("строка %1: %2")
-                                     .arg(row.Line)
-                                     .arg(QString::fromStdString(row.Address));
-            choices.append(row.Sheet.empty()
-                               ? line
-                               : QStringLiteral("лист «%1», ")
-                                         .arg(QString::fromStdString(model::Shortened(row.Sheet))) +
-                                     line);
+            choices.append(QStringLiteral("строка %1: %2")
+                               .arg(QString::fromStdString(model::RowLine(row.Line, row.Sheet)),
+                                    QString::fromStdString(row.Address)));
         }
         const int index = chooseRow(choices);
         if (index < 0 || index >= choices.size()) {

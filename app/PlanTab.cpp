@@ -1,8 +1,8 @@
 #include "PlanTab.h"
 
 #include "Accessibility.h"
+#include "HouseInput.h"
 #include "HouseOffer.h"
-#include "HouseRows.h"
 #include "PlanRun.h"
 
 #include <QCheckBox>
@@ -459,7 +459,7 @@ void PlanTab::ShowPlan() {
         const PlanTabHouse& house = input_.Houses[e.House];
         QList<QStandardItem*> row;
         row << Cell(QString::number(e.Year + 1), e.Year)
-            << Cell(Text(sheet::RowLine(house.Line, house.Sheet)),
+            << Cell(Text(model::RowLine(house.Line, house.Sheet)),
                     static_cast<qulonglong>(house.Line));
         row.front()->setData(static_cast<qulonglong>(e.House), HouseRole);
         for (const std::string& cell : house.Carried) {

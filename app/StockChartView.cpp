@@ -1,5 +1,6 @@
 #include "StockChartView.h"
 
+#include "HouseInput.h"
 #include "ResultFigures.h"
 #include "StockCharts.h"
 
@@ -74,7 +75,7 @@ QString StockChartView::TracerText() const {
     return QStringLiteral("%1 (строка %2): окупаемость %3 мес.; вложено всего %4 руб., экономия "
                           "всего %5 руб. в год")
         .arg(QString::fromStdString(house.Address))
-        .arg(static_cast<qulonglong>(house.Line))
+        .arg(QString::fromStdString(model::RowLine(house.Line, house.Sheet)))
         .arg(QString::fromStdString(model::ShownFigure(model::Figure::PaybackMonths,
                                                        house.PaybackMonths.value_or(0), locale_)))
         .arg(QString::fromStdString(model::ShownFigure(model::Figure::Cost, point.Cost, locale_)))

@@ -1,7 +1,6 @@
 #include "StockModel.h"
 
 #include "HouseInput.h"
-#include "HouseRows.h"
 #include "ProblemTable.h"
 #include "ResultFigures.h"
 
@@ -364,6 +363,7 @@ std::vector<report::StockHouse> StockModel::ShownHouses() const {
     for (const std::size_t i : shown_) {
         shown.push_back(report::StockHouseOf(houses_[i].Source.Line, houses_[i].Source.Address,
                                              *houses_[i].Figures));
+        shown.back().Sheet = houses_[i].Source.Sheet;
     }
     return shown;
 }
@@ -381,7 +381,7 @@ QString StockModel::CellText(const stock::BatchHouse& house, int column) const {
     const ColumnInfo info = Info(column);
     switch (info.What) {
     case Kind::Line:
-        return QString::fromStdString(sheet::RowLine(house.Source.Line, house.Source.Sheet));
+        return QString::fromStdString(model::RowLine(house.Source.Line, house.Source.Sheet));
     case Kind::Carried:
         return QString::fromStdString(house.Carried[static_cast<std::size_t>(info.Index)]);
     case Kind::Address:

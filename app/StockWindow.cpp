@@ -603,7 +603,7 @@ void StockWindow::OpenLine(std::size_t line, const std::string& sheetName,
             }
             if (!house && !stopRowReader_) {
                 failure = QStringLiteral("Строка %1 больше не читается из файла")
-                              .arg(QString::fromStdString(sheet::RowLine(line, sheetName)));
+                              .arg(QString::fromStdString(model::RowLine(line, sheetName)));
             }
         } catch (const std::exception& e) {
             failure = QString::fromUtf8(e.what());

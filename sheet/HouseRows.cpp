@@ -101,16 +101,6 @@ std::optional<model::HouseFieldError> CellProblem(std::size_t field, std::string
     return std::nullopt;
 }
 
-std::string RowFile(std::string_view fileName, std::string_view sheet) {
-    std::string file(fileName);
-    return sheet.empty() ? file : file + " (лист «" + model::Shortened(sheet) + "»)";
-}
-
-std::string RowLine(std::size_t line, std::string_view sheet) {
-    const std::string number = std::to_string(line);
-    return sheet.empty() ? number : number + ", лист «" + model::Shortened(sheet) + "»";
-}
-
 std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaults& defaults) {
     const std::size_t equals = setting.find('=');
     if (equals == std::string_view::npos) {
@@ -153,7 +143,8 @@ public:
     RowProblems(HouseRow& row, const HeaderFields& header, const SheetRecord& record,
                 std::string_view fileName)
         : row_(row), header_(header), record_(record),
-          where_(RowFile(fileName, record.Sheet) + ":" + std::to_string(record.Line) + ": ") {}
+          where_(model::RowFile(fileName, record.Sheet) + ":" + std::to_string(record.Line) +
+                 ": ") {}
 
     // A problem of a cell or of the whole row; `message` as virasvet-calc prints it after the
     // place, `what` without the field's name.

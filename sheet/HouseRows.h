@@ -60,14 +60,6 @@ struct HouseRow {
     std::vector<RowProblem> Problems;
 };
 
-// The file a row is in as messages and the results name it: after the first sheet of a workbook
-// with its sheet, "книга.xlsx (лист «Дома 2»)", so that a line of the file names one row.
-std::string RowFile(std::string_view fileName, std::string_view sheet);
-
-// The line of a row as a table without the file shows it: after the first sheet of a workbook
-// with its sheet, "4, лист «Дома 2»".
-std::string RowLine(std::size_t line, std::string_view sheet);
-
 // Values given once for every row (virasvet-calc --set): one entry a field of model::HouseFields(),
 // none for a field not given. A row whose sheet lacks the field's column, or whose cell is empty,
 // takes the value; a row's own value wins.

@@ -36,7 +36,7 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name,
                                               &options.Defaults, options.Strict);
     BatchHouse house;
-    house.Source = {sheet::RowFile(input.Name, row.Sheet), row.Line, std::move(row.Address),
+    house.Source = {model::RowFile(input.Name, row.Sheet), row.Line, std::move(row.Address),
                     std::move(row.ManagementCompany), row.Sheet};
     house.Carried.resize(carriedColumns);
     house.CarriedNumbers.resize(carriedColumns);

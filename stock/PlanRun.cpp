@@ -2,7 +2,6 @@
 
 #include "HouseInput.h"
 #include "HouseOffer.h"
-#include "HouseRows.h"
 #include "HouseSheet.h"
 
 #include <algorithm>
@@ -92,7 +91,7 @@ std::optional<std::string> PlanRulesError(const plan::Problem& problem,
                                                       problem.Index(h, 0) + problem.Budgets.size()),
                         [](char offered) { return offered != 0; });
         if (problem.IsRequired(h) && !inSomeYear) {
-            return "дом строки " + sheet::RowLine(sources[h].Line, sources[h].Sheet) +
+            return "дом строки " + model::RowLine(sources[h].Line, sources[h].Sheet) +
                    " закреплён за годом после последнего года плана (лет в плане " +
                    std::to_string(problem.Years()) + ")";
         }
@@ -101,7 +100,7 @@ std::optional<std::string> PlanRulesError(const plan::Problem& problem,
         return error;
     }
     if (const auto house = plan::RequiredHouseFittingNowhere(problem)) {
-        return "дом строки " + sheet::RowLine(sources[*house].Line, sources[*house].Sheet) + " (" +
+        return "дом строки " + model::RowLine(sources[*house].Line, sources[*house].Sheet) + " (" +
                model::Shortened(sources[*house].Address) +
                ") обязателен, но ни в одном году ему не хватает денег или бригад";
     }

@@ -1,6 +1,6 @@
 #include "PlanSheet.h"
 
-#include "HouseRows.h"
+#include "HouseInput.h"
 #include "ResultOutput.h"
 
 #include <algorithm>
@@ -194,7 +194,7 @@ std::vector<PlanListRow> PlanList(const PlanDocument& document, const model::Num
         }
         const PlanHouseSource& source = sources[e.House];
         rows.push_back({PlanListRow::Kind::House,
-                        {sheet::RowLine(source.Line, source.Sheet), source.Address, source.Company,
+                        {model::RowLine(source.Line, source.Sheet), source.Address, source.Company,
                          PlanMoney(e.Spend, locale), value(e.Value)}});
         const bool last = i + 1 == entries.size() || entries[i + 1].Year != e.Year;
         if (last || sources[entries[i + 1].House].Company != source.Company) {
@@ -253,7 +253,7 @@ void SavePlan(const QString& fileName, const PlanDocument& document) {
     for (const PlanEntry& e : entries) {
         const PlanHouseSource& source = document.Sources[e.House];
         std::vector<std::string> row{std::to_string(e.Year + 1),
-                                     sheet::RowLine(source.Line, source.Sheet)};
+                                     model::RowLine(source.Line, source.Sheet)};
         row.insert(row.end(), source.Carried.begin(), source.Carried.end());
         row.insert(row.end(),
                    {source.Address, source.Company, model::FormatNumber(e.Spend, "0.00", locale),

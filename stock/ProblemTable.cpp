@@ -1,7 +1,6 @@
 #include "ProblemTable.h"
 
 #include "HouseInput.h"
-#include "HouseRows.h"
 #include "ResultOutput.h"
 
 namespace stock {
@@ -34,7 +33,7 @@ std::vector<std::string> ProblemCells(const BatchHouse& house, std::size_t index
     }
     // With the file's column the sheet is named there.
     row.push_back(withFile ? std::to_string(house.Source.Line)
-                           : sheet::RowLine(house.Source.Line, house.Source.Sheet));
+                           : model::RowLine(house.Source.Line, house.Source.Sheet));
     row.push_back(house.Source.Address);
     row.push_back(problem.Column && problem.Heading.empty()
                       ? "столбец " + std::to_string(*problem.Column + 1)
