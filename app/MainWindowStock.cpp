@@ -135,7 +135,7 @@ void MainWindow::OpenFile(const QString& fileName) {
             throw std::runtime_error(QFileInfo(fileName).fileName().toStdString() + ": " +
                                      e.what());
         }
-        if (records.size() > 1) {
+        if (records.size() > 1 || (records.size() == 1 && records.front().Repeats > 1)) {
             OpenStock(fileName);
             return;
         }

@@ -126,7 +126,7 @@ std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t
         std::vector<sheet::SheetRecord> records;
         more = input->ReadRecords(4096, records);
         for (const sheet::SheetRecord& record : records) {
-            if (record.Line != line) {
+            if (line < record.Line || line - record.Line >= record.Repeats) {
                 continue;
             }
             const std::string name =

@@ -69,7 +69,6 @@ public:
     // Moves to the start of the next sheet; false at the end of the document.
     bool NextTable(TableEntry& table) {
         QXmlStreamReader& xml = part_.Xml();
-        repeatLeft_ = 0;
         SkipRestOfTable();
         while (part_.Next()) {
             if (!xml.isStartElement()) {
@@ -100,15 +99,9 @@ public:
         return false;
     }
 
-    // The next row of the sheet that is not empty, with at most `keep` cells; false at the end of
-    // the sheet.
+    // The next row of the sheet that is not empty, with at most `keep` cells and the times it is
+    // repeated; false at the end of the sheet.
     bool NextRow(SheetRecord& record, std::size_t keep) {
-        if (repeatLeft_ > 0) {
-            --repeatLeft_;
-            record = repeated_;
-            record.Line = ++row_;
-            return true;
-        }
         QXmlStreamReader& xml = part_.Xml();
         while (inTable_ && part_.Next()) {
             if (xml.isEndElement() && tableDepth_-- == 0) {
@@ -132,11 +125,9 @@ public:
             if (row_ + repeats > MostRows) {
                 Refuse("строк на листе больше " + std::to_string(MostRows));
             }
-            record.Line = ++row_;
-            if (repeats > 1) {
-                repeated_ = record;
-                repeatLeft_ = repeats - 1;
-            }
+            record.Line = row_ + 1;
+            record.Repeats = repeats;
+            row_ += repeats;
             return true;
         }
         return false;
@@ -304,8 +295,6 @@ private:
     bool inTable_ = false;
     int tableDepth_ = 0; // elements open in the sheet being read, outside its rows
     std::size_t row_ = 0;
-    SheetRecord repeated_;
-    std::size_t repeatLeft_ = 0;
 };
 
 // The spreadsheet's sheets read one after the other; the archive outlives the open part.

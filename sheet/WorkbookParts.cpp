@@ -54,6 +54,7 @@ void ClearCells(SheetRecord& record) {
     record.Width = 0;
     record.Problems.clear();
     record.NumberColumns.clear();
+    record.Repeats = 1;
 }
 
 bool HoldsAnything(const SheetRecord& record) {

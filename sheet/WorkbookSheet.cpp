@@ -14,8 +14,7 @@ bool WorkbookSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& re
             return false;
         }
         if (++records_ > MostBookRows) {
-            throw SheetError("в книге больше " + std::to_string(MostBookRows) +
-                             " строк с данными: такую книгу программа не читает (разделите её)");
+            throw SheetError(TooManyBookRows());
         }
         // A workbook leaves out empty cells at the end of a row: the row has the header's width
         // unless it holds something past it.
@@ -29,6 +28,11 @@ bool WorkbookSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& re
         records.push_back(std::move(record));
     }
     return true;
+}
+
+std::string TooManyBookRows() {
+    return "в книге больше " + std::to_string(MostBookRows) +
+           " строк с данными: такую книгу программа не читает (разделите её)";
 }
 
 void WorkbookSheet::SetHeader(std::vector<std::string> header, std::size_t line,

@@ -28,8 +28,9 @@ inline constexpr const char* ReadingStopped = "чтение остановлен
 // decimal point (SheetRecord::NumberColumns), percentages as shown ("5%"), dates as "05.01.2024",
 // true and false as 1 and 0; a formula saved without a value is a problem of its record. A record
 // has the header's number of cells, unless it holds a value past the header (its Width says how
-// many). An .xlsx workbook's cells are read as its styles show them, an .ods spreadsheet's rows
-// and cells marked as repeated as often as they repeat (a sheet holds at most 1,048,576 rows).
+// many). An .xlsx workbook's cells are read as its styles show them, an .ods spreadsheet's cells
+// marked as repeated as often as they repeat, and a row marked so as one record with its count
+// (SheetRecord::Repeats; a sheet holds at most 1,048,576 rows).
 class WorkbookSheet {
 public:
     virtual ~WorkbookSheet() = default;
@@ -69,8 +70,11 @@ private:
     std::string note_;
 };
 
-// The most rows with data a workbook may have over all its sheets read: four full sheets.
+// The most rows with data a workbook may have over all its sheets read: four full sheets. A row
+// repeated counts once here; the houses it makes, a line each, count where they are made.
 inline constexpr std::size_t MostBookRows = std::size_t{4} << 20;
+// The message past it.
+std::string TooManyBookRows();
 
 enum class WorkbookFormat { Xlsx, OpenDocument };
 
