@@ -300,8 +300,8 @@ private:
 // The spreadsheet's sheets read one after the other; the archive outlives the open part.
 class OdsSheet final : public WorkbookSheet {
 public:
-    OdsSheet(Archive book, const std::atomic<bool>* stop)
-        : WorkbookSheet(stop), Book(std::move(book)) {
+    OdsSheet(Archive book, const std::atomic<bool>* stop, ReadingProgress* progress)
+        : WorkbookSheet(stop, progress), Book(std::move(book)) {
         Open();
     }
 
@@ -400,8 +400,9 @@ bool OdsSheet::NextRecord(SheetRecord& record) {
 
 } // namespace
 
-std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop) {
-    return std::make_unique<OdsSheet>(std::move(book), stop);
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop,
+                                          ReadingProgress* progress) {
+    return std::make_unique<OdsSheet>(std::move(book), stop, progress);
 }
 
 } // namespace sheet

@@ -51,17 +51,20 @@ void WorkbookSheet::SetHeader(std::vector<std::string> header, std::size_t line,
 }
 
 std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format,
-                                            const std::atomic<bool>* stop) {
+                                            const std::atomic<bool>* stop,
+                                            ReadingProgress* progress) {
     const bool xlsx = format == WorkbookFormat::Xlsx;
     Archive book = OpenArchive(fileName, xlsx ? ".xlsx" : ".ods");
-    return xlsx ? XlsxSheetOf(std::move(book), stop) : OdsSheetOf(std::move(book), stop);
+    return xlsx ? XlsxSheetOf(std::move(book), stop, progress)
+                : OdsSheetOf(std::move(book), stop, progress);
 }
 
 std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format,
                                                  const std::atomic<bool>* stop) {
     const bool xlsx = format == WorkbookFormat::Xlsx;
     Archive book = OpenArchive(bytes, xlsx ? ".xlsx" : ".ods");
-    return xlsx ? XlsxSheetOf(std::move(book), stop) : OdsSheetOf(std::move(book), stop);
+    return xlsx ? XlsxSheetOf(std::move(book), stop, nullptr)
+                : OdsSheetOf(std::move(book), stop, nullptr);
 }
 
 std::vector<std::string> TrimmedHeader(std::vector<std::string> cells) {

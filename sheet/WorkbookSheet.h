@@ -11,11 +11,16 @@
 
 namespace sheet {
 
+// How far a reading is, for a display on another thread: the bytes of the file behind the part
+// being read, the furthest so far (finding a workbook's header may take the whole file).
+using ReadingProgress = std::atomic<std::uint64_t>;
+
 // The work of reading a workbook: its steps (XML tokens read, entries looked up), which tests
-// compare with the file's size, and the flag that stops it.
+// compare with the file's size, the flag that stops it and where it shows how far it is.
 struct ReadingWork {
     std::uint64_t Steps = 0;
     const std::atomic<bool>* Stop = nullptr; // set: the reading ends at its next piece
+    ReadingProgress* Progress = nullptr;
 };
 
 // What a stopped reading throws (SheetError's message).
@@ -53,7 +58,11 @@ public:
 
 protected:
     // `stop`, when given, ends the reading (its header too) at its next piece once set.
-    explicit WorkbookSheet(const std::atomic<bool>* stop) { work_.Stop = stop; }
+    // `progress`, when given, grows as the file is read, its header too.
+    WorkbookSheet(const std::atomic<bool>* stop, ReadingProgress* progress) {
+        work_.Stop = stop;
+        work_.Progress = progress;
+    }
     // The next row of the sheets read that is not empty, with at most the header's cells and
     // one; false after the last.
     virtual bool NextRecord(SheetRecord& record) = 0;
@@ -80,9 +89,10 @@ enum class WorkbookFormat { Xlsx, OpenDocument };
 
 // Opens a workbook file, or one held in memory (tests, fuzzing; the bytes outlive the workbook),
 // in its format and reads its header. Throws SheetError for a file that is not such a workbook,
-// and SheetError(ReadingStopped) once `stop` is set.
+// and SheetError(ReadingStopped) once `stop` is set; `progress` shows how far the reading is.
 std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format,
-                                            const std::atomic<bool>* stop = nullptr);
+                                            const std::atomic<bool>* stop = nullptr,
+                                            ReadingProgress* progress = nullptr);
 std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format,
                                                  const std::atomic<bool>* stop = nullptr);
 
