@@ -62,6 +62,11 @@ QStandardItem* Cell(const QString& text, const QVariant& sortKey) {
     return item;
 }
 
+// A message as a sentence: a message ending in "руб." ends the sentence already.
+QString Sentence(const QString& text) {
+    return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
+}
+
 QTableWidgetItem* ReadOnly(const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
@@ -165,6 +170,8 @@ void PlanTab::BuildResults() {
     planTable_ = new QTableView(this);
     planTable_->setModel(planSorted_);
     planTable_->setSortingEnabled(true);
+    planTable_->sortByColumn(-1,
+                             Qt::AscendingOrder); // by year, then line, until a header is clicked
     planTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
     planTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     planTable_->setAccessibleName(QStringLiteral("План: дома по годам"));
@@ -267,7 +274,8 @@ std::optional<std::vector<double>> PlanTab::ReadBudgets() {
         const std::optional<std::string> message =
             stock::ReadBudget(item == nullptr ? std::string() : item->text().toStdString(), value);
         if (message) {
-            SetStatus(QStringLiteral("Бюджет года %1: %2.").arg(k + 1).arg(Text(*message)));
+            SetStatus(
+                Sentence(QStringLiteral("Бюджет года %1: %2").arg(k + 1).arg(Text(*message))));
             budgets_->setCurrentCell(k, 0);
             budgets_->setFocus();
             return std::nullopt;
@@ -298,7 +306,7 @@ std::optional<plan::Problem> PlanTab::RuledProblem(const std::vector<double>& bu
     plan::Problem problem =
         plan::MakeProblem(offers, budgets, CurrentObjective(), rules, houseRules);
     if (const auto error = stock::PlanRulesError(problem, sources, locale_)) {
-        status_->setText(QStringLiteral("Плана нет: %1.").arg(QString::fromStdString(*error)));
+        SetStatus(Sentence(QStringLiteral("Плана нет: %1").arg(Text(*error))));
         return std::nullopt;
     }
     return problem;

@@ -220,10 +220,14 @@ build_libraries() {
 }
 
 # The guide and virasvet-calc's manual are made by a build for this machine: the same documents.
+# Its libraries are this system's: the Windows prefix's pkg-config files stay out of it.
 build_host_documents() {
   scripts/setup.sh
-  cmake -S "$root" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIRASVET_BENCHMARKS=OFF
-  cmake --build "$out/host" -j"$jobs" --target help_pdf man_pages
+  if grep -qs "$prefix" "$out/host/CMakeCache.txt"; then rm -rf "$out/host"; fi
+  env -u PKG_CONFIG_LIBDIR -u PKG_CONFIG_PATH -u VIRASVET_WINDOWS_PREFIX \
+    cmake -S "$root" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIRASVET_BENCHMARKS=OFF
+  env -u PKG_CONFIG_LIBDIR -u PKG_CONFIG_PATH -u VIRASVET_WINDOWS_PREFIX \
+    cmake --build "$out/host" -j"$jobs" --target help_pdf man_pages
   # The Russian manual page as UTF-8 text with CR LF line ends, as Windows' Notepad reads it.
   zcat "$out/host/packaging/man/ru/man1/virasvet-calc.1.gz" |
     groff -man -Tutf8 -P-c -P-b -P-u -rLL=80n 2>/dev/null | sed 's/$/\r/' >"$out/virasvet-calc.txt"

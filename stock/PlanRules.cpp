@@ -112,7 +112,7 @@ std::vector<std::string> PlanRuleLines(const PlanRules& rules, const model::Numb
         "Рост тарифа, % в год: " + SpreadText(rules.TariffGrowth, "0.0", locale) +
             "; рост цен, % в год: " + SpreadText(rules.LampPriceGrowth, "0.0", locale) +
             "; ставка дисконтирования, % в год: " + SpreadText(rules.DiscountRate, "0.0", locale),
-        "Срок оценки дома, лет от года его оснащения: " +
+        "Горизонт, лет от начала 1-го года плана (без остаточной стоимости): " +
             SpreadText(rules.HorizonYears, "0", locale),
         "Поиск: не дольше " + model::FormatNumber(rules.TimeLimitSeconds, "0", locale) +
             " с, до отставания от лучшего возможного плана не более " +
