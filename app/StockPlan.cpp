@@ -19,17 +19,16 @@ PlanTabInput ShownInput(const StockWindow& window, std::vector<std::size_t>& lin
     PlanTabInput input;
     input.CarriedNames = window.Model().CarriedColumns();
     input.Filter = window.FilterBox()->text().trimmed().toStdString();
-    std::vector<const stock::BatchHouse*> shown;
+    std::vector<std::pair<std::size_t, int>> shown; // line, row
     for (int row = 0; row < window.Model().rowCount(); ++row) {
-        shown.push_back(&window.Model().HouseAt(row));
+        shown.emplace_back(window.Model().LineAt(row), row);
     }
-    std::sort(shown.begin(), shown.end(),
-              [](const auto* a, const auto* b) { return a->Source.Line < b->Source.Line; });
+    std::sort(shown.begin(), shown.end());
     lines.clear();
-    for (const stock::BatchHouse* house : shown) {
-        if (std::optional<PlanTabHouse> planned = PlanHouseOf(*house)) {
+    for (const auto& [line, row] : shown) {
+        if (std::optional<PlanTabHouse> planned = PlanHouseOf(window.Model().HouseAt(row))) {
             input.Houses.push_back(std::move(*planned));
-            lines.push_back(house->Source.Line);
+            lines.push_back(line);
         }
     }
     return input;

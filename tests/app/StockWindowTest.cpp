@@ -320,7 +320,8 @@ void StockWindowTest::sortedWhileCalculatingShowsEveryHouseInOrder() {
     QCOMPARE(window->Totals().Calculated, std::size_t{400});
     double before = -1;
     for (int row = 0; row < 400; ++row) {
-        const model::SimulationResult& r = window->Model().HouseAt(row).Figures->Result;
+        const stock::BatchHouse house = window->Model().HouseAt(row);
+        const model::SimulationResult& r = house.Figures->Result;
         const double months = r.PaybackFound ? r.PaybackDay / 30.0 : 1e9;
         QVERIFY(months >= before);
         before = months;
