@@ -28,9 +28,11 @@ double StockChartView::TextSize() const {
 }
 
 void StockChartView::SetHouses(std::vector<report::StockHouse> houses) {
-    houses_ = std::move(houses);
-    bars_ = report::BarsOf(houses_);
-    curve_ = report::InvestmentCurveOf(houses_);
+    bars_ = report::BarsOf(houses);
+    curve_ = report::InvestmentCurveOf(houses);
+    // Only the curve's tracer names a house: the bars keep none (a stock may hold a million).
+    houses_ =
+        chart_ == Chart::InvestmentCurve ? std::move(houses) : std::vector<report::StockHouse>();
     if (tracer_ && *tracer_ >= curve_.size()) {
         tracer_.reset();
     }
