@@ -240,17 +240,13 @@ void PlanTab::SetYears(int years) {
 void PlanTab::SetHouses(PlanTabInput input) {
     StopWorker();
     input_ = std::move(input);
-    sources_.clear();
-    sources_.reserve(input_.Houses.size());
-    for (const PlanTabHouse& h : input_.Houses) {
-        sources_.push_back({h.Line, h.Carried, h.Address, h.Company});
-    }
     DropPlan();
 }
 
 void PlanTab::DropPlan() {
     solution_.reset();
     problem_ = {};
+    sources_ = {};
     ShowPlan();
 }
 
@@ -410,6 +406,13 @@ void PlanTab::Finish(const plan::Problem& problem, std::shared_ptr<plan::Solutio
         problem_ = problem;
         rules_ = solving_;
         solution_ = std::move(*solution);
+        // The houses as the plan's file names them, taken only for a plan made: a stock may hold
+        // a million.
+        sources_.clear();
+        sources_.reserve(input_.Houses.size());
+        for (const PlanTabHouse& h : input_.Houses) {
+            sources_.push_back({h.Line, h.Carried, h.Address, h.Company});
+        }
     }
     ShowPlan();
     if (!error.isEmpty()) {

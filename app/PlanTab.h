@@ -104,7 +104,7 @@ private:
 
     model::NumberLocale locale_;
     PlanTabInput input_;
-    std::vector<stock::PlanHouseSource> sources_; // of input_.Houses, for the plan's file
+    std::vector<stock::PlanHouseSource> sources_; // of input_.Houses once planned, for its file
     double timeLimit_ = 60;
 
     QSpinBox* years_ = nullptr;
