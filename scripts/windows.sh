@@ -219,8 +219,8 @@ build_libraries() {
   build_gtest
 }
 
-# The guide and virasvet-calc's manual are made by a build for this machine: the same documents.
-# Its libraries are this system's: the Windows prefix's pkg-config files stay out of it.
+# The guide and virasvet-calc's manual are made by a build for this machine, with this machine's
+# libraries (the Windows prefix's pkg-config files stay out of it): the same documents.
 build_host_documents() {
   scripts/setup.sh
   if grep -qs "$prefix" "$out/host/CMakeCache.txt"; then rm -rf "$out/host"; fi
