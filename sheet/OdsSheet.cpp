@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace sheet {
@@ -312,11 +313,13 @@ protected:
 
 private:
     void Open();
+    void SkipHeader();
 
     Archive Book;
     std::unique_ptr<OdsCursor> Cursor;
     std::vector<bool> ReadTable; // per sheet of the document: its rows are houses
     std::size_t Table = 0;       // the sheet being read, from 0
+    std::optional<SheetRecord> HeaderCopies;
 };
 
 // A first pass over the sheets finds the header and the continuations; the second reads them.
@@ -374,13 +377,29 @@ void OdsSheet::Open() {
     while (Cursor->NextTable(table) && !ReadTable[Table]) {
         ++Table;
     }
+    SkipHeader();
+}
+
+// Reads past the header row of the sheet being read: the row's copies, when it is repeated, are
+// a record of their own (a register's rows, rejected as their cells are).
+void OdsSheet::SkipHeader() {
     SheetRecord header;
     while (Cursor->NextRow(header, MostColumns) && TrimmedHeader(header.Cells).empty()) {
+    }
+    if (header.Repeats > 1 && !TrimmedHeader(header.Cells).empty()) {
+        ++header.Line;
+        --header.Repeats;
+        HeaderCopies = std::move(header);
     }
 }
 
 bool OdsSheet::NextRecord(SheetRecord& record) {
     for (;;) {
+        if (HeaderCopies) {
+            record = std::move(*HeaderCopies);
+            HeaderCopies.reset();
+            return true;
+        }
         if (Cursor->NextRow(record, Header().size() + 1)) {
             return true;
         }
@@ -392,9 +411,7 @@ bool OdsSheet::NextRecord(SheetRecord& record) {
         if (!next) {
             return false;
         }
-        SheetRecord header; // the same header again
-        while (Cursor->NextRow(header, MostColumns) && TrimmedHeader(header.Cells).empty()) {
-        }
+        SkipHeader(); // the same header again
     }
 }
 

@@ -446,6 +446,19 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
     ASSERT_EQ(out.size(), 5u) << rows.Out;
     EXPECT_TRUE(out[1].starts_with("r.ods;2;f;")) << out[1];
     EXPECT_TRUE(out[4].starts_with("r.ods;1048574;g;")) << out[4];
+    // A header row repeated: its copies are rows of the register, rejected as theirs.
+    Ods("h.ods", "<table:table table:name=\"Дома\"><table:table-row "
+                 "table:number-rows-repeated=\"3\">" +
+                     text("Адрес") + text("Подъездов") + "</table:table-row><table:table-row>" +
+                     text("a") + number("float", "3") + "</table:table-row></table:table>");
+    const Outcome headers = Calc("--seed 1 --no-bom h.ods");
+    EXPECT_EQ(headers.Status, 1);
+    EXPECT_NE(headers.Err.find("h.ods:строки 2–3 (2 одинаковые строки): EntranceCount: "
+                               "«Подъездов» — не число\n"),
+              std::string::npos)
+        << headers.Err;
+    EXPECT_NE(headers.Err.find("посчитано домов: 1, отклонено строк: 2\n"), std::string::npos)
+        << headers.Err;
     // Repeat counts past any number, or below one, are no single cell.
     for (const auto& [count, err] :
          {std::pair<std::string, std::string>{"18446744073709551616", "больше 16384 столбцов"},
