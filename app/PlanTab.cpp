@@ -238,8 +238,16 @@ void PlanTab::SetYears(int years) {
 }
 
 void PlanTab::SetHouses(PlanTabInput input) {
+    const std::size_t houses = input.Houses.size();
+    SetHouses(std::move(input), houses, {});
+}
+
+void PlanTab::SetHouses(PlanTabInput input, std::size_t houses,
+                        std::function<std::vector<PlanTabHouse>()> take) {
     StopWorker();
     input_ = std::move(input);
+    houseCount_ = houses;
+    take_ = std::move(take);
     DropPlan();
 }
 
@@ -330,6 +338,11 @@ void PlanTab::Solve() {
         return;
     }
     DropPlan(); // neither a refused budget nor a new search leaves the old plan as current
+    if (take_) {
+        input_.Houses = take_();
+        take_ = nullptr;
+        houseCount_ = input_.Houses.size();
+    }
     const std::optional<std::vector<double>> budgets = ReadBudgets();
     if (!budgets) {
         return;
@@ -450,7 +463,7 @@ void PlanTab::ShowPlan() {
     ShowTotals();
     chart_->update();
     if (!solution_) {
-        SetStatus(input_.Houses.empty()
+        SetStatus(houseCount_ == 0
                       ? QStringLiteral("Нет рассчитанных домов для плана.")
                       : QStringLiteral("Задайте бюджеты по годам и нажмите «Составить план»."));
         return;

@@ -196,7 +196,8 @@ double ResidentBytes() {
 // What the window holds for a register of 1,000,000 houses: 2,000 mix houses calculated as the
 // window does, then copied to a million rows (lines and addresses of their own) into the table's
 // and the problems' models, block by block as the run hands them out; then the shown houses the
-// totals and charts take, and the plan tab's houses. Counted: the resident memory each adds, in MB.
+// curve keeps, and the plan tab's houses once a plan is asked for. Counted: the resident memory
+// each adds, in MB.
 void WindowMemory(benchmark::State& state) {
     constexpr std::size_t Held = 1000000;
     const std::string file = MixFile(2000);
