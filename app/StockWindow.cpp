@@ -557,7 +557,7 @@ void StockWindow::Refresh() {
     totalsText_->setText(QStringLiteral("Итоги по показанным домам\n\n") + text.trimmed());
     totalsText_->setAccessibleDescription(text.trimmed());
     bars_->SetHouses(shown);
-    curve_->SetHouses(std::move(shown));
+    curve_->SetHouses(shown);
     emit housesChanged();
 }
 
