@@ -269,10 +269,10 @@ package() {
   local files=$out/installer-files.nsh removal=$out/installer-removal.nsh path
   : >"$files"
   : >"$removal"
-  while IFS= read -r path; do
+  while IFS= read -r path; do # each folder that holds files, as NSIS's File needs one
     echo "SetOutPath \"\$INSTDIR${path:+\\}${path//\//\\}\"" >>"$files"
-    echo "File \"$out/install/$path/*.*\"" >>"$files"
-  done < <(cd "$out/install" && find . -type d | sed 's|^\.$||; s|^\./||' | sort)
+    echo "File \"$out/install${path:+/}$path/*.*\"" >>"$files"
+  done < <(cd "$out/install" && find . -type f -printf '%h\n' | sort -u | sed 's|^\.$||; s|^\./||')
   while IFS= read -r path; do
     echo "Delete \"\$INSTDIR\\${path//\//\\}\"" >>"$removal"
   done < <(cd "$out/install" && find . -type f | sed 's|^\./||' | sort)
