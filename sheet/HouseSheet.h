@@ -36,6 +36,9 @@ struct RecordProblem {
 
 struct SheetRecord {
     std::size_t Line = 0; // physical line (from 1) on which the record starts
+    // The rows the record stands for: a workbook's row marked as repeated is one record for lines
+    // Line to Line + Repeats - 1, so that a row repeated a million times is read and checked once.
+    std::size_t Repeats = 1;
     std::vector<std::string> Cells;
     // The record's cell count when it has more than Cells keeps (cells past the header's width
     // are counted, not held), else 0.
