@@ -240,19 +240,23 @@ void PlanTab::SetYears(int years) {
 }
 
 void PlanTab::SetHouses(PlanTabInput input) {
+    const std::size_t houses = input.Houses.size();
+    SetHouses(std::move(input), houses, {});
+}
+
+void PlanTab::SetHouses(PlanTabInput input, std::size_t houses,
+                        std::function<std::vector<PlanTabHouse>()> take) {
     StopWorker();
     input_ = std::move(input);
-    sources_.clear();
-    sources_.reserve(input_.Houses.size());
-    for (const PlanTabHouse& h : input_.Houses) {
-        sources_.push_back({h.Line, h.Carried, h.Address, h.Company, h.Sheet});
-    }
+    houseCount_ = houses;
+    take_ = std::move(take);
     DropPlan();
 }
 
 void PlanTab::DropPlan() {
     solution_.reset();
     problem_ = {};
+    sources_ = {};
     ShowPlan();
 }
 
@@ -336,6 +340,11 @@ void PlanTab::Solve() {
         return;
     }
     DropPlan(); // neither a refused budget nor a new search leaves the old plan as current
+    if (take_) {
+        input_.Houses = take_();
+        take_ = nullptr;
+        houseCount_ = input_.Houses.size();
+    }
     const std::optional<std::vector<double>> budgets = ReadBudgets();
     if (!budgets) {
         return;
@@ -412,6 +421,13 @@ void PlanTab::Finish(const plan::Problem& problem, std::shared_ptr<plan::Solutio
         problem_ = problem;
         rules_ = solving_;
         solution_ = std::move(*solution);
+        // The houses as the plan's file names them, taken only for a plan made: a stock may hold
+        // a million.
+        sources_.clear();
+        sources_.reserve(input_.Houses.size());
+        for (const PlanTabHouse& h : input_.Houses) {
+            sources_.push_back({h.Line, h.Carried, h.Address, h.Company, h.Sheet});
+        }
     }
     ShowPlan();
     if (!error.isEmpty()) {
@@ -449,7 +465,7 @@ void PlanTab::ShowPlan() {
     ShowTotals();
     chart_->update();
     if (!solution_) {
-        SetStatus(input_.Houses.empty()
+        SetStatus(houseCount_ == 0
                       ? QStringLiteral("Нет рассчитанных домов для плана.")
                       : QStringLiteral("Задайте бюджеты по годам и нажмите «Составить план»."));
         return;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,26 +19,23 @@ namespace {
 // A house's place in the input: its line and its continuation sheet.
 using InputPlace = std::pair<std::size_t, std::string>;
 
-// The houses the table shows, in input order, and the filter they pass.
-PlanTabInput ShownInput(const StockWindow& window, std::vector<InputPlace>& places) {
-    PlanTabInput input;
-    input.CarriedNames = window.Model().CarriedColumns();
-    input.Filter = window.FilterBox()->text().trimmed().toStdString();
-    // Input order, whatever column sorts the table: by line within a sheet, the sheets in turn.
-    std::vector<int> rows(static_cast<std::size_t>(window.Model().rowCount()));
-    std::iota(rows.begin(), rows.end(), 0);
-    std::sort(rows.begin(), rows.end(), [&window](int a, int b) {
-        return window.Model().InputIndexAt(a) < window.Model().InputIndexAt(b);
-    });
+// The houses the table shows, in input order (a continuation sheet's after the first sheet's),
+// as the plan takes them; `places` gets their places.
+std::vector<PlanTabHouse> ShownHouses(const StockWindow& window, std::vector<InputPlace>& places) {
+    std::vector<PlanTabHouse> houses;
+    std::vector<std::pair<std::size_t, int>> shown; // input index, row
+    for (int row = 0; row < window.Model().rowCount(); ++row) {
+        shown.emplace_back(window.Model().InputIndexAt(row), row);
+    }
+    std::sort(shown.begin(), shown.end());
     places.clear();
-    for (const int row : rows) {
-        const stock::BatchHouse& house = window.Model().HouseAt(row);
-        if (std::optional<PlanTabHouse> planned = PlanHouseOf(house)) {
-            input.Houses.push_back(std::move(*planned));
-            places.emplace_back(house.Source.Line, house.Source.Sheet);
+    for (const auto& [index, row] : shown) {
+        if (std::optional<PlanTabHouse> planned = PlanHouseOf(window.Model().HouseAt(row))) {
+            houses.push_back(std::move(*planned));
+            places.emplace_back(window.Model().LineAt(row), window.Model().SheetAt(row));
         }
     }
-    return input;
+    return houses;
 }
 
 } // namespace
@@ -53,17 +49,32 @@ void AttachPlanTab(StockWindow& window, const model::NumberLocale& locale) {
     // they passed.
     auto lines = std::make_shared<std::vector<InputPlace>>();
     auto filter = std::make_shared<QString>();
-    const auto give = [&window, tab, lines, filter] {
+    auto given = std::make_shared<bool>(false); // the table's houses are the plan's
+    // The houses the table shows and the filter they pass; the houses are taken from the table
+    // only when a plan is asked for.
+    const auto give = [&window, tab, lines, filter, given] {
         *filter = window.FilterBox()->text().trimmed();
-        tab->SetHouses(ShownInput(window, *lines));
+        *given = true;
+        PlanTabInput input;
+        input.CarriedNames = window.Model().CarriedColumns();
+        input.Filter = filter->toStdString();
+        tab->SetHouses(std::move(input), static_cast<std::size_t>(window.Model().rowCount()),
+                       [&window, lines] { return ShownHouses(window, *lines); });
     };
     QObject::connect(&window, &StockWindow::runEnded, tab, give);
-    // The plan's houses are those the table shows: another filter, another plan.
-    QObject::connect(&window, &StockWindow::housesChanged, tab, [&window, filter, give] {
-        if (!window.Running() && window.FilterBox()->text().trimmed() != *filter) {
-            give();
-        }
-    });
+    // The plan's houses are those the table shows: another filter, another plan; a new run, no
+    // plan until it ends.
+    QObject::connect(&window, &StockWindow::housesChanged, tab,
+                     [&window, tab, filter, given, give] {
+                         if (window.Running()) {
+                             if (*given) {
+                                 *given = false;
+                                 tab->SetHouses({});
+                             }
+                         } else if (window.FilterBox()->text().trimmed() != *filter) {
+                             give();
+                         }
+                     });
     QObject::connect(tab, &PlanTab::houseRequested, &window, [&window, lines](std::size_t house) {
         if (house < lines->size()) {
             window.OpenLine((*lines)[house].first, (*lines)[house].second);

@@ -127,7 +127,8 @@ std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t
         std::vector<sheet::SheetRecord> records;
         more = input->ReadRecords(4096, records);
         for (const sheet::SheetRecord& record : records) {
-            if (record.Line != line || record.Sheet != sheetName) {
+            if (record.Sheet != sheetName || line < record.Line ||
+                line - record.Line >= record.Repeats) {
                 continue;
             }
             const std::string name =
@@ -379,9 +380,29 @@ void StockWindow::AddTab(QWidget* page, const QString& title) {
     tabs_->addTab(page, title);
 }
 
-const std::vector<stock::BatchHouse>& StockWindow::Houses() const {
-    return model_->Houses();
+std::vector<stock::BatchHouse> StockWindow::Houses() const {
+    std::vector<stock::BatchHouse> houses;
+    for (std::size_t i = 0; i < model_->Houses().Size(); ++i) {
+        houses.push_back(model_->Houses().House(i));
+    }
+    return houses;
 }
+
+namespace {
+
+// Hands every house of the store to `write`, a thousand at a time.
+template <typename Write> void WriteInBlocks(const stock::HouseStore& houses, Write&& write) {
+    std::vector<stock::BatchHouse> block;
+    for (std::size_t i = 0; i < houses.Size(); ++i) {
+        block.push_back(houses.House(i));
+        if (block.size() == 1000 || i + 1 == houses.Size()) {
+            write(block);
+            block.clear();
+        }
+    }
+}
+
+} // namespace
 
 void StockWindow::Start() {
     run_.reset();
@@ -538,7 +559,7 @@ void StockWindow::Refresh() {
     totalsText_->setText(QStringLiteral("Итоги по показанным домам\n\n") + text.trimmed());
     totalsText_->setAccessibleDescription(text.trimmed());
     bars_->SetHouses(shown);
-    curve_->SetHouses(std::move(shown));
+    curve_->SetHouses(shown);
     emit housesChanged();
 }
 
@@ -571,8 +592,7 @@ void StockWindow::OpenRow(int row) {
     if (row < 0 || row >= model_->rowCount()) {
         return;
     }
-    const stock::BatchHouse& house = model_->HouseAt(row);
-    OpenLine(house.Source.Line, house.Source.Sheet);
+    OpenLine(model_->LineAt(row), model_->SheetAt(row));
 }
 
 void StockWindow::OpenProblem(int row) {
@@ -655,7 +675,7 @@ void StockWindow::SaveTable() {
                                {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
                                model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
     if (filter.isEmpty()) {
-        writer.Write(model_->Houses());
+        WriteInBlocks(model_->Houses(), [&](const auto& block) { writer.Write(block); });
     } else {
         std::vector<stock::BatchHouse> shown;
         for (int row = 0; row < model_->rowCount(); ++row) {
@@ -703,7 +723,7 @@ void StockWindow::SaveProblems() {
     }
     lastProblems_ = name;
     stock::ProblemWriter writer(name);
-    writer.Write(model_->Houses());
+    WriteInBlocks(model_->Houses(), [&](const auto& block) { writer.Write(block); });
     writer.Finish();
 }
 

@@ -65,7 +65,8 @@ public:
     void AddTab(QWidget* page, const QString& title);
 
     // Every row of the file in input order, as calculated so far; a rejected row has no figures.
-    const std::vector<stock::BatchHouse>& Houses() const;
+    // A copy of what the table holds compactly: for a few houses.
+    std::vector<stock::BatchHouse> Houses() const;
     std::uint32_t Seed() const { return seed_; }
     bool Running() const { return run_ != nullptr && running_; }
     QString FileName() const { return fileName_; }

@@ -219,8 +219,8 @@ build_libraries() {
   build_gtest
 }
 
-# The guide and virasvet-calc's manual are made by a build for this machine: the same documents.
-# Its libraries are this system's: the Windows prefix's pkg-config files stay out of it.
+# The guide and virasvet-calc's manual are made by a build for this machine, with this machine's
+# libraries (the Windows prefix's pkg-config files stay out of it): the same documents.
 build_host_documents() {
   scripts/setup.sh
   if grep -qs "$prefix" "$out/host/CMakeCache.txt"; then rm -rf "$out/host"; fi
@@ -269,10 +269,10 @@ package() {
   local files=$out/installer-files.nsh removal=$out/installer-removal.nsh path
   : >"$files"
   : >"$removal"
-  while IFS= read -r path; do
+  while IFS= read -r path; do # each folder that holds files, as NSIS's File needs one
     echo "SetOutPath \"\$INSTDIR${path:+\\}${path//\//\\}\"" >>"$files"
-    echo "File \"$out/install/$path/*.*\"" >>"$files"
-  done < <(cd "$out/install" && find . -type d | sed 's|^\.$||; s|^\./||' | sort)
+    echo "File \"$out/install${path:+/}$path/*.*\"" >>"$files"
+  done < <(cd "$out/install" && find . -type f -printf '%h\n' | sort -u | sed 's|^\.$||; s|^\./||')
   while IFS= read -r path; do
     echo "Delete \"\$INSTDIR\\${path//\//\\}\"" >>"$removal"
   done < <(cd "$out/install" && find . -type f | sed 's|^\./||' | sort)

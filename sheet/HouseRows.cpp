@@ -137,13 +137,27 @@ std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaul
 
 namespace {
 
-// Gathers a row's problems, each as a message and in the register's words.
+// The lines of a record repeated in a workbook, with their count: "строки 5–9 (5 одинаковых
+// строк)".
+std::string RepeatedLines(const SheetRecord& record) {
+    const std::size_t n = record.Repeats;
+    const char* rows = n % 10 == 1 && n % 100 != 11 ? " одинаковая строка"
+                       : n % 10 >= 2 && n % 10 <= 4 && (n % 100 < 12 || n % 100 > 14)
+                           ? " одинаковые строки"
+                           : " одинаковых строк";
+    return "строки " + std::to_string(record.Line) + "–" + std::to_string(record.Line + n - 1) +
+           " (" + std::to_string(n) + rows + ")";
+}
+
+// Gathers a row's problems, each as a message and in the register's words; a row repeated in a
+// workbook has them once, naming its lines.
 class RowProblems {
 public:
     RowProblems(HouseRow& row, const HeaderFields& header, const SheetRecord& record,
                 std::string_view fileName)
         : row_(row), header_(header), record_(record),
-          where_(model::RowFile(fileName, record.Sheet) + ":" + std::to_string(record.Line) +
+          where_(model::RowFile(fileName, record.Sheet) + ":" +
+                 (record.Repeats > 1 ? RepeatedLines(record) : std::to_string(record.Line)) +
                  ": ") {}
 
     // A problem of a cell or of the whole row; `message` as virasvet-calc prints it after the
@@ -161,7 +175,7 @@ public:
             problem.Heading = *column < header_.Headings.size() ? header_.Headings[*column] : "";
             problem.Cell = ShownCell(record_, *column);
         }
-        problem.What = what;
+        problem.What = record_.Repeats > 1 ? what + " — " + RepeatedLines(record_) : what;
         problem.Outcome = outcome;
         row_.Problems.push_back(std::move(problem));
     }

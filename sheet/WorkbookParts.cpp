@@ -54,6 +54,7 @@ void ClearCells(SheetRecord& record) {
     record.Width = 0;
     record.Problems.clear();
     record.NumberColumns.clear();
+    record.Repeats = 1;
 }
 
 bool HoldsAnything(const SheetRecord& record) {
@@ -344,6 +345,10 @@ bool Part::Next() {
                                  " не читается: " + ArchiveMessage(zip_file_get_error(entry_)));
             }
             read_ += static_cast<std::uint64_t>(count);
+            if (work_ != nullptr && work_->Progress != nullptr &&
+                PackedRead() > work_->Progress->load()) {
+                *work_->Progress = PackedRead();
+            }
             if (read_ > size_ || read_ > LargestPart) {
                 throw SheetError("часть книги " + name_ +
                                  " длиннее, чем сказано в оглавлении "

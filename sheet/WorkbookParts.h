@@ -139,8 +139,10 @@ void PutCell(SheetRecord& record, std::size_t column, std::string value, bool nu
 
 class WorkbookSheet;
 // The readers of each format over an open archive (OpenWorkbook chooses): they read the header.
-std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop);
-std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop);
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop,
+                                           ReadingProgress* progress);
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop,
+                                          ReadingProgress* progress);
 
 // Refuses a workbook: "это не книга <kind>, которую можно прочитать: why".
 [[noreturn]] void RefuseWorkbook(std::string_view kind, const std::string& why);

@@ -441,6 +441,38 @@ TEST_F(SheetShapes, OpenDocumentSpreadsheetsAreRead) {
     for (const std::size_t row : {5u, 6u}) {
         EXPECT_EQ(Cells(lines[row], ';')[InstallCostPlanned], "24300") << lines[row];
     }
+    // A rejected row repeated to the sheet's end is one message naming its lines, its rows all
+    // counted; a house repeated is a house a line; empty rows repeated are nothing.
+    Ods("r.ods", table("Дома", "<table:table-row table:number-rows-repeated=\"1048570\">" +
+                                   text("f") + text("много") +
+                                   "</table:table-row><table:table-row "
+                                   "table:number-rows-repeated=\"3\">" +
+                                   text("g") + house +
+                                   "</table:table-row><table:table-row "
+                                   "table:number-rows-repeated=\"2\"><table:table-cell/>"
+                                   "</table:table-row>"));
+    const Outcome rows = Calc("--seed 1 --no-bom r.ods");
+    EXPECT_EQ(rows.Status, 1);
+    EXPECT_EQ(rows.Err, "r.ods:строки 2–1048571 (1048570 одинаковых строк): Рост тарифа: «много» "
+                        "— не число\n"
+                        "посчитано домов: 3, отклонено строк: 1048570\n");
+    const std::vector<std::string> out = Lines(rows.Out);
+    ASSERT_EQ(out.size(), 5u) << rows.Out;
+    EXPECT_TRUE(out[1].starts_with("r.ods;2;f;")) << out[1];
+    EXPECT_TRUE(out[4].starts_with("r.ods;1048574;g;")) << out[4];
+    // A header row repeated: its copies are rows of the register, rejected as theirs.
+    Ods("h.ods", "<table:table table:name=\"Дома\"><table:table-row "
+                 "table:number-rows-repeated=\"3\">" +
+                     text("Адрес") + text("Подъездов") + "</table:table-row><table:table-row>" +
+                     text("a") + number("float", "3") + "</table:table-row></table:table>");
+    const Outcome headers = Calc("--seed 1 --no-bom h.ods");
+    EXPECT_EQ(headers.Status, 1);
+    EXPECT_NE(headers.Err.find("h.ods:строки 2–3 (2 одинаковые строки): Подъездов: "
+                               "«Подъездов» — не число\n"),
+              std::string::npos)
+        << headers.Err;
+    EXPECT_NE(headers.Err.find("посчитано домов: 1, отклонено строк: 2\n"), std::string::npos)
+        << headers.Err;
     // Repeat counts past any number, or below one, are no single cell.
     for (const auto& [count, err] :
          {std::pair<std::string, std::string>{"18446744073709551616", "больше 16384 столбцов"},
