@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
-#include <numeric>
 #include <string>
 
 namespace plan {
@@ -24,15 +23,6 @@ struct Column {
     std::size_t House;
     int Year;
 };
-
-// The money a house fitted in `year` may use at most: the budgets up to that year, or its own.
-std::vector<double> MoneyByYear(const Problem& problem) {
-    std::vector<double> money = problem.Budgets;
-    if (problem.CarryOver) {
-        std::partial_sum(money.begin(), money.end(), money.begin());
-    }
-    return money;
-}
 
 bool CrewIn(const Problem& problem, int year) {
     return problem.MaxHouses.empty() || problem.MaxHouses[static_cast<std::size_t>(year)] > 0;
