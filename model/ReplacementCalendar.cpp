@@ -63,6 +63,9 @@ constexpr std::int32_t NoLamps = 0;
 // Rings are cleared when made if they hold no more than this many days a lamp: clearing costs
 // less than looking at a mark for every lamp put in (the largest house has 1.6, the default 300).
 constexpr std::size_t ClearedRingDaysPerLamp = 4;
+// Counts left unused after each ring, a cache line: rings' lengths are powers of two, so without
+// it the same day of many rings would fall into the same few sets of the first-level cache.
+constexpr std::uint32_t RingGap = 16;
 
 // Puts in a lamp on `day` for each draw from `first` on, up to `last` or
 // the first draw whose life is unknown or beyond `longest`; returns where it stopped. Apart, and
@@ -176,13 +179,14 @@ void ReplacementCalendar::LayOutRings() {
             lampsPerDay += static_cast<double>(group.LampCount) / group.LongestLife;
         }
     }
-    if (ringDays > goingCapacity_) {
-        going_ = std::make_unique_for_overwrite<std::int32_t[]>(ringDays);
-        goingCapacity_ = ringDays;
+    const std::size_t counts = ringDays + groups_.size() * RingGap;
+    if (counts > goingCapacity_) {
+        going_ = std::make_unique_for_overwrite<std::int32_t[]>(counts);
+        goingCapacity_ = counts;
     }
     const bool cleared = ringDays <= static_cast<std::size_t>(lamps) * ClearedRingDaysPerLamp;
     if (cleared) {
-        std::fill_n(going_.get(), ringDays, 0);
+        std::fill_n(going_.get(), counts, 0);
     }
     scanned_ = cleared && groups_.size() <= lampsPerDay;
     const std::uint32_t rows = scanned_ ? 1 : std::bit_ceil(longestLife + 1);
@@ -209,7 +213,7 @@ void ReplacementCalendar::LayOutRings() {
                          .SameLifeForEveryDraw = group.SameLifeForEveryDraw,
                          .LongestLife = group.LongestLife,
                          .Lives = lives_.data() + group.LivesRow});
-        ring += length;
+        ring += length + RingGap;
     }
 }
 
