@@ -111,20 +111,36 @@ std::string Part(const QString& file, const std::string& name) {
 
 } // namespace
 
-// The plan file: by year then line, carried cells safe from formulas, decimal commas in CSV; a
+// The plan file: by year then line, carried cells safe from formulas, decimal commas in CSV; the
+// register's own plan year column carried under a heading of its own beside the plan's year; a
 // workbook holds numbers as numbers, to the kopeck, and the sheet "Итоги".
 TEST(PlanOutput, PlanFileRows) {
+    struct Case {
+        const char* carried; // the carried column's heading
+        const char* header;  // the file's, after "PlanYear;Line;"
+    };
+    const Case cases[] = {
+        {"№", "№;"},
+        {"PlanYear", "PlanYear (реестр);"},
+        {"год  плана", "год  плана (реестр);"},
+    };
     SmallPlan small;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("plan.csv"));
-    SavePlan(file, small.Document());
-    QFile read(file);
-    ASSERT_TRUE(read.open(QIODevice::ReadOnly));
-    EXPECT_EQ(read.readAll().toStdString(),
-              "\xEF\xBB\xBFPlanYear;Line;№;Address;ManagementCompany;Spend;Value\r\n"
-              "1;3;A;'-ул. Ленина;ТСЖ 5;30,00;7,25\r\n"
-              "1;5;;ул. Труда 5;УК «Юг»;60,00;1,00\r\n"
-              "2;7;'=1+2;ул. Мира 1;УК «Юг»;44,00;200971,05\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.carried);
+        small.carried = {c.carried};
+        SavePlan(file, small.Document());
+        QFile read(file);
+        ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+        EXPECT_EQ(read.readAll().toStdString(),
+                  std::string("\xEF\xBB\xBFPlanYear;Line;") + c.header +
+                      "Address;ManagementCompany;Spend;Value\r\n"
+                      "1;3;A;'-ул. Ленина;ТСЖ 5;30,00;7,25\r\n"
+                      "1;5;;ул. Труда 5;УК «Юг»;60,00;1,00\r\n"
+                      "2;7;'=1+2;ул. Мира 1;УК «Юг»;44,00;200971,05\r\n");
+    }
+    small.carried = {"№"};
 
     const QString book = dir.filePath(QStringLiteral("plan.xlsx"));
     SavePlan(book, small.Document());
