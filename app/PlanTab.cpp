@@ -165,6 +165,9 @@ void PlanTab::BuildResults() {
     planTable_ = new QTableView(this);
     planTable_->setModel(planSorted_);
     planTable_->setSortingEnabled(true);
+    // By year, first year first, as the plan's file lists them (the header's own start is the
+    // last year first).
+    planTable_->sortByColumn(0, Qt::AscendingOrder);
     planTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
     planTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     planTable_->setAccessibleName(QStringLiteral("План: дома по годам"));
