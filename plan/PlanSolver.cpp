@@ -295,6 +295,193 @@ Plan FilledPlan(const Problem& problem, const std::vector<Column>& columns, cons
     return plan;
 }
 
+// A plan improved by exchanges: a chosen house taken out and the money it leaves filled up again
+// by value per rouble with houses not chosen, or with the same house in another year; kept where
+// the plan gains. The first plan leaves money in every year that whole houses cannot use, and
+// the relaxation's bound is close above: on larger stocks these exchanges alone bring the plan
+// within the gap, where the search would take the whole time limit.
+class Exchanges {
+public:
+    Exchanges(const Problem& problem, const std::vector<Column>& columns, const Plan& plan)
+        : problem_(problem), columns_(columns), year_(problem.HouseCount, -1),
+          money_(MoneyByYear(problem)),
+          crews_(problem.Budgets.size(), std::numeric_limits<double>::infinity()) {
+        for (std::size_t k = 0; k < problem.MaxHouses.size() && k < crews_.size(); ++k) {
+            crews_[k] = problem.MaxHouses[k];
+        }
+        std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const Column& c = columns[i];
+            spend_.push_back(problem.SpendOf(c.House, c.Year));
+            value_.push_back(problem.ValueOf(c.House, c.Year));
+            score_.push_back(problem.IsRequired(c.House) ? 1e300
+                             : spend_[i] > 0             ? value_[i] / spend_[i]
+                                                         : 1e299);
+            columnOf[problem.Index(c.House, c.Year)] = static_cast<int>(i);
+        }
+        order_.resize(columns.size());
+        std::iota(order_.begin(), order_.end(), std::size_t{0});
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](std::size_t a, std::size_t b) { return score_[a] > score_[b]; });
+        for (const Choice& c : plan.Choices) {
+            if (const int i = columnOf[problem.Index(c.House, c.Year)]; i >= 0) {
+                Put(static_cast<std::size_t>(i), 1);
+            } else {
+                fixedOutside_.push_back(c); // a required house of no column: kept as it is
+                TakeMoney(problem.SpendOf(c.House, c.Year), c.Year, 1);
+            }
+        }
+    }
+
+    // Every chosen house the office did not fix, of least value per rouble first, once; at most
+    // `work` columns looked at. Whether the plan gained.
+    bool Pass(std::size_t& work) {
+        std::vector<std::size_t> out;
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            if (Chosen(i) && !problem_.IsFixed(columns_[i].House)) {
+                out.push_back(i);
+            }
+        }
+        std::stable_sort(out.begin(), out.end(),
+                         [&](std::size_t a, std::size_t b) { return score_[a] < score_[b]; });
+        bool gained = false;
+        std::vector<std::size_t> taken;
+        for (std::size_t i : out) {
+            if (work == 0) {
+                break;
+            }
+            gained = Exchange(i, false, taken, work) || Exchange(i, true, taken, work) || gained;
+        }
+        return gained;
+    }
+
+    // Column i out, the money filled up again (first with the most valuable column that fits, if
+    // asked): kept if the plan gains, else undone.
+    bool Exchange(std::size_t i, bool mostValuableFirst, std::vector<std::size_t>& taken,
+                  std::size_t& work) {
+        const std::size_t house = columns_[i].House;
+        const double before = total_;
+        Put(i, -1);
+        taken.clear();
+        if (mostValuableFirst) {
+            TakeMostValuable(i, taken, work);
+        }
+        Fill(i, taken, work);
+        if (total_ > before + 1e-12 * std::abs(before) &&
+            (!problem_.IsRequired(house) || year_[house] >= 0)) {
+            return true;
+        }
+        for (std::size_t t : taken) {
+            Put(t, -1);
+        }
+        Put(i, 1);
+        return false;
+    }
+
+    void TakeMostValuable(std::size_t skip, std::vector<std::size_t>& taken, std::size_t& work) {
+        const double most = *std::max_element(money_.begin(), money_.end());
+        std::size_t best = columns_.size();
+        for (std::size_t i = 0; i < columns_.size() && work > 0; ++i, --work) {
+            if (spend_[i] <= most && i != skip && year_[columns_[i].House] < 0 &&
+                (best == columns_.size() || value_[i] > value_[best]) && Fits(i)) {
+                best = i;
+            }
+        }
+        if (best != columns_.size()) {
+            Put(best, 1);
+            taken.push_back(best);
+        }
+    }
+
+    // Fills what the money left pays for, by value per rouble, but not with column `skip`.
+    void Fill(std::size_t skip, std::vector<std::size_t>& taken, std::size_t& work) {
+        double most = *std::max_element(money_.begin(), money_.end());
+        for (std::size_t i : order_) {
+            if (work == 0) {
+                return;
+            }
+            --work;
+            if (spend_[i] > most || i == skip || year_[columns_[i].House] >= 0 || !Fits(i)) {
+                continue;
+            }
+            Put(i, 1);
+            taken.push_back(i);
+            most = *std::max_element(money_.begin(), money_.end());
+        }
+    }
+
+    Plan Result() const {
+        Plan plan;
+        plan.Choices = fixedOutside_;
+        for (std::size_t h = 0; h < year_.size(); ++h) {
+            if (year_[h] >= 0) {
+                plan.Choices.push_back({h, year_[h]});
+            }
+        }
+        Complete(problem_, plan);
+        return plan;
+    }
+
+private:
+    bool Chosen(std::size_t i) const { return year_[columns_[i].House] == columns_[i].Year; }
+
+    bool Fits(std::size_t i) const {
+        const int year = columns_[i].Year;
+        if (!(crews_[static_cast<std::size_t>(year)] >= 1)) {
+            return false;
+        }
+        const double spend = spend_[i];
+        if (!problem_.CarryOver) {
+            return spend <= money_[static_cast<std::size_t>(year)];
+        }
+        return std::all_of(money_.begin() + year, money_.end(),
+                           [spend](double m) { return spend <= m; });
+    }
+
+    // Takes (sign 1) or gives back (sign -1) a year's crew and money.
+    void TakeMoney(double spend, int year, double sign) {
+        const auto k = static_cast<std::size_t>(year);
+        crews_[k] -= sign;
+        const std::size_t last = problem_.CarryOver ? money_.size() : k + 1;
+        for (std::size_t j = k; j < last; ++j) {
+            money_[j] -= sign * spend;
+        }
+    }
+
+    void Put(std::size_t i, double sign) {
+        const Column& c = columns_[i];
+        TakeMoney(spend_[i], c.Year, sign);
+        total_ += sign * value_[i];
+        year_[c.House] = sign > 0 ? c.Year : -1;
+    }
+
+    const Problem& problem_;
+    const std::vector<Column>& columns_;
+    std::vector<double> spend_, value_, score_; // a column's; score: value per rouble
+    std::vector<std::size_t> order_;            // columns by score, highest first
+    std::vector<int> year_;                     // a house's, -1: not chosen
+    std::vector<double> money_;                 // left, as Slack keeps it
+    std::vector<double> crews_;
+    std::vector<Choice> fixedOutside_;
+    double total_ = 0; // the plan's value
+};
+
+// Columns looked at by the exchanges at most: a fraction of a second.
+constexpr std::size_t ExchangeWork = 200'000'000;
+
+// The plan with exchanges until none gains or the work is done; the plan itself if they do not
+// make a better one that fits.
+Plan Exchanged(const Problem& problem, const std::vector<Column>& columns, const Plan& plan) {
+    Exchanges exchanges(problem, columns, plan);
+    std::size_t work = ExchangeWork;
+    std::vector<std::size_t> taken;
+    exchanges.Fill(columns.size(), taken, work);
+    while (work > 0 && exchanges.Pass(work)) {
+    }
+    Plan better = exchanges.Result();
+    return Fits(problem, better) && better.Value > plan.Value ? better : plan;
+}
+
 // The search's first plan in the program's columns.
 std::vector<double> ColumnValues(const Problem& problem, const std::vector<Column>& columns,
                                  const Plan& plan) {
@@ -412,6 +599,10 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
         solution.Best = std::move(rounded);
     }
     solution.Bound = -solver.getObjValue();
+    if (Fits(problem, solution.Best) &&
+        !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
+        solution.Best = Exchanged(problem, columns, solution.Best);
+    }
     if (Fits(problem, solution.Best)) {
         solution.Bound = std::max(solution.Bound, solution.Best.Value);
     }
