@@ -295,6 +295,32 @@ Plan FilledPlan(const Problem& problem, const std::vector<Column>& columns, cons
     return plan;
 }
 
+// What the exchanges may still do: columns to look at, within the search's time and until it is
+// stopped.
+class Work {
+public:
+    Work(std::size_t columns, const SolveOptions& options, Clock::time_point start)
+        : left_(columns), options_(options),
+          deadline_(start + std::chrono::duration_cast<Clock::duration>(
+                                std::chrono::duration<double>(options.TimeLimitSeconds))) {}
+    bool Left() const { return left_ > 0; }
+    // One column looked at: whether there was work left for it.
+    bool Use() {
+        if (left_ == 0) {
+            return false;
+        }
+        if (--left_ % 65536 == 0 && (Stopped(options_) || Clock::now() > deadline_)) {
+            left_ = 0;
+        }
+        return true;
+    }
+
+private:
+    std::size_t left_;
+    const SolveOptions& options_;
+    Clock::time_point deadline_;
+};
+
 // A plan improved by exchanges: a chosen house taken out and the money it leaves filled up again
 // by value per rouble with houses not chosen, or with the same house in another year; kept where
 // the plan gains. The first plan leaves money in every year that whole houses cannot use, and
@@ -327,15 +353,16 @@ public:
             if (const int i = columnOf[problem.Index(c.House, c.Year)]; i >= 0) {
                 Put(static_cast<std::size_t>(i), 1);
             } else {
-                fixedOutside_.push_back(c); // a required house of no column: kept as it is
+                fixedOutside_.push_back(c); // a choice of no column: kept as it is
                 TakeMoney(problem.SpendOf(c.House, c.Year), c.Year, 1);
+                total_ += problem.ValueOf(c.House, c.Year);
             }
         }
     }
 
     // Every chosen house the office did not fix, of least value per rouble first, once; at most
     // `work` columns looked at. Whether the plan gained.
-    bool Pass(std::size_t& work) {
+    bool Pass(Work& work) {
         std::vector<std::size_t> out;
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             if (Chosen(i) && !problem_.IsFixed(columns_[i].House)) {
@@ -347,7 +374,7 @@ public:
         bool gained = false;
         std::vector<std::size_t> taken;
         for (std::size_t i : out) {
-            if (work == 0) {
+            if (!work.Left()) {
                 break;
             }
             gained = Exchange(i, false, taken, work) || Exchange(i, true, taken, work) || gained;
@@ -355,10 +382,54 @@ public:
         return gained;
     }
 
+    // Pairs of the `least` chosen houses of least value per rouble out, the money filled up again
+    // (first with the most valuable column that fits, if that alone does not gain). Whether the
+    // plan gained.
+    bool PairPass(std::size_t least, Work& work) {
+        std::vector<std::size_t> out;
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            if (Chosen(i) && !problem_.IsRequired(columns_[i].House)) {
+                out.push_back(i);
+            }
+        }
+        std::stable_sort(out.begin(), out.end(),
+                         [&](std::size_t a, std::size_t b) { return score_[a] < score_[b]; });
+        out.resize(std::min(out.size(), least));
+        bool gained = false;
+        std::vector<std::size_t> taken;
+        for (std::size_t a = 0; a < out.size(); ++a) {
+            for (std::size_t b = a + 1; b < out.size() && work.Left(); ++b) {
+                if (!Chosen(out[a]) || !Chosen(out[b])) {
+                    continue;
+                }
+                for (bool first : {false, true}) {
+                    const double before = total_;
+                    Put(out[a], -1);
+                    Put(out[b], -1);
+                    taken.clear();
+                    if (first) {
+                        TakeMostValuable(out[a], taken, work);
+                    }
+                    Fill(out[a], taken, work);
+                    if (total_ > before + 1e-12 * std::abs(before)) {
+                        gained = true;
+                        break;
+                    }
+                    for (std::size_t t : taken) {
+                        Put(t, -1);
+                    }
+                    Put(out[a], 1);
+                    Put(out[b], 1);
+                }
+            }
+        }
+        return gained;
+    }
+
     // Column i out, the money filled up again (first with the most valuable column that fits, if
     // asked): kept if the plan gains, else undone.
     bool Exchange(std::size_t i, bool mostValuableFirst, std::vector<std::size_t>& taken,
-                  std::size_t& work) {
+                  Work& work) {
         const std::size_t house = columns_[i].House;
         const double before = total_;
         Put(i, -1);
@@ -378,10 +449,10 @@ public:
         return false;
     }
 
-    void TakeMostValuable(std::size_t skip, std::vector<std::size_t>& taken, std::size_t& work) {
+    void TakeMostValuable(std::size_t skip, std::vector<std::size_t>& taken, Work& work) {
         const double most = *std::max_element(money_.begin(), money_.end());
         std::size_t best = columns_.size();
-        for (std::size_t i = 0; i < columns_.size() && work > 0; ++i, --work) {
+        for (std::size_t i = 0; i < columns_.size() && work.Use(); ++i) {
             if (spend_[i] <= most && i != skip && year_[columns_[i].House] < 0 &&
                 (best == columns_.size() || value_[i] > value_[best]) && Fits(i)) {
                 best = i;
@@ -394,13 +465,12 @@ public:
     }
 
     // Fills what the money left pays for, by value per rouble, but not with column `skip`.
-    void Fill(std::size_t skip, std::vector<std::size_t>& taken, std::size_t& work) {
+    void Fill(std::size_t skip, std::vector<std::size_t>& taken, Work& work) {
         double most = *std::max_element(money_.begin(), money_.end());
         for (std::size_t i : order_) {
-            if (work == 0) {
+            if (!work.Use()) {
                 return;
             }
-            --work;
             if (spend_[i] > most || i == skip || year_[columns_[i].House] >= 0 || !Fits(i)) {
                 continue;
             }
@@ -409,6 +479,8 @@ public:
             most = *std::max_element(money_.begin(), money_.end());
         }
     }
+
+    double Value() const { return total_; }
 
     Plan Result() const {
         Plan plan;
@@ -466,20 +538,33 @@ private:
     double total_ = 0; // the plan's value
 };
 
-// Columns looked at by the exchanges at most: a fraction of a second.
+// Columns looked at by the exchanges at most: about a second.
 constexpr std::size_t ExchangeWork = 200'000'000;
+// Chosen houses of least value per rouble whose pairs are exchanged.
+constexpr std::size_t PairedHouses = 40;
 
-// The plan with exchanges until none gains or the work is done; the plan itself if they do not
-// make a better one that fits.
-Plan Exchanged(const Problem& problem, const std::vector<Column>& columns, const Plan& plan) {
+// The plan with exchanges, of single houses and then of pairs, until it is within the gap of the
+// bound, none gains or the work is done; the plan itself if they do not make a better one that
+// fits.
+Plan Exchanged(const Problem& problem, const std::vector<Column>& columns, const Plan& plan,
+               double bound, const SolveOptions& options, Clock::time_point start) {
+    const double relativeGap = options.RelativeGap;
     Exchanges exchanges(problem, columns, plan);
-    std::size_t work = ExchangeWork;
+    Work work(ExchangeWork, options, start);
+    const auto open = [&] {
+        return work.Left() && !CloseEnough(exchanges.Value(), bound, relativeGap);
+    };
     std::vector<std::size_t> taken;
     exchanges.Fill(columns.size(), taken, work);
-    while (work > 0 && exchanges.Pass(work)) {
+    bool gained = true;
+    while (gained && open()) {
+        gained = exchanges.Pass(work);
+        if (!gained && open()) {
+            gained = exchanges.PairPass(PairedHouses, work);
+        }
     }
     Plan better = exchanges.Result();
-    return Fits(problem, better) && better.Value > plan.Value ? better : plan;
+    return MakeFit(problem, better) && better.Value > plan.Value ? better : plan;
 }
 
 // The search's first plan in the program's columns.
@@ -601,7 +686,7 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
     solution.Bound = -solver.getObjValue();
     if (Fits(problem, solution.Best) &&
         !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
-        solution.Best = Exchanged(problem, columns, solution.Best);
+        solution.Best = Exchanged(problem, columns, solution.Best, solution.Bound, options, start);
     }
     if (Fits(problem, solution.Best)) {
         solution.Bound = std::max(solution.Bound, solution.Best.Value);
