@@ -90,10 +90,10 @@ struct Rows {
     std::vector<double> Lower, Upper;
 };
 
-// Rows 0 .. years-1: the money (spend of years 0 .. k within the budgets of years 0 .. k when
-// money carries over, else each year's within its own: knapsack rows, which the solver's cover
-// cuts tighten). Then a row a year with crews counted; then one row a house with more than one
-// possible year or required: the house at most once, or exactly once.
+// Rows 0 .. years-1: the money, each year's spend within its budget and (when money carries over)
+// what it carries in less what it carries on: knapsack rows, which the solver's cuts tighten. Then
+// a row a year with crews counted; then one row a house with more than one possible year or
+// required: the house at most once, or exactly once.
 class ProgramRows {
 public:
     ProgramRows(const Problem& problem, const std::vector<Column>& columns, double infinity)
@@ -103,7 +103,9 @@ public:
         for (const Column& c : columns) {
             ++perHouse[c.House];
         }
-        const std::vector<double> money = MoneyByYear(problem);
+        // With money carried over, a row a year of its own budget and columns of the money carried
+        // (CarriedColumns): each house's column enters one money row, not every later year's.
+        const std::vector<double> money = problem.Budgets;
         rows_.Upper = money;
         rows_.Lower.assign(money.size(), -infinity);
         for (int k = 0; k < years && !problem.MaxHouses.empty(); ++k) {
@@ -124,10 +126,8 @@ public:
     // The rows a column enters, with its coefficients.
     void Enter(const Problem& problem, const Column& c, std::vector<int>& index,
                std::vector<double>& element) const {
-        const double spend = problem.SpendOf(c.House, c.Year);
-        const int lastMoneyRow = problem.CarryOver ? problem.Years() - 1 : c.Year;
-        for (int j = c.Year; j <= lastMoneyRow && spend != 0; ++j) {
-            index.push_back(j);
+        if (const double spend = problem.SpendOf(c.House, c.Year); spend != 0) {
+            index.push_back(c.Year);
             element.push_back(spend);
         }
         if (const int crew = crewRow_[static_cast<std::size_t>(c.Year)]; crew >= 0) {
@@ -148,6 +148,12 @@ private:
     Rows rows_;
 };
 
+// The continuous columns after the houses': the money carried from each year but the last into
+// the next, when money carries over.
+int CarriedColumns(const Problem& problem) {
+    return problem.CarryOver ? std::max(problem.Years() - 1, 0) : 0;
+}
+
 void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
                  OsiClpSolverInterface& solver) {
     const ProgramRows rows(problem, columns, solver.getInfinity());
@@ -163,12 +169,22 @@ void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
         starts.push_back(static_cast<CoinBigIndex>(index.size()));
         objective.push_back(-Coefficient(problem, c)); // the solver minimises
     }
-    const std::vector<double> colLower(columns.size(), 0);
-    const std::vector<double> colUpper(columns.size(), 1);
+    // The money carried from year k into year k + 1: out of row k, into row k + 1.
+    const int carried = CarriedColumns(problem);
+    for (int k = 0; k < carried; ++k) {
+        index.insert(index.end(), {k, k + 1});
+        element.insert(element.end(), {1.0, -1.0});
+        starts.push_back(static_cast<CoinBigIndex>(index.size()));
+        objective.push_back(0);
+    }
+    const std::size_t count = columns.size() + static_cast<std::size_t>(carried);
+    const std::vector<double> colLower(count, 0);
+    std::vector<double> colUpper(columns.size(), 1);
+    colUpper.resize(count, solver.getInfinity());
     solver.messageHandler()->setLogLevel(0);
-    solver.loadProblem(static_cast<int>(columns.size()), rows.Bounds().Count, starts.data(),
-                       index.data(), element.data(), colLower.data(), colUpper.data(),
-                       objective.data(), rows.Bounds().Lower.data(), rows.Bounds().Upper.data());
+    solver.loadProblem(static_cast<int>(count), rows.Bounds().Count, starts.data(), index.data(),
+                       element.data(), colLower.data(), colUpper.data(), objective.data(),
+                       rows.Bounds().Lower.data(), rows.Bounds().Upper.data());
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         solver.setInteger(i);
     }
@@ -575,10 +591,18 @@ std::vector<double> ColumnValues(const Problem& problem, const std::vector<Colum
         columnOf[problem.Index(columns[i].House, columns[i].Year)] = static_cast<int>(i);
     }
     std::vector<double> x(columns.size(), 0);
+    std::vector<double> spend(problem.Budgets.size(), 0);
     for (const Choice& c : plan.Choices) {
         if (const int i = columnOf[problem.Index(c.House, c.Year)]; i >= 0) {
             x[static_cast<std::size_t>(i)] = 1;
         }
+        spend[static_cast<std::size_t>(c.Year)] += problem.SpendOf(c.House, c.Year);
+    }
+    double carried = 0;
+    for (int k = 0; k < CarriedColumns(problem); ++k) {
+        const auto year = static_cast<std::size_t>(k);
+        carried = std::max(carried + problem.Budgets[year] - spend[year], 0.0);
+        x.push_back(carried);
     }
     return x;
 }
