@@ -4,6 +4,7 @@
 #include <CbcModel.hpp>
 #include <CbcStrategy.hpp>
 #include <CglTwomir.hpp>
+#include <ClpEventHandler.hpp>
 #include <CoinError.hpp>
 #include <OsiClpSolverInterface.hpp>
 
@@ -311,14 +312,18 @@ Plan FilledPlan(const Problem& problem, const std::vector<Column>& columns, cons
     return plan;
 }
 
+// When the search's time runs out.
+Clock::time_point Deadline(const SolveOptions& options, Clock::time_point start) {
+    return start + std::chrono::duration_cast<Clock::duration>(
+                       std::chrono::duration<double>(options.TimeLimitSeconds));
+}
+
 // What the exchanges may still do: columns to look at, within the search's time and until it is
 // stopped.
 class Work {
 public:
     Work(std::size_t columns, const SolveOptions& options, Clock::time_point start)
-        : left_(columns), options_(options),
-          deadline_(start + std::chrono::duration_cast<Clock::duration>(
-                                std::chrono::duration<double>(options.TimeLimitSeconds))) {}
+        : left_(columns), options_(options), deadline_(Deadline(options, start)) {}
     bool Left() const { return left_ > 0; }
     // One column looked at: whether there was work left for it.
     bool Use() {
@@ -684,13 +689,97 @@ void Search(const Problem& problem, const std::vector<Column>& columns,
     }
 }
 
+// Stops the relaxation's simplex at the stop flag or the time limit: on a large stock it takes
+// the longest part of the time.
+class RelaxationEvents : public ClpEventHandler {
+public:
+    RelaxationEvents(const SolveOptions& options, Clock::time_point deadline)
+        : options_(&options), deadline_(deadline) {}
+
+    int event(Event whichEvent) override {
+        const bool end =
+            whichEvent == endOfIteration && (Stopped(*options_) || Clock::now() > deadline_);
+        return end ? 0 : -1;
+    }
+
+    ClpEventHandler* clone() const override { return new RelaxationEvents(*this); }
+
+private:
+    const SolveOptions* options_;
+    Clock::time_point deadline_;
+};
+
+// A bound of every plan without the relaxation: for any price r ≥ 0 of a rouble, r × all the
+// budgets plus, for each house, its best value less r × its spend, if positive. The price is
+// found by halving, where the money the houses would take meets the budgets'. Crews and the
+// years' own budgets are left out, so it is above the relaxation's.
+double PricedBound(const Problem& problem, const std::vector<Column>& columns) {
+    const double money = std::accumulate(problem.Budgets.begin(), problem.Budgets.end(), 0.0);
+    const auto bound = [&](double price, double& taken) {
+        double value = price * money;
+        taken = 0;
+        for (std::size_t i = 0; i < columns.size();) {
+            double best = 0;
+            double spend = 0;
+            const std::size_t house = columns[i].House;
+            for (; i < columns.size() && columns[i].House == house; ++i) {
+                const double s = problem.SpendOf(house, columns[i].Year);
+                if (const double v = problem.ValueOf(house, columns[i].Year) - price * s;
+                    v > best) {
+                    best = v;
+                    spend = s;
+                }
+            }
+            value += best;
+            taken += spend;
+        }
+        return value;
+    };
+    double low = 0;
+    double high = 0;
+    for (const Column& c : columns) {
+        if (const double s = problem.SpendOf(c.House, c.Year); s > 0) {
+            high = std::max(high, problem.ValueOf(c.House, c.Year) / s);
+        }
+    }
+    double taken = 0;
+    for (int step = 0; step < 60; ++step) {
+        const double price = (low + high) / 2;
+        bound(price, taken);
+        (taken > money ? low : high) = price;
+    }
+    return std::min(bound(high, taken), bound(low, taken));
+}
+
+// The relaxation was stopped or ran out of time: the best plan so far, the priced bound.
+void EndUnsolved(const Problem& problem, const std::vector<Column>& columns,
+                 const SolveOptions& options, Solution& solution) {
+    solution.Status = Stopped(options) ? SolveStatus::Stopped : SolveStatus::TimeLimit;
+    if (!Fits(problem, solution.Best)) {
+        solution.Status = SolveStatus::Failed;
+        solution.Message = "за отведённое время не найден ни один план, в который входят все "
+                           "обязательные и закреплённые дома";
+        return;
+    }
+    solution.Bound = std::max(PricedBound(problem, columns), solution.Best.Value);
+}
+
 // Solves the program: its relaxation bounds every plan, rounded down and filled up it is a plan;
 // then the search if the gap is not yet closed.
 void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
                   const SolveOptions& options, Clock::time_point start, Solution& solution) {
     OsiClpSolverInterface solver;
     LoadProgram(problem, columns, solver);
+    const RelaxationEvents events(options, Deadline(options, start));
+    solver.getModelPtr()->passInEventHandler(&events);
     solver.initialSolve();
+    const ClpEventHandler none; // the search's relaxations are stopped by the search's own events
+    solver.getModelPtr()->passInEventHandler(&none);
+    if (!solver.isProvenOptimal() && !solver.isProvenPrimalInfeasible() &&
+        (Stopped(options) || Clock::now() > Deadline(options, start))) {
+        EndUnsolved(problem, columns, options, solution);
+        return;
+    }
     if (solver.isProvenPrimalInfeasible()) {
         solution.Status = SolveStatus::Infeasible;
         return;
