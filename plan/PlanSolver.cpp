@@ -91,24 +91,29 @@ struct Rows {
     std::vector<double> Lower, Upper;
 };
 
+// How money carried over is written: a row a year of its own budget, with continuous columns of
+// the money carried from a year to the next, so that a house's column enters one money row (its
+// relaxation solves fastest); or rows of the budgets of years 0 .. k, whose knapsack cuts are
+// stronger for the search.
+enum class MoneyRows { Carried, Cumulative };
+
 // Rows 0 .. years-1: the money, each year's spend within its budget and (when money carries over)
 // what it carries in less what it carries on: knapsack rows, which the solver's cuts tighten. Then
 // a row a year with crews counted; then one row a house with more than one possible year or
 // required: the house at most once, or exactly once.
 class ProgramRows {
 public:
-    ProgramRows(const Problem& problem, const std::vector<Column>& columns, double infinity)
-        : houseRow_(problem.HouseCount, -1), crewRow_(problem.Budgets.size(), -1) {
+    ProgramRows(const Problem& problem, const std::vector<Column>& columns, MoneyRows money,
+                double infinity)
+        : houseRow_(problem.HouseCount, -1), crewRow_(problem.Budgets.size(), -1),
+          cumulative_(money == MoneyRows::Cumulative && problem.CarryOver) {
         const int years = problem.Years();
         std::vector<int> perHouse(problem.HouseCount, 0);
         for (const Column& c : columns) {
             ++perHouse[c.House];
         }
-        // With money carried over, a row a year of its own budget and columns of the money carried
-        // (CarriedColumns): each house's column enters one money row, not every later year's.
-        const std::vector<double> money = problem.Budgets;
-        rows_.Upper = money;
-        rows_.Lower.assign(money.size(), -infinity);
+        rows_.Upper = cumulative_ ? MoneyByYear(problem) : problem.Budgets;
+        rows_.Lower.assign(rows_.Upper.size(), -infinity);
         for (int k = 0; k < years && !problem.MaxHouses.empty(); ++k) {
             crewRow_[static_cast<std::size_t>(k)] = static_cast<int>(rows_.Upper.size());
             rows_.Upper.push_back(problem.MaxHouses[static_cast<std::size_t>(k)]);
@@ -127,8 +132,10 @@ public:
     // The rows a column enters, with its coefficients.
     void Enter(const Problem& problem, const Column& c, std::vector<int>& index,
                std::vector<double>& element) const {
-        if (const double spend = problem.SpendOf(c.House, c.Year); spend != 0) {
-            index.push_back(c.Year);
+        const double spend = problem.SpendOf(c.House, c.Year);
+        const int lastMoneyRow = cumulative_ ? problem.Years() - 1 : c.Year;
+        for (int j = c.Year; j <= lastMoneyRow && spend != 0; ++j) {
+            index.push_back(j);
             element.push_back(spend);
         }
         if (const int crew = crewRow_[static_cast<std::size_t>(c.Year)]; crew >= 0) {
@@ -146,18 +153,19 @@ public:
 private:
     std::vector<int> houseRow_;
     std::vector<int> crewRow_;
+    bool cumulative_; // the money rows of years 0 .. k
     Rows rows_;
 };
 
 // The continuous columns after the houses': the money carried from each year but the last into
-// the next, when money carries over.
-int CarriedColumns(const Problem& problem) {
-    return problem.CarryOver ? std::max(problem.Years() - 1, 0) : 0;
+// the next, when money carries over and the money rows are each year's.
+int CarriedColumns(const Problem& problem, MoneyRows money) {
+    return problem.CarryOver && money == MoneyRows::Carried ? std::max(problem.Years() - 1, 0) : 0;
 }
 
-void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
+void LoadProgram(const Problem& problem, const std::vector<Column>& columns, MoneyRows money,
                  OsiClpSolverInterface& solver) {
-    const ProgramRows rows(problem, columns, solver.getInfinity());
+    const ProgramRows rows(problem, columns, money, solver.getInfinity());
     // Column by column, in arrays: the solver copies them once.
     std::vector<CoinBigIndex> starts{0};
     std::vector<int> index;
@@ -171,7 +179,7 @@ void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
         objective.push_back(-Coefficient(problem, c)); // the solver minimises
     }
     // The money carried from year k into year k + 1: out of row k, into row k + 1.
-    const int carried = CarriedColumns(problem);
+    const int carried = CarriedColumns(problem, money);
     for (int k = 0; k < carried; ++k) {
         index.insert(index.end(), {k, k + 1});
         element.insert(element.end(), {1.0, -1.0});
@@ -590,7 +598,7 @@ Plan Exchanged(const Problem& problem, const std::vector<Column>& columns, const
 
 // The search's first plan in the program's columns.
 std::vector<double> ColumnValues(const Problem& problem, const std::vector<Column>& columns,
-                                 const Plan& plan) {
+                                 MoneyRows money, const Plan& plan) {
     std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         columnOf[problem.Index(columns[i].House, columns[i].Year)] = static_cast<int>(i);
@@ -604,7 +612,7 @@ std::vector<double> ColumnValues(const Problem& problem, const std::vector<Colum
         spend[static_cast<std::size_t>(c.Year)] += problem.SpendOf(c.House, c.Year);
     }
     double carried = 0;
-    for (int k = 0; k < CarriedColumns(problem); ++k) {
+    for (int k = 0; k < CarriedColumns(problem, money); ++k) {
         const auto year = static_cast<std::size_t>(k);
         carried = std::max(carried + problem.Budgets[year] - spend[year], 0.0);
         x.push_back(carried);
@@ -626,7 +634,7 @@ double ProgramValue(const Problem& problem, const std::vector<Column>& columns,
 // its default cut generators and heuristics, and two-step rounding cuts at the root, which close
 // most of the budgets' knapsack gap (without them a stock of 100 houses took seconds where it now
 // takes a fraction of one). Keeps what it improves and says how the search ended.
-void Search(const Problem& problem, const std::vector<Column>& columns,
+void Search(const Problem& problem, const std::vector<Column>& columns, MoneyRows money,
             OsiClpSolverInterface& solver, const SolveOptions& options, Clock::time_point start,
             Solution& solution) {
     CbcModel model(solver);
@@ -638,7 +646,7 @@ void Search(const Problem& problem, const std::vector<Column>& columns,
     CglTwomir twoStepRounding;
     model.addCutGenerator(&twoStepRounding, -99, "two-step rounding"); // at the root
     if (Fits(problem, solution.Best)) {
-        const std::vector<double> first = ColumnValues(problem, columns, solution.Best);
+        const std::vector<double> first = ColumnValues(problem, columns, money, solution.Best);
         model.setBestSolution(first.data(), static_cast<int>(first.size()),
                               -ProgramValue(problem, columns, first), false);
     }
@@ -764,12 +772,16 @@ void EndUnsolved(const Problem& problem, const std::vector<Column>& columns,
     solution.Bound = std::max(PricedBound(problem, columns), solution.Best.Value);
 }
 
+// Columns up to which the search takes the money rows of years 0 .. k when money carries over:
+// their cuts close more of the gap, but beyond, their relaxation takes several seconds more.
+constexpr std::size_t MostCumulativeColumns = 200'000;
+
 // Solves the program: its relaxation bounds every plan, rounded down and filled up it is a plan;
 // then the search if the gap is not yet closed.
 void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
                   const SolveOptions& options, Clock::time_point start, Solution& solution) {
     OsiClpSolverInterface solver;
-    LoadProgram(problem, columns, solver);
+    LoadProgram(problem, columns, MoneyRows::Carried, solver);
     const RelaxationEvents events(options, Deadline(options, start));
     solver.getModelPtr()->passInEventHandler(&events);
     solver.initialSolve();
@@ -806,7 +818,13 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
     }
     if (!Fits(problem, solution.Best) ||
         !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
-        Search(problem, columns, solver, options, start, solution);
+        if (problem.CarryOver && columns.size() <= MostCumulativeColumns) {
+            OsiClpSolverInterface cumulative;
+            LoadProgram(problem, columns, MoneyRows::Cumulative, cumulative);
+            Search(problem, columns, MoneyRows::Cumulative, cumulative, options, start, solution);
+        } else {
+            Search(problem, columns, MoneyRows::Carried, solver, options, start, solution);
+        }
     }
 }
 
