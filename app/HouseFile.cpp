@@ -178,8 +178,8 @@ std::optional<OpenedHouse> ChooseHouse(const sheet::Sheet& houses, const QString
         QStringList choices;
         for (const sheet::HouseRow& row : rows) {
             choices.append(QStringLiteral("строка %1: %2")
-                               .arg(row.Line)
-                               .arg(QString::fromStdString(row.Address)));
+                               .arg(QString::fromStdString(model::RowLine(row.Line, row.Sheet)),
+                                    QString::fromStdString(row.Address)));
         }
         const int index = chooseRow(choices);
         if (index < 0 || index >= choices.size()) {

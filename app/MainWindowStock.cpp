@@ -11,7 +11,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <optional>
@@ -42,25 +44,41 @@ void RefuseNoRegularFile(const QString& fileName) {
 
 // The first records of a sheet, at most `most`. Throws sheet::SheetError.
 std::vector<sheet::SheetRecord> FirstRecords(const QString& fileName, std::size_t most,
-                                             const std::atomic<bool>& stop) {
-    const auto input = stock::OpenInput(fileName.toStdString(), sheet::Encoding::Detect, &stop);
+                                             const std::atomic<bool>& stop,
+                                             sheet::ReadingProgress& progress) {
+    const auto input =
+        stock::OpenInput(fileName.toStdString(), sheet::Encoding::Detect, &stop, &progress);
     input->ReadHeader();
     std::vector<sheet::SheetRecord> records;
     input->ReadRecords(most, records);
     return records;
 }
 
-// The first records read off the window's thread, which paints meanwhile a progress bar with
-// "Остановить" from the start (a workbook's header may take the whole file to find); none when
-// stopped. Throws what the reading throws.
+// The bar's steps: tenths of a per cent of the file.
+constexpr int ProgressSteps = 1000;
+
+// The first records read off the window's thread, which paints meanwhile a progress bar of the
+// share of the file read, with "Остановить" from the start (a workbook's header may take the
+// whole file to find); none when stopped. Throws what the reading throws.
 std::optional<std::vector<sheet::SheetRecord>>
 FirstRecordsWaiting(QWidget* parent, const QString& fileName, std::size_t most) {
     QProgressDialog progress(QStringLiteral("Чтение файла %1…").arg(QFileInfo(fileName).fileName()),
-                             QStringLiteral("Остановить"), 0, 0, parent);
+                             QStringLiteral("Остановить"), 0, ProgressSteps, parent);
     progress.setWindowTitle(QStringLiteral("Открытие файла"));
     progress.setAccessibleName(progress.windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.setValue(0);
+    sheet::ReadingProgress bytesRead{0};
+    const double fileSize = static_cast<double>(std::max<qint64>(QFileInfo(fileName).size(), 1));
+    QTimer shown;
+    QObject::connect(&shown, &QTimer::timeout, &progress, [&] {
+        progress.setValue(static_cast<int>(
+            std::min(1.0, static_cast<double>(bytesRead.load()) / fileSize) * ProgressSteps));
+    });
+    shown.start(100);
     std::atomic<bool> stop{false};
     QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
         stop = true;
@@ -70,7 +88,7 @@ FirstRecordsWaiting(QWidget* parent, const QString& fileName, std::size_t most) 
     std::exception_ptr failure;
     std::thread reader([&] {
         try {
-            records = FirstRecords(fileName, most, stop);
+            records = FirstRecords(fileName, most, stop, bytesRead);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -135,7 +153,7 @@ void MainWindow::OpenFile(const QString& fileName) {
             throw std::runtime_error(QFileInfo(fileName).fileName().toStdString() + ": " +
                                      e.what());
         }
-        if (records.size() > 1) {
+        if (records.size() > 1 || (records.size() == 1 && records.front().Repeats > 1)) {
             OpenStock(fileName);
             return;
         }
@@ -144,8 +162,8 @@ void MainWindow::OpenFile(const QString& fileName) {
                                      ": в файле нет домов, только строка заголовка");
         }
         const std::atomic<bool> never{false};
-        if (const std::optional<OpenedHouse> house =
-                ReadSheetRow(fileName.toStdString(), records.front().Line, {}, never)) {
+        if (const std::optional<OpenedHouse> house = ReadSheetRow(
+                fileName.toStdString(), records.front().Line, records.front().Sheet, {}, never)) {
             houseFileName_ = fileName;
             showInputPage();
             fillPage(*house);

@@ -1,6 +1,7 @@
 #include "PlanTab.h"
 
 #include "Accessibility.h"
+#include "HouseInput.h"
 #include "HouseOffer.h"
 #include "PlanRun.h"
 
@@ -62,6 +63,11 @@ QStandardItem* Cell(const QString& text, const QVariant& sortKey) {
     return item;
 }
 
+// A message as a sentence: a message ending in "руб." ends the sentence already.
+QString Sentence(const QString& text) {
+    return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
+}
+
 QTableWidgetItem* ReadOnly(const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
@@ -76,6 +82,7 @@ std::optional<PlanTabHouse> PlanHouseOf(const stock::BatchHouse& house) {
     }
     return PlanTabHouse{plan::OfferOf(house.EconomicsInputs, *house.Figures),
                         house.Source.Line,
+                        house.Source.Sheet,
                         house.Source.Address,
                         house.Source.ManagementCompany,
                         house.Carried,
@@ -165,9 +172,8 @@ void PlanTab::BuildResults() {
     planTable_ = new QTableView(this);
     planTable_->setModel(planSorted_);
     planTable_->setSortingEnabled(true);
-    // By year, first year first, as the plan's file lists them (the header's own start is the
-    // last year first).
-    planTable_->sortByColumn(0, Qt::AscendingOrder);
+    planTable_->sortByColumn(-1,
+                             Qt::AscendingOrder); // by year, then line, until a header is clicked
     planTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
     planTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     planTable_->setAccessibleName(QStringLiteral("План: дома по годам"));
@@ -234,19 +240,23 @@ void PlanTab::SetYears(int years) {
 }
 
 void PlanTab::SetHouses(PlanTabInput input) {
+    const std::size_t houses = input.Houses.size();
+    SetHouses(std::move(input), houses, {});
+}
+
+void PlanTab::SetHouses(PlanTabInput input, std::size_t houses,
+                        std::function<std::vector<PlanTabHouse>()> take) {
     StopWorker();
     input_ = std::move(input);
-    sources_.clear();
-    sources_.reserve(input_.Houses.size());
-    for (const PlanTabHouse& h : input_.Houses) {
-        sources_.push_back({h.Line, h.Carried, h.Address, h.Company});
-    }
+    houseCount_ = houses;
+    take_ = std::move(take);
     DropPlan();
 }
 
 void PlanTab::DropPlan() {
     solution_.reset();
     problem_ = {};
+    sources_ = {};
     ShowPlan();
 }
 
@@ -270,7 +280,8 @@ std::optional<std::vector<double>> PlanTab::ReadBudgets() {
         const std::optional<std::string> message =
             stock::ReadBudget(item == nullptr ? std::string() : item->text().toStdString(), value);
         if (message) {
-            SetStatus(QStringLiteral("Бюджет года %1: %2.").arg(k + 1).arg(Text(*message)));
+            SetStatus(
+                Sentence(QStringLiteral("Бюджет года %1: %2").arg(k + 1).arg(Text(*message))));
             budgets_->setCurrentCell(k, 0);
             budgets_->setFocus();
             return std::nullopt;
@@ -291,7 +302,7 @@ std::optional<plan::Problem> PlanTab::RuledProblem(const std::vector<double>& bu
     for (const PlanTabHouse& h : input_.Houses) {
         offers.push_back(h.Offer);
         houseRules.push_back(h.Rule);
-        sources.push_back({h.Line, {}, h.Address, h.Company});
+        sources.push_back({h.Line, {}, h.Address, h.Company, h.Sheet});
     }
     plan::BudgetRules rules;
     rules.CarryOver = carryOver_->isChecked();
@@ -301,7 +312,7 @@ std::optional<plan::Problem> PlanTab::RuledProblem(const std::vector<double>& bu
     plan::Problem problem =
         plan::MakeProblem(offers, budgets, CurrentObjective(), rules, houseRules);
     if (const auto error = stock::PlanRulesError(problem, sources, locale_)) {
-        status_->setText(QStringLiteral("Плана нет: %1.").arg(QString::fromStdString(*error)));
+        SetStatus(Sentence(QStringLiteral("Плана нет: %1").arg(Text(*error))));
         return std::nullopt;
     }
     return problem;
@@ -329,6 +340,11 @@ void PlanTab::Solve() {
         return;
     }
     DropPlan(); // neither a refused budget nor a new search leaves the old plan as current
+    if (take_) {
+        input_.Houses = take_();
+        take_ = nullptr;
+        houseCount_ = input_.Houses.size();
+    }
     const std::optional<std::vector<double>> budgets = ReadBudgets();
     if (!budgets) {
         return;
@@ -405,6 +421,13 @@ void PlanTab::Finish(const plan::Problem& problem, std::shared_ptr<plan::Solutio
         problem_ = problem;
         rules_ = solving_;
         solution_ = std::move(*solution);
+        // The houses as the plan's file names them, taken only for a plan made: a stock may hold
+        // a million.
+        sources_.clear();
+        sources_.reserve(input_.Houses.size());
+        for (const PlanTabHouse& h : input_.Houses) {
+            sources_.push_back({h.Line, h.Carried, h.Address, h.Company, h.Sheet});
+        }
     }
     ShowPlan();
     if (!error.isEmpty()) {
@@ -442,7 +465,7 @@ void PlanTab::ShowPlan() {
     ShowTotals();
     chart_->update();
     if (!solution_) {
-        SetStatus(input_.Houses.empty()
+        SetStatus(houseCount_ == 0
                       ? QStringLiteral("Нет рассчитанных домов для плана.")
                       : QStringLiteral("Задайте бюджеты по годам и нажмите «Составить план»."));
         return;
@@ -452,7 +475,8 @@ void PlanTab::ShowPlan() {
         const PlanTabHouse& house = input_.Houses[e.House];
         QList<QStandardItem*> row;
         row << Cell(QString::number(e.Year + 1), e.Year)
-            << Cell(QString::number(house.Line), static_cast<qulonglong>(house.Line));
+            << Cell(Text(model::RowLine(house.Line, house.Sheet)),
+                    static_cast<qulonglong>(house.Line));
         row.front()->setData(static_cast<qulonglong>(e.House), HouseRole);
         for (const std::string& cell : house.Carried) {
             row << Cell(Text(cell), Text(cell));

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,7 @@ namespace app {
 struct PlanTabHouse {
     plan::HouseOffer Offer;
     std::size_t Line = 0;             // its line in the input
+    std::string Sheet;                // its continuation sheet (sheet::SheetRecord::Sheet)
     std::string Address;              // UTF-8
     std::string Company;              // its management company, UTF-8
     std::vector<std::string> Carried; // its carried cells, UTF-8
@@ -63,6 +65,10 @@ public:
 
     // New houses: the plan made for the old ones is dropped (a search under way is stopped).
     void SetHouses(PlanTabInput input);
+    // The same with the houses taken from `take` only once a plan is asked for (a stock may hold
+    // a million): `input` without houses, `houses` how many `take` gives.
+    void SetHouses(PlanTabInput input, std::size_t houses,
+                   std::function<std::vector<PlanTabHouse>()> take);
     void SetTimeLimit(double seconds) { timeLimit_ = seconds; }
     bool HasPlan() const { return solution_.has_value(); }
     bool IsSolving() const { return worker_ != nullptr; }
@@ -104,7 +110,9 @@ private:
 
     model::NumberLocale locale_;
     PlanTabInput input_;
-    std::vector<stock::PlanHouseSource> sources_; // of input_.Houses, for the plan's file
+    std::function<std::vector<PlanTabHouse>()> take_; // set: input_'s houses are not yet taken
+    std::size_t houseCount_ = 0;
+    std::vector<stock::PlanHouseSource> sources_; // of input_.Houses once planned, for its file
     double timeLimit_ = 60;
 
     QSpinBox* years_ = nullptr;

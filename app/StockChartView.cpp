@@ -1,5 +1,6 @@
 #include "StockChartView.h"
 
+#include "HouseInput.h"
 #include "ResultFigures.h"
 #include "StockCharts.h"
 
@@ -27,10 +28,25 @@ double StockChartView::TextSize() const {
     return std::max(10.0, fontInfo().pixelSize() * 0.95);
 }
 
-void StockChartView::SetHouses(std::vector<report::StockHouse> houses) {
-    houses_ = std::move(houses);
-    bars_ = report::BarsOf(houses_);
-    curve_ = report::InvestmentCurveOf(houses_);
+void StockChartView::SetHouses(const std::vector<report::StockHouse>& houses) {
+    // Each chart keeps what it draws and names.
+    const bool curve = chart_ == Chart::InvestmentCurve;
+    bars_ = curve ? report::PaybackBars{} : report::BarsOf(houses);
+    curve_ = curve ? report::InvestmentCurveOf(houses) : std::vector<report::InvestmentPoint>{};
+    traced_.clear();
+    texts_.clear();
+    if (curve) {
+        traced_.reserve(houses.size());
+        for (const report::StockHouse& house : houses) {
+            const std::string line = model::RowLine(house.Line, house.Sheet);
+            traced_.push_back(
+                {house.PaybackMonths, texts_.size(), line.size(), house.Address.size()});
+            texts_ += line;
+            texts_ += house.Address;
+        }
+    }
+    traced_.shrink_to_fit();
+    texts_.shrink_to_fit();
     if (tracer_ && *tracer_ >= curve_.size()) {
         tracer_.reset();
     }
@@ -70,11 +86,13 @@ QString StockChartView::TracerText() const {
         return {};
     }
     const report::InvestmentPoint& point = curve_[*tracer_];
-    const report::StockHouse& house = houses_[point.House];
+    const TracedHouse& house = traced_[point.House];
     return QStringLiteral("%1 (строка %2): окупаемость %3 мес.; вложено всего %4 руб., экономия "
                           "всего %5 руб. в год")
-        .arg(QString::fromStdString(house.Address))
-        .arg(static_cast<qulonglong>(house.Line))
+        .arg(QString::fromUtf8(texts_.data() + house.TextAt + house.LineSize,
+                               static_cast<qsizetype>(house.AddressSize)))
+        .arg(
+            QString::fromUtf8(texts_.data() + house.TextAt, static_cast<qsizetype>(house.LineSize)))
         .arg(QString::fromStdString(model::ShownFigure(model::Figure::PaybackMonths,
                                                        house.PaybackMonths.value_or(0), locale_)))
         .arg(QString::fromStdString(model::ShownFigure(model::Figure::Cost, point.Cost, locale_)))

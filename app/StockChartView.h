@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 // One chart of the housing stock on the screen, drawn by the report's vector drawing (sharp at
@@ -18,7 +19,7 @@ public:
     enum class Chart { PaybackBars, InvestmentCurve };
     StockChartView(Chart chart, const model::NumberLocale& locale, QWidget* parent = nullptr);
 
-    void SetHouses(std::vector<report::StockHouse> houses);
+    void SetHouses(const std::vector<report::StockHouse>& houses);
     // The tracer's point on the curve, an index into the curve.
     std::optional<std::size_t> Tracer() const { return tracer_; }
     void SetTracer(std::optional<std::size_t> point);
@@ -39,7 +40,16 @@ private:
 
     Chart chart_;
     model::NumberLocale locale_;
-    std::vector<report::StockHouse> houses_;
+    // What the curve's tracer names of each house (the bars keep none): a stock may hold a
+    // million, their addresses side by side in one text.
+    struct TracedHouse {
+        std::optional<double> PaybackMonths;
+        std::size_t TextAt = 0; // in texts_: its line (with its sheet), then its address
+        std::size_t LineSize = 0;
+        std::size_t AddressSize = 0;
+    };
+    std::vector<TracedHouse> traced_;
+    std::string texts_;
     report::PaybackBars bars_;
     std::vector<report::InvestmentPoint> curve_;
     std::optional<std::size_t> tracer_;

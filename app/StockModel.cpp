@@ -166,7 +166,8 @@ void StockModel::Reset(std::vector<std::string> carriedColumns, bool economicsCo
     beginResetModel();
     carried_ = std::move(carriedColumns);
     economics_ = economicsColumns;
-    houses_.clear();
+    houses_.Clear();
+    rejectedRows_ = 0;
     calculated_.clear();
     shown_.clear();
     sortColumn_ = -1;
@@ -188,27 +189,38 @@ StockModel::ColumnInfo StockModel::Info(int column) const {
     return {Kind::Figure, column - carried - 2};
 }
 
-bool StockModel::Passes(const stock::BatchHouse& house) const {
+bool StockModel::Passes(std::size_t house) const {
     if (filter_.isEmpty()) {
         return true;
     }
-    const auto holds = [&](const std::string& text) {
-        return QString::fromStdString(text).contains(filter_, Qt::CaseInsensitive);
+    const auto holds = [&](std::string_view text) {
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+            .contains(filter_, Qt::CaseInsensitive);
     };
-    return holds(house.Source.Address) ||
-           std::any_of(house.Carried.begin(), house.Carried.end(), holds);
+    if (holds(houses_.Address(house))) {
+        return true;
+    }
+    for (std::size_t c = 0; c < houses_.CarriedCount(house); ++c) {
+        if (holds(houses_.Carried(house, c))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void StockModel::Append(std::vector<stock::BatchHouse>& houses) {
     std::vector<std::size_t> added;
-    for (stock::BatchHouse& house : houses) {
+    for (const stock::BatchHouse& house : houses) {
+        const std::size_t i = houses_.Size();
+        houses_.Add(house);
         if (house.Figures) {
-            calculated_.push_back(houses_.size());
-            if (Passes(house)) {
-                added.push_back(houses_.size());
+            calculated_.push_back(i);
+            if (Passes(i)) {
+                added.push_back(i);
             }
+        } else {
+            rejectedRows_ += house.Rows;
         }
-        houses_.push_back(std::move(house));
     }
     if (added.empty()) {
         return;
@@ -251,7 +263,7 @@ void StockModel::Order(std::vector<std::size_t>& rows) const {
     std::vector<std::pair<double, std::size_t>> keyed;
     keyed.reserve(rows.size());
     for (const std::size_t row : rows) {
-        keyed.emplace_back(SortValue(houses_[row], sortColumn_), row);
+        keyed.emplace_back(SortValue(row, sortColumn_), row);
     }
     // "нет" (NaN) last whichever the direction; equal values in input order.
     std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
@@ -278,10 +290,9 @@ void StockModel::OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& i
     std::vector<Key> keys;
     keys.reserve(rows.size());
     for (const std::size_t row : rows) {
-        const stock::BatchHouse& house = houses_[row];
-        const std::string& text = info.What == Kind::Address
-                                      ? house.Source.Address
-                                      : house.Carried[static_cast<std::size_t>(info.Index)];
+        const std::string_view text =
+            info.What == Kind::Address ? houses_.Address(row)
+                                       : houses_.Carried(row, static_cast<std::size_t>(info.Index));
         const std::size_t begin = buffer.size();
         AppendSortKey(text, buffer);
         keys.push_back({CellNumber(text), begin, buffer.size(), row});
@@ -312,18 +323,18 @@ void StockModel::OrderByText(std::vector<std::size_t>& rows, const ColumnInfo& i
     }
 }
 
-double StockModel::SortValue(const stock::BatchHouse& house, int column) const {
+double StockModel::SortValue(std::size_t house, int column) const {
     const ColumnInfo info = Info(column);
     switch (info.What) {
     case Kind::Line:
-        return static_cast<double>(house.Source.Line);
+        return static_cast<double>(houses_.Line(house));
     case Kind::Carried:
     case Kind::Address:
         return None; // ordered by OrderByText
     case Kind::Figure:
         break;
     }
-    return FigureColumns[static_cast<std::size_t>(info.Index)].Value(*house.Figures);
+    return FigureColumns[static_cast<std::size_t>(info.Index)].Value(houses_.Figures(house));
 }
 
 void StockModel::Rebuild() {
@@ -334,16 +345,16 @@ void StockModel::Rebuild() {
     std::vector<std::size_t> houseOf;
     for (const QModelIndex& index : before) {
         houseOf.push_back(index.row() < static_cast<int>(shown_.size()) ? shown_[index.row()]
-                                                                        : houses_.size());
+                                                                        : houses_.Size());
     }
     std::vector<std::size_t> rows;
     for (const std::size_t i : calculated_) {
-        if (Passes(houses_[i])) {
+        if (Passes(i)) {
             rows.push_back(i);
         }
     }
     Order(rows);
-    std::vector<int> rowOf(houses_.size() + 1, -1);
+    std::vector<int> rowOf(houses_.Size() + 1, -1);
     for (std::size_t r = 0; r < rows.size(); ++r) {
         rowOf[rows[r]] = static_cast<int>(r);
     }
@@ -361,8 +372,9 @@ std::vector<report::StockHouse> StockModel::ShownHouses() const {
     std::vector<report::StockHouse> shown;
     shown.reserve(shown_.size());
     for (const std::size_t i : shown_) {
-        shown.push_back(report::StockHouseOf(houses_[i].Source.Line, houses_[i].Source.Address,
-                                             *houses_[i].Figures));
+        shown.push_back(report::StockHouseOf(houses_.Line(i), std::string(houses_.Address(i)),
+                                             houses_.Figures(i)));
+        shown.back().Sheet = houses_.Sheet(i);
     }
     return shown;
 }
@@ -376,20 +388,23 @@ int StockModel::columnCount(const QModelIndex& parent) const {
                             : static_cast<int>(2 + carried_.size() + FigureColumnCount(economics_));
 }
 
-QString StockModel::CellText(const stock::BatchHouse& house, int column) const {
+QString StockModel::CellText(std::size_t house, int column) const {
     const ColumnInfo info = Info(column);
+    const auto text = [](std::string_view t) {
+        return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
+    };
     switch (info.What) {
     case Kind::Line:
-        return QString::number(static_cast<unsigned long long>(house.Source.Line));
+        return QString::fromStdString(model::RowLine(houses_.Line(house), houses_.Sheet(house)));
     case Kind::Carried:
-        return QString::fromStdString(house.Carried[static_cast<std::size_t>(info.Index)]);
+        return text(houses_.Carried(house, static_cast<std::size_t>(info.Index)));
     case Kind::Address:
-        return QString::fromStdString(house.Source.Address);
+        return text(houses_.Address(house));
     case Kind::Figure:
         break;
     }
     const FigureColumn& figure = FigureColumns[static_cast<std::size_t>(info.Index)];
-    const double value = figure.Value(*house.Figures);
+    const double value = figure.Value(houses_.Figures(house));
     if (std::isnan(value)) {
         return QStringLiteral("нет");
     }
@@ -407,7 +422,7 @@ QVariant StockModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return CellText(houses_[shown_[index.row()]], index.column());
+        return CellText(shown_[index.row()], index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(
             Qt::AlignVCenter |
@@ -415,14 +430,14 @@ QVariant StockModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
-        const stock::BatchHouse& house = houses_[shown_[index.row()]];
-        if (what != Kind::Line || house.Problems.empty()) {
+        const std::vector<sheet::RowProblem>& problems = houses_.Problems(shown_[index.row()]);
+        if (what != Kind::Line || problems.empty()) {
             return {};
         }
         if (role == Qt::DecorationRole) {
             return ProblemIcon(false);
         }
-        return FilledCellsText(house);
+        return FilledCellsText(problems);
     }
     default:
         return {};
@@ -434,9 +449,9 @@ QIcon StockModel::ProblemIcon(bool rejected) {
                                                         : QStyle::SP_MessageBoxWarning);
 }
 
-QString StockModel::FilledCellsText(const stock::BatchHouse& house) {
+QString StockModel::FilledCellsText(const std::vector<sheet::RowProblem>& problems) {
     QString text = QStringLiteral("Пустые ячейки заполнены значениями по умолчанию:");
-    for (const sheet::RowProblem& problem : house.Problems) {
+    for (const sheet::RowProblem& problem : problems) {
         text += QStringLiteral("\n") + QString::fromStdString(problem.Heading) +
                 QStringLiteral(": ") + QString::fromStdString(problem.What);
     }
@@ -474,10 +489,10 @@ void ProblemModel::Reset() {
 }
 
 void ProblemModel::Follow() {
-    const std::vector<stock::BatchHouse>& houses = houses_.Houses();
+    const stock::HouseStore& houses = houses_.Houses();
     std::vector<Place> added;
-    for (; followed_ < houses.size(); ++followed_) {
-        for (std::size_t i = 0; i < houses[followed_].Problems.size(); ++i) {
+    for (; followed_ < houses.Size(); ++followed_) {
+        for (std::size_t i = 0; i < houses.Problems(followed_).size(); ++i) {
             added.push_back({followed_, i});
         }
     }
@@ -492,9 +507,10 @@ void ProblemModel::Follow() {
 
 ProblemModel::Entry ProblemModel::At(int row) const {
     const Place& place = places_[static_cast<std::size_t>(row)];
-    const stock::BatchHouse& house = houses_.Houses()[place.House];
-    const sheet::RowProblem& problem = house.Problems[place.Problem];
-    return {house.Source.Line, problem.Field, problem.Outcome == sheet::RowOutcome::Rejected};
+    const stock::HouseStore& houses = houses_.Houses();
+    const sheet::RowProblem& problem = houses.Problems(place.House)[place.Problem];
+    return {houses.Line(place.House), houses.Sheet(place.House), problem.Field,
+            problem.Outcome == sheet::RowOutcome::Rejected};
 }
 
 int ProblemModel::rowCount(const QModelIndex& parent) const {
@@ -512,7 +528,7 @@ QVariant ProblemModel::data(const QModelIndex& index, int role) const {
     const auto text = [&] {
         const Place& place = places_[static_cast<std::size_t>(index.row())];
         const std::vector<std::string> cells =
-            stock::ProblemCells(houses_.Houses()[place.House], place.Problem);
+            stock::ProblemCells(houses_.Houses().House(place.House), place.Problem);
         return QString::fromStdString(cells.at(static_cast<std::size_t>(index.column())));
     };
     switch (role) {

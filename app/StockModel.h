@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BatchRun.h"
+#include "HouseStore.h"
 #include "NumberFormat.h"
 #include "StockFigures.h"
 
@@ -35,12 +36,18 @@ public:
     }
 
     // Every row of the run in input order, rejected ones too.
-    const std::vector<stock::BatchHouse>& Houses() const { return houses_; }
+    const stock::HouseStore& Houses() const { return houses_; }
     const std::vector<std::string>& CarriedColumns() const { return carried_; }
     bool EconomicsColumns() const { return economics_; }
-    std::size_t RejectedCount() const { return houses_.size() - calculated_.size(); }
+    // The register's rows rejected, a rejected row a workbook repeats with all its lines.
+    std::size_t RejectedCount() const { return rejectedRows_; }
     // The house of a shown row.
-    const stock::BatchHouse& HouseAt(int row) const { return houses_[shown_[row]]; }
+    stock::BatchHouse HouseAt(int row) const { return houses_.House(shown_[row]); }
+    std::size_t LineAt(int row) const { return houses_.Line(shown_[row]); }
+    // The continuation sheet of a shown row's line (sheet::SheetRecord::Sheet).
+    const std::string& SheetAt(int row) const { return houses_.Sheet(shown_[row]); }
+    // Where the house of a row of the table stands in the input, from 0.
+    std::size_t InputIndexAt(int row) const { return shown_[row]; }
     // The houses shown, in the order shown, for the totals, charts and report.
     std::vector<report::StockHouse> ShownHouses() const;
 
@@ -52,12 +59,12 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // The text of a cell as the table shows it.
-    QString CellText(const stock::BatchHouse& house, int column) const;
+    QString CellText(std::size_t house, int column) const;
 
     // The mark of a row with problems: a warning when calculated with empty cells filled.
     static QIcon ProblemIcon(bool rejected);
     // The tooltip of a calculated row whose empty cells took values: every such cell.
-    static QString FilledCellsText(const stock::BatchHouse& house);
+    static QString FilledCellsText(const std::vector<sheet::RowProblem>& problems);
 
 private:
     enum class Kind { Line, Carried, Address, Figure };
@@ -67,8 +74,8 @@ private:
     };
     ColumnInfo Info(int column) const;
     // The value a figure column sorts by; NaN for "нет".
-    double SortValue(const stock::BatchHouse& house, int column) const;
-    bool Passes(const stock::BatchHouse& house) const;
+    double SortValue(std::size_t house, int column) const;
+    bool Passes(std::size_t house) const;
     // Shows the houses passing the filter in the current order; the current rows stay current.
     void Rebuild();
     void Order(std::vector<std::size_t>& rows) const;
@@ -77,7 +84,8 @@ private:
     model::NumberLocale locale_;
     std::vector<std::string> carried_;
     bool economics_ = false;
-    std::vector<stock::BatchHouse> houses_;
+    stock::HouseStore houses_;
+    std::size_t rejectedRows_ = 0;
     std::vector<std::size_t> calculated_; // indexes of houses_ with figures
     std::vector<std::size_t> shown_;      // indexes of houses_, in the order shown
     QString filter_;
@@ -107,6 +115,7 @@ public:
 
     struct Entry {
         std::size_t Line = 0;
+        std::string Sheet;                // sheet::SheetRecord::Sheet
         std::optional<std::size_t> Field; // index into model::HouseFields()
         bool Rejected = true;
     };

@@ -8,31 +8,34 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace app {
 
 namespace {
 
-// The houses the table shows, in input order, and the filter they pass.
-PlanTabInput ShownInput(const StockWindow& window, std::vector<std::size_t>& lines) {
-    PlanTabInput input;
-    input.CarriedNames = window.Model().CarriedColumns();
-    input.Filter = window.FilterBox()->text().trimmed().toStdString();
-    std::vector<const stock::BatchHouse*> shown;
+// A house's place in the input: its line and its continuation sheet.
+using InputPlace = std::pair<std::size_t, std::string>;
+
+// The houses the table shows, in input order (a continuation sheet's after the first sheet's),
+// as the plan takes them; `places` gets their places.
+std::vector<PlanTabHouse> ShownHouses(const StockWindow& window, std::vector<InputPlace>& places) {
+    std::vector<PlanTabHouse> houses;
+    std::vector<std::pair<std::size_t, int>> shown; // input index, row
     for (int row = 0; row < window.Model().rowCount(); ++row) {
-        shown.push_back(&window.Model().HouseAt(row));
+        shown.emplace_back(window.Model().InputIndexAt(row), row);
     }
-    std::sort(shown.begin(), shown.end(),
-              [](const auto* a, const auto* b) { return a->Source.Line < b->Source.Line; });
-    lines.clear();
-    for (const stock::BatchHouse* house : shown) {
-        if (std::optional<PlanTabHouse> planned = PlanHouseOf(*house)) {
-            input.Houses.push_back(std::move(*planned));
-            lines.push_back(house->Source.Line);
+    std::sort(shown.begin(), shown.end());
+    places.clear();
+    for (const auto& [index, row] : shown) {
+        if (std::optional<PlanTabHouse> planned = PlanHouseOf(window.Model().HouseAt(row))) {
+            houses.push_back(std::move(*planned));
+            places.emplace_back(window.Model().LineAt(row), window.Model().SheetAt(row));
         }
     }
-    return input;
+    return houses;
 }
 
 } // namespace
@@ -44,22 +47,37 @@ void AttachPlanTab(StockWindow& window, const model::NumberLocale& locale) {
     window.SetPlanPageSource([tab] { return tab->ReportPage(); });
     // The stock lines of the plan's houses, in the order the plan was given them, and the filter
     // they passed.
-    auto lines = std::make_shared<std::vector<std::size_t>>();
+    auto lines = std::make_shared<std::vector<InputPlace>>();
     auto filter = std::make_shared<QString>();
-    const auto give = [&window, tab, lines, filter] {
+    auto given = std::make_shared<bool>(false); // the table's houses are the plan's
+    // The houses the table shows and the filter they pass; the houses are taken from the table
+    // only when a plan is asked for.
+    const auto give = [&window, tab, lines, filter, given] {
         *filter = window.FilterBox()->text().trimmed();
-        tab->SetHouses(ShownInput(window, *lines));
+        *given = true;
+        PlanTabInput input;
+        input.CarriedNames = window.Model().CarriedColumns();
+        input.Filter = filter->toStdString();
+        tab->SetHouses(std::move(input), static_cast<std::size_t>(window.Model().rowCount()),
+                       [&window, lines] { return ShownHouses(window, *lines); });
     };
     QObject::connect(&window, &StockWindow::runEnded, tab, give);
-    // The plan's houses are those the table shows: another filter, another plan.
-    QObject::connect(&window, &StockWindow::housesChanged, tab, [&window, filter, give] {
-        if (!window.Running() && window.FilterBox()->text().trimmed() != *filter) {
-            give();
-        }
-    });
+    // The plan's houses are those the table shows: another filter, another plan; a new run, no
+    // plan until it ends.
+    QObject::connect(&window, &StockWindow::housesChanged, tab,
+                     [&window, tab, filter, given, give] {
+                         if (window.Running()) {
+                             if (*given) {
+                                 *given = false;
+                                 tab->SetHouses({});
+                             }
+                         } else if (window.FilterBox()->text().trimmed() != *filter) {
+                             give();
+                         }
+                     });
     QObject::connect(tab, &PlanTab::houseRequested, &window, [&window, lines](std::size_t house) {
         if (house < lines->size()) {
-            window.OpenLine((*lines)[house]);
+            window.OpenLine((*lines)[house].first, (*lines)[house].second);
         }
     });
 }

@@ -115,6 +115,7 @@ std::optional<model::ProjectParameters> ReadableHouse(const sheet::HouseRow& row
 } // namespace
 
 std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t line,
+                                        const std::string& sheetName,
                                         const sheet::FieldDefaults& defaults,
                                         const std::atomic<bool>& stop, bool readable) {
     const std::unique_ptr<stock::InputSheet> input =
@@ -126,7 +127,8 @@ std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t
         std::vector<sheet::SheetRecord> records;
         more = input->ReadRecords(4096, records);
         for (const sheet::SheetRecord& record : records) {
-            if (record.Line != line) {
+            if (record.Sheet != sheetName || line < record.Line ||
+                line - record.Line >= record.Repeats) {
                 continue;
             }
             const std::string name =
@@ -378,9 +380,29 @@ void StockWindow::AddTab(QWidget* page, const QString& title) {
     tabs_->addTab(page, title);
 }
 
-const std::vector<stock::BatchHouse>& StockWindow::Houses() const {
-    return model_->Houses();
+std::vector<stock::BatchHouse> StockWindow::Houses() const {
+    std::vector<stock::BatchHouse> houses;
+    for (std::size_t i = 0; i < model_->Houses().Size(); ++i) {
+        houses.push_back(model_->Houses().House(i));
+    }
+    return houses;
 }
+
+namespace {
+
+// Hands every house of the store to `write`, a thousand at a time.
+template <typename Write> void WriteInBlocks(const stock::HouseStore& houses, Write&& write) {
+    std::vector<stock::BatchHouse> block;
+    for (std::size_t i = 0; i < houses.Size(); ++i) {
+        block.push_back(houses.House(i));
+        if (block.size() == 1000 || i + 1 == houses.Size()) {
+            write(block);
+            block.clear();
+        }
+    }
+}
+
+} // namespace
 
 void StockWindow::Start() {
     run_.reset();
@@ -537,7 +559,7 @@ void StockWindow::Refresh() {
     totalsText_->setText(QStringLiteral("Итоги по показанным домам\n\n") + text.trimmed());
     totalsText_->setAccessibleDescription(text.trimmed());
     bars_->SetHouses(shown);
-    curve_->SetHouses(std::move(shown));
+    curve_->SetHouses(shown);
     emit housesChanged();
 }
 
@@ -570,7 +592,7 @@ void StockWindow::OpenRow(int row) {
     if (row < 0 || row >= model_->rowCount()) {
         return;
     }
-    OpenLine(model_->HouseAt(row).Source.Line);
+    OpenLine(model_->LineAt(row), model_->SheetAt(row));
 }
 
 void StockWindow::OpenProblem(int row) {
@@ -579,26 +601,29 @@ void StockWindow::OpenProblem(int row) {
     }
     const ProblemModel::Entry& entry = problems_->At(row);
     // A problem of no field (a row whose cells cannot be told apart) opens nothing to focus.
-    OpenLine(entry.Line, entry.Field ? entry.Field : std::optional<std::size_t>(0));
+    OpenLine(entry.Line, entry.Sheet, entry.Field ? entry.Field : std::optional<std::size_t>(0));
 }
 
-void StockWindow::OpenLine(std::size_t line, std::optional<std::size_t> focusField) {
+void StockWindow::OpenLine(std::size_t line, const std::string& sheetName,
+                           std::optional<std::size_t> focusField) {
     if (!opener_ || rowReader_.joinable()) {
         return;
     }
     const std::string fileName = fileName_.toStdString();
     stopRowReader_ = false;
     setCursor(Qt::BusyCursor);
-    rowReader_ = std::thread([this, fileName, line, focusField, defaults = defaults_] {
+    rowReader_ = std::thread([this, fileName, line, sheetName, focusField, defaults = defaults_] {
         std::optional<OpenedHouse> house;
         QString failure;
         try {
-            house = ReadSheetRow(fileName, line, defaults, stopRowReader_, focusField.has_value());
+            house = ReadSheetRow(fileName, line, sheetName, defaults, stopRowReader_,
+                                 focusField.has_value());
             if (house) {
                 house->FocusField = focusField;
             }
             if (!house && !stopRowReader_) {
-                failure = QStringLiteral("Строка %1 больше не читается из файла").arg(line);
+                failure = QStringLiteral("Строка %1 больше не читается из файла")
+                              .arg(QString::fromStdString(model::RowLine(line, sheetName)));
             }
         } catch (const std::exception& e) {
             failure = QString::fromUtf8(e.what());
@@ -650,7 +675,7 @@ void StockWindow::SaveTable() {
                                {run.FirstDelimiter().value_or(';'), true, run.FirstDelimiter()},
                                model_->CarriedColumns(), model_->EconomicsColumns(), seed_);
     if (filter.isEmpty()) {
-        writer.Write(model_->Houses());
+        WriteInBlocks(model_->Houses(), [&](const auto& block) { writer.Write(block); });
     } else {
         std::vector<stock::BatchHouse> shown;
         for (int row = 0; row < model_->rowCount(); ++row) {
@@ -698,7 +723,7 @@ void StockWindow::SaveProblems() {
     }
     lastProblems_ = name;
     stock::ProblemWriter writer(name);
-    writer.Write(model_->Houses());
+    WriteInBlocks(model_->Houses(), [&](const auto& block) { writer.Write(block); });
     writer.Finish();
 }
 

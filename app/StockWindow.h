@@ -65,7 +65,8 @@ public:
     void AddTab(QWidget* page, const QString& title);
 
     // Every row of the file in input order, as calculated so far; a rejected row has no figures.
-    const std::vector<stock::BatchHouse>& Houses() const;
+    // A copy of what the table holds compactly: for a few houses.
+    std::vector<stock::BatchHouse> Houses() const;
     std::uint32_t Seed() const { return seed_; }
     bool Running() const { return run_ != nullptr && running_; }
     QString FileName() const { return fileName_; }
@@ -78,8 +79,10 @@ public:
     // Opens the house of a problem in the main window with the problem's field focused, as far
     // as its row can be read, without calculating it.
     void OpenProblem(int row);
-    // Opens the house of input line `line` as a row of the table is opened.
-    void OpenLine(std::size_t line, std::optional<std::size_t> focusField = std::nullopt);
+    // Opens the house of input line `line` (of the continuation sheet `sheetName`, when not empty,
+    // as sheet::SheetRecord::Sheet) as a row of the table is opened.
+    void OpenLine(std::size_t line, const std::string& sheetName = {},
+                  std::optional<std::size_t> focusField = std::nullopt);
     void SaveTable();
     void SaveReport();
     // The problems tab as a file (.xlsx, .ods or .csv), as virasvet-calc --problems writes it.
@@ -179,5 +182,6 @@ private:
 // With `readable`, a rejected row opens as far as it can be read: the cells that read as they
 // stand, the faulty ones shown as written over the start-up values.
 std::optional<OpenedHouse> ReadSheetRow(const std::string& fileName, std::size_t line,
+                                        const std::string& sheetName,
                                         const sheet::FieldDefaults& defaults,
                                         const std::atomic<bool>& stop, bool readable = false);

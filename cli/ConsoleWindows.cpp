@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "FileSystem.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,14 +21,6 @@ void RestoreConsoleCodePage() {
 bool IsConsole(DWORD stream) {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(stream), &mode) != 0;
-}
-
-std::wstring Wide(const std::string& text) {
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
 }
 
 } // namespace
@@ -68,9 +62,9 @@ bool StandardInputIs(const std::string& name) {
         (inInfo.nFileIndexHigh == 0 && inInfo.nFileIndexLow == 0)) {
         return false;
     }
-    const HANDLE file =
-        CreateFileW(Wide(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = CreateFileW(report::WideText(name).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -96,7 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::vector<sheet::SheetRecord> records;
             more = book->ReadRecords(16, records);
             for (sheet::SheetRecord& record : records) {
-                Require(record.Line >= 1 && record.Line <= 1048576, "a row is within a sheet");
+                Require(record.Line >= 1 && record.Repeats >= 1 &&
+                            record.Line + record.Repeats - 1 <= 1048576,
+                        "a row, repeated or not, is within a sheet");
                 Require(record.Cells.size() == book->Header().size(),
                         "a row holds its header's cells");
                 Require(sheet::CellCount(record) <= sheet::MostColumns,

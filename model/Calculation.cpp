@@ -43,10 +43,11 @@ HouseFigures CalculateFigures(const ProjectParameters& p, std::uint32_t seed,
         ComputeDailyEnergy(p, days);
         EconomicsRun run(p, days, EconomicsInputsOf(p), memory.Economics);
         FiguresObserver observer(run, days);
-        RunSimulationWhile(p, days, seed, observer);
+        RunSimulationWhile(p, days, seed, observer, memory.Simulation);
         economicsFigures = run.Figures();
     } else {
-        Calculate(p, seed, SimulatedDays::UntilPayback, days);
+        ComputeDailyEnergy(p, days);
+        RunSimulationUntilPayback(p, days, seed, memory.Simulation);
     }
     std::vector<DayRecord> existingDays = std::move(days.ExistingDays);
     std::vector<DayRecord> plannedDays = std::move(days.PlannedDays);

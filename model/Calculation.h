@@ -2,6 +2,7 @@
 
 #include "Economics.h"
 #include "ProjectParameters.h"
+#include "Simulation.h"
 #include "SimulationResult.h"
 
 #include <cstdint>
@@ -34,6 +35,7 @@ struct HouseFigures {
 // Working memory of the calculations of one thread, kept from house to house.
 struct CalculationMemory {
     SimulationResult Days;
+    SimulationMemory Simulation;
     EconomicsMemory Economics;
 };
 

@@ -509,6 +509,16 @@ std::string Shortened(std::string_view text) {
     return shown;
 }
 
+std::string RowFile(std::string_view fileName, std::string_view sheet) {
+    std::string file(fileName);
+    return sheet.empty() ? file : file + " (лист «" + Shortened(sheet) + "»)";
+}
+
+std::string RowLine(std::size_t line, std::string_view sheet) {
+    const std::string number = std::to_string(line);
+    return sheet.empty() ? number : number + ", лист «" + Shortened(sheet) + "»";
+}
+
 std::vector<HouseFieldError> ReadHouse(std::span<const std::optional<std::string_view>> texts,
                                        std::span<const NumberLocale> locales, ProjectParameters& p,
                                        ReadingRules rules) {

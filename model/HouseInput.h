@@ -167,6 +167,14 @@ std::string ConversionMessage(std::string_view text);
 // A text as a one-line message quotes it: control characters as blanks, cut after 60 bytes.
 std::string Shortened(std::string_view text);
 
+// The file a row of a register is in as messages and the results name it: after the first sheet
+// of a workbook with its sheet, "книга.xlsx (лист «Дома 2»)", so that a line names one row.
+std::string RowFile(std::string_view fileName, std::string_view sheet);
+
+// The line of a row as a table without the file shows it: after the first sheet of a workbook
+// with its sheet, "4, лист «Дома 2»".
+std::string RowLine(std::size_t line, std::string_view sheet);
+
 // The field a spreadsheet's column heading names: its record name ("EntranceCount", "entrance
 // count"), the label the page shows for it ("Подъездов", "Стоимость кВт электроэнергии") or a
 // short form ("Тариф", "Адрес"), case and blanks aside, "ё" as "е", a unit after the last comma

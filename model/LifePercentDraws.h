@@ -34,6 +34,16 @@ public:
         return ready;
     }
 
+    // The draws ready to be read, at least one, left where they are until Take takes the first
+    // `count` of them (no more than were ready).
+    std::span<const std::uint8_t> Ready() {
+        if (next_ == percent_.data() + StateSize) {
+            Refill();
+        }
+        return {next_, percent_.data() + StateSize};
+    }
+    void Take(std::size_t count) { next_ += count; }
+
     void Skip(std::int64_t count);
 
 private:

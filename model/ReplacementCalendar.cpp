@@ -53,19 +53,21 @@ std::int16_t LifeInDays(const SchemePlan& scheme, const ZonePlan& zone, std::int
     return days <= SimulationDays ? static_cast<std::int16_t>(days) : BeyondHorizon;
 }
 
-// Lamps put in at once up to this many are put in inline, from this many on they are counted by
-// draw first, then by day.
+// Lamps put in at once up to FewLamps are put in inline, from ManyLamps on they are counted by run
+// of draws first, then by day.
 constexpr std::int64_t FewLamps = 4;
 constexpr std::int64_t ManyLamps = 160;
+// A scanned calendar's groups put in up to this many lamps in the day loop itself.
+constexpr std::int32_t ScannedFewLamps = 16;
 constexpr std::int32_t NoLamps = 0;
 // Rings are cleared when made if they hold no more than this many days a lamp: clearing costs
 // less than looking at a mark for every lamp put in (the largest house has 1.6, the default 300).
 constexpr std::size_t ClearedRingDaysPerLamp = 4;
 
-// Puts in a lamp on `day` for each draw from `first` on, up to `last` or the first draw whose life
-// is unknown or beyond `longest`; returns where it stopped. Apart, and calling nothing, so that
-// the loop keeps all it needs in registers. A lamp that goes after the last day is counted on a
-// day of the ring that is never asked for.
+// Puts in a lamp on `day` for each draw from `first` on, up to `last` or
+// the first draw whose life is unknown or beyond `longest`; returns where it stopped. Apart, and
+// calling nothing, so that the loop keeps all it needs in registers. A lamp that goes after the
+// last day is counted on a day of the ring that is never asked for.
 template <bool Cleared, typename Days>
 [[gnu::noinline]] const std::uint8_t*
 PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::uint32_t longest,
@@ -85,8 +87,7 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
         } else {
             // As GroupDays::Add, choosing where to read from rather than whether to, so that
             // no branch is guessed wrong for every third lamp.
-            const std::uintptr_t marked =
-                0 - static_cast<std::uintptr_t>((marks & days.Bit) != 0 ? 1 : 0);
+            const std::uintptr_t marked = 0 - static_cast<std::uintptr_t>((marks & days.Bit) != 0);
             const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(&count) & marked) |
                                         (reinterpret_cast<std::uintptr_t>(&NoLamps) & ~marked);
             count = *reinterpret_cast<const std::int32_t*>(from) + 1;
@@ -96,10 +97,45 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
     return first;
 }
 
+// Puts in `count` lamps (no more than ScannedFewLamps) of a scanned calendar's group on `day` when
+// their draws are ready and their lives known and within the horizon, and returns true; otherwise
+// does nothing and returns false. A scanned calendar's marks are never read: none is set.
+template <typename Days>
+bool PutInFewKnown(const Days& days, std::int32_t count, std::int32_t day,
+                   LifePercentDraws& draws) {
+    const std::span<const std::uint8_t> ready = draws.Ready();
+    if (ready.size() < static_cast<std::size_t>(count)) {
+        return false;
+    }
+    const auto longest = static_cast<std::uint32_t>(days.LongestLife);
+    std::array<std::int32_t, ScannedFewLamps> lives; // the first `count` set below
+    for (std::int32_t i = 0; i < count; ++i) {
+        lives[i] = days.Lives[ready[i]];
+        // An unknown life (0) wraps round to the largest number.
+        if (static_cast<std::uint32_t>(lives[i] - 1) >= longest) {
+            return false;
+        }
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        ++days.Ring[static_cast<std::uint32_t>(day + lives[i]) & days.RingMask];
+    }
+    draws.Take(static_cast<std::size_t>(count));
+    return true;
+}
+
 } // namespace
 
-ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
-    : lamps_{.Zones = {}, .LampLife = scheme.LampLife, .SwitchingFactor = scheme.SwitchingFactor} {
+void ReplacementCalendar::Start(const SchemePlan& scheme) {
+    lamps_ = {.Zones = {}, .LampLife = scheme.LampLife, .SwitchingFactor = scheme.SwitchingFactor};
+    MakeGroups(scheme);
+    LayOutRings();
+}
+
+void ReplacementCalendar::MakeGroups(const SchemePlan& scheme) {
+    groups_.clear();
+    lives_.clear();
+    runOfDraw_.clear();
+    runLives_.clear();
     const ZonePlan* previous = nullptr;
     for (const ZonePlan& zone : scheme.Zones) {
         if (zone.LampCount <= 0) {
@@ -115,36 +151,65 @@ ReplacementCalendar::ReplacementCalendar(const SchemePlan& scheme)
         group.LivesRow = static_cast<std::int32_t>(lives_.size());
         group.Zone = zone;
         lives_.resize(lives_.size() + DrawCount, UnknownLife);
+        runOfDraw_.resize(runOfDraw_.size() + DrawCount);
+        runLives_.resize(runLives_.size() + DrawCount);
         groups_.push_back(group);
         previous = &zone;
     }
-    std::size_t ringDays = 0;
-    std::uint32_t longestLife = 0;
-    std::vector<std::uint32_t> ringLengths;
     for (Group& group : groups_) {
         PrepareLives(group);
-        const auto longest = static_cast<std::uint32_t>(group.LongestLife);
-        ringLengths.push_back(std::bit_ceil(longest + 1));
-        ringDays += ringLengths.back();
-        longestLife = std::max(longestLife, longest);
     }
+}
+
+void ReplacementCalendar::LayOutRings() {
+    std::size_t ringDays = 0;
+    std::uint32_t longestLife = 0;
     std::int64_t lamps = 0;
+    // Lamps going on a day, once the first lamps' lives are mixed.
+    double lampsPerDay = 0;
     for (const Group& group : groups_) {
+        const auto longest = static_cast<std::uint32_t>(group.LongestLife);
+        ringDays += std::bit_ceil(longest + 1);
+        longestLife = std::max(longestLife, longest);
         lamps += group.LampCount;
+        if (group.LongestLife > 0) {
+            lampsPerDay += static_cast<double>(group.LampCount) / group.LongestLife;
+        }
+    }
+    if (ringDays > goingCapacity_) {
+        going_ = std::make_unique_for_overwrite<std::int32_t[]>(ringDays);
+        goingCapacity_ = ringDays;
     }
     const bool cleared = ringDays <= static_cast<std::size_t>(lamps) * ClearedRingDaysPerLamp;
-    going_ = cleared ? std::make_unique<std::int32_t[]>(ringDays)
-                     : std::make_unique_for_overwrite<std::int32_t[]>(ringDays);
-    const std::uint32_t rows = std::bit_ceil(longestLife + 1);
+    if (cleared) {
+        std::fill_n(going_.get(), ringDays, 0);
+    }
+    scanned_ = cleared && groups_.size() <= lampsPerDay;
+    const std::uint32_t rows = scanned_ ? 1 : std::bit_ceil(longestLife + 1);
     dayMask_ = rows - 1;
-    words_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
-    dueGroups_.assign(static_cast<std::size_t>(rows) * words_, 0);
+    words_ =
+        scanned_
+            ? 1
+            : std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
+    dueGroups_.assign(static_cast<std::size_t>(rows) * words_, scanned_ ? ~std::uint64_t{0} : 0);
+    days_.clear();
+    goingToday_.assign(groups_.size(), 0);
     std::int32_t* ring = going_.get();
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        groups_[g].Days = {
-            ring,     ringLengths[g] - 1,           dueGroups_.data() + g / 64 * rows,
-            dayMask_, std::uint64_t{1} << (g % 64), cleared};
-        ring += ringLengths[g];
+        const std::uint32_t length =
+            std::bit_ceil(static_cast<std::uint32_t>(groups_[g].LongestLife) + 1);
+        std::uint64_t* const marks = dueGroups_.data() + (scanned_ ? 0 : g / 64 * rows);
+        const Group& group = groups_[g];
+        days_.push_back({.Ring = ring,
+                         .RingMask = length - 1,
+                         .Marks = marks,
+                         .DayMask = dayMask_,
+                         .Bit = std::uint64_t{1} << (g % 64),
+                         .Cleared = cleared,
+                         .SameLifeForEveryDraw = group.SameLifeForEveryDraw,
+                         .LongestLife = group.LongestLife,
+                         .Lives = lives_.data() + group.LivesRow});
+        ring += length;
     }
 }
 
@@ -154,6 +219,23 @@ std::int16_t ReplacementCalendar::LifeOf(std::size_t g, std::int32_t r) {
         life = LifeInDays(lamps_, groups_[g].Zone, r);
     }
     return life;
+}
+
+ReplacementCalendar::LifeRuns ReplacementCalendar::RunsOf(std::size_t g) {
+    const auto row = static_cast<std::size_t>(groups_[g].LivesRow);
+    std::uint8_t* const runOfDraw = runOfDraw_.data() + row;
+    std::int16_t* const lives = runLives_.data() + row;
+    std::int32_t& count = groups_[g].RunCount;
+    if (count == 0) {
+        for (std::int32_t r = 0; r < DrawCount; ++r) {
+            const std::int16_t life = LifeOf(g, r);
+            if (count == 0 || lives[count - 1] != life) {
+                lives[count++] = life;
+            }
+            runOfDraw[r] = static_cast<std::uint8_t>(count - 1);
+        }
+    }
+    return {runOfDraw, lives, count};
 }
 
 void ReplacementCalendar::PrepareLives(Group& group) {
@@ -191,12 +273,12 @@ void ReplacementCalendar::PrepareLives(Group& group) {
 
 inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
                                        LifePercentDraws& draws) {
-    const Group& group = groups_[g];
+    const GroupDays& group = DaysOf(g);
     if (group.LongestLife == 0) {
         draws.Skip(count); // none of them goes within the horizon
     } else if (group.SameLifeForEveryDraw) {
         draws.Skip(count);
-        DaysOf(g).Add(day + group.LongestLife, count);
+        group.Add(day + group.LongestLife, count);
     } else if (count < ManyLamps) {
         PutInFew(g, count, day, draws);
     } else {
@@ -204,20 +286,31 @@ inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::i
     }
 }
 
+inline void ReplacementCalendar::PutInCounted(std::size_t g, std::int64_t count, std::int32_t day,
+                                              LifePercentDraws& draws) {
+    const GroupDays& days = DaysOf(g);
+    const std::int16_t* const lives = days.Lives;
+    const auto longest = static_cast<std::uint32_t>(days.LongestLife);
+    for (; count > 0; --count) {
+        const std::int32_t r = draws.Next();
+        const std::int32_t life = lives[r];
+        // An unknown life (0) wraps round to the largest number.
+        if (static_cast<std::uint32_t>(life - 1) < longest) [[likely]] {
+            const auto goes = static_cast<std::uint32_t>(day + life);
+            ++days.Ring[goes & days.RingMask];
+            days.Marks[goes & days.DayMask] |= days.Bit;
+        } else if (LifeOf(g, r) <= SimulationDays) {
+            days.Add(day + LifeOf(g, r), 1);
+        }
+    }
+}
+
 inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std::int32_t day,
                                           LifePercentDraws& draws) {
     const GroupDays& days = DaysOf(g);
-    const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
+    const std::int16_t* const lives = days.Lives;
     if (count <= FewLamps && days.Cleared) {
-        for (; count > 0; --count) {
-            const std::int32_t r = draws.Next();
-            const std::int32_t life = lives[r] != UnknownLife ? lives[r] : LifeOf(g, r);
-            if (life <= SimulationDays) {
-                const auto goes = static_cast<std::uint32_t>(day + life);
-                ++days.Ring[goes & days.RingMask];
-                days.Marks[goes & days.DayMask] |= days.Bit;
-            }
-        }
+        PutInCounted(g, count, day, draws);
         return;
     }
     if (count <= FewLamps) {
@@ -230,7 +323,7 @@ inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std
         }
         return;
     }
-    const auto longest = static_cast<std::uint32_t>(groups_[g].LongestLife);
+    const auto longest = static_cast<std::uint32_t>(days.LongestLife);
     while (count > 0) {
         const std::span<const std::uint8_t> ready = draws.TakeReady(count);
         count -= static_cast<std::int64_t>(ready.size());
@@ -251,43 +344,30 @@ inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std
 
 void ReplacementCalendar::PutInMany(std::size_t g, std::int64_t count, std::int32_t day,
                                     LifePercentDraws& draws) {
-    // Which lamp takes which draw changes nothing: the lamps are counted by draw first.
-    std::array<std::uint32_t, DrawCount> byDraw{};
+    // Which lamp takes which draw changes nothing, and neighbouring draws mostly give the same
+    // life: the lamps are counted by run of draws first.
+    const LifeRuns runs = RunsOf(g);
+    std::array<std::uint32_t, DrawCount> byRun{};
     while (count > 0) {
         const std::span<const std::uint8_t> ready = draws.TakeReady(count);
         count -= static_cast<std::int64_t>(ready.size());
         const std::uint8_t* r = ready.data();
         const std::uint8_t* const last = r + ready.size();
         for (; last - r >= 4; r += 4) {
-            ++byDraw[r[0]];
-            ++byDraw[r[1]];
-            ++byDraw[r[2]];
-            ++byDraw[r[3]];
+            ++byRun[runs.RunOfDraw[r[0]]];
+            ++byRun[runs.RunOfDraw[r[1]]];
+            ++byRun[runs.RunOfDraw[r[2]]];
+            ++byRun[runs.RunOfDraw[r[3]]];
         }
         for (; r != last; ++r) {
-            ++byDraw[*r];
+            ++byRun[runs.RunOfDraw[*r]];
         }
     }
-    // Neighbouring draws mostly give the same life: their lamps are counted together.
     const GroupDays& days = DaysOf(g);
-    const std::int16_t* const lives = lives_.data() + groups_[g].LivesRow;
-    std::int32_t life = 0;
-    std::int64_t lamps = 0;
-    for (std::int32_t r = 0; r < DrawCount; ++r) {
-        if (byDraw[r] != 0) {
-            const std::int32_t next = lives[r] != UnknownLife ? lives[r] : LifeOf(g, r);
-            if (next != life) {
-                if (lamps != 0 && life <= SimulationDays) {
-                    days.Add(day + life, lamps);
-                }
-                life = next;
-                lamps = 0;
-            }
-            lamps += byDraw[r];
+    for (std::int32_t run = 0; run < runs.Count; ++run) {
+        if (byRun[run] != 0 && runs.Life[run] <= SimulationDays) {
+            days.Add(day + runs.Life[run], byRun[run]);
         }
-    }
-    if (lamps != 0 && life <= SimulationDays) {
-        days.Add(day + life, lamps);
     }
 }
 
@@ -300,6 +380,9 @@ void ReplacementCalendar::Fill(LifePercentDraws& draws) {
 
 std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t row,
                                                 LifePercentDraws& draws) {
+    if (scanned_) {
+        return ReplaceScannedDay(day, draws);
+    }
     std::int64_t replaced = 0;
     // The row serves a later day once this one is over; no lamp put in today goes today, so its
     // marks are cleared at once. Groups in ascending order, as the lamps are visited.
@@ -311,7 +394,7 @@ std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t 
             const std::size_t g =
                 std::size_t{w} * 64 + static_cast<std::size_t>(std::countr_zero(marked));
             marked &= marked - 1;
-            const GroupDays& days = groups_[g].Days;
+            const GroupDays& days = days_[g];
             std::int32_t& going = days.Ring[static_cast<std::uint32_t>(day) & days.RingMask];
             const std::int64_t count = going;
             if (days.Cleared) {
@@ -319,6 +402,30 @@ std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t 
             }
             replaced += count;
             PutIn(g, count, day, draws);
+        }
+    }
+    return replaced;
+}
+
+std::int64_t ReplacementCalendar::ReplaceScannedDay(std::int32_t day, LifePercentDraws& draws) {
+    const std::size_t groups = days_.size();
+    const GroupDays* const days = days_.data();
+    // The day's counts are all taken first, so that their reads, which mostly miss the cache,
+    // wait side by side. A group's lamps put in today go on a later day, and only in its ring.
+    std::int32_t* const going = goingToday_.data();
+    for (std::size_t g = 0; g < groups; ++g) {
+        std::int32_t& count = days[g].Ring[static_cast<std::uint32_t>(day) & days[g].RingMask];
+        going[g] = count;
+        count = 0;
+    }
+    std::int64_t replaced = 0;
+    for (std::size_t g = 0; g < groups; ++g) {
+        const std::int32_t count = going[g];
+        if (count != 0) {
+            replaced += count;
+            if (count > ScannedFewLamps || !PutInFewKnown(days[g], count, day, draws)) {
+                PutIn(g, count, day, draws);
+            }
         }
     }
     return replaced;

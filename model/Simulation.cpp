@@ -27,16 +27,19 @@ namespace {
 
 // Simulates day after day while goOn(day) holds for the day just simulated.
 template <typename GoOn>
-void Simulate(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed, GoOn goOn) {
+void Simulate(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed,
+              SimulationMemory& memory, GoOn goOn) {
     PrepareResult(p, r);
     // The draws come in the order of a day loop that visits every lamp every day: the existing
     // pools, the planned pools, then day by day the existing and the planned replacements.
     LifePercentDraws draws(seed);
     const SchemePlan existing = PlanExistingScheme(p, r);
-    ReplacementCalendar existingLamps(existing);
+    ReplacementCalendar& existingLamps = memory.Existing;
+    existingLamps.Start(existing);
     existingLamps.Fill(draws);
     const SchemePlan planned = PlanPlannedScheme(p, r);
-    ReplacementCalendar plannedLamps(planned);
+    ReplacementCalendar& plannedLamps = memory.Planned;
+    plannedLamps.Start(planned);
     plannedLamps.Fill(draws);
 
     std::int32_t existingReplaced = 0;
@@ -61,18 +64,25 @@ void Simulate(const ProjectParameters& p, SimulationResult& r, std::uint32_t see
 } // namespace
 
 void RunSimulation(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed) {
-    Simulate(p, r, seed, [](int) { return true; });
+    SimulationMemory memory;
+    Simulate(p, r, seed, memory, [](int) { return true; });
 }
 
 void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& r,
                                std::uint32_t seed) {
-    Simulate(p, r, seed, [&r](int) { return !r.PaybackFound; });
+    SimulationMemory memory;
+    RunSimulationUntilPayback(p, r, seed, memory);
+}
+
+void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed,
+                               SimulationMemory& memory) {
+    Simulate(p, r, seed, memory, [&r](int) { return !r.PaybackFound; });
 }
 
 void RunSimulationWhile(const ProjectParameters& p, SimulationResult& r, std::uint32_t seed,
-                        DayObserver& observer) {
+                        DayObserver& observer, SimulationMemory& memory) {
     int askAfter = observer.FirstDayToAsk();
-    Simulate(p, r, seed, [&](int day) {
+    Simulate(p, r, seed, memory, [&](int day) {
         if (day < askAfter) {
             return true;
         }

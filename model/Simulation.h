@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProjectParameters.h"
+#include "ReplacementCalendar.h"
 #include "SimulationResult.h"
 
 #include <cstdint>
@@ -9,6 +10,13 @@ namespace model {
 
 // Daily energy of both schemes and its cost at the tariff.
 void ComputeDailyEnergy(const ProjectParameters& p, SimulationResult& result);
+
+// Working memory of the simulations of one thread, kept from house to house: the calendars'
+// rings are taken from the system once, not house after house.
+struct SimulationMemory {
+    ReplacementCalendar Existing;
+    ReplacementCalendar Planned;
+};
 
 // Installation costs and counts, then SimulationDays days of lamp ageing and replacement with
 // lamp lives drawn from a generator seeded with `seed`, then the payback day. Needs
@@ -20,6 +28,8 @@ void RunSimulation(const ProjectParameters& p, SimulationResult& result, std::ui
 // later days keep what `result` held.
 void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& result,
                                std::uint32_t seed);
+void RunSimulationUntilPayback(const ProjectParameters& p, SimulationResult& result,
+                               std::uint32_t seed, SimulationMemory& memory);
 
 // Asked, on the days it names, whether a run should go on.
 class DayObserver {
@@ -35,6 +45,6 @@ public:
 // RunSimulation stopped after the day on which `observer` says so: the figures of the days
 // simulated are RunSimulation's, the day series are written up to that day.
 void RunSimulationWhile(const ProjectParameters& p, SimulationResult& result, std::uint32_t seed,
-                        DayObserver& observer);
+                        DayObserver& observer, SimulationMemory& memory);
 
 } // namespace model

@@ -15,6 +15,20 @@ bool Within(double spent, double budget) {
     return spent <= budget + SumRounding * std::max(budget, 1.0);
 }
 
+// The first year whose money or crews the spend and houses of each year exceed, or none.
+std::optional<std::size_t> FirstYearOver(const Problem& problem, const std::vector<double>& spend,
+                                         const std::vector<int>& houses) {
+    const std::vector<double> money = MoneyByYear(problem);
+    const std::vector<double> spent = CountedByYear(spend, problem.CarryOver);
+    for (std::size_t k = 0; k < spent.size(); ++k) {
+        if (!Within(spent[k], money[k]) ||
+            (!problem.MaxHouses.empty() && houses[k] > problem.MaxHouses[k])) {
+            return k;
+        }
+    }
+    return std::nullopt;
+}
+
 std::vector<int> CrewsByYear(const BudgetRules& rules, std::size_t years) {
     if (rules.MaxHouses.size() == 1) {
         return std::vector<int>(years, rules.MaxHouses.front());
@@ -61,6 +75,13 @@ bool Problem::IsFixed(std::size_t house) const {
         years += OfferedIn(house, k) ? 1 : 0;
     }
     return years == 1;
+}
+
+std::vector<double> CountedByYear(std::vector<double> amounts, bool carryOver) {
+    if (carryOver) {
+        std::partial_sum(amounts.begin(), amounts.end(), amounts.begin());
+    }
+    return amounts;
 }
 
 std::optional<std::string> BudgetsError(const std::vector<double>& budgets) {
@@ -142,25 +163,23 @@ std::optional<std::string> FixedHousesError(const Problem& problem,
             }
         }
     }
-    double budget = 0;
-    double spent = 0;
-    for (std::size_t k = 0; k < spend.size(); ++k) {
-        const std::string year = "год плана " + std::to_string(k + 1);
-        budget = (problem.CarryOver ? budget : 0) + problem.Budgets[k];
-        spent = (problem.CarryOver ? spent : 0) + spend[k];
-        if (!Within(spent, budget)) {
-            const bool years = problem.CarryOver && k > 0;
-            return year + ": домам, закреплённым за " + (years ? "годами 1–" : "годом ") +
-                   std::to_string(k + 1) + ", нужно " + money(spent) + " руб., а бюджет " +
-                   (years ? "этих лет " : "года ") + money(budget) + " руб.: не хватает " +
-                   money(spent - budget) + " руб.";
-        }
-        if (!problem.MaxHouses.empty() && houses[k] > problem.MaxHouses[k]) {
-            return year + ": закреплено домов " + std::to_string(houses[k]) +
-                   ", а в год можно не более " + std::to_string(problem.MaxHouses[k]);
-        }
+    const std::optional<std::size_t> over = FirstYearOver(problem, spend, houses);
+    if (!over) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const std::size_t k = *over;
+    const std::string year = "год плана " + std::to_string(k + 1);
+    const double budget = MoneyByYear(problem)[k];
+    const double spent = CountedByYear(spend, problem.CarryOver)[k];
+    if (!Within(spent, budget)) {
+        const bool years = problem.CarryOver && k > 0;
+        return year + ": домам, закреплённым за " + (years ? "годами 1–" : "годом ") +
+               std::to_string(k + 1) + ", нужно " + money(spent) + " руб., а бюджет " +
+               (years ? "этих лет " : "года ") + money(budget) + " руб.: не хватает " +
+               money(spent - budget) + " руб.";
+    }
+    return year + ": закреплено домов " + std::to_string(houses[k]) + ", а в год можно не более " +
+           std::to_string(problem.MaxHouses[k]);
 }
 
 std::vector<YearTotals> TotalsByYear(const Problem& problem, const Plan& plan) {
@@ -171,11 +190,14 @@ std::vector<YearTotals> TotalsByYear(const Problem& problem, const Plan& plan) {
         t.Spend += problem.SpendOf(c.House, c.Year);
         t.Value += problem.ValueOf(c.House, c.Year);
     }
-    double left = 0;
+    std::vector<double> spend(totals.size());
+    std::transform(totals.begin(), totals.end(), spend.begin(),
+                   [](const YearTotals& t) { return t.Spend; });
+    const std::vector<double> money = MoneyByYear(problem);
+    const std::vector<double> spent = CountedByYear(spend, problem.CarryOver);
     for (std::size_t k = 0; k < totals.size(); ++k) {
         totals[k].Budget = problem.Budgets[k];
-        left = (problem.CarryOver ? left : 0) + problem.Budgets[k] - totals[k].Spend;
-        totals[k].Left = left;
+        totals[k].Left = money[k] - spent[k];
     }
     return totals;
 }
@@ -198,17 +220,7 @@ bool Fits(const Problem& problem, const Plan& plan) {
             return false;
         }
     }
-    double budget = 0;
-    double spent = 0;
-    for (std::size_t k = 0; k < spend.size(); ++k) {
-        budget = (problem.CarryOver ? budget : 0) + problem.Budgets[k];
-        spent = (problem.CarryOver ? spent : 0) + spend[k];
-        if (!Within(spent, budget) ||
-            (!problem.MaxHouses.empty() && houses[k] > problem.MaxHouses[k])) {
-            return false;
-        }
-    }
-    return true;
+    return !FirstYearOver(problem, spend, houses);
 }
 
 void Complete(const Problem& problem, Plan& plan) {
@@ -222,11 +234,8 @@ void Complete(const Problem& problem, Plan& plan) {
 }
 
 Slack::Slack(const Problem& problem)
-    : carryOver_(problem.CarryOver), money_(problem.Budgets),
+    : carryOver_(problem.CarryOver), money_(MoneyByYear(problem)),
       crews_(problem.Budgets.size(), std::numeric_limits<double>::infinity()) {
-    if (carryOver_) {
-        std::partial_sum(money_.begin(), money_.end(), money_.begin());
-    }
     for (std::size_t k = 0; k < problem.MaxHouses.size() && k < crews_.size(); ++k) {
         crews_[k] = problem.MaxHouses[k];
     }

@@ -91,6 +91,15 @@ struct Problem {
     }
 };
 
+// Amounts a plan year as the budgets hold them: with money carried over, year k's is the sum of
+// years 0 .. k, else the year's own.
+std::vector<double> CountedByYear(std::vector<double> amounts, bool carryOver);
+
+// The money the spend counted for each year is held to: the budgets counted by year.
+inline std::vector<double> MoneyByYear(const Problem& problem) {
+    return CountedByYear(problem.Budgets, problem.CarryOver);
+}
+
 // Why budgets cannot make a plan (Russian, for the user), or nothing when they can: 1 .. MaxYears
 // of them, each a finite amount not below 0.
 std::optional<std::string> BudgetsError(const std::vector<double>& budgets);
@@ -123,7 +132,7 @@ struct YearTotals {
     int Houses = 0;
     double Spend = 0;  // roubles
     double Budget = 0; // roubles, the year's own
-    double Left = 0;   // roubles left: carried into the next year, or this year's own
+    double Left = 0;   // roubles: the money of the year counted by year less the spend so counted
     double Value = 0;  // the objective's unit, of the houses fitted this year
 };
 

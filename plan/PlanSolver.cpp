@@ -26,15 +26,6 @@ struct Column {
     int Year;
 };
 
-// The money a house fitted in `year` may use at most: the budgets up to that year, or its own.
-std::vector<double> MoneyByYear(const Problem& problem) {
-    std::vector<double> money = problem.Budgets;
-    if (problem.CarryOver) {
-        std::partial_sum(money.begin(), money.end(), money.begin());
-    }
-    return money;
-}
-
 bool CrewIn(const Problem& problem, int year) {
     return problem.MaxHouses.empty() || problem.MaxHouses[static_cast<std::size_t>(year)] > 0;
 }

@@ -123,14 +123,17 @@ void Canvas::DrawSegment(QPoint from, QPoint to) {
         DrawCoveredSegment(from, last);
         return;
     }
+    StrokeOutline(QLine(from, last), Qt::SquareCap);
+}
+
+template <typename Segment> void Canvas::StrokeOutline(const Segment& line, Qt::PenCapStyle cap) {
     if (outlineDotted_) {
         // Opaque background: the gaps between the dots get the fill colour.
-        painter_.setPen(QPen(fill_, 1, Qt::SolidLine, Qt::SquareCap));
-        painter_.drawLine(from, last);
+        painter_.setPen(QPen(fill_, 1, Qt::SolidLine, cap));
+        painter_.drawLine(line);
     }
-    painter_.setPen(
-        QPen(outlineColour_, 1, outlineDotted_ ? Qt::DotLine : Qt::SolidLine, Qt::SquareCap));
-    painter_.drawLine(from, last);
+    painter_.setPen(QPen(outlineColour_, 1, outlineDotted_ ? Qt::DotLine : Qt::SolidLine, cap));
+    painter_.drawLine(line);
 }
 
 void Canvas::DrawCoveredSegment(QPoint from, QPoint last) {
@@ -145,13 +148,7 @@ void Canvas::DrawCoveredSegment(QPoint from, QPoint last) {
     const QPointF half = length > 0 ? along * (0.5 / length) : QPointF(0.5, 0);
     start -= half;
     end += half;
-    if (outlineDotted_) {
-        painter_.setPen(QPen(fill_, 1, Qt::SolidLine, Qt::FlatCap));
-        painter_.drawLine(start, end);
-    }
-    painter_.setPen(
-        QPen(outlineColour_, 1, outlineDotted_ ? Qt::DotLine : Qt::SolidLine, Qt::FlatCap));
-    painter_.drawLine(start, end);
+    StrokeOutline(QLineF(start, end), Qt::FlatCap);
 }
 
 void Canvas::Text(int x, int y, const QString& text) {

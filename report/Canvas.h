@@ -52,6 +52,8 @@ public:
 private:
     void DrawSegment(QPoint from, QPoint to);
     void DrawCoveredSegment(QPoint from, QPoint last);
+    // A line in the outline's colour and dots, the gaps between dots in the fill's.
+    template <typename Segment> void StrokeOutline(const Segment& line, Qt::PenCapStyle cap);
 
     std::optional<QPainter> ownPainter_;
     QPainter& painter_;

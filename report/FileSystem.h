@@ -16,6 +16,11 @@ inline std::filesystem::path PathOf(const std::string& name) {
     return std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
 
+#if defined(_WIN32)
+// UTF-8 text as the UTF-16 text of the system's wide functions (…W), names above all.
+std::wstring WideText(const std::string& text);
+#endif
+
 // std::fopen for a UTF-8 name; null with errno set.
 std::FILE* OpenFile(const std::string& name, const char* mode);
 

@@ -13,14 +13,6 @@
 namespace report {
 namespace {
 
-std::wstring Wide(const std::string& text) {
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
-
 // The system's error as the errno value the program's messages know.
 int ErrnoOf(DWORD error) {
     switch (error) {
@@ -75,14 +67,23 @@ int SyncNamed(const std::wstring& name) {
 
 } // namespace
 
+std::wstring WideText(const std::string& text) {
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
 std::FILE* OpenFile(const std::string& name, const char* mode) {
-    return _wfopen(Wide(name).c_str(), Wide(mode).c_str());
+    return _wfopen(WideText(name).c_str(), WideText(mode).c_str());
 }
 
 std::FILE* OpenScratchFile(const std::string& folder) {
     for (unsigned attempt = 0; attempt <= 100; ++attempt) {
-        const std::wstring name = Wide(folder + "/~virasvet-" + std::to_string(ProcessNumber()) +
-                                       "-" + std::to_string(attempt) + ".tmp");
+        const std::wstring name =
+            WideText(folder + "/~virasvet-" + std::to_string(ProcessNumber()) + "-" +
+                     std::to_string(attempt) + ".tmp");
         const int handle =
             _wopen(name.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY | _O_TEMPORARY,
                    _S_IREAD | _S_IWRITE);
@@ -113,9 +114,9 @@ unsigned ModeForReplacing(const std::string&) {
 }
 
 int PublishNamedFile(const std::string& named, const std::string& target, unsigned) {
-    const std::wstring from = Wide(named);
+    const std::wstring from = WideText(named);
     int reason = SyncNamed(from);
-    if (reason == 0 && !MoveFileExW(from.c_str(), Wide(target).c_str(),
+    if (reason == 0 && !MoveFileExW(from.c_str(), WideText(target).c_str(),
                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         reason = ErrnoOf(GetLastError());
     }
@@ -133,7 +134,7 @@ PendingFile::PendingFile(const std::string& target) : target_(target) {
     for (unsigned attempt = 0; name_.empty(); ++attempt) {
         const std::string candidate =
             base + std::to_string(ProcessNumber()) + "-" + std::to_string(attempt);
-        const HANDLE file = CreateFileW(Wide(candidate).c_str(), GENERIC_WRITE, 0, nullptr,
+        const HANDLE file = CreateFileW(WideText(candidate).c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             CloseHandle(file);
@@ -146,7 +147,7 @@ PendingFile::PendingFile(const std::string& target) : target_(target) {
 
 PendingFile::~PendingFile() {
     if (!published_) {
-        DeleteFileW(Wide(name_).c_str());
+        DeleteFileW(WideText(name_).c_str());
     }
 }
 

@@ -58,14 +58,8 @@ QByteArray EncodePdf(QSize size, const PictureDrawing& draw, const QString& titl
     painter.setRenderHint(QPainter::LosslessImageRendering);
     const QSize page(writer.width(), writer.height());
     const QSize placed = PrintedSize(page, size);
-    if (!placed.isEmpty()) {
-        painter.translate((page.width() - placed.width()) / 2,
-                          (page.height() - placed.height()) / 2);
-        painter.scale(static_cast<double>(placed.width()) / size.width(),
-                      static_cast<double>(placed.height()) / size.height());
-        painter.setClipRect(QRect(QPoint(0, 0), size));
-        draw(painter);
-    }
+    painter.translate((page.width() - placed.width()) / 2, (page.height() - placed.height()) / 2);
+    DrawScaled(painter, placed, size, draw);
     if (!painter.end()) {
         throw std::runtime_error("Не удалось построить PDF");
     }

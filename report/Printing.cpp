@@ -31,18 +31,22 @@ void DrawPrintedPicture(QPainter& painter, const QImage& picture, QSize page) {
     painter.drawImage(QRect(QPoint(0, 0), printed), picture);
 }
 
+void DrawScaled(QPainter& painter, QSize placed, QSize size, const PictureDrawing& draw) {
+    if (placed.isEmpty()) {
+        return;
+    }
+    painter.scale(static_cast<double>(placed.width()) / size.width(),
+                  static_cast<double>(placed.height()) / size.height());
+    painter.setClipRect(QRect(QPoint(0, 0), size));
+    draw(painter);
+}
+
 void PrintDrawing(QPaintDevice& device, QSize size, const PictureDrawing& draw) {
     QPainter painter;
     if (!painter.begin(&device)) {
         throw std::runtime_error("Не удалось начать печать");
     }
-    const QSize printed = PrintedSize(QSize(device.width(), device.height()), size);
-    if (!printed.isEmpty()) {
-        painter.scale(static_cast<double>(printed.width()) / size.width(),
-                      static_cast<double>(printed.height()) / size.height());
-        painter.setClipRect(QRect(QPoint(0, 0), size));
-        draw(painter);
-    }
+    DrawScaled(painter, PrintedSize(QSize(device.width(), device.height()), size), size, draw);
     if (!painter.end()) {
         throw std::runtime_error("Не удалось завершить печать");
     }

@@ -25,6 +25,10 @@ void PrintPicture(QPaintDevice& device, const QImage& picture);
 // Draws a picture in its own pixel coordinates onto a painter that may scale it.
 using PictureDrawing = std::function<void(QPainter& painter)>;
 
+// Draws a picture of `size` pixels scaled to `placed` from the painter's origin, clipped to it;
+// nothing when `placed` is empty.
+void DrawScaled(QPainter& painter, QSize placed, QSize size, const PictureDrawing& draw);
+
 // As PrintPicture for a picture of `size` pixels that `draw` draws: drawn at the device's own
 // resolution, scaled to PrintedSize.
 void PrintDrawing(QPaintDevice& device, QSize size, const PictureDrawing& draw);

@@ -14,6 +14,7 @@ namespace report {
 // One calculated house of a housing stock, as its totals, charts and ranking show it.
 struct StockHouse {
     std::size_t Line = 0; // of its input
+    std::string Sheet;    // the workbook's continuation sheet of the line; empty on the first
     std::string Address;
     std::optional<double> PaybackMonths; // months of 30 days; none without payback
     std::int32_t PaybackDay = 0;         // valid with PaybackMonths

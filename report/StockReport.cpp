@@ -1,6 +1,7 @@
 #include "StockReport.h"
 
 #include "Fonts.h"
+#include "HouseInput.h"
 #include "ResultFigures.h"
 #include "StockCharts.h"
 
@@ -66,7 +67,7 @@ std::array<QString, RankingColumns.size()> RankingCells(std::size_t rank, const 
                                                         const model::NumberLocale& locale) {
     using model::Figure;
     return {Count(rank),
-            Count(house.Line),
+            QString::fromStdString(model::RowLine(house.Line, house.Sheet)),
             QString::fromStdString(house.Address),
             Shown(Figure::Cost, house.InstallCost, locale),
             house.PaybackMonths ? Shown(Figure::PaybackMonths, *house.PaybackMonths, locale)

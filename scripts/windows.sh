@@ -219,11 +219,15 @@ build_libraries() {
   build_gtest
 }
 
-# The guide and virasvet-calc's manual are made by a build for this machine: the same documents.
+# The guide and virasvet-calc's manual are made by a build for this machine, with this machine's
+# libraries (the Windows prefix's pkg-config files stay out of it): the same documents.
 build_host_documents() {
   scripts/setup.sh
-  cmake -S "$root" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIRASVET_BENCHMARKS=OFF
-  cmake --build "$out/host" -j"$jobs" --target help_pdf man_pages
+  if grep -qs "$prefix" "$out/host/CMakeCache.txt"; then rm -rf "$out/host"; fi
+  env -u PKG_CONFIG_LIBDIR -u PKG_CONFIG_PATH -u VIRASVET_WINDOWS_PREFIX \
+    cmake -S "$root" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIRASVET_BENCHMARKS=OFF
+  env -u PKG_CONFIG_LIBDIR -u PKG_CONFIG_PATH -u VIRASVET_WINDOWS_PREFIX \
+    cmake --build "$out/host" -j"$jobs" --target help_pdf man_pages
   # The Russian manual page as UTF-8 text with CR LF line ends, as Windows' Notepad reads it.
   zcat "$out/host/packaging/man/ru/man1/virasvet-calc.1.gz" |
     groff -man -Tutf8 -P-c -P-b -P-u -rLL=80n 2>/dev/null | sed 's/$/\r/' >"$out/virasvet-calc.txt"
@@ -265,10 +269,10 @@ package() {
   local files=$out/installer-files.nsh removal=$out/installer-removal.nsh path
   : >"$files"
   : >"$removal"
-  while IFS= read -r path; do
+  while IFS= read -r path; do # each folder that holds files, as NSIS's File needs one
     echo "SetOutPath \"\$INSTDIR${path:+\\}${path//\//\\}\"" >>"$files"
-    echo "File \"$out/install/$path/*.*\"" >>"$files"
-  done < <(cd "$out/install" && find . -type d | sed 's|^\.$||; s|^\./||' | sort)
+    echo "File \"$out/install${path:+/}$path/*.*\"" >>"$files"
+  done < <(cd "$out/install" && find . -type f -printf '%h\n' | sort -u | sed 's|^\.$||; s|^\./||')
   while IFS= read -r path; do
     echo "Delete \"\$INSTDIR\\${path//\//\\}\"" >>"$removal"
   done < <(cd "$out/install" && find . -type f | sed 's|^\./||' | sort)

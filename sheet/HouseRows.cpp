@@ -137,13 +137,28 @@ std::optional<std::string> AddFieldDefault(std::string_view setting, FieldDefaul
 
 namespace {
 
-// Gathers a row's problems, each as a message and in the register's words.
+// The lines of a record repeated in a workbook, with their count: "строки 5–9 (5 одинаковых
+// строк)".
+std::string RepeatedLines(const SheetRecord& record) {
+    const std::size_t n = record.Repeats;
+    const char* rows = n % 10 == 1 && n % 100 != 11 ? " одинаковая строка"
+                       : n % 10 >= 2 && n % 10 <= 4 && (n % 100 < 12 || n % 100 > 14)
+                           ? " одинаковые строки"
+                           : " одинаковых строк";
+    return "строки " + std::to_string(record.Line) + "–" + std::to_string(record.Line + n - 1) +
+           " (" + std::to_string(n) + rows + ")";
+}
+
+// Gathers a row's problems, each as a message and in the register's words; a row repeated in a
+// workbook has them once, naming its lines.
 class RowProblems {
 public:
     RowProblems(HouseRow& row, const HeaderFields& header, const SheetRecord& record,
                 std::string_view fileName)
         : row_(row), header_(header), record_(record),
-          where_(std::string(fileName) + ":" + std::to_string(record.Line) + ": ") {}
+          where_(model::RowFile(fileName, record.Sheet) + ":" +
+                 (record.Repeats > 1 ? RepeatedLines(record) : std::to_string(record.Line)) +
+                 ": ") {}
 
     // A problem of a cell or of the whole row; `message` as virasvet-calc prints it after the
     // place, `what` without the field's name.
@@ -160,15 +175,25 @@ public:
             problem.Heading = *column < header_.Headings.size() ? header_.Headings[*column] : "";
             problem.Cell = ShownCell(record_, *column);
         }
-        problem.What = what;
+        problem.What = record_.Repeats > 1 ? what + " — " + RepeatedLines(record_) : what;
         problem.Outcome = outcome;
         row_.Problems.push_back(std::move(problem));
     }
-    // A problem of a field's cell, the message starting with the field's name.
+    // A problem of a field's cell, the message starting with the column's name.
     void AddField(std::size_t column, std::size_t field, const std::string& what,
                   RowOutcome outcome = RowOutcome::Rejected) {
-        Add(column, field, what, std::string(model::HouseFields()[field].Name) + ": " + what,
-            outcome);
+        Add(column, field, what, Caption(column, field) + ": " + what, outcome);
+    }
+    // What a message calls a cell: its column's heading as the register writes it, as the
+    // problems' table does; the field's Russian name when the sheet has no column for it.
+    std::string Caption(std::optional<std::size_t> column, std::optional<std::size_t> field) const {
+        if (column && *column < header_.Headings.size() && !header_.Headings[*column].empty()) {
+            return model::Shortened(header_.Headings[*column]);
+        }
+        if (field) {
+            return std::string(model::HouseFields()[*field].Label);
+        }
+        return column ? "столбец " + std::to_string(*column + 1) : std::string();
     }
     // The column of a field, when the sheet has one.
     std::optional<std::size_t> ColumnOf(std::size_t field) const {
@@ -274,17 +299,14 @@ void FillEmptyCells(HouseRow& row, RowProblems& problems, const FieldDefaults* d
 // text), each named by its field or column.
 void AddRecordProblems(RowProblems& problems, const HeaderFields& header,
                        const SheetRecord& record) {
-    const std::span<const model::HouseField> fields = model::HouseFields();
     for (const RecordProblem& problem : record.Problems) {
         const std::optional<std::size_t> field =
             problem.Column && *problem.Column < header.FieldOfColumn.size()
                 ? header.FieldOfColumn[*problem.Column]
                 : std::nullopt;
-        const std::string where = field ? std::string(fields[*field].Name) + ": "
-                                  : problem.Column
-                                      ? "столбец " + std::to_string(*problem.Column + 1) + ": "
-                                      : "";
-        problems.Add(problem.Column, field, problem.What, where + problem.What);
+        const std::string caption = problems.Caption(problem.Column, field);
+        problems.Add(problem.Column, field, problem.What,
+                     (caption.empty() ? "" : caption + ": ") + problem.What);
     }
 }
 
@@ -297,6 +319,7 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     HouseRow row;
     RowProblems problems(row, header, record, fileName);
     row.Line = record.Line;
+    row.Sheet = record.Sheet;
     row.Texts.resize(fields.size());
     row.Carried.reserve(header.CarriedColumns.size());
     for (const std::size_t column : header.CarriedColumns) {
@@ -335,7 +358,8 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
     if (header.PlanYearColumn && *header.PlanYearColumn < record.Cells.size()) {
         if (const auto what =
                 model::ReadPlanYear(record.Cells[*header.PlanYearColumn], row.PlanYear)) {
-            problems.Add(header.PlanYearColumn, std::nullopt, *what, "PlanYear: " + *what);
+            problems.Add(header.PlanYearColumn, std::nullopt, *what,
+                         problems.Caption(header.PlanYearColumn, std::nullopt) + ": " + *what);
         }
     }
     FillEmptyCells(row, problems, defaults, strict);
@@ -355,7 +379,7 @@ HouseRow ReadHouseRow(std::size_t headerColumns, char delimiter, const HeaderFie
         const std::string shown = column ? ShownCell(record, *column) : error.Text;
         // The message keeps the text as read; the problem shows the cell as the register does.
         problems.Add(column, field, FieldWhat(error, IsBlank(shown) ? error.Text : shown, true),
-                     FieldMessage(error));
+                     FieldMessage(error, problems.Caption(column, field)));
     }
     // In the order of the register's columns, the whole row's problems last.
     std::stable_sort(row.Problems.begin(), row.Problems.end(),

@@ -34,6 +34,7 @@ struct RowProblem {
 // One record of a sheet read as a house, exactly as virasvet-calc takes it.
 struct HouseRow {
     std::size_t Line = 0;
+    std::string Sheet; // SheetRecord::Sheet
     // The address the row gives, or the page's start text when it gives none.
     std::string Address;
     // The management company the row gives, or the page's start text (empty) when it gives none.

@@ -36,6 +36,12 @@ struct RecordProblem {
 
 struct SheetRecord {
     std::size_t Line = 0; // physical line (from 1) on which the record starts
+    // The workbook's sheet the record is on when it is not the first one read (a sheet that
+    // continues it under the same header), by name; empty on the first sheet and in a CSV file.
+    std::string Sheet;
+    // The rows the record stands for: a workbook's row marked as repeated is one record for lines
+    // Line to Line + Repeats - 1, so that a row repeated a million times is read and checked once.
+    std::size_t Repeats = 1;
     std::vector<std::string> Cells;
     // The record's cell count when it has more than Cells keeps (cells past the header's width
     // are counted, not held), else 0.

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace sheet {
@@ -69,7 +70,6 @@ public:
     // Moves to the start of the next sheet; false at the end of the document.
     bool NextTable(TableEntry& table) {
         QXmlStreamReader& xml = part_.Xml();
-        repeatLeft_ = 0;
         SkipRestOfTable();
         while (part_.Next()) {
             if (!xml.isStartElement()) {
@@ -100,15 +100,9 @@ public:
         return false;
     }
 
-    // The next row of the sheet that is not empty, with at most `keep` cells; false at the end of
-    // the sheet.
+    // The next row of the sheet that is not empty, with at most `keep` cells and the times it is
+    // repeated; false at the end of the sheet.
     bool NextRow(SheetRecord& record, std::size_t keep) {
-        if (repeatLeft_ > 0) {
-            --repeatLeft_;
-            record = repeated_;
-            record.Line = ++row_;
-            return true;
-        }
         QXmlStreamReader& xml = part_.Xml();
         while (inTable_ && part_.Next()) {
             if (xml.isEndElement() && tableDepth_-- == 0) {
@@ -132,11 +126,9 @@ public:
             if (row_ + repeats > MostRows) {
                 Refuse("строк на листе больше " + std::to_string(MostRows));
             }
-            record.Line = ++row_;
-            if (repeats > 1) {
-                repeated_ = record;
-                repeatLeft_ = repeats - 1;
-            }
+            record.Line = row_ + 1;
+            record.Repeats = repeats;
+            row_ += repeats;
             return true;
         }
         return false;
@@ -304,15 +296,13 @@ private:
     bool inTable_ = false;
     int tableDepth_ = 0; // elements open in the sheet being read, outside its rows
     std::size_t row_ = 0;
-    SheetRecord repeated_;
-    std::size_t repeatLeft_ = 0;
 };
 
 // The spreadsheet's sheets read one after the other; the archive outlives the open part.
 class OdsSheet final : public WorkbookSheet {
 public:
-    OdsSheet(Archive book, const std::atomic<bool>* stop)
-        : WorkbookSheet(stop), Book(std::move(book)) {
+    OdsSheet(Archive book, const std::atomic<bool>* stop, ReadingProgress* progress)
+        : WorkbookSheet(stop, progress), Book(std::move(book)) {
         Open();
     }
 
@@ -323,11 +313,14 @@ protected:
 
 private:
     void Open();
+    void SkipHeader();
 
     Archive Book;
     std::unique_ptr<OdsCursor> Cursor;
     std::vector<bool> ReadTable; // per sheet of the document: its rows are houses
     std::size_t Table = 0;       // the sheet being read, from 0
+    std::string Continuation;    // its name when it is not the first read, else empty
+    std::optional<SheetRecord> HeaderCopies;
 };
 
 // A first pass over the sheets finds the header and the continuations; the second reads them.
@@ -385,14 +378,32 @@ void OdsSheet::Open() {
     while (Cursor->NextTable(table) && !ReadTable[Table]) {
         ++Table;
     }
+    SkipHeader();
+}
+
+// Reads past the header row of the sheet being read: the row's copies, when it is repeated, are
+// a record of their own (a register's rows, rejected as their cells are).
+void OdsSheet::SkipHeader() {
     SheetRecord header;
     while (Cursor->NextRow(header, MostColumns) && TrimmedHeader(header.Cells).empty()) {
+    }
+    if (header.Repeats > 1 && !TrimmedHeader(header.Cells).empty()) {
+        ++header.Line;
+        --header.Repeats;
+        HeaderCopies = std::move(header);
     }
 }
 
 bool OdsSheet::NextRecord(SheetRecord& record) {
     for (;;) {
+        if (HeaderCopies) {
+            record = std::move(*HeaderCopies);
+            record.Sheet = Continuation;
+            HeaderCopies.reset();
+            return true;
+        }
         if (Cursor->NextRow(record, Header().size() + 1)) {
+            record.Sheet = Continuation;
             return true;
         }
         TableEntry table;
@@ -403,16 +414,16 @@ bool OdsSheet::NextRecord(SheetRecord& record) {
         if (!next) {
             return false;
         }
-        SheetRecord header; // the same header again
-        while (Cursor->NextRow(header, MostColumns) && TrimmedHeader(header.Cells).empty()) {
-        }
+        Continuation = table.Name;
+        SkipHeader(); // the same header again
     }
 }
 
 } // namespace
 
-std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop) {
-    return std::make_unique<OdsSheet>(std::move(book), stop);
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop,
+                                          ReadingProgress* progress) {
+    return std::make_unique<OdsSheet>(std::move(book), stop, progress);
 }
 
 } // namespace sheet

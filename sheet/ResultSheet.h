@@ -19,6 +19,7 @@ struct HouseRowSource {
     std::size_t Line = 0;
     std::string Address;
     std::string ManagementCompany;
+    std::string Sheet; // the workbook's continuation sheet the row is on (File names it too)
 };
 
 // Which result columns hold numbers (the others hold text), in the order of ResultColumns().

@@ -54,6 +54,7 @@ void ClearCells(SheetRecord& record) {
     record.Width = 0;
     record.Problems.clear();
     record.NumberColumns.clear();
+    record.Repeats = 1;
 }
 
 bool HoldsAnything(const SheetRecord& record) {
@@ -167,106 +168,132 @@ void XmlGuard::Append(char c, QByteArray& out) {
 void XmlGuard::Pass(std::string_view piece, QByteArray& out) {
     std::size_t i = 0;
     while (i < piece.size()) {
-        const char c = piece[i];
-        switch (state_) {
-        case State::Text: {
-            const std::size_t open = piece.find('<', i);
-            const std::size_t end = open == std::string_view::npos ? piece.size() : open;
-            Count(text_, end - i, "текст между тегами");
-            out.append(piece.data() + i, static_cast<qsizetype>(end - i));
-            i = end;
-            if (open != std::string_view::npos) {
-                state_ = State::Open;
-                ++i;
-            }
-            continue;
+        if (state_ == State::Text) {
+            i = PassText(piece, i, out);
+        } else if (Step(piece[i], out)) {
+            ++i;
         }
-        case State::Open:
-            if (c == '!') {
-                state_ = State::Bang;
-                bang_.clear();
-            } else if (c == '?') {
-                state_ = State::Instruction;
-                marks_ = 0;
-            } else {
-                state_ = State::Tag;
-                closing_ = c == '/';
-                quote_ = 0;
-                last_ = 0;
-                tag_ = 0;
-                text_ = 0;
-                out.append('<');
-                continue; // the byte is the tag's
-            }
-            break;
-        case State::Tag:
-            Count(tag_, 1, "тег");
-            out.append(c);
-            if (quote_ != 0) {
-                quote_ = c == quote_ ? 0 : quote_;
-                last_ = c;
-            } else if (c == '"' || c == '\'') {
-                quote_ = c;
-                last_ = c;
-            } else if (c == '>') {
-                state_ = State::Text;
-                if (closing_) {
-                    --depth_;
-                } else if (last_ != '/' && ++depth_ > DeepestNesting) {
-                    throw SheetError("это не книга, которую можно прочитать: элементы XML "
-                                     "вложены глубже " +
-                                     std::to_string(DeepestNesting) + " уровней");
-                }
-            } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-                last_ = c;
-            }
-            break;
-        case State::Bang:
-            bang_.push_back(c);
-            if (bang_ == "--") {
-                state_ = State::Comment;
-                marks_ = 0;
-            } else if (bang_ == "[CDATA[") {
-                state_ = State::CData;
-                marks_ = 0;
-            } else if (!std::string_view("[CDATA[").starts_with(bang_) &&
-                       !std::string_view("--").starts_with(bang_)) {
-                throw SheetError("это не книга, которую можно прочитать: объявление типа "
-                                 "документа (<!…) не допускается");
-            }
-            break;
-        case State::Comment:
-            if (c == '>' && marks_ >= 2) {
-                state_ = State::Text;
-            }
-            marks_ = c == '-' ? marks_ + 1 : 0;
-            break;
-        case State::CData:
-            if (c == ']') {
-                ++marks_;
-                break;
-            }
-            if (c == '>' && marks_ >= 2) {
-                Count(text_, static_cast<std::size_t>(marks_ - 2), "текст между тегами");
-                out.append(QByteArray(marks_ - 2, ']'));
-                state_ = State::Text;
-                marks_ = 0;
-                break;
-            }
-            Count(text_, static_cast<std::size_t>(marks_) + 1, "текст между тегами");
-            out.append(QByteArray(marks_, ']'));
-            marks_ = 0;
-            Append(c, out);
-            break;
-        case State::Instruction:
-            if (c == '>' && marks_ == 1) {
-                state_ = State::Text;
-            }
-            marks_ = c == '?' ? 1 : 0;
-            break;
-        }
-        ++i;
     }
+}
+
+std::size_t XmlGuard::PassText(std::string_view piece, std::size_t from, QByteArray& out) {
+    const std::size_t open = piece.find('<', from);
+    const std::size_t end = open == std::string_view::npos ? piece.size() : open;
+    Count(text_, end - from, "текст между тегами");
+    out.append(piece.data() + from, static_cast<qsizetype>(end - from));
+    if (open == std::string_view::npos) {
+        return end;
+    }
+    state_ = State::Open;
+    return end + 1;
+}
+
+bool XmlGuard::Step(char c, QByteArray& out) {
+    switch (state_) {
+    case State::Open:
+        return Open(c, out);
+    case State::Tag:
+        TagByte(c, out);
+        break;
+    case State::Bang:
+        BangByte(c);
+        break;
+    case State::Comment:
+        if (c == '>' && marks_ >= 2) {
+            state_ = State::Text;
+        }
+        marks_ = c == '-' ? marks_ + 1 : 0;
+        break;
+    case State::CData:
+        CDataByte(c, out);
+        break;
+    case State::Instruction:
+        if (c == '>' && marks_ == 1) {
+            state_ = State::Text;
+        }
+        marks_ = c == '?' ? 1 : 0;
+        break;
+    case State::Text:
+        break;
+    }
+    return true;
+}
+
+bool XmlGuard::Open(char c, QByteArray& out) {
+    if (c == '!') {
+        state_ = State::Bang;
+        bang_.clear();
+        return true;
+    }
+    if (c == '?') {
+        state_ = State::Instruction;
+        marks_ = 0;
+        return true;
+    }
+    state_ = State::Tag;
+    closing_ = c == '/';
+    quote_ = 0;
+    last_ = 0;
+    tag_ = 0;
+    text_ = 0;
+    out.append('<');
+    return false; // the byte is the tag's
+}
+
+void XmlGuard::TagByte(char c, QByteArray& out) {
+    Count(tag_, 1, "тег");
+    out.append(c);
+    if (quote_ != 0) {
+        quote_ = c == quote_ ? 0 : quote_;
+        last_ = c;
+    } else if (c == '"' || c == '\'') {
+        quote_ = c;
+        last_ = c;
+    } else if (c == '>') {
+        state_ = State::Text;
+        if (closing_) {
+            --depth_;
+        } else if (last_ != '/' && ++depth_ > DeepestNesting) {
+            throw SheetError("это не книга, которую можно прочитать: элементы XML "
+                             "вложены глубже " +
+                             std::to_string(DeepestNesting) + " уровней");
+        }
+    } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+        last_ = c;
+    }
+}
+
+void XmlGuard::BangByte(char c) {
+    bang_.push_back(c);
+    if (bang_ == "--") {
+        state_ = State::Comment;
+        marks_ = 0;
+    } else if (bang_ == "[CDATA[") {
+        state_ = State::CData;
+        marks_ = 0;
+    } else if (!std::string_view("[CDATA[").starts_with(bang_) &&
+               !std::string_view("--").starts_with(bang_)) {
+        throw SheetError("это не книга, которую можно прочитать: объявление типа "
+                         "документа (<!…) не допускается");
+    }
+}
+
+void XmlGuard::CDataByte(char c, QByteArray& out) {
+    if (c == ']') {
+        ++marks_;
+        return;
+    }
+    if (c == '>' && marks_ >= 2) {
+        Count(text_, static_cast<std::size_t>(marks_ - 2), "текст между тегами");
+        out.append(QByteArray(marks_ - 2, ']'));
+        state_ = State::Text;
+        marks_ = 0;
+        return;
+    }
+    Count(text_, static_cast<std::size_t>(marks_) + 1, "текст между тегами");
+    out.append(QByteArray(marks_, ']'));
+    marks_ = 0;
+    Append(c, out);
 }
 
 Part::Part(zip_t* archive, const std::string& name, ReadingWork* work) : name_(name), work_(work) {
@@ -318,6 +345,10 @@ bool Part::Next() {
                                  " не читается: " + ArchiveMessage(zip_file_get_error(entry_)));
             }
             read_ += static_cast<std::uint64_t>(count);
+            if (work_ != nullptr && work_->Progress != nullptr &&
+                PackedRead() > work_->Progress->load()) {
+                *work_->Progress = PackedRead();
+            }
             if (read_ > size_ || read_ > LargestPart) {
                 throw SheetError("часть книги " + name_ +
                                  " длиннее, чем сказано в оглавлении "

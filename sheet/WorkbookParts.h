@@ -61,6 +61,14 @@ public:
 
 private:
     enum class State { Text, Open, Tag, Bang, Comment, CData, Instruction };
+    // Passes the text from `from` up to the next '<'; returns where reading goes on.
+    std::size_t PassText(std::string_view piece, std::size_t from, QByteArray& out);
+    // Takes one byte of markup; false when the byte is to be read again in the new state.
+    bool Step(char c, QByteArray& out);
+    bool Open(char c, QByteArray& out);
+    void TagByte(char c, QByteArray& out);
+    void BangByte(char c);
+    void CDataByte(char c, QByteArray& out);
     void Append(char c, QByteArray& out);
     void Count(std::uint64_t& run, std::size_t bytes, const char* what);
     State state_ = State::Text;
@@ -131,8 +139,10 @@ void PutCell(SheetRecord& record, std::size_t column, std::string value, bool nu
 
 class WorkbookSheet;
 // The readers of each format over an open archive (OpenWorkbook chooses): they read the header.
-std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop);
-std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop);
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop,
+                                           ReadingProgress* progress);
+std::unique_ptr<WorkbookSheet> OdsSheetOf(Archive book, const std::atomic<bool>* stop,
+                                          ReadingProgress* progress);
 
 // Refuses a workbook: "это не книга <kind>, которую можно прочитать: why".
 [[noreturn]] void RefuseWorkbook(std::string_view kind, const std::string& why);

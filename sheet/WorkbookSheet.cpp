@@ -14,8 +14,7 @@ bool WorkbookSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& re
             return false;
         }
         if (++records_ > MostBookRows) {
-            throw SheetError("в книге больше " + std::to_string(MostBookRows) +
-                             " строк с данными: такую книгу программа не читает (разделите её)");
+            throw SheetError(TooManyBookRows());
         }
         // A workbook leaves out empty cells at the end of a row: the row has the header's width
         // unless it holds something past it.
@@ -29,6 +28,11 @@ bool WorkbookSheet::ReadRecords(std::size_t wanted, std::vector<SheetRecord>& re
         records.push_back(std::move(record));
     }
     return true;
+}
+
+std::string TooManyBookRows() {
+    return "в книге больше " + std::to_string(MostBookRows) +
+           " строк с данными: такую книгу программа не читает (разделите её)";
 }
 
 void WorkbookSheet::SetHeader(std::vector<std::string> header, std::size_t line,
@@ -47,17 +51,20 @@ void WorkbookSheet::SetHeader(std::vector<std::string> header, std::size_t line,
 }
 
 std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format,
-                                            const std::atomic<bool>* stop) {
+                                            const std::atomic<bool>* stop,
+                                            ReadingProgress* progress) {
     const bool xlsx = format == WorkbookFormat::Xlsx;
     Archive book = OpenArchive(fileName, xlsx ? ".xlsx" : ".ods");
-    return xlsx ? XlsxSheetOf(std::move(book), stop) : OdsSheetOf(std::move(book), stop);
+    return xlsx ? XlsxSheetOf(std::move(book), stop, progress)
+                : OdsSheetOf(std::move(book), stop, progress);
 }
 
 std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format,
                                                  const std::atomic<bool>* stop) {
     const bool xlsx = format == WorkbookFormat::Xlsx;
     Archive book = OpenArchive(bytes, xlsx ? ".xlsx" : ".ods");
-    return xlsx ? XlsxSheetOf(std::move(book), stop) : OdsSheetOf(std::move(book), stop);
+    return xlsx ? XlsxSheetOf(std::move(book), stop, nullptr)
+                : OdsSheetOf(std::move(book), stop, nullptr);
 }
 
 std::vector<std::string> TrimmedHeader(std::vector<std::string> cells) {

@@ -11,11 +11,16 @@
 
 namespace sheet {
 
+// How far a reading is, for a display on another thread: the bytes of the file behind the part
+// being read, the furthest so far (finding a workbook's header may take the whole file).
+using ReadingProgress = std::atomic<std::uint64_t>;
+
 // The work of reading a workbook: its steps (XML tokens read, entries looked up), which tests
-// compare with the file's size, and the flag that stops it.
+// compare with the file's size, the flag that stops it and where it shows how far it is.
 struct ReadingWork {
     std::uint64_t Steps = 0;
     const std::atomic<bool>* Stop = nullptr; // set: the reading ends at its next piece
+    ReadingProgress* Progress = nullptr;
 };
 
 // What a stopped reading throws (SheetError's message).
@@ -28,8 +33,9 @@ inline constexpr const char* ReadingStopped = "чтение остановлен
 // decimal point (SheetRecord::NumberColumns), percentages as shown ("5%"), dates as "05.01.2024",
 // true and false as 1 and 0; a formula saved without a value is a problem of its record. A record
 // has the header's number of cells, unless it holds a value past the header (its Width says how
-// many). An .xlsx workbook's cells are read as its styles show them, an .ods spreadsheet's rows
-// and cells marked as repeated as often as they repeat (a sheet holds at most 1,048,576 rows).
+// many). An .xlsx workbook's cells are read as its styles show them, an .ods spreadsheet's cells
+// marked as repeated as often as they repeat, and a row marked so as one record with its count
+// (SheetRecord::Repeats; a sheet holds at most 1,048,576 rows).
 class WorkbookSheet {
 public:
     virtual ~WorkbookSheet() = default;
@@ -52,7 +58,11 @@ public:
 
 protected:
     // `stop`, when given, ends the reading (its header too) at its next piece once set.
-    explicit WorkbookSheet(const std::atomic<bool>* stop) { work_.Stop = stop; }
+    // `progress`, when given, grows as the file is read, its header too.
+    WorkbookSheet(const std::atomic<bool>* stop, ReadingProgress* progress) {
+        work_.Stop = stop;
+        work_.Progress = progress;
+    }
     // The next row of the sheets read that is not empty, with at most the header's cells and
     // one; false after the last.
     virtual bool NextRecord(SheetRecord& record) = 0;
@@ -69,16 +79,20 @@ private:
     std::string note_;
 };
 
-// The most rows with data a workbook may have over all its sheets read: four full sheets.
+// The most rows with data a workbook may have over all its sheets read: four full sheets. A row
+// repeated counts once here; the houses it makes, a line each, count where they are made.
 inline constexpr std::size_t MostBookRows = std::size_t{4} << 20;
+// The message past it.
+std::string TooManyBookRows();
 
 enum class WorkbookFormat { Xlsx, OpenDocument };
 
 // Opens a workbook file, or one held in memory (tests, fuzzing; the bytes outlive the workbook),
 // in its format and reads its header. Throws SheetError for a file that is not such a workbook,
-// and SheetError(ReadingStopped) once `stop` is set.
+// and SheetError(ReadingStopped) once `stop` is set; `progress` shows how far the reading is.
 std::unique_ptr<WorkbookSheet> OpenWorkbook(const std::string& fileName, WorkbookFormat format,
-                                            const std::atomic<bool>* stop = nullptr);
+                                            const std::atomic<bool>* stop = nullptr,
+                                            ReadingProgress* progress = nullptr);
 std::unique_ptr<WorkbookSheet> WorkbookFromBytes(std::string_view bytes, WorkbookFormat format,
                                                  const std::atomic<bool>* stop = nullptr);
 

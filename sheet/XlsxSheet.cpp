@@ -268,8 +268,8 @@ private:
 // The workbook's sheets read one after the other; the archive outlives the open part.
 class XlsxSheet final : public WorkbookSheet {
 public:
-    XlsxSheet(Archive book, const std::atomic<bool>* stop)
-        : WorkbookSheet(stop), Book(std::move(book)) {
+    XlsxSheet(Archive book, const std::atomic<bool>* stop, ReadingProgress* progress)
+        : WorkbookSheet(stop, progress), Book(std::move(book)) {
         Open();
     }
 
@@ -452,6 +452,7 @@ void XlsxSheet::Open() {
 bool XlsxSheet::NextRecord(SheetRecord& record) {
     for (;;) {
         if (Cursor->NextRow(record, Header().size() + 1)) {
+            record.Sheet = Current == 0 ? std::string() : Sheets[Current].Name;
             return true;
         }
         if (++Current >= Sheets.size()) {
@@ -467,8 +468,9 @@ bool XlsxSheet::NextRecord(SheetRecord& record) {
 
 } // namespace
 
-std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop) {
-    return std::make_unique<XlsxSheet>(std::move(book), stop);
+std::unique_ptr<WorkbookSheet> XlsxSheetOf(Archive book, const std::atomic<bool>* stop,
+                                           ReadingProgress* progress) {
+    return std::make_unique<XlsxSheet>(std::move(book), stop, progress);
 }
 
 } // namespace sheet

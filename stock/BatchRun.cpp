@@ -5,6 +5,7 @@
 #include "HouseBatch.h"
 #include "HouseRows.h"
 #include "InputSheet.h"
+#include "WorkbookSheet.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +19,12 @@ struct BatchRun::Input {
     sheet::HeaderFields Fields;
     // For each carried column of this input, its place among the run's carried columns.
     std::vector<std::optional<std::size_t>> CarriedPlace;
+    bool Ended = false; // the sheet has given its last record
+    // A repeated row that reads as a house, given out a line at a time: the next line's record
+    // and the lines left.
+    sheet::SheetRecord Repeated;
+    std::size_t CopiesLeft = 0;
+    std::size_t Rows = 0; // given out, a repeated house's lines each
 };
 
 namespace {
@@ -36,7 +43,9 @@ BatchHouse CalculateRow(const BatchRun::Input& input, const sheet::SheetRecord& 
     sheet::HouseRow row = sheet::ReadHouseRow(columns, delimiter, input.Fields, record, input.Name,
                                               &options.Defaults, options.Strict);
     BatchHouse house;
-    house.Source = {input.Name, row.Line, std::move(row.Address), std::move(row.ManagementCompany)};
+    house.Source = {model::RowFile(input.Name, row.Sheet), row.Line, std::move(row.Address),
+                    std::move(row.ManagementCompany), row.Sheet};
+    house.Rows = record.Repeats;
     house.Carried.resize(carriedColumns);
     house.CarriedNumbers.resize(carriedColumns);
     for (std::size_t c = 0; c < row.Carried.size(); ++c) {
@@ -201,7 +210,9 @@ void BatchRun::HandOut(std::vector<BatchHouse>& houses) {
     calculated_ += calculated;
     filled_ +=
         static_cast<std::size_t>(std::count_if(houses.begin(), houses.end(), HasFilledCells));
-    rejected_ += houses.size() - calculated;
+    for (const BatchHouse& house : houses) {
+        rejected_ += house.Figures ? 0 : house.Rows;
+    }
     try {
         receiver_->Houses(houses);
     } catch (...) {
@@ -242,27 +253,61 @@ BatchEnd BatchRun::Run(BatchReceiver& receiver) {
 // The next `wanted` records (fewer at the end of the input): the reader may give more, which wait
 // for the next block. False once the input has ended and nothing waits.
 bool BatchRun::Read(Input& input, std::size_t wanted, std::vector<sheet::SheetRecord>& records) {
-    records = std::move(ahead_);
-    ahead_.clear();
-    bool more = true;
-    if (records.size() < wanted) {
-        const std::size_t waiting = records.size();
-        more = input.Sheet->ReadRecords(wanted - waiting, records);
-        rowsRead_ += records.size() - waiting;
-        const std::size_t most = options_.MostRows;
-        if (most > 0 && rowsRead_ > most) {
-            records.resize(records.size() - std::min(records.size(), rowsRead_ - most));
-            rowsRead_ = most;
+    records.clear();
+    const std::size_t most = options_.MostRows;
+    while (records.size() < wanted) {
+        const bool copy = input.CopiesLeft > 0;
+        if (!copy && ahead_.empty() && !input.Ended) {
+            std::vector<sheet::SheetRecord> read;
+            input.Ended = !input.Sheet->ReadRecords(wanted - records.size(), read);
+            std::move(read.begin(), read.end(), std::back_inserter(ahead_));
+            continue;
+        }
+        if (!copy && ahead_.empty()) {
+            break;
+        }
+        if (most > 0 && rowsRead_ >= most) {
             beyondMost_ = true;
-            more = false;
+            input.Ended = true;
+            input.CopiesLeft = 0;
+            ahead_.clear();
+            break;
+        }
+        ++rowsRead_;
+        if (copy) {
+            records.push_back(input.Repeated);
+            ++input.Repeated.Line;
+            --input.CopiesLeft;
+        } else {
+            sheet::SheetRecord record = std::move(ahead_.front());
+            ahead_.pop_front();
+            Admit(input, std::move(record), records);
         }
     }
-    if (records.size() > wanted) {
-        const auto beyond = records.begin() + static_cast<std::ptrdiff_t>(wanted);
-        ahead_.assign(std::make_move_iterator(beyond), std::make_move_iterator(records.end()));
-        records.erase(beyond, records.end());
+    return !input.Ended || !ahead_.empty() || input.CopiesLeft > 0;
+}
+
+// Takes the next record of the sheet: a repeated row that reads as a house becomes a house a line
+// (within a workbook's rows), one that does not stays one rejected row for all its lines.
+void BatchRun::Admit(Input& input, sheet::SheetRecord record,
+                     std::vector<sheet::SheetRecord>& records) {
+    const std::size_t lines = record.Repeats;
+    if (lines > 1 && sheet::ReadHouseRow(input.Sheet->Header().size(), ';', input.Fields, record,
+                                         input.Name, &options_.Defaults, options_.Strict)
+                         .House) {
+        if (input.Rows + lines > sheet::MostBookRows) {
+            throw sheet::SheetError(sheet::TooManyBookRows());
+        }
+        input.Rows += lines;
+        record.Repeats = 1;
+        records.push_back(record);
+        ++record.Line;
+        input.Repeated = std::move(record);
+        input.CopiesLeft = lines - 1;
+        return;
     }
-    return more || !ahead_.empty();
+    ++input.Rows;
+    records.push_back(std::move(record));
 }
 
 // Runs the rows of one input, three blocks at a time: one being read, one calculated on the

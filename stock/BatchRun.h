@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,9 @@ struct BatchOptions {
 // One row of the inputs once checked and calculated.
 struct BatchHouse {
     sheet::HouseRowSource Source;
+    // The rows it stands for: a rejected row a workbook repeats is one house for all its lines
+    // (from Source.Line), its problems told once. A repeated row that reads is a house a line.
+    std::size_t Rows = 1;
     std::vector<std::string> Carried;  // in the run's carried columns (BatchRun::CarriedColumns)
     std::vector<bool> CarriedNumbers;  // which carried cells a workbook stored as numbers
     model::PlanYearRule PlanYear;      // the office's decision for the capital plan
@@ -120,14 +124,15 @@ private:
     void MapCarriedColumns();
     bool RunInput(Input& input);
     bool Read(Input& input, std::size_t wanted, std::vector<sheet::SheetRecord>& records);
+    void Admit(Input& input, sheet::SheetRecord record, std::vector<sheet::SheetRecord>& records);
     void HandOut(std::vector<BatchHouse>& houses);
 
     BatchOptions options_;
     BatchReceiver* receiver_ = nullptr;
     std::vector<std::unique_ptr<Input>> inputs_;
     std::vector<std::string> carriedNames_;
-    std::vector<sheet::SheetRecord> ahead_; // read beyond the last block of the input read
-    bool beyondMost_ = false;               // rows past BatchOptions::MostRows were left
+    std::deque<sheet::SheetRecord> ahead_; // read beyond the last block of the input read
+    bool beyondMost_ = false;              // rows past BatchOptions::MostRows were left
     std::string failure_;
     std::atomic<bool> stop_{false};
     std::atomic<std::size_t> calculated_{0};

@@ -15,7 +15,7 @@ void ForEachOnThreads(std::size_t count, unsigned jobs,
     std::mutex failureLock;
     const auto run = [&] {
         try {
-            model::CalculationMemory memory; // day series and discount factors reused
+            model::CalculationMemory memory; // day series, calendars and discount factors reused
             for (std::size_t i = next++; i < count; i = next++) {
                 if (stop != nullptr && *stop) {
                     break;

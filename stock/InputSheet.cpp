@@ -98,8 +98,8 @@ private:
 class WorkbookInput : public InputSheet {
 public:
     WorkbookInput(const std::string& name, sheet::WorkbookFormat format,
-                  const std::atomic<bool>* stop)
-        : reader_(sheet::OpenWorkbook(name, format, stop)) {}
+                  const std::atomic<bool>* stop, sheet::ReadingProgress* progress)
+        : reader_(sheet::OpenWorkbook(name, format, stop, progress)) {}
 
     void ReadHeader() override {}
     bool ReadRecords(std::size_t wanted, std::vector<sheet::SheetRecord>& records) override {
@@ -172,7 +172,8 @@ bool IsWorkbookName(const std::string& name) {
 }
 
 std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding,
-                                      const std::atomic<bool>* stop) {
+                                      const std::atomic<bool>* stop,
+                                      sheet::ReadingProgress* progress) {
     std::error_code code;
     if (name == "-" || !std::filesystem::is_regular_file(report::PathOf(name), code)) {
         return std::make_unique<CsvInput>(name, encoding);
@@ -187,7 +188,7 @@ std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding e
             sheet::IsOpenDocument(name) || (start.empty() && EndsWith(name, ".ods"));
         return std::make_unique<WorkbookInput>(
             name, openDocument ? sheet::WorkbookFormat::OpenDocument : sheet::WorkbookFormat::Xlsx,
-            stop);
+            stop, progress);
     }
     if (sheet::IsCompoundFile(start) && IsEncryptedWorkbook(name)) {
         throw sheet::SheetError("книга .xlsx защищена паролем: откройте её в табличном "

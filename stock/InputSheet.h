@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HouseSheet.h"
+#include "WorkbookSheet.h"
 
 #include <atomic>
 #include <cstdint>
@@ -35,9 +36,10 @@ public:
 
 // Opens an input. Throws sheet::SheetError when it cannot be opened, and
 // sheet::SheetError(sheet::ReadingStopped) once `stop` is set while a workbook's header is sought
-// (which may take the whole file).
+// (which may take the whole file); a workbook's reading shows how far it is in `progress`.
 std::unique_ptr<InputSheet> OpenInput(const std::string& name, sheet::Encoding encoding,
-                                      const std::atomic<bool>* stop = nullptr);
+                                      const std::atomic<bool>* stop = nullptr,
+                                      sheet::ReadingProgress* progress = nullptr);
 
 // Whether a name is read as a workbook: it ends in ".xlsx", in any case.
 bool IsWorkbookName(const std::string& name);

@@ -74,8 +74,8 @@ void PlanCollector::Add(const BatchHouse& house) {
         return;
     }
     offers_.push_back(plan::OfferOf(house.EconomicsInputs, *house.Figures));
-    sources_.push_back(
-        {house.Source.Line, house.Carried, house.Source.Address, house.Source.ManagementCompany});
+    sources_.push_back({house.Source.Line, house.Carried, house.Source.Address,
+                        house.Source.ManagementCompany, house.Source.Sheet});
     rules_.Take(house.EconomicsInputs);
     houseRules_.push_back(house.PlanYear);
 }
@@ -91,7 +91,7 @@ std::optional<std::string> PlanRulesError(const plan::Problem& problem,
                                                       problem.Index(h, 0) + problem.Budgets.size()),
                         [](char offered) { return offered != 0; });
         if (problem.IsRequired(h) && !inSomeYear) {
-            return "дом строки " + std::to_string(sources[h].Line) +
+            return "дом строки " + model::RowLine(sources[h].Line, sources[h].Sheet) +
                    " закреплён за годом после последнего года плана (лет в плане " +
                    std::to_string(problem.Years()) + ")";
         }
@@ -100,7 +100,7 @@ std::optional<std::string> PlanRulesError(const plan::Problem& problem,
         return error;
     }
     if (const auto house = plan::RequiredHouseFittingNowhere(problem)) {
-        return "дом строки " + std::to_string(sources[*house].Line) + " (" +
+        return "дом строки " + model::RowLine(sources[*house].Line, sources[*house].Sheet) + " (" +
                model::Shortened(sources[*house].Address) +
                ") обязателен, но ни в одном году ему не хватает денег или бригад";
     }

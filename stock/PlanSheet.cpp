@@ -139,9 +139,8 @@ std::vector<PlanEntry> PlanEntries(const PlanDocument& document) {
         entries.push_back({c.House, c.Year, document.Problem.SpendOf(c.House, c.Year),
                            document.Problem.ValueOf(c.House, c.Year)});
     }
-    const std::vector<PlanHouseSource>& sources = document.Sources;
-    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-        return a.Year != b.Year ? a.Year < b.Year : sources[a.House].Line < sources[b.House].Line;
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return a.Year != b.Year ? a.Year < b.Year : a.House < b.House;
     });
     return entries;
 }
@@ -195,7 +194,7 @@ std::vector<PlanListRow> PlanList(const PlanDocument& document, const model::Num
         }
         const PlanHouseSource& source = sources[e.House];
         rows.push_back({PlanListRow::Kind::House,
-                        {std::to_string(source.Line), source.Address, source.Company,
+                        {model::RowLine(source.Line, source.Sheet), source.Address, source.Company,
                          PlanMoney(e.Spend, locale), value(e.Value)}});
         const bool last = i + 1 == entries.size() || entries[i + 1].Year != e.Year;
         if (last || sources[entries[i + 1].House].Company != source.Company) {
@@ -259,7 +258,8 @@ void SavePlan(const QString& fileName, const PlanDocument& document) {
     const std::vector<PlanEntry> entries = PlanEntries(document);
     for (const PlanEntry& e : entries) {
         const PlanHouseSource& source = document.Sources[e.House];
-        std::vector<std::string> row{std::to_string(e.Year + 1), std::to_string(source.Line)};
+        std::vector<std::string> row{std::to_string(e.Year + 1),
+                                     model::RowLine(source.Line, source.Sheet)};
         row.insert(row.end(), source.Carried.begin(), source.Carried.end());
         row.insert(row.end(),
                    {source.Address, source.Company, model::FormatNumber(e.Spend, "0.00", locale),

@@ -13,13 +13,14 @@
 
 namespace stock {
 
-// Where a house of the plan comes from: its input line, its carried cells, its address and its
-// management company.
+// Where a house of the plan comes from: its input line, its carried cells, its address, its
+// management company and its continuation sheet (sheet::SheetRecord::Sheet).
 struct PlanHouseSource {
     std::size_t Line = 0;
     std::vector<std::string> Carried;
     std::string Address;
     std::string Company;
+    std::string Sheet;
 };
 
 // A plan with what it was made of, as its file, summary and report show it. Refers to the
@@ -42,7 +43,8 @@ struct PlanEntry {
 };
 
 // The chosen houses by plan year, then input line: the one table of the plan that its file, the
-// window and the report show.
+// window and the report show. The houses are given in input order (a continuation sheet's after
+// the first sheet's), which their indexes keep.
 std::vector<PlanEntry> PlanEntries(const PlanDocument& document);
 
 // What the houses of one management company come to in one plan year.

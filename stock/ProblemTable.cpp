@@ -31,7 +31,9 @@ std::vector<std::string> ProblemCells(const BatchHouse& house, std::size_t index
     if (withFile) {
         row.push_back(house.Source.File);
     }
-    row.push_back(std::to_string(house.Source.Line));
+    // With the file's column the sheet is named there.
+    row.push_back(withFile ? std::to_string(house.Source.Line)
+                           : model::RowLine(house.Source.Line, house.Source.Sheet));
     row.push_back(house.Source.Address);
     row.push_back(problem.Column && problem.Heading.empty()
                       ? "столбец " + std::to_string(*problem.Column + 1)

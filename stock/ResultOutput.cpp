@@ -48,6 +48,20 @@ std::string XmlCharacters(std::string_view text) {
 }
 
 // Some file systems (network ones, quotas) report a full disk only when the data go to the disk.
+// The file a workbook named `fileName` replaces: a link's target (the link stays), never a
+// folder. Throws WriteError.
+QFileInfo OutputTarget(const QString& fileName) {
+    CheckOutputName(fileName);
+    QFileInfo target(fileName);
+    if (target.isSymLink()) {
+        target = QFileInfo(target.symLinkTarget());
+    }
+    if (target.isDir()) {
+        throw WriteError(fileName, QStringLiteral("это каталог"));
+    }
+    return target;
+}
+
 void SyncToDisk(int handle, const QString& fileName) {
     if (const int reason = report::SyncToDisk(handle)) {
         throw WriteError(fileName, SystemReason(reason));
@@ -132,14 +146,7 @@ private:
 class WorkbookOutput : public ResultOutput {
 public:
     explicit WorkbookOutput(const QString& fileName) : fileName_(fileName) {
-        CheckOutputName(fileName);
-        QFileInfo target(fileName);
-        if (target.isSymLink()) {
-            target = QFileInfo(target.symLinkTarget()); // the link stays, its target is replaced
-        }
-        if (target.isDir()) {
-            throw WriteError(fileName, QStringLiteral("это каталог"));
-        }
+        const QFileInfo target = OutputTarget(fileName);
         folder_ = target.absolutePath().toStdString();
         RemoveStaleTemporaries(folder_);
         try {
@@ -291,14 +298,7 @@ private:
 class OdsOutput : public ResultOutput {
 public:
     explicit OdsOutput(const QString& fileName) : fileName_(fileName) {
-        CheckOutputName(fileName);
-        QFileInfo target(fileName);
-        if (target.isSymLink()) {
-            target = QFileInfo(target.symLinkTarget());
-        }
-        if (target.isDir()) {
-            throw WriteError(fileName, QStringLiteral("это каталог"));
-        }
+        const QFileInfo target = OutputTarget(fileName);
         target_ = target.absoluteFilePath().toStdString();
         folder_ = target.absolutePath().toStdString();
         name_ = target.fileName().toStdString();

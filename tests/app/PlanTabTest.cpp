@@ -101,8 +101,26 @@ private slots:
         QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
         QVERIFY(!tab.HasPlan());
         auto* summary = Named<QLabel>(tab, QStringLiteral("Итог плана"));
-        QVERIFY2(summary->text().contains(QStringLiteral("не хватает 40,00 руб.")),
+        QVERIFY2(summary->text().endsWith(QStringLiteral("не хватает 40,00 руб.")),
                  qPrintable(summary->text()));
+        QCOMPARE(summary->accessibleDescription(), summary->text());
+
+        // The plan is listed from its first year: the fixed house of year 2 after year 1's pair.
+        input.Houses[0].Rule = {Kind::InYear, 1};
+        input.Houses[1].Rule = {};
+        input.Houses[2].Rule = {};
+        tab.SetHouses(input);
+        tab.findChild<QSpinBox*>()->setValue(2);
+        Budgets(tab)->item(0, 0)->setText(QStringLiteral("110"));
+        Budgets(tab)->item(1, 0)->setText(QStringLiteral("100"));
+        QTest::mouseClick(Button(tab, QStringLiteral("Составить план")), Qt::LeftButton);
+        QVERIFY(finished.wait(10000));
+        QStringList yearAndLine;
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            yearAndLine << table->model()->index(row, 0).data().toString() + QLatin1Char('/') +
+                               table->model()->index(row, 1).data().toString();
+        }
+        QCOMPARE(yearAndLine, (QStringList{"1/3", "1/4", "2/2"}));
     }
 
     void solvesOffTheThreadAndShowsThePlan() {

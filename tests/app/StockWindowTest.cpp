@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "PlanTab.h"
 #include "ProblemRegister.h"
+#include "ResultOutput.h"
 #include "StockChartView.h"
 #include "StockDefaultsPanel.h"
 #include "StockModel.h"
@@ -31,6 +32,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -322,7 +324,8 @@ void StockWindowTest::sortedWhileCalculatingShowsEveryHouseInOrder() {
     QCOMPARE(window->Totals().Calculated, std::size_t{400});
     double before = -1;
     for (int row = 0; row < 400; ++row) {
-        const model::SimulationResult& r = window->Model().HouseAt(row).Figures->Result;
+        const stock::BatchHouse house = window->Model().HouseAt(row);
+        const model::SimulationResult& r = house.Figures->Result;
         const double months = r.PaybackFound ? r.PaybackDay / 30.0 : 1e9;
         QVERIFY(months >= before);
         before = months;
@@ -652,6 +655,39 @@ void StockWindowTest::aFileGivenIsReadOffTheWindowsThread() {
     QCOMPARE(boxes_.size(), 1);
     QVERIFY2(boxes_.front().startsWith(QStringLiteral("bad.xlsx: ")), qPrintable(boxes_.front()));
     QVERIFY(main.findChildren<QProgressDialog*>().isEmpty()); // gone once read
+    // A spreadsheet whose header is sought through the whole file: the bar shows the share read
+    // and stops the reading at once.
+    const QString big = dir_.filePath(QStringLiteral("big.ods"));
+    {
+        const std::unique_ptr<stock::ResultOutput> book = stock::OdsResults(big);
+        book->Header({"Address"});
+        std::string text;
+        for (int i = 0; text.size() < 500000; ++i) {
+            text += std::to_string(i * 7919 % 1000003) + ' ';
+        }
+        for (int i = 0; i < 100; ++i) {
+            book->Row({text}, {false});
+        }
+        book->Finish();
+    }
+    QList<int> values;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &main, [&] {
+        for (QProgressDialog* dialog : main.findChildren<QProgressDialog*>()) {
+            values << (dialog->maximum() == 0 ? -1 : dialog->value());
+            if (dialog->value() > 0) {
+                dialog->cancel();
+            }
+        }
+    });
+    watch.start(5);
+    const qsizetype opened = main.findChildren<StockWindow*>().size();
+    main.OpenFile(big);
+    watch.stop();
+    QVERIFY2(!values.isEmpty() && !values.contains(-1), qPrintable(QString::number(values.size())));
+    QVERIFY2(values.back() > 0 && values.back() < 1000, qPrintable(QString::number(values.back())));
+    QCOMPARE(main.findChildren<StockWindow*>().size(), opened); // stopped: nothing opened
+    QCOMPARE(boxes_.size(), 1);
 }
 
 void StockWindowTest::openedRowShowsItsFiguresInTheMainWindow() {
@@ -682,6 +718,27 @@ void StockWindowTest::openedRowShowsItsFiguresInTheMainWindow() {
     QCOMPARE(shown.DailyEnergyCostPlanned, house.Figures->Result.DailyEnergyCostPlanned);
     QCOMPARE(main.ProjectParameters().EntranceCount, 12);
     QVERIFY(boxes_.isEmpty());
+
+    // A row of a continuation sheet opens itself, not the first sheet's row of the same line.
+    const QString book = dir_.filePath(QStringLiteral("book.xlsx"));
+    {
+        const std::unique_ptr<stock::ResultOutput> output = stock::WorkbookResults(book);
+        for (const auto& [sheet, entrances] :
+             {std::pair<std::string, std::string>{"Дома", "2"}, {"Дома 2", "3"}}) {
+            output->Sheet(sheet, {"Address", "EntranceCount"});
+            output->Row({sheet, entrances}, {false, true});
+        }
+        output->Finish();
+    }
+    StockWindow* sheets = main.OpenStock(book);
+    QVERIFY(sheets != nullptr);
+    WaitForEnd(*sheets);
+    QCOMPARE(ColumnTexts(*sheets, QStringLiteral("Строка")),
+             (QStringList{QStringLiteral("2"), QStringLiteral("2, лист «Дома 2»")}));
+    sheets->OpenLine(2, "Дома 2");
+    QTRY_COMPARE(main.ProjectParameters().EntranceCount, 3);
+    QCOMPARE(main.ResultsShown(), 1);
+    QVERIFY2(boxes_.isEmpty(), qPrintable(boxes_.join('\n')));
 }
 
 void StockWindowTest::unusableHeaderIsToldAndNothingShown() {

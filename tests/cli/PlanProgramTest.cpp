@@ -141,7 +141,7 @@ TEST_F(PlanProgram, BudgetRulesAndTheOfficesDecisions) {
     };
     const Case cases[] = {
         // 8 100 an entrance: a (8 100) in year 2, c (24 300) required, d (32 400) if it fits.
-        {"--budget 60000 --budget 10000", 1, {"1;4", "1;5", "2;2"}, "h.csv:6: PlanYear"},
+        {"--budget 60000 --budget 10000", 1, {"1;4", "1;5", "2;2"}, "h.csv:6: Год плана: «"},
         {"--budget 30000 --budget 40000", 1, {"1;4", "2;2", "2;5"}, "Год 2: домов 2"},
         {"--budget 30000 --budget 40000 --no-carry-over", 1, {"1;4", "2;2"}, "Год 2: домов 1"},
         {"--budget 90000 --budget 90000 --max-houses 1", 1, {"1;4", "2;2"}, "Год 1: домов 1"},

@@ -24,6 +24,7 @@ struct Outcome {
     int Status = -1;
     std::string Out;
     std::string Err;
+    long PeakKilobytes = 0; // the largest resident size of the command's processes
 };
 
 class ProgramRun : public testing::Test {
@@ -51,10 +52,30 @@ protected:
         return Shell(std::string("'") + VIRASVET_CALC + "' " + arguments + " >out.txt 2>err.txt");
     }
 
+    // The command runs under a process of its own, so that its peak memory is its own, not the
+    // largest of every program this test process has run.
     Outcome Shell(const std::string& command) {
         const std::string line = "cd '" + dir_.string() + "' && " + command;
-        const int status = std::system(line.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read("out.txt"), Read("err.txt")};
+        int channel[2];
+        if (::pipe(channel) != 0) {
+            return {};
+        }
+        if (::fork() == 0) {
+            ::close(channel[0]);
+            const int status = std::system(line.c_str());
+            rusage usage{};
+            ::getrusage(RUSAGE_CHILDREN, &usage);
+            const long report[2] = {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
+            const bool written = ::write(channel[1], report, sizeof report) == sizeof report;
+            ::_exit(written ? 0 : 1);
+        }
+        ::close(channel[1]);
+        long report[2] = {-1, 0};
+        const bool read = ::read(channel[0], report, sizeof report) == sizeof report;
+        ::close(channel[0]);
+        ::wait(nullptr);
+        return {read ? static_cast<int>(report[0]) : -1, Read("out.txt"), Read("err.txt"),
+                report[1]};
     }
 
     fs::path dir_;

@@ -119,8 +119,10 @@ std::string Difference(const SimulationResult& a, const SimulationResult& b) {
 }
 
 // Runs both on the same project and seed, starting from the same earlier result (whose payback
-// fields a run must clear), and describes any difference.
-std::string CompareWithReference(const ProjectParameters& p, std::uint32_t seed) {
+// fields a run must clear), and describes any difference. The run until payback works in `kept`,
+// kept from project to project as a batch run keeps it.
+std::string CompareWithReference(const ProjectParameters& p, std::uint32_t seed,
+                                 SimulationMemory& kept) {
     SimulationResult earlier;
     earlier.PaybackFound = true;
     earlier.PaybackDay = 77;
@@ -138,7 +140,7 @@ std::string CompareWithReference(const ProjectParameters& p, std::uint32_t seed)
     }
     // The run that stops on its payback day gives every figure; only the later days are missing.
     SimulationResult untilPayback = earlier;
-    RunSimulationUntilPayback(p, untilPayback, seed);
+    RunSimulationUntilPayback(p, untilPayback, seed, kept);
     if (reference.PaybackFound) {
         untilPayback.ExistingDays = reference.ExistingDays;
         untilPayback.PlannedDays = reference.PlannedDays;
@@ -461,9 +463,10 @@ TEST(SimulationEquivalence, LampLivesAreWhatRepeatedSubtractionGives) {
 }
 
 TEST(SimulationEquivalence, FixedProjectsMatchThePlainDayLoop) {
+    SimulationMemory kept;
     for (const auto& [name, project] : FixedProjects()) {
         for (std::uint32_t seed : {7u, 12345u}) {
-            const std::string difference = CompareWithReference(project, seed);
+            const std::string difference = CompareWithReference(project, seed, kept);
             EXPECT_TRUE(difference.empty()) << name << ", seed " << seed << ":\n" << difference;
         }
     }
@@ -476,11 +479,12 @@ TEST(SimulationEquivalence, RandomProjectsMatchThePlainDayLoop) {
     std::mt19937_64 seeds(runSeed);
     const std::optional<std::uint64_t> replayed = ReplayedCase();
     int failures = 0;
+    SimulationMemory kept;
     for (int i = 0; i < (replayed ? 1 : 500) && failures < 5; ++i) {
         const std::uint64_t caseSeed = replayed ? *replayed : seeds();
         const ProjectParameters p = ProjectMaker(caseSeed).Make();
         const std::string difference =
-            CompareWithReference(p, static_cast<std::uint32_t>(caseSeed >> 32));
+            CompareWithReference(p, static_cast<std::uint32_t>(caseSeed >> 32), kept);
         if (!difference.empty()) {
             ++failures;
             ADD_FAILURE() << "project " << i << " of run seed " << runSeed

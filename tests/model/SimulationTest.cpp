@@ -231,6 +231,13 @@ TEST(Simulation, SameSeedSameResultAndTheLiftDoesNotMatter) {
     EXPECT_NE(a.ExistingDays, c.ExistingDays);
 }
 
+// Stops a run after its first day.
+class FirstDayOnly final : public DayObserver {
+public:
+    int FirstDayToAsk() const override { return 0; }
+    int AfterDay(int) override { return -1; }
+};
+
 TEST(Simulation, AbsurdInputsSaturateInsteadOfOverflowing) {
     ProjectParameters p = DefaultHouse();
     p.ExistingLampLife = 1e300;
@@ -248,6 +255,18 @@ TEST(Simulation, AbsurdInputsSaturateInsteadOfOverflowing) {
     p.ExistingLampLife = std::numeric_limits<double>::max();
     r = Simulate(p);
     EXPECT_EQ(r.ExistingDays.back().ReplacedLamps, 0);
+
+    // More lamps of one wear than a 32-bit count holds: two landings of 1.2 billion lamps that
+    // all go every day. The first day replaces every one of them, its count saturated.
+    p = EmptyHouse(2, 1);
+    p.ExistingLampsLanding = 1'200'000'000;
+    p.ExistingLampLife = 0;
+    ComputeDailyEnergy(p, r);
+    FirstDayOnly firstDay;
+    SimulationMemory memory;
+    RunSimulationWhile(p, r, 1, firstDay, memory);
+    EXPECT_EQ(r.ExistingDays[0].ReplacedLamps, std::numeric_limits<std::int32_t>::max());
+
     EXPECT_EQ(SaturatingTrunc(1e20), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(SaturatingTrunc(-1e20), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(SaturatingTrunc(std::numeric_limits<double>::quiet_NaN()), 0);

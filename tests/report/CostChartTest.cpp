@@ -145,6 +145,12 @@ TEST(CostChart, PaybackMarkerDropsToTheAxesFromThePaybackPoint) {
     // Day and cost texts.
     EXPECT_GT(CountInk(image, QRect(165, 535, 30, 13), Qt::black), 5);
     EXPECT_GT(CountInk(image, QRect(20, 285, 40, 13), Qt::black), 5);
+    // The dotted marker is opaque: its gaps take the white fill over the curve it crosses.
+    model::SimulationResult crossed = PaybackAt(300, 50000);
+    crossed.PlannedDays = Series([](int) { return 20000.0; });
+    const QImage over = Chart(crossed);
+    EXPECT_GT(CountPixels(over, QRect(159, 440, 1, 20), Planned), 0);
+    EXPECT_EQ(CountPixels(over, QRect(160, 301, 1, 249), Planned), 0);
 }
 
 TEST(CostChart, PaybackBeyondThePlotKeepsOnlyTheMarkerThatFits) {

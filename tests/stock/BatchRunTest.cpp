@@ -2,8 +2,9 @@
 // the rows before it, a reading failure that keeps the rows calculated before it, and carried
 // columns of a second input matched by name; a request to stop that waits for a file.
 #include "BatchRun.h"
-#include "ProcessSignals.h"
+#include "HouseStore.h"
 #include "ProblemTable.h"
+#include "ProcessSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,86 @@ TEST_F(BatchRunTest, EmptyCellsAreCountedOrRejectedAndTabled) {
     }
 }
 
+// Every field of a house, its figures to the last bit.
+auto FieldsOf(const stock::BatchHouse& h) {
+    const model::HouseFigures f = h.Figures.value_or(model::HouseFigures{});
+    const model::SimulationResult& r = f.Result;
+    const model::EconomicsFigures e = f.Economics.value_or(model::EconomicsFigures{});
+    std::vector<double> parts;
+    for (const model::NetPresentValueParts& p : e.YearEndParts) {
+        parts.insert(parts.end(), {p.Energy, p.Prices});
+    }
+    const std::vector<double> figures = {r.DailyEnergyExisting,
+                                         r.DailyEnergyPlanned,
+                                         r.DailyEnergyCostExisting,
+                                         r.DailyEnergyCostPlanned,
+                                         r.InstallCostExisting,
+                                         r.InstallCostPlanned,
+                                         double(r.FittingCountExisting),
+                                         double(r.FittingCountPlanned),
+                                         double(r.BlockCount),
+                                         double(r.PaybackFound),
+                                         double(r.PaybackDay),
+                                         r.PaybackCostExisting,
+                                         r.PaybackCostPlanned,
+                                         double(r.PaybackReplacedExisting),
+                                         double(r.PaybackReplacedPlanned),
+                                         f.Flats,
+                                         double(f.Economics.has_value()),
+                                         double(e.DiscountedPaybackFound),
+                                         double(e.DiscountedPaybackDay),
+                                         e.NetPresentValue,
+                                         e.ValueParts.Energy,
+                                         e.ValueParts.Prices,
+                                         double(e.InternalRateOfReturn.Found),
+                                         e.InternalRateOfReturn.Percent,
+                                         e.EnergySavedPerYear,
+                                         e.MoneySavedFirstYear,
+                                         e.CO2AvoidedPerYear};
+    const model::EconomicsInputs& in = h.EconomicsInputs;
+    return std::make_tuple(h.Source.File, h.Source.Line, h.Source.Address,
+                           h.Source.ManagementCompany, h.Rows, h.Carried, h.CarriedNumbers,
+                           int(h.PlanYear.Rule), h.PlanYear.Year, h.DecimalMark, h.Messages,
+                           stock::ProblemRows(h), h.Figures.has_value(), figures, parts,
+                           std::vector<double>{in.TariffGrowth, in.LampPriceGrowth, in.DiscountRate,
+                                               double(in.HorizonYears), in.EmissionFactor});
+}
+
+// The window holds its houses compactly: each one given back is the one it was given.
+TEST_F(BatchRunTest, HousesHeldCompactlyAreGivenBackWhole) {
+    stock::BatchOptions options = Options({Register("a.csv", 40)});
+    options.EconomicsFigures = true;
+    stock::BatchRun run(options);
+    Collector collector;
+    ASSERT_TRUE(run.Open(collector));
+    ASSERT_EQ(run.Run(collector), stock::BatchEnd::Complete);
+    std::vector<stock::BatchHouse>& houses = collector.houses;
+    ASSERT_TRUE(houses[0].Figures && houses[0].Figures->Economics);
+    EXPECT_FALSE(houses[0].Figures->Economics->YearEndParts.empty());
+    ASSERT_FALSE(houses[6].Figures);
+    // What a workbook and a register's other columns give: numbers among the carried cells, a
+    // plan year, a company, a rejected row for many lines.
+    houses[1].Carried = {"12.5", "x", ""};
+    houses[1].CarriedNumbers = {true, false, false};
+    houses[1].Source.ManagementCompany = "УК «Дом»";
+    houses[1].PlanYear = {model::PlanYearRule::Kind::InYear, 2};
+    houses[1].DecimalMark = ',';
+    houses[6].Rows = 5;
+    stock::HouseStore store;
+    for (const stock::BatchHouse& house : houses) {
+        store.Add(house);
+    }
+    ASSERT_EQ(store.Size(), houses.size());
+    for (std::size_t i = 0; i < houses.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(FieldsOf(store.House(i)), FieldsOf(houses[i]));
+        EXPECT_EQ(store.Address(i), houses[i].Source.Address);
+        EXPECT_EQ(store.Problems(i).size(), houses[i].Problems.size());
+    }
+    EXPECT_EQ(store.Carried(1, 0), "12.5");
+    EXPECT_EQ(store.Carried(1, 2), "");
+}
+
 TEST_F(BatchRunTest, StopKeepsTheRowsBeforeItAndNoneAfter) {
     const std::string file = Register("a.csv", 5000);
     stock::BatchRun run(Options({file}));
@@ -214,6 +295,7 @@ TEST_F(BatchRunTest, SecondInputsCarriedColumnsGoByName) {
     EXPECT_EQ(collector.houses[3].Source.File, second);
 }
 
+#ifndef _WIN32 // Windows sends no POSIX signals: the guard does nothing there.
 // A request to stop while a file is put in place takes effect once it is: the work after it is
 // done, then the program ends as the request says.
 TEST(ProcessSignals, AStopWaitsForTheFileBeingPutInPlace) {
@@ -228,5 +310,6 @@ TEST(ProcessSignals, AStopWaitsForTheFileBeingPutInPlace) {
         },
         testing::KilledBySignal(SIGTERM), "put in place\n$");
 }
+#endif
 
 } // namespace

@@ -86,9 +86,10 @@ namespace {
 struct SmallPlan {
     plan::Problem problem;
     plan::Solution solution;
-    std::vector<PlanHouseSource> sources = {{7, {"=1+2"}, "ул. Мира 1", "УК «Юг»"},
-                                            {3, {"A"}, "-ул. Ленина", "ТСЖ 5"},
-                                            {5, {""}, "ул. Труда 5", "УК «Юг»"}};
+    // The third on a sheet that continues the register's first.
+    std::vector<PlanHouseSource> sources = {{7, {"=1+2"}, "ул. Мира 1", "УК «Юг»", ""},
+                                            {3, {"A"}, "-ул. Ленина", "ТСЖ 5", ""},
+                                            {5, {""}, "ул. Труда 5", "УК «Юг»", "Дома 2"}};
     std::vector<std::string> carried{"№"};
     PlanRules rules;
 
@@ -137,7 +138,7 @@ TEST(PlanOutput, PlanFileRows) {
                   std::string("\xEF\xBB\xBFPlanYear;Line;") + c.header +
                       "Address;ManagementCompany;Spend;Value\r\n"
                       "1;3;A;'-ул. Ленина;ТСЖ 5;30,00;7,25\r\n"
-                      "1;5;;ул. Труда 5;УК «Юг»;60,00;1,00\r\n"
+                      "1;5, лист «Дома 2»;;ул. Труда 5;УК «Юг»;60,00;1,00\r\n"
                       "2;7;'=1+2;ул. Мира 1;УК «Юг»;44,00;200971,05\r\n");
     }
     small.carried = {"№"};
@@ -182,7 +183,7 @@ TEST(PlanOutput, ListByYearAndCompany) {
         {K::Year, {"Год 1 — бюджет 100,00 руб.", "", "", "", ""}},
         {K::House, {"3", "-ул. Ленина", "ТСЖ 5", "30,00", "7,25"}},
         {K::CompanyTotal, {"", "Итого ТСЖ 5: домов 1", "", "30,00", "7,25"}},
-        {K::House, {"5", "ул. Труда 5", "УК «Юг»", "60,00", "1,00"}},
+        {K::House, {"5, лист «Дома 2»", "ул. Труда 5", "УК «Юг»", "60,00", "1,00"}},
         {K::CompanyTotal, {"", "Итого УК «Юг»: домов 1", "", "60,00", "1,00"}},
         {K::YearTotal, {"", "Итого за год 1: домов 2", "", "90,00", "8,25"}},
         {K::Year, {"Год 2 — бюджет 50,00 руб.", "", "", "", ""}},
