@@ -550,7 +550,10 @@ void StockWindowTest::planTabIsTheProgramsPlan() {
     QVERIFY(read.open(QIODevice::ReadOnly));
     QStringList program;
     const QStringList lines = QString::fromUtf8(read.readAll()).split(QStringLiteral("\r\n"));
-    for (const QString& line : lines.mid(1)) { // after the header
+    // The register's plan year column is carried under a heading of its own beside the plan's.
+    QCOMPARE(lines.front(), QStringLiteral("PlanYear;Line;№;Год плана (реестр);Address;"
+                                           "ManagementCompany;Spend;Value"));
+    for (const QString& line : lines.mid(1)) {
         const QStringList cells = line.split(QLatin1Char(';'));
         if (cells.size() > 4) {
             program << QStringList{cells[0], cells[1], cells[cells.size() - 2], cells.back()}.join(
@@ -594,6 +597,8 @@ void StockWindowTest::planTabIsTheProgramsPlan() {
     QVERIFY(shown);
     QStringList windowRows;
     const int columns = shown->columnCount();
+    QCOMPARE(shown->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Год плана"));
+    QCOMPARE(shown->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Год плана (реестр)"));
     for (int row = 0; row < shown->rowCount(); ++row) {
         QStringList cells;
         for (int column : {0, 1, columns - 2, columns - 1}) {
