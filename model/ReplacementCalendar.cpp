@@ -368,6 +368,16 @@ void ReplacementCalendar::PutInMany(std::size_t g, std::int64_t count, std::int3
         }
     }
     const GroupDays& days = DaysOf(g);
+    if (scanned_) {
+        // Cleared rings whose marks are never read: a run without lamps adds 0.
+        for (std::int32_t run = 0; run < runs.Count; ++run) {
+            if (runs.Life[run] <= SimulationDays) {
+                days.Ring[static_cast<std::uint32_t>(day + runs.Life[run]) & days.RingMask] +=
+                    static_cast<std::int32_t>(byRun[run]);
+            }
+        }
+        return;
+    }
     for (std::int32_t run = 0; run < runs.Count; ++run) {
         if (byRun[run] != 0 && runs.Life[run] <= SimulationDays) {
             days.Add(day + runs.Life[run], byRun[run]);
