@@ -110,6 +110,13 @@ bool PutInFewKnown(const Days& days, std::int32_t count, std::int32_t day,
     if (ready.size() < static_cast<std::size_t>(count)) {
         return false;
     }
+    if (days.LivesWithin) {
+        for (std::int32_t i = 0; i < count; ++i) {
+            ++days.Ring[static_cast<std::uint32_t>(day + days.Lives[ready[i]]) & days.RingMask];
+        }
+        draws.Take(static_cast<std::size_t>(count));
+        return true;
+    }
     const auto longest = static_cast<std::uint32_t>(days.LongestLife);
     std::array<std::int32_t, ScannedFewLamps> lives; // the first `count` set below
     for (std::int32_t i = 0; i < count; ++i) {
@@ -211,6 +218,7 @@ void ReplacementCalendar::LayOutRings() {
                          .Bit = std::uint64_t{1} << (g % 64),
                          .Cleared = cleared,
                          .SameLifeForEveryDraw = group.SameLifeForEveryDraw,
+                         .LivesWithin = false,
                          .LongestLife = group.LongestLife,
                          .Lives = lives_.data() + group.LivesRow});
         ring += length + RingGap;
@@ -238,6 +246,10 @@ ReplacementCalendar::LifeRuns ReplacementCalendar::RunsOf(std::size_t g) {
             }
             runOfDraw[r] = static_cast<std::uint8_t>(count - 1);
         }
+        days_[g].LivesWithin =
+            scanned_ && std::all_of(lives, lives + count, [&](std::int16_t life) {
+                return life >= 1 && life <= days_[g].LongestLife;
+            });
     }
     return {runOfDraw, lives, count};
 }

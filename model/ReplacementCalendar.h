@@ -61,6 +61,8 @@ private:
         // The group's lives by draw, its longest life and whether all are alike (see Group), kept
         // here as they are looked at whenever its lamps go.
         bool SameLifeForEveryDraw;
+        // Every draw's life is known and within LongestLife (found when its runs are made).
+        bool LivesWithin;
         std::int32_t LongestLife;
         const std::int16_t* Lives;
         // In rings never cleared a count is only meaningful where its day is marked: one left
