@@ -845,32 +845,51 @@ void EndUnsolved(const Problem& problem, const std::vector<Column>& columns,
 // their cuts close more of the gap, but beyond, their relaxation takes several seconds more.
 constexpr std::size_t MostCumulativeColumns = 200'000;
 
-// The search, with a column a year for each group of identical houses: when there are such
-// groups, or money carries over on a stock small enough for the money rows of years 0 .. k, on a
-// program of its own; else on the relaxation's.
-void SearchGrouped(const Problem& problem, const std::vector<Column>& columns,
-                   OsiClpSolverInterface& relaxed, const SolveOptions& options,
-                   Clock::time_point start, Solution& solution) {
-    const IdenticalHouses identical = Identical(problem);
-    const std::vector<Column> grouped = GroupColumns(columns, identical);
-    const MoneyRows money = problem.CarryOver && grouped.size() <= MostCumulativeColumns
-                                ? MoneyRows::Cumulative
-                                : MoneyRows::Carried;
-    if (money == MoneyRows::Carried && grouped.size() == columns.size()) {
-        Search(problem, columns, identical, money, relaxed, options, start, solution);
-        return;
+// The relaxation's values of each house's own columns: of a group's column, its whole houses,
+// the group's houses in turn (the first plan takes only whole houses from the relaxation).
+std::vector<double> HouseValues(const Problem& problem, const std::vector<Column>& columns,
+                                const std::vector<Column>& grouped,
+                                const IdenticalHouses& identical, const double* x) {
+    std::vector<double> whole(grouped.size());
+    for (std::size_t i = 0; i < grouped.size(); ++i) {
+        whole[i] = std::floor(x[i] + 1e-6);
     }
-    OsiClpSolverInterface solver;
-    LoadProgram(problem, grouped, money, solver);
-    Search(problem, grouped, identical, money, solver, options, start, solution);
+    std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        columnOf[problem.Index(columns[i].House, columns[i].Year)] = static_cast<int>(i);
+    }
+    std::vector<double> values(columns.size(), 0);
+    for (const Choice& c : Expanded(grouped, identical, whole.data()).Choices) {
+        if (const int i = columnOf[problem.Index(c.House, c.Year)]; i >= 0) {
+            values[static_cast<std::size_t>(i)] = 1;
+        }
+    }
+    return values;
+}
+
+// The search: when money carries over on a program small enough, on a program of its own with
+// the money rows of years 0 .. k; else on the relaxation's.
+void SearchFrom(const Problem& problem, const std::vector<Column>& grouped,
+                const IdenticalHouses& identical, OsiClpSolverInterface& relaxed,
+                const SolveOptions& options, Clock::time_point start, Solution& solution) {
+    if (problem.CarryOver && grouped.size() <= MostCumulativeColumns) {
+        OsiClpSolverInterface cumulative;
+        LoadProgram(problem, grouped, MoneyRows::Cumulative, cumulative);
+        Search(problem, grouped, identical, MoneyRows::Cumulative, cumulative, options, start,
+               solution);
+    } else {
+        Search(problem, grouped, identical, MoneyRows::Carried, relaxed, options, start, solution);
+    }
 }
 
 // Solves the program: its relaxation bounds every plan, rounded down and filled up it is a plan;
 // then the search if the gap is not yet closed.
 void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
                   const SolveOptions& options, Clock::time_point start, Solution& solution) {
+    const IdenticalHouses identical = Identical(problem);
+    const std::vector<Column> grouped = GroupColumns(columns, identical);
     OsiClpSolverInterface solver;
-    LoadProgram(problem, columns, MoneyRows::Carried, solver);
+    LoadProgram(problem, grouped, MoneyRows::Carried, solver);
     const RelaxationEvents events(options, Deadline(options, start));
     solver.getModelPtr()->passInEventHandler(&events);
     solver.initialSolve();
@@ -893,7 +912,9 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
             ")";
         return;
     }
-    Plan rounded = FilledPlan(problem, columns, solver.getColSolution());
+    Plan rounded = FilledPlan(
+        problem, columns,
+        HouseValues(problem, columns, grouped, identical, solver.getColSolution()).data());
     if (!Fits(problem, solution.Best) || rounded.Value > solution.Best.Value) {
         solution.Best = std::move(rounded);
     }
@@ -907,7 +928,7 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
     }
     if (!Fits(problem, solution.Best) ||
         !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
-        SearchGrouped(problem, columns, solver, options, start, solution);
+        SearchFrom(problem, grouped, identical, solver, options, start, solution);
     }
 }
 
