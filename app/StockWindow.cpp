@@ -550,7 +550,8 @@ void StockWindow::ShowProgress() {
 
 void StockWindow::Refresh() {
     model_->ShowWaiting();
-    std::vector<report::StockHouse> shown = model_->ShownHouses();
+    // Read from the table, not copied: a stock may show a million houses.
+    const report::StockHouseSource shown = model_->ShownSource();
     totals_ = report::TotalsOf(shown, model_->RejectedCount());
     QString text;
     for (const auto& [caption, value] : report::TotalsLines(totals_, locale_)) {
