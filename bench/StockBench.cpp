@@ -18,6 +18,7 @@
 #include <QEventLoop>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <cstdio>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -275,12 +276,15 @@ void WindowMemory(benchmark::State& state) {
         StockChartView bars(StockChartView::Chart::PaybackBars, locale);
         StockChartView curve(StockChartView::Chart::InvestmentCurve, locale);
         ResetPeak();
+        const auto refreshStart = std::chrono::steady_clock::now();
         {
             const report::StockHouseSource shown = model.ShownSource();
             benchmark::DoNotOptimize(report::TotalsOf(shown, model.RejectedCount()));
             bars.SetHouses(shown);
             curve.SetHouses(shown);
         }
+        state.counters["refresh_s"] =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - refreshStart).count();
         state.counters["refresh_peak_MB"] = (PeakBytes() - start) / 1e6;
         count("curve_MB");
         std::vector<app::PlanTabHouse> planned;
