@@ -439,6 +439,7 @@ void StockWindow::Start() {
     clock_.start();
     progressTimer_->start();
     run_ = std::make_unique<StockRun>(std::move(options), std::move(handlers));
+    emit housesChanged(); // the table is emptied: whoever reads its houses lets them go now
 }
 
 void StockWindow::Opened(bool usable) {

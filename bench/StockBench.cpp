@@ -10,6 +10,7 @@
 #include "PlanTab.h"
 #include "StockChartView.h"
 #include "StockModel.h"
+#include "StockPlan.h"
 #include "StockRun.h"
 
 #include <benchmark/benchmark.h>
@@ -287,14 +288,10 @@ void WindowMemory(benchmark::State& state) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - refreshStart).count();
         state.counters["refresh_peak_MB"] = (PeakBytes() - start) / 1e6;
         count("curve_MB");
-        std::vector<app::PlanTabHouse> planned;
-        for (int row = 0; row < model.rowCount(); ++row) {
-            if (std::optional<app::PlanTabHouse> house = app::PlanHouseOf(model.HouseAt(row))) {
-                planned.push_back(std::move(*house));
-            }
-        }
+        std::vector<std::size_t> indexes;
+        const app::PlanTabHouses planned = app::ShownPlanHouses(model, indexes);
         count("plan_MB");
-        benchmark::DoNotOptimize(planned.size());
+        benchmark::DoNotOptimize(planned.Count);
     }
 }
 
