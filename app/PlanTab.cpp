@@ -468,7 +468,7 @@ void PlanTab::ShowPlan() {
     const QString unit = Text(stock::ObjectiveUnit(rules_.Objective));
     QStringList headers{QStringLiteral("Год плана"), QStringLiteral("Строка")};
     for (const std::string& name : input_.CarriedNames) {
-        headers << Text(name);
+        headers << Text(stock::PlanCarriedHeading(name));
     }
     headers << QStringLiteral("Адрес") << QStringLiteral("Управляющая компания")
             << QStringLiteral("Расходы, руб.") << QStringLiteral("Ценность, ") + unit;

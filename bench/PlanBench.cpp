@@ -89,6 +89,9 @@ BENCHMARK(SolveStock)
     ->ArgsProduct({{1000, 3000, 10000}, {100}, {0, 1, 2}, {0, 1, 2}})
     ->Unit(benchmark::kSecond)
     ->Iterations(1);
-BENCHMARK(SolveStock)->Args({100000, 100, 0, 0})->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(SolveStock)
+    ->ArgsProduct({{100000}, {100}, {0, 1, 2}, {0, 1, 2}})
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
 
 BENCHMARK_MAIN();

@@ -20,7 +20,9 @@ struct PlanCommandOptions {
     QCommandLineOption Objective{
         QStringLiteral("objective"),
         QStringLiteral("Цель плана: npv (чистая приведённая стоимость, по умолчанию), energy "
-                       "(сэкономленная энергия) или co2 (предотвращённые выбросы)."),
+                       "(сэкономленная энергия) или co2 (предотвращённые выбросы) — до конца "
+                       "срока оценки, HorizonYears лет от начала 1-го года плана, в каком бы году "
+                       "дом ни оснастили; после него ничего не учитывается."),
         QStringLiteral("цель")};
     QCommandLineOption Plan{
         QStringLiteral("plan"),

@@ -489,16 +489,18 @@ std::string ConversionMessage(std::string_view text) {
 }
 
 std::string Shortened(std::string_view text) {
+    // Sixty characters, not bytes: a Russian heading is cut no sooner than a Latin one.
     constexpr std::size_t longest = 60;
-    std::string shown(text.substr(0, longest));
-    if (text.size() > longest) {
-        // Cut at a character boundary of the UTF-8 text.
-        while (!shown.empty() && (static_cast<unsigned char>(shown.back()) & 0xC0) == 0x80) {
-            shown.pop_back();
+    std::size_t characters = 0;
+    std::size_t end = 0;
+    for (; end < text.size(); ++end) {
+        const bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+        if (startsCharacter && characters++ == longest) {
+            break;
         }
-        if (!shown.empty() && static_cast<unsigned char>(shown.back()) >= 0xC0) {
-            shown.pop_back();
-        }
+    }
+    std::string shown(text.substr(0, end));
+    if (end < text.size()) {
         shown += "…";
     }
     for (char& c : shown) {

@@ -4,6 +4,7 @@
 #include <CbcModel.hpp>
 #include <CbcStrategy.hpp>
 #include <CglTwomir.hpp>
+#include <ClpEventHandler.hpp>
 #include <CoinError.hpp>
 #include <OsiClpSolverInterface.hpp>
 
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <string>
 
 namespace plan {
@@ -80,22 +82,29 @@ struct Rows {
     std::vector<double> Lower, Upper;
 };
 
-// Rows 0 .. years-1: the money (spend of years 0 .. k within the budgets of years 0 .. k when
-// money carries over, else each year's within its own: knapsack rows, which the solver's cover
-// cuts tighten). Then a row a year with crews counted; then one row a house with more than one
-// possible year or required: the house at most once, or exactly once.
+// How money carried over is written: a row a year of its own budget, with continuous columns of
+// the money carried from a year to the next, so that a house's column enters one money row (its
+// relaxation solves fastest); or rows of the budgets of years 0 .. k, whose knapsack cuts are
+// stronger for the search.
+enum class MoneyRows { Carried, Cumulative };
+
+// Rows 0 .. years-1: the money, each year's spend within its budget and (when money carries over)
+// what it carries in less what it carries on: knapsack rows, which the solver's cuts tighten. Then
+// a row a year with crews counted; then one row a house with more than one possible year or
+// required: the house at most once, or exactly once.
 class ProgramRows {
 public:
-    ProgramRows(const Problem& problem, const std::vector<Column>& columns, double infinity)
-        : houseRow_(problem.HouseCount, -1), crewRow_(problem.Budgets.size(), -1) {
+    ProgramRows(const Problem& problem, const std::vector<Column>& columns, MoneyRows money,
+                double infinity)
+        : houseRow_(problem.HouseCount, -1), crewRow_(problem.Budgets.size(), -1),
+          cumulative_(money == MoneyRows::Cumulative && problem.CarryOver) {
         const int years = problem.Years();
         std::vector<int> perHouse(problem.HouseCount, 0);
         for (const Column& c : columns) {
             ++perHouse[c.House];
         }
-        const std::vector<double> money = MoneyByYear(problem);
-        rows_.Upper = money;
-        rows_.Lower.assign(money.size(), -infinity);
+        rows_.Upper = cumulative_ ? MoneyByYear(problem) : problem.Budgets;
+        rows_.Lower.assign(rows_.Upper.size(), -infinity);
         for (int k = 0; k < years && !problem.MaxHouses.empty(); ++k) {
             crewRow_[static_cast<std::size_t>(k)] = static_cast<int>(rows_.Upper.size());
             rows_.Upper.push_back(problem.MaxHouses[static_cast<std::size_t>(k)]);
@@ -115,7 +124,7 @@ public:
     void Enter(const Problem& problem, const Column& c, std::vector<int>& index,
                std::vector<double>& element) const {
         const double spend = problem.SpendOf(c.House, c.Year);
-        const int lastMoneyRow = problem.CarryOver ? problem.Years() - 1 : c.Year;
+        const int lastMoneyRow = cumulative_ ? problem.Years() - 1 : c.Year;
         for (int j = c.Year; j <= lastMoneyRow && spend != 0; ++j) {
             index.push_back(j);
             element.push_back(spend);
@@ -135,12 +144,19 @@ public:
 private:
     std::vector<int> houseRow_;
     std::vector<int> crewRow_;
+    bool cumulative_; // the money rows of years 0 .. k
     Rows rows_;
 };
 
-void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
+// The continuous columns after the houses': the money carried from each year but the last into
+// the next, when money carries over and the money rows are each year's.
+int CarriedColumns(const Problem& problem, MoneyRows money) {
+    return problem.CarryOver && money == MoneyRows::Carried ? std::max(problem.Years() - 1, 0) : 0;
+}
+
+void LoadProgram(const Problem& problem, const std::vector<Column>& columns, MoneyRows money,
                  OsiClpSolverInterface& solver) {
-    const ProgramRows rows(problem, columns, solver.getInfinity());
+    const ProgramRows rows(problem, columns, money, solver.getInfinity());
     // Column by column, in arrays: the solver copies them once.
     std::vector<CoinBigIndex> starts{0};
     std::vector<int> index;
@@ -153,12 +169,22 @@ void LoadProgram(const Problem& problem, const std::vector<Column>& columns,
         starts.push_back(static_cast<CoinBigIndex>(index.size()));
         objective.push_back(-Coefficient(problem, c)); // the solver minimises
     }
-    const std::vector<double> colLower(columns.size(), 0);
-    const std::vector<double> colUpper(columns.size(), 1);
+    // The money carried from year k into year k + 1: out of row k, into row k + 1.
+    const int carried = CarriedColumns(problem, money);
+    for (int k = 0; k < carried; ++k) {
+        index.insert(index.end(), {k, k + 1});
+        element.insert(element.end(), {1.0, -1.0});
+        starts.push_back(static_cast<CoinBigIndex>(index.size()));
+        objective.push_back(0);
+    }
+    const std::size_t count = columns.size() + static_cast<std::size_t>(carried);
+    const std::vector<double> colLower(count, 0);
+    std::vector<double> colUpper(columns.size(), 1);
+    colUpper.resize(count, solver.getInfinity());
     solver.messageHandler()->setLogLevel(0);
-    solver.loadProblem(static_cast<int>(columns.size()), rows.Bounds().Count, starts.data(),
-                       index.data(), element.data(), colLower.data(), colUpper.data(),
-                       objective.data(), rows.Bounds().Lower.data(), rows.Bounds().Upper.data());
+    solver.loadProblem(static_cast<int>(count), rows.Bounds().Count, starts.data(), index.data(),
+                       element.data(), colLower.data(), colUpper.data(), objective.data(),
+                       rows.Bounds().Lower.data(), rows.Bounds().Upper.data());
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         solver.setInteger(i);
     }
@@ -285,18 +311,302 @@ Plan FilledPlan(const Problem& problem, const std::vector<Column>& columns, cons
     return plan;
 }
 
+// When the search's time runs out.
+Clock::time_point Deadline(const SolveOptions& options, Clock::time_point start) {
+    return start + std::chrono::duration_cast<Clock::duration>(
+                       std::chrono::duration<double>(options.TimeLimitSeconds));
+}
+
+// What the exchanges may still do: columns to look at, within the search's time and until it is
+// stopped.
+class Work {
+public:
+    Work(std::size_t columns, const SolveOptions& options, Clock::time_point start)
+        : left_(columns), options_(options), deadline_(Deadline(options, start)) {}
+    bool Left() const { return left_ > 0; }
+    // One column looked at: whether there was work left for it.
+    bool Use() {
+        if (left_ == 0) {
+            return false;
+        }
+        if (--left_ % 65536 == 0 && (Stopped(options_) || Clock::now() > deadline_)) {
+            left_ = 0;
+        }
+        return true;
+    }
+
+private:
+    std::size_t left_;
+    const SolveOptions& options_;
+    Clock::time_point deadline_;
+};
+
+// A plan improved by exchanges: a chosen house taken out and the money it leaves filled up again
+// by value per rouble with houses not chosen, or with the same house in another year; kept where
+// the plan gains. The first plan leaves money in every year that whole houses cannot use, and
+// the relaxation's bound is close above: on larger stocks these exchanges alone bring the plan
+// within the gap, where the search would take the whole time limit.
+class Exchanges {
+public:
+    Exchanges(const Problem& problem, const std::vector<Column>& columns, const Plan& plan)
+        : problem_(problem), columns_(columns), year_(problem.HouseCount, -1),
+          money_(MoneyByYear(problem)),
+          crews_(problem.Budgets.size(), std::numeric_limits<double>::infinity()) {
+        for (std::size_t k = 0; k < problem.MaxHouses.size() && k < crews_.size(); ++k) {
+            crews_[k] = problem.MaxHouses[k];
+        }
+        std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const Column& c = columns[i];
+            spend_.push_back(problem.SpendOf(c.House, c.Year));
+            value_.push_back(problem.ValueOf(c.House, c.Year));
+            score_.push_back(problem.IsRequired(c.House) ? 1e300
+                             : spend_[i] > 0             ? value_[i] / spend_[i]
+                                                         : 1e299);
+            columnOf[problem.Index(c.House, c.Year)] = static_cast<int>(i);
+        }
+        order_.resize(columns.size());
+        std::iota(order_.begin(), order_.end(), std::size_t{0});
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](std::size_t a, std::size_t b) { return score_[a] > score_[b]; });
+        for (const Choice& c : plan.Choices) {
+            if (const int i = columnOf[problem.Index(c.House, c.Year)]; i >= 0) {
+                Put(static_cast<std::size_t>(i), 1);
+            } else {
+                fixedOutside_.push_back(c); // a choice of no column: kept as it is
+                TakeMoney(problem.SpendOf(c.House, c.Year), c.Year, 1);
+                total_ += problem.ValueOf(c.House, c.Year);
+            }
+        }
+    }
+
+    // Every chosen house the office did not fix, of least value per rouble first, once; at most
+    // `work` columns looked at. Whether the plan gained.
+    bool Pass(Work& work) {
+        std::vector<std::size_t> out;
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            if (Chosen(i) && !problem_.IsFixed(columns_[i].House)) {
+                out.push_back(i);
+            }
+        }
+        std::stable_sort(out.begin(), out.end(),
+                         [&](std::size_t a, std::size_t b) { return score_[a] < score_[b]; });
+        bool gained = false;
+        std::vector<std::size_t> taken;
+        for (std::size_t i : out) {
+            if (!work.Left()) {
+                break;
+            }
+            gained = Exchange(i, false, taken, work) || Exchange(i, true, taken, work) || gained;
+        }
+        return gained;
+    }
+
+    // Pairs of the `least` chosen houses of least value per rouble out, the money filled up again
+    // (first with the most valuable column that fits, if that alone does not gain). Whether the
+    // plan gained.
+    bool PairPass(std::size_t least, Work& work) {
+        std::vector<std::size_t> out;
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            if (Chosen(i) && !problem_.IsRequired(columns_[i].House)) {
+                out.push_back(i);
+            }
+        }
+        std::stable_sort(out.begin(), out.end(),
+                         [&](std::size_t a, std::size_t b) { return score_[a] < score_[b]; });
+        out.resize(std::min(out.size(), least));
+        bool gained = false;
+        std::vector<std::size_t> taken;
+        for (std::size_t a = 0; a < out.size(); ++a) {
+            for (std::size_t b = a + 1; b < out.size() && work.Left(); ++b) {
+                if (!Chosen(out[a]) || !Chosen(out[b])) {
+                    continue;
+                }
+                for (bool first : {false, true}) {
+                    const double before = total_;
+                    Put(out[a], -1);
+                    Put(out[b], -1);
+                    taken.clear();
+                    if (first) {
+                        TakeMostValuable(out[a], taken, work);
+                    }
+                    Fill(out[a], taken, work);
+                    if (total_ > before + 1e-12 * std::abs(before)) {
+                        gained = true;
+                        break;
+                    }
+                    for (std::size_t t : taken) {
+                        Put(t, -1);
+                    }
+                    Put(out[a], 1);
+                    Put(out[b], 1);
+                }
+            }
+        }
+        return gained;
+    }
+
+    // Column i out, the money filled up again (first with the most valuable column that fits, if
+    // asked): kept if the plan gains, else undone.
+    bool Exchange(std::size_t i, bool mostValuableFirst, std::vector<std::size_t>& taken,
+                  Work& work) {
+        const std::size_t house = columns_[i].House;
+        const double before = total_;
+        Put(i, -1);
+        taken.clear();
+        if (mostValuableFirst) {
+            TakeMostValuable(i, taken, work);
+        }
+        Fill(i, taken, work);
+        if (total_ > before + 1e-12 * std::abs(before) &&
+            (!problem_.IsRequired(house) || year_[house] >= 0)) {
+            return true;
+        }
+        for (std::size_t t : taken) {
+            Put(t, -1);
+        }
+        Put(i, 1);
+        return false;
+    }
+
+    void TakeMostValuable(std::size_t skip, std::vector<std::size_t>& taken, Work& work) {
+        const double most = *std::max_element(money_.begin(), money_.end());
+        std::size_t best = columns_.size();
+        for (std::size_t i = 0; i < columns_.size() && work.Use(); ++i) {
+            if (spend_[i] <= most && i != skip && year_[columns_[i].House] < 0 &&
+                (best == columns_.size() || value_[i] > value_[best]) && Fits(i)) {
+                best = i;
+            }
+        }
+        if (best != columns_.size()) {
+            Put(best, 1);
+            taken.push_back(best);
+        }
+    }
+
+    // Fills what the money left pays for, by value per rouble, but not with column `skip`.
+    void Fill(std::size_t skip, std::vector<std::size_t>& taken, Work& work) {
+        double most = *std::max_element(money_.begin(), money_.end());
+        for (std::size_t i : order_) {
+            if (!work.Use()) {
+                return;
+            }
+            if (spend_[i] > most || i == skip || year_[columns_[i].House] >= 0 || !Fits(i)) {
+                continue;
+            }
+            Put(i, 1);
+            taken.push_back(i);
+            most = *std::max_element(money_.begin(), money_.end());
+        }
+    }
+
+    double Value() const { return total_; }
+
+    Plan Result() const {
+        Plan plan;
+        plan.Choices = fixedOutside_;
+        for (std::size_t h = 0; h < year_.size(); ++h) {
+            if (year_[h] >= 0) {
+                plan.Choices.push_back({h, year_[h]});
+            }
+        }
+        Complete(problem_, plan);
+        return plan;
+    }
+
+private:
+    bool Chosen(std::size_t i) const { return year_[columns_[i].House] == columns_[i].Year; }
+
+    bool Fits(std::size_t i) const {
+        const int year = columns_[i].Year;
+        if (!(crews_[static_cast<std::size_t>(year)] >= 1)) {
+            return false;
+        }
+        const double spend = spend_[i];
+        if (!problem_.CarryOver) {
+            return spend <= money_[static_cast<std::size_t>(year)];
+        }
+        return std::all_of(money_.begin() + year, money_.end(),
+                           [spend](double m) { return spend <= m; });
+    }
+
+    // Takes (sign 1) or gives back (sign -1) a year's crew and money.
+    void TakeMoney(double spend, int year, double sign) {
+        const auto k = static_cast<std::size_t>(year);
+        crews_[k] -= sign;
+        const std::size_t last = problem_.CarryOver ? money_.size() : k + 1;
+        for (std::size_t j = k; j < last; ++j) {
+            money_[j] -= sign * spend;
+        }
+    }
+
+    void Put(std::size_t i, double sign) {
+        const Column& c = columns_[i];
+        TakeMoney(spend_[i], c.Year, sign);
+        total_ += sign * value_[i];
+        year_[c.House] = sign > 0 ? c.Year : -1;
+    }
+
+    const Problem& problem_;
+    const std::vector<Column>& columns_;
+    std::vector<double> spend_, value_, score_; // a column's; score: value per rouble
+    std::vector<std::size_t> order_;            // columns by score, highest first
+    std::vector<int> year_;                     // a house's, -1: not chosen
+    std::vector<double> money_;                 // left, as Slack keeps it
+    std::vector<double> crews_;
+    std::vector<Choice> fixedOutside_;
+    double total_ = 0; // the plan's value
+};
+
+// Columns looked at by the exchanges at most: about a second.
+constexpr std::size_t ExchangeWork = 200'000'000;
+// Chosen houses of least value per rouble whose pairs are exchanged.
+constexpr std::size_t PairedHouses = 40;
+
+// The plan with exchanges, of single houses and then of pairs, until it is within the gap of the
+// bound, none gains or the work is done; the plan itself if they do not make a better one that
+// fits.
+Plan Exchanged(const Problem& problem, const std::vector<Column>& columns, const Plan& plan,
+               double bound, const SolveOptions& options, Clock::time_point start) {
+    const double relativeGap = options.RelativeGap;
+    Exchanges exchanges(problem, columns, plan);
+    Work work(ExchangeWork, options, start);
+    const auto open = [&] {
+        return work.Left() && !CloseEnough(exchanges.Value(), bound, relativeGap);
+    };
+    std::vector<std::size_t> taken;
+    exchanges.Fill(columns.size(), taken, work);
+    bool gained = true;
+    while (gained && open()) {
+        gained = exchanges.Pass(work);
+        if (!gained && open()) {
+            gained = exchanges.PairPass(PairedHouses, work);
+        }
+    }
+    Plan better = exchanges.Result();
+    return MakeFit(problem, better) && better.Value > plan.Value ? better : plan;
+}
+
 // The search's first plan in the program's columns.
 std::vector<double> ColumnValues(const Problem& problem, const std::vector<Column>& columns,
-                                 const Plan& plan) {
+                                 MoneyRows money, const Plan& plan) {
     std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         columnOf[problem.Index(columns[i].House, columns[i].Year)] = static_cast<int>(i);
     }
     std::vector<double> x(columns.size(), 0);
+    std::vector<double> spend(problem.Budgets.size(), 0);
     for (const Choice& c : plan.Choices) {
         if (const int i = columnOf[problem.Index(c.House, c.Year)]; i >= 0) {
             x[static_cast<std::size_t>(i)] = 1;
         }
+        spend[static_cast<std::size_t>(c.Year)] += problem.SpendOf(c.House, c.Year);
+    }
+    double carried = 0;
+    for (int k = 0; k < CarriedColumns(problem, money); ++k) {
+        const auto year = static_cast<std::size_t>(k);
+        carried = std::max(carried + problem.Budgets[year] - spend[year], 0.0);
+        x.push_back(carried);
     }
     return x;
 }
@@ -315,7 +625,7 @@ double ProgramValue(const Problem& problem, const std::vector<Column>& columns,
 // its default cut generators and heuristics, and two-step rounding cuts at the root, which close
 // most of the budgets' knapsack gap (without them a stock of 100 houses took seconds where it now
 // takes a fraction of one). Keeps what it improves and says how the search ended.
-void Search(const Problem& problem, const std::vector<Column>& columns,
+void Search(const Problem& problem, const std::vector<Column>& columns, MoneyRows money,
             OsiClpSolverInterface& solver, const SolveOptions& options, Clock::time_point start,
             Solution& solution) {
     CbcModel model(solver);
@@ -327,7 +637,7 @@ void Search(const Problem& problem, const std::vector<Column>& columns,
     CglTwomir twoStepRounding;
     model.addCutGenerator(&twoStepRounding, -99, "two-step rounding"); // at the root
     if (Fits(problem, solution.Best)) {
-        const std::vector<double> first = ColumnValues(problem, columns, solution.Best);
+        const std::vector<double> first = ColumnValues(problem, columns, money, solution.Best);
         model.setBestSolution(first.data(), static_cast<int>(first.size()),
                               -ProgramValue(problem, columns, first), false);
     }
@@ -378,13 +688,101 @@ void Search(const Problem& problem, const std::vector<Column>& columns,
     }
 }
 
+// Stops the relaxation's simplex at the stop flag or the time limit: on a large stock it takes
+// the longest part of the time.
+class RelaxationEvents : public ClpEventHandler {
+public:
+    RelaxationEvents(const SolveOptions& options, Clock::time_point deadline)
+        : options_(&options), deadline_(deadline) {}
+
+    int event(Event whichEvent) override {
+        const bool end =
+            whichEvent == endOfIteration && (Stopped(*options_) || Clock::now() > deadline_);
+        return end ? 0 : -1;
+    }
+
+    ClpEventHandler* clone() const override { return new RelaxationEvents(*this); }
+
+private:
+    const SolveOptions* options_;
+    Clock::time_point deadline_;
+};
+
+// A bound of every plan without the relaxation: for any price r ≥ 0 of a rouble, r × all the
+// budgets plus, for each house, its best value less r × its spend, if positive. The price is
+// found by halving, where the money the houses would take meets the budgets'. Crews and the
+// years' own budgets are left out, so it is above the relaxation's.
+double PricedBound(const Problem& problem, const std::vector<Column>& columns) {
+    const double money = std::accumulate(problem.Budgets.begin(), problem.Budgets.end(), 0.0);
+    const auto bound = [&](double price, double& taken) {
+        double value = price * money;
+        taken = 0;
+        for (std::size_t i = 0; i < columns.size();) {
+            double best = 0;
+            double spend = 0;
+            const std::size_t house = columns[i].House;
+            for (; i < columns.size() && columns[i].House == house; ++i) {
+                const double s = problem.SpendOf(house, columns[i].Year);
+                if (const double v = problem.ValueOf(house, columns[i].Year) - price * s;
+                    v > best) {
+                    best = v;
+                    spend = s;
+                }
+            }
+            value += best;
+            taken += spend;
+        }
+        return value;
+    };
+    double low = 0;
+    double high = 0;
+    for (const Column& c : columns) {
+        if (const double s = problem.SpendOf(c.House, c.Year); s > 0) {
+            high = std::max(high, problem.ValueOf(c.House, c.Year) / s);
+        }
+    }
+    double taken = 0;
+    for (int step = 0; step < 60; ++step) {
+        const double price = (low + high) / 2;
+        bound(price, taken);
+        (taken > money ? low : high) = price;
+    }
+    return std::min(bound(high, taken), bound(low, taken));
+}
+
+// The relaxation was stopped or ran out of time: the best plan so far, the priced bound.
+void EndUnsolved(const Problem& problem, const std::vector<Column>& columns,
+                 const SolveOptions& options, Solution& solution) {
+    solution.Status = Stopped(options) ? SolveStatus::Stopped : SolveStatus::TimeLimit;
+    if (!Fits(problem, solution.Best)) {
+        solution.Status = SolveStatus::Failed;
+        solution.Message = "за отведённое время не найден ни один план, в который входят все "
+                           "обязательные и закреплённые дома";
+        return;
+    }
+    solution.Bound = std::max(PricedBound(problem, columns), solution.Best.Value);
+}
+
+// Columns up to which the search takes the money rows of years 0 .. k when money carries over:
+// their cuts close more of the gap, but beyond, their relaxation takes several seconds more.
+constexpr std::size_t MostCumulativeColumns = 200'000;
+
 // Solves the program: its relaxation bounds every plan, rounded down and filled up it is a plan;
 // then the search if the gap is not yet closed.
 void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
                   const SolveOptions& options, Clock::time_point start, Solution& solution) {
     OsiClpSolverInterface solver;
-    LoadProgram(problem, columns, solver);
+    LoadProgram(problem, columns, MoneyRows::Carried, solver);
+    const RelaxationEvents events(options, Deadline(options, start));
+    solver.getModelPtr()->passInEventHandler(&events);
     solver.initialSolve();
+    const ClpEventHandler none; // the search's relaxations are stopped by the search's own events
+    solver.getModelPtr()->passInEventHandler(&none);
+    if (!solver.isProvenOptimal() && !solver.isProvenPrimalInfeasible() &&
+        (Stopped(options) || Clock::now() > Deadline(options, start))) {
+        EndUnsolved(problem, columns, options, solution);
+        return;
+    }
     if (solver.isProvenPrimalInfeasible()) {
         solution.Status = SolveStatus::Infeasible;
         return;
@@ -402,12 +800,22 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
         solution.Best = std::move(rounded);
     }
     solution.Bound = -solver.getObjValue();
+    if (Fits(problem, solution.Best) &&
+        !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
+        solution.Best = Exchanged(problem, columns, solution.Best, solution.Bound, options, start);
+    }
     if (Fits(problem, solution.Best)) {
         solution.Bound = std::max(solution.Bound, solution.Best.Value);
     }
     if (!Fits(problem, solution.Best) ||
         !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
-        Search(problem, columns, solver, options, start, solution);
+        if (problem.CarryOver && columns.size() <= MostCumulativeColumns) {
+            OsiClpSolverInterface cumulative;
+            LoadProgram(problem, columns, MoneyRows::Cumulative, cumulative);
+            Search(problem, columns, MoneyRows::Cumulative, cumulative, options, start, solution);
+        } else {
+            Search(problem, columns, MoneyRows::Carried, solver, options, start, solution);
+        }
     }
 }
 

@@ -47,6 +47,18 @@ std::string CrewsLine(const std::vector<int>& most) {
     return line;
 }
 
+// One end for every plan year: a house fitted later saves for fewer years, none after the end.
+std::string HorizonLine(const std::optional<Spread>& horizon, const model::NumberLocale& locale) {
+    if (!horizon) {
+        return "Срок оценки: —";
+    }
+    const std::string least = model::FormatNumber(horizon->Least, "0", locale) + "-го";
+    const std::string most = model::FormatNumber(horizon->Most, "0", locale) + "-го";
+    return "Срок оценки: до конца " + (least == most ? least : least + " — " + most) +
+           " года от начала плана, один для домов любого года оснащения (оснащённый позже "
+           "экономит меньше лет); после него ничего не учитывается";
+}
+
 // "0,0100" as "0,01": the zeros after the last digit go, and the separator with them.
 std::string Trimmed(std::string text, const model::NumberLocale& locale) {
     const std::size_t separator = text.find(locale.DecimalSeparator);
@@ -112,8 +124,7 @@ std::vector<std::string> PlanRuleLines(const PlanRules& rules, const model::Numb
         "Рост тарифа, % в год: " + SpreadText(rules.TariffGrowth, "0.0", locale) +
             "; рост цен, % в год: " + SpreadText(rules.LampPriceGrowth, "0.0", locale) +
             "; ставка дисконтирования, % в год: " + SpreadText(rules.DiscountRate, "0.0", locale),
-        "Горизонт, лет от начала 1-го года плана (без остаточной стоимости): " +
-            SpreadText(rules.HorizonYears, "0", locale),
+        HorizonLine(rules.HorizonYears, locale),
         "Поиск: не дольше " + model::FormatNumber(rules.TimeLimitSeconds, "0", locale) +
             " с, до отставания от лучшего возможного плана не более " +
             Trimmed(model::FormatNumber(rules.GapPercent, "0.0000", locale), locale) + " %",

@@ -216,9 +216,15 @@ std::vector<PlanListRow> PlanList(const PlanDocument& document, const model::Num
     return rows;
 }
 
+std::string PlanCarriedHeading(const std::string& name) {
+    return model::IsPlanYearHeading(name) ? name + " (реестр)" : name;
+}
+
 std::vector<std::string> PlanColumns(const std::vector<std::string>& carriedNames) {
     std::vector<std::string> columns{"PlanYear", "Line"};
-    columns.insert(columns.end(), carriedNames.begin(), carriedNames.end());
+    for (const std::string& name : carriedNames) {
+        columns.push_back(PlanCarriedHeading(name));
+    }
     columns.insert(columns.end(), {"Address", "ManagementCompany", "Spend", "Value"});
     return columns;
 }

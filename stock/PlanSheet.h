@@ -73,8 +73,13 @@ struct PlanListRow {
 // company's subtotal after its houses, the year's total. Years without a house are left out.
 std::vector<PlanListRow> PlanList(const PlanDocument& document, const model::NumberLocale& locale);
 
-// The plan file's columns: PlanYear, Line, the carried columns, Address, ManagementCompany, Spend,
-// Value.
+// A carried column's heading in the plan. The register's own plan year column ("PlanYear",
+// "Год плана") is kept, since it tells the houses the office decided from those the plan chose,
+// but marked as the register's, so that the plan's year is the one column of its name.
+std::string PlanCarriedHeading(const std::string& name);
+
+// The plan file's columns: PlanYear, Line, the carried columns (PlanCarriedHeading), Address,
+// ManagementCompany, Spend, Value.
 std::vector<std::string> PlanColumns(const std::vector<std::string>& carriedNames);
 
 // Values in the objective's unit as the plan writes them: roubles and kWh to hundredths, tonnes

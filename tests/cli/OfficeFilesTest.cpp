@@ -411,7 +411,7 @@ TEST_F(OfficeFiles, ProblemsOfARegisterAreToldInItsOwnWords) {
         EXPECT_EQ(strict.Err.find("пустые ячейки заполнены"), std::string::npos) << strict.Err;
         // Each message names the cell by its column as the register heads it, as the problems do.
         for (const std::string message : {":2: Тариф: пустая ячейка (строгая проверка)\n",
-                                          ":4: Существующая, этаж: количество л…: 1"}) {
+                                          ":4: Существующая, этаж: количество ламп: 1"}) {
             EXPECT_NE(strict.Err.find(name + message), std::string::npos) << strict.Err;
         }
         EXPECT_NE(strict.Err.find("посчитано домов: 1, отклонено строк: 6"), std::string::npos);

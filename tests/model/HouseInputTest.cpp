@@ -118,6 +118,13 @@ TEST(HouseInput, FourteenRangeChecksAsThePageChecks) {
     EXPECT_EQ(bad.Errors[4].Field->Name, "LiftModel");
     EXPECT_EQ(ConversionMessage(std::string(100, '7')),
               "'" + std::string(60, '7') + "…' is not a valid floating point value");
+    // Sixty characters whatever their bytes: a Russian text is not cut at thirty.
+    std::string sixty;
+    for (int i = 0; i < 60; ++i) {
+        sixty += "ж";
+    }
+    EXPECT_EQ(Shortened(sixty), sixty);
+    EXPECT_EQ(Shortened(sixty + "ы"), sixty + "…");
 }
 
 TEST(HouseInput, PlannedBurnHoursAsThePageShowsThem) {

@@ -355,7 +355,8 @@ TEST(PlanProblem, TotalsByYear) {
 }
 
 // A stop asked for before the search keeps the best plan found so far, which fits and is worth at
-// least the ranking plan; progress reports never claim more than the bound.
+// least the ranking plan, with a bound above every plan; progress reports never claim more than
+// the bound.
 TEST(PlanSolver, StopKeepsTheBestPlanSoFar) {
     const Problem problem =
         MakeProblem(RandomOffers(11, 100), {150, 200, 100}, Objective::NetPresentValue);
@@ -381,6 +382,7 @@ TEST(PlanSolver, StopKeepsTheBestPlanSoFar) {
     EXPECT_EQ(finished.Status, SolveStatus::Optimal);
     EXPECT_LE(finished.Gap, 1e-3);
     EXPECT_GE(finished.Best.Value, s.Best.Value);
+    EXPECT_GE(s.Bound, finished.Best.Value); // the stopped search's bound bounds every plan
 }
 
 // Two stock windows may plan at once: searches on two threads each reach the plan one search

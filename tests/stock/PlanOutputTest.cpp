@@ -112,20 +112,36 @@ std::string Part(const QString& file, const std::string& name) {
 
 } // namespace
 
-// The plan file: by year then line, carried cells safe from formulas, decimal commas in CSV; a
+// The plan file: by year then line, carried cells safe from formulas, decimal commas in CSV; the
+// register's own plan year column carried under a heading of its own beside the plan's year; a
 // workbook holds numbers as numbers, to the kopeck, and the sheet "Итоги".
 TEST(PlanOutput, PlanFileRows) {
+    struct Case {
+        const char* carried; // the carried column's heading
+        const char* header;  // the file's, after "PlanYear;Line;"
+    };
+    const Case cases[] = {
+        {"№", "№;"},
+        {"PlanYear", "PlanYear (реестр);"},
+        {"год  плана", "год  плана (реестр);"},
+    };
     SmallPlan small;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("plan.csv"));
-    SavePlan(file, small.Document());
-    QFile read(file);
-    ASSERT_TRUE(read.open(QIODevice::ReadOnly));
-    EXPECT_EQ(read.readAll().toStdString(),
-              "\xEF\xBB\xBFPlanYear;Line;№;Address;ManagementCompany;Spend;Value\r\n"
-              "1;3;A;'-ул. Ленина;ТСЖ 5;30,00;7,25\r\n"
-              "1;5, лист «Дома 2»;;ул. Труда 5;УК «Юг»;60,00;1,00\r\n"
-              "2;7;'=1+2;ул. Мира 1;УК «Юг»;44,00;200971,05\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.carried);
+        small.carried = {c.carried};
+        SavePlan(file, small.Document());
+        QFile read(file);
+        ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+        EXPECT_EQ(read.readAll().toStdString(),
+                  std::string("\xEF\xBB\xBFPlanYear;Line;") + c.header +
+                      "Address;ManagementCompany;Spend;Value\r\n"
+                      "1;3;A;'-ул. Ленина;ТСЖ 5;30,00;7,25\r\n"
+                      "1;5, лист «Дома 2»;;ул. Труда 5;УК «Юг»;60,00;1,00\r\n"
+                      "2;7;'=1+2;ул. Мира 1;УК «Юг»;44,00;200971,05\r\n");
+    }
+    small.carried = {"№"};
 
     const QString book = dir.filePath(QStringLiteral("plan.xlsx"));
     SavePlan(book, small.Document());
@@ -292,7 +308,8 @@ TEST(PlanOutput, RulesNamed) {
         "Домов в год, не более: 1-й — 40; 2-й — 30",
         "Рост тарифа, % в год: от 5,0 до 9,0; рост цен, % в год: 3,0; ставка дисконтирования, % "
         "в год: от 0,0 до 2,5",
-        "Горизонт, лет от начала 1-го года плана (без остаточной стоимости): от 10 до 12",
+        "Срок оценки: до конца 10-го — 12-го года от начала плана, один для домов любого года "
+        "оснащения (оснащённый позже экономит меньше лет); после него ничего не учитывается",
         "Поиск: не дольше 60 с, до отставания от лучшего возможного плана не более 0,01 %",
         "Дома: все рассчитанные",
     };
