@@ -430,14 +430,13 @@ void PlanTab::Finish(const plan::Problem& problem, std::shared_ptr<plan::Solutio
         problem_ = problem;
         rules_ = solving_;
         solution_ = std::move(*solution);
-        // The houses as the plan's file names them, taken only for a plan made: a stock may hold
-        // a million.
-        sources_.clear();
-        sources_.reserve(houses_.Count);
-        for (std::size_t i = 0; i < houses_.Count; ++i) {
-            PlanTabHouse h = houses_.At(i);
-            sources_.push_back({h.Line, std::move(h.Carried), std::move(h.Address),
-                                std::move(h.Company), std::move(h.Sheet)});
+        // The houses as the plan's file names them, taken only for a plan made and only for the
+        // houses it chose (the file, list and report name no other): a stock may hold a million.
+        sources_.assign(houses_.Count, {});
+        for (const plan::Choice& chosen : solution_->Best.Choices) {
+            PlanTabHouse h = houses_.At(chosen.House);
+            sources_[chosen.House] = {h.Line, std::move(h.Carried), std::move(h.Address),
+                                      std::move(h.Company), std::move(h.Sheet)};
         }
     }
     ShowPlan();

@@ -119,8 +119,9 @@ private:
     PlanTabInput input_;
     std::function<PlanTabHouses()> take_; // set: the houses are not yet taken
     std::size_t houseCount_ = 0;
-    PlanTabHouses houses_;                        // input_'s houses, or those `take_` gave
-    std::vector<stock::PlanHouseSource> sources_; // of input_.Houses once planned, for its file
+    PlanTabHouses houses_; // input_'s houses, or those `take_` gave
+    // One a house once planned, for its file; only the chosen houses' are filled in.
+    std::vector<stock::PlanHouseSource> sources_;
     double timeLimit_ = 60;
 
     QSpinBox* years_ = nullptr;
