@@ -15,7 +15,7 @@
 namespace app {
 
 PlanTabHouses ShownPlanHouses(const StockModel& table, std::vector<std::size_t>& indexes) {
-    std::vector<std::size_t>& shown = indexes;
+    std::vector<std::size_t>& shown = indexes; // input indexes, of the rows shown first
     shown.clear();
     shown.reserve(static_cast<std::size_t>(table.rowCount()));
     for (int row = 0; row < table.rowCount(); ++row) {
