@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -25,6 +26,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace app {
@@ -498,6 +500,14 @@ void PlanTab::ShowPlan() {
         planModel_->appendRow(row);
     }
     planTable_->scrollToTop(); // the plan from its first year
+    // Columns at least as wide as their titles ("Управляющая компания" was cut to its middle);
+    // measuring every row of a large plan would take long.
+    const QFontMetrics metrics(planTable_->horizontalHeader()->font());
+    for (int column = 0; column < planModel_->columnCount(); ++column) {
+        const QString title = planModel_->headerData(column, Qt::Horizontal).toString();
+        planTable_->setColumnWidth(column, std::max(planTable_->columnWidth(column),
+                                                    metrics.horizontalAdvance(title) + 28));
+    }
     SetStatus(Text(stock::PlanSummary(Document(), locale_)).trimmed());
 }
 
