@@ -9,11 +9,14 @@
 #include <OsiClpSolverInterface.hpp>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numeric>
 #include <string>
+#include <type_traits>
 
 namespace plan {
 namespace {
@@ -83,9 +86,18 @@ IdenticalHouses Identical(const Problem& problem) {
     const auto row = [years](const auto& table, std::size_t h) {
         return table.begin() + static_cast<std::ptrdiff_t>(h * years);
     };
+    // Numbers ordered by their bits: a total order even for a value that is not a number, which
+    // the sort's comparisons would otherwise leave without one.
+    const auto bitsLess = [](auto x, auto y) {
+        if constexpr (std::is_floating_point_v<decltype(x)>) {
+            return std::bit_cast<std::uint64_t>(x) < std::bit_cast<std::uint64_t>(y);
+        } else {
+            return x < y;
+        }
+    };
     const auto rowLess = [&](const auto& table, std::size_t a, std::size_t b) {
         return std::lexicographical_compare(row(table, a), row(table, a + 1), row(table, b),
-                                            row(table, b + 1));
+                                            row(table, b + 1), bitsLess);
     };
     const auto less = [&](std::size_t a, std::size_t b) {
         if (problem.IsRequired(a) != problem.IsRequired(b)) {
