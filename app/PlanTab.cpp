@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -25,6 +26,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace app {
@@ -242,13 +244,15 @@ void PlanTab::SetYears(int years) {
 void PlanTab::SetHouses(PlanTabInput input) {
     const std::size_t houses = input.Houses.size();
     SetHouses(std::move(input), houses, {});
+    houses_ = {houses, [this](std::size_t i) { return input_.Houses[i]; }};
 }
 
 void PlanTab::SetHouses(PlanTabInput input, std::size_t houses,
-                        std::function<std::vector<PlanTabHouse>()> take) {
+                        std::function<PlanTabHouses()> take) {
     StopWorker();
     input_ = std::move(input);
     houseCount_ = houses;
+    houses_ = {};
     take_ = std::move(take);
     DropPlan();
 }
@@ -299,10 +303,15 @@ std::optional<plan::Problem> PlanTab::RuledProblem(const std::vector<double>& bu
     std::vector<plan::HouseOffer> offers;
     std::vector<plan::HouseRule> houseRules;
     std::vector<stock::PlanHouseSource> sources;
-    for (const PlanTabHouse& h : input_.Houses) {
+    offers.reserve(houses_.Count);
+    houseRules.reserve(houses_.Count);
+    sources.reserve(houses_.Count);
+    for (std::size_t i = 0; i < houses_.Count; ++i) {
+        PlanTabHouse h = houses_.At(i);
         offers.push_back(h.Offer);
         houseRules.push_back(h.Rule);
-        sources.push_back({h.Line, {}, h.Address, h.Company, h.Sheet});
+        sources.push_back(
+            {h.Line, {}, std::move(h.Address), std::move(h.Company), std::move(h.Sheet)});
     }
     plan::BudgetRules rules;
     rules.CarryOver = carryOver_->isChecked();
@@ -321,7 +330,9 @@ std::optional<plan::Problem> PlanTab::RuledProblem(const std::vector<double>& bu
 void PlanTab::NoteRules(const std::vector<double>& budgets) {
     solving_ = {};
     std::vector<plan::HouseRule> houseRules;
-    for (const PlanTabHouse& h : input_.Houses) {
+    houseRules.reserve(houses_.Count);
+    for (std::size_t i = 0; i < houses_.Count; ++i) {
+        const PlanTabHouse h = houses_.At(i);
         solving_.Take(h.Economics);
         houseRules.push_back(h.Rule);
     }
@@ -341,9 +352,9 @@ void PlanTab::Solve() {
     }
     DropPlan(); // neither a refused budget nor a new search leaves the old plan as current
     if (take_) {
-        input_.Houses = take_();
+        houses_ = take_();
         take_ = nullptr;
-        houseCount_ = input_.Houses.size();
+        houseCount_ = houses_.Count;
     }
     const std::optional<std::vector<double>> budgets = ReadBudgets();
     if (!budgets) {
@@ -421,12 +432,13 @@ void PlanTab::Finish(const plan::Problem& problem, std::shared_ptr<plan::Solutio
         problem_ = problem;
         rules_ = solving_;
         solution_ = std::move(*solution);
-        // The houses as the plan's file names them, taken only for a plan made: a stock may hold
-        // a million.
-        sources_.clear();
-        sources_.reserve(input_.Houses.size());
-        for (const PlanTabHouse& h : input_.Houses) {
-            sources_.push_back({h.Line, h.Carried, h.Address, h.Company, h.Sheet});
+        // The houses as the plan's file names them, taken only for a plan made and only for the
+        // houses it chose (the file, list and report name no other): a stock may hold a million.
+        sources_.assign(houses_.Count, {});
+        for (const plan::Choice& chosen : solution_->Best.Choices) {
+            PlanTabHouse h = houses_.At(chosen.House);
+            sources_[chosen.House] = {h.Line, std::move(h.Carried), std::move(h.Address),
+                                      std::move(h.Company), std::move(h.Sheet)};
         }
     }
     ShowPlan();
@@ -472,7 +484,7 @@ void PlanTab::ShowPlan() {
     }
     const char* valuePattern = rules_.Objective == plan::Objective::CO2 ? ",0.000" : ",0.00";
     for (const stock::PlanEntry& e : stock::PlanEntries(Document())) {
-        const PlanTabHouse& house = input_.Houses[e.House];
+        const PlanTabHouse house = houses_.At(e.House);
         QList<QStandardItem*> row;
         row << Cell(QString::number(e.Year + 1), e.Year)
             << Cell(Text(model::RowLine(house.Line, house.Sheet)),
@@ -488,6 +500,14 @@ void PlanTab::ShowPlan() {
         planModel_->appendRow(row);
     }
     planTable_->scrollToTop(); // the plan from its first year
+    // Columns at least as wide as their titles ("Управляющая компания" was cut to its middle);
+    // measuring every row of a large plan would take long.
+    const QFontMetrics metrics(planTable_->horizontalHeader()->font());
+    for (int column = 0; column < planModel_->columnCount(); ++column) {
+        const QString title = planModel_->headerData(column, Qt::Horizontal).toString();
+        planTable_->setColumnWidth(column, std::max(planTable_->columnWidth(column),
+                                                    metrics.horizontalAdvance(title) + 28));
+    }
     SetStatus(Text(stock::PlanSummary(Document(), locale_)).trimmed());
 }
 

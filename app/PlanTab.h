@@ -48,6 +48,13 @@ struct PlanTabInput {
     std::string Filter; // the stock table's filter the houses pass, UTF-8; empty: none
 };
 
+// The houses a plan is made of, read one at a time so that a stock of a million is not copied
+// (they are made from the stock's table as they are asked for): how many, and house i.
+struct PlanTabHouses {
+    std::size_t Count = 0;
+    std::function<PlanTabHouse(std::size_t i)> At;
+};
+
 // A row of a batch run as the plan takes it; none for a rejected row or one calculated without
 // its economics figures (BatchOptions::EconomicsFigures).
 std::optional<PlanTabHouse> PlanHouseOf(const stock::BatchHouse& house);
@@ -66,9 +73,9 @@ public:
     // New houses: the plan made for the old ones is dropped (a search under way is stopped).
     void SetHouses(PlanTabInput input);
     // The same with the houses taken from `take` only once a plan is asked for (a stock may hold
-    // a million): `input` without houses, `houses` how many `take` gives.
-    void SetHouses(PlanTabInput input, std::size_t houses,
-                   std::function<std::vector<PlanTabHouse>()> take);
+    // a million), and read from what it gives whenever needed, never copied: `input` without
+    // houses, `houses` how many `take` gives.
+    void SetHouses(PlanTabInput input, std::size_t houses, std::function<PlanTabHouses()> take);
     void SetTimeLimit(double seconds) { timeLimit_ = seconds; }
     bool HasPlan() const { return solution_.has_value(); }
     bool IsSolving() const { return worker_ != nullptr; }
@@ -110,9 +117,11 @@ private:
 
     model::NumberLocale locale_;
     PlanTabInput input_;
-    std::function<std::vector<PlanTabHouse>()> take_; // set: input_'s houses are not yet taken
+    std::function<PlanTabHouses()> take_; // set: the houses are not yet taken
     std::size_t houseCount_ = 0;
-    std::vector<stock::PlanHouseSource> sources_; // of input_.Houses once planned, for its file
+    PlanTabHouses houses_; // input_'s houses, or those `take_` gave
+    // One a house once planned, for its file; only the chosen houses' are filled in.
+    std::vector<stock::PlanHouseSource> sources_;
     double timeLimit_ = 60;
 
     QSpinBox* years_ = nullptr;

@@ -28,16 +28,18 @@ double StockChartView::TextSize() const {
     return std::max(10.0, fontInfo().pixelSize() * 0.95);
 }
 
-void StockChartView::SetHouses(const std::vector<report::StockHouse>& houses) {
+void StockChartView::SetHouses(const report::StockHouseSource& houses) {
     // Each chart keeps what it draws and names.
     const bool curve = chart_ == Chart::InvestmentCurve;
-    bars_ = curve ? report::PaybackBars{} : report::BarsOf(houses);
-    curve_ = curve ? report::InvestmentCurveOf(houses) : std::vector<report::InvestmentPoint>{};
     traced_.clear();
     texts_.clear();
+    curve_.clear();
+    bars_ = curve ? report::PaybackBars{} : report::BarsOf(houses);
     if (curve) {
-        traced_.reserve(houses.size());
-        for (const report::StockHouse& house : houses) {
+        curve_ = report::InvestmentCurveOf(houses);
+        traced_.reserve(houses.Count);
+        for (std::size_t i = 0; i < houses.Count; ++i) {
+            const report::StockHouse house = houses.At(i, true);
             const std::string line = model::RowLine(house.Line, house.Sheet);
             traced_.push_back(
                 {house.PaybackMonths, texts_.size(), line.size(), house.Address.size()});

@@ -19,7 +19,7 @@ public:
     enum class Chart { PaybackBars, InvestmentCurve };
     StockChartView(Chart chart, const model::NumberLocale& locale, QWidget* parent = nullptr);
 
-    void SetHouses(const std::vector<report::StockHouse>& houses);
+    void SetHouses(const report::StockHouseSource& houses);
     // The tracer's point on the curve, an index into the curve.
     std::optional<std::size_t> Tracer() const { return tracer_; }
     void SetTracer(std::optional<std::size_t> point);

@@ -369,14 +369,26 @@ void StockModel::Rebuild() {
 }
 
 std::vector<report::StockHouse> StockModel::ShownHouses() const {
+    const report::StockHouseSource source = ShownSource();
     std::vector<report::StockHouse> shown;
-    shown.reserve(shown_.size());
-    for (const std::size_t i : shown_) {
-        shown.push_back(report::StockHouseOf(houses_.Line(i), std::string(houses_.Address(i)),
-                                             houses_.Figures(i)));
-        shown.back().Sheet = houses_.Sheet(i);
+    shown.reserve(source.Count);
+    for (std::size_t i = 0; i < source.Count; ++i) {
+        shown.push_back(source.At(i, true));
     }
     return shown;
+}
+
+report::StockHouseSource StockModel::ShownSource() const {
+    return {shown_.size(), [this](std::size_t row, bool texts) {
+                const std::size_t i = shown_[row];
+                report::StockHouse house = report::StockHouseOf(
+                    houses_.Line(i), texts ? std::string(houses_.Address(i)) : std::string(),
+                    houses_.Figures(i));
+                if (texts) {
+                    house.Sheet = houses_.Sheet(i);
+                }
+                return house;
+            }};
 }
 
 int StockModel::rowCount(const QModelIndex& parent) const {

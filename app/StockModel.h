@@ -50,6 +50,8 @@ public:
     std::size_t InputIndexAt(int row) const { return shown_[row]; }
     // The houses shown, in the order shown, for the totals, charts and report.
     std::vector<report::StockHouse> ShownHouses() const;
+    // The same read from the table one at a time; valid while the rows shown stay.
+    report::StockHouseSource ShownSource() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

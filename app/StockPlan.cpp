@@ -14,40 +14,33 @@
 
 namespace app {
 
-namespace {
-
-// A house's place in the input: its line and its continuation sheet.
-using InputPlace = std::pair<std::size_t, std::string>;
-
-// The houses the table shows, in input order (a continuation sheet's after the first sheet's),
-// as the plan takes them; `places` gets their places.
-std::vector<PlanTabHouse> ShownHouses(const StockWindow& window, std::vector<InputPlace>& places) {
-    std::vector<PlanTabHouse> houses;
-    std::vector<std::pair<std::size_t, int>> shown; // input index, row
-    for (int row = 0; row < window.Model().rowCount(); ++row) {
-        shown.emplace_back(window.Model().InputIndexAt(row), row);
+PlanTabHouses ShownPlanHouses(const StockModel& table, std::vector<std::size_t>& indexes) {
+    std::vector<std::size_t>& shown = indexes; // input indexes, of the rows shown first
+    shown.clear();
+    shown.reserve(static_cast<std::size_t>(table.rowCount()));
+    for (int row = 0; row < table.rowCount(); ++row) {
+        shown.push_back(table.InputIndexAt(row));
     }
     std::sort(shown.begin(), shown.end());
-    places.clear();
-    for (const auto& [index, row] : shown) {
-        if (std::optional<PlanTabHouse> planned = PlanHouseOf(window.Model().HouseAt(row))) {
-            houses.push_back(std::move(*planned));
-            places.emplace_back(window.Model().LineAt(row), window.Model().SheetAt(row));
-        }
-    }
-    return houses;
+    const stock::HouseStore& houses = table.Houses();
+    std::erase_if(shown, [&houses](std::size_t i) {
+        return !houses.Calculated(i) || !houses.Figures(i).Economics;
+    });
+    shown.shrink_to_fit();
+    return {shown.size(), [&houses, &shown](std::size_t i) {
+                // Made only of calculated houses with their economics, which PlanHouseOf takes.
+                return PlanHouseOf(houses.House(shown[i])).value_or(PlanTabHouse{});
+            }};
 }
-
-} // namespace
 
 void AttachPlanTab(StockWindow& window, const model::NumberLocale& locale) {
     auto* tab = new PlanTab(locale, &window);
     tab->setAccessibleName(QStringLiteral("План"));
     window.AddTab(tab, QStringLiteral("План"));
     window.SetPlanPageSource([tab] { return tab->ReportPage(); });
-    // The stock lines of the plan's houses, in the order the plan was given them, and the filter
-    // they passed.
-    auto lines = std::make_shared<std::vector<InputPlace>>();
+    // The input indexes of the plan's houses, in the order the plan was given them, and the
+    // filter they passed.
+    auto lines = std::make_shared<std::vector<std::size_t>>();
     auto filter = std::make_shared<QString>();
     auto given = std::make_shared<bool>(false); // the table's houses are the plan's
     // The houses the table shows and the filter they pass; the houses are taken from the table
@@ -59,7 +52,7 @@ void AttachPlanTab(StockWindow& window, const model::NumberLocale& locale) {
         input.CarriedNames = window.Model().CarriedColumns();
         input.Filter = filter->toStdString();
         tab->SetHouses(std::move(input), static_cast<std::size_t>(window.Model().rowCount()),
-                       [&window, lines] { return ShownHouses(window, *lines); });
+                       [&window, lines] { return ShownPlanHouses(window.Model(), *lines); });
     };
     QObject::connect(&window, &StockWindow::runEnded, tab, give);
     // The plan's houses are those the table shows: another filter, another plan; a new run, no
@@ -76,8 +69,9 @@ void AttachPlanTab(StockWindow& window, const model::NumberLocale& locale) {
                          }
                      });
     QObject::connect(tab, &PlanTab::houseRequested, &window, [&window, lines](std::size_t house) {
-        if (house < lines->size()) {
-            window.OpenLine((*lines)[house].first, (*lines)[house].second);
+        const stock::HouseStore& houses = window.Model().Houses();
+        if (house < lines->size() && (*lines)[house] < houses.Size()) {
+            window.OpenLine(houses.Line((*lines)[house]), houses.Sheet((*lines)[house]));
         }
     });
 }

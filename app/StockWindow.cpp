@@ -439,6 +439,7 @@ void StockWindow::Start() {
     clock_.start();
     progressTimer_->start();
     run_ = std::make_unique<StockRun>(std::move(options), std::move(handlers));
+    emit housesChanged(); // the table is emptied: whoever reads its houses lets them go now
 }
 
 void StockWindow::Opened(bool usable) {
@@ -550,7 +551,8 @@ void StockWindow::ShowProgress() {
 
 void StockWindow::Refresh() {
     model_->ShowWaiting();
-    std::vector<report::StockHouse> shown = model_->ShownHouses();
+    // Read from the table, not copied: a stock may show a million houses.
+    const report::StockHouseSource shown = model_->ShownSource();
     totals_ = report::TotalsOf(shown, model_->RejectedCount());
     QString text;
     for (const auto& [caption, value] : report::TotalsLines(totals_, locale_)) {

@@ -110,7 +110,8 @@ public:
 signals:
     // The run has ended (finished, stopped or failed); its rows are all in the table.
     void runEnded();
-    // Houses have been added, or the filter changed which are shown.
+    // Houses have been added, the table emptied for a new run, or the filter changed which are
+    // shown.
     void housesChanged();
 
 protected:

@@ -10,6 +10,7 @@
 #include "PlanTab.h"
 #include "StockChartView.h"
 #include "StockModel.h"
+#include "StockPlan.h"
 #include "StockRun.h"
 
 #include <benchmark/benchmark.h>
@@ -23,6 +24,7 @@
 #include <malloc.h>
 #endif
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -201,6 +203,25 @@ double ResidentBytes() {
     return resident * 4096;
 }
 
+// Starts counting the peak resident memory afresh (Linux: VmHWM reset).
+void ResetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// The peak resident memory since the last ResetPeak, in bytes (0 where the system gives none).
+double PeakBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "VmHWM:") {
+            double kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes * 1024;
+        }
+    }
+    return 0;
+}
+
 // What the window holds for a register of 1,000,000 houses: 2,000 mix houses calculated as the
 // window does, then copied to a million rows (lines and addresses of their own) into the table's
 // and the problems' models, block by block as the run hands them out; then the shown houses the
@@ -230,7 +251,8 @@ void WindowMemory(benchmark::State& state) {
         run.Run(keep);
     }
     for (auto _ : state) {
-        double before = ResidentBytes();
+        const double start = ResidentBytes();
+        double before = start;
         const auto count = [&](const char* name) {
             const double now = ResidentBytes();
             state.counters[name] = (now - before) / 1e6;
@@ -250,17 +272,38 @@ void WindowMemory(benchmark::State& state) {
             problems.Follow();
         }
         count("table_MB");
-        StockChartView curve(StockChartView::Chart::InvestmentCurve, model::NumberLocale{",", " "});
-        curve.SetHouses(model.ShownHouses());
-        count("curve_MB");
-        std::vector<app::PlanTabHouse> planned;
-        for (int row = 0; row < model.rowCount(); ++row) {
-            if (std::optional<app::PlanTabHouse> house = app::PlanHouseOf(model.HouseAt(row))) {
-                planned.push_back(std::move(*house));
-            }
+        // A refresh of the window: its totals and both charts.
+        const model::NumberLocale locale{",", " "};
+        StockChartView bars(StockChartView::Chart::PaybackBars, locale);
+        StockChartView curve(StockChartView::Chart::InvestmentCurve, locale);
+        ResetPeak();
+        const std::clock_t refreshStart = std::clock();
+        {
+            const report::StockHouseSource shown = model.ShownSource();
+            benchmark::DoNotOptimize(report::TotalsOf(shown, model.RejectedCount()));
+            bars.SetHouses(shown);
+            curve.SetHouses(shown);
         }
+        // Processor time, steadier than the clock's on a loaded machine (the refresh is one
+        // thread).
+        state.counters["refresh_cpu_s"] =
+            static_cast<double>(std::clock() - refreshStart) / CLOCKS_PER_SEC;
+        state.counters["refresh_peak_MB"] = (PeakBytes() - start) / 1e6;
+        count("curve_MB");
+        std::vector<std::size_t> indexes;
+        const app::PlanTabHouses planned = app::ShownPlanHouses(model, indexes);
         count("plan_MB");
-        benchmark::DoNotOptimize(planned.size());
+        // What a plan asked for costs to read its houses from the table, once (its problem, its
+        // rules and a plan made's texts each read them).
+        const std::clock_t readStart = std::clock();
+        double installCost = 0;
+        for (std::size_t i = 0; i < planned.Count; ++i) {
+            installCost += planned.At(i).Offer.InstallCost;
+        }
+        benchmark::DoNotOptimize(installCost);
+        state.counters["plan_read_cpu_s"] =
+            static_cast<double>(std::clock() - readStart) / CLOCKS_PER_SEC;
+        benchmark::DoNotOptimize(planned.Count);
     }
 }
 

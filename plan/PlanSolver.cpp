@@ -9,21 +9,26 @@
 #include <OsiClpSolverInterface.hpp>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numeric>
 #include <string>
+#include <type_traits>
 
 namespace plan {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One 0/1 variable of the program: fitting a house in a year.
+// A variable of the program: fitting a house in a year, 0 or 1; or in the search, how many of
+// `Houses` identical houses, the first of them `House`, are fitted in the year.
 struct Column {
     std::size_t House;
     int Year;
+    int Houses = 1;
 };
 
 bool CrewIn(const Problem& problem, int year) {
@@ -68,6 +73,70 @@ std::vector<Column> Columns(const Problem& problem) {
     return columns;
 }
 
+// Houses alike in every year's spend, value and offer and in being required or not: any plan
+// stays a plan of the same worth with two of them swapped, which a search over each house's own
+// columns would try in vain, so the search takes one column a year for each group.
+struct IdenticalHouses {
+    std::vector<std::size_t> First;                // a house's group's first house
+    std::vector<std::vector<std::size_t>> Members; // [first house]: its group; others: empty
+};
+
+IdenticalHouses Identical(const Problem& problem) {
+    const std::size_t years = problem.Budgets.size();
+    const auto row = [years](const auto& table, std::size_t h) {
+        return table.begin() + static_cast<std::ptrdiff_t>(h * years);
+    };
+    // Numbers ordered by their bits: a total order even for a value that is not a number, which
+    // the sort's comparisons would otherwise leave without one.
+    const auto bitsLess = [](auto x, auto y) {
+        if constexpr (std::is_floating_point_v<decltype(x)>) {
+            return std::bit_cast<std::uint64_t>(x) < std::bit_cast<std::uint64_t>(y);
+        } else {
+            return x < y;
+        }
+    };
+    const auto rowLess = [&](const auto& table, std::size_t a, std::size_t b) {
+        return std::lexicographical_compare(row(table, a), row(table, a + 1), row(table, b),
+                                            row(table, b + 1), bitsLess);
+    };
+    const auto less = [&](std::size_t a, std::size_t b) {
+        if (problem.IsRequired(a) != problem.IsRequired(b)) {
+            return problem.IsRequired(a) < problem.IsRequired(b);
+        }
+        for (const std::vector<double>* table : {&problem.Spend, &problem.Value}) {
+            if (rowLess(*table, a, b) || rowLess(*table, b, a)) {
+                return rowLess(*table, a, b);
+            }
+        }
+        return !problem.Offered.empty() && rowLess(problem.Offered, a, b);
+    };
+    std::vector<std::size_t> order(problem.HouseCount);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), less);
+    IdenticalHouses identical{std::vector<std::size_t>(problem.HouseCount),
+                              std::vector<std::vector<std::size_t>>(problem.HouseCount)};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const bool same = i > 0 && !less(order[i - 1], order[i]);
+        const std::size_t first = same ? identical.First[order[i - 1]] : order[i];
+        identical.First[order[i]] = first;
+        identical.Members[first].push_back(order[i]);
+    }
+    return identical;
+}
+
+// The search's columns: those of each group's first house, standing for the whole group.
+std::vector<Column> GroupColumns(const std::vector<Column>& columns,
+                                 const IdenticalHouses& identical) {
+    std::vector<Column> grouped;
+    for (const Column& c : columns) {
+        if (identical.First[c.House] == c.House) {
+            grouped.push_back(
+                {c.House, c.Year, static_cast<int>(identical.Members[c.House].size())});
+        }
+    }
+    return grouped;
+}
+
 // The objective's coefficient of a column. Houses of equal worth and cost make many plans of the
 // same value, which the search would have to tell apart one by one: a share of the value far
 // below any gap asked for, different for every house, leaves one of them best.
@@ -91,7 +160,8 @@ enum class MoneyRows { Carried, Cumulative };
 // Rows 0 .. years-1: the money, each year's spend within its budget and (when money carries over)
 // what it carries in less what it carries on: knapsack rows, which the solver's cuts tighten. Then
 // a row a year with crews counted; then one row a house with more than one possible year or
-// required: the house at most once, or exactly once.
+// required: the house at most once, or exactly once (identical houses: as many times as they
+// are, at most or exactly).
 class ProgramRows {
 public:
     ProgramRows(const Problem& problem, const std::vector<Column>& columns, MoneyRows money,
@@ -100,8 +170,10 @@ public:
           cumulative_(money == MoneyRows::Cumulative && problem.CarryOver) {
         const int years = problem.Years();
         std::vector<int> perHouse(problem.HouseCount, 0);
+        std::vector<int> houses(problem.HouseCount, 1);
         for (const Column& c : columns) {
             ++perHouse[c.House];
+            houses[c.House] = c.Houses;
         }
         rows_.Upper = cumulative_ ? MoneyByYear(problem) : problem.Budgets;
         rows_.Lower.assign(rows_.Upper.size(), -infinity);
@@ -113,8 +185,8 @@ public:
         for (std::size_t h = 0; h < problem.HouseCount; ++h) {
             if (perHouse[h] > 1 || (perHouse[h] == 1 && problem.IsRequired(h))) {
                 houseRow_[h] = static_cast<int>(rows_.Upper.size());
-                rows_.Upper.push_back(1);
-                rows_.Lower.push_back(problem.IsRequired(h) ? 1 : -infinity);
+                rows_.Upper.push_back(houses[h]);
+                rows_.Lower.push_back(problem.IsRequired(h) ? houses[h] : -infinity);
             }
         }
         rows_.Count = static_cast<int>(rows_.Upper.size());
@@ -179,7 +251,11 @@ void LoadProgram(const Problem& problem, const std::vector<Column>& columns, Mon
     }
     const std::size_t count = columns.size() + static_cast<std::size_t>(carried);
     const std::vector<double> colLower(count, 0);
-    std::vector<double> colUpper(columns.size(), 1);
+    std::vector<double> colUpper;
+    colUpper.reserve(count);
+    for (const Column& c : columns) {
+        colUpper.push_back(c.Houses);
+    }
     colUpper.resize(count, solver.getInfinity());
     solver.messageHandler()->setLogLevel(0);
     solver.loadProblem(static_cast<int>(count), rows.Bounds().Count, starts.data(), index.data(),
@@ -589,7 +665,8 @@ Plan Exchanged(const Problem& problem, const std::vector<Column>& columns, const
 
 // The search's first plan in the program's columns.
 std::vector<double> ColumnValues(const Problem& problem, const std::vector<Column>& columns,
-                                 MoneyRows money, const Plan& plan) {
+                                 const IdenticalHouses& identical, MoneyRows money,
+                                 const Plan& plan) {
     std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         columnOf[problem.Index(columns[i].House, columns[i].Year)] = static_cast<int>(i);
@@ -597,8 +674,8 @@ std::vector<double> ColumnValues(const Problem& problem, const std::vector<Colum
     std::vector<double> x(columns.size(), 0);
     std::vector<double> spend(problem.Budgets.size(), 0);
     for (const Choice& c : plan.Choices) {
-        if (const int i = columnOf[problem.Index(c.House, c.Year)]; i >= 0) {
-            x[static_cast<std::size_t>(i)] = 1;
+        if (const int i = columnOf[problem.Index(identical.First[c.House], c.Year)]; i >= 0) {
+            x[static_cast<std::size_t>(i)] += 1;
         }
         spend[static_cast<std::size_t>(c.Year)] += problem.SpendOf(c.House, c.Year);
     }
@@ -609,6 +686,23 @@ std::vector<double> ColumnValues(const Problem& problem, const std::vector<Colum
         x.push_back(carried);
     }
     return x;
+}
+
+// The plan of the search's columns' values: each group's houses in turn, as many a year as its
+// column counts.
+Plan Expanded(const std::vector<Column>& columns, const IdenticalHouses& identical,
+              const double* x) {
+    Plan plan;
+    std::vector<std::size_t> used(identical.Members.size(), 0);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::vector<std::size_t>& members = identical.Members[columns[i].House];
+        std::size_t& next = used[columns[i].House];
+        const auto count = static_cast<std::size_t>(std::max(std::lround(x[i]), 0L));
+        for (std::size_t n = 0; n < count && next < members.size(); ++n, ++next) {
+            plan.Choices.push_back({members[next], columns[i].Year});
+        }
+    }
+    return plan;
 }
 
 // The objective of the program at a plan, with its coefficients.
@@ -625,9 +719,9 @@ double ProgramValue(const Problem& problem, const std::vector<Column>& columns,
 // its default cut generators and heuristics, and two-step rounding cuts at the root, which close
 // most of the budgets' knapsack gap (without them a stock of 100 houses took seconds where it now
 // takes a fraction of one). Keeps what it improves and says how the search ended.
-void Search(const Problem& problem, const std::vector<Column>& columns, MoneyRows money,
-            OsiClpSolverInterface& solver, const SolveOptions& options, Clock::time_point start,
-            Solution& solution) {
+void Search(const Problem& problem, const std::vector<Column>& columns,
+            const IdenticalHouses& identical, MoneyRows money, OsiClpSolverInterface& solver,
+            const SolveOptions& options, Clock::time_point start, Solution& solution) {
     CbcModel model(solver);
     model.setLogLevel(0);
     model.messageHandler()->setLogLevel(0);
@@ -637,7 +731,8 @@ void Search(const Problem& problem, const std::vector<Column>& columns, MoneyRow
     CglTwomir twoStepRounding;
     model.addCutGenerator(&twoStepRounding, -99, "two-step rounding"); // at the root
     if (Fits(problem, solution.Best)) {
-        const std::vector<double> first = ColumnValues(problem, columns, money, solution.Best);
+        const std::vector<double> first =
+            ColumnValues(problem, columns, identical, money, solution.Best);
         model.setBestSolution(first.data(), static_cast<int>(first.size()),
                               -ProgramValue(problem, columns, first), false);
     }
@@ -651,12 +746,7 @@ void Search(const Problem& problem, const std::vector<Column>& columns, MoneyRow
     model.branchAndBound();
 
     if (const double* x = model.bestSolution(); x != nullptr) {
-        Plan found;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (x[i] > 0.5) {
-                found.Choices.push_back({columns[i].House, columns[i].Year});
-            }
-        }
+        Plan found = Expanded(columns, identical, x);
         if (MakeFit(problem, found) &&
             (!Fits(problem, solution.Best) || found.Value > solution.Best.Value)) {
             solution.Best = std::move(found);
@@ -767,12 +857,51 @@ void EndUnsolved(const Problem& problem, const std::vector<Column>& columns,
 // their cuts close more of the gap, but beyond, their relaxation takes several seconds more.
 constexpr std::size_t MostCumulativeColumns = 200'000;
 
+// The relaxation's values of each house's own columns: of a group's column, its whole houses,
+// the group's houses in turn (the first plan takes only whole houses from the relaxation).
+std::vector<double> HouseValues(const Problem& problem, const std::vector<Column>& columns,
+                                const std::vector<Column>& grouped,
+                                const IdenticalHouses& identical, const double* x) {
+    std::vector<double> whole(grouped.size());
+    for (std::size_t i = 0; i < grouped.size(); ++i) {
+        whole[i] = std::floor(x[i] + 1e-6);
+    }
+    std::vector<int> columnOf(problem.HouseCount * problem.Budgets.size(), -1);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        columnOf[problem.Index(columns[i].House, columns[i].Year)] = static_cast<int>(i);
+    }
+    std::vector<double> values(columns.size(), 0);
+    for (const Choice& c : Expanded(grouped, identical, whole.data()).Choices) {
+        if (const int i = columnOf[problem.Index(c.House, c.Year)]; i >= 0) {
+            values[static_cast<std::size_t>(i)] = 1;
+        }
+    }
+    return values;
+}
+
+// The search: when money carries over on a program small enough, on a program of its own with
+// the money rows of years 0 .. k; else on the relaxation's.
+void SearchFrom(const Problem& problem, const std::vector<Column>& grouped,
+                const IdenticalHouses& identical, OsiClpSolverInterface& relaxed,
+                const SolveOptions& options, Clock::time_point start, Solution& solution) {
+    if (problem.CarryOver && grouped.size() <= MostCumulativeColumns) {
+        OsiClpSolverInterface cumulative;
+        LoadProgram(problem, grouped, MoneyRows::Cumulative, cumulative);
+        Search(problem, grouped, identical, MoneyRows::Cumulative, cumulative, options, start,
+               solution);
+    } else {
+        Search(problem, grouped, identical, MoneyRows::Carried, relaxed, options, start, solution);
+    }
+}
+
 // Solves the program: its relaxation bounds every plan, rounded down and filled up it is a plan;
 // then the search if the gap is not yet closed.
 void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
                   const SolveOptions& options, Clock::time_point start, Solution& solution) {
+    const IdenticalHouses identical = Identical(problem);
+    const std::vector<Column> grouped = GroupColumns(columns, identical);
     OsiClpSolverInterface solver;
-    LoadProgram(problem, columns, MoneyRows::Carried, solver);
+    LoadProgram(problem, grouped, MoneyRows::Carried, solver);
     const RelaxationEvents events(options, Deadline(options, start));
     solver.getModelPtr()->passInEventHandler(&events);
     solver.initialSolve();
@@ -795,7 +924,9 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
             ")";
         return;
     }
-    Plan rounded = FilledPlan(problem, columns, solver.getColSolution());
+    Plan rounded = FilledPlan(
+        problem, columns,
+        HouseValues(problem, columns, grouped, identical, solver.getColSolution()).data());
     if (!Fits(problem, solution.Best) || rounded.Value > solution.Best.Value) {
         solution.Best = std::move(rounded);
     }
@@ -809,13 +940,7 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
     }
     if (!Fits(problem, solution.Best) ||
         !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
-        if (problem.CarryOver && columns.size() <= MostCumulativeColumns) {
-            OsiClpSolverInterface cumulative;
-            LoadProgram(problem, columns, MoneyRows::Cumulative, cumulative);
-            Search(problem, columns, MoneyRows::Cumulative, cumulative, options, start, solution);
-        } else {
-            Search(problem, columns, MoneyRows::Carried, solver, options, start, solution);
-        }
+        SearchFrom(problem, grouped, identical, solver, options, start, solution);
     }
 }
 

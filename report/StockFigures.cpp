@@ -27,25 +27,48 @@ StockHouse StockHouseOf(std::size_t line, std::string address, const model::Hous
     return house;
 }
 
-StockTotals TotalsOf(std::span<const StockHouse> houses, std::size_t rejected) {
+StockHouseSource SourceOf(std::span<const StockHouse> houses) {
+    return {houses.size(), [houses](std::size_t i, bool texts) {
+                if (texts) {
+                    return houses[i];
+                }
+                StockHouse figures;
+                figures.Line = houses[i].Line;
+                figures.PaybackMonths = houses[i].PaybackMonths;
+                figures.PaybackDay = houses[i].PaybackDay;
+                figures.InstallCost = houses[i].InstallCost;
+                figures.EnergySaved = houses[i].EnergySaved;
+                figures.MoneySaved = houses[i].MoneySaved;
+                figures.NetPresentValue = houses[i].NetPresentValue;
+                figures.Emissions = houses[i].Emissions;
+                return figures;
+            }};
+}
+
+StockTotals TotalsOf(const StockHouseSource& houses, std::size_t rejected) {
     StockTotals totals;
-    totals.Calculated = houses.size();
+    totals.Calculated = houses.Count;
     totals.Rejected = rejected;
-    for (const StockHouse& house : houses) {
+    for (std::size_t i = 0; i < houses.Count; ++i) {
+        const StockHouse house = houses.At(i, false);
         totals.InstallCost += house.InstallCost;
         totals.EnergySaved += house.EnergySaved;
         totals.MoneySaved += house.MoneySaved;
         totals.Emissions += house.Emissions;
         totals.NetPresentValue += house.NetPresentValue;
-        for (std::size_t i = 0; i < PaybackYears.size(); ++i) {
+        for (std::size_t y = 0; y < PaybackYears.size(); ++y) {
             // The months as the table shows them, to one decimal (whole tenths compared).
             if (house.PaybackMonths &&
-                std::round(*house.PaybackMonths * 10) <= 120.0 * PaybackYears[i]) {
-                ++totals.PaybackWithin[i];
+                std::round(*house.PaybackMonths * 10) <= 120.0 * PaybackYears[y]) {
+                ++totals.PaybackWithin[y];
             }
         }
     }
     return totals;
+}
+
+StockTotals TotalsOf(std::span<const StockHouse> houses, std::size_t rejected) {
+    return TotalsOf(SourceOf(houses), rejected);
 }
 
 std::vector<std::size_t> PaybackRanking(std::span<const StockHouse> houses) {
@@ -62,12 +85,12 @@ std::vector<std::size_t> PaybackRanking(std::span<const StockHouse> houses) {
     return order;
 }
 
-PaybackBars BarsOf(std::span<const StockHouse> houses, int mostBars) {
+PaybackBars BarsOf(const StockHouseSource& houses, int mostBars) {
     PaybackBars bars;
     double longest = 0;
-    for (const StockHouse& house : houses) {
-        if (house.PaybackMonths) {
-            longest = std::max(longest, *house.PaybackMonths);
+    for (std::size_t i = 0; i < houses.Count; ++i) {
+        if (const std::optional<double> months = houses.At(i, false).PaybackMonths) {
+            longest = std::max(longest, *months);
         } else {
             ++bars.WithoutPayback;
         }
@@ -79,27 +102,48 @@ PaybackBars BarsOf(std::span<const StockHouse> houses, int mostBars) {
         }
     }
     bars.Counts.assign(static_cast<std::size_t>(longest / bars.MonthsPerBar) + 1, 0);
-    for (const StockHouse& house : houses) {
-        if (house.PaybackMonths) {
-            ++bars.Counts[static_cast<std::size_t>(*house.PaybackMonths / bars.MonthsPerBar)];
+    for (std::size_t i = 0; i < houses.Count; ++i) {
+        if (const std::optional<double> months = houses.At(i, false).PaybackMonths) {
+            ++bars.Counts[static_cast<std::size_t>(*months / bars.MonthsPerBar)];
         }
     }
     return bars;
 }
 
-std::vector<InvestmentPoint> InvestmentCurveOf(std::span<const StockHouse> houses) {
-    std::vector<InvestmentPoint> curve;
-    InvestmentPoint sum;
-    for (const std::size_t i : PaybackRanking(houses)) {
-        if (!houses[i].PaybackMonths) {
-            break;
+PaybackBars BarsOf(std::span<const StockHouse> houses, int mostBars) {
+    return BarsOf(SourceOf(houses), mostBars);
+}
+
+std::vector<InvestmentPoint> InvestmentCurveOf(const StockHouseSource& houses) {
+    // The houses that pay back, soonest first, equal ones in input order (as PaybackRanking).
+    struct Paying {
+        std::int32_t Day;
+        std::size_t House;
+    };
+    std::vector<Paying> paying;
+    for (std::size_t i = 0; i < houses.Count; ++i) {
+        const StockHouse house = houses.At(i, false);
+        if (house.PaybackMonths) {
+            paying.push_back({house.PaybackDay, i});
         }
-        sum.Cost += houses[i].InstallCost;
-        sum.Saving += houses[i].MoneySaved;
-        sum.House = i;
+    }
+    std::stable_sort(paying.begin(), paying.end(),
+                     [](const Paying& a, const Paying& b) { return a.Day < b.Day; });
+    std::vector<InvestmentPoint> curve;
+    curve.reserve(paying.size());
+    InvestmentPoint sum;
+    for (const Paying& p : paying) {
+        const StockHouse house = houses.At(p.House, false);
+        sum.Cost += house.InstallCost;
+        sum.Saving += house.MoneySaved;
+        sum.House = p.House;
         curve.push_back(sum);
     }
     return curve;
+}
+
+std::vector<InvestmentPoint> InvestmentCurveOf(std::span<const StockHouse> houses) {
+    return InvestmentCurveOf(SourceOf(houses));
 }
 
 } // namespace report

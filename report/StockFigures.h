@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,6 +29,17 @@ struct StockHouse {
 // The house's figures as the stock shows them; `figures` must hold the economics.
 StockHouse StockHouseOf(std::size_t line, std::string address, const model::HouseFigures& figures);
 
+// The houses of a stock read one at a time, so that a stock of a million is never copied into a
+// list to be counted: how many, and house i (from 0), with its line, sheet and address only when
+// `texts` (its figures always).
+struct StockHouseSource {
+    std::size_t Count = 0;
+    std::function<StockHouse(std::size_t i, bool texts)> At;
+};
+
+// The houses of a list, which must outlive the source.
+StockHouseSource SourceOf(std::span<const StockHouse> houses);
+
 // The years "pays back within" counts houses for.
 inline constexpr std::array<int, 4> PaybackYears = {1, 2, 3, 5};
 
@@ -44,6 +56,7 @@ struct StockTotals {
     std::array<std::size_t, PaybackYears.size()> PaybackWithin{};
 };
 
+StockTotals TotalsOf(const StockHouseSource& houses, std::size_t rejected);
 StockTotals TotalsOf(std::span<const StockHouse> houses, std::size_t rejected);
 
 // The houses in the order of payback, soonest first, houses without payback last; equal ones in
@@ -58,6 +71,7 @@ struct PaybackBars {
 };
 
 // At most `mostBars` bars of 1, 2, 3, 6, 12, 24, ... months.
+PaybackBars BarsOf(const StockHouseSource& houses, int mostBars = 30);
 PaybackBars BarsOf(std::span<const StockHouse> houses, int mostBars = 30);
 
 // The investment curve: the houses that pay back, soonest first; point i holds the installation
@@ -67,6 +81,7 @@ struct InvestmentPoint {
     double Saving = 0;
     std::size_t House = 0; // index into the houses given
 };
+std::vector<InvestmentPoint> InvestmentCurveOf(const StockHouseSource& houses);
 std::vector<InvestmentPoint> InvestmentCurveOf(std::span<const StockHouse> houses);
 
 } // namespace report

@@ -412,6 +412,45 @@ TEST(PlanSolver, SearchesOnTwoThreadsAgree) {
     }
 }
 
+// Stocks of identical houses, which the search takes as one column a year for each group (with
+// the gap 0 the search runs on each): the plan equals the enumeration's, each house at most once,
+// a house the office fixed or required kept apart from its twins.
+TEST(PlanSolver, IdenticalHousesAsGroups) {
+    const std::vector<double> twin{7, 7, 7};
+    const std::vector<double> twinWorth{9, 6, 3}; // proportional to the years left, as energy is
+    const std::vector<std::vector<double>> spend{twin, twin, twin, twin, twin, {5, 5, 5}, twin};
+    const std::vector<std::vector<double>> worth{twinWorth, twinWorth, twinWorth, twinWorth,
+                                                 twinWorth, {6, 4, 2}, twinWorth};
+    struct Case {
+        const char* name;
+        Problem problem;
+        double optimum;
+    };
+    const Case cases[] = {
+        {"carried over", TableProblem({10, 10, 12}, spend, worth), 22},
+        {"one fixed in year 2",
+         WithRules(TableProblem({10, 10, 12}, spend, worth),
+                   {"xxx", "xxx", ".x.", "xxx", "xxx", "xxx", "xxx"}, {0, 0, 1, 0, 0, 0, 0}, true,
+                   {}),
+         22},
+        {"not carried over, one required, crews",
+         WithRules(TableProblem({15, 14, 20}, spend, worth), {}, {0, 0, 0, 0, 0, 0, 1}, false,
+                   {2, 2, 1}),
+         33},
+    };
+    SolveOptions exact;
+    exact.RelativeGap = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Solution s = SolvePlan(c.problem, exact);
+        EXPECT_DOUBLE_EQ(plan_test::Enumeration(c.problem).BestValue(), c.optimum);
+        EXPECT_DOUBLE_EQ(s.Best.Value, c.optimum) << ChoicesText(s.Best);
+        EXPECT_TRUE(Fits(c.problem, s.Best));
+        EXPECT_EQ(s.Status, SolveStatus::Optimal);
+        EXPECT_GE(s.Bound, s.Best.Value);
+    }
+}
+
 // Required houses that fit no plan together: no plan, with the reason; a required house that
 // fits alone is fitted even where it is worth nothing.
 TEST(PlanSolver, RequiredHousesThatDoNotFitMakeNoPlan) {

@@ -149,7 +149,7 @@ TEST(StockFigures, InvestmentCurveSumsHousesInPaybackOrderAndFindsThePointNeares
     report::DrawInvestmentCurve(painter, area, curve, 10, locale, 1);
     report::DrawInvestmentCurve(painter, area, {}, 10, locale);
     report::DrawPaybackBars(painter, area, report::BarsOf(houses), 10, locale);
-    report::DrawPaybackBars(painter, area, report::BarsOf({}), 10, locale);
+    report::DrawPaybackBars(painter, area, report::BarsOf(std::vector<StockHouse>{}), 10, locale);
 }
 
 // The report's ranking: every house's cells in their own columns, ranked by payback, each row
