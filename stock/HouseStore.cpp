@@ -15,70 +15,60 @@ constexpr std::uint32_t NumberCell = 0x80000000u;
 static_assert(sizeof(model::SimulationResult) == 144 && sizeof(model::EconomicsFigures) == 144,
               "a figure added to the results is held by HouseStore::PlainFigures too");
 
+// Each figure of a calculation beside its plain copy, listed once for both directions (either
+// side may be const: the figures are visited, not copied, here).
+template <class Result, class Plain, class Visit>
+void PairFigures(Result& r, Plain& p, Visit visit) {
+    visit(r.PaybackFound, p.PaybackFound);
+    visit(r.FittingCountExisting, p.FittingCountExisting);
+    visit(r.FittingCountPlanned, p.FittingCountPlanned);
+    visit(r.BlockCount, p.BlockCount);
+    visit(r.PaybackDay, p.PaybackDay);
+    visit(r.PaybackReplacedExisting, p.PaybackReplacedExisting);
+    visit(r.PaybackReplacedPlanned, p.PaybackReplacedPlanned);
+    visit(r.DailyEnergyExisting, p.DailyEnergyExisting);
+    visit(r.DailyEnergyPlanned, p.DailyEnergyPlanned);
+    visit(r.DailyEnergyCostExisting, p.DailyEnergyCostExisting);
+    visit(r.DailyEnergyCostPlanned, p.DailyEnergyCostPlanned);
+    visit(r.InstallCostExisting, p.InstallCostExisting);
+    visit(r.InstallCostPlanned, p.InstallCostPlanned);
+    visit(r.PaybackCostExisting, p.PaybackCostExisting);
+    visit(r.PaybackCostPlanned, p.PaybackCostPlanned);
+}
+
+template <class Economics, class Plain, class Visit>
+void PairEconomics(Economics& e, Plain& p, Visit visit) {
+    visit(e.DiscountedPaybackFound, p.DiscountedPaybackFound);
+    visit(e.DiscountedPaybackDay, p.DiscountedPaybackDay);
+    visit(e.NetPresentValue, p.NetPresentValue);
+    visit(e.ValueParts, p.ValueParts);
+    visit(e.InternalRateOfReturn, p.InternalRateOfReturn);
+    visit(e.EnergySavedPerYear, p.EnergySavedPerYear);
+    visit(e.MoneySavedFirstYear, p.MoneySavedFirstYear);
+    visit(e.CO2AvoidedPerYear, p.CO2AvoidedPerYear);
+}
+
+constexpr auto IntoPlain = [](const auto& figure, auto& plain) { plain = figure; };
+constexpr auto FromPlain = [](auto& figure, const auto& plain) { figure = plain; };
+
 HouseStore::PlainFigures PlainOf(const model::HouseFigures& f) {
     HouseStore::PlainFigures p;
-    const model::SimulationResult& r = f.Result;
     p.Calculated = true;
-    p.PaybackFound = r.PaybackFound;
-    p.FittingCountExisting = r.FittingCountExisting;
-    p.FittingCountPlanned = r.FittingCountPlanned;
-    p.BlockCount = r.BlockCount;
-    p.PaybackDay = r.PaybackDay;
-    p.PaybackReplacedExisting = r.PaybackReplacedExisting;
-    p.PaybackReplacedPlanned = r.PaybackReplacedPlanned;
-    p.DailyEnergyExisting = r.DailyEnergyExisting;
-    p.DailyEnergyPlanned = r.DailyEnergyPlanned;
-    p.DailyEnergyCostExisting = r.DailyEnergyCostExisting;
-    p.DailyEnergyCostPlanned = r.DailyEnergyCostPlanned;
-    p.InstallCostExisting = r.InstallCostExisting;
-    p.InstallCostPlanned = r.InstallCostPlanned;
-    p.PaybackCostExisting = r.PaybackCostExisting;
-    p.PaybackCostPlanned = r.PaybackCostPlanned;
+    PairFigures(f.Result, p, IntoPlain);
     p.Flats = f.Flats;
     if (f.Economics) {
-        const model::EconomicsFigures& e = *f.Economics;
         p.HasEconomics = true;
-        p.DiscountedPaybackFound = e.DiscountedPaybackFound;
-        p.DiscountedPaybackDay = e.DiscountedPaybackDay;
-        p.NetPresentValue = e.NetPresentValue;
-        p.ValueParts = e.ValueParts;
-        p.InternalRateOfReturn = e.InternalRateOfReturn;
-        p.EnergySavedPerYear = e.EnergySavedPerYear;
-        p.MoneySavedFirstYear = e.MoneySavedFirstYear;
-        p.CO2AvoidedPerYear = e.CO2AvoidedPerYear;
+        PairEconomics(*f.Economics, p, IntoPlain);
     }
     return p;
 }
 
 model::HouseFigures FiguresOf(const HouseStore::PlainFigures& p) {
     model::HouseFigures f;
-    model::SimulationResult& r = f.Result;
-    r.PaybackFound = p.PaybackFound;
-    r.FittingCountExisting = p.FittingCountExisting;
-    r.FittingCountPlanned = p.FittingCountPlanned;
-    r.BlockCount = p.BlockCount;
-    r.PaybackDay = p.PaybackDay;
-    r.PaybackReplacedExisting = p.PaybackReplacedExisting;
-    r.PaybackReplacedPlanned = p.PaybackReplacedPlanned;
-    r.DailyEnergyExisting = p.DailyEnergyExisting;
-    r.DailyEnergyPlanned = p.DailyEnergyPlanned;
-    r.DailyEnergyCostExisting = p.DailyEnergyCostExisting;
-    r.DailyEnergyCostPlanned = p.DailyEnergyCostPlanned;
-    r.InstallCostExisting = p.InstallCostExisting;
-    r.InstallCostPlanned = p.InstallCostPlanned;
-    r.PaybackCostExisting = p.PaybackCostExisting;
-    r.PaybackCostPlanned = p.PaybackCostPlanned;
+    PairFigures(f.Result, p, FromPlain);
     f.Flats = p.Flats;
     if (p.HasEconomics) {
-        model::EconomicsFigures& e = f.Economics.emplace();
-        e.DiscountedPaybackFound = p.DiscountedPaybackFound;
-        e.DiscountedPaybackDay = p.DiscountedPaybackDay;
-        e.NetPresentValue = p.NetPresentValue;
-        e.ValueParts = p.ValueParts;
-        e.InternalRateOfReturn = p.InternalRateOfReturn;
-        e.EnergySavedPerYear = p.EnergySavedPerYear;
-        e.MoneySavedFirstYear = p.MoneySavedFirstYear;
-        e.CO2AvoidedPerYear = p.CO2AvoidedPerYear;
+        PairEconomics(f.Economics.emplace(), p, FromPlain);
     }
     return f;
 }
