@@ -419,15 +419,7 @@ void PlanTab::Solve() {
 
 void PlanTab::Finish(const plan::Problem& problem, std::shared_ptr<plan::Solution> solution,
                      QString error) {
-    if (worker_ != nullptr) {
-        worker_->wait();
-        delete worker_;
-        worker_ = nullptr;
-    }
-    stopFlag_.reset();
-    solve_->setEnabled(true);
-    stop_->setEnabled(false);
-    progress_->setVisible(false);
+    ReleaseWorker();
     if (solution) {
         problem_ = problem;
         rules_ = solving_;
@@ -454,9 +446,16 @@ void PlanTab::StopWorker() {
         return;
     }
     *stopFlag_ = true;
-    worker_->wait();
-    delete worker_;
-    worker_ = nullptr;
+    ReleaseWorker();
+}
+
+// The search's thread, ended or told to stop, waited for and let go; the controls ready again.
+void PlanTab::ReleaseWorker() {
+    if (worker_ != nullptr) {
+        worker_->wait();
+        delete worker_;
+        worker_ = nullptr;
+    }
     stopFlag_.reset();
     solve_->setEnabled(true);
     stop_->setEnabled(false);

@@ -114,6 +114,7 @@ private:
     void SavePlanFile();
     plan::Objective CurrentObjective() const;
     void StopWorker();
+    void ReleaseWorker();
 
     model::NumberLocale locale_;
     PlanTabInput input_;
