@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace model {
@@ -110,13 +111,6 @@ bool PutInFewKnown(const Days& days, std::int32_t count, std::int32_t day,
     if (ready.size() < static_cast<std::size_t>(count)) {
         return false;
     }
-    if (days.LivesWithin) {
-        for (std::int32_t i = 0; i < count; ++i) {
-            ++days.Ring[static_cast<std::uint32_t>(day + days.Lives[ready[i]]) & days.RingMask];
-        }
-        draws.Take(static_cast<std::size_t>(count));
-        return true;
-    }
     const auto longest = static_cast<std::uint32_t>(days.LongestLife);
     std::array<std::int32_t, ScannedFewLamps> lives; // the first `count` set below
     for (std::int32_t i = 0; i < count; ++i) {
@@ -204,7 +198,8 @@ void ReplacementCalendar::LayOutRings() {
             : std::max<std::uint32_t>(1, static_cast<std::uint32_t>((groups_.size() + 63) / 64));
     dueGroups_.assign(static_cast<std::size_t>(rows) * words_, scanned_ ? ~std::uint64_t{0} : 0);
     days_.clear();
-    goingToday_.assign(groups_.size(), 0);
+    // The last group's lamps are noted as if it had the most.
+    notedGroups_.resize((groups_.size() + 1) * ScannedFewLamps);
     std::int32_t* ring = going_.get();
     for (std::size_t g = 0; g < groups_.size(); ++g) {
         const std::uint32_t length =
@@ -218,7 +213,7 @@ void ReplacementCalendar::LayOutRings() {
                          .Bit = std::uint64_t{1} << (g % 64),
                          .Cleared = cleared,
                          .SameLifeForEveryDraw = group.SameLifeForEveryDraw,
-                         .LivesWithin = false,
+                         .NotedLamps = 0,
                          .LongestLife = group.LongestLife,
                          .Lives = lives_.data() + group.LivesRow});
         ring += length + RingGap;
@@ -246,10 +241,12 @@ ReplacementCalendar::LifeRuns ReplacementCalendar::RunsOf(std::size_t g) {
             }
             runOfDraw[r] = static_cast<std::uint8_t>(count - 1);
         }
-        days_[g].LivesWithin =
-            scanned_ && std::all_of(lives, lives + count, [&](std::int16_t life) {
-                return life >= 1 && life <= days_[g].LongestLife;
-            });
+        const bool within = std::all_of(lives, lives + count, [&](std::int16_t life) {
+            return life >= 1 && life <= days_[g].LongestLife;
+        });
+        if (scanned_ && within && g <= UINT8_MAX) {
+            days_[g].NotedLamps = ScannedFewLamps;
+        }
     }
     return {runOfDraw, lives, count};
 }
@@ -287,8 +284,9 @@ void ReplacementCalendar::PrepareLives(Group& group) {
     group.LongestLife = within(LifeOf(g, low));
 }
 
-inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count, std::int32_t day,
-                                       LifePercentDraws& draws) {
+[[gnu::always_inline]] inline void ReplacementCalendar::PutIn(std::size_t g, std::int64_t count,
+                                                              std::int32_t day,
+                                                              LifePercentDraws& draws) {
     const GroupDays& group = DaysOf(g);
     if (group.LongestLife == 0) {
         draws.Skip(count); // none of them goes within the horizon
@@ -321,8 +319,9 @@ inline void ReplacementCalendar::PutInCounted(std::size_t g, std::int64_t count,
     }
 }
 
-inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count, std::int32_t day,
-                                          LifePercentDraws& draws) {
+[[gnu::always_inline]] inline void ReplacementCalendar::PutInFew(std::size_t g, std::int64_t count,
+                                                                 std::int32_t day,
+                                                                 LifePercentDraws& draws) {
     const GroupDays& days = DaysOf(g);
     const std::int16_t* const lives = days.Lives;
     if (count <= FewLamps && days.Cleared) {
@@ -436,25 +435,45 @@ std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t 
 std::int64_t ReplacementCalendar::ReplaceScannedDay(std::int32_t day, LifePercentDraws& draws) {
     const std::size_t groups = days_.size();
     const GroupDays* const days = days_.data();
-    // The day's counts are all taken first, so that their reads, which mostly miss the cache,
-    // wait side by side. A group's lamps put in today go on a later day, and only in its ring.
-    std::int32_t* const going = goingToday_.data();
-    for (std::size_t g = 0; g < groups; ++g) {
-        std::int32_t& count = days[g].Ring[static_cast<std::uint32_t>(day) & days[g].RingMask];
-        going[g] = count;
-        count = 0;
-    }
+    // A group's lamps put in today go on a later day, and only in its ring. Groups of few lamps
+    // whose lives are known only note their lamps, which are then put in together in one loop,
+    // so that no branch depends on how many lamps a group has going.
+    std::uint8_t* const noted = notedGroups_.data();
+    std::size_t lamps = 0;
     std::int64_t replaced = 0;
     for (std::size_t g = 0; g < groups; ++g) {
-        const std::int32_t count = going[g];
-        if (count != 0) {
-            replaced += count;
+        std::int32_t& going = days[g].Ring[static_cast<std::uint32_t>(day) & days[g].RingMask];
+        const std::int32_t count = going;
+        going = 0;
+        replaced += count;
+        if (count > days[g].NotedLamps) [[unlikely]] {
+            if (lamps != 0) {
+                PutInNoted(lamps, day, draws); // the draws are taken in the lamps' order
+                lamps = 0;
+            }
             if (count > ScannedFewLamps || !PutInFewKnown(days[g], count, day, draws)) {
                 PutIn(g, count, day, draws);
             }
+            continue;
+        }
+        std::memset(noted + lamps, static_cast<int>(g), ScannedFewLamps);
+        lamps += static_cast<std::size_t>(count);
+    }
+    PutInNoted(lamps, day, draws);
+    return replaced;
+}
+
+void ReplacementCalendar::PutInNoted(std::size_t lamps, std::int32_t day, LifePercentDraws& draws) {
+    const std::uint8_t* group = notedGroups_.data();
+    while (lamps > 0) {
+        const std::span<const std::uint8_t> ready =
+            draws.TakeReady(static_cast<std::int64_t>(lamps));
+        lamps -= ready.size();
+        for (const std::uint8_t r : ready) {
+            const GroupDays& days = days_[*group++];
+            ++days.Ring[static_cast<std::uint32_t>(day + days.Lives[r]) & days.RingMask];
         }
     }
-    return replaced;
 }
 
 } // namespace model

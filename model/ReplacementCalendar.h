@@ -61,8 +61,9 @@ private:
         // The group's lives by draw, its longest life and whether all are alike (see Group), kept
         // here as they are looked at whenever its lamps go.
         bool SameLifeForEveryDraw;
-        // Every draw's life is known and within LongestLife (found when its runs are made).
-        bool LivesWithin;
+        // The most lamps of a day noted for ReplaceScannedDay's shared loop: ScannedFewLamps once
+        // every draw's life is known and within LongestLife (found when its runs are made), else 0.
+        std::int32_t NotedLamps;
         std::int32_t LongestLife;
         const std::int16_t* Lives;
         // In rings never cleared a count is only meaningful where its day is marked: one left
@@ -100,6 +101,8 @@ private:
     std::int64_t ReplaceDueDay(std::int32_t day, std::uint32_t row, LifePercentDraws& draws);
     // ReplaceDay where every group's count of the day is looked at.
     std::int64_t ReplaceScannedDay(std::int32_t day, LifePercentDraws& draws);
+    // Puts in the first `lamps` lamps noted in notedGroups_ on `day`.
+    void PutInNoted(std::size_t lamps, std::int32_t day, LifePercentDraws& draws);
     const GroupDays& DaysOf(std::size_t g) const { return days_[g]; }
     // `count` lamps of group g put in on `day`, taking their draws.
     void PutIn(std::size_t g, std::int64_t count, std::int32_t day, LifePercentDraws& draws);
@@ -149,7 +152,9 @@ private:
     // in which the lamp loops shared with the other calendars may mark: every day is taken for
     // one with lamps going.
     bool scanned_ = false;
-    std::vector<std::int32_t> goingToday_; // by group, while a scanned day is replaced
+    // The group of each lamp going on a scanned day, while the day is replaced; groups of few
+    // lamps note up to ScannedFewLamps at a time.
+    std::vector<std::uint8_t> notedGroups_;
 };
 
 } // namespace model
