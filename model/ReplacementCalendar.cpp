@@ -433,34 +433,39 @@ std::int64_t ReplacementCalendar::ReplaceDueDay(std::int32_t day, std::uint32_t 
 }
 
 std::int64_t ReplacementCalendar::ReplaceScannedDay(std::int32_t day, LifePercentDraws& draws) {
-    const std::size_t groups = days_.size();
-    const GroupDays* const days = days_.data();
     // A group's lamps put in today go on a later day, and only in its ring. Groups of few lamps
     // whose lives are known only note their lamps, which are then put in together in one loop,
     // so that no branch depends on how many lamps a group has going.
     std::uint8_t* const noted = notedGroups_.data();
     std::size_t lamps = 0;
     std::int64_t replaced = 0;
-    for (std::size_t g = 0; g < groups; ++g) {
-        std::int32_t& going = days[g].Ring[static_cast<std::uint32_t>(day) & days[g].RingMask];
+    // The group number in every byte, noted ScannedFewLamps times by two stores.
+    constexpr std::uint64_t EveryByte = 0x0101010101010101;
+    static_assert(ScannedFewLamps == 2 * sizeof(EveryByte));
+    std::uint64_t group = 0;
+    for (const GroupDays& days : days_) {
+        std::int32_t& going = days.Ring[static_cast<std::uint32_t>(day) & days.RingMask];
         const std::int32_t count = going;
         going = 0;
-        replaced += count;
-        if (count > days[g].NotedLamps) [[unlikely]] {
+        if (count > days.NotedLamps) [[unlikely]] {
+            replaced += count + static_cast<std::int64_t>(lamps);
             if (lamps != 0) {
                 PutInNoted(lamps, day, draws); // the draws are taken in the lamps' order
                 lamps = 0;
             }
-            if (count > ScannedFewLamps || !PutInFewKnown(days[g], count, day, draws)) {
+            const auto g = static_cast<std::size_t>(&days - days_.data());
+            if (count > ScannedFewLamps || !PutInFewKnown(days, count, day, draws)) {
                 PutIn(g, count, day, draws);
             }
-            continue;
+        } else {
+            std::memcpy(noted + lamps, &group, sizeof group);
+            std::memcpy(noted + lamps + sizeof group, &group, sizeof group);
+            lamps += static_cast<std::size_t>(count);
         }
-        std::memset(noted + lamps, static_cast<int>(g), ScannedFewLamps);
-        lamps += static_cast<std::size_t>(count);
+        group += EveryByte;
     }
     PutInNoted(lamps, day, draws);
-    return replaced;
+    return replaced + static_cast<std::int64_t>(lamps);
 }
 
 void ReplacementCalendar::PutInNoted(std::size_t lamps, std::int32_t day, LifePercentDraws& draws) {
@@ -469,6 +474,7 @@ void ReplacementCalendar::PutInNoted(std::size_t lamps, std::int32_t day, LifePe
         const std::span<const std::uint8_t> ready =
             draws.TakeReady(static_cast<std::int64_t>(lamps));
         lamps -= ready.size();
+#pragma GCC unroll 4
         for (const std::uint8_t r : ready) {
             const GroupDays& days = days_[*group++];
             ++days.Ring[static_cast<std::uint32_t>(day + days.Lives[r]) & days.RingMask];
