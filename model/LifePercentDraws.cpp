@@ -49,7 +49,15 @@ WITH_AVX2_VARIANT void LifePercentDraws::Twist() {
 }
 
 WITH_AVX2_VARIANT void LifePercentDraws::Refill() {
-    Twist();
+    if (next_ == percent_.data() + StateSize) {
+        Twist();
+        next_ = percent_.data();
+    }
+    Temper();
+    ready_ = percent_.data() + StateSize;
+}
+
+WITH_AVX2_VARIANT void LifePercentDraws::Temper() {
     for (int i = 0; i < StateSize; ++i) {
         std::uint32_t y = state_[i];
         y ^= y >> 11;
@@ -58,13 +66,13 @@ WITH_AVX2_VARIANT void LifePercentDraws::Refill() {
         y ^= y >> 18;
         percent_[i] = static_cast<std::uint8_t>((y >> 1) % 100);
     }
-    next_ = percent_.data();
 }
 
 void LifePercentDraws::Skip(std::int64_t count) {
     const std::int64_t left = percent_.data() + StateSize - next_;
     if (count <= left) {
         next_ += count;
+        ready_ = std::max(ready_, next_);
         return;
     }
     count -= left;
@@ -72,8 +80,9 @@ void LifePercentDraws::Skip(std::int64_t count) {
         Twist();
         count -= StateSize;
     }
-    Refill();
-    next_ += count;
+    Twist();
+    next_ = percent_.data() + count;
+    ready_ = next_;
 }
 
 } // namespace model
