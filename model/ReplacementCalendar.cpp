@@ -366,16 +366,9 @@ void ReplacementCalendar::PutInMany(std::size_t g, std::int64_t count, std::int3
     while (count > 0) {
         const std::span<const std::uint8_t> ready = draws.TakeReady(count);
         count -= static_cast<std::int64_t>(ready.size());
-        const std::uint8_t* r = ready.data();
-        const std::uint8_t* const last = r + ready.size();
-        for (; last - r >= 4; r += 4) {
-            ++byRun[runs.RunOfDraw[r[0]]];
-            ++byRun[runs.RunOfDraw[r[1]]];
-            ++byRun[runs.RunOfDraw[r[2]]];
-            ++byRun[runs.RunOfDraw[r[3]]];
-        }
-        for (; r != last; ++r) {
-            ++byRun[runs.RunOfDraw[*r]];
+#pragma GCC unroll 8
+        for (const std::uint8_t r : ready) {
+            ++byRun[runs.RunOfDraw[r]];
         }
     }
     const GroupDays& days = DaysOf(g);
