@@ -1,5 +1,7 @@
 #include "PlanSolver.h"
 
+#include "YearRefill.h"
+
 #include <CbcEventHandler.hpp>
 #include <CbcModel.hpp>
 #include <CbcStrategy.hpp>
@@ -740,7 +742,8 @@ void Search(const Problem& problem, const std::vector<Column>& columns,
     model.passInEventHandler(&events);
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     model.setUseElapsedTime(true);
-    model.setMaximumSeconds(std::max(options.TimeLimitSeconds - elapsed, 0.01));
+    const double refill = std::min(1.0, options.TimeLimitSeconds / 20); // left for Refill
+    model.setMaximumSeconds(std::max(options.TimeLimitSeconds - elapsed - refill, 0.01));
     model.setAllowableFractionGap(options.RelativeGap);
     model.setAllowableGap(0);
     model.branchAndBound();
@@ -894,6 +897,22 @@ void SearchFrom(const Problem& problem, const std::vector<Column>& grouped,
     }
 }
 
+// The best plan so far with each year's houses chosen again, until the time runs out.
+void Refill(const Problem& problem, const SolveOptions& options, Clock::time_point start,
+            Solution& solution) {
+    if (!Fits(problem, solution.Best) ||
+        CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
+        return;
+    }
+    const Clock::time_point deadline = Deadline(options, start);
+    solution.Best = RefilledByYear(problem, solution.Best, solution.Bound, options.RelativeGap,
+                                   [&] { return !Stopped(options) && Clock::now() < deadline; });
+    if (solution.Status == SolveStatus::TimeLimit &&
+        CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
+        solution.Status = SolveStatus::Optimal;
+    }
+}
+
 // Solves the program: its relaxation bounds every plan, rounded down and filled up it is a plan;
 // then the search if the gap is not yet closed.
 void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
@@ -935,12 +954,14 @@ void SolveProgram(const Problem& problem, const std::vector<Column>& columns,
         !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
         solution.Best = Exchanged(problem, columns, solution.Best, solution.Bound, options, start);
     }
+    Refill(problem, options, start, solution);
     if (Fits(problem, solution.Best)) {
         solution.Bound = std::max(solution.Bound, solution.Best.Value);
     }
     if (!Fits(problem, solution.Best) ||
         !CloseEnough(solution.Best.Value, solution.Bound, options.RelativeGap)) {
         SearchFrom(problem, grouped, identical, solver, options, start, solution);
+        Refill(problem, options, start, solution);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "PlanSolver.h"
 #include "PlanEnumeration.h"
+#include "YearRefill.h"
 
 #include <gtest/gtest.h>
 
@@ -199,7 +200,82 @@ TEST(PlanSolver, AgreesWithEnumeration) {
             EXPECT_EQ(s.Status, SolveStatus::Optimal);
             EXPECT_GE(s.Bound, s.Best.Value);
             EXPECT_LE(s.Gap, 1e-4);
+            // Each year's houses chosen again from the ranking plan: a plan that fits, no worse;
+            // with one year, the best.
+            const Plan refilled =
+                RefilledByYear(problem, s.Ranking, optimum, 0, [] { return true; });
+            EXPECT_TRUE(Fits(problem, refilled));
+            EXPECT_GE(refilled.Value, s.Ranking.Value);
+            if (years == 1) {
+                EXPECT_NEAR(refilled.Value, optimum, 1e-9 * std::max(optimum, 1.0));
+            }
         }
+    }
+}
+
+// The most valuable items within the money and a count, against every subset: items free of
+// spend, items that alone exceed the money, counts that bind and that do not.
+TEST(YearRefill, MostValuableWithinAgreesWithEverySubset) {
+    std::mt19937 random(20261208);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (int n = 0; n < 60; ++n) {
+        std::vector<KnapsackItem> items(1 + static_cast<std::size_t>(n % 12));
+        for (KnapsackItem& item : items) {
+            item = {1 + 99 * unit(random),
+                    n % 7 == 0 && unit(random) < 0.2 ? 0 : 1 + 99 * unit(random)};
+        }
+        const double money = 150 * unit(random) * static_cast<double>(items.size()) / 3;
+        const double most = n % 3 == 0 ? 2 : std::numeric_limits<double>::infinity();
+        double best = 0;
+        for (std::size_t set = 0; set < (std::size_t{1} << items.size()); ++set) {
+            double value = 0, spend = 0, count = 0;
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                if ((set >> i & 1) != 0) {
+                    value += items[i].Value, spend += items[i].Spend, ++count;
+                }
+            }
+            if (spend <= money && count <= most) {
+                best = std::max(best, value);
+            }
+        }
+        SCOPED_TRACE("problem " + std::to_string(n));
+        const auto chosen = MostValuableWithin(items, money, most, 0, 1'000'000);
+        ASSERT_EQ(chosen.has_value(), best > 0);
+        double value = 0, spend = 0;
+        for (std::size_t i : chosen.value_or(std::vector<std::size_t>{})) {
+            value += items[i].Value, spend += items[i].Spend;
+        }
+        EXPECT_NEAR(value, best, 1e-9 * best);
+        EXPECT_LE(spend, money);
+        EXPECT_LE(static_cast<double>(chosen.value_or(std::vector<std::size_t>{}).size()), most);
+        EXPECT_FALSE(MostValuableWithin(items, money, most, best, 1'000'000).has_value());
+    }
+    // Many items: those far above the margin are taken without a search; still within the money
+    // and the count, and worth at least what taking them in order of value per rouble gives.
+    std::vector<KnapsackItem> items(1000);
+    for (KnapsackItem& item : items) {
+        item = {1 + 99 * unit(random), 1 + 99 * unit(random)};
+    }
+    for (const double most : {std::numeric_limits<double>::infinity(), 300.0}) {
+        std::vector<KnapsackItem> byRatio = items;
+        std::sort(byRatio.begin(), byRatio.end(), [](const auto& a, const auto& b) {
+            return a.Value / a.Spend > b.Value / b.Spend;
+        });
+        double greedy = 0, left = 20'000, count = 0;
+        for (const KnapsackItem& item : byRatio) {
+            if (item.Spend <= left && count < most) {
+                greedy += item.Value, left -= item.Spend, ++count;
+            }
+        }
+        const std::vector<std::size_t> chosen =
+            MostValuableWithin(items, 20'000, most, 0, 100'000).value();
+        double value = 0, spend = 0;
+        for (std::size_t i : chosen) {
+            value += items[i].Value, spend += items[i].Spend;
+        }
+        EXPECT_GE(value, greedy);
+        EXPECT_LE(spend, 20'000);
+        EXPECT_LE(static_cast<double>(chosen.size()), most);
     }
 }
 
