@@ -63,6 +63,7 @@ private:
         bool SameLifeForEveryDraw;
         // The most lamps of a day noted for ReplaceScannedDay's shared loop: ScannedFewLamps once
         // every draw's life is known and within LongestLife (found when its runs are made), else 0.
+        // Lamps are noted by a byte: groups from the 257th on are never noted.
         std::int32_t NotedLamps;
         std::int32_t LongestLife;
         const std::int16_t* Lives;
