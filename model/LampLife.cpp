@@ -68,9 +68,35 @@ std::int64_t UniformDays(const Binary& hours, const Binary& daily, std::uint64_t
     return static_cast<std::int64_t>(room / stepUnits + 1);
 }
 
+// Up to this many days, doing `hours -= dailyHours` keeps the hours within 2^-39 × hours of
+// hours − days × dailyHours: each step rounds by at most 2^-53 of the hours.
+constexpr double FewDays = 16384;
+
+// The day the hours run out when no day's worn hours lie near zero, found by one division; 0 when
+// some day's do, and only the day-by-day count can tell. Most lamps' lives are found so.
+std::int32_t DayAwayFromZero(double hours, double dailyHours) {
+    if (!std::isnormal(hours) || !(hours > 0) || !std::isfinite(hours) || !(dailyHours > 0) ||
+        !std::isfinite(dailyHours)) {
+        return 0;
+    }
+    const double whole = std::floor(hours / dailyHours);
+    if (!(whole < FewDays)) {
+        return 0;
+    }
+    const double left = hours - whole * dailyHours; // after `whole` days: in [0, dailyHours)
+    const double margin = 1e-9 * hours;
+    if (left > margin && dailyHours - left > margin) {
+        return static_cast<std::int32_t>(whole) + 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 std::int32_t DaysUntilHoursRunOut(double hours, double dailyHours, std::int32_t limit) {
+    if (const std::int32_t day = DayAwayFromZero(hours, dailyHours); day > 0) {
+        return day <= limit ? day : NotWithin;
+    }
     const bool steadyLoss = dailyHours > 0 && std::isfinite(dailyHours);
     const Binary daily = steadyLoss ? Decompose(dailyHours) : Binary{0, 0};
     std::int32_t day = 0;

@@ -11,8 +11,9 @@ namespace model {
 inline constexpr std::int32_t NotWithin = INT32_MAX;
 
 // The count that repeatedly doing `hours -= dailyHours` in double precision gives, rounding
-// included: within a binary exponent range the rounding of every step is the same, so such
-// stretches are stepped over at once.
+// included: where no day's hours lie near zero, one division tells; otherwise, within a binary
+// exponent range the rounding of every step is the same, so such stretches are stepped over at
+// once.
 std::int32_t DaysUntilHoursRunOut(double hours, double dailyHours, std::int32_t limit);
 
 // The same for `switchings = SaturatingSub(switchings, dailySwitchings)`.
