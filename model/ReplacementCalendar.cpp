@@ -69,10 +69,12 @@ constexpr std::size_t ClearedRingDaysPerLamp = 4;
 constexpr std::uint32_t RingGap = 16;
 
 // Puts in a lamp on `day` for each draw from `first` on, up to `last` or
-// the first draw whose life is unknown or beyond `longest`; returns where it stopped. Apart, and
+// the first draw whose life is unknown or beyond `longest`; returns where it stopped. A scanned
+// calendar's marks are never read: setting them (all in one word) would chain every lamp's store
+// to the one before. Apart, and
 // calling nothing, so that the loop keeps all it needs in registers. A lamp that goes after the
 // last day is counted on a day of the ring that is never asked for.
-template <bool Cleared, typename Days>
+template <bool Cleared, bool Marked, typename Days>
 [[gnu::noinline]] const std::uint8_t*
 PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::uint32_t longest,
            const std::int32_t day, const std::uint8_t* first, const std::uint8_t* const last) {
@@ -96,7 +98,9 @@ PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::ui
                                         (reinterpret_cast<std::uintptr_t>(&NoLamps) & ~marked);
             count = *reinterpret_cast<const std::int32_t*>(from) + 1;
         }
-        marks |= days.Bit;
+        if constexpr (Marked) {
+            marks |= days.Bit;
+        }
     }
     return first;
 }
@@ -344,8 +348,9 @@ inline void ReplacementCalendar::PutInCounted(std::size_t g, std::int64_t count,
         count -= static_cast<std::int64_t>(ready.size());
         const std::uint8_t* const last = ready.data() + ready.size();
         for (const std::uint8_t* at = ready.data(); at != last; ++at) {
-            at = days.Cleared ? PutInKnown<true>(days, lives, longest, day, at, last)
-                              : PutInKnown<false>(days, lives, longest, day, at, last);
+            at = !days.Cleared ? PutInKnown<false, true>(days, lives, longest, day, at, last)
+                 : scanned_    ? PutInKnown<true, false>(days, lives, longest, day, at, last)
+                               : PutInKnown<true, true>(days, lives, longest, day, at, last);
             if (at == last) {
                 break;
             }
