@@ -68,12 +68,11 @@ constexpr std::size_t ClearedRingDaysPerLamp = 4;
 // it the same day of many rings would fall into the same few sets of the first-level cache.
 constexpr std::uint32_t RingGap = 16;
 
-// Puts in a lamp on `day` for each draw from `first` on, up to `last` or
-// the first draw whose life is unknown or beyond `longest`; returns where it stopped. A scanned
-// calendar's marks are never read: setting them (all in one word) would chain every lamp's store
-// to the one before. Apart, and
-// calling nothing, so that the loop keeps all it needs in registers. A lamp that goes after the
-// last day is counted on a day of the ring that is never asked for.
+// Puts in a lamp on `day` for each draw from `first` on, up to `last` or the first draw whose life
+// is unknown or beyond `longest`; returns where it stopped. Apart, and calling nothing, so that the
+// loop keeps all it needs in registers. A lamp that goes after the last day is counted on a day of
+// the ring that is never asked for. A scanned calendar's marks (one word) are never read: setting
+// them would make every lamp's store wait for the one before.
 template <bool Cleared, bool Marked, typename Days>
 [[gnu::noinline]] const std::uint8_t*
 PutInKnown(const Days& groupDays, const std::int16_t* const lives, const std::uint32_t longest,
