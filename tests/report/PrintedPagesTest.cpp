@@ -72,6 +72,9 @@ TEST(ResultsPdf, LogoKeepsItsPixelsForPrint) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(report::EncodeResultsPdf(calculated.Page(), logo, QStringLiteral("Вирасвет")));
     }
+#ifdef _WIN32
+    GTEST_SKIP() << "Poppler's tools, which read the PDF here, are not part of the Windows build";
+#endif
     QProcess images;
     images.start("pdfimages", {"-list", pdf});
     ASSERT_TRUE(images.waitForFinished(30000));

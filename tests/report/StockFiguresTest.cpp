@@ -169,6 +169,9 @@ TEST(StockReport, RankingRowsAndTotalsAreTheHousesFigures) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(report::StockReportPdf(content));
     file.close();
+#ifdef _WIN32
+    GTEST_SKIP() << "Poppler's tools, which read the PDF here, are not part of the Windows build";
+#endif
     QProcess process;
     process.start(QStringLiteral("pdftotext"),
                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
