@@ -22,7 +22,7 @@ echo "== Test programs under Wine"
 # Qt finds its plugins beside the prefix's libraries.
 WINEPATH="$(wine_path "$out/prefix/bin");$(wine_path "$gcc_dlls");$(wine_path /usr/x86_64-w64-mingw32/lib)" \
   QT_QPA_PLATFORM=offscreen bash -c '
-  set -e # wine gives back the test program's status: a failed test stops the checks
+  set -e # wine gives back the status of the test program: a failed test stops the checks
   for test in model/model_tests plan/plan_tests report/report_tests stock/batch_run_tests \
       stock/stock_plan_tests cli/sheet_reading_tests cli/progress_tests; do
     echo "-- $test"
