@@ -233,6 +233,19 @@ void Complete(const Problem& problem, Plan& plan) {
     }
 }
 
+Plan PlanOfYears(const Problem& problem, const std::vector<int>& yearOfHouse,
+                 std::vector<Choice> others) {
+    Plan plan;
+    plan.Choices = std::move(others);
+    for (std::size_t h = 0; h < yearOfHouse.size(); ++h) {
+        if (yearOfHouse[h] >= 0) {
+            plan.Choices.push_back({h, yearOfHouse[h]});
+        }
+    }
+    Complete(problem, plan);
+    return plan;
+}
+
 Slack::Slack(const Problem& problem)
     : carryOver_(problem.CarryOver), money_(MoneyByYear(problem)),
       crews_(problem.Budgets.size(), std::numeric_limits<double>::infinity()) {

@@ -147,6 +147,10 @@ bool Fits(const Problem& problem, const Plan& plan);
 // Orders the choices and sums their value.
 void Complete(const Problem& problem, Plan& plan);
 
+// The plan of each house's year (-1: not fitted), with `others` beside them, completed.
+Plan PlanOfYears(const Problem& problem, const std::vector<int>& yearOfHouse,
+                 std::vector<Choice> others = {});
+
 // Money and crews left for houses to be fitted, year by year.
 class Slack {
 public:

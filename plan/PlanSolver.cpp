@@ -580,17 +580,7 @@ public:
 
     double Value() const { return total_; }
 
-    Plan Result() const {
-        Plan plan;
-        plan.Choices = fixedOutside_;
-        for (std::size_t h = 0; h < year_.size(); ++h) {
-            if (year_[h] >= 0) {
-                plan.Choices.push_back({h, year_[h]});
-            }
-        }
-        Complete(problem_, plan);
-        return plan;
-    }
+    Plan Result() const { return PlanOfYears(problem_, year_, fixedOutside_); }
 
 private:
     bool Chosen(std::size_t i) const { return year_[columns_[i].House] == columns_[i].Year; }

@@ -123,12 +123,11 @@ namespace {
 // Search steps a year's choice may take: a few milliseconds.
 constexpr std::size_t YearNodes = 200'000;
 
-// A plan as each house's year, with each year's spend and houses.
+// A plan as each house's year, with each year's spend.
 class YearChoice {
 public:
     YearChoice(const Problem& problem, const Plan& plan)
-        : problem_(problem), year_(problem.HouseCount, -1), spend_(problem.Budgets.size(), 0),
-          houses_(problem.Budgets.size(), 0) {
+        : problem_(problem), year_(problem.HouseCount, -1), spend_(problem.Budgets.size(), 0) {
         for (const Choice& c : plan.Choices) {
             Move(c.House, c.Year);
         }
@@ -169,27 +168,16 @@ public:
         return true;
     }
 
-    Plan Result() const {
-        Plan plan;
-        for (std::size_t h = 0; h < year_.size(); ++h) {
-            if (year_[h] >= 0) {
-                plan.Choices.push_back({h, year_[h]});
-            }
-        }
-        Complete(problem_, plan);
-        return plan;
-    }
+    Plan Result() const { return PlanOfYears(problem_, year_); }
 
 private:
     void Move(std::size_t house, int year) {
         if (const int now = year_[house]; now >= 0) {
             spend_[static_cast<std::size_t>(now)] -= problem_.SpendOf(house, now);
-            --houses_[static_cast<std::size_t>(now)];
         }
         year_[house] = year;
         if (year >= 0) {
             spend_[static_cast<std::size_t>(year)] += problem_.SpendOf(house, year);
-            ++houses_[static_cast<std::size_t>(year)];
         }
     }
 
@@ -233,7 +221,6 @@ private:
     const Problem& problem_;
     std::vector<int> year_; // a house's, -1: not chosen
     std::vector<double> spend_;
-    std::vector<int> houses_;
 };
 
 } // namespace
