@@ -213,6 +213,29 @@ TEST(PlanSolver, AgreesWithEnumeration) {
     }
 }
 
+// Each year chosen again from an empty plan, where that reaches the best plan: the money a year may
+// spend (its own budget, or with carry-over what every later year's running sum leaves) and its
+// crews. Houses of 6, 5 and 5 roubles worth 6, 4 and 4, in either of two years.
+TEST(YearRefill, EachYearsMoneyAndCrews) {
+    struct Case {
+        std::vector<double> budgets;
+        bool carryOver;
+        std::vector<int> crews;
+        double best;
+    };
+    for (const Case& c : {Case{{0, 10}, true, {}, 8}, Case{{5, 10}, false, {}, 10},
+                          Case{{0, 10}, true, {1, 1}, 6}, Case{{10, 0}, true, {}, 8}}) {
+        const Problem p =
+            WithRules(TableProblem(c.budgets, {{6, 6}, {5, 5}, {5, 5}}, {{6, 6}, {4, 4}, {4, 4}}),
+                      {}, {}, c.carryOver, c.crews);
+        SCOPED_TRACE(::testing::PrintToString(c.budgets) + (c.carryOver ? " carried" : ""));
+        ASSERT_EQ(plan_test::Enumeration(p).BestValue(), c.best);
+        const Plan refilled = RefilledByYear(p, {}, c.best, 0, [] { return true; });
+        EXPECT_EQ(refilled.Value, c.best) << ChoicesText(refilled);
+        EXPECT_TRUE(Fits(p, refilled));
+    }
+}
+
 // The most valuable items within the money and a count, against every subset: items free of
 // spend, items that alone exceed the money, counts that bind and that do not.
 TEST(YearRefill, MostValuableWithinAgreesWithEverySubset) {
